@@ -1,0 +1,35 @@
+#pragma once
+// Files as the game names them: '\' or '/' separators, any letter case. Every open of a data
+// file goes through PLAT_ResolvePath, which finds the real entry case-insensitively.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Resolves a game path against the real tree, component by component, without regard to case.
+// Missing trailing components keep the given spelling (so a file about to be created resolves
+// its folder). Result: the real path; `exists` tells whether the whole path exists.
+std::string PLAT_ResolvePath(const char* path, bool* exists = nullptr);
+
+// fopen with the path resolved first; modes as fopen's.
+FILE* PLAT_FOpen(const char* path, const char* mode);
+bool PLAT_FileExists(const char* path);
+bool PLAT_IsDirectory(const char* path);
+bool PLAT_MakeDirectory(const char* path);  // true when it exists afterwards
+bool PLAT_RemoveFile(const char* path);
+// Modification time in seconds and size, false when missing.
+bool PLAT_FileStat(const char* path, int64_t* mtime, uint64_t* size);
+
+struct PLAT_FindEntry {
+  std::string name;  // leaf name as it is on disk
+  bool isDirectory;
+  uint64_t size;
+};
+// Entries of a folder whose leaf names match a wildcard pattern ('*' and '?', without regard
+// to case; "*.*" matches every name). The pattern's folder part is resolved like any path.
+// "." and ".." are never listed. Sorted by name so runs are repeatable.
+std::vector<PLAT_FindEntry> PLAT_FindFiles(const char* pattern);
+bool PLAT_WildcardMatch(const char* pattern, const char* name);
+
+std::string PLAT_GetWorkingDir();
+bool PLAT_SetWorkingDir(const char* path);
