@@ -1,0 +1,94 @@
+#pragma once
+// The driver's own state inside the per-display block, after the host's driver table.
+// The host allocates the block at the size SPPD_GetRequirements reports and never reads past
+// the table; only the driver touches what follows. Fields keep the order the block has always
+// had so that every driver file agrees on it; types that later work fills in are opaque here.
+#include <cstdint>
+
+#include "platform/guid.h"
+
+#if !defined(SPPD_EXPORT)
+#define SPPD_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+struct PLAT_Window;
+struct PLAT_GfxDevice;
+struct SPPD_POOL;           // memory pools of the driver
+struct SPPD_BATCHLIST;      // render batch lists
+struct SPPD_TEXTURETABLE;   // texture table
+struct SPPD_MATERIALTABLE;  // named material store
+struct SPPD_ENUMLISTS;      // device, mode, 3D device, Z and texture format lists (device.h)
+
+constexpr int SPPD_NUM_BATCHLISTS = 13;
+
+// A circular doubly linked list head: points to itself when empty.
+struct SPPD_LISTHEAD {
+  SPPD_LISTHEAD* next;
+  SPPD_LISTHEAD* prev;
+};
+
+// What the DirectDraw-style capabilities record kept of the display device.
+struct SPPD_DEVICECAPS {
+  uint32_t dwCaps;        // PLAT_GFX_CAP_ bits of the device layer
+  uint32_t dwVidMemTotal; // bytes, 0 when unknown
+  uint32_t dwMaxTextureWidth;
+  uint32_t dwMaxTextureHeight;
+};
+
+struct SPPD_DRIVERSTATE {
+  // Memory pools: driver, general, texture names, textures.
+  SPPD_POOL* pDriverPool;
+  SPPD_POOL* pGeneralPool;
+  SPPD_POOL* pTextureNamePool;
+  SPPD_POOL* pTexturePool;
+
+  // Render batch code: list of batch lists, free buffers, buffers used this scene, free alpha
+  // blocks, and its list pointer.
+  SPPD_LISTHEAD lhBatchLists;
+  SPPD_LISTHEAD lhFreeBuffers;
+  SPPD_LISTHEAD lhUsedBuffers;
+  SPPD_LISTHEAD lhFreeAlphaBlocks;
+  void* pBatchCursor;
+  SPPD_BATCHLIST* apBatchLists[SPPD_NUM_BATCHLISTS];
+
+  SPPD_TEXTURETABLE* pTextureTable;
+  SPPD_MATERIALTABLE* pMaterialTable;
+
+  // Device preferences and device state.
+  PLAT_GUID guidDevice;      // the 3D device ("GFXDRV Driver")
+  PLAT_GUID guidDirectDraw;  // the display device ("DirectDraw")
+  int32_t fFullScreen;
+  int32_t fAutoMipMap;
+  int32_t fDeviceReady;
+  int32_t fPalette;
+  int32_t fInScene;
+  int32_t fLowResTextures;
+  int32_t fLowResEffectTextures;
+  int32_t dwWidth;
+  int32_t dwHeight;
+  int32_t dwBPP;
+  int32_t dwZDepth;
+  int32_t dwTBPP;
+  SPPD_DEVICECAPS ddCaps;
+  // Stands for the display, 3D and device interfaces, the clipper and the front, back and Z
+  // surfaces: the device layer owns all of them.
+  PLAT_GfxDevice* pGfx;
+  PLAT_Window* pWindow;
+  SPPD_ENUMLISTS* pLists;  // enumeration lists and their chosen entries
+
+  // Screen lines queued outside a scene, drawn at the end of the next one.
+  SPPD_LISTHEAD lhQueuedLines;
+};
+
+// The host's table occupies the start of the block: 6 header words and 60 function pointers.
+constexpr uint32_t SPPD_DRIVERTABLE_BYTES = 6 * 4 + 60 * sizeof(void*);
+constexpr uint32_t SPPD_DRIVERDATA_BYTES = 956;
+static_assert(SPPD_DRIVERTABLE_BYTES + sizeof(SPPD_DRIVERSTATE) <= SPPD_DRIVERDATA_BYTES,
+              "driver state must fit the per-display block");
+
+// The driver state of a per-display block (the block starts with the host's table).
+inline SPPD_DRIVERSTATE* SPPD_StateOfBlock(void* block) {
+  return block ? reinterpret_cast<SPPD_DRIVERSTATE*>(static_cast<uint8_t*>(block) +
+                                                      SPPD_DRIVERTABLE_BYTES)
+               : nullptr;
+}
