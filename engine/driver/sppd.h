@@ -8,6 +8,9 @@
 
 #include "platform/guid.h"
 
+// Visibility only, so that the C++ node renderers can carry it too; the C exports take their
+// linkage from the extern "C" declarations below, which their definitions inherit.
+#undef SPPD_EXPORT
 #define SPPD_EXPORT __attribute__((visibility("default")))
 
 // Records owned by the engine and the platform; the driver sees them through pointers only.
