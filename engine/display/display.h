@@ -45,7 +45,10 @@ using SPW_NODEFN = SPPD_NODECALLBACK;
 struct SPW_DISPLAYCB {
   SGE_SDLLNODE link;  // key: the priority, lower first
   int32_t bEnabled;
-  void* pFunc;        // SPW_DISPLAYFN in a display's list, SPW_NODEFN in a node's
+  union {
+    SPW_DISPLAYFN pfnDisplay;  // in a display's list
+    SPW_NODEFN pfnNode;        // in a node's list
+  };
   SGE_DATAREF* pData;
 };
 
@@ -104,8 +107,6 @@ SPW_DISPLAYNODE* SPW_CreateDisplayNode(uint32_t key, float fValue, const SPW_REC
 int32_t SPW_DestroyDisplayNode(SPW_DISPLAYNODE* node);
 uint32_t SPW_SetDisplayNodeColour(SPW_DISPLAYNODE* node, uint32_t colour);
 uint32_t SPW_SetDisplayNodeKey(SPW_DISPLAYNODE* node, uint32_t key);
-// Skips drawing for the next count frames.
-void SPW_SetDisplayNodeSkip(SPW_DISPLAYNODE* node, uint32_t count);
 
 int32_t SPW_GetDisplayNodeVisibleRect(const SPW_DISPLAYNODE* node, SPW_RECT* out);
 void SPW_DisplayNodeToScreen(const SPW_DISPLAYNODE* node, const SPW_POINT* p, SPW_POINT* out);

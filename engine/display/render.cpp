@@ -1,0 +1,112 @@
+// The render pass: every display in key order, its callbacks, and its node tree depth-first.
+#include "engine/display/display.h"
+
+namespace {
+
+SPW_DISPLAYCB* AsCallback(SGE_DLLNODE* n) { return reinterpret_cast<SPW_DISPLAYCB*>(n); }
+SPW_DISPLAYNODE* AsNode(SGE_DLLNODE* n) { return reinterpret_cast<SPW_DISPLAYNODE*>(n); }
+
+// The data record is held across the call so that a callback that drops the last other
+// reference cannot free it under its own feet.
+int32_t CallDisplayCallback(SPW_DISPLAY* display, SPW_DISPLAYCB* cb) {
+  SGE_DATAREF* data = cb->pData;
+  if (data) SGE_RetainDataRef(data);
+  int32_t result = cb->pfnDisplay ? cb->pfnDisplay(display, data) : 1;
+  if (data) SGE_ReleaseDataRef(data);
+  return result;
+}
+
+// Runs the display callbacks from 'from' on; before the node tree it stops at the first key
+// with bit 31 set and hands that callback back. False when a callback ended the pass.
+bool RunDisplayCallbacks(SPW_DISPLAY* display, SGE_DLLNODE** from, bool beforeNodes) {
+  SGE_DLLNODE* head = &display->callbacks;
+  SGE_DLLNODE* n = *from;
+  while (n && n != head) {
+    SPW_DISPLAYCB* cb = AsCallback(n);
+    if (beforeNodes && (cb->link.dwKey & SPW_DISPLAYCB_AFTER_NODES)) break;
+    SGE_DLLNODE* next = SGE_ListNext(head, n);
+    if (cb->bEnabled && CallDisplayCallback(display, cb) != 1) return false;
+    n = next;
+  }
+  *from = n;
+  return true;
+}
+
+void Flush(SPPD_DRIVERTABLE* drv, SPW_DISPLAY* display) {
+  if (!drv) return;
+  if (drv->SPPD_FlushAlpha) drv->SPPD_FlushAlpha(display);
+  if (drv->SPPD_FlushHUD) drv->SPPD_FlushHUD(display);
+}
+
+void RunNodeCallbacks(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SPPD_DRIVERTABLE* drv) {
+  SGE_DLLNODE* head = &node->callbacks;
+  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
+    SGE_DLLNODE* next = SGE_ListNext(head, n);
+    SPW_DISPLAYCB* cb = AsCallback(n);
+    if (cb->bEnabled && cb->pfnNode) {
+      SGE_DATAREF* data = cb->pData;
+      if (data) SGE_RetainDataRef(data);
+      cb->pfnNode(node, vp, data);
+      if (data) SGE_ReleaseDataRef(data);
+      if (drv && drv->SPPD_FlushNoHud) drv->SPPD_FlushNoHud(node->pDisplay);
+    }
+    n = next;
+  }
+}
+
+void DrawNode(SPW_DISPLAYNODE* node, const SPW_RECT& clip, const SPW_POINT& parentOrigin);
+
+void DrawNodeList(SGE_DLLNODE* head, const SPW_RECT& clip, const SPW_POINT& origin) {
+  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
+    SGE_DLLNODE* next = SGE_ListNext(head, n);
+    DrawNode(AsNode(n), clip, origin);
+    n = next;
+  }
+}
+
+void DrawNode(SPW_DISPLAYNODE* node, const SPW_RECT& clip, const SPW_POINT& parentOrigin) {
+  SPW_DISPLAY* display = node->pDisplay;
+  SPPD_DRIVERTABLE* drv = SPW_GetDisplayDriver(display);
+  SPW_RECT local{clip.x0 - node->origin.x, clip.y0 - node->origin.y, clip.x1 - node->origin.x,
+                 clip.y1 - node->origin.y};
+  SPW_POINT origin{parentOrigin.x + node->origin.x, parentOrigin.y + node->origin.y};
+  SPW_RECT visible;
+  if (SPW_IntersectRect(&local, &node->rect, &visible) && !(node->fFlags & SPW_NODE_HIDDEN)) {
+    if (node->dwSkip) {
+      --node->dwSkip;
+    } else {
+      if (display->pfnVPGet) {
+        SPPD_VIEWPORT fill{};
+        SPPD_VIEWPORT* filled = display->pfnVPGet(&fill, node, &visible.x0, &origin.x);
+        if (filled) {
+          SPPD_VIEWPORT vp = *filled;
+          if (vp.dwFlags & SPPD_VIEWPORT_RUN_CALLBACKS) {
+            RunNodeCallbacks(node, &vp, drv);
+            if (display->pfnVPSet) display->pfnVPSet(node, &vp);
+          }
+        }
+      }
+      if (!SGE_ListIsEmpty(&node->children)) DrawNodeList(&node->children, visible, origin);
+    }
+  }
+  Flush(drv, display);
+}
+
+}  // namespace
+
+void SPW_RenderDisplays() {
+  SGE_DLLNODE* list = SGE_GetDisplayList();
+  if (!list) return;
+  for (SGE_DLLNODE* n = SGE_ListFirst(list); n;) {
+    SGE_DLLNODE* next = SGE_ListNext(list, n);
+    auto* display = reinterpret_cast<SPW_DISPLAY*>(n);
+    if ((display->fFlags & SPW_DISPLAY_RENDER) && !(display->fFlags & SPW_DISPLAY_SKIP)) {
+      SGE_DLLNODE* cb = SGE_ListFirst(&display->callbacks);
+      if (!RunDisplayCallbacks(display, &cb, true)) return;
+      SPW_RECT clip{0.0f, 0.0f, display->fWidth, display->fHeight};
+      DrawNodeList(&display->nodes, clip, SPW_POINT{0.0f, 0.0f});
+      if (!RunDisplayCallbacks(display, &cb, false)) return;
+    }
+    n = next;
+  }
+}
