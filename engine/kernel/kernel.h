@@ -100,6 +100,8 @@ struct SGE_TIMER {
 // Kernel start (run by SGE_InitMemory once the kernel blocks exist): list heads, type table,
 // clock. 1 on success.
 int32_t SGE_InitKernel();
+// Forgets all kernel state (run by SGE_ShutdownMemory before the blocks go).
+void SGE_ShutdownKernel();
 
 int32_t SGE_RegisterTaskType(SGE_TASKTYPE type);
 SGE_TASKTYPE* SGE_FindTaskType(const char* name);

@@ -1,0 +1,150 @@
+// Delivery: sending, the posted-message queue and broadcasts.
+#include "engine/kernel/kernelstate.h"
+#include "engine/memory/memblock.h"
+#include "platform/trace.h"
+
+namespace {
+
+// A record handed over with no owner (count 0) goes once the message is delivered.
+void FreeIfUnowned(SGE_DATAREF* data) {
+  if (data && data->nCount <= 0) {
+    data->nCount = 1;
+    SGE_ReleaseDataRef(data);
+  }
+}
+
+}  // namespace
+
+int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  int32_t result = 0;
+  if (!SGE_TaskIsLive(task)) {
+    PLAT_Trace("SGE_SendMessage: message %d to %p, not a live task\n", msg,
+               static_cast<void*>(task));
+  } else if (msg < SGM_KERNEL_BAND_END && msg != SGM_TASK_DESTROY && task->dwSuspend > 0) {
+    // Held back and lost: a suspended task sees only destroy and the high band.
+  } else if (task->pHandler) {
+    result = task->pHandler(task, data, msg, p1, p2);
+  }
+  FreeIfUnowned(data);
+  return result;
+}
+
+int32_t SGE_Send(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  return SGE_SendMessage(task, nullptr, msg, p1, p2);
+}
+
+int32_t SGE_PostMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  if (!SGE_TaskIsLive(task)) {
+    PLAT_Trace("SGE_PostMessage: message %d to %p, not a live task\n", msg,
+               static_cast<void*>(task));
+    return 0;
+  }
+  auto* m = static_cast<SGE_MSG*>(SGE_MemAlloc(SGE_MsgMem, sizeof(SGE_MSG)));
+  if (!m) {
+    PLAT_Trace("SGE_PostMessage: queue full, message %d to a type %d task dropped\n", msg,
+               task->nTypeId);
+    return 0;
+  }
+  m->pTask = task;
+  m->pData = data;
+  m->nMsg = msg;
+  m->p1 = p1;
+  m->p2 = p2;
+  SGE_RetainDataRef(data);
+  SGE_ListAddTail(g_sgeKernel.pQueue, &m->link);
+  return 1;
+}
+
+int32_t SGE_Post(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  return SGE_PostMessage(task, nullptr, msg, p1, p2);
+}
+
+void SGE_DispatchMessages() {
+  // Messages posted meanwhile join the tail and go out in this same drain.
+  while (SGE_DLLNODE* n = SGE_ListFirst(g_sgeKernel.pQueue)) {
+    const SGE_MSG m = *reinterpret_cast<SGE_MSG*>(n);
+    SGE_ListRemove(n);
+    SGE_SendMessage(m.pTask, m.pData, m.nMsg, m.p1, m.p2);
+    SGE_ReleaseDataRef(m.pData);
+  }
+}
+
+void SGE_DiscardMessages() {
+  while (SGE_DLLNODE* n = SGE_ListFirst(g_sgeKernel.pQueue)) {
+    SGE_DATAREF* data = reinterpret_cast<SGE_MSG*>(n)->pData;
+    SGE_ListRemove(n);
+    SGE_ReleaseDataRef(data);
+  }
+}
+
+void SGE_PurgeMessages(SGE_TASK* task) {
+  SGE_DLLNODE* head = g_sgeKernel.pQueue;
+  if (!task || !head) return;
+  for (SGE_DLLNODE* n = head->pNext; n != head;) {
+    SGE_DLLNODE* next = n->pNext;
+    auto* m = reinterpret_cast<SGE_MSG*>(n);
+    if (m->pTask == task) {
+      SGE_DATAREF* data = m->pData;
+      SGE_ListRemove(n);
+      SGE_ReleaseDataRef(data);
+    }
+    n = next;
+  }
+}
+
+namespace {
+
+void SendToTree(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2,
+                bool self) {
+  if (self) {
+    SGE_SendMessage(task, data, msg, p1, p2);
+    // Ended by its own message: its children went with it.
+    if (!SGE_TaskIsLive(task)) return;
+  }
+  for (SGE_DLLNODE* n = task->children.pNext; n != &task->children;) {
+    auto* child = reinterpret_cast<SGE_TASK*>(n);
+    // A sibling ended by an earlier visit no longer links to the rest.
+    if (!SGE_TaskIsLive(child)) break;
+    SGE_DLLNODE* next = n->pNext;
+    SendToTree(child, data, msg, p1, p2, true);
+    n = next;
+  }
+}
+
+int32_t Broadcast(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2,
+                  bool self) {
+  if (!SGE_TaskIsLive(task)) return 1;
+  // The walk owns one count so that no single delivery frees the record.
+  SGE_RetainDataRef(data);
+  SendToTree(task, data, msg, p1, p2, self);
+  SGE_ReleaseDataRef(data);
+  return 1;
+}
+
+}  // namespace
+
+int32_t SGE_Broadcast(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  return Broadcast(task, nullptr, msg, p1, p2, true);
+}
+
+int32_t SGE_BroadcastMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2) {
+  return Broadcast(task, data, msg, p1, p2, true);
+}
+
+int32_t SGE_BroadcastToDescendants(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                   SGE_PARAM p2) {
+  return Broadcast(task, data, msg, p1, p2, false);
+}
+
+int32_t SGE_SendToChildren(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  if (!SGE_TaskIsLive(task)) return 1;
+  for (SGE_DLLNODE* n = task->children.pNext; n != &task->children;) {
+    auto* child = reinterpret_cast<SGE_TASK*>(n);
+    if (!SGE_TaskIsLive(child)) break;
+    SGE_DLLNODE* next = n->pNext;
+    SGE_SendMessage(child, nullptr, msg, p1, p2);
+    n = next;
+  }
+  return 1;
+}

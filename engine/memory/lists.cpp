@@ -1,0 +1,147 @@
+// Circular doubly linked lists over SGE_DLLNODE links.
+#include "engine/memory/lists.h"
+
+#include "engine/memory/memblock.h"
+#include "platform/trace.h"
+
+namespace {
+
+void InsertBetween(SGE_DLLNODE* node, SGE_DLLNODE* prev, SGE_DLLNODE* next) {
+  node->pPrev = prev;
+  node->pNext = next;
+  prev->pNext = node;
+  next->pPrev = node;
+}
+
+void Detach(SGE_DLLNODE* node) {
+  node->pPrev->pNext = node->pNext;
+  node->pNext->pPrev = node->pPrev;
+}
+
+}  // namespace
+
+SGE_DLLNODE* SGE_ListCreate() {
+  auto* head = static_cast<SGE_DLLNODE*>(SGE_MemAlloc(SGE_DllLists, sizeof(SGE_DLLNODE)));
+  if (!head) {
+    PLAT_Trace("SGE_ListCreate: no room in SGE_DllLists\n");
+    return nullptr;
+  }
+  SGE_ListInit(head);
+  return head;
+}
+
+int32_t SGE_ListInit(SGE_DLLNODE* head) {
+  if (!head) return 0;
+  head->pNext = head->pPrev = head;
+  return 1;
+}
+
+int32_t SGE_ListAddHead(SGE_DLLNODE* head, SGE_DLLNODE* node) {
+  if (!head || !node) return 0;
+  InsertBetween(node, head, head->pNext);
+  return 1;
+}
+
+int32_t SGE_ListAddTail(SGE_DLLNODE* head, SGE_DLLNODE* node) {
+  if (!head || !node) return 0;
+  InsertBetween(node, head->pPrev, head);
+  return 1;
+}
+
+int32_t SGE_ListInsertSorted(SGE_DLLNODE* head, SGE_SDLLNODE* node) {
+  if (!head || !node) return 0;
+  for (SGE_DLLNODE* n = head->pNext; n != head; n = n->pNext) {
+    if (reinterpret_cast<SGE_SDLLNODE*>(n)->dwKey > node->dwKey)
+      return SGE_ListAddTail(n, &node->link);
+  }
+  return SGE_ListAddTail(head, &node->link);
+}
+
+void SGE_ListUnlink(SGE_DLLNODE* node) {
+  if (!node) return;
+  Detach(node);
+  node->pNext = node->pPrev = node;
+}
+
+int32_t SGE_ListRemove(SGE_DLLNODE* node) {
+  if (!node) return 0;
+  Detach(node);
+  return SGE_MemFree(node);
+}
+
+SGE_DLLNODE* SGE_ListPopHead(SGE_DLLNODE* head) {
+  SGE_DLLNODE* first = SGE_ListFirst(head);
+  if (first) SGE_ListUnlink(first);
+  return first;
+}
+
+int32_t SGE_ListRemoveHead(SGE_DLLNODE* head) {
+  SGE_DLLNODE* first = SGE_ListFirst(head);
+  return first ? SGE_ListRemove(first) : 0;
+}
+
+SGE_DLLNODE* SGE_ListFirst(const SGE_DLLNODE* head) {
+  return (head && head->pNext != head) ? head->pNext : nullptr;
+}
+
+SGE_DLLNODE* SGE_ListLast(const SGE_DLLNODE* head) {
+  return (head && head->pPrev != head) ? head->pPrev : nullptr;
+}
+
+SGE_DLLNODE* SGE_ListNext(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
+  if (!head || !node || node->pNext == head) return nullptr;
+  return node->pNext;
+}
+
+SGE_DLLNODE* SGE_ListPrev(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
+  if (!head || !node || node->pPrev == head) return nullptr;
+  return node->pPrev;
+}
+
+SGE_DLLNODE* SGE_ListNextWrap(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
+  if (!head || !node) return nullptr;
+  SGE_DLLNODE* next = node->pNext;
+  if (next == head) next = head->pNext;
+  return next == head ? nullptr : next;
+}
+
+int32_t SGE_ListCount(const SGE_DLLNODE* head) {
+  if (!head) return 0;
+  int32_t n = 0;
+  for (const SGE_DLLNODE* p = head->pNext; p != head; p = p->pNext) ++n;
+  return n;
+}
+
+int32_t SGE_ListIsEmpty(const SGE_DLLNODE* head) { return !head || head->pNext == head; }
+
+void SGE_ListAppendList(SGE_DLLNODE* dest, SGE_DLLNODE* source) {
+  if (!dest || !source || dest == source || source->pNext == source) return;
+  SGE_DLLNODE* first = source->pNext;
+  SGE_DLLNODE* last = source->pPrev;
+  first->pPrev = dest->pPrev;
+  dest->pPrev->pNext = first;
+  last->pNext = dest;
+  dest->pPrev = last;
+  SGE_ListInit(source);
+}
+
+int32_t SGE_ListFreeAll(SGE_DLLNODE* head) {
+  if (!head) return 0;
+  int32_t ok = 1;
+  for (SGE_DLLNODE* p = head->pNext; p != head;) {
+    SGE_DLLNODE* next = p->pNext;
+    if (!SGE_MemFree(p)) {
+      ok = 0;
+      break;
+    }
+    p = next;
+  }
+  SGE_ListInit(head);
+  return ok;
+}
+
+void SGE_ListSetKey(SGE_SDLLNODE* node, uint32_t key) {
+  if (node) node->dwKey = key;
+}
+
+uint32_t SGE_ListGetKey(const SGE_SDLLNODE* node) { return node ? node->dwKey : 0; }
