@@ -1,0 +1,18 @@
+#pragma once
+// The per-display block as the driver sees it: the host's table, then the driver's state.
+#include <cstddef>
+
+#include "driver/state.h"
+#include "engine/driver/sppd.h"
+
+struct SPPD_DRIVERDATA {
+  SPPD_DRIVERTABLE table;
+  SPPD_DRIVERSTATE state;
+};
+static_assert(offsetof(SPPD_DRIVERDATA, state) == SPPD_DRIVERTABLE_BYTES);
+static_assert(sizeof(SPPD_DRIVERTABLE) == SPPD_DRIVERTABLE_BYTES);
+
+// The block hung on the display through its driver binding; none (no trace) when the
+// display, its binding or the block is missing.
+SPPD_DRIVERDATA* SPPD_GetDriverData(const SPW_DISPLAY* display);
+SPPD_DRIVERSTATE* SPPD_GetDriverState(const SPW_DISPLAY* display);
