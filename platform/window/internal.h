@@ -1,0 +1,27 @@
+#pragma once
+// Shared state of the window folder: SDL's events are translated here once and handed to the
+// event queue (window events) and to the input devices (mouse motion and wheel).
+#include <cstdint>
+
+#include "platform/window/window.h"
+
+struct SDL_Window;
+
+struct PLAT_Window {
+  SDL_Window* sdl;
+  uint32_t id;    // SDL's window id; devices keep this rather than the pointer
+  bool captured;  // asked for the mouse capture (headless runs have no real one)
+};
+
+// Pumps SDL and translates everything pending; does nothing before the video system is up.
+void PLATW_PumpEvents();
+void PLATW_QueueEvent(const PLAT_Event& ev);
+void PLATW_ClearEvents();
+
+// Pointer motion seen by the event pump; the devices keep it only while a mouse is acquired.
+void PLATW_AddMouseMotion(int dx, int dy, int dz);
+// A warp moves the pointer without the user: the next motion is measured from its target.
+void PLATW_NoteWarp(int x, int y);
+
+PLAT_Window* PLATW_FindWindow(uint32_t windowId);
+void PLATW_DestroyAllWindows();

@@ -1,0 +1,161 @@
+#include "platform/window/input.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/window/window.h"
+#include "tests/support/support.h"
+
+namespace {
+
+constexpr uint8_t kDown = 0x80;
+
+class InputDevices : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(PLAT_InitVideo());
+    window = PLAT_CreateWindow("input", 640, 480, 0);
+    ASSERT_NE(window, nullptr);
+    PLAT_InputSetFocus(true);
+    PLAT_DeviceInfo infos[4];
+    ASSERT_EQ(PLAT_InputEnumDevices(infos, 4), 2);
+    for (const PLAT_DeviceInfo& info : infos) {
+      if (info.kind == PLAT_DeviceKind::Mouse && !mouse) mouse = PLAT_InputOpen(info);
+      if (info.kind == PLAT_DeviceKind::Keyboard && !keyboard) keyboard = PLAT_InputOpen(info);
+    }
+    ASSERT_NE(mouse, nullptr);
+    ASSERT_NE(keyboard, nullptr);
+  }
+  void TearDown() override {
+    for (int k = 0; k < 256; ++k) PLAT_InputInjectKey(k, false);
+    PLAT_InputClose(mouse);
+    PLAT_InputClose(keyboard);
+    PLAT_InputInjectMouse(0, 0, 0, 0);
+    PLAT_InputSetFocus(true);
+    PLAT_DestroyWindow(window);
+    PLAT_Event ev;
+    while (PLAT_PollEvent(&ev)) {
+    }
+  }
+  void AcquireBoth(PLAT_Cooperation level) {
+    ASSERT_TRUE(PLAT_InputSetCooperation(mouse, window, level));
+    ASSERT_TRUE(PLAT_InputSetCooperation(keyboard, window, level));
+    ASSERT_TRUE(PLAT_InputAcquire(mouse));
+    ASSERT_TRUE(PLAT_InputAcquire(keyboard));
+  }
+  PLAT_Window* window = nullptr;
+  PLAT_InputDevice* mouse = nullptr;
+  PLAT_InputDevice* keyboard = nullptr;
+};
+
+TEST_F(InputDevices, EnumerationFillsNoMoreThanAsked) {
+  PLAT_DeviceInfo one[1];
+  EXPECT_EQ(PLAT_InputEnumDevices(one, 1), 1);
+  EXPECT_EQ(PLAT_InputEnumDevices(one, 0), 0);
+  EXPECT_EQ(PLAT_InputEnumDevices(nullptr, 4), 0);
+}
+
+TEST_F(InputDevices, InjectedKeysShowInTheKeyboardState) {
+  AcquireBoth(PLAT_Cooperation::ExclusiveForeground);
+  PLAT_InputInjectKey(30, true);
+  PLAT_InputInjectKey(157, true);
+  uint8_t keys[256];
+  ASSERT_TRUE(PLAT_InputReadKeyboard(keyboard, keys));
+  EXPECT_EQ(keys[30], kDown);
+  EXPECT_EQ(keys[157], kDown);
+  EXPECT_EQ(keys[31], 0);
+
+  PLAT_InputInjectKey(30, false);
+  ASSERT_TRUE(PLAT_InputReadKeyboard(keyboard, keys));
+  EXPECT_EQ(keys[30], 0);
+  EXPECT_EQ(keys[157], kDown);
+}
+
+TEST_F(InputDevices, OutOfRangeInjectedKeyIsTracedAndIgnored) {
+  vntest::TraceCapture trace;
+  PLAT_InputInjectKey(256, true);
+  PLAT_InputInjectKey(-1, true);
+  EXPECT_TRUE(trace.contains("out of range"));
+}
+
+TEST_F(InputDevices, MouseMovementAccumulatesUntilRead) {
+  AcquireBoth(PLAT_Cooperation::ExclusiveForeground);
+  PLAT_MouseState state;
+  ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));  // start from nothing pending
+  PLAT_InputInjectMouse(3, -4, 120, 1 | 4);
+  PLAT_InputInjectMouse(2, 1, 0, 1 | 4);
+  ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));
+  EXPECT_EQ(state.dx, 5);
+  EXPECT_EQ(state.dy, -3);
+  EXPECT_EQ(state.dz, 120);
+  EXPECT_EQ(state.buttons[0], kDown);  // left
+  EXPECT_EQ(state.buttons[1], 0);      // right
+  EXPECT_EQ(state.buttons[2], kDown);  // middle
+
+  ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));
+  EXPECT_EQ(state.dx, 0);
+  EXPECT_EQ(state.dy, 0);
+  EXPECT_EQ(state.dz, 0);
+  EXPECT_EQ(state.buttons[0], kDown);  // buttons are state, not movement
+}
+
+TEST_F(InputDevices, ExclusiveDevicesNeedFocusBackgroundOnesDoNot) {
+  ASSERT_TRUE(PLAT_InputSetCooperation(keyboard, window, PLAT_Cooperation::ExclusiveForeground));
+  ASSERT_TRUE(PLAT_InputSetCooperation(mouse, window, PLAT_Cooperation::NonExclusiveBackground));
+  PLAT_InputSetFocus(false);
+  EXPECT_FALSE(PLAT_InputAcquire(keyboard));
+  EXPECT_TRUE(PLAT_InputAcquire(mouse));
+  uint8_t keys[256];
+  EXPECT_FALSE(PLAT_InputReadKeyboard(keyboard, keys));
+
+  PLAT_InputSetFocus(true);
+  EXPECT_TRUE(PLAT_InputAcquire(keyboard));
+  EXPECT_TRUE(PLAT_InputReadKeyboard(keyboard, keys));
+
+  // Losing focus takes an acquired foreground device away until it is acquired again.
+  PLAT_InputSetFocus(false);
+  EXPECT_FALSE(PLAT_InputReadKeyboard(keyboard, keys));
+  PLAT_InputSetFocus(true);
+  EXPECT_FALSE(PLAT_InputReadKeyboard(keyboard, keys));
+  EXPECT_TRUE(PLAT_InputAcquire(keyboard));
+  EXPECT_TRUE(PLAT_InputReadKeyboard(keyboard, keys));
+}
+
+TEST_F(InputDevices, ForegroundAccessNeedsALiveWindow) {
+  vntest::TraceCapture trace;
+  EXPECT_FALSE(PLAT_InputSetCooperation(keyboard, nullptr, PLAT_Cooperation::ExclusiveForeground));
+  EXPECT_TRUE(trace.contains("needs a window"));
+  EXPECT_TRUE(PLAT_InputSetCooperation(keyboard, nullptr, PLAT_Cooperation::NonExclusiveBackground));
+
+  ASSERT_TRUE(PLAT_InputSetCooperation(mouse, window, PLAT_Cooperation::ExclusiveForeground));
+  ASSERT_TRUE(PLAT_InputAcquire(mouse));
+  PLAT_DestroyWindow(window);
+  window = nullptr;
+  PLAT_MouseState state;
+  EXPECT_FALSE(PLAT_InputReadMouse(mouse, &state));
+  EXPECT_FALSE(PLAT_InputAcquire(mouse));
+}
+
+TEST_F(InputDevices, ReadsFailOnUnacquiredOrMismatchedDevices) {
+  uint8_t keys[256];
+  PLAT_MouseState state;
+  EXPECT_FALSE(PLAT_InputReadKeyboard(keyboard, keys));
+  EXPECT_FALSE(PLAT_InputReadMouse(mouse, &state));
+  AcquireBoth(PLAT_Cooperation::NonExclusiveBackground);
+  EXPECT_FALSE(PLAT_InputReadKeyboard(mouse, keys));
+  EXPECT_FALSE(PLAT_InputReadMouse(keyboard, &state));
+  EXPECT_FALSE(PLAT_InputReadMouse(mouse, nullptr));
+  PLAT_InputUnacquire(mouse);
+  EXPECT_FALSE(PLAT_InputReadMouse(mouse, &state));
+}
+
+TEST_F(InputDevices, UnknownDeviceKindIsRefused) {
+  vntest::TraceCapture trace;
+  PLAT_DeviceInfo info{};
+  info.kind = static_cast<PLAT_DeviceKind>(3);
+  EXPECT_EQ(PLAT_InputOpen(info), nullptr);
+  EXPECT_TRUE(trace.contains("unknown device kind"));
+}
+
+}  // namespace

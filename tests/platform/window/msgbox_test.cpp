@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "platform/window/msgbox.h"
+#include "platform/window/window.h"
+
+namespace {
+
+struct BoxCase {
+  PLAT_MsgBoxButtons buttons;
+  PLAT_MsgBoxAnswer answer;
+};
+
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << "buttons" << static_cast<int>(c.buttons); }
+
+class HeadlessMessageBox : public ::testing::TestWithParam<BoxCase> {};
+
+TEST_P(HeadlessMessageBox, PrintsCaptionAndTextAndTakesTheFirstButton) {
+  ASSERT_TRUE(PLAT_IsHeadless());
+  ::testing::internal::CaptureStderr();
+  PLAT_MsgBoxAnswer got = PLAT_MessageBox(nullptr, "Please uninstall", "Reinstall Required",
+                                          GetParam().buttons, PLAT_MsgBoxIcon::Error);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(got, GetParam().answer);
+  EXPECT_NE(err.find("Reinstall Required: Please uninstall\n"), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, HeadlessMessageBox,
+    ::testing::Values(BoxCase{PLAT_MsgBoxButtons::Ok, PLAT_MsgBoxAnswer::Ok},
+                      BoxCase{PLAT_MsgBoxButtons::OkCancel, PLAT_MsgBoxAnswer::Ok},
+                      BoxCase{PLAT_MsgBoxButtons::YesNo, PLAT_MsgBoxAnswer::Yes},
+                      BoxCase{PLAT_MsgBoxButtons::YesNoCancel, PLAT_MsgBoxAnswer::Yes}));
+
+TEST(HeadlessMessageBoxText, MissingTextAndCaptionPrintEmpty) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(PLAT_MessageBox(nullptr, nullptr, nullptr, PLAT_MsgBoxButtons::Ok,
+                            PLAT_MsgBoxIcon::None),
+            PLAT_MsgBoxAnswer::Ok);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find(": \n"), std::string::npos);
+}
+
+}  // namespace
