@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "platform/registry.h"
@@ -235,6 +237,26 @@ TEST(OptionsFactor, TerrainFactorPerLevel) {
   EXPECT_FLOAT_EQ(vnOPTIONS_TerrainLODFactor(1), 0.72f);
   EXPECT_FLOAT_EQ(vnOPTIONS_TerrainLODFactor(2), 0.83f);
   EXPECT_FLOAT_EQ(vnOPTIONS_TerrainLODFactor(-4), 0.72f);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OptionsStore, UnwritableStoreFailsTheSaveButKeepsTheRecord) {
+  vntest::ScopedRegistry registry;  // restores the store afterwards
+  vntest::TempDir dir;
+  const std::string blocker = dir.write("blocker", "a file where a folder should be");
+  setenv("VANTORIA_REGISTRY", (blocker + "/registry.txt").c_str(), 1);
+  PLAT_RegReload();
+  vntest::TraceCapture trace;
+  VNOPTIONS o{};
+  EXPECT_EQ(vnOPTIONS_Load(&o), 0);
+  ExpectDefaults(o);
+  o.fMusicVolume = 0.5f;
+  EXPECT_EQ(vnOPTIONS_Save(&o), -1);
+  EXPECT_EQ(o.fMusicVolume, 0.5f);
+  EXPECT_EQ(vnOPTIONS_Get()->fMusicVolume, 0.5f);
 }
 
 }  // namespace
