@@ -1,0 +1,244 @@
+// Engine and game start and shutdown, the message loop, and the hand-over to Setup.
+#include "shell/app.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "engine/display/display.h"
+#include "engine/driver/driverbind.h"
+#include "engine/input/appstate.h"
+#include "engine/input/koinput.h"
+#include "engine/kernel/frametime.h"
+#include "engine/kernel/kernel.h"
+#include "engine/memory/memblock.h"
+#include "engine/profiler/profiler.h"
+#include "platform/clock.h"
+#include "platform/process.h"
+#include "platform/random.h"
+#include "platform/trace.h"
+#include "platform/window/msgbox.h"
+#include "platform/window/window.h"
+#include "shell/frame.h"
+#include "shell/locale.h"
+#include "shell/options.h"
+#include "shell/roottask.h"
+#include "shell/util.h"
+
+VNMAIN_SWITCHES* vnMAIN_MutableSwitches();
+
+namespace {
+
+constexpr const char kWindowTitle[] = "Vantoria";
+constexpr const char kSetupProgram[] = "Setup.exe";
+
+KOPROFILE_GROUP* g_profileGroups[2] = {};
+PLAT_Library* g_driverModule = nullptr;
+
+bool CreateProfileGroups() {
+  static const char* const kSystemCounters[] = {"FSyncs", "Anim", "PDisplays", "DORender"};
+  g_profileGroups[0] = KOPROFILE_CreateGroup(4, "System");
+  if (!g_profileGroups[0]) return false;
+  for (int32_t i = 0; i < 4; ++i) KOPROFILE_NameCounter(g_profileGroups[0], i, kSystemCounters[i]);
+  g_profileGroups[1] = KOPROFILE_CreateGroup(1, "DObject system");
+  return g_profileGroups[1] != nullptr;
+}
+
+// Undoes the driver part of game start: the display, then the library.
+void ReleaseDriver() {
+  if (SPW_DISPLAY* display = vnMAIN_GetDisplay()) {
+    SPW_DestroyDriverDisplay(display);
+    vnMAIN_SetDisplay(nullptr);
+  }
+  if (g_driverModule) {
+    vnMAIN_UnloadDriver(g_driverModule);
+    g_driverModule = nullptr;
+  }
+}
+
+// Game start failed after the window: give the program over to Setup.
+int32_t FailToSetup() {
+  ReleaseDriver();
+  vnMAIN_RunSetup();
+  vnMAIN_DestroyWindow();
+  vnLOCALE_Free();
+  return 0;
+}
+
+}  // namespace
+
+KOPROFILE_GROUP* vnMAIN_GetProfileGroup(int32_t index) {
+  return (index >= 0 && index < 2) ? g_profileGroups[index] : nullptr;
+}
+
+int32_t SPW_InitEngine() {
+  PLAT_SRand(static_cast<uint32_t>(std::time(nullptr)));
+  SGE_ClearQuit();
+  SGE_SetAppActive(1);
+  PLAT_Trace("VNMAIN: Initialising engine...\n");
+  if (!SGE_InitMemory(0)) {
+    PLAT_Trace("SPW_InitEngine: memory start failed\n");
+    return 0;
+  }
+  if (!SPW_CreateEngineBlocks()) {
+    PLAT_Trace("SPW_InitEngine: engine blocks failed\n");
+    return 0;
+  }
+  SGE_SetWindow(nullptr);
+  if (!KOPROFILE_Init() || !CreateProfileGroups()) {
+    PLAT_Trace("SPW_InitEngine: profiler start failed\n");
+    return 0;
+  }
+  KOINPUT_SetCooperative(vnMAIN_GetSwitches()->bNonExclusive ? 0 : 1);
+  if (!KOINPUT_Init()) {
+    PLAT_Trace("SPW_InitEngine: input start failed\n");
+    return 0;
+  }
+  SGE_InitFrameTiming();
+  return 1;
+}
+
+void SPW_ShutdownEngine() {
+  KOINPUT_Shutdown();
+  g_profileGroups[0] = g_profileGroups[1] = nullptr;
+  SPW_ReleaseEngineBlocks();
+  SGE_ShutdownMemory();
+}
+
+int32_t vnMAIN_CreateWindow() {
+  if (!PLAT_InitVideo()) {
+    PLAT_Trace("vnMAIN_CreateWindow: no video system\n");
+    return 0;
+  }
+  PLAT_ShowCursor(false);
+  PLAT_Window* window =
+      PLAT_CreateWindow(kWindowTitle, VN_FRONTEND_WIDTH, VN_FRONTEND_HEIGHT, PLAT_WINDOW_OPENGL);
+  if (!window) return 0;
+  SGE_SetWindow(window);
+  // The input devices follow the new window.
+  KOINPUT_Shutdown();
+  return KOINPUT_Init();
+}
+
+void vnMAIN_DestroyWindow() {
+  if (PLAT_Window* window = SGE_GetWindow()) {
+    PLAT_DestroyWindow(window);
+    SGE_SetWindow(nullptr);
+  }
+}
+
+int32_t vnMAIN_PrecacheCommon() {
+  uint32_t start = PLAT_TimeMs();
+  PLAT_Trace(">> Begin non-terrain precaching...\n");
+  PLAT_Trace(">> Non-terrain precaching took %u ms\n", PLAT_TimeMs() - start);
+  return 1;
+}
+
+int32_t vnMAIN_PrecacheTerrain(const char* terrainName) {
+  SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  if (!terrainName || !drv || !drv->SPPD_PreCacheTextures) {
+    PLAT_Trace("vnMAIN_PrecacheTerrain: no terrain name or no driver\n");
+    return 1;
+  }
+  char path[260];
+  std::snprintf(path, sizeof path, "Export/Terrain/%s", terrainName);
+  uint32_t start = PLAT_TimeMs();
+  drv->SPPD_PreCacheTextures(vnMAIN_GetDisplay(), path, 0);
+  PLAT_Trace(">> Terrain precaching of %s took %u ms\n", terrainName, PLAT_TimeMs() - start);
+  return 1;
+}
+
+int32_t vnMAIN_InitGame() {
+  if (!vnLOCALE_Init()) PLAT_Trace("vnMAIN_InitGame: locale strings not loaded\n");
+  if (!vnMAIN_CreateWindow()) return FailToSetup();
+  // The sound system is not built yet: its trial start counts as a success.
+  PLAT_Trace("vnMAIN_InitGame: sound trial skipped (no sound system)\n");
+
+  g_driverModule = vnMAIN_LoadDriver();
+  if (!g_driverModule) return FailToSetup();
+  SPW_DISPLAY* display = SPW_BindDriver(SGE_GetWindow(), g_driverModule);
+  if (!display) return FailToSetup();
+  vnMAIN_SetDisplay(display);
+
+  SPPD_MODE mode{};
+  mode.Width = VN_FRONTEND_WIDTH;
+  mode.Height = VN_FRONTEND_HEIGHT;
+  SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  if (!drv->SPPD_Modify ||
+      drv->SPPD_Modify(display, &mode, SGE_GetWindow(), VN_FRONTEND_MODE_MASK) != 1) {
+    PLAT_Trace("vnMAIN_InitGame: front-end display mode refused\n");
+    return FailToSetup();
+  }
+  vnUTIL_CentreWindow();
+  vnMAIN_PrecacheCommon();
+  vnUTIL_CentreWindow();
+  PLAT_ShowWindow(SGE_GetWindow(), true);
+
+  if (!vnROOT_Create()) {
+    vnMAIN_ShowReinstallBox();
+    return 0;
+  }
+  return 1;
+}
+
+void vnMAIN_DeinitGame() {
+  PLAT_Trace("VNMAIN: Shutting down...\n");
+  vnROOT_Destroy();
+  if (PLAT_Window* window = SGE_GetWindow()) PLAT_ShowWindow(window, false);
+  ReleaseDriver();
+  vnMAIN_DestroyWindow();
+  vnLOCALE_Free();
+  // The packed tables are not built yet: nothing to free.
+}
+
+void vnMAIN_ShowReinstallBox() {
+  PLAT_MessageBox(SGE_GetWindow(), "Please uninstall and then reinstall Vantoria",
+                  "Reinstall Required", PLAT_MsgBoxButtons::Ok, PLAT_MsgBoxIcon::None);
+}
+
+void vnMAIN_RunSetup() {
+  std::string setup = PLAT_ProgramFileName(kSetupProgram);
+  PLAT_Trace("VNMAIN: starting %s\n", setup.c_str());
+  if (!PLAT_ExecProgram(setup.c_str(), nullptr, 0)) vnMAIN_ShowReinstallBox();
+}
+
+int vnMAIN_Run(const char* cmdline) {
+  VNOPTIONS* options = vnOPTIONS_Get();
+  vnOPTIONS_Load(options);
+  vnOPTIONS_ApplySound(options);
+  vnMAIN_ParseCommandLine(cmdline ? cmdline : "", vnMAIN_MutableSwitches());
+
+  if (!SPW_InitEngine()) {
+    SPW_ShutdownEngine();
+    return 0;
+  }
+  // The packed tables ("EXPORT/Pows/tset.dat", "qtset.dat", "materials.dat") are not built yet.
+  PLAT_Trace("VNMAIN: packed tables skipped (not built)\n");
+  if (!vnMAIN_InitGame()) {
+    SPW_ShutdownEngine();
+    return 0;
+  }
+  // "cbugeye" is kept in the switches for the front end, which is not built yet.
+
+  int exitCode = 0;
+  while (!SGE_QuitRequested()) {
+    PLAT_Event ev;
+    if (PLAT_PollEvent(&ev)) {
+      if (ev.type == PLAT_EventType::Quit) {
+        exitCode = ev.code;
+        break;
+      }
+      if (ev.type == PLAT_EventType::Activate) {
+        if (ev.active) PLAT_ShowCursor(false);
+        SGE_SetAppActive(ev.active ? 1 : 0);
+      } else if (ev.type == PLAT_EventType::Destroy) {
+        PLAT_PostQuit(0);
+      }
+    } else if (vnMAIN_Frame()) {
+      break;
+    }
+  }
+  vnMAIN_DeinitGame();
+  SPW_ShutdownEngine();
+  return exitCode;
+}

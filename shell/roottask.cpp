@@ -1,0 +1,264 @@
+// The root task: the full-screen node, the services that live for the whole run, and the
+// alternation between the front end and the mission controller through the loading screen.
+#include "shell/roottask.h"
+
+#include "engine/display/display.h"
+#include "engine/kernel/frametime.h"
+#include "platform/trace.h"
+#include "shell/app.h"
+#include "shell/util.h"
+
+namespace {
+
+constexpr int32_t SGM_LOADSCREEN_PICTURE = 4378;
+constexpr uint32_t kUserModeMask = 64;  // the player's own stored mode
+constexpr int32_t kResultContinue = 4;  // a mission result that starts the next one at once
+constexpr float kFullScreenNodeValue = 10.0f;
+
+VNROOT g_root;
+
+int32_t ReadResult(SGE_PARAM p) {
+  if (!p) {
+    PLAT_Trace("[ROOT]: mission ended without a result\n");
+    return 0;
+  }
+  return *reinterpret_cast<const int32_t*>(p);
+}
+
+SGE_TASK* FindChild(SGE_TASK* parent, int32_t typeId) {
+  for (SGE_DLLNODE* n = SGE_ListFirst(&parent->children); n; n = SGE_ListNext(&parent->children, n)) {
+    auto* t = reinterpret_cast<SGE_TASK*>(n);
+    if (t->nTypeId == typeId) return t;
+  }
+  return nullptr;
+}
+
+void SetFrontEndMode() {
+  SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  SPPD_MODE mode{};
+  mode.Width = VN_FRONTEND_WIDTH;
+  mode.Height = VN_FRONTEND_HEIGHT;
+  if (!drv || !drv->SPPD_Modify ||
+      drv->SPPD_Modify(vnMAIN_GetDisplay(), &mode, SGE_GetWindow(), VN_FRONTEND_MODE_MASK) != 1)
+    PLAT_Trace("Unable to reinitialise the driver!\n");
+  vnUTIL_CentreWindow();
+}
+
+void CreateFullScreenNode(VNROOT* root) {
+  SPW_DISPLAY* display = vnMAIN_GetDisplay();
+  if (!display) {
+    PLAT_Trace("[ROOT]: no display for the full-screen node\n");
+    return;
+  }
+  float hw = display->fWidth * 0.5f, hh = display->fHeight * 0.5f;
+  SPW_RECT rect{-hw, -hh, hw, hh};
+  SPW_POINT origin{hw, hh};
+  root->pNode = SPW_CreateDisplayNode(0, kFullScreenNodeValue, &rect, &origin, 0, nullptr, display,
+                                      nullptr, SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH,
+                                      nullptr);
+  if (!root->pNode) return;
+  SPW_SetDisplayNodeColour(root->pNode, SPW_NODE_DEFAULT_COLOUR);
+  SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  if (drv && drv->SPPD_ClearScreen)
+    root->pClearCb = SPW_AddDisplayNode(root->pNode, drv->SPPD_ClearScreen, 0, nullptr);
+  root->pNullCb = SPW_AddDisplayNode(root->pNode, vnMAIN_NullCallback, 0, nullptr);
+}
+
+void OnCreate(SGE_TASK* task) {
+  g_root = VNROOT{};
+  g_root.pTask = task;
+  vnROOT_RegisterTaskTypes();
+  CreateFullScreenNode(&g_root);
+  vnROOT_LoadFonts(&g_root);
+  // Not built yet, each with its own issue: sound start, the text panel, the attachment pool,
+  // the platoon manager, the transition controller, the pointer task and the front end.
+  PLAT_Trace("[ROOT]: sound, text panel, attachment pool, platoon manager, transitions, pointer "
+             "and front end skipped (not built)\n");
+  SGE_ResetFrameTiming();
+}
+
+void OnDestroy() {
+  // Sound, platoon manager and attachment pool are not built: nothing to close for them.
+  vnROOT_FreeFonts(&g_root);
+  SPW_RemoveDisplayNode(g_root.pClearCb);
+  SPW_RemoveDisplayNode(g_root.pNullCb);
+  SPW_DestroyDisplayNode(g_root.pNode);
+  SGE_RequestQuit();
+  SGE_DiscardMessages();
+  g_root = VNROOT{};
+}
+
+SGE_TASK* CreateLoadScreen(SGE_PARAM p1, SGE_PARAM p2) {
+  g_root.pLoadScreen = SGE_CreateTask(VNTT_LOADSCREEN, g_root.pTask, nullptr, p1, p2);
+  return g_root.pLoadScreen;
+}
+
+void OnMissionEnded(SGE_PARAM resultPtr) {
+  // The controller's record goes with it: keep our own copy of the result for the switch.
+  g_root.nMissionResult = ReadResult(resultPtr);
+  SetFrontEndMode();
+  SGE_Broadcast(g_root.pTask, SGM_VRAM_FLUSH, 0, 0);
+  int32_t result = g_root.nMissionResult;
+  if (result == kResultContinue) {
+    vnROOT_ApplyUserMode(&g_root);
+    return;
+  }
+  SGE_TASK* screen =
+      CreateLoadScreen(VNTT_MISSCONT, reinterpret_cast<SGE_PARAM>(&g_root.nMissionResult));
+  if (result == 3 || result == 2) {
+    SGE_Send(screen, SGM_LOADSCREEN_PICTURE, result == 3 ? 1 : 2, 0);
+  }
+  // The fade (4.0 s after a loss, else 0.4 s) and the loading screen's progress and caption
+  // belong to the transition controller and the loading screen, not built yet.
+  PLAT_Trace("[ROOT]: mission result %d, fade skipped (not built)\n", result);
+}
+
+void OnChildEnded(SGE_PARAM child, SGE_PARAM code) {
+  auto* task = reinterpret_cast<SGE_TASK*>(child);
+  if (!task) return;
+  switch (task->nTypeId) {
+    case VNTT_MISSCONT:
+      OnMissionEnded(code);
+      break;
+    case VNTT_FE_ROOT:
+      if (code == 0) SGE_Post(g_root.pTask, SGM_TASK_DESTROY, 0, 0);
+      else if (code == 1) vnROOT_ApplyUserMode(&g_root);
+      break;
+    case VNTT_FE_DEMO:
+      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 0, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+void OnSwitchTask(SGE_PARAM endedType, SGE_PARAM code) {
+  if (endedType == VNTT_MISSCONT) {
+    int32_t result = ReadResult(code);
+    if (result == 0 || result == 2 || result == 3) {
+      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 0, 0);
+    } else if (result == 1) {
+      // The training-platoon check and the next-mission look-up need the front end and the
+      // mission table, not built yet: continue as a won campaign mission.
+      PLAT_Trace("[ROOT]: platoon check skipped (not built)\n");
+      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 1, code);
+    }
+  } else if (endedType == VNTT_FE_ROOT) {
+    SGE_CreateTask(VNTT_MISSCONT, g_root.pTask, nullptr, 0, 0);
+  } else {
+    return;
+  }
+  if (g_root.pLoadScreen) SGE_Send(g_root.pLoadScreen, SGM_ROOT_SWITCH_DONE, 0, 0);
+}
+
+void OnSwitchDone(SGE_PARAM endedType) {
+  g_root.pLoadScreen = nullptr;
+  if (endedType == VNTT_FE_ROOT) {
+    vnMAIN_SetPaused(0);
+    if (SGE_TASK* mission = FindChild(g_root.pTask, VNTT_MISSCONT)) SGE_ResumeTaskTree(mission);
+  }
+  // Fade-in and the mission's pending music: transitions and sound are not built yet.
+}
+
+}  // namespace
+
+int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                       SGE_PARAM p2) {
+  switch (msg) {
+    case SGM_TASK_CREATE:
+      OnCreate(task);
+      break;
+    case SGM_TASK_DESTROY:
+      // Not passed on: the program ends next, children and record go with the memory.
+      OnDestroy();
+      return 1;
+    case SGM_TASK_CHILD_ENDED:
+      OnChildEnded(p1, p2);
+      break;
+    case SGM_ROOT_QUIT:
+      SGE_Post(task, SGM_TASK_DESTROY, 0, 0);
+      break;
+    case SGM_VRAM_FLUSH:
+      vnROOT_LoadFonts(&g_root);
+      break;
+    case SGM_ROOT_SWITCH_TASK:
+      OnSwitchTask(p1, p2);
+      break;
+    case SGM_ROOT_SWITCH_DONE:
+      OnSwitchDone(p1);
+      break;
+    default:
+      break;
+  }
+  return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+}
+
+int32_t vnROOT_Create() {
+  SGE_TASKTYPE type{};
+  type.nTypeId = VNTT_ROOT;
+  type.pHandler = vnROOT_Handler;
+  type.fFlags = SGE_TTF_ALLOC_DATA;
+  type.nInstanceSize = 1;
+  if (!SGE_RegisterTaskType(type)) {
+    PLAT_Trace("vnROOT_Create: root type not registered\n");
+    return 0;
+  }
+  SGE_TASK* task = SGE_CreateTask(VNTT_ROOT, nullptr, nullptr, 0, 0);
+  if (!task) {
+    PLAT_Trace("vnROOT_Create: root task not created\n");
+    return 0;
+  }
+  return 1;
+}
+
+void vnROOT_Destroy() {
+  if (SGE_TASK* task = g_root.pTask) SGE_Send(task, SGM_TASK_DESTROY, 0, 0);
+  g_root.pTask = nullptr;
+}
+
+void vnROOT_RegisterTaskTypes() {
+  // Each subsystem's task types are registered here as its issue lands (world, interface,
+  // missions, effects, front end, editor); none of them is built yet.
+}
+
+SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }
+void* vnROOT_GetTextPanel() { return g_root.pTextPanel; }
+SGE_TASK* vnROOT_GetCurrentTask() { return g_root.pLoadScreen; }
+
+uint32_t vnROOT_SetBackground(uint32_t colour) {
+  return g_root.pNode ? SPW_SetDisplayNodeColour(g_root.pNode, colour) : 0;
+}
+
+int32_t vnROOT_LoadFonts(VNROOT* root) {
+  vnROOT_FreeFonts(root);
+  // The font loader is not built yet: the slots stay empty and their users get none.
+  PLAT_Trace("[ROOT]: fonts skipped (no font loader)\n");
+  return 0;
+}
+
+void vnROOT_FreeFonts(VNROOT* root) {
+  for (SPW_FONT*& font : root->apFonts) font = nullptr;
+}
+
+void vnROOT_ApplyUserMode(VNROOT* root) {
+  SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  if (!drv || !drv->SPPD_Modify ||
+      drv->SPPD_Modify(vnMAIN_GetDisplay(), nullptr, SGE_GetWindow(), kUserModeMask) != 1)
+    PLAT_Trace("Unable to reinitialise the driver!\n");
+  vnUTIL_CentreWindow();
+  SGE_Broadcast(root->pTask, SGM_VRAM_FLUSH, 0, 0);
+  SGE_ResetFrameTiming();
+  CreateLoadScreen(VNTT_FE_ROOT, 0);
+}
+
+SPW_FONT* vnMAIN_GetFont(int32_t index) {
+  if (index < 0 || index >= VN_NUM_FONTS) {
+    PLAT_Trace("[%d] is not a valid font!\n", index);
+    return nullptr;
+  }
+  return g_root.apFonts[index];
+}
+
+SPW_FONT* vnMAIN_GetTextFont() { return g_root.apFonts[VN_TEXT_FONT]; }
+
+int32_t vnMAIN_NullCallback(SPW_DISPLAYNODE*, SPPD_VIEWPORT*, SGE_DATAREF*) { return 1; }

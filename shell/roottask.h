@@ -1,0 +1,55 @@
+#pragma once
+// The root task (type 1): the top of the task tree for the whole run.
+#include <cstdint>
+
+#include "engine/driver/sppd.h"
+#include "engine/kernel/kernel.h"
+
+struct SPW_DISPLAYNODE;
+struct SPW_DISPLAYCB;
+struct SPW_FONT;
+
+constexpr int32_t VNTT_ROOT = 1;
+constexpr int32_t VNTT_POINTER = 2;
+constexpr int32_t VNTT_MISSCONT = 4;
+constexpr int32_t VNTT_FE_ROOT = 34;
+constexpr int32_t VNTT_TRANSITION = 58;
+constexpr int32_t VNTT_LOADSCREEN = 59;
+constexpr int32_t VNTT_FE_DEMO = 251;
+
+constexpr int32_t SGM_ROOT_QUIT = 17;
+constexpr int32_t SGM_ROOT_SWITCH_TASK = 4371;
+constexpr int32_t SGM_ROOT_SWITCH_DONE = 4372;
+
+constexpr int32_t VN_NUM_FONTS = 11;
+constexpr int32_t VN_TEXT_FONT = 8;
+
+struct VNROOT {
+  SGE_TASK* pTask;
+  SPW_DISPLAYNODE* pNode;       // the full-screen node
+  SPW_DISPLAYCB* pClearCb;      // the driver's screen clear
+  SPW_DISPLAYCB* pNullCb;
+  SGE_TASK* pPointer;
+  void* pTextPanel;
+  SPW_FONT* apFonts[VN_NUM_FONTS];
+  SGE_TASK* pLoadScreen;        // the pending switch's loading screen
+  // The mission result of the last ended mission controller, copied when it ended: the
+  // controller's own record is gone by the time the loading screen asks.
+  int32_t nMissionResult;
+};
+
+int32_t vnROOT_Create();
+void vnROOT_Destroy();
+void vnROOT_RegisterTaskTypes();
+SGE_TASK* vnROOT_GetTask();
+void* vnROOT_GetTextPanel();
+SGE_TASK* vnROOT_GetCurrentTask();
+uint32_t vnROOT_SetBackground(uint32_t colour);
+int32_t vnROOT_LoadFonts(VNROOT* root);
+void vnROOT_FreeFonts(VNROOT* root);
+void vnROOT_ApplyUserMode(VNROOT* root);
+int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
+// None for an index outside 0..10.
+SPW_FONT* vnMAIN_GetFont(int32_t index);
+SPW_FONT* vnMAIN_GetTextFont();
+int32_t vnMAIN_NullCallback(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SGE_DATAREF* data);
