@@ -1,0 +1,33 @@
+// Command-line switches.
+#include <gtest/gtest.h>
+
+#include "shell/app.h"
+
+TEST(CommandLine, SwitchesAreFoundAnywhereFirstOccurrenceOnly) {
+  struct Case {
+    const char* line;
+    int32_t sound, device, softwareOnly, latency, nonExclusive, bugEye;
+  } cases[] = {
+      {"", 1, 0, 0, 0, 0, 0},
+      {"sound 0", 0, 0, 0, 0, 0, 0},
+      {"-x sound 3", 1, 0, 0, 0, 0, 0},
+      // The first "sound" starts "soundsoftwareonly": no number there, sound stays on.
+      {"soundsoftwareonly sound 0", 1, 0, 1, 0, 0, 0},
+      {"sounddevice", 1, 0, 0, 0, 0, 0},
+      {"sounddevice 2 soundsetlatency 40", 1, 2, 0, 40, 0, 0},
+      {"soundsetlatency", 1, 0, 0, 0, 0, 0},
+      {"nonexclusive cbugeye", 1, 0, 0, 0, 1, 1},
+      {"xnonexclusivex", 1, 0, 0, 0, 1, 0},
+  };
+  for (const Case& c : cases) {
+    VNMAIN_SWITCHES sw;
+    vnMAIN_ParseCommandLine(c.line, &sw);
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(sw.bSound, c.sound);
+    EXPECT_EQ(sw.nSoundDevice, c.device);
+    EXPECT_EQ(sw.bSoundSoftwareOnly, c.softwareOnly);
+    EXPECT_EQ(sw.nSoundLatency, c.latency);
+    EXPECT_EQ(sw.bNonExclusive, c.nonExclusive);
+    EXPECT_EQ(sw.bBugEye, c.bugEye);
+  }
+}
