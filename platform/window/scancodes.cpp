@@ -97,8 +97,3 @@ int PLATW_ScanCodeFromSdl(int sdlScancode) {
   if (sdlScancode < 0 || sdlScancode >= PLATW_SCANCODE_SOURCE_COUNT) return 0;
   return kTable[static_cast<size_t>(sdlScancode)];
 }
-
-int PLATW_ScanCodeFromKeyName(const char* name) {
-  if (!name) return 0;
-  return PLATW_ScanCodeFromSdl(SDL_GetScancodeFromName(name));
-}

@@ -11,7 +11,6 @@ class WindowEvents : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(PLAT_InitVideo());
-    ASSERT_TRUE(PLAT_IsHeadless());
     window = PLAT_CreateWindow("test", 640, 480, 0);
     ASSERT_NE(window, nullptr);
     Drain();
@@ -115,6 +114,8 @@ TEST_F(WindowEvents, WindowGeometryFollowsRequests) {
 }
 
 TEST_F(WindowEvents, MouseCaptureBelongsToOneWindow) {
+  // A real system grants the capture only to the focused window.
+  if (!PLAT_IsHeadless()) GTEST_SKIP();
   PLAT_Window* other = PLAT_CreateWindow("other", 100, 100, 0);
   ASSERT_NE(other, nullptr);
   PLAT_CaptureMouse(window, true);
