@@ -31,5 +31,9 @@ struct PLAT_FindEntry {
 std::vector<PLAT_FindEntry> PLAT_FindFiles(const char* pattern);
 bool PLAT_WildcardMatch(const char* pattern, const char* name);
 
+// Replaces a file's contents all at once: a temporary file in the same folder is written,
+// flushed to disk and renamed over the target, so a crash leaves the old or the new contents.
+bool PLAT_WriteFileAtomic(const char* path, const void* data, size_t size);
+
 std::string PLAT_GetWorkingDir();
 bool PLAT_SetWorkingDir(const char* path);

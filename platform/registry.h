@@ -16,6 +16,7 @@ enum class PLAT_RegResult {
   MoreData,   // the value is larger than the caller's buffer; the needed size is reported
   WrongType,  // the value exists under another type (typed reads only)
   IoError,    // the store could not be written
+  InvalidArgument,  // a missing pointer, a bad name, or data that does not suit the type
 };
 
 struct PLAT_RegKey;  // an open key; close with PLAT_RegCloseKey

@@ -1,0 +1,166 @@
+#include "platform/ini.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "tests/support/support.h"
+
+namespace {
+
+const char* kSample =
+    "; settings\r\n"
+    "[General]\r\n"
+    "Name = \"Quoted Value\"  \r\n"
+    "name=second\r\n"
+    "Count=  42\r\n"
+    "Neg=-17\r\n"
+    "Junk=12abc\r\n"
+    "Huge=99999999999\r\n"
+    "Word=abc\r\n"
+    "a line without an equals sign\r\n"
+    "Empty=\r\n"
+    "  Spaces =   padded value   \r\n"
+    "; Hidden=1\r\n"
+    "[ Other ]\r\n"
+    "Key='single'\r\n"
+    "Half=\"open\r\n"
+    "[general]\r\n"
+    "Extra=yes\r\n"
+    "Count=7\r\n";
+
+class IniTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    PLAT_IniFlushCache();
+    file_ = dir_.write("Settings.ini", kSample);
+  }
+  std::string get(const char* section, const char* key, const char* def = "DEF") {
+    char buf[256];
+    PLAT_IniGetString(section, key, def, buf, sizeof buf, file_.c_str());
+    return buf;
+  }
+  vntest::TempDir dir_;
+  std::string file_;
+};
+
+std::string List(const char* buf, uint32_t count) { return std::string(buf, count); }
+
+}  // namespace
+
+TEST_F(IniTest, ReadsValuesWithProfileSemantics) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  } cases[] = {
+      {"general", "NAME", "Quoted Value"},  // quotes stripped, first duplicate wins
+      {"General", "Count", "42"},           // the repeated section does not override
+      {"GENERAL", "Extra", "yes"},          // but adds its keys
+      {"General", "Spaces", "padded value"},
+      {"General", "Empty", ""},
+      {"General", "Hidden", "DEF"},  // comment line
+      {"General", "a line without an equals sign", "DEF"},
+      {"other", "key", "single"},
+      {"Other", "Half", "\"open"},  // one quote alone stays
+      {"Missing", "Key", "DEF"},
+      {"General", "Missing", "DEF"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(get(c.section, c.key), c.expected) << c.section << "/" << c.key;
+}
+
+TEST_F(IniTest, CutsToTheBufferAndCountsWhatWasCopied) {
+  char buf[5];
+  EXPECT_EQ(PLAT_IniGetString("General", "Name", "", buf, sizeof buf, file_.c_str()), 4u);
+  EXPECT_STREQ(buf, "Quot");
+  EXPECT_EQ(PLAT_IniGetString("General", "None", "default", buf, sizeof buf, file_.c_str()), 4u);
+  EXPECT_STREQ(buf, "defa");
+  char one[1] = {'x'};
+  EXPECT_EQ(PLAT_IniGetString("General", "Name", "", one, 1, file_.c_str()), 0u);
+  EXPECT_EQ(one[0], '\0');
+}
+
+TEST_F(IniTest, ListsSectionsAndKeysAsDoubleNulTerminatedTexts) {
+  char buf[256];
+  uint32_t n = PLAT_IniGetString(nullptr, nullptr, "", buf, sizeof buf, file_.c_str());
+  EXPECT_EQ(List(buf, n + 1), std::string("General\0Other\0\0", 15));
+  n = PLAT_IniGetString("other", nullptr, "", buf, sizeof buf, file_.c_str());
+  EXPECT_EQ(List(buf, n + 1), std::string("Key\0Half\0\0", 10));
+  // A list that does not fit is cut and still ends with two NULs.
+  char small[10];
+  n = PLAT_IniGetString("General", nullptr, "", small, sizeof small, file_.c_str());
+  EXPECT_EQ(n, 8u);
+  EXPECT_EQ(small[8], '\0');
+  EXPECT_EQ(small[9], '\0');
+  EXPECT_STREQ(small, "Name");
+  EXPECT_STREQ(small + 5, "Cou");
+}
+
+TEST_F(IniTest, IntegersTakeTheLeadingNumber) {
+  struct Case {
+    const char* key;
+    int expected;
+  } cases[] = {
+      {"Count", 42}, {"Neg", -17}, {"Junk", 12}, {"Huge", INT_MAX},
+      {"Word", 0},   {"Empty", 99}, {"Missing", 99},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PLAT_IniGetInt("General", c.key, 99, file_.c_str()), c.expected) << c.key;
+}
+
+TEST_F(IniTest, MissingFileGivesDefaults) {
+  std::string missing = dir_.file("none.ini");
+  char buf[16];
+  EXPECT_EQ(PLAT_IniGetString("A", "B", "dflt", buf, sizeof buf, missing.c_str()), 4u);
+  EXPECT_STREQ(buf, "dflt");
+  EXPECT_EQ(PLAT_IniGetInt("A", "B", -5, missing.c_str()), -5);
+}
+
+TEST_F(IniTest, PathsResolveWithoutRegardToCase) {
+  char buf[16];
+  std::string upper = dir_.file("SETTINGS.INI");
+  PLAT_IniGetString("other", "key", "", buf, sizeof buf, upper.c_str());
+  EXPECT_STREQ(buf, "single");
+}
+
+TEST_F(IniTest, RewrittenFileIsReadAgain) {
+  EXPECT_EQ(get("Other", "Key"), "single");
+  dir_.write("Settings.ini", "[Other]\nKey=changed value\n");
+  EXPECT_EQ(get("Other", "Key"), "changed value");
+}
+
+TEST_F(IniTest, OverlongLinesAreSkippedWithATrace) {
+  std::string text = "[S]\nBefore=1\nLong=" + std::string(200000, 'x') + "\nAfter=2\n";
+  std::string path = dir_.write("long.ini", text);
+  vntest::TraceCapture trace;
+  EXPECT_EQ(PLAT_IniGetInt("S", "Before", 0, path.c_str()), 1);
+  EXPECT_EQ(PLAT_IniGetInt("S", "After", 0, path.c_str()), 2);
+  char buf[8];
+  PLAT_IniGetString("S", "Long", "none", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "none");
+  EXPECT_TRUE(trace.contains("longer than"));
+}
+
+TEST_F(IniTest, WritesUpdateInsertAndDeleteKeepingTheRest) {
+  ASSERT_TRUE(PLAT_IniWriteString("GENERAL", "count", "5", file_.c_str()));
+  ASSERT_TRUE(PLAT_IniWriteString("Other", "New", "added", file_.c_str()));
+  ASSERT_TRUE(PLAT_IniWriteString("Fresh", "K", "v", file_.c_str()));
+  ASSERT_TRUE(PLAT_IniWriteString("General", "Neg", nullptr, file_.c_str()));
+  EXPECT_EQ(PLAT_IniGetInt("General", "Count", 0, file_.c_str()), 5);
+  EXPECT_EQ(get("Other", "New"), "added");
+  EXPECT_EQ(get("Other", "Key"), "single");
+  EXPECT_EQ(get("Fresh", "K"), "v");
+  EXPECT_EQ(get("General", "Neg"), "DEF");
+  std::string text = vntest::readFile(file_);
+  EXPECT_NE(text.find("; settings\r\n"), std::string::npos);
+  EXPECT_NE(text.find("count=5\r\n"), std::string::npos);
+
+  std::string created = dir_.file("created.ini");
+  ASSERT_TRUE(PLAT_IniWriteString("S", "K", "1", created.c_str()));
+  EXPECT_EQ(vntest::readFile(created), "[S]\nK=1\n");
+  vntest::TraceCapture trace;
+  EXPECT_FALSE(PLAT_IniWriteString("S", "K", "two\nlines", created.c_str()));
+  EXPECT_TRUE(trace.contains("PLAT_IniWriteString"));
+}
