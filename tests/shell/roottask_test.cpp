@@ -122,7 +122,9 @@ TEST_F(RootTask, FrontEndStartingAMissionGoesThroughTheLoadingScreen) {
 TEST_F(RootTask, FrontEndQuittingOrQuitMessageEndsTheProgram) {
   for (bool viaFrontEnd : {true, false}) {
     SCOPED_TRACE(viaFrontEnd ? "front end code 0" : "message 17");
-    if (!vnROOT_GetTask()) ASSERT_EQ(vnROOT_Create(), 1);
+    if (!vnROOT_GetTask()) {
+      ASSERT_EQ(vnROOT_Create(), 1);
+    }
     SGE_ClearQuit();
     if (viaFrontEnd) {
       SGE_TASK* frontEnd = SGE_CreateTask(VNTT_FE_ROOT, vnROOT_GetTask(), nullptr, 4, 0);
