@@ -7,10 +7,6 @@
 
 #include "platform/guid.h"
 
-#if !defined(SPPD_EXPORT)
-#define SPPD_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 struct PLAT_Window;
 struct PLAT_GfxDevice;
 struct SPPD_POOL;           // memory pools of the driver
