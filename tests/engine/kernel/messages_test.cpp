@@ -1,0 +1,154 @@
+#include "engine/kernel/kernel.h"
+#include "engine/memory/memblock.h"
+#include "tests/engine/kernel/kernel_fixture.h"
+#include "tests/support/support.h"
+
+namespace kt {
+namespace {
+
+using Messages = KernelTest;
+
+std::vector<int32_t> Ids(const std::vector<Event>& events, int32_t from = 100) {
+  std::vector<int32_t> ids;
+  for (const Event& e : events)
+    if (e.msg >= from) ids.push_back(e.msg);
+  return ids;
+}
+
+TEST_F(Messages, SendCallsTheHandlerAndReturnsItsResult) {
+  SGE_TASK* t = Make();
+  hook = [](SGE_TASK*, SGE_DATAREF*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
+    return msg == 100 ? static_cast<int32_t>(p1) * 2 : -1;
+  };
+  EXPECT_EQ(SGE_Send(t, 100, 21, 0), 42);
+  vntest::TraceCapture trace;
+  EXPECT_EQ(SGE_Send(nullptr, 100, 1, 0), 0);
+  EXPECT_FALSE(trace.lines().empty());
+}
+
+TEST_F(Messages, PostedMessagesWaitForTheDrainAndKeepPostingOrder) {
+  SGE_TASK* a = Make();
+  SGE_TASK* b = Make();
+  hook = [&](SGE_TASK* t, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == 101) SGE_Post(t, 200, 0, 0);  // posted during the drain
+    return -1;
+  };
+  log.clear();
+  SGE_Post(a, 100, 0, 0);
+  SGE_Post(b, 101, 0, 0);
+  SGE_Post(a, 102, 0, 0);
+  EXPECT_TRUE(log.empty());
+  SGE_DispatchMessages();
+  EXPECT_EQ(Ids(log), (std::vector<int32_t>{100, 101, 102, 200}));
+  EXPECT_EQ(log[1].task, b);
+  EXPECT_EQ(log[3].task, b);
+}
+
+TEST_F(Messages, DestroyingATaskPurgesItsQueuedMessagesAndTheirRecords) {
+  SGE_TASK* doomed = Make();
+  SGE_TASK* killer = Make();
+  SGE_DATAREF* data = SGE_CreateDataRef(nullptr, 16);
+  hook = [&](SGE_TASK* t, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (t == killer && msg == 100) SGE_Send(doomed, SGM_TASK_DESTROY, 0, 0);
+    return -1;
+  };
+  log.clear();
+  SGE_PostMessage(doomed, data, 101, 0, 0);
+  SGE_Post(killer, 100, 0, 0);
+  SGE_PostMessage(doomed, data, 102, 0, 0);
+  SGE_Post(killer, 103, 0, 0);
+  EXPECT_EQ(data->nCount, 3);
+  // 101 goes out first; 100 then ends `doomed`, whose 102 is never delivered.
+  SGE_DispatchMessages();
+  EXPECT_EQ(Ids(log), (std::vector<int32_t>{101, 100, 103}));
+  EXPECT_EQ(data->nCount, 1);
+  SGE_ReleaseDataRef(data);
+}
+
+TEST_F(Messages, DiscardEmptiesTheQueueWithoutDelivering) {
+  SGE_TASK* t = Make();
+  SGE_DATAREF* data = SGE_CreateDataRef(nullptr, 16);
+  SGE_PostMessage(t, data, 100, 0, 0);
+  SGE_Post(t, 101, 0, 0);
+  log.clear();
+  SGE_DiscardMessages();
+  SGE_DispatchMessages();
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(data->nCount, 1);
+}
+
+TEST_F(Messages, AFullQueueDropsWithATraceAndKeepsWhatItHolds) {
+  SGE_TASK* t = Make();
+  vntest::TraceCapture trace;
+  int32_t queued = 0;
+  while (SGE_Post(t, 100, queued, 0)) ++queued;
+  EXPECT_GT(queued, 1000);
+  EXPECT_TRUE(trace.contains("dropped"));
+  log.clear();
+  SGE_DispatchMessages();
+  EXPECT_EQ(static_cast<int32_t>(log.size()), queued);
+  EXPECT_EQ(log.back().p1, queued - 1);
+  EXPECT_EQ(SGE_Post(t, 101, 0, 0), 1);  // room again
+}
+
+TEST_F(Messages, BroadcastIsPreOrder) {
+  SGE_TASK* root = Make();
+  SGE_TASK* a = Make(root);
+  SGE_TASK* a1 = Make(a);
+  SGE_TASK* a2 = Make(a);
+  SGE_TASK* b = Make(root);
+  log.clear();
+  SGE_Broadcast(root, 100, 0, 0);
+  EXPECT_EQ(Receivers(100), (std::vector<SGE_TASK*>{root, a, a1, a2, b}));
+  SGE_BroadcastToDescendants(root, nullptr, 101, 0, 0);
+  EXPECT_EQ(Receivers(101), (std::vector<SGE_TASK*>{a, a1, a2, b}));
+  SGE_SendToChildren(root, 102, 0, 0);
+  EXPECT_EQ(Receivers(102), (std::vector<SGE_TASK*>{a, b}));
+  EXPECT_EQ(SGE_Broadcast(nullptr, 103, 0, 0), 1);
+}
+
+TEST_F(Messages, BroadcastSurvivesTasksEndingOnTheWay) {
+  SGE_TASK* root = Make();
+  SGE_TASK* a = Make(root);
+  Make(a);
+  SGE_TASK* b = Make(root);
+  hook = [&](SGE_TASK* t, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == 100 && t == a) SGE_Send(a, SGM_TASK_DESTROY, 0, 0);
+    return -1;
+  };
+  SGE_DATAREF* data = SGE_CreateDataRef(nullptr, 8);
+  data->nCount = 0;  // the walk owns it, and frees it at the end
+  log.clear();
+  SGE_BroadcastMessage(root, data, 100, 0, 0);
+  EXPECT_EQ(Receivers(100), (std::vector<SGE_TASK*>{root, a, b}));
+  EXPECT_EQ(SGE_GetTaskCount(), 2);
+}
+
+TEST_F(Messages, PostedDuringABroadcastWaitsForTheDrain) {
+  SGE_TASK* root = Make();
+  Make(root);
+  hook = [&](SGE_TASK* t, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == 100) SGE_Post(t, 200, 0, 0);
+    return -1;
+  };
+  log.clear();
+  SGE_Broadcast(root, 100, 0, 0);
+  EXPECT_EQ(Ids(log), (std::vector<int32_t>{100, 100}));
+  SGE_DispatchMessages();
+  EXPECT_EQ(Ids(log), (std::vector<int32_t>{100, 100, 200, 200}));
+}
+
+TEST_F(Messages, SendingToAnEndedTaskIsRefused) {
+  SGE_TASK* t = Make();
+  SGE_Send(t, SGM_TASK_DESTROY, 0, 0);
+  log.clear();
+  vntest::TraceCapture trace;
+  EXPECT_EQ(SGE_Send(t, 100, 0, 0), 0);
+  EXPECT_EQ(SGE_Post(t, 100, 0, 0), 0);
+  EXPECT_EQ(SGE_Send(t, SGM_TASK_DESTROY, 0, 0), 0);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(SGE_GetTaskCount(), 0);
+}
+
+}  // namespace
+}  // namespace kt
