@@ -103,6 +103,7 @@ void SPW_ShutdownEngine() {
   g_profileGroups[0] = g_profileGroups[1] = nullptr;
   SPW_ReleaseEngineBlocks();
   SGE_ShutdownMemory();
+  PLAT_ShutdownVideo();
 }
 
 int32_t vnMAIN_CreateWindow() {
