@@ -1,0 +1,139 @@
+#include "tests/driver/gldev_fixture.h"
+
+namespace {
+
+using gldevtest::DriverDisplay;
+using DeviceTest = DriverDisplay;
+
+TEST_F(DeviceTest, CreatesTheDeviceInTheStoredMode) {
+  StorePrefs(800, 600, 16);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  SPPD_DRIVERSTATE* s = State();
+  EXPECT_EQ(s->fDeviceReady, 1);
+  int32_t w = 0, h = 0;
+  PLAT_GfxGetSize(s->pGfx, &w, &h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  EXPECT_EQ(s->fLowResTextures, 0);
+  EXPECT_EQ(s->fLowResEffectTextures, 1);
+  EXPECT_EQ(PLAT_GfxGetState(s->pGfx, PLAT_GfxState::FogColor), SPPD_DEFAULT_FOG_COLOUR);
+  EXPECT_EQ(PLAT_GfxGetState(s->pGfx, PLAT_GfxState::ZEnable), 1u);
+  EXPECT_EQ(SPPD_Destroy(&display), SPPD_OK);
+  EXPECT_EQ(s->pGfx, nullptr);
+  EXPECT_EQ(s->pDriverPool, nullptr);
+}
+
+TEST_F(DeviceTest, FailedCreationLeavesNoHalfMadeDevice) {
+  EXPECT_EQ(SPPD_Create(&display, window), SPPD_FAIL);  // nothing stored yet
+  EXPECT_EQ(State()->pGfx, nullptr);
+  EXPECT_EQ(State()->pDriverPool, nullptr);
+
+  StorePrefs(641, 480);  // a mode nobody offers
+  EXPECT_EQ(SPPD_Create(&display, window), SPPD_FAIL);
+  EXPECT_EQ(State()->pGfx, nullptr);
+
+  StorePrefs();
+  SPPD_DRIVERSTATE p{};
+  SPPD_ReadPreferences(&p);
+  p.guidDirectDraw.Data1 ^= 1;  // a display device no longer installed
+  SPPD_SavePreferences(&p);
+  EXPECT_EQ(SPPD_Create(&display, window), SPPD_FAIL);
+  EXPECT_EQ(State()->pLists, nullptr);
+}
+
+TEST_F(DeviceTest, UnknownDeviceFallsBackToTheFirstListed) {
+  StorePrefs();
+  SPPD_DRIVERSTATE p{};
+  SPPD_ReadPreferences(&p);
+  p.guidDevice.Data1 ^= 1;
+  SPPD_SavePreferences(&p);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  EXPECT_TRUE(PLAT_GuidEqual(State()->guidDevice, PLAT_GfxHardwareDeviceGuid()));
+}
+
+TEST_F(DeviceTest, ZDepthAboveTheDisplayDepthIsLowered) {
+  StorePrefs(640, 480, 16, 16, 32);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  SPPD_DRIVERSTATE* s = State();
+  EXPECT_EQ(s->dwZDepth, 16);
+  EXPECT_EQ(s->pLists->zFormats[s->pLists->chosenZFormat].zBits, 16);
+}
+
+TEST_F(DeviceTest, TextureFormatsFollowTBPPAndPalette) {
+  StorePrefs(640, 480, 32, 32, 32);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  EXPECT_EQ(SPPD_DoesSupport32BitTextures(&display), 1);
+  ASSERT_EQ(State()->pLists->texFormats.size(), 1u);
+  const SPPD_TEXFORMATENTRY& e = State()->pLists->texFormats[0];
+  EXPECT_EQ(e.rBits + e.gBits + e.bBits + e.aBits, 32);
+  EXPECT_EQ(State()->pLists->zFormats[State()->pLists->chosenZFormat].stencilBits, 8);
+  SPPD_Destroy(&display);
+
+  StorePrefs(640, 480, 16, 16, 16, 1);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  ASSERT_EQ(State()->pLists->texFormats.size(), 1u);
+  EXPECT_EQ(State()->pLists->texFormats[0].palettised, 1);
+  EXPECT_EQ(State()->pLists->texFormats[0].paletteBits, 8);
+}
+
+TEST_F(DeviceTest, DisplayModesCountUsableOnlyWhenAsked) {
+  StorePrefs(640, 480, 32, 16, 32);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  int32_t out[4] = {};
+  ASSERT_EQ(SPPD_GetDisplayMode(&display, 0, out, 0), out);
+  EXPECT_EQ(out[2], 16);  // the list starts with an unusable 16-bit mode
+  ASSERT_EQ(SPPD_GetDisplayMode(&display, 0, out, 1), out);
+  EXPECT_EQ(out[0], 640);
+  EXPECT_EQ(out[1], 480);
+  EXPECT_EQ(out[2], 32);
+  EXPECT_EQ(out[3], 16);  // the current TBPP
+  EXPECT_EQ(SPPD_GetDisplayMode(&display, 1000, out, 0), nullptr);
+  EXPECT_EQ(SPPD_GetDisplayMode(&display, -1, out, 0), nullptr);
+  EXPECT_EQ(SPPD_GetDisplayMode(&display, 0, nullptr, 0), nullptr);
+}
+
+struct ModifyCase {
+  uint32_t mask;
+  bool withMode;
+  int32_t result;
+  int32_t deviceWidth;  // after the call
+  int32_t storedWidth;
+};
+
+TEST_F(DeviceTest, ModifyFollowsItsMaskRules) {
+  // Stored 800 by 600; the caller asks for 640 by 480.
+  const ModifyCase cases[] = {
+      {0x83, true, SPPD_OK, 640, 800},           // run at 640, keep the old preferences
+      {0x40, false, SPPD_OK, 800, 800},          // the stored mode again
+      {0x20 | 0x3, true, SPPD_OK, 800, 640},     // store only, keep the device
+      {0x100 | 0x3, true, SPPD_OK, 800, 800},    // re-created in the stored mode
+      {0x3, true, SPPD_OK, 640, 640},            // store and run
+      {0x3, false, SPPD_FAIL, 800, 800},         // no mode and no 0x40
+  };
+  for (const ModifyCase& c : cases) {
+    StorePrefs(800, 600);
+    SPPD_Destroy(&display);
+    ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+    SPPD_MODE mode{640, 480, 16, 16, 1};
+    EXPECT_EQ(SPPD_Modify(&display, c.withMode ? &mode : nullptr, window, c.mask), c.result)
+        << std::hex << c.mask;
+    int32_t w = 0, h = 0;
+    PLAT_GfxGetSize(State()->pGfx, &w, &h);
+    EXPECT_EQ(w, c.deviceWidth) << std::hex << c.mask;
+    EXPECT_EQ(Stored().Width, c.storedWidth) << std::hex << c.mask;
+    if (!(c.mask & 0x20) && c.result == SPPD_OK) {
+      EXPECT_EQ(display.fWidth, static_cast<float>(c.mask & 0x100 ? 640 : c.deviceWidth));
+    }
+  }
+}
+
+TEST_F(DeviceTest, ExportsRefuseADisplayWithoutBlock) {
+  SPW_DISPLAY bare{};
+  EXPECT_EQ(SPPD_Create(&bare, window), SPPD_FAIL);
+  EXPECT_EQ(SPPD_Destroy(&bare), SPPD_FAIL);
+  EXPECT_EQ(SPPD_DoesSupport32BitTextures(&bare), 0);
+  int32_t out[4];
+  EXPECT_EQ(SPPD_GetDisplayMode(&bare, 0, out, 0), nullptr);
+}
+
+}  // namespace
