@@ -1,0 +1,14 @@
+// mkcontent <folder>: builds the synthetic demo content tree.
+#include <cstdio>
+
+#include "tools/mkcontent/textures.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2 || !argv[1][0]) {
+    std::fprintf(stderr, "usage: mkcontent <folder>\n");
+    return 2;
+  }
+  const std::string root = argv[1];
+  if (!vnMKCONTENT_Textures(root)) return 1;
+  return 0;
+}

@@ -1,0 +1,73 @@
+#include "tools/writers/txf_writer.h"
+
+#include <cstdio>
+
+#include "platform/files.h"
+#include "platform/trace.h"
+
+namespace {
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void PutGuid(std::vector<uint8_t>& out, const PLAT_GUID& g) {
+  uint8_t bytes[16];
+  PLAT_GuidToBytes(g, bytes);
+  out.insert(out.end(), bytes, bytes + 16);
+}
+
+}  // namespace
+
+std::vector<uint8_t> vnWRITE_TXF(const vnTXF_FILE& file) {
+  const bool palettised = (file.flags & 1) != 0;
+  const size_t pixelBytes = static_cast<size_t>(file.width) * file.height * file.bytesPerPixel;
+  if (file.pixels.size() != pixelBytes || (palettised && file.palette.size() != 1024)) {
+    PLAT_Trace("vnWRITE_TXF: %ux%u x%u texture with %zu pixel and %zu palette bytes\n",
+               file.width, file.height, file.bytesPerPixel, file.pixels.size(),
+               file.palette.size());
+    return {};
+  }
+  const uint32_t total = static_cast<uint32_t>(92 + (palettised ? 1024 : 0) + pixelBytes);
+  std::vector<uint8_t> out;
+  out.reserve(total);
+  Put32(out, total);
+  Put32(out, 92);
+  Put32(out, file.width);
+  Put32(out, file.height);
+  Put32(out, file.bytesPerPixel);
+  out.push_back(file.alphaBits);
+  out.push_back(file.redBits);
+  out.push_back(file.greenBits);
+  out.push_back(file.blueBits);
+  Put32(out, file.flags);
+  PutGuid(out, file.driverGuid);
+  Put32(out, 32);  // size of the pixel format record
+  Put32(out, file.pfFlags);
+  Put32(out, 0);   // no four-character code
+  Put32(out, file.pfBitCount);
+  Put32(out, file.pfRMask);
+  Put32(out, file.pfGMask);
+  Put32(out, file.pfBMask);
+  Put32(out, file.pfAMask);
+  PutGuid(out, file.deviceGuid);
+  if (palettised) out.insert(out.end(), file.palette.begin(), file.palette.end());
+  out.insert(out.end(), file.pixels.begin(), file.pixels.end());
+  return out;
+}
+
+bool vnWRITE_TXFFile(const std::string& path, const vnTXF_FILE& file) {
+  const std::vector<uint8_t> bytes = vnWRITE_TXF(file);
+  if (bytes.empty()) return false;
+  FILE* f = PLAT_FOpen(path.c_str(), "wb");
+  if (!f) {
+    PLAT_Trace("vnWRITE_TXFFile: cannot create %s\n", path.c_str());
+    return false;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !written) {
+    PLAT_Trace("vnWRITE_TXFFile: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
