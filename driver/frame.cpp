@@ -9,6 +9,7 @@
 
 #include "driver/block.h"
 #include "driver/pools.h"
+#include "driver/texturetable.h"
 #include "engine/display/display.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
@@ -219,7 +220,7 @@ int32_t SPPD_PurgeTextures(SPW_DISPLAY* display) {
   SPPD_Flush(display);
   SPPD_FlushAlpha(display);
   SPPD_DrawQueuedLines(s);
-  // The texture table is released and made anew here once it exists.
+  SPPD_TextureTablePurge(s);  // ids restart at 1 with the next table
   if (s->pGfx) PLAT_GfxEvictManagedTextures(s->pGfx);
   return SPPD_OK;
 }

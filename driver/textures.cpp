@@ -1,38 +1,98 @@
-// Texture exports. The texture table arrives with the texture code; until then no name gets an
-// id (id 0 draws untextured) and the driver-wide settings are only kept.
+// Texture exports: ids by name with the low-resolution and camouflage rewrites, the
+// driver-wide texture settings, and the forced load from a cache file.
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <string>
 
 #include "driver/block.h"
 #include "driver/lasterror.h"
+#include "driver/textureload.h"
+#include "driver/texturetable.h"
 #include "platform/trace.h"
 
 namespace {
 
-constexpr int kExtensionSize = 64;
-constexpr int kPathSize = 260;
+constexpr int kExtensionSize = 260;
 
 char g_comparisonExtension[kExtensionSize];
 char g_replaceExtension[kExtensionSize];
-char g_l4Path[kPathSize];
-int32_t g_preload;
+char g_l4Path[SPPD_TEXTURE_PATH_SIZE];
+int32_t g_preload = 1;
 
 void CopyBounded(char* dst, size_t size, const char* src) {
   std::snprintf(dst, size, "%s", src ? src : "");
 }
 
+// A name cut as folder (with its separator), file name and extension (from the last dot).
+struct SplitName {
+  std::string folder, file, ext;
+  explicit SplitName(const std::string& name) {
+    size_t sep = name.find_last_of("/\\");
+    size_t start = sep == std::string::npos ? 0 : sep + 1;
+    folder = name.substr(0, start);
+    file = name.substr(start);
+    size_t dot = file.rfind('.');
+    if (dot != std::string::npos) {
+      ext = file.substr(dot);
+      file.resize(dot);
+    }
+  }
+  std::string Join() const { return folder + file + ext; }
+};
+
+std::string Rewrite(const SPPD_DRIVERSTATE* s, const char* given) {
+  std::string name = given;
+  if (s->fLowResTextures || (s->fLowResEffectTextures && name.find("effects") != std::string::npos)) {
+    SplitName n(name);
+    n.file += "_l";
+    name = n.Join();
+  }
+  if (g_replaceExtension[0] && g_comparisonExtension[0]) {
+    SplitName n(name);
+    for (char& c : n.file)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    size_t at = n.file.find(g_comparisonExtension);
+    if (at != std::string::npos) {
+      // Overwrites one for one from the match; a longer replacement runs on, never past the
+      // string.
+      const size_t len = std::strlen(g_replaceExtension);
+      if (at + len > n.file.size()) n.file.resize(at + len);
+      n.file.replace(at, len, g_replaceExtension);
+      name = n.Join();
+    }
+  }
+  return name;
+}
+
 }  // namespace
 
+const char* SPPD_TextureDriverL4Path() { return g_l4Path; }
+
 int32_t SPPD_TextureGetID(SPW_DISPLAY* display, const char* name, int32_t* outId,
-                          int32_t /*create*/) {
+                          int32_t create) {
   if (outId) *outId = 0;
-  if (!outId || !name || !SPPD_GetDriverData(display)) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!outId || !name || !s) {
     PLAT_Trace("GFXDRV: SPPD_TextureGetID: no display, driver block, name or out id\n");
     return SPPD_FAIL;
   }
-  SPPD_SetLastError("No texture table for \"%.400s\"\nin(manage_gfxdrv:SPPD_TextureGetID)", name);
-  return SPPD_FAIL;
+  SPPD_TEXTURETABLE* table = SPPD_TextureTableOf(s);
+  if (!table) {
+    SPPD_SetLastError("No texture table for \"%.400s\"\nin(manage_gfxdrv:SPPD_TextureGetID)", name);
+    return SPPD_FAIL;
+  }
+  const std::string rewritten = Rewrite(s, name);
+  SPPD_TEXTURENAME* rec = SPPD_TextureFindName(table->pPaths, rewritten.c_str(), create);
+  if (!rec) {
+    if (create)
+      SPPD_SetLastError("Cannot register texture \"%.400s\"\nin(manage_gfxdrv:SPPD_TextureGetID)",
+                        rewritten.c_str());
+    return SPPD_FAIL;
+  }
+  *outId = static_cast<int32_t>(rec->dwID);
+  // Without preloading the texture is loaded on first use; a failed load still gives the id.
+  if (g_preload == 1) SPPD_TextureLoad(s, *outId);
+  return SPPD_OK;
 }
 
 void SPPD_SetTextureComparisonExtension(const char* text) {
@@ -49,37 +109,21 @@ int32_t SPPD_EnableTexturePreLoad(int32_t enable) {
   return previous;
 }
 
-// Keeps the folder part, lower case, '\' separated and ending in '\'.
-void SPPD_SetL4Path(SPW_DISPLAY* /*display*/, const char* path) {
-  char buf[kPathSize];
-  CopyBounded(buf, sizeof buf, path);
-  size_t lastSep = std::string_view::npos;
-  size_t n = std::strlen(buf);
-  for (size_t i = 0; i < n; ++i) {
-    char c = buf[i];
-    if (c == '/') c = '\\';
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    buf[i] = c;
-    if (c == '\\' || c == ':') lastSep = i;
-  }
-  // A last component without a trailing separator is a file name.
-  buf[lastSep == std::string_view::npos ? 0 : lastSep + 1] = '\0';
-  n = std::strlen(buf);
-  if (n + 1 < sizeof buf && (n == 0 || buf[n - 1] != '\\')) {
-    buf[n] = '\\';
-    buf[n + 1] = '\0';
-  }
-  CopyBounded(g_l4Path, sizeof g_l4Path, buf);
+void SPPD_SetL4Path(SPW_DISPLAY* display, const char* path) {
+  SPPD_TextureNormaliseFolder(path, g_l4Path, sizeof g_l4Path);
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (SPPD_TEXTURETABLE* table = SPPD_TextureTableOf(s))
+    CopyBounded(table->pPaths->szL4Path, sizeof table->pPaths->szL4Path, g_l4Path);
 }
 
 int32_t SPPD_ForceTextureL2(SPW_DISPLAY* display, int32_t textureId) {
   if (textureId == 0) return SPPD_FAIL;
-  if (!SPPD_GetDriverData(display)) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
     PLAT_Trace("GFXDRV: SPPD_ForceTextureL2: no driver block\n");
     return SPPD_FAIL;
   }
-  SPPD_SetLastError("No texture %d to load\nin(manage_gfxdrv:SPPD_ForceTextureL2)", textureId);
-  return SPPD_FAIL;
+  return SPPD_TextureForceFromCache(s, textureId);
 }
 
 int32_t SPPD_SetLowResTextureState(SPW_DISPLAY* display, int32_t flag) {
