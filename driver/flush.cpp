@@ -1,31 +1,56 @@
-// Batch flushes and layer switches. The batch lists come with the batch code; until a display
-// has them, a flush has nothing queued to draw.
+// Flush exports and layer switches.
+#include "driver/alpha.h"
+#include "driver/batch.h"
 #include "driver/block.h"
 #include "platform/trace.h"
 
 namespace {
 
-int32_t FlushChecked(SPW_DISPLAY* display, const char* where) {
-  if (!SPPD_GetDriverData(display)) {
+// The state of a display whose lists exist; none (traced) otherwise.
+SPPD_DRIVERSTATE* ListsOf(SPW_DISPLAY* display, const char* where) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
     PLAT_Trace("GFXDRV: %s: no display, driver binding or driver block\n", where);
-    return SPPD_FAIL;
+    return nullptr;
   }
-  return SPPD_OK;
+  return s;
 }
 
 }  // namespace
 
-int32_t SPPD_Flush(SPW_DISPLAY* display) { return FlushChecked(display, "SPPD_Flush"); }
-int32_t SPPD_FlushNoHud(SPW_DISPLAY* display) { return FlushChecked(display, "SPPD_FlushNoHud"); }
-int32_t SPPD_FlushAlpha(SPW_DISPLAY* display) { return FlushChecked(display, "SPPD_FlushAlpha"); }
-int32_t SPPD_FlushHUD(SPW_DISPLAY* display) { return FlushChecked(display, "SPPD_FlushHUD"); }
+int32_t SPPD_Flush(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = ListsOf(display, "SPPD_Flush");
+  if (!s) return SPPD_FAIL;
+  SPPD_BatchFlushLists(s, true);
+  return SPPD_OK;
+}
+
+int32_t SPPD_FlushNoHud(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = ListsOf(display, "SPPD_FlushNoHud");
+  if (!s) return SPPD_FAIL;
+  SPPD_BatchFlushLists(s, false);
+  return SPPD_OK;
+}
+
+int32_t SPPD_FlushAlpha(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = ListsOf(display, "SPPD_FlushAlpha");
+  if (!s) return SPPD_FAIL;
+  SPPD_AlphaFlushLists(s);
+  return SPPD_OK;
+}
+
+int32_t SPPD_FlushHUD(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = ListsOf(display, "SPPD_FlushHUD");
+  if (!s) return SPPD_FAIL;
+  if (SPPD_BATCHLIST* hud = SPPD_BatchLayer(s, SPPD_LAYER_HUD)) SPPD_BatchFlushList(hud, true);
+  return SPPD_OK;
+}
 
 void SPPD_EnableLayer(SPW_DISPLAY* display, int32_t layer, uint32_t enable) {
-  (void)enable;
   if (layer < 0 || layer >= SPPD_NUM_LAYERS) {
     PLAT_Trace("GFXDRV: SPPD_EnableLayer: layer %d out of range\n", layer);
     return;
   }
-  // An absent list is ignored; no list exists before the batch code makes them.
-  (void)SPPD_GetDriverState(display);
+  if (SPPD_BATCHLIST* list = SPPD_BatchLayer(SPPD_GetDriverState(display), layer))
+    list->fEnabled = enable;
 }
