@@ -3,10 +3,7 @@
 #include "driver/batch.h"
 #include "driver/batchprim.h"
 #include "driver/block.h"
-#if __has_include("driver/clip.h")
 #include "driver/clip.h"
-#define SPPD_BATCH_CLIPS 1
-#endif
 #include "driver/frame.h"
 #include "driver/pools.h"
 #include "driver/renderstate.h"
@@ -14,7 +11,7 @@
 
 namespace {
 
-[[maybe_unused]] constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
+constexpr uint32_t kAllPlanes = 0xFFFFFFFFu;
 
 // Row vector times the matrix, translation in the last row.
 void TransformPoint(const float* m, const float* p, float* out) {
@@ -35,13 +32,9 @@ int32_t Line(SPW_DISPLAY* display, const float* a, const float* b, const uint32_
     TransformPoint(m, b, pb);
   }
   uint32_t colours[2] = {*colourA, colourB ? *colourB : *colourA};
-#ifdef SPPD_BATCH_CLIPS
   const float* ends = SPPD_ClipLine(SPPD_ClipPlanesOfState(), pa, pb, kAllPlanes,
                                     colourB ? SPPD_CLIP_COLOURS : 0, colours[0], colours[1], colours);
   if (!ends) return 0;
-#else
-  const float ends[6] = {pa[0], pa[1], pa[2], pb[0], pb[1], pb[2]};
-#endif
   SPPD_TLVERTEX v[2];
   for (int i = 0; i < 2; ++i) {
     SPPD_VIEWVERTEX view{colours[i], ends[3 * i], ends[3 * i + 1], ends[3 * i + 2], 0.0f, 0.0f};

@@ -4,11 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/renderstate.h"
-#if __has_include("driver/clip.h")
 #include "driver/clip.h"
-#define SPPD_BATCH_CLIPS 1
-#endif
+#include "driver/renderstate.h"
 #include "platform/trace.h"
 
 namespace {
@@ -36,15 +33,10 @@ uint32_t SPPD_PrimGather(const char* where, const SPPD_VERTEX* vertices, uint32_
     return 0;
   }
   const auto* base = reinterpret_cast<const uint8_t*>(vertices);
-  const uint32_t stride = 20u + 8u * static_cast<uint32_t>(pairs);
-#ifdef SPPD_BATCH_CLIPS
+  const uint32_t stride = SPPD_ClipVertexStride(pairs);
   if (!clipMask) {
-#else
-  (void)clipMask;
-#endif
     for (uint32_t i = 0; i < n; ++i) ReadVertex(base + i * stride, &out[i], pairs > 0);
     return n;
-#ifdef SPPD_BATCH_CLIPS
   }
   uint32_t count = n;
   const uint8_t* const* refs =
@@ -52,7 +44,6 @@ uint32_t SPPD_PrimGather(const char* where, const SPPD_VERTEX* vertices, uint32_
   if (!refs || count > SPPD_PRIM_MAX_VERTICES) return 0;
   for (uint32_t i = 0; i < count; ++i) ReadVertex(refs[i], &out[i], pairs > 0);
   return count;
-#endif
 }
 
 void SPPD_PrimProject(const SPPD_VIEWVERTEX& in, SPPD_TLVERTEX* out) {

@@ -5,10 +5,7 @@
 #include <map>
 #include <utility>
 
-#if __has_include("driver/textureload.h")
 #include "driver/textureload.h"
-#define SPPD_BATCH_TEXTURE_TABLE 1
-#endif
 
 namespace {
 
@@ -38,21 +35,13 @@ PLAT_GfxTexture* SPPD_BatchTextureForDraw(SPPD_DRIVERSTATE* state, uint32_t id) 
     if (PLAT_GfxTextureIsLost(r->texture)) PLAT_GfxRestoreTexture(r->texture);
     return r->texture;
   }
-#ifdef SPPD_BATCH_TEXTURE_TABLE
   return SPPD_TextureForDraw(state, id);
-#else
-  return nullptr;
-#endif
 }
 
 bool SPPD_BatchTextureHasAlpha(SPPD_DRIVERSTATE* state, uint32_t id) {
   if (!state || id == 0) return false;
   if (const Registered* r = Find(state, id)) return r->alpha;
-#ifdef SPPD_BATCH_TEXTURE_TABLE
   return SPPD_TextureHasAlpha(state, id);
-#else
-  return false;
-#endif
 }
 
 void SPPD_BatchSetTexture(SPPD_DRIVERSTATE* state, uint32_t id, PLAT_GfxTexture* texture,

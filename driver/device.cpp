@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "driver/batch.h"
 #include "driver/block.h"
 #include "driver/frame.h"
 #include "driver/lasterror.h"
@@ -381,6 +382,10 @@ int32_t SPPD_Create(SPW_DISPLAY* display, PLAT_Window* window) {
     return SPPD_FAIL;
   }
   // The batch lists and the texture table are made here once their code exists.
+  if (SPPD_BatchCreateLists(s) != SPPD_OK) {
+    SPPD_GFXDRV_Destroy(s);
+    return SPPD_FAIL;
+  }
   s->fLowResTextures = 0;
   s->fLowResEffectTextures = 1;
   return SPPD_OK;
@@ -393,6 +398,7 @@ int32_t SPPD_Destroy(SPW_DISPLAY* display) {
     return SPPD_FAIL;
   }
   if (s->pGfx) SPPD_PurgeTextures(display);
+  SPPD_BatchDestroy(s);
   return SPPD_GFXDRV_Destroy(s);
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "driver/batch.h"
 #include "driver/block.h"
 #include "driver/pools.h"
 #include "driver/texturetable.h"
@@ -130,7 +131,7 @@ int32_t SPPD_BeginScene(SPW_DISPLAY* display) {
       return SPPD_FAIL;
     }
   }
-  // The batch lists start their frame here once they exist.
+  SPPD_BatchBeginScene(s);
   if (ready) {
     if (PLAT_GfxBeginScene(s->pGfx) != PLAT_GfxResult::Ok) {
       PLAT_Trace("GFXDRV: SPPD_BeginScene: the device refused to begin a scene\n");
@@ -151,6 +152,7 @@ int32_t SPPD_EndScene(SPW_DISPLAY* display) {
   SPPD_FlushAlpha(display);
   SPPD_FlushHUD(display);
   SPPD_DrawQueuedLines(s);
+  SPPD_BatchEndScene(s);  // buffers drawn this scene are written to again from the next
   if (s->fDeviceReady && s->pGfx && s->fInScene) {
     PLAT_GfxResult r = PLAT_GfxEndScene(s->pGfx);
     s->fInScene = 0;

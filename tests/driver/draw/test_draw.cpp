@@ -277,18 +277,13 @@ TEST_F(DrawTest, LinesAreDrawnInTheSceneOrQueuedUntilAfterTheNextHud) {
   EXPECT_TRUE(Near(Pixel(320, 240), 0xFFFFFFFF));
   EXPECT_TRUE(Near(Pixel(320, 220), 0xFF0000FF));
 
-#if __has_include("driver/clip.h")
   // A line wholly behind a plane is dropped with 0.
   const float n[3] = {0, 0, -1}, p[3] = {0, 0, -20};
   SetView(0xFF00FF00, 1, n, p);
   EXPECT_EQ(SPPD_RenderLineV(&display, a, b, &red, nullptr), 0);
-#endif
 }
 
 TEST_F(DrawTest, UserPlaneClipsPolygonsInterpolatingColourAndTexture) {
-#if !__has_include("driver/clip.h")
-  GTEST_SKIP() << "no clipper in this build";
-#endif
   const float n[3] = {1, 0, 0}, p[3] = {0, 0, 0};  // keeps x >= 0
   SetView(0xFF00FF00, 1, n, p);
   auto q = Quad(220, 100, 420, 200, 10, 0xFFFF0000);
