@@ -1,6 +1,7 @@
 // mkcontent <folder>: builds the synthetic demo content tree.
 #include <cstdio>
 
+#include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/textures.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  if (!vnMKCONTENT_Textures(root)) return 1;
+  if (!vnMKCONTENT_Textures(root) || !vnMKCONTENT_Locale(root)) return 1;
   return 0;
 }
