@@ -131,7 +131,7 @@ TEST_F(FrameTest, LinesQueuedOutsideASceneDrawAtItsEnd) {
   EXPECT_EQ(Pixel(20, 5), 0xFFFFFF00u);
 }
 
-TEST_F(FrameTest, FrameExportsRefuseADisplayWithoutBlock) {
+TEST(FrameExports, RefuseADisplayWithoutBlock) {
   SPW_DISPLAY bare{};
   EXPECT_EQ(SPPD_BeginScene(&bare), SPPD_FAIL);
   EXPECT_EQ(SPPD_EndScene(&bare), SPPD_FAIL);
