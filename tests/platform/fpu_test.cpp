@@ -23,4 +23,19 @@ TEST(Fpu, SetSingleRoundsToNearestAndRestoreGivesBackTheWord) {
   EXPECT_EQ(_mm_getcsr(), before);
   _mm_setcsr(original);
 }
+
+TEST(Fpu, SetSingleMasksEveryExceptionAndRestoreUnmasksThemAgain) {
+  const uint32_t original = _mm_getcsr();
+  // No arithmetic runs while traps are enabled: only the word is read and written.
+  _MM_SET_EXCEPTION_MASK(_MM_MASK_MASK & ~(_MM_MASK_DIV_ZERO | _MM_MASK_INVALID));
+  const uint32_t unmasked = _mm_getcsr();
+  const uint32_t previous = PLAT_FpuSetSingle();
+  const uint32_t during = _mm_getcsr();
+  PLAT_FpuRestore(previous);
+  const uint32_t after = _mm_getcsr();
+  _mm_setcsr(original);
+  EXPECT_EQ(previous, unmasked);
+  EXPECT_EQ(during & _MM_MASK_MASK, static_cast<uint32_t>(_MM_MASK_MASK));
+  EXPECT_EQ(after, unmasked);
+}
 #endif
