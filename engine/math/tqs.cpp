@@ -1,6 +1,8 @@
 // Reset and pop of the transform stack; pushing lives with the renderer that traces overflow.
 #include "engine/math/tqs.h"
 
+#include "platform/trace.h"
+
 void SPW_TQSInit(SPW_TQSSTACK* stack) {
   stack->nDepth = 0;
   SPW_TQSENTRY& base = stack->aEntry[0];
@@ -12,6 +14,7 @@ void SPW_TQSInit(SPW_TQSSTACK* stack) {
 
 int32_t SPW_TQSPop(SPW_TQSSTACK* stack) {
   if (stack->nDepth <= 0) {
+    PLAT_Trace("TQS stack underflow!\n");
     stack->nDepth = 0;
     return 0;
   }

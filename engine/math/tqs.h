@@ -20,6 +20,6 @@ struct SPW_TQSSTACK {
 
 // Depth 0 with the identity as the base entry (position 0, rotation (0,0,0,1), scale 1).
 void SPW_TQSInit(SPW_TQSSTACK* stack);
-// Lowers the depth by one; at depth 0 it stays and the result is 0 (the caller traces the
-// underflow), else 1.
+// Lowers the depth by one; at depth 0 it stays, the underflow is traced and the result is 0,
+// else 1.
 int32_t SPW_TQSPop(SPW_TQSSTACK* stack);

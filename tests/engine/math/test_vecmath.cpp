@@ -6,6 +6,7 @@
 
 #include "engine/math/tqs.h"
 #include "engine/math/vecmath.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -485,8 +486,12 @@ TEST(VecMath, TransformStackResetAndPopNeverGoesNegative) {
   EXPECT_EQ(stack->aEntry[0].qRot.w, 1.0f);
   SPW_MATRIX id;
   ExpectMatNear(stack->aEntry[0].mMatrix, *SPW_MatIdentity(&id), 0);
-  EXPECT_EQ(SPW_TQSPop(stack.get()), 0);
-  EXPECT_EQ(stack->nDepth, 0);
+  {
+    vntest::TraceCapture trace;
+    EXPECT_EQ(SPW_TQSPop(stack.get()), 0);
+    EXPECT_EQ(stack->nDepth, 0);
+    EXPECT_TRUE(trace.contains("TQS stack underflow!\n"));
+  }
   stack->nDepth = 2;
   EXPECT_EQ(SPW_TQSPop(stack.get()), 1);
   EXPECT_EQ(stack->nDepth, 1);
