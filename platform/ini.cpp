@@ -109,10 +109,14 @@ void ForEachLine(const std::string& text, const std::string& where, Fn fn) {
   }
 }
 
+// Editors that save UTF-8 put this mark first; left in, it hides the first section.
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
 IniFile Parse(const std::string& text, const std::string& where) {
   IniFile file;
   IniSection* current = nullptr;
-  ForEachLine(text, where, [&](const std::string& raw) {
+  const size_t start = text.rfind(kUtf8Bom, 0) == 0 ? sizeof kUtf8Bom - 1 : 0;
+  ForEachLine(text.substr(start), where, [&](const std::string& raw) {
     std::string line = Trim(raw);
     if (line.empty() || line[0] == ';') return;
     if (line[0] == '[') {

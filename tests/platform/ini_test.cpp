@@ -71,6 +71,13 @@ TEST_F(IniTest, ReadsValuesWithProfileSemantics) {
   for (const Case& c : cases) EXPECT_EQ(get(c.section, c.key), c.expected) << c.section << "/" << c.key;
 }
 
+TEST_F(IniTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+  const std::string file = dir_.write("bom.ini", "\xEF\xBB\xBF[LocaleStrings]\r\nline0=first\r\n");
+  char buf[32];
+  PLAT_IniGetString("LocaleStrings", "line0", "", buf, sizeof buf, file.c_str());
+  EXPECT_STREQ(buf, "first");
+}
+
 TEST_F(IniTest, CutsToTheBufferAndCountsWhatWasCopied) {
   char buf[5];
   EXPECT_EQ(PLAT_IniGetString("General", "Name", "", buf, sizeof buf, file_.c_str()), 4u);
