@@ -47,6 +47,13 @@ TEST(LocaleWriter, AllLanguagesGetAFile) {
     EXPECT_TRUE(PLAT_FileExists(dir.file(std::string("Locale/LocaleData.") + code).c_str())) << code;
 }
 
+TEST(LocaleWriter, WritesIntoAFolderSpelledInAnotherCase) {
+  vntest::TempDir dir;
+  dir.write("locale/keep.txt", "x");
+  ASSERT_TRUE(vnWRITE_LocaleFile(dir.path(), "eng", {"x"}));
+  EXPECT_TRUE(vntest::readFile(dir.file("locale/LocaleData.eng")).find("line0=x") != std::string::npos);
+}
+
 TEST(LocaleWriter, RefusesLineBreaks) {
   vntest::TempDir dir;
   vntest::TraceCapture trace;

@@ -37,7 +37,7 @@ bool vnWRITE_LocaleFileKeys(const std::string& root, const char* code,
     return false;
   }
   const std::string path = folder + "/LocaleData." + code;
-  std::unique_ptr<FILE, FileCloser> f(fopen(path.c_str(), "wb"));
+  std::unique_ptr<FILE, FileCloser> f(PLAT_FOpen(path.c_str(), "wb"));
   if (!f) {
     PLAT_Trace("vnWRITE: cannot write %s\n", path.c_str());
     return false;
