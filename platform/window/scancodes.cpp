@@ -12,9 +12,9 @@ struct KeyMap {
   uint8_t to;
 };
 
-// Every key of a PC keyboard that has a set-1 code. Keys that share a code with another
-// position (the ISO '#' key, SysRq beside Print Screen) are left out so that a code names
-// one key only.
+// Every key of a PC keyboard that has a set-1 code. The ANSI backslash and the ISO '#' key
+// share 0x2B as they do on a PC: no keyboard has both, and an ISO user's key must not go
+// dead. SysRq is Alt with Print Screen, so it has no position of its own.
 constexpr KeyMap kKeyMap[] = {
     {SDL_SCANCODE_ESCAPE, 0x01},
     {SDL_SCANCODE_1, 0x02}, {SDL_SCANCODE_2, 0x03}, {SDL_SCANCODE_3, 0x04},
@@ -34,7 +34,7 @@ constexpr KeyMap kKeyMap[] = {
     {SDL_SCANCODE_J, 0x24}, {SDL_SCANCODE_K, 0x25}, {SDL_SCANCODE_L, 0x26},
     {SDL_SCANCODE_SEMICOLON, 0x27}, {SDL_SCANCODE_APOSTROPHE, 0x28},
     {SDL_SCANCODE_GRAVE, 0x29}, {SDL_SCANCODE_LSHIFT, 0x2A},
-    {SDL_SCANCODE_BACKSLASH, 0x2B},
+    {SDL_SCANCODE_BACKSLASH, 0x2B}, {SDL_SCANCODE_NONUSHASH, 0x2B},
     {SDL_SCANCODE_Z, 0x2C}, {SDL_SCANCODE_X, 0x2D}, {SDL_SCANCODE_C, 0x2E},
     {SDL_SCANCODE_V, 0x2F}, {SDL_SCANCODE_B, 0x30}, {SDL_SCANCODE_N, 0x31},
     {SDL_SCANCODE_M, 0x32},
@@ -59,13 +59,15 @@ constexpr KeyMap kKeyMap[] = {
     {SDL_SCANCODE_INTERNATIONAL2, 0x70}, {SDL_SCANCODE_INTERNATIONAL1, 0x73},
     {SDL_SCANCODE_INTERNATIONAL4, 0x79}, {SDL_SCANCODE_INTERNATIONAL5, 0x7B},
     {SDL_SCANCODE_INTERNATIONAL3, 0x7D},
+    // The Brazilian keypad '.' (0xB3 is the PC-98 keypad comma, which a PC never sends).
+    {SDL_SCANCODE_KP_COMMA, 0x7E},
     {SDL_SCANCODE_KP_EQUALS, 0x8D},
     {SDL_SCANCODE_AUDIOPREV, 0x90}, {SDL_SCANCODE_AUDIONEXT, 0x99},
     {SDL_SCANCODE_KP_ENTER, 0x9C}, {SDL_SCANCODE_RCTRL, 0x9D},
     {SDL_SCANCODE_MUTE, 0xA0}, {SDL_SCANCODE_CALCULATOR, 0xA1},
     {SDL_SCANCODE_AUDIOPLAY, 0xA2}, {SDL_SCANCODE_AUDIOSTOP, 0xA4},
     {SDL_SCANCODE_VOLUMEDOWN, 0xAE}, {SDL_SCANCODE_VOLUMEUP, 0xB0},
-    {SDL_SCANCODE_AC_HOME, 0xB2}, {SDL_SCANCODE_KP_COMMA, 0xB3},
+    {SDL_SCANCODE_AC_HOME, 0xB2},
     {SDL_SCANCODE_KP_DIVIDE, 0xB5}, {SDL_SCANCODE_PRINTSCREEN, 0xB7},
     {SDL_SCANCODE_RALT, 0xB8}, {SDL_SCANCODE_PAUSE, 0xC5},
     {SDL_SCANCODE_HOME, 0xC7}, {SDL_SCANCODE_UP, 0xC8}, {SDL_SCANCODE_PAGEUP, 0xC9},
