@@ -120,6 +120,22 @@ void PLAT_ShowCursor(bool show) {
   if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
+bool PLAT_IsCursorShown() {
+  return SDL_WasInit(SDL_INIT_VIDEO) && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
+bool PLAT_GetCursorPos(PLAT_Window* w, int* x, int* y) {
+  if (!IsLive(w)) return false;
+  // No pointer window (a headless run, or the pointer outside) leaves the last known place.
+  SDL_Window* focus = SDL_GetMouseFocus();
+  if (focus && focus != w->sdl) return false;
+  int cx = 0, cy = 0;
+  SDL_GetMouseState(&cx, &cy);
+  if (x) *x = cx;
+  if (y) *y = cy;
+  return true;
+}
+
 void PLAT_WarpCursor(PLAT_Window* w, int x, int y) {
   if (!IsLive(w)) return;
   PLATW_NoteWarp(x, y);

@@ -44,6 +44,9 @@ void PLAT_PostQuit(int code);
 void PLAT_PostEvent(const PLAT_Event& ev);  // tests feed activation and paint events
 
 void PLAT_ShowCursor(bool show);
+bool PLAT_IsCursorShown();
+// The pointer in the window's client coordinates; false when it is over another window.
+bool PLAT_GetCursorPos(PLAT_Window* w, int* x, int* y);
 void PLAT_WarpCursor(PLAT_Window* w, int x, int y);  // client coordinates
 void PLAT_CaptureMouse(PLAT_Window* w, bool capture);
 bool PLAT_HasMouseCapture(PLAT_Window* w);
