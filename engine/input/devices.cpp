@@ -143,9 +143,14 @@ void KOINPUT_SetCooperative(int32_t flag) { g_koInput.nCooperative = flag ? 1 : 
 
 KOINPUT_DEVICE* KOINPUT_SetMouseRect(KOINPUT_DEVICE* dev, int32_t left, int32_t top,
                                      int32_t width, int32_t height) {
-  if (!dev || dev->nType != KOINPUT_TYPE_MOUSE) {
-    PLAT_Trace("KOINPUT_SetMouseRect: not a mouse\n");
+  if (!dev) {
+    PLAT_Trace("KOINPUT_SetMouseRect: no device\n");
     return nullptr;
+  }
+  // Callers get their device back either way; only a mouse has a rectangle to set.
+  if (dev->nType != KOINPUT_TYPE_MOUSE) {
+    PLAT_Trace("KOINPUT_SetMouseRect: device %d is not a mouse\n", dev->nType);
+    return dev;
   }
   dev->nLeft = left;
   dev->nTop = top;

@@ -91,7 +91,7 @@ KOINPUT_DEVICE* KOINPUT_GetDevice(int32_t index);
 KOINPUT_DEVICE* KOINPUT_FindDevice(int32_t typeMask);
 int32_t KOINPUT_GetDeviceCount();
 
-// Mouse devices only; the device, or none.
+// Sets the clamp rectangle of a mouse (other devices are left as they are); the device.
 KOINPUT_DEVICE* KOINPUT_SetMouseRect(KOINPUT_DEVICE* dev, int32_t left, int32_t top,
                                      int32_t width, int32_t height);
 

@@ -77,12 +77,13 @@ void ReadDevices() {
 
 void NotifySubscribers() {
   // A handler may subscribe or unsubscribe while we walk: walk a copy, skip the dropped ones.
-  static std::vector<KOINPUT_SUBSCRIBER*> walk;
-  walk.clear();
+  // The copy is local so that a handler that polls again cannot pull it from under us.
+  std::vector<KOINPUT_SUBSCRIBER*> walk;
   for (SGE_DLLNODE* n = SGE_ListFirst(&g_koInput.subscribers); n;
        n = SGE_ListNext(&g_koInput.subscribers, n))
     walk.push_back(reinterpret_cast<KOINPUT_SUBSCRIBER*>(n));
 
+  const int32_t wasPolling = g_koInput.bPolling;
   g_koInput.bPolling = 1;
   for (KOINPUT_SUBSCRIBER* sub : walk) {
     for (int32_t i = 0; i < g_koInput.nDevices; ++i) {
@@ -100,8 +101,9 @@ void NotifySubscribers() {
                reinterpret_cast<SGE_PARAM>(dev));
     }
   }
-  g_koInput.bPolling = 0;
-  KOINPUT_FreeDropped();
+  g_koInput.bPolling = wasPolling;
+  // An outer poll may still hold the dropped records.
+  if (!wasPolling) KOINPUT_FreeDropped();
 }
 
 void ParkCursor() {

@@ -10,6 +10,13 @@ void EnsureLists() {
   if (!g_koInput.dropped.pNext) SGE_ListInit(&g_koInput.dropped);
 }
 
+bool IsSubscribed(const KOINPUT_SUBSCRIBER* sub) {
+  for (SGE_DLLNODE* n = SGE_ListFirst(&g_koInput.subscribers); n;
+       n = SGE_ListNext(&g_koInput.subscribers, n))
+    if (n == &sub->link) return true;
+  return false;
+}
+
 }  // namespace
 
 KOINPUT_SUBSCRIBER* KOINPUT_Subscribe(int32_t typeMask, int32_t value, SGE_TASK* task) {
@@ -34,6 +41,11 @@ KOINPUT_SUBSCRIBER* KOINPUT_Subscribe(int32_t typeMask, int32_t value, SGE_TASK*
 void KOINPUT_Unsubscribe(KOINPUT_SUBSCRIBER* sub) {
   if (!sub) return;
   EnsureLists();
+  // A second unsubscribe of the same record must not free it twice or unlink a reused chunk.
+  if (!IsSubscribed(sub)) {
+    PLAT_Trace("KOINPUT_Unsubscribe: %p is not a live subscription\n", static_cast<void*>(sub));
+    return;
+  }
   SGE_ListUnlink(&sub->link);
   if (!g_koInput.bPolling) {
     SGE_MemFree(sub);

@@ -184,7 +184,11 @@ TEST_F(Input, EmptyMouseRectanglePinsToItsCorner) {
 
 TEST_F(Input, MouseRectangleIsForMiceOnly) {
   vntest::TraceCapture trace;
-  EXPECT_EQ(KOINPUT_SetMouseRect(keyboard, 0, 0, 10, 10), nullptr);
+  // The device comes back either way; a keyboard gets no rectangle.
+  EXPECT_EQ(KOINPUT_SetMouseRect(keyboard, 1, 2, 10, 10), keyboard);
+  EXPECT_EQ(keyboard->nLeft, 0);
+  EXPECT_EQ(keyboard->nWidth, 0);
+  EXPECT_TRUE(trace.contains("not a mouse"));
   EXPECT_EQ(KOINPUT_SetMouseRect(nullptr, 0, 0, 10, 10), nullptr);
 }
 
@@ -307,6 +311,54 @@ TEST_F(Input, HandlersMayUnsubscribeDuringThePoll) {
   g_got.clear();
   Frame();
   EXPECT_TRUE(g_got.empty());
+}
+
+TEST_F(Input, SecondUnsubscribeOfAFreedRecordIsRefused) {
+  KOINPUT_SUBSCRIBER* gone = KOINPUT_Subscribe(KOINPUT_TYPE_KEYBOARD, 0, task);
+  KOINPUT_SUBSCRIBER* kept = KOINPUT_Subscribe(KOINPUT_TYPE_KEYBOARD, 0, task);
+  ASSERT_NE(gone, nullptr);
+  ASSERT_NE(kept, nullptr);
+  KOINPUT_Unsubscribe(gone);
+  // Someone else now owns the chunk and fills it: its bytes are no list links.
+  void* reuse = SGE_MemAlloc(SPW_ObjsMem, sizeof(KOINPUT_SUBSCRIBER));
+  ASSERT_EQ(reuse, static_cast<void*>(gone));
+  std::memset(reuse, 0x41, sizeof(KOINPUT_SUBSCRIBER));
+
+  vntest::TraceCapture trace;
+  KOINPUT_Unsubscribe(gone);
+  EXPECT_TRUE(trace.contains("not a live subscription"));
+  Frame();
+  ASSERT_EQ(g_got.size(), 1u);
+  EXPECT_EQ(g_got[0].sub, kept);
+  SGE_MemFree(reuse);
+}
+
+TEST_F(Input, ActivePollParksTheHiddenCursorInTheMiddleInactiveLeavesIt) {
+  PLAT_ShowWindow(window, true);
+  PLAT_ShowCursor(true);
+  PLAT_WarpCursor(window, 5, 7);
+  int x = -1, y = -1;
+  ASSERT_TRUE(PLAT_GetCursorPos(window, &x, &y));
+  ASSERT_EQ(x, 5);
+
+  SGE_SetAppActive(0);
+  Frame();
+  ASSERT_TRUE(PLAT_GetCursorPos(window, &x, &y));
+  EXPECT_EQ(x, 5);
+  EXPECT_EQ(y, 7);
+  EXPECT_TRUE(PLAT_IsCursorShown());
+
+  SGE_SetAppActive(1);
+  Frame();
+  ASSERT_TRUE(PLAT_GetCursorPos(window, &x, &y));
+  EXPECT_EQ(x, 320);
+  EXPECT_EQ(y, 240);
+  EXPECT_FALSE(PLAT_IsCursorShown());
+  // Parking is not movement: the game's pointer stays where it was.
+  EXPECT_EQ(mouse->nDX, 0);
+  Frame();
+  EXPECT_EQ(mouse->nDX, 0);
+  EXPECT_EQ(mouse->nDY, 0);
 }
 
 TEST_F(Input, SubscriptionOfAnEndedTaskIsDropped) {
