@@ -36,6 +36,13 @@ int32_t RunLength(uint32_t mask) {
   return n;
 }
 
+// Entries go in at the head, as the enumeration callbacks have always added them: a list
+// holds the reverse of the reported order, and "the first" or "the head" of it means that.
+template <typename T>
+void PutAtHead(std::vector<T>* list, const T& entry) {
+  list->insert(list->begin(), entry);
+}
+
 uint32_t DepthBit(int32_t bits) {
   switch (bits) {
     case 1: return 0x4000;
@@ -63,7 +70,7 @@ int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
     e.guid = IsZeroGuid(devs[i].guid) ? SPPD_PRIMARY_DISPLAY_GUID : devs[i].guid;
     std::snprintf(e.description, sizeof e.description, "%s", devs[i].description);
     std::snprintf(e.driverName, sizeof e.driverName, "%s", devs[i].driverName);
-    lists->displays.push_back(e);
+    PutAtHead(&lists->displays, e);
   }
   return SPPD_OK;
 }
@@ -110,7 +117,7 @@ int32_t EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
     e.depthNoStencil = e.zBits - e.stencilBits;
     uint32_t bit = DepthBit(e.zBits);
     e.usable = bit && (dev.zBufferBitDepths & bit) ? 1 : 0;
-    lists->zFormats.push_back(e);
+    PutAtHead(&lists->zFormats, e);
   }
   return SPPD_OK;
 }
@@ -142,7 +149,7 @@ int32_t EnumTextureFormats(SPPD_DRIVERSTATE* s, const PLAT_Gfx3DDevice& dev) {
       e.bBits = RunLength(f[i].bMask);
       e.aBits = (f[i].flags & PLAT_GFX_PF_ALPHAPIXELS) ? RunLength(f[i].aMask) : 0;
     }
-    lists->texFormats.push_back(e);
+    PutAtHead(&lists->texFormats, e);
   }
   return SPPD_OK;
 }
@@ -298,7 +305,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
     e.hwTransformLight = (devs[i].caps & PLAT_GFX_CAP_HWTRANSFORMLIGHT) ? 1 : 0;
     e.zBuffer = (devs[i].caps & PLAT_GFX_CAP_ZBUFFER) ? 1 : 0;
-    L->devices.push_back(e);
+    PutAtHead(&L->devices, e);
   }
   if (L->devices.empty()) {
     SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
@@ -381,8 +388,11 @@ int32_t SPPD_Create(SPW_DISPLAY* display, PLAT_Window* window) {
     SPPD_GFXDRV_Destroy(s);
     return SPPD_FAIL;
   }
-  // The batch lists and the texture table are made here once their code exists.
+  // The texture table is made on first use, from the pools made above.
   if (SPPD_BatchCreateLists(s) != SPPD_OK) {
+    // The lists made so far live in the pools: unhook them before the pools go, or a later
+    // destroy would walk freed memory.
+    SPPD_BatchDestroy(s);
     SPPD_GFXDRV_Destroy(s);
     return SPPD_FAIL;
   }

@@ -51,7 +51,8 @@ struct SPPD_TEXFORMATENTRY {
   int32_t palettised;
 };
 
-// Lists in reported order; chosen entries are indices, -1 for none.
+// Each list holds the reverse of the order its entries were reported in, except the display
+// modes, which stay in reported order. Chosen entries are indices, -1 for none.
 struct SPPD_ENUMLISTS {
   std::vector<SPPD_DDRAWENTRY> displays;
   std::vector<SPPD_MODEENTRY> modes;

@@ -21,6 +21,8 @@ constexpr PLAT_GUID kHardwareDevice = {0x7A1C3E52, 0x5B0D, 0x4C8E,
 constexpr std::pair<int, int> kStandardSizes[] = {
     {640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 960}, {1280, 1024}, {1600, 1200}};
 
+uint32_t g_hiddenTextureBits = 0;  // test hook: texture formats of this depth go unreported
+
 bool IsPrimary(const PLAT_GUID& g) {
   static const PLAT_GUID zero{};
   return PLAT_GuidEqual(g, zero);
@@ -109,12 +111,14 @@ int PLAT_GfxEnumZFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int 
     PLAT_Trace("[PLATGFX]: PLAT_GfxEnumZFormats() - unknown 3D device\n");
     return -1;
   }
-  // A 32-bit format with stencil comes first so that stencil clears have a buffer to clear.
+  // Callers list formats in the reverse of this order and take the first of a depth they
+  // find, so the 32-bit format with stencil comes after the one without: chosen, stencil
+  // clears have a buffer to clear.
   const PLAT_GfxPixelFormat formats[] = {
-      {PLAT_GFX_PF_ZBUFFER, 16, 0xFFFF, 0, 0, 0, 0},
-      {PLAT_GFX_PF_ZBUFFER | PLAT_GFX_PF_STENCILBUFFER, 32, 0xFFFFFF, 0xFF000000, 0, 0, 8},
-      {PLAT_GFX_PF_ZBUFFER, 32, 0xFFFFFF, 0, 0, 0, 0},
       {PLAT_GFX_PF_ZBUFFER, 24, 0xFFFFFF, 0, 0, 0, 0},
+      {PLAT_GFX_PF_ZBUFFER, 32, 0xFFFFFF, 0, 0, 0, 0},
+      {PLAT_GFX_PF_ZBUFFER | PLAT_GFX_PF_STENCILBUFFER, 32, 0xFFFFFF, 0xFF000000, 0, 0, 8},
+      {PLAT_GFX_PF_ZBUFFER, 16, 0xFFFF, 0, 0, 0, 0},
   };
   int n = static_cast<int>(std::size(formats));
   for (int i = 0; out && i < n && i < max; ++i) out[i] = formats[i];
@@ -129,10 +133,17 @@ int PLAT_GfxEnumTextureFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out
   const PLAT_GfxTexFormat formats[] = {PLAT_GfxTexFormat::R5G6B5, PLAT_GfxTexFormat::A1R5G5B5,
                                        PLAT_GfxTexFormat::A4R4G4B4, PLAT_GfxTexFormat::A8R8G8B8,
                                        PLAT_GfxTexFormat::P8};
-  int n = static_cast<int>(std::size(formats));
-  for (int i = 0; out && i < n && i < max; ++i) out[i] = PLAT_GfxFormatRecord(formats[i]);
+  int n = 0;
+  for (PLAT_GfxTexFormat f : formats) {
+    PLAT_GfxPixelFormat record = PLAT_GfxFormatRecord(f);
+    if (g_hiddenTextureBits && record.bitCount == g_hiddenTextureBits) continue;
+    if (out && n < max) out[n] = record;
+    ++n;
+  }
   return n;
 }
+
+void PLAT_GfxSimulateMissingTextureDepth(uint32_t bitCount) { g_hiddenTextureBits = bitCount; }
 
 PLAT_GfxPixelFormat PLAT_GfxFormatRecord(PLAT_GfxTexFormat format) {
   switch (format) {

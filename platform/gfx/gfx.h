@@ -79,6 +79,9 @@ int PLAT_GfxEnumDisplayModes(const PLAT_GUID& display, PLAT_GfxDisplayMode* out,
 int PLAT_GfxEnum3DDevices(const PLAT_GUID& display, PLAT_Gfx3DDevice* out, int max);
 int PLAT_GfxEnumZFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int max);
 int PLAT_GfxEnumTextureFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int max);
+// Test hook: the device reports no texture format of this many bits per pixel, as older cards
+// offered no 32-bit textures; 0 reports them all again.
+void PLAT_GfxSimulateMissingTextureDepth(uint32_t bitCount);
 // The desktop's mode (what the display runs now).
 bool PLAT_GfxGetCurrentMode(PLAT_GfxDisplayMode* out);
 // The one 3D device of this layer.

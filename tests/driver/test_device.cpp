@@ -79,6 +79,110 @@ TEST_F(DeviceTest, TextureFormatsFollowTBPPAndPalette) {
   EXPECT_EQ(State()->pLists->texFormats[0].paletteBits, 8);
 }
 
+TEST_F(DeviceTest, NewDeviceGetsTheDefaultRenderStates) {
+  StorePrefs();
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  struct {
+    PLAT_GfxState state;
+    uint32_t value;
+  } const expected[] = {
+      {PLAT_GfxState::FogEnable, 1},
+      {PLAT_GfxState::FogTableMode, PLAT_GFX_FOG_NONE},
+      {PLAT_GfxState::FogColor, 0xCA6138},
+      {PLAT_GfxState::FogStart, PLAT_GfxFloatBits(0.0f)},
+      {PLAT_GfxState::FogEnd, PLAT_GfxFloatBits(0.3f)},
+      {PLAT_GfxState::FogDensity, PLAT_GfxFloatBits(0.3f)},
+      {PLAT_GfxState::AlphaBlendEnable, 1},
+      {PLAT_GfxState::CullMode, PLAT_GFX_CULL_NONE},
+      {PLAT_GfxState::ZEnable, 1},
+      {PLAT_GfxState::ZWriteEnable, 1},
+      {PLAT_GfxState::ZFunc, PLAT_GFX_CMP_LESSEQUAL},
+      {PLAT_GfxState::ZBias, 0},
+      {PLAT_GfxState::Lighting, 0},
+      {PLAT_GfxState::Extents, 0},
+      {PLAT_GfxState::Ambient, 0},
+  };
+  for (const auto& e : expected)
+    EXPECT_EQ(PLAT_GfxGetState(State()->pGfx, e.state), e.value)
+        << "state " << static_cast<int>(e.state);
+}
+
+TEST_F(DeviceTest, ListsHoldTheReverseOfTheReportedOrder) {
+  StorePrefs(640, 480, 32, 16, 32);
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  const SPPD_ENUMLISTS& L = *State()->pLists;
+
+  PLAT_GfxPixelFormat z[PLAT_GFX_MAX_FORMATS];
+  int nz = PLAT_GfxEnumZFormats(PLAT_GfxHardwareDeviceGuid(), z, PLAT_GFX_MAX_FORMATS);
+  ASSERT_EQ(L.zFormats.size(), static_cast<size_t>(nz));
+  for (int i = 0; i < nz; ++i) {
+    const SPPD_ZFORMATENTRY& e = L.zFormats[nz - 1 - i];
+    EXPECT_EQ(e.zBits, static_cast<int32_t>(z[i].bitCount)) << i;
+    EXPECT_EQ(e.stencilBits, static_cast<int32_t>(z[i].stencilBits)) << i;
+    EXPECT_EQ(e.depthNoStencil, e.zBits - e.stencilBits) << i;
+  }
+  // The first 32-bit format of the list is the one taken.
+  for (size_t i = 0; i < L.zFormats.size(); ++i) {
+    if (L.zFormats[i].zBits == 32) {
+      EXPECT_EQ(L.chosenZFormat, static_cast<int32_t>(i));
+      break;
+    }
+  }
+
+  // 16-bit textures: reported 565, 1555, 4444; listed the other way round.
+  ASSERT_EQ(L.texFormats.size(), 3u);
+  const int32_t alpha[3] = {4, 1, 0};
+  const int32_t green[3] = {4, 5, 6};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(L.texFormats[i].aBits, alpha[i]) << i;
+    EXPECT_EQ(L.texFormats[i].gBits, green[i]) << i;
+  }
+
+  // Display modes stay in reported order.
+  for (size_t i = 1; i < L.modes.size(); ++i) {
+    const SPPD_MODEENTRY& a = L.modes[i - 1];
+    const SPPD_MODEENTRY& b = L.modes[i];
+    EXPECT_TRUE(a.width < b.width || (a.width == b.width && a.height <= b.height)) << i;
+  }
+}
+
+TEST_F(DeviceTest, NoThirtyTwoBitTexturesLowersTBPPAndSavesIt) {
+  StorePrefs(640, 480, 32, 32, 32);
+  PLAT_GfxSimulateMissingTextureDepth(32);
+  int32_t created = SPPD_Create(&display, window);
+  int32_t supports = SPPD_DoesSupport32BitTextures(&display);
+  PLAT_GfxSimulateMissingTextureDepth(0);
+  ASSERT_EQ(created, SPPD_OK);
+  EXPECT_EQ(supports, 0);
+  EXPECT_EQ(State()->dwTBPP, 16);
+  EXPECT_EQ(Stored().TBPP, 16);
+  ASSERT_FALSE(State()->pLists->texFormats.empty());
+  for (const SPPD_TEXFORMATENTRY& e : State()->pLists->texFormats)
+    EXPECT_EQ(e.format.bitCount, 16u);
+}
+
+TEST(DeviceModes, DefaultModeIsAlwaysFullScreen) {
+  vntest::ScopedRegistry registry;
+  SPPD_DRIVERSTATE p{};
+  p.dwWidth = 800;
+  p.dwHeight = 600;
+  p.dwBPP = 32;
+  p.dwTBPP = 32;
+  p.dwZDepth = 32;
+  p.fFullScreen = 0;
+  p.guidDirectDraw = SPPD_PRIMARY_DISPLAY_GUID;
+  p.guidDevice = PLAT_GfxHardwareDeviceGuid();
+  ASSERT_EQ(SPPD_SavePreferences(&p), SPPD_OK);
+  SPPD_MODE m{};
+  ASSERT_EQ(SPPD_GetDefaultMode(&m), SPPD_OK);
+  EXPECT_EQ(m.Width, 800);
+  EXPECT_EQ(m.Height, 600);
+  EXPECT_EQ(m.BPP, 32);
+  EXPECT_EQ(m.TBPP, 32);
+  EXPECT_EQ(m.FullScreen, 1);
+  EXPECT_EQ(SPPD_GetDefaultMode(nullptr), SPPD_FAIL);
+}
+
 TEST_F(DeviceTest, DisplayModesCountUsableOnlyWhenAsked) {
   StorePrefs(640, 480, 32, 16, 32);
   ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);

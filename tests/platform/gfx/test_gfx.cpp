@@ -10,6 +10,16 @@ namespace {
 
 constexpr int W = 64, H = 48;
 
+// The reported Z format of this many bits, with or without stencil.
+PLAT_GfxPixelFormat ZFormat(uint32_t bits, bool stencil) {
+  PLAT_GfxPixelFormat z[PLAT_GFX_MAX_FORMATS];
+  int n = PLAT_GfxEnumZFormats(PLAT_GfxHardwareDeviceGuid(), z, PLAT_GFX_MAX_FORMATS);
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i)
+    if (z[i].bitCount == bits && (z[i].stencilBits != 0) == stencil) return z[i];
+  ADD_FAILURE() << "no " << bits << "-bit Z format";
+  return {};
+}
+
 class GfxTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -19,9 +29,7 @@ class GfxTest : public ::testing::Test {
     PLAT_GfxResult why;
     dev = PLAT_GfxCreateDevice(window, {W, H, 32, true}, &why);
     ASSERT_NE(dev, nullptr);
-    PLAT_GfxPixelFormat z[PLAT_GFX_MAX_FORMATS];
-    ASSERT_GT(PLAT_GfxEnumZFormats(PLAT_GfxHardwareDeviceGuid(), z, PLAT_GFX_MAX_FORMATS), 1);
-    ASSERT_EQ(PLAT_GfxCreateZBuffer(dev, z[1]), PLAT_GfxResult::Ok);  // 24-bit Z, 8 stencil
+    ASSERT_EQ(PLAT_GfxCreateZBuffer(dev, ZFormat(32, true)), PLAT_GfxResult::Ok);  // 24 Z, 8 stencil
     PLAT_GfxSetState(dev, PLAT_GfxState::ZEnable, 1);
     PLAT_GfxSetState(dev, PLAT_GfxState::CullMode, PLAT_GFX_CULL_NONE);
   }
@@ -85,6 +93,14 @@ TEST(GfxEnum, ReportsPrimaryDisplayStandardModesAndFormats) {
   }
   EXPECT_EQ(palettised, 1);
   EXPECT_EQ(PLAT_GfxEnumTextureFormats(zero, tf, PLAT_GFX_MAX_FORMATS), -1);
+
+  // A card without 32-bit textures, as the driver's fallback to 16 bits needs to be tested.
+  PLAT_GfxSimulateMissingTextureDepth(32);
+  nt = PLAT_GfxEnumTextureFormats(d3[0].guid, tf, PLAT_GFX_MAX_FORMATS);
+  PLAT_GfxSimulateMissingTextureDepth(0);
+  ASSERT_EQ(nt, 4);
+  for (int i = 0; i < nt; ++i) EXPECT_NE(tf[i].bitCount, 32u);
+  EXPECT_EQ(PLAT_GfxEnumTextureFormats(d3[0].guid, tf, PLAT_GFX_MAX_FORMATS), 5);
 }
 
 TEST_F(GfxTest, ClearShowsAfterFlip) {
@@ -303,9 +319,7 @@ TEST(GfxDevice, StencilClearNeedsAStencilBuffer) {
   EXPECT_EQ(m.bpp, 16);  // the device holds the display in its mode
   EXPECT_EQ(PLAT_GfxClear(dev, PLAT_GFX_CLEAR_STENCIL, nullptr, 0, 0, 1.0f, 0),
             PLAT_GfxResult::BadArgument);
-  PLAT_GfxPixelFormat z16[PLAT_GFX_MAX_FORMATS];
-  PLAT_GfxEnumZFormats(PLAT_GfxHardwareDeviceGuid(), z16, PLAT_GFX_MAX_FORMATS);
-  ASSERT_EQ(PLAT_GfxCreateZBuffer(dev, z16[0]), PLAT_GfxResult::Ok);
+  ASSERT_EQ(PLAT_GfxCreateZBuffer(dev, ZFormat(16, false)), PLAT_GfxResult::Ok);
   EXPECT_EQ(PLAT_GfxClear(dev, PLAT_GFX_CLEAR_ZBUFFER, nullptr, 0, 0, 1.0f, 0),
             PLAT_GfxResult::Ok);
   EXPECT_EQ(PLAT_GfxClear(dev, PLAT_GFX_CLEAR_STENCIL, nullptr, 0, 0, 1.0f, 0),
