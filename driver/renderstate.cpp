@@ -7,6 +7,7 @@
 #include "driver/block.h"
 #include "engine/display/display.h"
 #include "platform/gfx/gfx.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -102,7 +103,12 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
 
   if (mask & SPPD_RS_PLANES) {
     // More planes than the area holds would run past it.
-    uint32_t n = in->dwNumPlanes > SPPD_MAX_CLIP_PLANES ? SPPD_MAX_CLIP_PLANES : in->dwNumPlanes;
+    uint32_t n = in->dwNumPlanes;
+    if (n > SPPD_MAX_CLIP_PLANES) {
+      PLAT_Trace("GFXDRV: SPPD_SetRenderState: %u clip planes, only the first %d kept\n", n,
+                 SPPD_MAX_CLIP_PLANES);
+      n = SPPD_MAX_CLIP_PLANES;
+    }
     if (in->pPlaneNormals) std::memcpy(a.fPlaneNormals, in->pPlaneNormals, n * 3 * sizeof(float));
     if (in->pPlanePoints) std::memcpy(a.fPlanePoints, in->pPlanePoints, n * 3 * sizeof(float));
     rs.dwNumPlanes = n;

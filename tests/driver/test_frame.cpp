@@ -39,6 +39,38 @@ TEST_F(FrameTest, ClearScreenUsesTheNodesFlagsAndColour) {
   EXPECT_EQ(SPPD_ClearScreen(&node, &empty, nullptr), SPPD_FAIL);
 }
 
+TEST_F(FrameTest, ClearScreenClearsTheWholeTargetWhateverTheViewport) {
+  StorePrefs(640, 480, 32, 16, 32);  // a Z buffer with stencil
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  PLAT_GfxDevice* dev = State()->pGfx;
+  ASSERT_EQ(PLAT_GfxClear(dev, PLAT_GFX_CLEAR_ZBUFFER, nullptr, 0, 0, 0.25f, 0),
+            PLAT_GfxResult::Ok);
+  SPPD_VIEWPORT vp{};
+  const float rect[4] = {10, 20, 110, 220};
+  const float offset[2] = {5, 7};
+  ASSERT_EQ(SPPD_VPGet(&vp, &node, rect, offset), &vp);
+  node.dwColour = 0xFF405060;
+  node.fFlags = 0x70 | 0x80;  // target, Z and stencil; 0x80 is not a clear flag
+  ASSERT_EQ(SPPD_ClearScreen(&node, &vp, nullptr), SPPD_OK);
+  EXPECT_EQ(Pixel(0, 0), 0xFF405060u);
+  EXPECT_EQ(Pixel(639, 479), 0xFF405060u);
+  float z[2] = {};
+  ASSERT_TRUE(PLAT_GfxReadDepth(dev, 0, 0, 1, 1, &z[0]));
+  ASSERT_TRUE(PLAT_GfxReadDepth(dev, 639, 479, 1, 1, &z[1]));
+  EXPECT_FLOAT_EQ(z[0], 1.0f);
+  EXPECT_FLOAT_EQ(z[1], 1.0f);
+
+  // Z alone leaves the colour.
+  ASSERT_EQ(PLAT_GfxClear(dev, PLAT_GFX_CLEAR_ZBUFFER, nullptr, 0, 0, 0.25f, 0),
+            PLAT_GfxResult::Ok);
+  node.dwColour = 0xFFFFFFFF;
+  node.fFlags = 0x10;
+  ASSERT_EQ(SPPD_ClearScreen(&node, &vp, nullptr), SPPD_OK);
+  EXPECT_EQ(Pixel(300, 300), 0xFF405060u);
+  ASSERT_TRUE(PLAT_GfxReadDepth(dev, 300, 300, 1, 1, &z[0]));
+  EXPECT_FLOAT_EQ(z[0], 1.0f);
+}
+
 TEST_F(FrameTest, BeginScenePresentsThePreviousFrame) {
   StorePrefs();
   ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);

@@ -111,8 +111,10 @@ TEST_F(RenderState, TooManyPlanesAreCutToTheArea) {
   in.dwNumPlanes = 40;
   in.pPlaneNormals = many.data();
   in.pPlanePoints = many.data();
+  vntest::TraceCapture trace;
   SPPD_SetRenderState(nullptr, &in);
   EXPECT_EQ(Current().dwNumPlanes, static_cast<uint32_t>(SPPD_MAX_CLIP_PLANES));
+  EXPECT_TRUE(trace.contains("40 clip planes"));
 }
 
 TEST_F(RenderState, NodeIsRememberedAndUserWordsReplaced) {
