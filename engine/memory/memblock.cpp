@@ -20,8 +20,13 @@ constexpr uint32_t kInUse = 1;
 constexpr uint32_t kSizeMask = ~3u;
 constexpr uint32_t kFirstChunk = SGE_MEMBLOCK_HEADER_SIZE;
 // Blocks that may be named by a chunk; a pointer is trusted as a block only when listed here.
+// Each entry keeps its range so that a pointer can be placed without reading memory around it.
 constexpr int kMaxBlocks = 256;
-SGE_MEMBLOCK* g_blocks[kMaxBlocks];
+struct Registered {
+  SGE_MEMBLOCK* block;
+  uint32_t size;
+};
+Registered g_blocks[kMaxBlocks];
 int g_numBlocks = 0;
 
 char* Base(SGE_MEMBLOCK* b) { return reinterpret_cast<char*>(b); }
@@ -74,17 +79,21 @@ void SplitAfter(SGE_MEMBLOCK* b, Chunk* c, uint32_t total, uint32_t size) {
   }
 }
 
-void Register(SGE_MEMBLOCK* b) {
-  for (int i = 0; i < g_numBlocks; ++i)
-    if (g_blocks[i] == b) return;
-  g_blocks[g_numBlocks++] = b;
+void Register(SGE_MEMBLOCK* b, uint32_t size) {
+  for (int i = 0; i < g_numBlocks; ++i) {
+    if (g_blocks[i].block == b) {
+      g_blocks[i].size = size;
+      return;
+    }
+  }
+  g_blocks[g_numBlocks++] = {b, size};
 }
 
 // Forgets every block that lies inside [start, start + size).
 void UnregisterRange(const char* start, uint32_t size) {
   int kept = 0;
   for (int i = 0; i < g_numBlocks; ++i) {
-    const char* p = reinterpret_cast<const char*>(g_blocks[i]);
+    const char* p = reinterpret_cast<const char*>(g_blocks[i].block);
     if (p < start || p >= start + size) g_blocks[kept++] = g_blocks[i];
   }
   g_numBlocks = kept;
@@ -93,8 +102,29 @@ void UnregisterRange(const char* start, uint32_t size) {
 bool Known(const SGE_MEMBLOCK* b) {
   // Newest first: the blocks carved last are the busiest.
   for (int i = g_numBlocks - 1; i >= 0; --i)
-    if (g_blocks[i] == b) return true;
+    if (g_blocks[i].block == b) return true;
   return false;
+}
+
+// Whether p could be the data of a chunk of some block: only then may its header be read.
+bool InsideSomeBlock(const void* p) {
+  const auto a = reinterpret_cast<uintptr_t>(p);
+  for (int i = g_numBlocks - 1; i >= 0; --i) {
+    const auto start = reinterpret_cast<uintptr_t>(g_blocks[i].block);
+    if (a >= start + kFirstChunk + SGE_MEMCHUNK_HEADER_SIZE &&
+        a < start + g_blocks[i].size - SGE_MEMCHUNK_HEADER_SIZE)
+      return true;
+  }
+  return false;
+}
+
+// Whether the neighbours in address order agree that c is a chunk of b.
+bool Linked(SGE_MEMBLOCK* b, const Chunk* c) {
+  const uint32_t off = Off(b, c);
+  if (After(b, c)->w3 != off) return false;
+  if (c->w3 == 0) return off == kFirstChunk;
+  if (c->w3 < kFirstChunk || c->w3 >= off) return false;
+  return Off(b, After(b, At(b, c->w3))) == off;
 }
 
 // The block owning a live chunk, or none (with a trace) for anything else.
@@ -103,20 +133,27 @@ SGE_MEMBLOCK* OwnerOf(void* ptr, const char* what) {
     PLAT_Trace("%s: misaligned pointer %p\n", what, ptr);
     return nullptr;
   }
+  if (!InsideSomeBlock(ptr)) {
+    PLAT_Trace("%s: %p is not a chunk of a memory block\n", what, ptr);
+    return nullptr;
+  }
   Chunk* c = ChunkOf(ptr);
   if (IsFree(c)) {
     PLAT_Trace("%s: %p is not in use (freed twice?)\n", what, ptr);
     return nullptr;
   }
   const uint32_t off = c->w0;
-  if (off < kFirstChunk || off % SGE_MEM_GRANULE != 0) {
+  if (off < kFirstChunk || off % SGE_MEM_GRANULE != 0 ||
+      reinterpret_cast<uintptr_t>(c) < off) {
     PLAT_Trace("%s: %p is not a chunk of a memory block\n", what, ptr);
     return nullptr;
   }
   auto* b = reinterpret_cast<SGE_MEMBLOCK*>(reinterpret_cast<char*>(c) - off);
+  // A header forged by data inside a chunk names no block or disagrees with its neighbours.
   if (!SGE_IsMemBlock(b) ||
       static_cast<uint64_t>(off) + SGE_MEMCHUNK_HEADER_SIZE + Size(c) >
-          b->dwTotalSize - SGE_MEMCHUNK_HEADER_SIZE) {
+          b->dwTotalSize - SGE_MEMCHUNK_HEADER_SIZE ||
+      !Linked(b, c)) {
     PLAT_Trace("%s: %p is not a chunk of a memory block\n", what, ptr);
     return nullptr;
   }
@@ -169,7 +206,7 @@ SGE_MEMBLOCK* SGE_FormatMemBlock(void* start, uint32_t size, const char* name) {
   marker->w2 = 0;
   marker->w3 = kFirstChunk;
   b->dwFirstFree = kFirstChunk;
-  Register(b);
+  Register(b, total);
   return b;
 }
 
@@ -307,6 +344,10 @@ void SGE_GetMemBlockStats(SGE_MEMSTATS* out, SGE_MEMBLOCK* block) {
   for (uint32_t off = kFirstChunk; off < marker;) {
     Chunk* c = At(block, off);
     const uint32_t size = Size(c);
+    if (uint64_t(off) + SGE_MEMCHUNK_HEADER_SIZE + size > marker) {
+      PLAT_Trace("SGE_GetMemBlockStats: chunk at %u of %s is corrupt\n", off, block->szName);
+      return;
+    }
     if (IsFree(c)) {
       out->dwFreeBytes += size;
       ++out->dwFreeChunks;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "tests/support/support.h"
@@ -50,6 +51,26 @@ TEST_F(BlockTest, FormatRefusesMissingOrTooSmallRanges) {
   EXPECT_EQ(SGE_FormatMemBlock(small, 0, "x"), nullptr);
   EXPECT_EQ(SGE_FormatMemBlock(small, sizeof small, "x"), nullptr);
   EXPECT_EQ(trace.lines().size(), 3u);
+}
+
+TEST_F(BlockTest, StatsOfNoBlockAreAllZero) {
+  SGE_MEMSTATS s;
+  std::memset(&s, 0x7f, sizeof s);
+  SGE_GetMemBlockStats(&s, nullptr);
+  const SGE_MEMSTATS zero{};
+  EXPECT_EQ(std::memcmp(&s, &zero, sizeof s), 0);
+}
+
+TEST_F(BlockTest, StatsStopAtACorruptChunk) {
+  char* a = static_cast<char*>(SGE_MemAlloc(block_, 64));
+  SGE_MemAlloc(block_, 64);
+  // A wild write over the second chunk's size word must not send the walk out of the block.
+  uint32_t huge = 0xFFFFFFF1u;
+  std::memcpy(a + 64 + 4, &huge, sizeof huge);
+  vntest::TraceCapture trace;
+  const SGE_MEMSTATS s = Stats();
+  EXPECT_TRUE(trace.contains("corrupt"));
+  EXPECT_EQ(s.dwUsedChunks, 1u);
 }
 
 TEST_F(BlockTest, SmallSizesTakeOneGranuleAndChunksAreAligned) {
@@ -138,6 +159,14 @@ TEST_F(BlockTest, MisuseIsReportedAndChangesNothing) {
   alignas(8) uint32_t foreign[32] = {};
   foreign[16] = 80;
   foreign[17] = 8 | 1;
+  // A header forged inside a live chunk with the right offset back to the block: only its
+  // neighbours can tell it apart.
+  char* inner = live + 32;
+  const uint32_t forged[4] = {static_cast<uint32_t>(inner - reinterpret_cast<char*>(block_)), 8 | 1,
+                              0, static_cast<uint32_t>(live - 16 - reinterpret_cast<char*>(block_))};
+  std::memcpy(inner, forged, sizeof forged);
+  // Memory of the C runtime: nothing before it may be read.
+  auto heap = std::make_unique<uint64_t[]>(4);
 
   const SGE_MEMSTATS before = Stats();
   struct Case {
@@ -148,6 +177,8 @@ TEST_F(BlockTest, MisuseIsReportedAndChangesNothing) {
       {live + 4, "misaligned"},
       {live + 32, "not a chunk"},
       {&foreign[20], "not a chunk"},
+      {inner + 16, "not a chunk"},
+      {heap.get(), "not a chunk"},
   };
   for (const Case& c : cases) {
     vntest::TraceCapture trace;
