@@ -39,6 +39,8 @@ constexpr int32_t SGE_TIMER_PAUSED = 8;
 
 constexpr uint32_t SGE_TASK_GUARD1 = 0xababcdcdu;
 constexpr uint32_t SGE_TASK_GUARD2 = 0xefefdeadu;
+// Lets SGE_KillTimer refuse a handle whose timer already expired and whose memory was reused.
+constexpr uint32_t SGE_TIMER_GUARD = 0x7133e4adu;
 
 // Reference-counted data record; at count 0 the data block and the record are freed.
 struct SGE_DATAREF {
@@ -94,6 +96,7 @@ struct SGE_TIMER {
   uint32_t dwCountdown;
   int32_t fFlags;
   int32_t bFrameTimer;
+  uint32_t dwGuard;      // SGE_TIMER_GUARD while the timer exists, 0 once killed
   SGE_DLLNODE taskLink;  // in the owning task's timer list
 };
 

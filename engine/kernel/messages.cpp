@@ -5,17 +5,18 @@
 
 namespace {
 
-// A record handed over with no owner (count 0) goes once the message is delivered.
-void FreeIfUnowned(SGE_DATAREF* data) {
-  if (data && data->nCount <= 0) {
-    data->nCount = 1;
-    SGE_ReleaseDataRef(data);
-  }
+// A record handed over with no owner (count 0) goes even when nothing is delivered.
+void DropIfUnowned(SGE_DATAREF* data) {
+  SGE_RetainDataRef(data);
+  SGE_ReleaseDataRef(data);
 }
 
 }  // namespace
 
 int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  // The delivery holds a count of its own: a record handed over with count 0 goes afterwards,
+  // and a handler that releases the record it was given cannot free it under our feet.
+  SGE_RetainDataRef(data);
   int32_t result = 0;
   if (!SGE_TaskIsLive(task)) {
     PLAT_Trace("SGE_SendMessage: message %d to %p, not a live task\n", msg,
@@ -25,7 +26,7 @@ int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARA
   } else if (task->pHandler) {
     result = task->pHandler(task, data, msg, p1, p2);
   }
-  FreeIfUnowned(data);
+  SGE_ReleaseDataRef(data);
   return result;
 }
 
@@ -37,12 +38,14 @@ int32_t SGE_PostMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARA
   if (!SGE_TaskIsLive(task)) {
     PLAT_Trace("SGE_PostMessage: message %d to %p, not a live task\n", msg,
                static_cast<void*>(task));
+    DropIfUnowned(data);
     return 0;
   }
   auto* m = static_cast<SGE_MSG*>(SGE_MemAlloc(SGE_MsgMem, sizeof(SGE_MSG)));
   if (!m) {
     PLAT_Trace("SGE_PostMessage: queue full, message %d to a type %d task dropped\n", msg,
                task->nTypeId);
+    DropIfUnowned(data);
     return 0;
   }
   m->pTask = task;
@@ -113,7 +116,10 @@ void SendToTree(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SG
 
 int32_t Broadcast(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2,
                   bool self) {
-  if (!SGE_TaskIsLive(task)) return 1;
+  if (!SGE_TaskIsLive(task)) {
+    DropIfUnowned(data);
+    return 1;
+  }
   // The walk owns one count so that no single delivery frees the record.
   SGE_RetainDataRef(data);
   SendToTree(task, data, msg, p1, p2, self);

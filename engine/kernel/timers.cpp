@@ -30,6 +30,7 @@ SGE_TIMER* NewTimer(SGE_TASK* task, uint32_t period, SGE_DATAREF* data, int32_t 
   t->dwCountdown = period;
   t->fFlags = flags;
   t->bFrameTimer = frame ? 1 : 0;
+  t->dwGuard = SGE_TIMER_GUARD;
   SGE_RetainDataRef(data);
   SGE_ListAddTail(frame ? g_sgeKernel.pFrameTimers : g_sgeKernel.pMsTimers, &t->link);
   SGE_ListAddTail(&task->timers, &t->taskLink);
@@ -113,8 +114,8 @@ SGE_TIMER* SGE_AddFrameTimer(SGE_TASK* task, uint32_t periodFrames, SGE_DATAREF*
 
 int32_t SGE_KillTimer(SGE_TIMER* timer) {
   if (!timer) return 0;
-  // A timer killed twice would unlink stale links: refuse anything that is not a live chunk.
-  if (!SGE_MemSize(timer)) {
+  // A handle kept after its one-shot timer expired must not unlink whatever reuses the memory.
+  if (SGE_MemSize(timer) < sizeof(SGE_TIMER) || timer->dwGuard != SGE_TIMER_GUARD) {
     PLAT_Trace("SGE_KillTimer: %p is not a live timer\n", static_cast<void*>(timer));
     return 0;
   }
@@ -122,6 +123,7 @@ int32_t SGE_KillTimer(SGE_TIMER* timer) {
   SGE_DATAREF* data = timer->pData;
   SGE_ListUnlink(&timer->link);
   SGE_ListUnlink(&timer->taskLink);
+  timer->dwGuard = 0;
   SGE_MemFree(timer);
   SGE_ReleaseDataRef(data);
   return 1;

@@ -91,6 +91,53 @@ TEST_F(Messages, AFullQueueDropsWithATraceAndKeepsWhatItHolds) {
   EXPECT_EQ(SGE_Post(t, 101, 0, 0), 1);  // room again
 }
 
+TEST_F(Messages, AHandlerThatReleasesItsRecordFreesItOnce) {
+  SGE_TASK* t = Make();
+  SGE_MEMSTATS objs, tasks;
+  SGE_GetMemBlockStats(&objs, SPW_ObjsMem);
+  SGE_GetMemBlockStats(&tasks, SGE_TaskMem);
+  hook = [](SGE_TASK*, SGE_DATAREF* d, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == 100) SGE_ReleaseDataRef(d);  // takes the sender's count over
+    return -1;
+  };
+  vntest::TraceCapture trace;
+  SGE_SendMessage(t, SGE_CreateDataRef(nullptr, 24), 100, 0, 0);
+  EXPECT_TRUE(trace.lines().empty());
+  SGE_MEMSTATS objsAfter, tasksAfter;
+  SGE_GetMemBlockStats(&objsAfter, SPW_ObjsMem);
+  SGE_GetMemBlockStats(&tasksAfter, SGE_TaskMem);
+  EXPECT_EQ(objsAfter.dwUsedChunks, objs.dwUsedChunks);
+  EXPECT_EQ(tasksAfter.dwUsedChunks, tasks.dwUsedChunks);
+  EXPECT_EQ(tasksAfter.dwFreeBytes, tasks.dwFreeBytes);
+}
+
+TEST_F(Messages, AnUnownedRecordThatCannotBeQueuedIsFreed) {
+  SGE_TASK* t = Make();
+  SGE_TASK* ended = Make();
+  SGE_Send(ended, SGM_TASK_DESTROY, 0, 0);
+  vntest::TraceCapture trace;
+  while (SGE_Post(t, 100, 0, 0)) {
+  }
+  SGE_MEMSTATS before;
+  SGE_GetMemBlockStats(&before, SPW_ObjsMem);
+  struct Case {
+    SGE_TASK* target;
+    bool broadcast;
+  } cases[] = {{t, false}, {ended, false}, {nullptr, false}, {ended, true}};
+  for (const Case& c : cases) {
+    SGE_DATAREF* unowned = SGE_CreateDataRef(nullptr, 32);
+    unowned->nCount = 0;
+    if (c.broadcast)
+      EXPECT_EQ(SGE_BroadcastMessage(c.target, unowned, 100, 0, 0), 1);
+    else
+      EXPECT_EQ(SGE_PostMessage(c.target, unowned, 100, 0, 0), 0);
+    SGE_MEMSTATS after;
+    SGE_GetMemBlockStats(&after, SPW_ObjsMem);
+    EXPECT_EQ(after.dwUsedChunks, before.dwUsedChunks);
+  }
+  SGE_DiscardMessages();
+}
+
 TEST_F(Messages, BroadcastIsPreOrder) {
   SGE_TASK* root = Make();
   SGE_TASK* a = Make(root);

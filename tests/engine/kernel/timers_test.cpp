@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
 #include "tests/engine/kernel/kernel_fixture.h"
@@ -186,6 +188,47 @@ TEST_F(Timers, SuspendedTasksFrameTimersKeepCountingButAreHeldBack) {
   EXPECT_EQ(repeat->dwCountdown, 2u);
   EXPECT_EQ(SGE_KillTaskFrameTimers(t), 1);  // the one-shot expired unseen
   (void)once;
+}
+
+TEST_F(Timers, KillingAnExpiredOneShotWhoseMemoryWasReusedIsRefused) {
+  for (uint32_t reuse : {16u, 100u}) {
+    SGE_TASK* t = Make();
+    SGE_UpdateTimers();
+    SGE_TIMER* once = SGE_AddTimer(t, 10, nullptr, 0);
+    Tick(10);  // fires and expires; the handle is stale now
+    ASSERT_EQ(Fired(SGM_TASK_TIMER), 1);
+    void* other = SGE_MemAlloc(SGE_TaskMem, reuse);
+    ASSERT_EQ(other, static_cast<void*>(once)) << reuse;  // the newest free chunk is reused
+    std::memset(other, 0x11, reuse);
+    vntest::TraceCapture trace;
+    EXPECT_EQ(SGE_KillTimer(once), 0) << reuse;
+    EXPECT_TRUE(trace.contains("not a live timer")) << reuse;
+    EXPECT_EQ(static_cast<unsigned char*>(other)[reuse - 1], 0x11) << reuse;
+    EXPECT_EQ(SGE_MemFree(other), 1) << reuse;
+    SGE_Send(t, SGM_TASK_DESTROY, 0, 0);
+    log.clear();
+  }
+}
+
+TEST_F(Timers, PostedDuringATickWaitsForTheDrain) {
+  SGE_TASK* t = Make();
+  SGE_UpdateTimers();
+  SGE_AddTimer(t, 10, nullptr, 0);
+  SGE_AddFrameTimer(t, 1, nullptr, 0);
+  hook = [](SGE_TASK* task, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == SGM_TASK_TIMER || msg == SGM_TASK_FRAME) SGE_Post(task, 100 + msg, 0, 0);
+    return -1;
+  };
+  log.clear();
+  Tick(10);
+  SGE_UpdateFrameTimers();
+  EXPECT_EQ(Fired(SGM_TASK_TIMER), 1);
+  EXPECT_EQ(Fired(SGM_TASK_FRAME), 1);
+  EXPECT_EQ(Fired(100 + SGM_TASK_TIMER), 0);
+  EXPECT_EQ(Fired(100 + SGM_TASK_FRAME), 0);
+  SGE_DispatchMessages();
+  EXPECT_EQ(Fired(100 + SGM_TASK_TIMER), 1);
+  EXPECT_EQ(Fired(100 + SGM_TASK_FRAME), 1);
 }
 
 TEST_F(Timers, AddingATimerToNoTaskFails) {
