@@ -45,6 +45,8 @@ struct Store {
   std::string path;
   PLAT_RegNode root;
   FileId file;  // the store file as last read or written; a change means another writer
+  // The file is there but could not be read: writing would replace settings never seen.
+  bool unreadable = false;
 };
 
 std::mutex g_regLock;
@@ -100,6 +102,7 @@ void LoadStore(Store& s) {
   s.loaded = true;
   s.path = CurrentStorePath();
   s.root = PLAT_RegNode{};
+  s.unreadable = false;
   s.file = IdentifyFile(s.path);
   if (!s.file.present) return;
 
@@ -110,13 +113,18 @@ void LoadStore(Store& s) {
   }
   std::string text(static_cast<size_t>(s.file.size), '\0');
   FILE* f = std::fopen(s.path.c_str(), "rb");
-  if (!f) {
-    PLAT_Trace("PLAT_Reg: cannot read store %s: %s; starting empty\n", s.path.c_str(),
-               std::strerror(errno));
+  bool readError = !f;
+  if (f) {
+    text.resize(std::fread(text.data(), 1, text.size(), f));
+    readError = std::ferror(f) != 0;
+    std::fclose(f);
+  }
+  if (readError) {
+    PLAT_Trace("PLAT_Reg: cannot read store %s: %s; its values are missing and it is not written\n",
+               s.path.c_str(), std::strerror(errno));
+    s.unreadable = true;
     return;
   }
-  text.resize(std::fread(text.data(), 1, text.size(), f));
-  std::fclose(f);
 
   std::string error;
   if (!PLAT_RegParse(text, &s.root, &error)) {
@@ -142,6 +150,10 @@ bool MakeFolders(const std::string& path) {
 
 // Writes the changed tree and adopts it only once it is safely on disk.
 PLAT_RegResult Commit(Store& s, PLAT_RegNode&& changed) {
+  if (s.unreadable) {
+    PLAT_Trace("PLAT_Reg: store %s could not be read; refusing to overwrite it\n", s.path.c_str());
+    return PLAT_RegResult::IoError;
+  }
   std::string text = PLAT_RegFormat(changed);
   if (!MakeFolders(s.path) || !PLAT_WriteFileAtomic(s.path.c_str(), text.data(), text.size())) {
     PLAT_Trace("PLAT_Reg: cannot write store %s\n", s.path.c_str());

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <vector>
@@ -229,6 +230,23 @@ TEST(Registry, UnwritableStoreFailsAndKeepsMemoryUnchanged) {
   PLAT_RegResult r;
   EXPECT_FALSE(Open("software", &r));
   EXPECT_EQ(r, PLAT_RegResult::NotFound);
+}
+
+TEST(Registry, StoreThatCannotBeReadIsNeverOverwritten) {
+  vntest::ScopedRegistry reg;
+  // A folder where the store file should be opens but does not read.
+  fs::create_directories(reg.storePath());
+  fs::path marker = fs::path(reg.storePath()) / "keep.txt";
+  std::ofstream(marker) << "settings of another run";
+  PLAT_RegReload();
+  vntest::TraceCapture trace;
+  PLAT_RegKey* k = nullptr;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k, nullptr), PLAT_RegResult::IoError);
+  EXPECT_TRUE(trace.contains("cannot read store"));
+  EXPECT_TRUE(trace.contains("refusing to overwrite"));
+  EXPECT_TRUE(fs::is_directory(reg.storePath()));
+  EXPECT_TRUE(fs::exists(marker));
+  EXPECT_TRUE(SetAsideFiles(reg.storePath()).empty());
 }
 
 TEST(Registry, CorruptStoreIsSetAsideReportedAndStartedAnew) {
