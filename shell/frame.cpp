@@ -7,8 +7,8 @@
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
 #include "engine/profiler/profiler.h"
-#include "platform/fpu.h"
 #include "shell/app.h"
+#include "shell/fpu.h"
 
 namespace {
 
@@ -40,11 +40,12 @@ void UpdateTiming() {
 }
 
 void Render(KOPROFILE_GROUP* sys) {
-  uint32_t fpu = PLAT_FpuSetSingle();
+  uint32_t fpu = 0;
+  int32_t changed = SGE_SetFPUSingle(&fpu);
   Start(sys, kCounterDisplays);
   SPW_RenderDisplays();
   Stop(sys, kCounterDisplays);
-  PLAT_FpuRestore(fpu);
+  if (changed) SGE_RestoreFPU(fpu);
 }
 
 // The world passes and the next frame's time scale; false when a pass asked to quit.
