@@ -1,5 +1,8 @@
 // Command-line switches, each found anywhere in the line by a plain substring search.
-#include <cstdio>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/trace.h"
@@ -7,13 +10,20 @@
 
 namespace {
 
-// The number after "<name> " at the first occurrence of name; false when none reads there.
+// The number after "<name>" at its first occurrence (blanks between allowed, as "<name> %d"
+// reads it); false when none reads there. A number beyond 32 bits is refused, not wrapped.
 bool ReadNumber(const char* at, const char* name, int32_t* out) {
-  char format[64];
-  std::snprintf(format, sizeof format, "%s %%d", name);
-  int value = 0;
-  if (std::sscanf(at, format, &value) != 1) return false;
-  *out = value;
+  const char* p = at + std::strlen(name);
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  const char* digits = (*p == '+' || *p == '-') ? p + 1 : p;
+  if (!std::isdigit(static_cast<unsigned char>(*digits))) return false;
+  errno = 0;
+  long long value = std::strtoll(p, nullptr, 10);
+  if (errno == ERANGE || value < INT32_MIN || value > INT32_MAX) {
+    PLAT_Trace("vnMAIN_ParseCommandLine: %s number out of range, ignored\n", name);
+    return false;
+  }
+  *out = static_cast<int32_t>(value);
   return true;
 }
 
