@@ -10,7 +10,13 @@
 
 namespace {
 
+// Messages of the loading screen: caption text and colour, progress total and count, picture.
+constexpr int32_t SGM_LOADSCREEN_CAPTION = 4373;
+constexpr int32_t SGM_LOADSCREEN_SET_TOTAL = 4375;
+constexpr int32_t SGM_LOADSCREEN_SET_PROGRESS = 4376;
 constexpr int32_t SGM_LOADSCREEN_PICTURE = 4378;
+// The screen keeps the caption but never shows it.
+constexpr char kLoadCaption[] = "";
 constexpr uint32_t kUserModeMask = 64;  // the player's own stored mode
 constexpr int32_t kResultContinue = 4;  // a mission result that starts the next one at once
 constexpr float kFullScreenNodeValue = 10.0f;
@@ -107,9 +113,12 @@ void OnMissionEnded(SGE_PARAM resultPtr) {
       CreateLoadScreen(VNTT_MISSCONT, reinterpret_cast<SGE_PARAM>(&g_root.nMissionResult));
   if (result == 3 || result == 2) {
     SGE_Send(screen, SGM_LOADSCREEN_PICTURE, result == 3 ? 1 : 2, 0);
+  } else {
+    SGE_Send(screen, SGM_LOADSCREEN_SET_TOTAL, 1, 0);
+    SGE_Send(screen, SGM_LOADSCREEN_SET_PROGRESS, 1, 0);
+    SGE_Send(screen, SGM_LOADSCREEN_CAPTION, reinterpret_cast<SGE_PARAM>(kLoadCaption), -1);
   }
-  // The fade (4.0 s after a loss, else 0.4 s) and the loading screen's progress and caption
-  // belong to the transition controller and the loading screen, not built yet.
+  // The fade (4.0 s after a loss, else 0.4 s) belongs to the transition controller.
   PLAT_Trace("[ROOT]: mission result %d, fade skipped (not built)\n", result);
 }
 

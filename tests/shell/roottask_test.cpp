@@ -17,8 +17,10 @@ struct Event {
   SGE_PARAM p1, p2;
 };
 std::vector<Event> g_events;
+int g_flushes = 0;  // message 3603 deliveries to demo-screen stand-ins (the bystanders)
 
 int32_t StandIn(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  if (msg == SGM_VRAM_FLUSH && task->nTypeId == VNTT_FE_DEMO) ++g_flushes;
   if (msg != SGM_TASK_DESTROY && msg != SGM_VRAM_FLUSH) g_events.push_back({task->nTypeId, msg, p1, p2});
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
 }
@@ -50,6 +52,7 @@ class RootTask : public ::testing::Test {
     }
     ASSERT_EQ(vnROOT_Create(), 1);
     g_events.clear();
+    g_flushes = 0;
   }
   void TearDown() override {
     vnROOT_Destroy();
@@ -101,6 +104,52 @@ TEST_F(RootTask, LostMissionsPickTheLoadingPicture) {
     ASSERT_NE(frontEnd, nullptr);
     EXPECT_EQ(frontEnd->p1, 0);
   }
+}
+
+TEST_F(RootTask, OtherResultsGetProgressOneOfOneAndACaption) {
+  EndMission(0);
+  const Event* total = Find(VNTT_LOADSCREEN, 4375);
+  const Event* progress = Find(VNTT_LOADSCREEN, 4376);
+  const Event* caption = Find(VNTT_LOADSCREEN, 4373);
+  ASSERT_TRUE(total && progress && caption);
+  EXPECT_EQ(total->p1, 1);
+  EXPECT_EQ(progress->p1, 1);
+  EXPECT_NE(caption->p1, 0);
+  EXPECT_EQ(caption->p2, -1);
+
+  g_events.clear();
+  EndMission(3);
+  EXPECT_EQ(Find(VNTT_LOADSCREEN, 4375), nullptr);
+  EXPECT_EQ(Find(VNTT_LOADSCREEN, 4373), nullptr);
+}
+
+TEST_F(RootTask, ModeChangesFlushTheWholeTreeAndResultFourStartsTheNextMission) {
+  // A bystander with a child of its own: the flush reaches every task of the tree.
+  SGE_TASK* bystander = SGE_CreateTask(VNTT_FE_DEMO, vnROOT_GetTask(), nullptr, 0, 0);
+  ASSERT_NE(SGE_CreateTask(VNTT_FE_DEMO, bystander, nullptr, 0, 0), nullptr);
+  vntest::TraceCapture trace;
+  EndMission(4);
+  // Once for the front-end mode, once for the player's mode, to each of the two.
+  EXPECT_EQ(g_flushes, 4);
+  EXPECT_TRUE(trace.contains("Unable to reinitialise the driver!"));  // no driver here
+  const Event* screen = Find(VNTT_LOADSCREEN, SGM_TASK_CREATE);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(screen->p1, VNTT_FE_ROOT);
+  EXPECT_EQ(screen->p2, 0);
+  EXPECT_EQ(Find(VNTT_LOADSCREEN, 4378), nullptr);
+  EXPECT_EQ(vnROOT_GetCurrentTask(), ChildOfType(VNTT_LOADSCREEN));
+}
+
+TEST_F(RootTask, SwitchDoneAfterTheFrontEndResumesTheMission) {
+  SGE_TASK* frontEnd = SGE_CreateTask(VNTT_FE_ROOT, vnROOT_GetTask(), nullptr, 4, 0);
+  SGE_Send(frontEnd, SGM_TASK_DESTROY, 1, 0);
+  SGE_Send(vnROOT_GetTask(), SGM_ROOT_SWITCH_TASK, VNTT_FE_ROOT, 0);
+  SGE_TASK* mission = ChildOfType(VNTT_MISSCONT);
+  ASSERT_NE(mission, nullptr);
+  SGE_SuspendTaskTree(mission);
+  ASSERT_NE(mission->dwSuspend, 0u);
+  SGE_Send(vnROOT_GetTask(), SGM_ROOT_SWITCH_DONE, VNTT_FE_ROOT, 0);
+  EXPECT_EQ(mission->dwSuspend, 0u);
 }
 
 TEST_F(RootTask, FrontEndStartingAMissionGoesThroughTheLoadingScreen) {
