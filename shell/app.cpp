@@ -177,6 +177,10 @@ int32_t vnMAIN_InitGame() {
 
   if (!vnROOT_Create()) {
     vnMAIN_ShowReinstallBox();
+    // The program ends: give the device, the library and the window back first.
+    ReleaseDriver();
+    vnMAIN_DestroyWindow();
+    vnLOCALE_Free();
     return 0;
   }
   return 1;

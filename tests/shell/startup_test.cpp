@@ -101,6 +101,7 @@ TEST_F(GameRun, RunsFramesWithTheRootTaskAndShutsDownInOrder) {
   EXPECT_EQ(vnROOT_GetTask(), nullptr);
   vnMAIN_DeinitGame();
   EXPECT_EQ(vnMAIN_GetDisplay(), nullptr);
+  EXPECT_EQ(SGE_GetWindow(), nullptr);
   SPW_ShutdownEngine();
 
   std::vector<std::string> calls = CallNames(getLog());
