@@ -1,3 +1,4 @@
+#include <cstring>
 #include <utility>
 
 #include "engine/kernel/kernel.h"
@@ -222,6 +223,41 @@ TEST_F(Tasks, DataRecordsLiveUntilTheirLastRelease) {
   SGE_GetMemBlockStats(&after, SPW_ObjsMem);
   EXPECT_EQ(after.dwUsedBytes, before.dwUsedBytes);
   EXPECT_EQ(after.dwFreeChunks, before.dwFreeChunks);
+}
+
+// Takes every free byte of a block.
+void Exhaust(SGE_MEMBLOCK* block) {
+  for (;;) {
+    SGE_MEMSTATS s;
+    SGE_GetMemBlockStats(&s, block);
+    if (s.dwLargestFree < 8 || !SGE_MemAlloc(block, s.dwLargestFree)) return;
+  }
+}
+
+TEST_F(Tasks, FullBlocksGiveNoneAndLeaveNothingBehind) {
+  SGE_TASK* t = Make();
+  vntest::TraceCapture trace;
+  Exhaust(SGE_TRegMem);
+  SGE_TASKTYPE fresh = *SGE_GetTaskType(kTypeA);
+  fresh.nTypeId = 30;
+  EXPECT_EQ(SGE_RegisterTaskType(fresh), 0);
+  EXPECT_EQ(SGE_GetTaskType(30), nullptr);
+  // A registered slot is overwritten in place and needs no room.
+  fresh.nTypeId = kTypeB;
+  std::strcpy(fresh.szName, "Renamed");
+  EXPECT_EQ(SGE_RegisterTaskType(fresh), 1);
+  EXPECT_EQ(SGE_FindTaskType("renamed"), SGE_GetTaskType(kTypeB));
+
+  Exhaust(SGE_TaskMem);
+  EXPECT_EQ(SGE_AddTimer(t, 10, nullptr, 0), nullptr);
+  EXPECT_EQ(SGE_AddFrameTimer(t, 1, nullptr, 0), nullptr);
+  EXPECT_EQ(SGE_KillTaskTimers(t), 0);
+  EXPECT_EQ(SGE_KillTaskFrameTimers(t), 0);
+  log.clear();
+  EXPECT_EQ(Make(t), nullptr);
+  EXPECT_TRUE(log.empty());  // no message 1
+  EXPECT_EQ(SGE_GetTaskCount(), 1);
+  EXPECT_TRUE(SGE_ListIsEmpty(&t->children));
 }
 
 TEST_F(Tasks, InstanceDataFallsBackToTheEngineBlockWhenTaskMemIsFull) {
