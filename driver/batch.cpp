@@ -8,6 +8,7 @@
 #include "driver/frame.h"
 #include "driver/lasterror.h"
 #include "driver/pools.h"
+#include "driver/texturetable.h"
 #include "platform/trace.h"
 
 namespace {
@@ -33,30 +34,27 @@ void InitEntry(SPPD_BATCHENTRY* e, SPPD_BATCHLIST* list, uint32_t id) {
   e->dwId = id;
 }
 
-// Adds chunks until the list covers `chunks` chunks; false when the pool refuses.
-bool Grow(SPPD_BATCHLIST* list, uint32_t chunks) {
-  SPPD_POOL* pool = list->pOwner->pTexturePool;
-  uint32_t have = list->dwCapacity / SPPD_BATCH_ENTRIES;
-  auto** table = static_cast<SPPD_BATCHENTRY**>(
-      SPPD_PoolAlloc(pool, chunks * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY*))));
+// Widens the chunk table to cover `chunks` chunks; the new ones stay unmade until an id in
+// them is used. False when the pool refuses.
+bool GrowTable(SPPD_BATCHLIST* list, uint32_t chunks) {
+  const uint32_t have = list->dwCapacity / SPPD_BATCH_CHUNK;
+  auto** table = static_cast<SPPD_BATCHENTRY**>(SPPD_PoolCalloc(
+      list->pOwner->pTexturePool, chunks * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY*))));
   if (!table) return false;
   if (have) std::memcpy(table, list->ppChunks, have * sizeof(SPPD_BATCHENTRY*));
-  for (uint32_t c = have; c < chunks; ++c) {
-    auto* chunk = static_cast<SPPD_BATCHENTRY*>(
-        SPPD_PoolAlloc(pool, SPPD_BATCH_ENTRIES * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY))));
-    if (!chunk) {
-      for (uint32_t k = have; k < c; ++k) SPPD_PoolFree(table[k]);
-      SPPD_PoolFree(table);
-      return false;
-    }
-    for (uint32_t i = 0; i < SPPD_BATCH_ENTRIES; ++i)
-      InitEntry(&chunk[i], list, c * SPPD_BATCH_ENTRIES + i);
-    table[c] = chunk;
-  }
   if (list->ppChunks) SPPD_PoolFree(list->ppChunks);
   list->ppChunks = table;
-  list->dwCapacity = chunks * SPPD_BATCH_ENTRIES;
+  list->dwCapacity = chunks * SPPD_BATCH_CHUNK;
   return true;
+}
+
+// count entries from id first, ready to use; none when the pool refuses.
+SPPD_BATCHENTRY* MakeEntries(SPPD_BATCHLIST* list, uint32_t first, uint32_t count) {
+  auto* entries = static_cast<SPPD_BATCHENTRY*>(SPPD_PoolAlloc(
+      list->pOwner->pTexturePool, count * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY))));
+  if (entries)
+    for (uint32_t i = 0; i < count; ++i) InitEntry(&entries[i], list, first + i);
+  return entries;
 }
 
 SPPD_VBUFFER* CreateBuffer(SPPD_DRIVERSTATE* s, uint32_t vertices, uint32_t indices) {
@@ -124,11 +122,16 @@ SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uin
   list->pOwner = s;
   SPPD_LinkInit(&list->active);
   SPPD_LinkInit(&list->alphaBlocks);
-  uint32_t chunks = std::max(1u, (capacity + SPPD_BATCH_ENTRIES - 1) / SPPD_BATCH_ENTRIES);
-  if (!Grow(list, chunks)) {
+  // The entry array is one piece; the chunk table only points into it.
+  const uint32_t chunks = std::max(1u, (capacity + SPPD_BATCH_CHUNK - 1) / SPPD_BATCH_CHUNK);
+  SPPD_BATCHENTRY* entries =
+      GrowTable(list, chunks) ? MakeEntries(list, 0, chunks * SPPD_BATCH_CHUNK) : nullptr;
+  if (!entries) {
+    if (list->ppChunks) SPPD_PoolFree(list->ppChunks);
     SPPD_PoolFree(list);
     return nullptr;
   }
+  for (uint32_t c = 0; c < chunks; ++c) list->ppChunks[c] = entries + c * SPPD_BATCH_CHUNK;
   list->pfnStates = SPPD_BatchApplyStates;
   if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnReplaced = SPPD_BatchDrawWhenFull;
   // After the last list of the same or a lower priority.
@@ -178,13 +181,24 @@ SPPD_BATCHLIST* SPPD_BatchLayer(SPPD_DRIVERSTATE* s, int32_t slot) {
 }
 
 SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id) {
+  const uint32_t chunk = id / SPPD_BATCH_CHUNK;
   if (id >= list->dwCapacity) {
-    if (id >= SPPD_BATCH_MAX_ENTRIES || !Grow(list, id / SPPD_BATCH_ENTRIES + 1)) {
+    // The texture table grows without a fixed end; past its slots an id is garbage, and
+    // growing for it would only eat the pool.
+    uint32_t limit = std::max(SPPD_BATCH_MAX_ENTRIES, SPPD_TextureTableCapacity(list->pOwner));
+    if (id >= limit || !GrowTable(list, chunk + 1)) {
       PLAT_Trace("GFXDRV: SPPD_BatchEntry: no entry for texture id %u\n", id);
       return nullptr;
     }
   }
-  return &list->ppChunks[id / SPPD_BATCH_ENTRIES][id % SPPD_BATCH_ENTRIES];
+  if (!list->ppChunks[chunk]) {
+    list->ppChunks[chunk] = MakeEntries(list, chunk * SPPD_BATCH_CHUNK, SPPD_BATCH_CHUNK);
+    if (!list->ppChunks[chunk]) {
+      PLAT_Trace("GFXDRV: SPPD_BatchEntry: no room for the entries of texture id %u\n", id);
+      return nullptr;
+    }
+  }
+  return &list->ppChunks[chunk][id % SPPD_BATCH_CHUNK];
 }
 
 SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,

@@ -7,8 +7,9 @@
 #include "engine/driver/sppd.h"
 #include "platform/gfx/gfx.h"
 
-constexpr uint32_t SPPD_BATCH_ENTRIES = 1024;      // entries a list is made with, and per chunk
-constexpr uint32_t SPPD_BATCH_MAX_ENTRIES = 65536;  // texture ids a list can grow to
+constexpr uint32_t SPPD_BATCH_ENTRIES = 1024;      // entries a list is made with
+constexpr uint32_t SPPD_BATCH_CHUNK = 256;         // entries made at once past those
+constexpr uint32_t SPPD_BATCH_MAX_ENTRIES = 65536;  // ids a list grows to, or the table's slots
 constexpr uint32_t SPPD_BATCH_VERTICES = 1000;     // what polygons and nodes ask for
 constexpr uint32_t SPPD_BATCH_INDICES = 3000;
 constexpr uint32_t SPPD_BATCH_MAX_POLYGON = 65535;  // 16-bit indices
@@ -66,8 +67,9 @@ struct SPPD_BATCHLIST {
   SPPD_BATCHENTRYHOOK pfnReplaced;      // D
   SPPD_BATCHLISTHOOK pfnBeginScene;     // E
   SPPD_BATCHLISTHOOK pfnEndScene;       // F
-  // Entries by id in chunks of SPPD_BATCH_ENTRIES, so that growing never moves an entry
-  // (entries are linked into lists).
+  // Entries by id in chunks of SPPD_BATCH_CHUNK, so that growing never moves an entry
+  // (entries are linked into lists). Chunks past the first capacity are made on first use
+  // and are null until then.
   SPPD_BATCHENTRY** ppChunks;
   uint32_t dwCapacity;
   SPPD_LISTHEAD active;  // entries given a buffer since the last flush, first use first

@@ -41,8 +41,12 @@ constexpr StateSet kSets[9] = {
 };
 
 void BindEntryTexture(SPPD_DRIVERSTATE* s, uint32_t id) {
-  PLAT_GfxTexture* tex = Wireframe() ? nullptr : SPPD_BatchTextureForDraw(s, id);
-  PLAT_GfxSetTexture(s->pGfx, 0, tex);
+  if (Wireframe()) {
+    SPPD_BatchTextureComplete(s, id);
+    PLAT_GfxSetTexture(s->pGfx, 0, nullptr);
+    return;
+  }
+  PLAT_GfxSetTexture(s->pGfx, 0, SPPD_BatchTextureForDraw(s, id));
 }
 
 void ReturnToPool(SPPD_DRIVERSTATE* s, SPPD_VBUFFER* b) {

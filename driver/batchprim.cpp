@@ -41,7 +41,8 @@ uint32_t SPPD_PrimGather(const char* where, const SPPD_VERTEX* vertices, uint32_
   uint32_t count = n;
   const uint8_t* const* refs =
       SPPD_ClipPolygon(SPPD_ClipPlanesOfState(), vertices, pairs, &count, clipMask, SPPD_CLIP_COLOURS);
-  if (!refs || count > SPPD_PRIM_MAX_VERTICES) return 0;
+  // What a plane leaves of a polygon may be an edge or a point: nothing to draw.
+  if (!refs || count < 3 || count > SPPD_PRIM_MAX_VERTICES) return 0;
   for (uint32_t i = 0; i < count; ++i) ReadVertex(refs[i], &out[i], pairs > 0);
   return count;
 }

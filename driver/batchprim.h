@@ -17,8 +17,8 @@ constexpr int32_t SPPD_PRIM_MAX_PAIRS = 16;
 constexpr uint32_t SPPD_SPECULAR_NO_FOG = 0xFF000000u;
 
 // Reads n vertices of the caller's layout (20 + 8 pairs bytes apart) into out, clipping them
-// against the planes of the mask first. The count left; 0 when nothing is left to draw or
-// the input is refused (traced, naming where).
+// against the planes of the mask first. The count left; 0 when clipping leaves fewer than
+// three vertices or the input is refused (traced, naming where).
 uint32_t SPPD_PrimGather(const char* where, const SPPD_VERTEX* vertices, uint32_t n,
                          int32_t pairs, uint32_t clipMask, SPPD_VIEWVERTEX* out);
 // Screen position, depth and 1/w of a view-space vertex; diffuse, u and v copied; specular

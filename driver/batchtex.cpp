@@ -2,6 +2,7 @@
 // table answers for the rest once a display has one.
 #include "driver/batchtex.h"
 
+#include <climits>
 #include <map>
 #include <utility>
 
@@ -36,6 +37,12 @@ PLAT_GfxTexture* SPPD_BatchTextureForDraw(SPPD_DRIVERSTATE* state, uint32_t id) 
     return r->texture;
   }
   return SPPD_TextureForDraw(state, id);
+}
+
+void SPPD_BatchTextureComplete(SPPD_DRIVERSTATE* state, uint32_t id) {
+  if (!state || id == 0 || id > INT32_MAX || Find(state, id)) return;
+  if (SPPD_TextureSlot(state->pTextureTable, static_cast<int32_t>(id)))
+    SPPD_TextureLoad(state, static_cast<int32_t>(id));
 }
 
 bool SPPD_BatchTextureHasAlpha(SPPD_DRIVERSTATE* state, uint32_t id) {

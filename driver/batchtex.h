@@ -8,6 +8,9 @@
 
 // None draws untextured (id 0, an unknown id, or a texture that could not be loaded).
 PLAT_GfxTexture* SPPD_BatchTextureForDraw(SPPD_DRIVERSTATE* state, uint32_t id);
+// Completes a pending load of the id's texture without binding it (wireframe draws bind none
+// but leave the texture ready all the same).
+void SPPD_BatchTextureComplete(SPPD_DRIVERSTATE* state, uint32_t id);
 bool SPPD_BatchTextureHasAlpha(SPPD_DRIVERSTATE* state, uint32_t id);
 
 // Registers a device texture under an id of a state, ahead of any texture table (tests and

@@ -1,114 +1,8 @@
 // The draw path read back from the device: batch lists, alpha buckets, primitives, lines.
-#include <gtest/gtest.h>
+#include "tests/driver/draw/draw_fixture.h"
 
-#include <cstdlib>
-#include <vector>
-
-#include "driver/alpha.h"
-#include "driver/batch.h"
-#include "driver/batchprim.h"
-#include "driver/batchtex.h"
-#include "driver/frame.h"
-#include "driver/renderstate.h"
-#include "tests/driver/gldev_fixture.h"
-
+namespace drawtest {
 namespace {
-
-constexpr float kNear = 1.0f, kFar = 100.0f;
-
-class DrawTest : public gldevtest::DriverDisplay {
- protected:
-  void SetUp() override {
-    gldevtest::DriverDisplay::SetUp();
-    if (HasFatalFailure()) return;
-    StorePrefs(640, 480, 32, 32, 16);
-    ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
-    SetView(0xFF00FF00);
-    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
-    Clear(0xFF000000);
-  }
-  void TearDown() override {
-    for (PLAT_GfxTexture* t : textures_) PLAT_GfxReleaseTexture(t);
-    if (State()) SPPD_BatchClearTextures(State());
-    SPPD_ResetRenderState();
-    gldevtest::DriverDisplay::TearDown();
-  }
-
-  // Near 1, far 100, depth 0..1, 640x480 with y up, identity matrices; planes as given.
-  void SetView(uint32_t fog, uint32_t planes = 0, const float* normals = nullptr,
-               const float* points = nullptr) {
-    SPPD_RENDERSTATE rs{};
-    rs.dwMask = 0xFF | 0x100 | 0x200;
-    rs.fNear = kNear;
-    rs.fFar = kFar;
-    rs.fMinDepth = 0.0f;
-    rs.fMaxDepth = 1.0f;
-    rs.fScaleX = 320.0f;
-    rs.fScaleY = -240.0f;
-    rs.fCentreX = 320.0f;
-    rs.fCentreY = 240.0f;
-    rs.dwNumPlanes = planes;
-    rs.pPlaneNormals = const_cast<float*>(normals);
-    rs.pPlanePoints = const_cast<float*>(points);
-    rs.dwFogColour = fog;
-    ASSERT_EQ(SPPD_SetRenderState(&node, &rs), SPPD_OK);
-  }
-
-  void Clear(uint32_t colour) {
-    SPPD_VIEWPORT vp = Viewport();
-    node.dwColour = colour;
-    node.fFlags = SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH;
-    ASSERT_EQ(SPPD_ClearScreen(&node, &vp, nullptr), SPPD_OK);
-  }
-
-  // A view-space quad at distance d covering the screen rectangle x0..x1, y0..y1.
-  std::vector<SPPD_VERTEX> Quad(float x0, float y0, float x1, float y1, float d, uint32_t colour) {
-    auto vx = [d](float sx) { return (sx - 320.0f) * d / 320.0f; };
-    auto vy = [d](float sy) { return (sy - 240.0f) * d / -240.0f; };
-    return {{0, colour, vx(x0), vy(y0), -d, 0, 0},
-            {0, colour, vx(x1), vy(y0), -d, 1, 0},
-            {0, colour, vx(x1), vy(y1), -d, 1, 1},
-            {0, colour, vx(x0), vy(y1), -d, 0, 1}};
-  }
-  // A screen-space quad for the physical call.
-  std::vector<SPPD_VERTEX> Screen(float x0, float y0, float x1, float y1, uint32_t colour,
-                                  float z = 1.0f) {
-    return {{0, colour, x0, y0, z, 0, 0}, {0, colour, x1, y0, z, 1, 0},
-            {0, colour, x1, y1, z, 1, 1}, {0, colour, x0, y1, z, 0, 1}};
-  }
-
-  // A one-colour texture registered under id.
-  void Texture(uint32_t id, uint32_t argb, bool alpha) {
-    PLAT_GfxTexture* t = PLAT_GfxCreateTexture(State()->pGfx, 4, 4, 1, PLAT_GfxTexFormat::A8R8G8B8);
-    ASSERT_NE(t, nullptr);
-    PLAT_GfxLock lock{};
-    ASSERT_EQ(PLAT_GfxLockTexture(t, 0, &lock), PLAT_GfxResult::Ok);
-    for (int y = 0; y < lock.height; ++y)
-      for (int x = 0; x < lock.width; ++x)
-        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.bits) + y * lock.pitch)[x] = argb;
-    ASSERT_EQ(PLAT_GfxUnlockTexture(t, 0), PLAT_GfxResult::Ok);
-    textures_.push_back(t);
-    SPPD_BatchSetTexture(State(), id, t, alpha);
-  }
-
-  void EndFrame() { ASSERT_EQ(SPPD_EndScene(&display), SPPD_OK); }
-
-  std::vector<PLAT_GfxTexture*> textures_;
-};
-
-uint32_t N(const std::vector<SPPD_VERTEX>& v, uint32_t flags = 0) {
-  return static_cast<uint32_t>(v.size()) | flags;
-}
-
-// Each channel within tolerance of the expected ARGB.
-::testing::AssertionResult Near(uint32_t got, uint32_t want, int tolerance = 3) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    int g = static_cast<int>((got >> shift) & 0xFF), w = static_cast<int>((want >> shift) & 0xFF);
-    if (std::abs(g - w) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << "got 0x" << got << " want 0x" << want;
-  }
-  return ::testing::AssertionSuccess();
-}
 
 TEST_F(DrawTest, OpaqueTexturedQuadIsDrawnAtTheEndOfTheScene) {
   Texture(1, 0xFFFF0000, false);
@@ -443,3 +337,4 @@ TEST_F(DrawTest, NullOrBadInputIsRefused) {
 }
 
 }  // namespace
+}  // namespace drawtest
