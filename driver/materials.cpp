@@ -5,7 +5,7 @@
 
 void* SPPD_MaterialGet(SPW_DISPLAY* display, const char* name, int32_t* /*created*/,
                        uint32_t /*size*/) {
-  PLAT_Trace("GFXDRV: SPPD_MaterialGet: no material store for \"%.64s\"%s\n", name ? name : "",
+  PLAT_Trace("GFXDRV: SPPD_MaterialGet: no material store for \"%.16s\"%s\n", name ? name : "",
              SPPD_GetDriverData(display) ? "" : " (no driver block)");
   return nullptr;
 }

@@ -3,7 +3,8 @@
 #include "driver/block.h"
 
 namespace {
-uint32_t g_ambient;
+// White until a host says otherwise: vertices carry it as their diffuse colour.
+uint32_t g_ambient = 0xFFFFFFFFu;
 }
 
 int32_t SPPD_InitTerrain(SPW_DISPLAY*, SPW_TERRAIN*) {

@@ -1,12 +1,14 @@
 // Video frames. Movie decoding comes with the stream worker; until then no frame can be made,
 // and the record calls accept the null record that creation gives.
 #include "driver/block.h"
-#include "driver/lasterror.h"
+#include "platform/trace.h"
 
 SPPD_VIDEOFRAME* SPPD_CreateVideoFrame(SPW_DISPLAY*, SPW_B2DSET*, const char* fileName,
                                        uint32_t) {
-  SPPD_SetLastError("Video playback is not available for \"%.400s\"\nin(manage_gfxdrv:SPPD_CreateVideoFrame)",
-                    fileName ? fileName : "");
+  // A diagnostic only: a movie that cannot play is not a device failure, so the last-error
+  // text of the device stays as it was.
+  PLAT_Trace("GFXDRV: SPPD_CreateVideoFrame: video playback is not available for \"%.400s\"\n",
+             fileName ? fileName : "");
   return nullptr;
 }
 

@@ -153,6 +153,58 @@ TEST_F(DriverLibrary, TextureGetIdClearsTheOutIdFirst) {
   EXPECT_EQ(id, 0);
 }
 
+// Exports whose work comes later answer as the driver does when there is nothing to do.
+TEST_F(DriverLibrary, TerrainAmbientColourStartsWhiteAndInitResetsIt) {
+  auto setAmbient = Fn<SPPD_PFN_SetTerrainAmbientColour>("SPPD_SetTerrainAmbientColour");
+  auto init = Fn<SPPD_PFN_InitTerrain>("SPPD_InitTerrain");
+  EXPECT_EQ(setAmbient(0xFF102030u), 0xFFFFFFFFu) << "a fresh driver's colour is white";
+  EXPECT_EQ(setAmbient(0xFF405060u), 0xFF102030u);
+  FakeDisplay d;
+  MakeDisplay(&d);
+  EXPECT_EQ(init(&d.display, nullptr), 1);
+  EXPECT_EQ(setAmbient(0xFF808080u), 0xFFFFFFFFu);
+  EXPECT_EQ(setAmbient(0xFFFFFFFFu), 0xFF808080u);
+  Fn<SPPD_PFN_UninitTerrain>("SPPD_UninitTerrain")(&d.display, nullptr);
+  EXPECT_EQ(Fn<SPPD_PFN_TERRAIN_RenderTerrainDataSetup>("SPPD_TERRAIN_RenderTerrainDataSetup")(
+                nullptr, nullptr),
+            1);
+  EXPECT_EQ(Fn<SPPD_PFN_TERRAIN_RenderTerrainData>("SPPD_TERRAIN_RenderTerrainData")(), 1);
+}
+
+TEST_F(DriverLibrary, VideoWithoutAFrameGivesTheStreamResults) {
+  vntest::TraceCapture trace;
+  auto lastError = Fn<SPPD_PFN_GetLastErrorString>("SPPD_GetLastErrorString");
+  const std::string before = lastError();
+  FakeDisplay d;
+  MakeDisplay(&d);
+  SPPD_VIDEOFRAME* frame =
+      Fn<SPPD_PFN_CreateVideoFrame>("SPPD_CreateVideoFrame")(&d.display, nullptr, "intro.mpg", 8);
+  EXPECT_EQ(frame, nullptr);
+  EXPECT_EQ(before, lastError()) << "a movie that cannot play is not a device failure";
+  EXPECT_EQ(Fn<SPPD_PFN_StreamSurfacePlay>("SPPD_StreamSurfacePlay")(nullptr, 0), 1);
+  EXPECT_EQ(Fn<SPPD_PFN_StreamSurfaceStop>("SPPD_StreamSurfaceStop")(nullptr), 0);
+  EXPECT_EQ(Fn<SPPD_PFN_StreamSurfacePause>("SPPD_StreamSurfacePause")(nullptr, 1), 0);
+  Fn<SPPD_PFN_StreamSurfaceRestore>("SPPD_StreamSurfaceRestore")(nullptr);
+  Fn<SPPD_PFN_UpdateVideoFrame>("SPPD_UpdateVideoFrame")(nullptr);
+  Fn<SPPD_PFN_DestroyVideoFrame>("SPPD_DestroyVideoFrame")(nullptr);
+}
+
+TEST_F(DriverLibrary, MaterialsWithoutATableFindAndMakeNothing) {
+  vntest::TraceCapture trace;
+  using GetFn = void* (*)(SPW_DISPLAY*, const char*, int32_t*, uint32_t);
+  using DestroyByNameFn = void (*)(SPW_DISPLAY*, const char*);
+  FakeDisplay d;
+  MakeDisplay(&d);
+  // A name of 16 characters with no terminator after it.
+  const char name[16] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',
+                         'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p'};
+  int32_t created = 7;
+  EXPECT_EQ(Fn<GetFn>("SPPD_MaterialGet")(&d.display, name, &created, 64), nullptr);
+  EXPECT_EQ(created, 7);
+  EXPECT_EQ(Fn<GetFn>("SPPD_MaterialGet")(nullptr, "stone", nullptr, 64), nullptr);
+  Fn<DestroyByNameFn>("SPPD_MaterialDestroyByName")(&d.display, "stone");
+}
+
 // The exported dynamic symbols, by running nm over the library.
 std::vector<std::string> ExportedNames() {
   std::vector<std::string> names;
@@ -182,6 +234,20 @@ TEST(DriverExports, AllSeventyFourAndOnlySppdNames) {
       "SPPD_TERRAIN_RenderTerrainData", "SPPD_TERRAIN_RenderTerrainDataSetup"};
   for (const char* slot : SPPD_SlotNames) expected.push_back(slot);
   for (const std::string& e : expected) EXPECT_EQ(plain.count(e), 1u) << "missing " << e;
+  // The identity is data, not a function.
+  std::string cmd = std::string("nm -D --defined-only '") + VN_GFXDRV_PATH + "'";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  char line[512];
+  std::string guidType;
+  while (std::fgets(line, sizeof line, p)) {
+    char addr[64], type[8], name[400];
+    if (std::sscanf(line, "%63s %7s %399s", addr, type, name) == 3 &&
+        std::strcmp(name, "SPPD_GUID") == 0)
+      guidType = type;
+  }
+  pclose(p);
+  EXPECT_TRUE(guidType == "R" || guidType == "D" || guidType == "B") << guidType;
   // The node renderers keep C++ names: the mangled form carries the plain one.
   const char* renderers[] = {"SPPD_RenderNodeNonClipped", "SPPD_RenderNodeClipped",
                              "SPPD_RenderNodeNonClippedAlwaysAlpha",
@@ -294,6 +360,14 @@ TEST(DriverPools, CarvesTheFourNamedBlocksAndReleasesThem) {
   ASSERT_EQ(SPPD_CreatePools(&s), 1);
   ASSERT_NE(s.pDriverPool, nullptr);
   EXPECT_EQ(SPPD_PoolBlock(s.pDriverPool)->dwTotalSize, 3700464u);
+  EXPECT_STREQ(SPPD_PoolBlock(s.pDriverPool)->szName, "SPPDGFXDRV_DriverBlock");
+  // The three pools are carved out of the driver block, not taken from the heap.
+  const auto* lo = reinterpret_cast<const uint8_t*>(s.pDriverPool);
+  for (SPPD_POOL* pool : {s.pGeneralPool, s.pTextureNamePool, s.pTexturePool}) {
+    const auto* p = reinterpret_cast<const uint8_t*>(pool);
+    EXPECT_GT(p, lo);
+    EXPECT_LT(p, lo + 3700464u);
+  }
   EXPECT_STREQ(SPPD_PoolBlock(s.pGeneralPool)->szName, "SPPDGFXDRV_GeneralBlock");
   EXPECT_STREQ(SPPD_PoolBlock(s.pTextureNamePool)->szName, "SPPDGFXDRV_TextureNamesBlock");
   EXPECT_STREQ(SPPD_PoolBlock(s.pTexturePool)->szName, "SPPDGFXDRV_TextureBlock");
@@ -319,6 +393,11 @@ TEST(DriverColour, ModulateAndScaleAlpha) {
   EXPECT_EQ(out, 0x40404040u);
   EXPECT_EQ(SPPD_ScaleAlpha(0x80FF0000u, &out, 0.5f), 0x40FF0000u);
   EXPECT_EQ(SPPD_ScaleAlpha(0xFF123456u, &out, 0.0f), 0x00123456u);
+  // Only the low 8 bits of the product are kept; the colour bytes never change.
+  EXPECT_EQ(SPPD_ScaleAlpha(0xFF123456u, &out, 2.0f), 0xFE123456u);
+  EXPECT_EQ(out, 0xFE123456u);
+  EXPECT_EQ(SPPD_ScaleAlpha(0x64ABCDEFu, &out, 0.254f), 0x19ABCDEFu);  // 25.4 rounds down
+  EXPECT_EQ(SPPD_ScaleAlpha(0x64ABCDEFu, &out, 0.256f), 0x1AABCDEFu);  // 25.6 rounds up
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ int32_t g_nextTexture = 1;
 int32_t g_preload;
 int32_t g_lowRes;
 int32_t g_lowResEffects = 1;
-uint32_t g_ambient;
+uint32_t g_ambient = 0xFFFFFFFFu;
 }  // namespace
 
 int32_t SPPD_TextureGetID(SPW_DISPLAY* d, const char* name, int32_t* outId, int32_t create) {
