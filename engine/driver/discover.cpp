@@ -56,7 +56,10 @@ std::string Lower(std::string s) {
 }  // namespace
 
 int32_t vnMAIN_ReadDriverGuid(PLAT_GUID* out, int32_t* created) {
-  if (!out) return -1;
+  if (!out) {
+    PLAT_Trace("VNMAIN: vnMAIN_ReadDriverGuid: no GUID to fill\n");
+    return -1;
+  }
   *out = PLAT_GUID{};
   PLAT_RegKey* raw = nullptr;
   bool made = false;
@@ -104,6 +107,7 @@ int32_t vnMAIN_FindDriverFile(int32_t /*mode*/, int32_t /*flag*/, PLAT_GUID* out
       continue;
     char description[SPPD_DESCRIPTION_SIZE] = {};
     if (info(description, sizeof description) != SPPD_OK) continue;
+    description[sizeof description - 1] = '\0';  // a foreign library may not terminate it
     // The last candidate found wins.
     guid = candidate;
     found = true;

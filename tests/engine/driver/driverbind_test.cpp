@@ -1,4 +1,5 @@
 // Finding and binding the driver, with the recording driver standing in for the real one.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -109,6 +110,24 @@ TEST_F(DriverDiscovery, LoadsTheFirstLibraryWithTheDriverFilesGuid) {
   ASSERT_NE(module_, nullptr) << "a skipped or foreign library was taken";
 }
 
+TEST_F(DriverDiscovery, TheLoadingScanTakesTheFirstMatchInDirectoryOrder) {
+  // The registry names another driver: the driver file's own identity is looked for.
+  ChooseDriver(RECDRV_OTHER_GUID_TEXT);
+  Install("recdrv_noterrain", "libaaa_Release.so");  // right identity, but skipped by name
+  Install("recdrv_otherguid", "libbbb.so");          // wrong identity
+  Install("recdrv", "libccc.so");                    // the first match
+  Install("recdrv", "libgfxdrv.so");
+  PLAT_GUID guid{};
+  ASSERT_EQ(vnMAIN_FindDriverFile(0, 0, &guid), 1);
+  PLAT_GUID fileGuid{};
+  ASSERT_TRUE(PLAT_GuidFromText(RECDRV_GUID_TEXT, &fileGuid));
+  EXPECT_TRUE(PLAT_GuidEqual(guid, fileGuid));
+  ASSERT_EQ(vnMAIN_LoadDriverByGuid(&guid, &module_), 1);
+  Dl_info info{};
+  ASSERT_NE(dladdr(PLAT_FindSymbol(module_, "SPPD_GUID"), &info), 0);
+  EXPECT_NE(std::string(info.dli_fname).find("libccc.so"), std::string::npos) << info.dli_fname;
+}
+
 TEST_F(DriverDiscovery, AnotherGuidOnlyIsALoadError) {
   ChooseDriver(RECDRV_GUID_TEXT);
   Install("recdrv_otherguid", "libgfxdrv.so");  // the identity comes from here...
@@ -137,6 +156,103 @@ TEST_F(DriverDiscovery, AMissingTableNameFailsTheBinding) {
   EXPECT_EQ(vnMAIN_LoadDriver(), nullptr);
   EXPECT_TRUE(trace_.contains("SPPD_GetDebugInfo"));
   EXPECT_TRUE(trace_.contains("GFXDRV Driver not found"));
+}
+
+// Every failure of discovery shows its own box (headless: one "caption: text" line on standard
+// error), word for word; a driver that was never chosen hands over silently.
+TEST(DriverDiscoveryBoxes, EachFailureShowsItsExactMessage) {
+  struct Case {
+    const char* name;
+    const char* variant;  // installed as libgfxdrv.so, or none
+    bool choose;
+    const char* box;  // the whole of standard error
+  } cases[] = {
+      {"no driver chosen", "recdrv", false, ""},
+      {"no driver file", nullptr, true,
+       "GFXDRV Driver not found: Unable to find the Korrath GFXDRV driver!\n"},
+      {"no terrain entries", "recdrv_noterrain", true,
+       "Fatal Setup Error: This driver does not support terrains rendering! Please re-install "
+       "this package.\n"},
+      {"a table name missing", "recdrv_noslot", true,
+       "GFXDRV Driver not found: Unable to find the Korrath GFXDRV driver!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    vntest::ScopedRegistry reg;
+    vntest::TempDir dir;
+    vntest::ScopedWorkingDir cwd(dir.path());
+    vntest::TraceCapture trace;  // keeps trace lines off standard error
+    if (c.variant)
+      fs::copy_file(std::string(RECDRV_DIR) + "/lib" + c.variant + ".so", dir.file("libgfxdrv.so"));
+    if (c.choose) {
+      PLAT_RegKey* key = nullptr;
+      bool created = false;
+      ASSERT_EQ(PLAT_RegCreateKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key,
+                                  &created),
+                PLAT_RegResult::Ok);
+      ASSERT_EQ(PLAT_RegSetString(key, "Driver", RECDRV_GUID_TEXT), PLAT_RegResult::Ok);
+      PLAT_RegCloseKey(key);
+    }
+    ::testing::internal::CaptureStderr();
+    PLAT_Library* module = vnMAIN_LoadDriver();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(module, nullptr);
+    if (module) vnMAIN_UnloadDriver(module);
+    EXPECT_EQ(err, c.box);
+  }
+
+  // The loading scan's own box, when no library carries the identity asked for.
+  vntest::TempDir dir;
+  vntest::ScopedWorkingDir cwd(dir.path());
+  vntest::TraceCapture trace;
+  fs::copy_file(std::string(RECDRV_DIR) + "/librecdrv_otherguid.so", dir.file("libgfxdrv.so"));
+  PLAT_GUID wanted{};
+  ASSERT_TRUE(PLAT_GuidFromText(RECDRV_GUID_TEXT, &wanted));
+  PLAT_Library* lib = nullptr;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(vnMAIN_LoadDriverByGuid(&wanted, &lib), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Driver File Load Error: There was an error loading driver file! Please check file "
+            "permissions.\n");
+}
+
+// The slot order every caller relies on, written out apart from the table's own definition.
+TEST(DriverTableLayout, SlotsSitInTheirFixedOrderAfterSixHeaderWords) {
+  static const char* const kOrder[SPPD_NUM_SLOTS] = {
+      "SPPD_Create", "SPPD_Modify", "SPPD_Destroy", "SPPD_SetBackground", "SPPD_MaterialTouch",
+      "SPPD_MaterialUntouch", "SPPD_EnableLayer", "SPPD_DrawIndexedPrimitive",
+      "SPPD_BeginScene", "SPPD_EndScene", "SPPD_Flush", "SPPD_FlushNoHud", "SPPD_FlushAlpha",
+      "SPPD_FlushHUD", "SPPD_PreRender", "SPPD_PostRender", "SPPD_ClearScreen",
+      "SPPD_DriverInfo", "SPPD_GetLastErrorString", "SPPD_VPGet", "SPPD_VPSet",
+      "SPPD_GetRequirements", "SPPD_GetDefaultMode", "SPPD_SetRenderState",
+      "SPPD_GetRenderState", "SPPD_TextureGetID", "SPPD_SetTextureComparisonExtension",
+      "SPPD_SetTextureReplaceExtension", "SPPD_EnableTexturePreLoad",
+      "SPPD_GetSystemRenderState", "SPPD_PreCacheTextures", "SPPD_PreCacheCount",
+      "SPPD_SetLowResEffectTextureState", "SPPD_SetLowResTextureState", "SPPD_SetL4Path",
+      "SPPD_UpdateVideoFrame", "SPPD_CreateVideoFrame", "SPPD_DestroyVideoFrame",
+      "SPPD_StreamSurfacePlay", "SPPD_StreamSurfaceStop", "SPPD_StreamSurfaceRestore",
+      "SPPD_StreamSurfacePause", "SPPD_ForceTextureL2", "SPPD_PurgeTextures",
+      "SPPD_InitTerrain", "SPPD_UninitTerrain", "SPPD_SetTerrainAmbientColour",
+      "SPPD_RenderFVFPolygon", "SPPD_RenderFVFPolygonAlpha", "SPPD_RenderFVFPolygonLayer",
+      "SPPD_RenderFVFPolygonNearBlend", "SPPD_RenderLine", "SPPD_RenderLineV",
+      "SPPD_RenderFVFPolygonPhysical", "SPPD_RenderFVFPolygonAdditive", "SPPD_RenderNode",
+      "SPPD_RenderFeatureNode", "SPPD_GetDebugInfo", "SPPD_GetDisplayMode",
+      "SPPD_DoesSupport32BitTextures"};
+  vntest::TraceCapture trace;
+  PLAT_Library* lib = PLAT_LoadLibrary((std::string(RECDRV_DIR) + "/librecdrv.so").c_str());
+  ASSERT_NE(lib, nullptr);
+  SPPD_DRIVERTABLE table;
+  std::memset(&table, 0xAB, sizeof table);
+  ASSERT_EQ(SPW_BindDriverTable(lib, &table), 1);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&table);
+  for (int i = 0; i < SPPD_TABLE_HEADER_WORDS * 4; ++i) EXPECT_EQ(bytes[i], 0) << "header byte " << i;
+  for (int slot = 0; slot < SPPD_NUM_SLOTS; ++slot) {
+    EXPECT_STREQ(SPPD_SlotNames[slot], kOrder[slot]) << "slot " << slot;
+    void* bound = nullptr;
+    std::memcpy(&bound, bytes + SPPD_TABLE_HEADER_WORDS * 4 + slot * sizeof(void*), sizeof bound);
+    EXPECT_EQ(bound, PLAT_FindSymbol(lib, kOrder[slot])) << "slot " << slot << " " << kOrder[slot];
+  }
+  PLAT_FreeLibrary(lib);
 }
 
 // The display side needs the kernel's memory.
@@ -188,6 +304,26 @@ TEST_F(DriverBinding, CreatesTheDisplayAndDeviceAndTearsThemDown) {
   SPW_DestroyDriverDisplay(display);
   EXPECT_NE(Log(module_).find("SPPD_Destroy("), std::string::npos);
   EXPECT_TRUE(SGE_ListIsEmpty(SGE_GetDisplayList()));
+}
+
+TEST_F(DriverBinding, HangsTheFrameBracketFirstAndTheCheckLast) {
+  SPW_DISPLAY* display = SPW_BindDriver(nullptr, module_);
+  ASSERT_NE(display, nullptr);
+  struct Expected {
+    uint32_t key;
+    SPW_DISPLAYFN fn;
+  } const expected[] = {{0u, SPW_DisplayBeginFrame}, {0x80000000u, SPW_DisplayCheckDriver}};
+  size_t count = 0;
+  for (SGE_DLLNODE* n = SGE_ListFirst(&display->callbacks); n;
+       n = SGE_ListNext(&display->callbacks, n), ++count) {
+    ASSERT_LT(count, 2u) << "more than the two driver callbacks";
+    auto* cb = reinterpret_cast<SPW_DISPLAYCB*>(n);
+    EXPECT_EQ(cb->link.dwKey, expected[count].key) << count;
+    EXPECT_EQ(cb->pfnDisplay, expected[count].fn) << count;
+    EXPECT_EQ(cb->pData, nullptr);
+  }
+  EXPECT_EQ(count, 2u);
+  SPW_DestroyDriverDisplay(display);
 }
 
 TEST_F(DriverBinding, AFailedCreateLeavesNoDisplay) {
