@@ -17,9 +17,15 @@ constexpr SPPD_MODE kFallbackMode = {640, 480, 16, 16, 1};
 }  // namespace
 
 int32_t SPW_BindDriverTable(PLAT_Library* module, SPPD_DRIVERTABLE* out) {
-  if (!out) return 0;
+  if (!out) {
+    PLAT_Trace("VNMAIN: SPW_BindDriverTable: no table to fill\n");
+    return 0;
+  }
   *out = SPPD_DRIVERTABLE{};
-  if (!module) return 0;
+  if (!module) {
+    PLAT_Trace("VNMAIN: SPW_BindDriverTable: no driver library\n");
+    return 0;
+  }
   SPPD_DRIVERTABLE table{};
   const char* missing = nullptr;
 #define VN_BIND_SLOT(slot, Name)                                                           \

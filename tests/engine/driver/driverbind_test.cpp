@@ -100,6 +100,19 @@ TEST_F(DriverDiscovery, FindsTheDriverWhateverItsLetterCaseAndBindsEverySlot) {
   EXPECT_EQ(first, PLAT_FindSymbol(module_, "SPPD_Create"));
 }
 
+TEST_F(DriverDiscovery, ADriverFileWhoseInfoFailsIsNotACandidate) {
+  Install("recdrv", "libgfxdrv.so");
+  // Holding the library open keeps its state across the scan's own load and free.
+  PLAT_Library* held = PLAT_LoadLibrary(dir_.file("libgfxdrv.so").c_str());
+  ASSERT_NE(held, nullptr);
+  reinterpret_cast<RecDrv_FailCallFn>(PLAT_FindSymbol(held, "RecDrv_FailCall"))("SPPD_DriverInfo");
+  PLAT_GUID guid{};
+  EXPECT_EQ(vnMAIN_FindDriverFile(0, 0, &guid), -1);
+  EXPECT_NE(Log(held).find("SPPD_DriverInfo(256)"), std::string::npos) << Log(held);
+  EXPECT_TRUE(trace_.contains("GFXDRV Driver not found"));
+  PLAT_FreeLibrary(held);
+}
+
 TEST_F(DriverDiscovery, LoadsTheFirstLibraryWithTheDriverFilesGuid) {
   ChooseDriver(RECDRV_GUID_TEXT);
   // Directory order: aaa (another identity), bbb_debug (skipped), gfxdrv.
