@@ -44,9 +44,12 @@ class DrawTest : public gldevtest::DriverDisplay {
 
   // Near 1, far 100, depth 0..1, 640x480 with y up, identity matrices; planes as given.
   void SetView(uint32_t fog, uint32_t planes = 0, const float* normals = nullptr,
-               const float* points = nullptr, uint32_t extraMask = 0) {
+               const float* points = nullptr, uint32_t extraMask = 0,
+               const float* matrix = nullptr, const float* second = nullptr) {
     SPPD_RENDERSTATE rs{};
-    rs.dwMask = 0xFF | 0x100 | 0x200 | extraMask;
+    rs.dwMask = 0xFF | 0x100 | 0x200 | extraMask | (matrix ? SPPD_RS_MATRICES : 0);
+    rs.pMatrix = const_cast<float*>(matrix);
+    rs.pViewMatrix = const_cast<float*>(second);
     rs.fNear = kNear;
     rs.fFar = kFar;
     rs.fMinDepth = 0.0f;

@@ -26,6 +26,59 @@ TEST_F(DrawTest, TableTexturesDrawOpaqueAndP7ThroughTheBucketsAfterTheOpaqueList
   EXPECT_TRUE(Near(Pixel(30, 30), 0xFF000000));
 }
 
+// Each slot's list applies its state set: blend, addressing, filters, depth writes and bias,
+// culling, and for set 6 the squared fog colour.
+TEST_F(DrawTest, EachListAppliesItsStateSet) {
+  SetView(0xFF808080);
+  constexpr uint32_t ONE = PLAT_GFX_BLEND_ONE, ZERO = PLAT_GFX_BLEND_ZERO,
+                     SA = PLAT_GFX_BLEND_SRCALPHA, ISA = PLAT_GFX_BLEND_INVSRCALPHA,
+                     DC = PLAT_GFX_BLEND_DESTCOLOR, CL = PLAT_GFX_ADDRESS_CLAMP,
+                     WR = PLAT_GFX_ADDRESS_WRAP, LI = PLAT_GFX_TEXF_LINEAR,
+                     PO = PLAT_GFX_TEXF_POINT, NO = PLAT_GFX_TEXF_NONE, CW = PLAT_GFX_CULL_CW,
+                     NC = PLAT_GFX_CULL_NONE;
+  struct Case {
+    int slot;
+    uint32_t src, dest, address, minF, mipF, zWrite, zBias, cull, fog;
+  };
+  const Case cases[] = {
+      {0, ONE, ZERO, CL, LI, LI, 1, 0, CW, 0x808080},  {1, ONE, ONE, CL, LI, LI, 0, 1, CW, 0x808080},
+      {2, DC, ZERO, CL, LI, LI, 1, 0, CW, 0x808080},   {3, SA, ISA, WR, LI, LI, 0, 15, CW, 0x808080},
+      {4, ONE, ONE, CL, LI, LI, 0, 16, CW, 0x808080},  {5, ONE, ZERO, CL, LI, LI, 1, 0, NC, 0x808080},
+      {6, ONE, ONE, CL, LI, LI, 0, 1, NC, 0x808080},   {7, DC, ZERO, CL, LI, LI, 1, 0, NC, 0x808080},
+      {8, ONE, ONE, CL, LI, LI, 0, 16, NC, 0x808080},  {9, SA, ISA, WR, LI, LI, 1, 0, NC, 0x404040},
+      {10, SA, ISA, CL, PO, NO, 1, 0, NC, 0x808080},   {11, SA, ISA, WR, LI, LI, 0, 15, NC, 0x808080},
+      {12, SA, ISA, WR, LI, LI, 1, 0, NC, 0x404040},
+  };
+  PLAT_GfxDevice* d = State()->pGfx;
+  for (const Case& c : cases) {
+    SPPD_BatchApplyStates(State()->apBatchLists[c.slot]);
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::SrcBlend), c.src) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::DestBlend), c.dest) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetStageState(d, 0, PLAT_GfxStageState::AddressU), c.address) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetStageState(d, 0, PLAT_GfxStageState::MinFilter), c.minF) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetStageState(d, 0, PLAT_GfxStageState::MipFilter), c.mipF) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::ZWriteEnable), c.zWrite) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::ZBias), c.zBias) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::CullMode), c.cull) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetState(d, PLAT_GfxState::FogColor) & 0xFFFFFFu, c.fog) << c.slot;
+    EXPECT_EQ(PLAT_GfxGetStageState(d, 1, PLAT_GfxStageState::ColorOp), PLAT_GFX_TOP_DISABLE);
+  }
+}
+
+TEST_F(DrawTest, RenderLineMovesItsEndsByTheSecondMatrixRenderLineVDoesNot) {
+  float first[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 3, 0, 1};   // up 3: not used
+  float second[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 1};  // right 2
+  SetView(0xFF00FF00, 0, nullptr, nullptr, 0, first, second);
+  const float a[3] = {-1.0f, 0.0f, -10.0f}, b[3] = {1.0f, 0.0f, -10.0f};
+  const uint32_t white = 0xFFFFFFFF, red = 0xFFFF0000;
+  EXPECT_EQ(SPPD_RenderLine(&display, a, b, &white, nullptr), SPPD_OK);  // x 352..416
+  EXPECT_TRUE(Near(Pixel(400, 240), 0xFFFFFFFF));
+  EXPECT_TRUE(Near(Pixel(320, 240), 0xFF000000));
+  EXPECT_EQ(SPPD_RenderLineV(&display, a, b, &red, nullptr), SPPD_OK);  // x 288..352
+  EXPECT_TRUE(Near(Pixel(300, 240), 0xFFFF0000));
+  EXPECT_TRUE(Near(Pixel(300, 144), 0xFF000000));
+}
+
 TEST_F(DrawTest, WireframeStillCompletesTheTexturesPendingLoad) {
   int32_t id = TableTexture("wall.ppm", 0xFF00FF00, false);
   SPPD_TEXTURESLOT* slot = SPPD_TextureSlot(State()->pTextureTable, id);
