@@ -350,8 +350,24 @@ TEST_F(DriverLibrary, DefaultModeFailsWhenAPreferenceIsMissing) {
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
   ASSERT_EQ(PLAT_RegDeleteValue(key, "DirectDraw"), PLAT_RegResult::Ok);
   PLAT_RegCloseKey(key);
-  SPPD_MODE mode{};
+  SPPD_MODE mode{1, 2, 3, 4, 5};
   EXPECT_EQ(Fn<SPPD_PFN_GetDefaultMode>("SPPD_GetDefaultMode")(&mode), -1);
+  EXPECT_EQ(mode.Width, 1) << "a failed read fills nothing";
+  EXPECT_EQ(mode.FullScreen, 5);
+}
+
+TEST(DriverPrefs, AFirstReadFailsAndLeavesTheEmptyKeysBehind) {
+  vntest::ScopedRegistry reg;
+  SPPD_DRIVERSTATE read{};
+  read.dwWidth = 640;
+  EXPECT_EQ(SPPD_ReadPreferences(&read), -1);
+  EXPECT_EQ(read.dwWidth, 640) << "a missing value keeps the default";
+  EXPECT_EQ(read.fFullScreen, 1);
+  PLAT_RegKey* key = nullptr;
+  ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
+  uint32_t value = 0;
+  EXPECT_EQ(PLAT_RegGetDword(key, "Width", &value), PLAT_RegResult::NotFound);
+  PLAT_RegCloseKey(key);
 }
 
 // Pools and colour helpers.
