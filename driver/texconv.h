@@ -64,6 +64,11 @@ int32_t SPPD_TextureConvertFile(SPPD_DRIVERSTATE* state, const char* sourcePath,
 int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* state, const char* sourcePath,
                                  int32_t palette, int32_t force);
 
+// Reads a whole cache file made by this driver for this 3D device (its pixel format is taken
+// as stored). False (traced) when it is missing, malformed or made elsewhere.
+bool SPPD_TextureReadCache(const SPPD_DRIVERSTATE* state, const char* cachePath,
+                           SPPD_TEXIMAGE* out);
+
 // Level 2 to 1: makes the device texture (with its mip levels when the display asks for them)
 // from the image, or from the cache file when image is null. Result 1 with out filled, or -1.
 int32_t SPPD_TextureCreateSurfaceFrom(SPPD_DRIVERSTATE* state, const char* cachePath,

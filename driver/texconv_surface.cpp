@@ -1,6 +1,7 @@
 // Device textures from converted pixels or straight from a cache file.
 #include <cstring>
 
+#include "driver/errors.h"
 #include "driver/lasterror.h"
 #include "driver/texconv.h"
 #include "engine/driver/sppd.h"
@@ -17,8 +18,15 @@ uint32_t Log2(uint32_t v) {
   return n;
 }
 
-// Reads a cache file made by this driver for this device; the pixel format is taken as stored.
-bool ReadCache(const char* path, const PLAT_GUID& device, SPPD_TEXIMAGE* out) {
+}  // namespace
+
+bool SPPD_TextureReadCache(const SPPD_DRIVERSTATE* s, const char* path, SPPD_TEXIMAGE* out) {
+  const PLAT_GUID* device = SPPD_TextureDeviceGuid(s);
+  if (!device || !path || !out) {
+    PLAT_Trace("GFXDRV: SPPD_TextureCreateSurface: no device or cache path\n");
+    return false;
+  }
+  *out = SPPD_TEXIMAGE{};
   FILE* f = PLAT_FOpen(path, "rb");
   if (!f) {
     PLAT_Trace("GFXDRV: SPPD_TextureCreateSurface: cannot open %s\n", path);
@@ -26,7 +34,7 @@ bool ReadCache(const char* path, const PLAT_GUID& device, SPPD_TEXIMAGE* out) {
   }
   bool ok = SPPD_TxfReadHeader(f, path, &out->header);
   if (ok && (!PLAT_GuidEqual(out->header.driverGuid, SPPD_GUID) ||
-             !PLAT_GuidEqual(out->header.deviceGuid, device))) {
+             !PLAT_GuidEqual(out->header.deviceGuid, *device))) {
     PLAT_Trace("GFXDRV: SPPD_TextureCreateSurface: %s was made for another driver or device\n",
                path);
     ok = false;
@@ -35,6 +43,8 @@ bool ReadCache(const char* path, const PLAT_GUID& device, SPPD_TEXIMAGE* out) {
   std::fclose(f);
   return ok;
 }
+
+namespace {
 
 bool DeviceFormat(const SPPD_TXFHEADER& h, PLAT_GfxTexFormat* out) {
   if (h.flags & SPPD_TXF_FLAG_PALETTISED) {
@@ -86,7 +96,7 @@ int32_t SPPD_TextureCreateSurfaceFrom(SPPD_DRIVERSTATE* s, const char* cachePath
   }
   SPPD_TEXIMAGE fromCache;
   if (!image) {
-    if (!ReadCache(cachePath, *device, &fromCache)) return SPPD_FAIL;
+    if (!SPPD_TextureReadCache(s, cachePath, &fromCache)) return SPPD_FAIL;
     image = &fromCache;
   }
   const SPPD_TXFHEADER& h = image->header;
@@ -122,8 +132,8 @@ int32_t SPPD_TextureCreateSurfaceFrom(SPPD_DRIVERSTATE* s, const char* cachePath
   PLAT_GfxLock lock;
   PLAT_GfxResult r = PLAT_GfxLockTexture(tex, 0, &lock);
   if (r != PLAT_GfxResult::Ok) {
-    SPPD_SetLastError("Cannot lock a new texture (%d)\nin(manage_gfxdrv:SPPD_TextureCreateSurface)",
-                      static_cast<int>(r));
+    SPPD_SetLastError("Lock of a new texture failed (%s)\nin(manage_gfxdrv:SPPD_TextureCreateSurface)",
+                      SPPD_ErrorDescription(r));
     PLAT_GfxReleaseTexture(tex);
     return SPPD_FAIL;
   }

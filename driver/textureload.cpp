@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/texconv.h"
 #include "platform/files.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
@@ -43,6 +42,38 @@ bool TruncateCache(const std::string& path) {
 
 }  // namespace
 
+int32_t SPPD_TextureConvert(SPPD_DRIVERSTATE* state, int32_t id, int32_t palette,
+                            SPPD_TEXIMAGE* out) {
+  if (out) *out = SPPD_TEXIMAGE{};
+  SPPD_TEXTURESLOT* slot = SlotOf(state, id);
+  if (!slot) {
+    PLAT_Trace("GFXDRV: SPPD_TextureConvert: no texture %d\n", id);
+    return -1;
+  }
+  const std::string cache = CachePath(state, slot);
+  const std::string source = SPPD_TextureSourcePath(state->pTextureTable->pPaths, slot->pName);
+  return SPPD_TextureConvertFile(state, source.c_str(), cache.c_str(), palette, out);
+}
+
+int32_t SPPD_TextureCreateSurface(SPPD_DRIVERSTATE* state, int32_t id,
+                                  const SPPD_TEXIMAGE* image) {
+  SPPD_TEXTURESLOT* slot = SlotOf(state, id);
+  if (!slot) {
+    PLAT_Trace("GFXDRV: SPPD_TextureCreateSurface: no texture %d\n", id);
+    return -1;
+  }
+  SPPD_TEXIMAGE fromCache;
+  if (!image) {
+    if (!SPPD_TextureReadCache(state, CachePath(state, slot).c_str(), &fromCache)) return -1;
+    image = &fromCache;
+  }
+  SetSurface(slot, nullptr);
+  SPPD_TEXSURFACE surface;
+  if (SPPD_TextureCreateSurfaceFrom(state, nullptr, image, &surface) != 1) return -1;
+  slot->pSurface = surface.texture;
+  return 1;
+}
+
 int32_t SPPD_TextureLoad(SPPD_DRIVERSTATE* state, int32_t id) {
   SPPD_TEXTURESLOT* slot = SlotOf(state, id);
   if (!slot) {
@@ -52,27 +83,22 @@ int32_t SPPD_TextureLoad(SPPD_DRIVERSTATE* state, int32_t id) {
   uint32_t level = Level(slot);
   if (level == SPPD_TEXTURE_READY) return 1;
   SetLevel(slot, SPPD_TEXTURE_READY);
-  const std::string cache = CachePath(state, slot);
   SPPD_TEXIMAGE image;
-  bool converted = false;
   if (level == SPPD_TEXTURE_NAMED) {
-    const std::string source = SPPD_TextureSourcePath(state->pTextureTable->pPaths, slot->pName);
-    if (SPPD_TextureConvertFile(state, source.c_str(), cache.c_str(), state->fPalette, &image) !=
-        1) {
+    if (SPPD_TextureConvert(state, id, state->fPalette, &image) != 1) {
       SetLevel(slot, SPPD_TEXTURE_NAMED);
       return -1;
     }
-    converted = !image.pixels.empty();
     level = SPPD_TEXTURE_CACHED;
   }
   if (level == SPPD_TEXTURE_CACHED) {
-    SPPD_TEXSURFACE surface;
-    if (SPPD_TextureCreateSurfaceFrom(state, cache.c_str(), converted ? &image : nullptr,
-                                      &surface) != 1) {
+    // No pixels back from the conversion: its cache file was current and is read instead.
+    const int32_t made =
+        SPPD_TextureCreateSurface(state, id, image.pixels.empty() ? nullptr : &image);
+    if (made != 1) {
       SetLevel(slot, SPPD_TEXTURE_CACHED);
       return -1;
     }
-    SetSurface(slot, surface.texture);
   }
   SetLevel(slot, SPPD_TEXTURE_READY);
   return 1;
@@ -105,13 +131,7 @@ int32_t SPPD_TextureForceFromCache(SPPD_DRIVERSTATE* state, int32_t id) {
   if (!slot) return -1;
   const uint32_t level = Level(slot);
   if (level == SPPD_TEXTURE_READY || level == SPPD_TEXTURE_SURFACE) return -1;
-  SetLevel(slot, SPPD_TEXTURE_READY);
-  SPPD_TEXSURFACE surface;
-  int32_t r = SPPD_TextureCreateSurfaceFrom(state, CachePath(state, slot).c_str(), nullptr,
-                                            &surface);
-  if (r == 1) SetSurface(slot, surface.texture);
-  SetLevel(slot, level);
-  return r == 1 ? 1 : -1;
+  return SPPD_TextureCreateSurface(state, id, nullptr) == 1 ? 1 : -1;
 }
 
 PLAT_GfxTexture* SPPD_TextureForDraw(SPPD_DRIVERSTATE* state, uint32_t id) {

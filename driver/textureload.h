@@ -2,7 +2,19 @@
 // Bringing a texture of the table to the device and back, and the texture the batch lists bind.
 #include <cstdint>
 
+#include "driver/texconv.h"
 #include "driver/texturetable.h"
+
+// Level 3 to 2 for a texture of the table: converts its source into its cache file, or
+// confirms the cache file. 1 with the converted pixels in out (when given), or with none when
+// the cache file is current; -1 otherwise.
+int32_t SPPD_TextureConvert(SPPD_DRIVERSTATE* state, int32_t id, int32_t palette,
+                            SPPD_TEXIMAGE* out);
+// Level 2 to 1: makes the texture's device texture from the pixels, or from its cache file
+// when image is null, and stores it in the slot. Once the pixels are at hand the slot's old
+// device texture is released, so a failure from there on leaves the slot without one. 1 or -1.
+int32_t SPPD_TextureCreateSurface(SPPD_DRIVERSTATE* state, int32_t id,
+                                  const SPPD_TEXIMAGE* image);
 
 // Raises the texture to level 0: converts its source or confirms its cache file, then makes the
 // device texture. 1, or -1 with the level left at the last step reached (3 or 2).

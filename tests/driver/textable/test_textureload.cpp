@@ -1,5 +1,7 @@
 // Textures brought to the device and back: preloading, the cache file, purges, lost surfaces
 // and the forced load from a cache file.
+#include <filesystem>
+
 #include "driver/pools.h"
 #include "driver/textureload.h"
 #include "platform/files.h"
@@ -85,6 +87,59 @@ TEST_F(TextureDisplay, ForceTextureL2Rules) {
   EXPECT_EQ(Level(id), SPPD_TEXTURE_CACHED) << "the level bits stay";
   EXPECT_NE(SPPD_TextureForDraw(State(), id), nullptr) << "a later load replaces the surface";
   EXPECT_EQ(SPPD_ForceTextureL2(&display, 12345), SPPD_FAIL);
+}
+
+TEST_F(TextureDisplay, RewrittenNamesLoadTheVariantFiles) {
+  // Only the variants exist on disk: a load from the name as given would fail.
+  WriteImage("Sprites/Effects/Smoke_L.ppm", true);
+  WriteImage("units/tank_d1.ppm");
+  vntest::TempDir base;
+  WriteImage("maps/ground.ppm", false, 4, &base);
+  std::filesystem::create_directories(dir.file("maps"));  // where the name says it lies
+  SPPD_EnableTexturePreLoad(1);
+  SPPD_SetTextureComparisonExtension("_j1");
+  SPPD_SetTextureReplaceExtension("_d1");
+  int32_t smoke = Id("sprites/effects/smoke.ppm");
+  int32_t tank = Id("Units/Tank_J1.ppm");
+  SPPD_SetL4Path(&display, (base.path() + "/").c_str());
+  int32_t ground = Id("maps/ground.ppm");
+  for (int32_t id : {smoke, tank, ground}) {
+    SCOPED_TRACE(Leaf(id));
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(Level(id), SPPD_TEXTURE_READY);
+    EXPECT_NE(Slot(id)->pSurface, nullptr);
+  }
+  EXPECT_TRUE(Slot(smoke)->dwFlags & SPPD_TEXTURE_ALPHA);
+  EXPECT_GT(FileSize(dir.file("maps/tcache/ground.txf")), 92u) << "the cache beside the name";
+}
+
+TEST_F(TextureDisplay, ASurfaceThatCannotBeMadeLeavesTheSlotWithoutOne) {
+  WriteImage("g.ppm");
+  // A current cache file whose texture cannot be made: 100 pixels wide.
+  std::string wide = "P6\n100 4\n255\n" + std::string(100 * 4 * 3, '\x40');
+  dir.write("wide.ppm", wide);
+  int32_t wideId = Id("wide.ppm");
+  EXPECT_EQ(SPPD_TextureLoad(State(), wideId), -1);
+  EXPECT_EQ(Level(wideId), SPPD_TEXTURE_CACHED) << "converted and cached, but no surface";
+  EXPECT_EQ(FileSize(dir.file("tcache/wide.txf")), 92u + 100u * 4u * 2u);
+
+  int32_t id = Id("g.ppm");
+  ASSERT_EQ(SPPD_TextureLoad(State(), id), 1);
+  ASSERT_EQ(SPPD_TextureUnload(State(), id, 1), 1);
+  ASSERT_EQ(SPPD_ForceTextureL2(&display, id), SPPD_OK);
+  ASSERT_NE(Slot(id)->pSurface, nullptr);
+  // A cache file that cannot be read fails before the slot is touched.
+  const std::string good = dir.file("tcache/g.txf");
+  std::filesystem::copy_file(good, dir.file("tcache/g.keep"));
+  dir.write("tcache/g.txf", "");
+  EXPECT_EQ(SPPD_ForceTextureL2(&display, id), SPPD_FAIL);
+  EXPECT_NE(Slot(id)->pSurface, nullptr);
+  // One that reads but makes no texture leaves the slot without its old one.
+  std::filesystem::copy_file(dir.file("tcache/wide.txf"), good,
+                             std::filesystem::copy_options::overwrite_existing);
+  EXPECT_EQ(SPPD_ForceTextureL2(&display, id), SPPD_FAIL);
+  EXPECT_EQ(Slot(id)->pSurface, nullptr);
+  EXPECT_EQ(Level(id), SPPD_TEXTURE_CACHED) << "the level bits stay";
 }
 
 TEST_F(TextureDisplay, PurgeReleasesEverythingAndNumbersFromOne) {
