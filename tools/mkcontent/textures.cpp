@@ -74,10 +74,14 @@ bool vnMKCONTENT_Textures(const std::string& root) {
                              "/sprites/editor"}) {
     if (!PLAT_MakeDirectory((root + folder).c_str())) return false;
   }
+  // Effects textures are looked up as their "_l" variants unless the game turns that off, so
+  // each comes in both sizes.
   bool ok = Write(root, "sprites/effects/smoke.ppm", 7, 64, Smoke);
   ok = Write(root, "sprites/effects/smoke_l.ppm", 7, 32, Smoke) && ok;
   ok = Write(root, "sprites/effects/circle.ppm", 7, 64, Ring) && ok;
+  ok = Write(root, "sprites/effects/circle_l.ppm", 7, 32, Ring) && ok;
   ok = Write(root, "sprites/effects/fx_01.ppm", 6, 64, Gradient) && ok;
+  ok = Write(root, "sprites/effects/fx_01_l.ppm", 6, 32, Gradient) && ok;
   ok = Write(root, "sprites/cursor/attack2.ppm", 7, 32, Cursor) && ok;
   ok = Write(root, "sprites/editor/ball.ppm", 6, 32, Checker) && ok;
   if (!ok) PLAT_Trace("mkcontent: textures under %s are incomplete\n", root.c_str());
