@@ -13,6 +13,7 @@ static_assert(offsetof(SPPD_DRIVERDATA, state) == SPPD_DRIVERTABLE_BYTES);
 static_assert(sizeof(SPPD_DRIVERTABLE) == SPPD_DRIVERTABLE_BYTES);
 
 // The block hung on the display through its driver binding; none (no trace) when the
-// display, its binding or the block is missing.
+// display, its binding or the block is missing, none with a trace when the block is smaller
+// than SPPD_GetRequirements reports.
 SPPD_DRIVERDATA* SPPD_GetDriverData(const SPW_DISPLAY* display);
 SPPD_DRIVERSTATE* SPPD_GetDriverState(const SPW_DISPLAY* display);

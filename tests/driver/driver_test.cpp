@@ -126,6 +126,16 @@ TEST_F(DriverLibrary, FlushesNeedADriverBlock) {
   }
 }
 
+TEST_F(DriverLibrary, ABlockSmallerThanTheRequirementsIsRefused) {
+  vntest::TraceCapture trace;
+  FakeDisplay d;
+  MakeDisplay(&d);
+  d.ref.nSize = static_cast<int32_t>(sizeof(SPPD_DRIVERTABLE) + 64);  // another driver's size
+  EXPECT_EQ(Fn<SPPD_PFN_Flush>("SPPD_Flush")(&d.display), -1);
+  EXPECT_EQ(Fn<SPPD_PFN_SetLowResTextureState>("SPPD_SetLowResTextureState")(&d.display, 1), -1);
+  EXPECT_TRUE(trace.contains("driver block holds"));
+}
+
 TEST_F(DriverLibrary, LowResFlagsReturnThePreviousValue) {
   FakeDisplay d;
   MakeDisplay(&d);
