@@ -70,16 +70,21 @@ int32_t ConvertImage(FILE* source, const char* sourcePath, const PLAT_GUID& devi
   return SPPD_OK;
 }
 
-// Writes the whole cache file; a failed write leaves no file behind to be mistaken for one.
+// Writes the whole cache file into f (closed here); a failed write leaves no file behind to be
+// mistaken for one.
+void WriteCacheTo(FILE* f, const char* cachePath, const SPPD_TEXIMAGE* image) {
+  bool ok = image && SPPD_TxfWrite(f, cachePath, image->header, image->palette, image->pixels);
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) PLAT_RemoveFile(cachePath);
+}
+
 void WriteCache(const char* cachePath, const SPPD_TEXIMAGE& image) {
   FILE* f = PLAT_FOpen(cachePath, "wb");
   if (!f) {
     PLAT_Trace("GFXDRV: SPPD_TextureConvert: cannot write the cache file %s\n", cachePath);
     return;
   }
-  bool ok = SPPD_TxfWrite(f, cachePath, image.header, image.palette, image.pixels);
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) PLAT_RemoveFile(cachePath);
+  WriteCacheTo(f, cachePath, &image);
 }
 
 bool Formats(SPPD_DRIVERSTATE* s, int32_t palette, const SPPD_TEXFORMATENTRY** opaque,
@@ -162,10 +167,19 @@ int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* s, const char* sourcePath, in
     if (cache && HeaderCurrent(cache.get(), cachePath.c_str(), *device, *opaque, *alpha))
       return SPPD_OK;
   }
+  // Nothing is converted that could not be kept.
+  FILE* out = PLAT_FOpen(cachePath.c_str(), "wb");
+  if (!out) {
+    PLAT_Trace("GFXDRV: SPPD_TexturePrecacheFile: cannot write the cache file %s\n",
+               cachePath.c_str());
+    return SPPD_OK;
+  }
   SPPD_TEXIMAGE image;
-  if (ConvertImage(source.get(), sourcePath, *device, *opaque, *alpha, &image) != SPPD_OK)
+  if (ConvertImage(source.get(), sourcePath, *device, *opaque, *alpha, &image) != SPPD_OK) {
+    WriteCacheTo(out, cachePath.c_str(), nullptr);
     return SPPD_FAIL;
-  WriteCache(cachePath.c_str(), image);
+  }
+  WriteCacheTo(out, cachePath.c_str(), &image);
   return SPPD_OK;
 }
 

@@ -176,6 +176,12 @@ TEST_F(TextureCache, UnwritableCacheStillConvertsInMemory) {
   ASSERT_EQ(SPPD_TextureConvertFile(&state, src.c_str(), Cache(src).c_str(), 0, &image), 1);
   EXPECT_EQ(image.pixels.size(), 8u * 8u * 2u);
   EXPECT_EQ(SPPD_TexturePrecacheFile(&state, src.c_str(), 0, 1), 1);
+  // The precache does not convert what it cannot keep, so even a bad source passes.
+  const std::string junk = dir.write("w/junk.ppm", "not an image");
+  EXPECT_EQ(SPPD_TexturePrecacheFile(&state, junk.c_str(), 0, 1), 1);
+  dir.write("v/junk.ppm", "not an image");
+  EXPECT_EQ(SPPD_TexturePrecacheFile(&state, dir.file("v/junk.ppm").c_str(), 0, 1), -1);
+  EXPECT_FALSE(fs::exists(Cache(dir.file("v/junk.ppm")))) << "no empty file left behind";
 }
 
 TEST_F(TextureCache, PrecacheChecksOnlyTheHeaderUnlessForced) {
