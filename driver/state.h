@@ -76,15 +76,6 @@ struct SPPD_DRIVERSTATE {
   SPPD_LISTHEAD lhQueuedLines;
 };
 
-// The host's table occupies the start of the block: 6 header words and 60 function pointers.
+// The host's table occupies the start of the block: 6 header words and 60 function pointers;
+// the block's true size (SPPD_GetRequirements) is that plus this state.
 constexpr uint32_t SPPD_DRIVERTABLE_BYTES = 6 * 4 + 60 * sizeof(void*);
-constexpr uint32_t SPPD_DRIVERDATA_BYTES = 956;
-static_assert(SPPD_DRIVERTABLE_BYTES + sizeof(SPPD_DRIVERSTATE) <= SPPD_DRIVERDATA_BYTES,
-              "driver state must fit the per-display block");
-
-// The driver state of a per-display block (the block starts with the host's table).
-inline SPPD_DRIVERSTATE* SPPD_StateOfBlock(void* block) {
-  return block ? reinterpret_cast<SPPD_DRIVERSTATE*>(static_cast<uint8_t*>(block) +
-                                                      SPPD_DRIVERTABLE_BYTES)
-               : nullptr;
-}

@@ -37,10 +37,10 @@ uniform int uFog;
 uniform vec3 uFogColor;
 uniform int uSpecular;
 
-vec4 arg(int a, vec4 tex, vec4 diff, vec4 spec) {
+vec4 arg(int a, vec4 tex, vec4 diff, vec4 specular) {
   if (a == 2) return tex;
   if (a == 3) return uTFactor;
-  if (a == 4) return spec;
+  if (a == 4) return specular;
   return diff;
 }
 
@@ -71,20 +71,20 @@ bool passes(int f, int a, int r) {
 
 void main() {
   vec4 diff = gl_Color;
-  vec4 spec = gl_SecondaryColor;
+  vec4 specular = gl_SecondaryColor;
   // A stage without a texture passes the vertex colour through, whatever its operations.
   vec4 tex = uUseTex != 0 ? texture2D(uTex, gl_TexCoord[0].st) : vec4(1.0);
   vec4 c = diff;
   if (uUseTex != 0 && uColorOp != 1) {
-    c.rgb = op(uColorOp, arg(uColorArg1, tex, diff, spec), arg(uColorArg2, tex, diff, spec),
+    c.rgb = op(uColorOp, arg(uColorArg1, tex, diff, specular), arg(uColorArg2, tex, diff, specular),
                tex, diff).rgb;
     if (uAlphaOp != 1)
-      c.a = op(uAlphaOp, arg(uAlphaArg1, tex, diff, spec), arg(uAlphaArg2, tex, diff, spec),
+      c.a = op(uAlphaOp, arg(uAlphaArg1, tex, diff, specular), arg(uAlphaArg2, tex, diff, specular),
                tex, diff).a;
   }
-  if (uSpecular != 0) c.rgb = clamp(c.rgb + spec.rgb, 0.0, 1.0);
+  if (uSpecular != 0) c.rgb = clamp(c.rgb + specular.rgb, 0.0, 1.0);
   if (uAlphaTest != 0 && !passes(uAlphaFunc, int(floor(c.a * 255.0 + 0.5)), uAlphaRef)) discard;
-  if (uFog != 0) c.rgb = mix(uFogColor, c.rgb, spec.a);
+  if (uFog != 0) c.rgb = mix(uFogColor, c.rgb, specular.a);
   gl_FragColor = c;
 }
 )";
