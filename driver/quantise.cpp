@@ -198,43 +198,29 @@ void SPPD_QuantBuildIndex(SPPD_QUANTISER* q) {
 
 int32_t SPPD_QuantSearch(const SPPD_QUANTISER* q, int32_t c0, int32_t c1, int32_t c2) {
   int bestd = 1000, best = -1;
+  // Takes the entry as the best so far when it is nearer; false once the green gap alone
+  // rules out every further entry in that direction (the network is sorted on green).
+  auto consider = [&](const int32_t* p, int greenGap) {
+    if (greenGap >= bestd) return false;
+    int dist = std::abs(greenGap) + std::abs(p[0] - c0);
+    if (dist < bestd) {
+      dist += std::abs(p[2] - c2);
+      if (dist < bestd) {
+        bestd = dist;
+        best = p[3];
+      }
+    }
+    return true;
+  };
   int i = q->netIndex[c1 & 0xFF], j = i - 1;
   while (i < SPPD_QUANT_NETSIZE || j >= 0) {
     if (i < SPPD_QUANT_NETSIZE) {
       const int32_t* p = q->network[i];
-      int dist = p[1] - c1;
-      if (dist >= bestd) {
-        i = SPPD_QUANT_NETSIZE;
-      } else {
-        ++i;
-        if (dist < 0) dist = -dist;
-        dist += std::abs(p[0] - c0);
-        if (dist < bestd) {
-          dist += std::abs(p[2] - c2);
-          if (dist < bestd) {
-            bestd = dist;
-            best = p[3];
-          }
-        }
-      }
+      i = consider(p, p[1] - c1) ? i + 1 : SPPD_QUANT_NETSIZE;
     }
     if (j >= 0) {
       const int32_t* p = q->network[j];
-      int dist = c1 - p[1];
-      if (dist >= bestd) {
-        j = -1;
-      } else {
-        --j;
-        if (dist < 0) dist = -dist;
-        dist += std::abs(p[0] - c0);
-        if (dist < bestd) {
-          dist += std::abs(p[2] - c2);
-          if (dist < bestd) {
-            bestd = dist;
-            best = p[3];
-          }
-        }
-      }
+      j = consider(p, c1 - p[1]) ? j - 1 : -1;
     }
   }
   return best;
