@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/block.h"
-#include "driver/device.h"
-#include "driver/prefs.h"
+#include "driver/core/block.h"
+#include "driver/device/device.h"
+#include "driver/device/prefs.h"
 #include "engine/display/display.h"
 #include "engine/kernel/kernel.h"
 #include "platform/gfx/gfx.h"

@@ -7,7 +7,7 @@
 #include "platform/dynlib.h"
 #include "shell/app.h"
 #include "shell/frame.h"
-#include "tests/support/recdrv/recdrv.h"
+#include "recdrv/recdrv.h"
 
 static void BM_EmptyFrame(benchmark::State& state) {
   if (!SPW_InitEngine()) {

@@ -1,8 +1,8 @@
 // Identity, description and configuration: what Setup and the game ask before a display exists.
 #include <cstring>
 
-#include "driver/block.h"
-#include "driver/lasterror.h"
+#include "driver/core/block.h"
+#include "driver/core/lasterror.h"
 #include "engine/driver/sppd.h"
 
 // {5D81DC88-A7D2-4BFE-AF63-9CA4C08B4BEE}

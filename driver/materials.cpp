@@ -1,6 +1,6 @@
 // Named material store. The game keeps its materials in its own tables; until the store is
 // built nothing can be created here, and destroying finds nothing.
-#include "driver/block.h"
+#include "driver/core/block.h"
 #include "platform/trace.h"
 
 void* SPPD_MaterialGet(SPW_DISPLAY* display, const char* name, int32_t* /*created*/,

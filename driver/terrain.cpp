@@ -1,6 +1,6 @@
 // Terrain exports. The game refuses a driver without the two per-frame entry points, so they
 // exist from the start; drawing comes with the terrain renderer.
-#include "driver/block.h"
+#include "driver/core/block.h"
 
 namespace {
 // White until a host says otherwise: vertices carry it as their diffuse colour.

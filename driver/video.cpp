@@ -1,6 +1,6 @@
 // Video frames. Movie decoding comes with the stream worker; until then no frame can be made,
 // and the record calls accept the null record that creation gives.
-#include "driver/block.h"
+#include "driver/core/block.h"
 #include "platform/trace.h"
 
 SPPD_VIDEOFRAME* SPPD_CreateVideoFrame(SPW_DISPLAY*, SPW_B2DSET*, const char* fileName,

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "driver/batch.h"
-#include "driver/frame.h"
-#include "driver/pools.h"
+#include "driver/batch/lists.h"
+#include "driver/device/frame.h"
+#include "driver/core/pools.h"
 #include "platform/gfx/gfx.h"
 #include "platform/window/window.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/device.h"
-#include "driver/texconv.h"
+#include "driver/device/device.h"
+#include "driver/texture/convert.h"
 #include "platform/gfx/gfx.h"
 #include "tools/writers/ppm_writer.h"
 

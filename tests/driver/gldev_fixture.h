@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "driver/block.h"
-#include "driver/device.h"
-#include "driver/prefs.h"
+#include "driver/core/block.h"
+#include "driver/device/device.h"
+#include "driver/device/prefs.h"
 #include "engine/display/display.h"
 #include "engine/driver/sppd.h"
 #include "engine/kernel/kernel.h"

@@ -16,7 +16,7 @@
 #include "shell/app.h"
 #include "shell/frame.h"
 #include "shell/roottask.h"
-#include "tests/support/recdrv/recdrv.h"
+#include "recdrv/recdrv.h"
 #include "tests/support/support.h"
 
 namespace {

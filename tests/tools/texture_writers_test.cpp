@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "driver/ppm.h"
-#include "driver/txf.h"
+#include "driver/texture/ppm.h"
+#include "driver/texture/txf.h"
 #include "tests/support/support.h"
 #include "tools/writers/ppm_writer.h"
 #include "tools/writers/txf_writer.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/device.h"
-#include "driver/prefs.h"
+#include "driver/device/device.h"
+#include "driver/device/prefs.h"
 #include "engine/driver/driverbind.h"
 #include "engine/driver/sppd.h"
 #include "platform/gfx/gfx.h"

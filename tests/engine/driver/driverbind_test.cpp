@@ -12,7 +12,7 @@
 #include "engine/memory/memblock.h"
 #include "platform/dynlib.h"
 #include "platform/registry.h"
-#include "tests/support/recdrv/recdrv.h"
+#include "recdrv/recdrv.h"
 #include "tests/support/support.h"
 
 namespace {

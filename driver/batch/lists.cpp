@@ -1,0 +1,289 @@
+// Batch lists, their entries and the vertex buffers they fill.
+#include "driver/batch/lists.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/device/frame.h"
+#include "driver/core/lasterror.h"
+#include "driver/core/pools.h"
+#include "driver/texture/table.h"
+#include "platform/trace.h"
+
+namespace {
+
+uint16_t g_serial = 1;
+
+// The thirteen lists by slot: priority and flags.
+struct ListSpec {
+  uint32_t priority;
+  uint32_t flags;
+};
+constexpr ListSpec kLists[SPPD_NUM_BATCHLISTS] = {
+    {5, 0x3000001},  {10, 0x2000002}, {15, 0x2000000}, {20, 0x2000007}, {25, 0x2000003},
+    {50, 0x1000001}, {100, 0x2},      {200, 0x0},      {600, 0x3},      {400, 0x60506},
+    {800, 0x8},      {500, 0x7},      {700, 0x4060506}};
+
+void InitEntry(SPPD_BATCHENTRY* e, SPPD_BATCHLIST* list, uint32_t id) {
+  SPPD_LinkInit(&e->link);
+  SPPD_LinkInit(&e->pending);
+  SPPD_LinkInit(&e->bucket);
+  e->pCurrent = nullptr;
+  e->pList = list;
+  e->dwId = id;
+}
+
+// Widens the chunk table to cover `chunks` chunks; the new ones stay unmade until an id in
+// them is used. False when the pool refuses.
+bool GrowTable(SPPD_BATCHLIST* list, uint32_t chunks) {
+  const uint32_t have = list->dwCapacity / SPPD_BATCH_CHUNK;
+  auto** table = static_cast<SPPD_BATCHENTRY**>(SPPD_PoolCalloc(
+      list->pOwner->pTexturePool, chunks * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY*))));
+  if (!table) return false;
+  if (have) std::memcpy(table, list->ppChunks, have * sizeof(SPPD_BATCHENTRY*));
+  if (list->ppChunks) SPPD_PoolFree(list->ppChunks);
+  list->ppChunks = table;
+  list->dwCapacity = chunks * SPPD_BATCH_CHUNK;
+  return true;
+}
+
+// count entries from id first, ready to use; none when the pool refuses.
+SPPD_BATCHENTRY* MakeEntries(SPPD_BATCHLIST* list, uint32_t first, uint32_t count) {
+  auto* entries = static_cast<SPPD_BATCHENTRY*>(SPPD_PoolAlloc(
+      list->pOwner->pTexturePool, count * static_cast<uint32_t>(sizeof(SPPD_BATCHENTRY))));
+  if (entries)
+    for (uint32_t i = 0; i < count; ++i) InitEntry(&entries[i], list, first + i);
+  return entries;
+}
+
+SPPD_VBUFFER* CreateBuffer(SPPD_DRIVERSTATE* s, uint32_t vertices, uint32_t indices) {
+  auto* memory = static_cast<PLAT_GfxVertex*>(std::malloc(vertices * sizeof(PLAT_GfxVertex)));
+  if (!memory) {
+    PLAT_Trace("GFXDRV: no memory for a vertex buffer of %u vertices\n", vertices);
+    return nullptr;
+  }
+  SPPD_FRAMECOUNTERS* counters = SPPD_GetFrameCounters();
+  ++counters->dwVertexBuffers;
+  auto* index = static_cast<uint16_t*>(
+      SPPD_PoolAlloc(s->pTexturePool, indices * static_cast<uint32_t>(sizeof(uint16_t))));
+  auto* b = index ? static_cast<SPPD_VBUFFER*>(SPPD_PoolCalloc(s->pTexturePool, sizeof(SPPD_VBUFFER)))
+                  : nullptr;
+  if (!b) {
+    if (index) SPPD_PoolFree(index);
+    std::free(memory);
+    --counters->dwVertexBuffers;
+    return nullptr;
+  }
+  SPPD_LinkInit(&b->link);
+  b->dwStride = sizeof(PLAT_GfxVertex);
+  b->dwVertexCapacity = vertices;
+  b->dwIndexCapacity = indices;
+  b->pVertices = memory;
+  b->pIndices = index;
+  return b;
+}
+
+void Lock(SPPD_VBUFFER* b) {
+  b->pLockBase = b->pVertices;
+  b->pCursor = b->pLockBase + b->dwVerticesUsed;
+}
+
+void FreeBufferMemory(SPPD_LISTHEAD* head) {
+  if (!head->next) return;
+  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
+    auto* b = reinterpret_cast<SPPD_VBUFFER*>(n);
+    std::free(b->pVertices);
+    b->pVertices = nullptr;
+    --SPPD_GetFrameCounters()->dwVertexBuffers;
+  }
+}
+
+void ForEachList(SPPD_DRIVERSTATE* s, SPPD_BATCHLISTHOOK SPPD_BATCHLIST::*hook) {
+  SPPD_LISTHEAD* head = &s->lhBatchLists;
+  if (!head->next) return;
+  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
+    auto* list = reinterpret_cast<SPPD_BATCHLIST*>(n);
+    if (list->*hook) (list->*hook)(list);
+  }
+}
+
+}  // namespace
+
+uint16_t SPPD_BatchSerial() { return g_serial; }
+
+SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uint32_t flags,
+                                     uint32_t capacity) {
+  auto* list = static_cast<SPPD_BATCHLIST*>(SPPD_PoolCalloc(s->pTexturePool, sizeof(SPPD_BATCHLIST)));
+  if (!list) return nullptr;
+  list->dwPriority = priority;
+  list->fEnabled = 1;
+  list->dwFlags = flags;
+  list->pOwner = s;
+  SPPD_LinkInit(&list->active);
+  SPPD_LinkInit(&list->alphaBlocks);
+  // The entry array is one piece; the chunk table only points into it.
+  const uint32_t chunks = std::max(1u, (capacity + SPPD_BATCH_CHUNK - 1) / SPPD_BATCH_CHUNK);
+  SPPD_BATCHENTRY* entries =
+      GrowTable(list, chunks) ? MakeEntries(list, 0, chunks * SPPD_BATCH_CHUNK) : nullptr;
+  if (!entries) {
+    if (list->ppChunks) SPPD_PoolFree(list->ppChunks);
+    SPPD_PoolFree(list);
+    return nullptr;
+  }
+  for (uint32_t c = 0; c < chunks; ++c) list->ppChunks[c] = entries + c * SPPD_BATCH_CHUNK;
+  list->pfnStates = SPPD_BatchApplyStates;
+  if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnReplaced = SPPD_BatchDrawWhenFull;
+  // After the last list of the same or a lower priority.
+  SPPD_LISTHEAD* pos = s->lhBatchLists.next;
+  while (pos != &s->lhBatchLists && reinterpret_cast<SPPD_BATCHLIST*>(pos)->dwPriority <= priority)
+    pos = pos->next;
+  SPPD_LinkInsertBefore(pos, &list->link);
+  return list;
+}
+
+int32_t SPPD_BatchCreateLists(SPPD_DRIVERSTATE* s) {
+  if (!s || !s->pTexturePool) {
+    PLAT_Trace("GFXDRV: SPPD_BatchCreateLists: no state or texture pool\n");
+    return SPPD_FAIL;
+  }
+  g_serial = 1;
+  for (int slot = 0; slot < SPPD_NUM_BATCHLISTS; ++slot) {
+    s->apBatchLists[slot] =
+        SPPD_BatchCreateList(s, kLists[slot].priority, kLists[slot].flags, SPPD_BATCH_ENTRIES);
+    if (!s->apBatchLists[slot]) {
+      SPPD_SetLastError("Out of memory for batch list %d\nin(manage_gfxdrv:SPPD_Create)", slot);
+      return SPPD_FAIL;
+    }
+  }
+  return SPPD_OK;
+}
+
+void SPPD_BatchDestroy(SPPD_DRIVERSTATE* s) {
+  if (!s) return;
+  FreeBufferMemory(&s->lhFreeBuffers);
+  FreeBufferMemory(&s->lhUsedBuffers);
+  for (SPPD_BATCHLIST*& list : s->apBatchLists) {
+    if (!list) continue;
+    for (SPPD_LISTHEAD* n = list->active.next; n != &list->active; n = n->next)
+      FreeBufferMemory(&reinterpret_cast<SPPD_BATCHENTRY*>(n)->pending);
+    list = nullptr;
+  }
+  // The records die with the pools; nothing may walk them afterwards.
+  for (SPPD_LISTHEAD* h : {&s->lhBatchLists, &s->lhFreeBuffers, &s->lhUsedBuffers,
+                           &s->lhFreeAlphaBlocks})
+    SPPD_LinkInit(h);
+}
+
+SPPD_BATCHLIST* SPPD_BatchLayer(SPPD_DRIVERSTATE* s, int32_t slot) {
+  if (!s || slot < 0 || slot >= SPPD_NUM_BATCHLISTS) return nullptr;
+  return s->apBatchLists[slot];
+}
+
+SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id) {
+  const uint32_t chunk = id / SPPD_BATCH_CHUNK;
+  if (id >= list->dwCapacity) {
+    // The texture table grows without a fixed end; past its slots an id is garbage, and
+    // growing for it would only eat the pool.
+    uint32_t limit = std::max(SPPD_BATCH_MAX_ENTRIES, SPPD_TextureTableCapacity(list->pOwner));
+    if (id >= limit || !GrowTable(list, chunk + 1)) {
+      PLAT_Trace("GFXDRV: SPPD_BatchEntry: no entry for texture id %u\n", id);
+      return nullptr;
+    }
+  }
+  if (!list->ppChunks[chunk]) {
+    list->ppChunks[chunk] = MakeEntries(list, chunk * SPPD_BATCH_CHUNK, SPPD_BATCH_CHUNK);
+    if (!list->ppChunks[chunk]) {
+      PLAT_Trace("GFXDRV: SPPD_BatchEntry: no room for the entries of texture id %u\n", id);
+      return nullptr;
+    }
+  }
+  return &list->ppChunks[chunk][id % SPPD_BATCH_CHUNK];
+}
+
+SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
+                                  uint32_t indexCapacity, uint32_t needVertices,
+                                  uint32_t needIndices) {
+  SPPD_BATCHLIST* list = e->pList;
+  SPPD_DRIVERSTATE* s = list->pOwner;
+  // The pool is shared with callers that ask for small buffers: take one only when the
+  // polygon fits it.
+  SPPD_VBUFFER* b = nullptr;
+  for (SPPD_LISTHEAD* n = s->lhFreeBuffers.next; n != &s->lhFreeBuffers; n = n->next) {
+    auto* candidate = reinterpret_cast<SPPD_VBUFFER*>(n);
+    if (candidate->dwVertexCapacity >= needVertices && candidate->dwIndexCapacity >= needIndices) {
+      b = candidate;
+      SPPD_LinkRemove(&b->link);
+      break;
+    }
+  }
+  if (!b) {
+    b = CreateBuffer(s, std::max(vertexCapacity, needVertices), std::max(indexCapacity, needIndices));
+    if (!b) return nullptr;
+  }
+  Lock(b);
+  if (SPPD_VBUFFER* previous = e->pCurrent) {
+    previous->pLockBase = previous->pCursor = nullptr;
+    if (list->pfnReplaced) list->pfnReplaced(e, previous);
+  } else {
+    SPPD_LinkAppend(&list->active, &e->link);
+  }
+  SPPD_LinkAppend(&e->pending, &b->link);
+  e->pCurrent = b;
+  if (list->pfnNewBuffer) list->pfnNewBuffer(e, b);
+  b->wSerial = g_serial++;
+  return b;
+}
+
+bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
+                         const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
+                         uint32_t indexCapacity) {
+  if (n == 0) return true;
+  if (n > SPPD_BATCH_MAX_POLYGON) {
+    PLAT_Trace("GFXDRV: a polygon of %u vertices is more than a batch can index\n", n);
+    return false;
+  }
+  uint32_t needIndices = n >= 3 ? 3 * (n - 2) : 0;
+  SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
+  if (!e) return false;
+  SPPD_VBUFFER* b = e->pCurrent;
+  if (!b || b->dwVertexCapacity - b->dwVerticesUsed < n ||
+      b->dwIndexCapacity - b->dwIndicesUsed < needIndices) {
+    b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+    if (!b) {
+      SPPD_BatchFlushLists(s, true);
+      b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+      if (!b) return false;
+    }
+  }
+  uint32_t first = b->dwVerticesUsed;
+  static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex));
+  for (uint32_t i = 0; i < n; ++i) {
+    const SPPD_TLVERTEX& t = v[i];
+    b->pCursor[i] = {t.sx, t.sy, t.sz, t.rhw, t.dwDiffuse, t.dwSpecular, t.tu, t.tv};
+  }
+  uint16_t* idx = b->pIndices + b->dwIndicesUsed;
+  for (uint32_t i = 1; i + 1 < n; ++i) {
+    *idx++ = static_cast<uint16_t>(first);
+    *idx++ = static_cast<uint16_t>(first + i);
+    *idx++ = static_cast<uint16_t>(first + i + 1);
+  }
+  b->dwVerticesUsed += n;
+  b->pCursor += n;
+  b->dwIndicesUsed += needIndices;
+  return true;
+}
+
+void SPPD_BatchBeginScene(SPPD_DRIVERSTATE* s) {
+  if (s) ForEachList(s, &SPPD_BATCHLIST::pfnBeginScene);
+}
+
+void SPPD_BatchEndScene(SPPD_DRIVERSTATE* s) {
+  if (!s || !s->lhUsedBuffers.next) return;
+  while (!SPPD_LinkEmpty(&s->lhUsedBuffers)) {
+    SPPD_LISTHEAD* n = s->lhUsedBuffers.next;
+    SPPD_LinkRemove(n);
+    SPPD_LinkAppend(&s->lhFreeBuffers, n);
+  }
+  ForEachList(s, &SPPD_BATCHLIST::pfnEndScene);
+}

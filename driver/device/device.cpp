@@ -1,0 +1,484 @@
+// Device creation and destruction behind a display, and the display-mode exports.
+#include "driver/device/device.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+
+#include "driver/batch/lists.h"
+#include "driver/core/block.h"
+#include "driver/device/frame.h"
+#include "driver/core/lasterror.h"
+#include "driver/core/pools.h"
+#include "driver/device/prefs.h"
+#include "engine/display/display.h"
+#include "platform/trace.h"
+
+namespace {
+
+using G = PLAT_GfxState;
+
+bool IsZeroGuid(const PLAT_GUID& g) {
+  static const PLAT_GUID zero{};
+  return PLAT_GuidEqual(g, zero);
+}
+
+// Length of the run of one bits from the lowest set bit.
+int32_t RunLength(uint32_t mask) {
+  if (!mask) return 0;
+  while (!(mask & 1)) mask >>= 1;
+  int32_t n = 0;
+  while (mask & 1) {
+    ++n;
+    mask >>= 1;
+  }
+  return n;
+}
+
+// Entries go in at the head, as the enumeration callbacks have always added them: a list
+// holds the reverse of the reported order, and "the first" or "the head" of it means that.
+template <typename T>
+void PutAtHead(std::vector<T>* list, const T& entry) {
+  list->insert(list->begin(), entry);
+}
+
+uint32_t DepthBit(int32_t bits) {
+  switch (bits) {
+    case 1: return 0x4000;
+    case 2: return 0x2000;
+    case 4: return 0x1000;
+    case 8: return PLAT_GFX_DEPTH_8;
+    case 16: return PLAT_GFX_DEPTH_16;
+    case 24: return PLAT_GFX_DEPTH_24;
+    case 32: return PLAT_GFX_DEPTH_32;
+    default: return 0;
+  }
+}
+
+int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
+  lists->displays.clear();
+  PLAT_GfxDisplayDevice devs[8];
+  int n = PLAT_GfxEnumDisplayDevices(devs, 8);
+  if (n < 0) {
+    SPPD_SetLastError("Installation or setup failure (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDirectDraw)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < n && i < 8; ++i) {
+    SPPD_DDRAWENTRY e{};
+    e.guid = IsZeroGuid(devs[i].guid) ? SPPD_PRIMARY_DISPLAY_GUID : devs[i].guid;
+    std::snprintf(e.description, sizeof e.description, "%s", devs[i].description);
+    std::snprintf(e.driverName, sizeof e.driverName, "%s", devs[i].driverName);
+    PutAtHead(&lists->displays, e);
+  }
+  return SPPD_OK;
+}
+
+int32_t CurrentMode(PLAT_GfxDisplayMode* m) {
+  if (PLAT_GfxGetCurrentMode(m)) return SPPD_OK;
+  SPPD_SetLastError("Getting the current display mode failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_RememberWindowsMode)",
+                    SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+  return SPPD_FAIL;
+}
+
+// Keeps the modes the device renders into, in reported order, and marks those of the
+// preferred depth usable.
+void FilterModes(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev, int32_t bpp) {
+  uint32_t depths = dev.renderBitDepths;
+  uint32_t usableDepths = depths;
+  if (bpp == 16) usableDepths &= PLAT_GFX_DEPTH_16;
+  else if (bpp == 32) usableDepths &= PLAT_GFX_DEPTH_32;
+  std::vector<SPPD_MODEENTRY> kept;
+  for (SPPD_MODEENTRY m : lists->modes) {
+    uint32_t bit = m.bpp == 32 ? PLAT_GFX_DEPTH_32 : m.bpp == 24 ? PLAT_GFX_DEPTH_24
+                 : m.bpp == 16 ? PLAT_GFX_DEPTH_16 : 0;
+    if (!(depths & bit)) continue;
+    m.usable = (usableDepths & bit) ? 1 : 0;
+    kept.push_back(m);
+  }
+  lists->modes.swap(kept);
+}
+
+int32_t EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
+  lists->zFormats.clear();
+  PLAT_GfxPixelFormat f[PLAT_GFX_MAX_FORMATS];
+  int n = PLAT_GfxEnumZFormats(dev.guid, f, PLAT_GFX_MAX_FORMATS);
+  if (n < 0) {
+    SPPD_SetLastError("Failure to enumerate z buffer formats (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumZFormats)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i) {
+    SPPD_ZFORMATENTRY e{};
+    e.format = f[i];
+    e.zBits = static_cast<int32_t>(f[i].bitCount);
+    e.stencilBits = static_cast<int32_t>(f[i].stencilBits);
+    e.depthNoStencil = e.zBits - e.stencilBits;
+    uint32_t bit = DepthBit(e.zBits);
+    e.usable = bit && (dev.zBufferBitDepths & bit) ? 1 : 0;
+    PutAtHead(&lists->zFormats, e);
+  }
+  return SPPD_OK;
+}
+
+int32_t EnumTextureFormats(SPPD_DRIVERSTATE* s, const PLAT_Gfx3DDevice& dev) {
+  SPPD_ENUMLISTS* lists = s->pLists;
+  lists->texFormats.clear();
+  PLAT_GfxPixelFormat f[PLAT_GFX_MAX_FORMATS];
+  int n = PLAT_GfxEnumTextureFormats(dev.guid, f, PLAT_GFX_MAX_FORMATS);
+  if (n < 0) {
+    SPPD_SetLastError("Enumeration of texture formats failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateDevice)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i) {
+    SPPD_TEXFORMATENTRY e{};
+    e.format = f[i];
+    bool palettised = (f[i].flags & PLAT_GFX_PF_PALETTEINDEXED8) != 0;
+    if (s->fPalette == 1) {
+      if (!palettised) continue;
+      e.paletteBits = 8;
+      e.palettised = 1;
+    } else {
+      if (palettised || !(f[i].flags & PLAT_GFX_PF_RGB) ||
+          static_cast<int32_t>(f[i].bitCount) != s->dwTBPP)
+        continue;
+      e.rBits = RunLength(f[i].rMask);
+      e.gBits = RunLength(f[i].gMask);
+      e.bBits = RunLength(f[i].bMask);
+      e.aBits = (f[i].flags & PLAT_GFX_PF_ALPHAPIXELS) ? RunLength(f[i].aMask) : 0;
+    }
+    PutAtHead(&lists->texFormats, e);
+  }
+  return SPPD_OK;
+}
+
+bool Supports32BitTextures(const PLAT_GUID& device) {
+  PLAT_GfxPixelFormat f[PLAT_GFX_MAX_FORMATS];
+  int n = PLAT_GfxEnumTextureFormats(device, f, PLAT_GFX_MAX_FORMATS);
+  if (n < 0) {
+    SPPD_SetLastError("Enumeration of texture formats failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_DoesSupport32BitTextures)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return false;
+  }
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i)
+    if (!(f[i].flags & PLAT_GFX_PF_PALETTEINDEXED8) && f[i].bitCount == 32) return true;
+  return false;
+}
+
+int32_t CreateBuffers(SPPD_DRIVERSTATE* s) {
+  PLAT_GfxResult why = PLAT_GfxResult::Failed;
+  s->pGfx = PLAT_GfxCreateDevice(s->pWindow, {s->dwWidth, s->dwHeight, s->dwBPP, true}, &why);
+  if (s->pGfx) return SPPD_OK;
+  if (why == PLAT_GfxResult::OutOfMemory)
+    SPPD_SetLastError("There was not enough video memory to create the rendering surface.\n"
+                      "Please restart the program and try another fullscreen mode with less "
+                      "resolution or lower bit depth.");
+  else
+    SPPD_SetLastError("CreateSurface for fullscreen flipping surface failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateBuffers)",
+                      SPPD_DescribeGfxResult(why));
+  return SPPD_FAIL;
+}
+
+int32_t CreateZBuffer(SPPD_DRIVERSTATE* s) {
+  const SPPD_D3DENTRY& dev = s->pLists->devices[s->pLists->chosenDevice];
+  if (!dev.zBuffer) return SPPD_OK;
+  PLAT_GfxResult r = PLAT_GfxCreateZBuffer(s->pGfx, s->pLists->zFormats[s->pLists->chosenZFormat].format);
+  if (r == PLAT_GfxResult::Ok) return SPPD_OK;
+  if (r == PLAT_GfxResult::OutOfMemory)
+    SPPD_SetLastError("There was not enough video memory to create the Z-buffer surface.\n"
+                      "To run this program in a window of this size, please adjust your display "
+                      "settings for a smaller desktop area or a lower palette size and restart "
+                      "the program");
+  else
+    SPPD_SetLastError("CreateSurface for Z-buffer failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateZBuffer)",
+                      SPPD_DescribeGfxResult(r));
+  return SPPD_FAIL;
+}
+
+}  // namespace
+
+const char* SPPD_DescribeGfxResult(PLAT_GfxResult r) {
+  switch (r) {
+    case PLAT_GfxResult::Ok: return "OK";
+    case PLAT_GfxResult::Failed: return "GENERIC";
+    case PLAT_GfxResult::OutOfMemory: return "OUTOFVIDEOMEMORY";
+    case PLAT_GfxResult::SurfaceLost: return "SURFACELOST";
+    case PLAT_GfxResult::BadArgument: return "INVALIDPARAMS";
+  }
+  return "UNKNOWN";
+}
+
+void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* s) {
+  PLAT_GfxDevice* d = s->pGfx;
+  PLAT_GfxSetState(d, G::FogEnable, 1);
+  PLAT_GfxSetState(d, G::FogTableMode, PLAT_GFX_FOG_NONE);
+  PLAT_GfxSetState(d, G::FogColor, SPPD_DEFAULT_FOG_COLOUR);
+  PLAT_GfxSetState(d, G::FogStart, PLAT_GfxFloatBits(0.0f));
+  PLAT_GfxSetState(d, G::FogEnd, PLAT_GfxFloatBits(0.3f));
+  PLAT_GfxSetState(d, G::FogDensity, PLAT_GfxFloatBits(0.3f));
+  PLAT_GfxSetState(d, G::AlphaBlendEnable, 1);
+  PLAT_GfxSetState(d, G::CullMode, PLAT_GFX_CULL_NONE);
+  PLAT_GfxSetState(d, G::ZEnable, 0);
+  if (s->pLists->devices[s->pLists->chosenDevice].zBuffer) PLAT_GfxSetState(d, G::ZEnable, 1);
+  PLAT_GfxSetState(d, G::ZWriteEnable, 1);
+  PLAT_GfxSetState(d, G::ZFunc, PLAT_GFX_CMP_LESSEQUAL);
+  PLAT_GfxSetState(d, G::ZBias, 0);
+  PLAT_GfxSetState(d, G::Lighting, 0);
+  PLAT_GfxSetState(d, G::Extents, 0);
+  PLAT_GfxSetState(d, G::Ambient, 0);
+}
+
+int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
+  std::memset(static_cast<void*>(s), 0, sizeof *s);
+  if (SPPD_CreatePools(s) != SPPD_OK) return SPPD_FAIL;
+  s->pWindow = window;
+  s->fFullScreen = 1;
+  s->dwWidth = SPPD_DEFAULT_WIDTH;
+  s->dwHeight = SPPD_DEFAULT_HEIGHT;
+  s->dwBPP = SPPD_DEFAULT_BPP;
+  s->dwTBPP = SPPD_DEFAULT_TBPP;
+  s->dwZDepth = SPPD_DEFAULT_ZDEPTH;
+  s->fAutoMipMap = 0;
+  s->fInScene = 0;
+  for (SPPD_LISTHEAD* h : {&s->lhBatchLists, &s->lhFreeBuffers, &s->lhUsedBuffers,
+                           &s->lhFreeAlphaBlocks, &s->lhQueuedLines})
+    SPPD_InitListHead(h);
+
+  if (SPPD_ReadPreferences(s) != SPPD_OK) {
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no stored preferences\n");
+    return SPPD_FAIL;
+  }
+  s->fDeviceReady = 1;
+
+  s->pLists = new (std::nothrow) SPPD_ENUMLISTS;
+  if (!s->pLists) {
+    SPPD_SetLastError("Out of memory for the device lists\nin(manage_gfxdrv:SPPD_GFXDRV_Create)");
+    return SPPD_FAIL;
+  }
+  SPPD_ENUMLISTS* L = s->pLists;
+  if (EnumDirectDraw(L) != SPPD_OK) return SPPD_FAIL;
+  for (size_t i = 0; i < L->displays.size(); ++i)
+    if (PLAT_GuidEqual(L->displays[i].guid, s->guidDirectDraw)) L->chosenDisplay = static_cast<int32_t>(i);
+  if (L->chosenDisplay < 0) {
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: the preferred display device is not installed\n");
+    return SPPD_FAIL;
+  }
+  const PLAT_GUID& ddGuid = L->displays[L->chosenDisplay].guid;
+  PLAT_GUID layerGuid = PLAT_GuidEqual(ddGuid, SPPD_PRIMARY_DISPLAY_GUID) ? PLAT_GUID{} : ddGuid;
+
+  PLAT_GfxDisplayMode current;
+  if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
+
+  PLAT_GfxDisplayMode modes[PLAT_GFX_MAX_MODES];
+  int nModes = PLAT_GfxEnumDisplayModes(layerGuid, modes, PLAT_GFX_MAX_MODES);
+  if (nModes < 0) {
+    SPPD_SetLastError("Display enumeration failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDisplayModes)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < nModes && i < PLAT_GFX_MAX_MODES; ++i)
+    L->modes.push_back({modes[i].width, modes[i].height, modes[i].bpp, 0});
+  auto findMode = [&] {
+    for (size_t i = 0; i < L->modes.size(); ++i) {
+      const SPPD_MODEENTRY& m = L->modes[i];
+      if (m.width == s->dwWidth && m.height == s->dwHeight && m.bpp == s->dwBPP) return static_cast<int32_t>(i);
+    }
+    return -1;
+  };
+  if (findMode() < 0) {
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no mode %dx%dx%d\n", s->dwWidth, s->dwHeight, s->dwBPP);
+    return SPPD_FAIL;
+  }
+
+  PLAT_Gfx3DDevice devs[4];
+  int nDevs = PLAT_GfxEnum3DDevices(layerGuid, devs, 4);
+  if (nDevs < 0) {
+    SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < nDevs && i < 4; ++i) {
+    SPPD_D3DENTRY e{};
+    e.desc = devs[i];
+    e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
+    e.hwTransformLight = (devs[i].caps & PLAT_GFX_CAP_HWTRANSFORMLIGHT) ? 1 : 0;
+    e.zBuffer = (devs[i].caps & PLAT_GFX_CAP_ZBUFFER) ? 1 : 0;
+    PutAtHead(&L->devices, e);
+  }
+  if (L->devices.empty()) {
+    SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
+                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  L->chosenDevice = 0;
+  bool found = false;
+  for (size_t i = 0; i < L->devices.size(); ++i) {
+    if (PLAT_GuidEqual(L->devices[i].desc.guid, s->guidDevice)) {
+      L->chosenDevice = static_cast<int32_t>(i);
+      found = true;
+      break;
+    }
+  }
+  if (!found) s->guidDevice = L->devices[0].desc.guid;
+  const PLAT_Gfx3DDevice& dev = L->devices[L->chosenDevice].desc;
+  s->ddCaps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
+
+  FilterModes(L, dev, s->dwBPP);
+  L->chosenMode = findMode();
+  if (L->chosenMode < 0 || !L->modes[L->chosenMode].usable) {
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: mode %dx%dx%d is not usable\n", s->dwWidth, s->dwHeight, s->dwBPP);
+    return SPPD_FAIL;
+  }
+
+  if (CreateBuffers(s) != SPPD_OK) return SPPD_FAIL;
+
+  if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
+  if (s->dwZDepth > current.bpp) {
+    PLAT_Trace("GFXDRV: Z depth %d lowered to the display's %d bits\n", s->dwZDepth, current.bpp);
+    s->dwZDepth = current.bpp;
+  }
+  if (EnumZFormats(L, dev) != SPPD_OK) return SPPD_FAIL;
+  for (size_t i = 0; i < L->zFormats.size() && L->chosenZFormat < 0; ++i)
+    if (L->zFormats[i].usable && L->zFormats[i].zBits == s->dwZDepth) L->chosenZFormat = static_cast<int32_t>(i);
+  if (L->chosenZFormat < 0) {
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no usable %d-bit Z format\n", s->dwZDepth);
+    return SPPD_FAIL;
+  }
+  if (CreateZBuffer(s) != SPPD_OK) return SPPD_FAIL;
+
+  if (!Supports32BitTextures(s->guidDevice) && s->dwTBPP >= 17) {
+    s->dwTBPP = 16;
+    SPPD_SavePreferences(s);
+  }
+  if (EnumTextureFormats(s, dev) != SPPD_OK) return SPPD_FAIL;
+
+  s->fDeviceReady = 1;
+  PLAT_GfxSetViewport(s->pGfx, {0, 0, s->dwWidth, s->dwHeight, 0.0f, 1.0f});
+  SPPD_GFXDRV_DefaultStates(s);
+  SPPD_EnableTexturePreLoad(1);
+  return SPPD_OK;
+}
+
+int32_t SPPD_GFXDRV_Destroy(SPPD_DRIVERSTATE* s) {
+  int32_t result = SPPD_OK;
+  if (s->pGfx) {
+    PLAT_GfxEvictManagedTextures(s->pGfx);
+    // Giving the window back restores the desktop's mode.
+    PLAT_GfxDestroyDevice(s->pGfx);
+    s->pGfx = nullptr;
+  }
+  delete s->pLists;
+  s->pLists = nullptr;
+  SPPD_ReleasePools(s);
+  s->fDeviceReady = 0;
+  s->fInScene = 0;
+  return result;
+}
+
+int32_t SPPD_Create(SPW_DISPLAY* display, PLAT_Window* window) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
+    PLAT_Trace("GFXDRV: SPPD_Create: no display, driver binding or driver block\n");
+    return SPPD_FAIL;
+  }
+  SPPD_ResetFrameStats();
+  if (SPPD_GFXDRV_Create(s, window) != SPPD_OK) {
+    SPPD_GFXDRV_Destroy(s);
+    return SPPD_FAIL;
+  }
+  // The texture table is made on first use, from the pools made above.
+  if (SPPD_BatchCreateLists(s) != SPPD_OK) {
+    // The lists made so far live in the pools: unhook them before the pools go, or a later
+    // destroy would walk freed memory.
+    SPPD_BatchDestroy(s);
+    SPPD_GFXDRV_Destroy(s);
+    return SPPD_FAIL;
+  }
+  s->fLowResTextures = 0;
+  s->fLowResEffectTextures = 1;
+  return SPPD_OK;
+}
+
+int32_t SPPD_Destroy(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
+    PLAT_Trace("GFXDRV: SPPD_Destroy: no display, driver binding or driver block\n");
+    return SPPD_FAIL;
+  }
+  if (s->pGfx) SPPD_PurgeTextures(display);
+  SPPD_BatchDestroy(s);
+  return SPPD_GFXDRV_Destroy(s);
+}
+
+int32_t SPPD_Modify(SPW_DISPLAY* display, SPPD_MODE* mode, PLAT_Window* window, uint32_t mask) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
+    PLAT_Trace("GFXDRV: SPPD_Modify: no display, driver binding or driver block\n");
+    return SPPD_FAIL;
+  }
+  SPPD_MODE a{};
+  int32_t r = SPPD_GetDefaultMode(&a);
+  if (r != SPPD_OK) return r;
+  SPPD_MODE b = a;
+  if (!mode && !(mask & SPPD_MODIFY_STORED_MODE)) {
+    PLAT_Trace("GFXDRV: SPPD_Modify: no mode record and no 0x40 in mask 0x%x\n", mask);
+    return SPPD_FAIL;
+  }
+  if (mode) {
+    if (mask & SPPD_MODIFY_WIDTH) b.Width = mode->Width;
+    if (mask & SPPD_MODIFY_HEIGHT) b.Height = mode->Height;
+    if (mask & SPPD_MODIFY_BPP) b.BPP = mode->BPP;
+    if (mask & SPPD_MODIFY_TBPP) b.TBPP = mode->TBPP;
+    if (mask & SPPD_MODIFY_FULLSCREEN) b.FullScreen = mode->FullScreen;
+  }
+  auto store = [s](const SPPD_MODE& m) {
+    s->dwWidth = m.Width;
+    s->dwHeight = m.Height;
+    s->dwBPP = m.BPP;
+    s->dwTBPP = m.TBPP;
+    s->fFullScreen = m.FullScreen;
+    SPPD_SavePreferences(s);
+  };
+  if (!(mask & SPPD_MODIFY_NO_SAVE)) store(b);
+  int32_t result = SPPD_OK;
+  if (!(mask & SPPD_MODIFY_NO_RECREATE)) {
+    display->fWidth = static_cast<float>(b.Width);
+    display->fHeight = static_cast<float>(b.Height);
+    display->fInvWidth = b.Width ? 1.0f / static_cast<float>(b.Width) : 0.0f;
+    display->fInvHeight = b.Height ? 1.0f / static_cast<float>(b.Height) : 0.0f;
+    if (s->pGfx) PLAT_GfxEvictManagedTextures(s->pGfx);
+    SPPD_Destroy(display);
+    result = SPPD_Create(display, window);
+    if (result != SPPD_OK) SPPD_Destroy(display);
+  }
+  if (mask & SPPD_MODIFY_RESTORE_PREFS) store(a);
+  return result;
+}
+
+int32_t* SPPD_GetDisplayMode(SPW_DISPLAY* display, int32_t index, int32_t* out, int32_t usableOnly) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s || !s->pLists || !out || index < 0) return nullptr;
+  int32_t n = 0;
+  for (const SPPD_MODEENTRY& m : s->pLists->modes) {
+    if (usableOnly == 1 && !m.usable) continue;
+    if (n++ == index) {
+      out[0] = m.width;
+      out[1] = m.height;
+      out[2] = m.bpp;
+      out[3] = s->dwTBPP;
+      return out;
+    }
+  }
+  return nullptr;
+}
+
+int32_t SPPD_DoesSupport32BitTextures(SPW_DISPLAY* display) {
+  SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
+  if (!s) {
+    PLAT_Trace("GFXDRV: SPPD_DoesSupport32BitTextures: no driver block\n");
+    return 0;
+  }
+  return Supports32BitTextures(s->guidDevice) ? 1 : 0;
+}

@@ -1,0 +1,153 @@
+#include "driver/device/renderstate.h"
+#include "tests/driver/gldev_fixture.h"
+
+namespace {
+
+class RenderState : public ::testing::Test {
+ protected:
+  void SetUp() override { SPPD_ResetRenderState(); }
+  void TearDown() override { SPPD_ResetRenderState(); }
+  static SPPD_RENDERSTATE Current() {
+    SPPD_RENDERSTATE rs{};
+    EXPECT_EQ(SPPD_GetRenderState(&rs), SPPD_OK);
+    return rs;
+  }
+};
+
+TEST_F(RenderState, ModePairsClearTheirPartner) {
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x4000;
+  in.dwColour = 0x11223344;
+  SPPD_SetRenderState(nullptr, &in);
+  in.dwMask = 0x10000;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(Current().dwMask & 0x14000, 0x10000u);
+  EXPECT_EQ(SPPD_CurrentRenderState()->dwConstRGB, 0xFFFFFFu);
+  in.dwMask = 0x40000;
+  SPPD_SetRenderState(nullptr, &in);
+  in.dwMask = 0x80000;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(Current().dwMask & 0xC0000, 0x80000u);
+}
+
+TEST_F(RenderState, ColourPartsAndConstantColour) {
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x800 | 0x4000 | 0x8000;
+  in.dwColour = 0x80AABBCC;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(Current().dwColour, 0x00AABBCCu);
+  EXPECT_EQ(SPPD_CurrentRenderState()->dwConstRGB, 0xAABBCCu);
+  EXPECT_EQ(SPPD_CurrentRenderState()->dwConstAlpha, 0u);
+  in.dwMask = 0x1000;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(Current().dwColour, 0x80AABBCCu);
+  EXPECT_EQ(SPPD_CurrentRenderState()->dwConstAlpha, 0x80000000u);
+}
+
+TEST_F(RenderState, FactorModes) {
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x400000;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_FLOAT_EQ(Current().fFactor, 0.72f);
+  in.dwMask = 0x2000;
+  in.fFactor = 0.5f;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_FLOAT_EQ(Current().fFactor, 0.5f);
+  in.dwMask = 0x100000;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_FLOAT_EQ(Current().fFactor, 0.0f);
+  EXPECT_EQ(Current().dwMask & 0x700000, 0x100000u);
+}
+
+TEST_F(RenderState, DepthMappingFromNearFarAndRange) {
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0xF;
+  in.fNear = 10;
+  in.fFar = 110;
+  in.fMinDepth = 0;
+  in.fMaxDepth = 1;
+  SPPD_SetRenderState(nullptr, &in);
+  const SPPD_SYSTEMRENDERSTATE* a = SPPD_CurrentRenderState();
+  EXPECT_FLOAT_EQ(a->fDepthScale, 1.1f);
+  EXPECT_FLOAT_EQ(a->fDepthOffset, 1.1f);
+  EXPECT_FLOAT_EQ(a->fDepthFactor, 11.0f);
+  EXPECT_EQ(Current().dwMask & 0xFFF, 0xFu);  // 0x2000 comes with the default factor
+}
+
+TEST_F(RenderState, MatricesTransformEyeAndPlanes) {
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x100;  // a null first matrix: both become identity
+  SPPD_SetRenderState(nullptr, &in);
+  const SPPD_SYSTEMRENDERSTATE* a = SPPD_CurrentRenderState();
+  EXPECT_EQ(a->fMatrix[0], 1);
+  EXPECT_EQ(a->fViewMatrix[15], 1);
+  EXPECT_EQ(a->fEye[0], 0);
+
+  float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 3, 4, 1};
+  float v[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  float normals[6] = {0, 0, 1, 1, 0, 0};
+  float points[6] = {0, 0, 5, 1, 0, 0};
+  in.dwMask = 0x100 | 0x200;
+  in.pMatrix = m;
+  in.pViewMatrix = v;
+  in.dwNumPlanes = 2;
+  in.pPlaneNormals = normals;
+  in.pPlanePoints = points;
+  in.dwPlaneMask = 0x3;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(a->fEye[0], 2);
+  EXPECT_EQ(a->fEye[2], 4);
+  EXPECT_EQ(a->fPlaneConst[0], 5);
+  EXPECT_EQ(a->fPlaneConstXf[0], 9);  // the point moved by 4 along the normal
+  EXPECT_EQ(a->fPlaneConstXf[1], 3);
+  EXPECT_EQ(Current().dwPlaneMask, 0x3u);
+  EXPECT_EQ(Current().pMatrix, a->fMatrix);  // the driver's own copy
+}
+
+TEST_F(RenderState, TooManyPlanesAreCutToTheArea) {
+  std::vector<float> many(3 * 40, 1.0f);
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x200;
+  in.dwNumPlanes = 40;
+  in.pPlaneNormals = many.data();
+  in.pPlanePoints = many.data();
+  vntest::TraceCapture trace;
+  SPPD_SetRenderState(nullptr, &in);
+  EXPECT_EQ(Current().dwNumPlanes, static_cast<uint32_t>(SPPD_MAX_CLIP_PLANES));
+  EXPECT_TRUE(trace.contains("40 clip planes"));
+}
+
+TEST_F(RenderState, NodeIsRememberedAndUserWordsReplaced) {
+  SPW_DISPLAYNODE node{};
+  SPPD_RENDERSTATE in{};
+  in.dwUser[0] = 7;
+  in.dwUser19 = 9;
+  in.dwFogColour = 0x123456;
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_EQ(Current().pNode, &node);
+  EXPECT_EQ(Current().dwUser[0], 7u);
+  EXPECT_EQ(Current().dwUser19, 0u);  // only under 0x400
+  EXPECT_EQ(Current().dwFogColour, 0x123456u);
+  EXPECT_EQ(SPPD_SetRenderState(nullptr, nullptr), SPPD_OK);
+  EXPECT_EQ(Current().pNode, &node);
+  EXPECT_EQ(SPPD_GetRenderState(nullptr), SPPD_FAIL);
+  EXPECT_EQ(SPPD_GetSystemRenderState(nullptr), SPPD_FAIL);
+}
+
+using RenderStateDevice = gldevtest::DriverDisplay;
+
+TEST_F(RenderStateDevice, FogColourReachesTheDeviceUnlessMasked) {
+  StorePrefs();
+  ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
+  SPPD_RENDERSTATE in{};
+  in.dwFogColour = 0x00FF00;
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_EQ(PLAT_GfxGetState(State()->pGfx, PLAT_GfxState::FogColor), 0x00FF00u);
+  in.dwMask = 0x4000;
+  in.dwFogColour = 0x0000FF;
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_EQ(PLAT_GfxGetState(State()->pGfx, PLAT_GfxState::FogColor), 0x00FF00u);
+  SPPD_ResetRenderState();
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// Format choice and pixel packing.
+#include <gtest/gtest.h>
+
+#include "driver/texture/ppm.h"
+#include "driver/texture/convert.h"
+#include "tests/driver/texture/convert_fixture.h"
+
+namespace {
+
+using texconvtest::Format;
+
+struct ChoiceCase {
+  const char* name;
+  std::vector<SPPD_TEXFORMATENTRY> formats;
+  int32_t palette;
+  int opaque, alpha;  // indices into formats, -1 none
+};
+
+TEST(TextureChooseFormats, PicksByScoreThenByBits) {
+  const std::vector<ChoiceCase> cases = {
+      {"565 beats 4444 for opaque", {Format(4, 4, 4, 4), Format(5, 6, 5, 0)}, 0, 1, 0},
+      {"1555 alpha when no 4444", {Format(5, 6, 5, 0), Format(5, 5, 5, 1)}, 0, 0, 1},
+      {"8888 serves both", {Format(8, 8, 8, 8)}, 0, 0, 0},
+      {"first of equal scores", {Format(5, 6, 5, 0), Format(5, 6, 5, 0), Format(4, 4, 4, 4)},
+       0, 0, 2},
+      {"no alpha format fails", {Format(5, 6, 5, 0), Format(5, 5, 5, 0)}, 0, 0, -1},
+      {"unscored layouts by comparison", {Format(6, 5, 5, 0), Format(5, 5, 4, 2)}, 0, 0, 1},
+      {"alpha above a colour is unusable", {Format(6, 5, 5, 0), Format(2, 5, 5, 4)}, 0, 0, 0},
+      {"palettised list with Palette 1", {Format(0, 0, 0, 0, true)}, 1, -1, -1},
+      {"empty list", {}, 0, -1, -1},
+  };
+  for (const ChoiceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SPPD_TEXFORMATENTRY *opaque = nullptr, *alpha = nullptr;
+    const int32_t r = SPPD_TextureChooseFormats(c.formats, c.palette, &opaque, &alpha);
+    EXPECT_EQ(r, c.opaque >= 0 && c.alpha >= 0 ? 1 : -1);
+    EXPECT_EQ(opaque, c.opaque >= 0 ? &c.formats[c.opaque] : nullptr);
+    EXPECT_EQ(alpha, c.alpha >= 0 ? &c.formats[c.alpha] : nullptr);
+  }
+}
+
+SPPD_PPMIMAGE OnePixel(int kind, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  SPPD_PPMIMAGE img;
+  img.kind = kind;
+  img.width = img.height = 1;
+  img.channels = kind == 7 ? 4 : 3;
+  img.pixels = {r, g, b};
+  if (kind == 7) img.pixels.push_back(a);
+  return img;
+}
+
+TEST(TexturePack, PacksEachLayoutLittleEndian) {
+  struct Case {
+    SPPD_TEXFORMATENTRY format;
+    int kind;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      // red 0xF8 -> 31, green 0x84 -> 33, blue 0x18 -> 3: 0xFC23
+      {Format(5, 6, 5, 0), 6, {0x23, 0xFC}},
+      // opaque sources get every alpha bit: 0x8000 | 31 << 10 | 16 << 5 | 3
+      {Format(5, 5, 5, 1), 6, {0x03, 0xFE}},
+      // alpha 0x90 -> 9 in the top nibble: 0x9F81
+      {Format(4, 4, 4, 4), 7, {0x81, 0x9F}},
+      {Format(8, 8, 8, 8), 7, {0x18, 0x84, 0xF8, 0x90}},
+      {Format(8, 8, 8, 8), 6, {0x18, 0x84, 0xF8, 0xFF}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format.format.bitCount);
+    SPPD_TEXIMAGE out;
+    ASSERT_EQ(SPPD_TexturePack(OnePixel(c.kind, 0xF8, 0x84, 0x18, 0x90), c.format, &out), 1);
+    EXPECT_EQ(out.pixels, c.bytes);
+    EXPECT_EQ(out.header.bytesPerPixel, c.bytes.size());
+    EXPECT_EQ(out.header.totalSize, 92u + c.bytes.size());
+    EXPECT_EQ(out.header.alphaBits, c.format.aBits);
+  }
+}
+
+TEST(TexturePack, PalettisedFormatQuantisesToIndicesAndPalette) {
+  SPPD_PPMIMAGE img;
+  img.kind = 6;
+  img.width = 16;
+  img.height = 16;
+  img.channels = 3;
+  for (int i = 0; i < 256; ++i) {
+    const bool red = (i / 16) < 8;
+    img.pixels.insert(img.pixels.end(), {uint8_t(red ? 250 : 10), 20, uint8_t(red ? 5 : 240)});
+  }
+  SPPD_TEXIMAGE out;
+  ASSERT_EQ(SPPD_TexturePack(img, Format(0, 0, 0, 0, true), &out), 1);
+  EXPECT_EQ(out.header.flags, 1u);
+  EXPECT_EQ(out.header.bytesPerPixel, 1u);
+  EXPECT_EQ(out.header.redBits, 0);
+  EXPECT_EQ(out.header.totalSize, 1116u + 256u);
+  ASSERT_EQ(out.palette.size(), 1024u);
+  ASSERT_EQ(out.pixels.size(), 256u);
+  for (int i : {0, 255}) {
+    const uint8_t* e = &out.palette[4 * out.pixels[i]];
+    const uint8_t* p = &img.pixels[3 * i];
+    EXPECT_NEAR(e[0], p[0], 12);
+    EXPECT_NEAR(e[1], p[1], 12);
+    EXPECT_NEAR(e[2], p[2], 12);
+  }
+  EXPECT_NE(out.pixels[0], out.pixels[255]);
+}
+
+}  // namespace
