@@ -56,7 +56,8 @@ int32_t vnMAIN_IsPaused();
 // Profile group 0 "System" (whole frame, "FSyncs", "Anim", "PDisplays", "DORender").
 KOPROFILE_GROUP* vnMAIN_GetProfileGroup(int32_t index);
 
-// Front-end display mode: 640 by 480, change mask 131.
+// Front-end display mode: 640 by 480 for the device, while the player's stored mode stays.
 constexpr int32_t VN_FRONTEND_WIDTH = 640;
 constexpr int32_t VN_FRONTEND_HEIGHT = 480;
-constexpr uint32_t VN_FRONTEND_MODE_MASK = 131;
+constexpr uint32_t VN_FRONTEND_MODE_MASK =
+    SPPD_MODIFY_WIDTH | SPPD_MODIFY_HEIGHT | SPPD_MODIFY_RESTORE_PREFS;  // 0x83

@@ -17,7 +17,6 @@ constexpr int32_t SGM_LOADSCREEN_SET_PROGRESS = 4376;
 constexpr int32_t SGM_LOADSCREEN_PICTURE = 4378;
 // The screen keeps the caption but never shows it.
 constexpr char kLoadCaption[] = "";
-constexpr uint32_t kUserModeMask = 64;  // the player's own stored mode
 constexpr int32_t kResultContinue = 4;  // a mission result that starts the next one at once
 constexpr float kFullScreenNodeValue = 10.0f;
 
@@ -251,8 +250,10 @@ void vnROOT_FreeFonts(VNROOT* root) {
 
 void vnROOT_ApplyUserMode(VNROOT* root) {
   SPPD_DRIVERTABLE* drv = vnMAIN_GetDriver();
+  // No mode record: the driver re-creates the device in the player's stored mode.
   if (!drv || !drv->SPPD_Modify ||
-      drv->SPPD_Modify(vnMAIN_GetDisplay(), nullptr, SGE_GetWindow(), kUserModeMask) != 1)
+      drv->SPPD_Modify(vnMAIN_GetDisplay(), nullptr, SGE_GetWindow(),
+                       SPPD_MODIFY_STORED_MODE) != 1)
     PLAT_Trace("Unable to reinitialise the driver!\n");
   vnUTIL_CentreWindow();
   SGE_Broadcast(root->pTask, SGM_VRAM_FLUSH, 0, 0);
