@@ -1,6 +1,9 @@
 #include "platform/registry.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,22 +109,37 @@ void LoadStore(Store& s) {
   s.file = IdentifyFile(s.path);
   if (!s.file.present) return;
 
-  if (static_cast<uint64_t>(s.file.size) > kRegMaxStoreFile) {
+  // Opened without waiting: a named pipe in the store's place would block the start for ever.
+  int fd = ::open(s.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  const char* fault = nullptr;
+  if (fd < 0 || ::fstat(fd, &st) != 0)
+    fault = std::strerror(errno);
+  else if (!S_ISREG(st.st_mode))
+    fault = "not a regular file";
+  if (!fault && static_cast<uint64_t>(st.st_size) > kRegMaxStoreFile) {
+    ::close(fd);
     SetAside(s.path, "larger than " + std::to_string(kRegMaxStoreFile) + " bytes");
     s.file = IdentifyFile(s.path);
     return;
   }
-  std::string text(static_cast<size_t>(s.file.size), '\0');
-  FILE* f = std::fopen(s.path.c_str(), "rb");
-  bool readError = !f;
-  if (f) {
-    text.resize(std::fread(text.data(), 1, text.size(), f));
-    readError = std::ferror(f) != 0;
-    std::fclose(f);
+  std::string text;
+  if (!fault) {
+    text.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < text.size()) {
+      ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) fault = std::strerror(errno);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    text.resize(got);
   }
-  if (readError) {
+  if (fd >= 0) ::close(fd);
+  if (fault) {
     PLAT_Trace("PLAT_Reg: cannot read store %s: %s; its values are missing and it is not written\n",
-               s.path.c_str(), std::strerror(errno));
+               s.path.c_str(), fault);
     s.unreadable = true;
     return;
   }
@@ -148,6 +166,53 @@ bool MakeFolders(const std::string& path) {
   return true;
 }
 
+// Every writer of a store holds a lock on the store's folder while its temporary file exists,
+// so a temporary file found under the lock belongs to a writer that died mid-write.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& store) {
+    size_t cut = store.find_last_of('/');
+    folder_ = cut == std::string::npos ? "." : (cut == 0 ? "/" : store.substr(0, cut));
+    fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+  const std::string& folder() const { return folder_; }
+
+ private:
+  std::string folder_;
+  int fd_ = -1;
+};
+
+// Removes what killed writers left: "<store>.tmp-XXXXXX", regular files only.
+void RemoveStaleTemporaries(const FolderLock& lock, const std::string& store) {
+  const std::string real = PLAT_ResolvePath(store.c_str());
+  const std::string prefix = real.substr(real.find_last_of('/') + 1) + ".tmp-";
+  constexpr size_t kUniqueChars = 6;  // mkstemp's XXXXXX
+  DIR* dir = ::opendir(lock.folder().c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() != prefix.size() + kUniqueChars || name.compare(0, prefix.size(), prefix) != 0)
+      continue;
+    const std::string path = lock.folder() + "/" + name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (::unlink(path.c_str()) == 0)
+      PLAT_Trace("PLAT_Reg: removed %s, left by a writer that did not finish\n", path.c_str());
+  }
+  ::closedir(dir);
+}
+
 // Writes the changed tree and adopts it only once it is safely on disk.
 PLAT_RegResult Commit(Store& s, PLAT_RegNode&& changed) {
   if (s.unreadable) {
@@ -155,7 +220,13 @@ PLAT_RegResult Commit(Store& s, PLAT_RegNode&& changed) {
     return PLAT_RegResult::IoError;
   }
   std::string text = PLAT_RegFormat(changed);
-  if (!MakeFolders(s.path) || !PLAT_WriteFileAtomic(s.path.c_str(), text.data(), text.size())) {
+  bool written = MakeFolders(s.path);
+  if (written) {
+    FolderLock lock(s.path);
+    if (lock.held()) RemoveStaleTemporaries(lock, s.path);
+    written = PLAT_WriteFileAtomic(s.path.c_str(), text.data(), text.size());
+  }
+  if (!written) {
     PLAT_Trace("PLAT_Reg: cannot write store %s\n", s.path.c_str());
     return PLAT_RegResult::IoError;
   }

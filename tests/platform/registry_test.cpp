@@ -1,10 +1,14 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +48,17 @@ std::vector<std::string> SetAsideFiles(const std::string& store) {
   for (const auto& e : fs::directory_iterator(p.parent_path()))
     if (e.path().filename().string().rfind(p.filename().string() + ".corrupt-", 0) == 0)
       found.push_back(e.path().string());
+  return found;
+}
+
+// Files beside the store left by writers: "registry.txt.tmp-*".
+std::vector<std::string> TemporaryFiles(const std::string& store) {
+  std::vector<std::string> found;
+  fs::path p(store);
+  for (const auto& e : fs::directory_iterator(p.parent_path()))
+    if (e.path().filename().string().rfind(p.filename().string() + ".tmp-", 0) == 0)
+      found.push_back(e.path().filename().string());
+  std::sort(found.begin(), found.end());
   return found;
 }
 
@@ -249,6 +264,80 @@ TEST(Registry, StoreThatCannotBeReadIsNeverOverwritten) {
   EXPECT_TRUE(SetAsideFiles(reg.storePath()).empty());
 }
 
+// A named pipe in the store's place blocked the start for ever; a folder would not read either.
+TEST(Registry, AStoreThatIsNoRegularFileIsRefusedAtOnce) {
+  vntest::ScopedRegistry reg;
+  ASSERT_EQ(mkfifo(reg.storePath().c_str(), 0600), 0);
+  PLAT_RegReload();
+  vntest::TraceCapture trace;
+  PLAT_RegResult r;
+  EXPECT_FALSE(Open("software", &r));  // returns instead of waiting for a writer on the pipe
+  EXPECT_EQ(r, PLAT_RegResult::NotFound);
+  EXPECT_TRUE(trace.contains("not a regular file"));
+  PLAT_RegKey* k = nullptr;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k, nullptr), PLAT_RegResult::IoError);
+  EXPECT_TRUE(trace.contains("refusing to overwrite"));
+  struct stat st {};
+  ASSERT_EQ(stat(reg.storePath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(SetAsideFiles(reg.storePath()).empty());
+}
+
+TEST(Registry, TemporaryFilesOfDeadWritersGoAtTheNextWrite) {
+  vntest::ScopedRegistry reg;
+  { Key k = Create("software"); }
+  const fs::path folder = fs::path(reg.storePath()).parent_path();
+  for (const char* name : {"registry.txt.tmp-Ab12Cd", "registry.txt.tmp-zzzzzz"})
+    std::ofstream(folder / name) << "VANTORIA-REGISTRY 1\n[half";
+  // Not the store's, not mkstemp's shape, or not a file: left alone.
+  const char* kept[] = {"other.txt.tmp-Ab12Cd", "registry.txt.tmp-short", "registry.txt.bak"};
+  for (const char* name : kept) std::ofstream(folder / name) << "x";
+  fs::create_directory(folder / "registry.txt.tmp-folder");
+
+  ASSERT_EQ(TemporaryFiles(reg.storePath()).size(), 4u);
+  vntest::TraceCapture trace;
+  Key k = Open("software");
+  ASSERT_EQ(PLAT_RegSetDword(k.get(), "A", 1), PLAT_RegResult::Ok);
+  EXPECT_EQ(TemporaryFiles(reg.storePath()),
+            (std::vector<std::string>{"registry.txt.tmp-folder", "registry.txt.tmp-short"}));
+  EXPECT_TRUE(trace.contains("registry.txt.tmp-Ab12Cd"));
+  for (const char* name : kept) EXPECT_TRUE(fs::exists(folder / name)) << name;
+}
+
+// A writer alive in another process holds the store's folder while its temporary file exists:
+// the next writer waits for it instead of taking the file away.
+TEST(Registry, ALiveWritersTemporaryFileIsLeftAlone) {
+  vntest::ScopedRegistry reg;
+  { Key k = Create("software"); }
+  const fs::path folder = fs::path(reg.storePath()).parent_path();
+  const fs::path temp = folder / "registry.txt.tmp-Live01";
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(ready[0]);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(2);
+    std::ofstream(temp) << "being written";
+    if (write(ready[1], "x", 1) != 1) _exit(3);
+    usleep(300000);  // the other writer is waiting meanwhile
+    if (!fs::exists(temp)) _exit(4);
+    fs::remove(temp);
+    _exit(0);
+  }
+  close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  close(ready[0]);
+  Key k = Open("software");
+  EXPECT_EQ(PLAT_RegSetDword(k.get(), "A", 1), PLAT_RegResult::Ok);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_TRUE(TemporaryFiles(reg.storePath()).empty());
+}
+
 TEST(Registry, CorruptStoreIsSetAsideReportedAndStartedAnew) {
   const std::string good =
       "VANTORIA-REGISTRY 1\n[software\\KOR\\Stuff]\n\"Options\"=hex:58,4f,a6,ea\n"
@@ -357,5 +446,8 @@ TEST(Registry, KilledWriterNeverLeavesABrokenStore) {
     lastSeen = counter;
     EXPECT_FALSE(trace.contains("corrupt")) << "round " << round;
     EXPECT_TRUE(SetAsideFiles(reg.storePath()).empty());
+    // The next write clears what the killed writer left behind.
+    ASSERT_EQ(PLAT_RegSetDword(k.get(), "Counter", counter), PLAT_RegResult::Ok);
+    EXPECT_TRUE(TemporaryFiles(reg.storePath()).empty()) << "round " << round;
   }
 }
