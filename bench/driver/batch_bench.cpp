@@ -32,7 +32,7 @@ struct Device {
     state.pGfx = PLAT_GfxCreateDevice(window, {W, H, 32, true}, &why);
     for (SPPD_LISTHEAD* h : {&state.lhBatchLists, &state.lhFreeBuffers, &state.lhUsedBuffers,
                              &state.lhFreeAlphaBlocks, &state.lhQueuedLines})
-      SPPD_InitListHead(h);
+      SPPD_LinkInit(h);
     SPPD_BatchCreateLists(&state);
     // Small quads spread over the screen, as sprites and effects come.
     for (int i = 0; i < kQuads; ++i) {

@@ -17,14 +17,12 @@ uint32_t CarveSize(uint32_t count) {
 }
 
 SPPD_ALPHABLOCK* TakeBlock(SPPD_DRIVERSTATE* s) {
-  SPPD_ALPHABLOCK* block = nullptr;
-  if (!SPPD_LinkEmpty(&s->lhFreeAlphaBlocks)) {
-    block = reinterpret_cast<SPPD_ALPHABLOCK*>(s->lhFreeAlphaBlocks.next);
+  if (SPPD_ALPHABLOCK* block = SPPD_LinkFirst<SPPD_ALPHABLOCK>(&s->lhFreeAlphaBlocks)) {
     SPPD_LinkRemove(&block->link);
     return block;
   }
   ++SPPD_GetFrameCounters()->dwAlphaBlocks;
-  block = static_cast<SPPD_ALPHABLOCK*>(SPPD_PoolAlloc(s->pGeneralPool, sizeof(SPPD_ALPHABLOCK)));
+  auto* block = static_cast<SPPD_ALPHABLOCK*>(SPPD_PoolAlloc(s->pGeneralPool, sizeof(SPPD_ALPHABLOCK)));
   if (!block) {
     PLAT_Trace("GFXDRV: no alpha block: the general pool is full\n");
     return nullptr;
@@ -38,8 +36,7 @@ void DrawBucket(SPPD_DRIVERSTATE* s, SPPD_BATCHENTRY* bucket, int64_t* lastTextu
   PLAT_GfxDevice* d = s->pGfx;
   if (wireframe && d) PLAT_GfxSetTexture(d, 0, nullptr);
   SPPD_FRAMECOUNTERS* counters = SPPD_GetFrameCounters();
-  for (SPPD_LISTHEAD* n = bucket->bucket.next; n != &bucket->bucket; n = n->next) {
-    auto* p = reinterpret_cast<SPPD_ALPHAPOLY*>(n);
+  for (SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket)) {
     if (!wireframe && p->dwTextureId != *lastTexture) {
       if (d) PLAT_GfxSetTexture(d, 0, SPPD_BatchTextureForDraw(s, p->dwTextureId));
       *lastTexture = p->dwTextureId;
@@ -61,8 +58,7 @@ SPPD_ALPHAPOLY* SPPD_AlphaCarve(SPPD_BATCHLIST* list, uint32_t count) {
   }
   uint32_t size = CarveSize(count);
   SPPD_ALPHABLOCK* block = nullptr;
-  if (!SPPD_LinkEmpty(&list->alphaBlocks)) {
-    auto* newest = reinterpret_cast<SPPD_ALPHABLOCK*>(list->alphaBlocks.next);
+  if (SPPD_ALPHABLOCK* newest = SPPD_LinkFirst<SPPD_ALPHABLOCK>(&list->alphaBlocks)) {
     if (static_cast<uint32_t>(newest->dwUsed) + size <= static_cast<uint32_t>(newest->dwSize))
       block = newest;
   }
@@ -72,7 +68,7 @@ SPPD_ALPHAPOLY* SPPD_AlphaCarve(SPPD_BATCHLIST* list, uint32_t count) {
     if (!block) return nullptr;
     block->dwSize = SPPD_ALPHABLOCK_PAYLOAD;
     block->dwUsed = 0;
-    SPPD_LinkInsertBefore(list->alphaBlocks.next, &block->link);
+    SPPD_LinkPrepend(&list->alphaBlocks, &block->link);
   }
   auto* poly = reinterpret_cast<SPPD_ALPHAPOLY*>(block->data + block->dwUsed);
   block->dwUsed += static_cast<int32_t>(size);
@@ -94,9 +90,13 @@ void SPPD_AlphaFile(SPPD_BATCHLIST* list, SPPD_ALPHAPOLY* poly) {
   SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, SPPD_AlphaBucket(poly->fDepth));
   if (!bucket) return;
   // Farthest first; a polygon goes after those of equal depth, so they keep arrival order.
-  SPPD_LISTHEAD* pos = bucket->bucket.next;
-  while (pos != &bucket->bucket && !(reinterpret_cast<SPPD_ALPHAPOLY*>(pos)->fDepth < poly->fDepth))
-    pos = pos->next;
+  SPPD_LISTHEAD* pos = &bucket->bucket;
+  for (SPPD_ALPHAPOLY* other : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket)) {
+    if (other->fDepth < poly->fDepth) {
+      pos = &other->link;
+      break;
+    }
+  }
   SPPD_LinkInsertBefore(pos, &poly->link);
 }
 
@@ -111,18 +111,11 @@ void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw) {
     if (draw && list->fEnabled) DrawBucket(s, bucket, &lastTexture);
     SPPD_LinkInit(&bucket->bucket);  // the polygons die with their block's reuse
   }
-  while (!SPPD_LinkEmpty(&list->alphaBlocks)) {
-    SPPD_LISTHEAD* n = list->alphaBlocks.next;
-    SPPD_LinkRemove(n);
-    SPPD_LinkAppend(&s->lhFreeAlphaBlocks, n);
-  }
+  SPPD_LinkMoveAll(&s->lhFreeAlphaBlocks, &list->alphaBlocks);
 }
 
 void SPPD_AlphaFlushLists(SPPD_DRIVERSTATE* s) {
-  SPPD_LISTHEAD* head = &s->lhBatchLists;
-  if (!head->next) return;
-  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
-    auto* list = reinterpret_cast<SPPD_BATCHLIST*>(n);
+  if (SPPD_LinkUnset(&s->lhBatchLists)) return;
+  for (SPPD_BATCHLIST* list : SPPD_LinkRecords<SPPD_BATCHLIST>(&s->lhBatchLists))
     if (list->dwFlags & SPPD_BATCH_ALPHA_SORTED) SPPD_AlphaFlush(list, true);
-  }
 }

@@ -70,8 +70,7 @@ void DrawEntry(SPPD_BATCHENTRY* e) {
   if (SPPD_LinkEmpty(&e->pending)) return;
   if (s->pGfx) BindEntryTexture(s, e->dwId);
   SPPD_FRAMECOUNTERS* counters = SPPD_GetFrameCounters();
-  while (!SPPD_LinkEmpty(&e->pending)) {
-    auto* b = reinterpret_cast<SPPD_VBUFFER*>(e->pending.next);
+  while (SPPD_VBUFFER* b = SPPD_LinkFirst<SPPD_VBUFFER>(&e->pending)) {
     counters->dwOpaqueTriangles += b->dwIndicesUsed / 3;
     SPPD_LinkRemove(&b->link);
     if (s->pGfx)
@@ -86,8 +85,7 @@ void DrawEntry(SPPD_BATCHENTRY* e) {
 void DiscardEntry(SPPD_BATCHENTRY* e) {
   SPPD_DRIVERSTATE* s = e->pList->pOwner;
   if (e->pCurrent) ReleaseCurrent(s, e);
-  while (!SPPD_LinkEmpty(&e->pending)) {
-    auto* b = reinterpret_cast<SPPD_VBUFFER*>(e->pending.next);
+  while (SPPD_VBUFFER* b = SPPD_LinkFirst<SPPD_VBUFFER>(&e->pending)) {
     SPPD_LinkRemove(&b->link);
     b->dwVerticesUsed = b->dwIndicesUsed = 0;
     SPPD_LinkAppend(&s->lhUsedBuffers, &b->link);
@@ -145,8 +143,7 @@ void SPPD_BatchDrawWhenFull(SPPD_BATCHENTRY* e, SPPD_VBUFFER* /*previous*/) {
 void SPPD_BatchFlushList(SPPD_BATCHLIST* list, bool draw) {
   if (list->pfnStates) list->pfnStates(list);
   if (list->pfnAfterStates) list->pfnAfterStates(list);
-  while (!SPPD_LinkEmpty(&list->active)) {
-    auto* e = reinterpret_cast<SPPD_BATCHENTRY*>(list->active.next);
+  while (SPPD_BATCHENTRY* e = SPPD_LinkFirst<SPPD_BATCHENTRY>(&list->active)) {
     SPPD_LinkRemove(&e->link);
     if (draw && list->fEnabled)
       DrawEntry(e);
@@ -156,11 +153,9 @@ void SPPD_BatchFlushList(SPPD_BATCHLIST* list, bool draw) {
 }
 
 void SPPD_BatchFlushLists(SPPD_DRIVERSTATE* s, bool withHud) {
-  SPPD_LISTHEAD* head = &s->lhBatchLists;
-  if (!head->next) return;
+  if (SPPD_LinkUnset(&s->lhBatchLists)) return;
   SPPD_BATCHLIST* hud = s->apBatchLists[SPPD_LAYER_HUD];
-  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
-    auto* list = reinterpret_cast<SPPD_BATCHLIST*>(n);
+  for (SPPD_BATCHLIST* list : SPPD_LinkRecords<SPPD_BATCHLIST>(&s->lhBatchLists)) {
     if (list->dwFlags & SPPD_BATCH_ALPHA_SORTED) continue;
     if (!withHud && list == hud) continue;
     SPPD_BatchFlushList(list, true);

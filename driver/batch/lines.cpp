@@ -53,12 +53,12 @@ int32_t Line(SPW_DISPLAY* display, const float* a, const float* b, const uint32_
     PLAT_GfxDraw(s->pGfx, PLAT_GfxPrimitive::LineStrip, dv, 2);
     return SPPD_OK;
   }
-  if (!s->pGeneralPool || !s->lhQueuedLines.next) return SPPD_OK;
+  if (!s->pGeneralPool || SPPD_LinkUnset(&s->lhQueuedLines)) return SPPD_OK;
   auto* line = static_cast<SPPD_QUEUEDLINE*>(SPPD_PoolAlloc(s->pGeneralPool, sizeof(SPPD_QUEUEDLINE)));
   if (!line) return SPPD_OK;  // dropped, as a full pool drops any primitive
   line->v[0] = v[0];
   line->v[1] = v[1];
-  SPPD_ListAppend(&s->lhQueuedLines, &line->link);
+  SPPD_LinkAppend(&s->lhQueuedLines, &line->link);
   return SPPD_OK;
 }
 

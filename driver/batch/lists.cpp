@@ -90,9 +90,8 @@ void Lock(SPPD_VBUFFER* b) {
 }
 
 void FreeBufferMemory(SPPD_LISTHEAD* head) {
-  if (!head->next) return;
-  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
-    auto* b = reinterpret_cast<SPPD_VBUFFER*>(n);
+  if (SPPD_LinkUnset(head)) return;
+  for (SPPD_VBUFFER* b : SPPD_LinkRecords<SPPD_VBUFFER>(head)) {
     std::free(b->pVertices);
     b->pVertices = nullptr;
     --SPPD_GetFrameCounters()->dwVertexBuffers;
@@ -100,12 +99,9 @@ void FreeBufferMemory(SPPD_LISTHEAD* head) {
 }
 
 void ForEachList(SPPD_DRIVERSTATE* s, SPPD_BATCHLISTHOOK SPPD_BATCHLIST::*hook) {
-  SPPD_LISTHEAD* head = &s->lhBatchLists;
-  if (!head->next) return;
-  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
-    auto* list = reinterpret_cast<SPPD_BATCHLIST*>(n);
+  if (SPPD_LinkUnset(&s->lhBatchLists)) return;
+  for (SPPD_BATCHLIST* list : SPPD_LinkRecords<SPPD_BATCHLIST>(&s->lhBatchLists))
     if (list->*hook) (list->*hook)(list);
-  }
 }
 
 }  // namespace
@@ -135,9 +131,13 @@ SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uin
   list->pfnStates = SPPD_BatchApplyStates;
   if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnReplaced = SPPD_BatchDrawWhenFull;
   // After the last list of the same or a lower priority.
-  SPPD_LISTHEAD* pos = s->lhBatchLists.next;
-  while (pos != &s->lhBatchLists && reinterpret_cast<SPPD_BATCHLIST*>(pos)->dwPriority <= priority)
-    pos = pos->next;
+  SPPD_LISTHEAD* pos = &s->lhBatchLists;
+  for (SPPD_BATCHLIST* other : SPPD_LinkRecords<SPPD_BATCHLIST>(&s->lhBatchLists)) {
+    if (other->dwPriority > priority) {
+      pos = &other->link;
+      break;
+    }
+  }
   SPPD_LinkInsertBefore(pos, &list->link);
   return list;
 }
@@ -165,8 +165,8 @@ void SPPD_BatchDestroy(SPPD_DRIVERSTATE* s) {
   FreeBufferMemory(&s->lhUsedBuffers);
   for (SPPD_BATCHLIST*& list : s->apBatchLists) {
     if (!list) continue;
-    for (SPPD_LISTHEAD* n = list->active.next; n != &list->active; n = n->next)
-      FreeBufferMemory(&reinterpret_cast<SPPD_BATCHENTRY*>(n)->pending);
+    for (SPPD_BATCHENTRY* e : SPPD_LinkRecords<SPPD_BATCHENTRY>(&list->active))
+      FreeBufferMemory(&e->pending);
     list = nullptr;
   }
   // The records die with the pools; nothing may walk them afterwards.
@@ -209,8 +209,7 @@ SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
   // The pool is shared with callers that ask for small buffers: take one only when the
   // polygon fits it.
   SPPD_VBUFFER* b = nullptr;
-  for (SPPD_LISTHEAD* n = s->lhFreeBuffers.next; n != &s->lhFreeBuffers; n = n->next) {
-    auto* candidate = reinterpret_cast<SPPD_VBUFFER*>(n);
+  for (SPPD_VBUFFER* candidate : SPPD_LinkRecords<SPPD_VBUFFER>(&s->lhFreeBuffers)) {
     if (candidate->dwVertexCapacity >= needVertices && candidate->dwIndexCapacity >= needIndices) {
       b = candidate;
       SPPD_LinkRemove(&b->link);
@@ -279,11 +278,7 @@ void SPPD_BatchBeginScene(SPPD_DRIVERSTATE* s) {
 }
 
 void SPPD_BatchEndScene(SPPD_DRIVERSTATE* s) {
-  if (!s || !s->lhUsedBuffers.next) return;
-  while (!SPPD_LinkEmpty(&s->lhUsedBuffers)) {
-    SPPD_LISTHEAD* n = s->lhUsedBuffers.next;
-    SPPD_LinkRemove(n);
-    SPPD_LinkAppend(&s->lhFreeBuffers, n);
-  }
+  if (!s || SPPD_LinkUnset(&s->lhUsedBuffers)) return;
+  SPPD_LinkMoveAll(&s->lhFreeBuffers, &s->lhUsedBuffers);
   ForEachList(s, &SPPD_BATCHLIST::pfnEndScene);
 }

@@ -79,24 +79,6 @@ struct SPPD_BATCHLIST {
   SPPD_LISTHEAD alphaBlocks;  // SPPD_ALPHABLOCK carved this scene, newest first
 };
 
-// Intrusive circular lists; every record is linked by its first member.
-inline bool SPPD_LinkEmpty(const SPPD_LISTHEAD* head) { return head->next == head; }
-inline void SPPD_LinkInit(SPPD_LISTHEAD* head) { head->next = head->prev = head; }
-inline void SPPD_LinkRemove(SPPD_LISTHEAD* node) {
-  node->prev->next = node->next;
-  node->next->prev = node->prev;
-  node->next = node->prev = node;
-}
-inline void SPPD_LinkInsertBefore(SPPD_LISTHEAD* pos, SPPD_LISTHEAD* node) {
-  node->prev = pos->prev;
-  node->next = pos;
-  pos->prev->next = node;
-  pos->prev = node;
-}
-inline void SPPD_LinkAppend(SPPD_LISTHEAD* head, SPPD_LISTHEAD* node) {
-  SPPD_LinkInsertBefore(head, node);
-}
-
 // Makes the thirteen lists of a new device and starts the buffer serial at 1. 1, or -1 with
 // the last-error text.
 int32_t SPPD_BatchCreateLists(SPPD_DRIVERSTATE* state);

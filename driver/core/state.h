@@ -5,6 +5,7 @@
 // had so that every driver file agrees on it; types that later work fills in are opaque here.
 #include <cstdint>
 
+#include "driver/core/list.h"
 #include "platform/guid.h"
 
 struct PLAT_Window;
@@ -16,12 +17,6 @@ struct SPPD_MATERIALTABLE;  // named material store
 struct SPPD_ENUMLISTS;      // device, mode, 3D device, Z and texture format lists (device.h)
 
 constexpr int SPPD_NUM_BATCHLISTS = 13;
-
-// A circular doubly linked list head: points to itself when empty.
-struct SPPD_LISTHEAD {
-  SPPD_LISTHEAD* next;
-  SPPD_LISTHEAD* prev;
-};
 
 // What the DirectDraw-style capabilities record kept of the display device.
 struct SPPD_DEVICECAPS {

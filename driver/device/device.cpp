@@ -244,7 +244,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   s->fInScene = 0;
   for (SPPD_LISTHEAD* h : {&s->lhBatchLists, &s->lhFreeBuffers, &s->lhUsedBuffers,
                            &s->lhFreeAlphaBlocks, &s->lhQueuedLines})
-    SPPD_InitListHead(h);
+    SPPD_LinkInit(h);
 
   if (SPPD_ReadPreferences(s) != SPPD_OK) {
     PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no stored preferences\n");

@@ -24,7 +24,7 @@ PLAT_GfxResult g_lastDeviceResult = PLAT_GfxResult::Ok;
 
 void ClearRecord(SPPD_DEBUGINFO* r, int32_t index) {
   r->dwFrame = index;
-  SPPD_InitListHead(&r->lines);
+  SPPD_LinkInit(&r->lines);
   r->dwUsed = 0;
   r->dwStoreEnd = 0;
   SPPD_DriverInfo(r->szDescription, SPPD_DEBUG_DESCRIPTION_SIZE);
@@ -52,7 +52,7 @@ void AddStatLine(const char* fmt, ...) {
   if (r->dwStoreEnd + need > sizeof r->store) return;
   auto* line = reinterpret_cast<SPPD_DEBUGLINE*>(r->store + r->dwStoreEnd);
   std::memcpy(line->szText, text, len + 1);
-  SPPD_ListAppend(&r->lines, &line->link);
+  SPPD_LinkAppend(&r->lines, &line->link);
   r->dwStoreEnd += need;
   r->dwUsed += len + SPPD_DEBUG_LINE_OVERHEAD;
 }
@@ -75,15 +75,6 @@ void RestoreBuffers(PLAT_GfxDevice* dev) {
 
 }  // namespace
 
-void SPPD_InitListHead(SPPD_LISTHEAD* head) { head->next = head->prev = head; }
-
-void SPPD_ListAppend(SPPD_LISTHEAD* head, SPPD_LISTHEAD* node) {
-  node->prev = head->prev;
-  node->next = head;
-  head->prev->next = node;
-  head->prev = node;
-}
-
 SPPD_FRAMECOUNTERS* SPPD_GetFrameCounters() { return &g_counters; }
 
 void SPPD_ResetFrameStats() {
@@ -95,14 +86,10 @@ void SPPD_ResetFrameStats() {
 }
 
 void SPPD_DrawQueuedLines(SPPD_DRIVERSTATE* s) {
-  SPPD_LISTHEAD* head = &s->lhQueuedLines;
-  if (!head->next) return;  // a block that was never created
+  if (SPPD_LinkUnset(&s->lhQueuedLines)) return;  // a block that was never created
   if (s->pGfx) PLAT_GfxSetTexture(s->pGfx, 0, nullptr);
-  while (head->next != head) {
-    SPPD_LISTHEAD* node = head->next;
-    node->prev->next = node->next;
-    node->next->prev = node->prev;
-    auto* line = reinterpret_cast<SPPD_QUEUEDLINE*>(node);
+  for (SPPD_QUEUEDLINE* line : SPPD_LinkRecords<SPPD_QUEUEDLINE>(&s->lhQueuedLines)) {
+    SPPD_LinkRemove(&line->link);
     if (s->pGfx) {
       static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex));
       PLAT_GfxVertex v[2];

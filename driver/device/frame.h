@@ -45,7 +45,5 @@ struct SPPD_QUEUEDLINE {
   SPPD_TLVERTEX v[2];
 };
 
-void SPPD_InitListHead(SPPD_LISTHEAD* head);
-void SPPD_ListAppend(SPPD_LISTHEAD* head, SPPD_LISTHEAD* node);
 // Draws every queued line as a two-point line strip without a texture, freeing each.
 void SPPD_DrawQueuedLines(SPPD_DRIVERSTATE* state);

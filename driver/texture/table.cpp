@@ -18,11 +18,6 @@ bool SPPD_PPMFileIsP7(const char* path);
 
 namespace {
 
-void Unlink(SPPD_LISTHEAD* node) {
-  node->prev->next = node->next;
-  node->next->prev = node->prev;
-}
-
 // Sum of the characters as signed bytes, as the stored buckets have always been chosen.
 uint32_t Hash(const char* s, size_t n) {
   int32_t sum = 0;
@@ -77,8 +72,8 @@ SPPD_TEXTURENAME* Register(SPPD_TEXTUREPATHS* paths, SPPD_TEXTUREBUCKET* bucket,
   rec->pFolder = folder;
   rec->dwID = t->dwNextID++;
   if (!bucket->pNames) {
-    Unlink(&bucket->link);
-    SPPD_ListAppend(&t->lhUsedBuckets, &bucket->link);
+    SPPD_LinkRemove(&bucket->link);
+    SPPD_LinkAppend(&t->lhUsedBuckets, &bucket->link);
   }
   rec->pNext = bucket->pNames;
   bucket->pNames = rec;
@@ -119,9 +114,9 @@ SPPD_TEXTURETABLE* SPPD_TextureTableCreate(SPPD_DRIVERSTATE* state, uint32_t slo
   t->pGeneralPool = state->pGeneralPool;
   t->pNamePool = state->pTextureNamePool;
   t->pTexturePool = state->pTexturePool;
-  SPPD_InitListHead(&t->lhUsedBuckets);
-  SPPD_InitListHead(&t->lhFreeBuckets);
-  for (SPPD_TEXTUREBUCKET& b : t->aBuckets) SPPD_ListAppend(&t->lhFreeBuckets, &b.link);
+  SPPD_LinkInit(&t->lhUsedBuckets);
+  SPPD_LinkInit(&t->lhFreeBuckets);
+  for (SPPD_TEXTUREBUCKET& b : t->aBuckets) SPPD_LinkAppend(&t->lhFreeBuckets, &b.link);
 
   SPPD_TEXTUREPATHS* p = t->pPaths;
   p->pNamePool = state->pTextureNamePool;
@@ -134,11 +129,7 @@ SPPD_TEXTURETABLE* SPPD_TextureTableCreate(SPPD_DRIVERSTATE* state, uint32_t slo
 
 void SPPD_TextureTableReleaseAll(SPPD_TEXTURETABLE* t) {
   if (!t) return;
-  SPPD_LISTHEAD* used = &t->lhUsedBuckets;
-  while (used->next != used) {
-    auto* bucket = reinterpret_cast<SPPD_TEXTUREBUCKET*>(used->next);
-    Unlink(&bucket->link);
-    SPPD_ListAppend(&t->lhFreeBuckets, &bucket->link);
+  for (SPPD_TEXTUREBUCKET* bucket : SPPD_LinkRecords<SPPD_TEXTUREBUCKET>(&t->lhUsedBuckets)) {
     for (SPPD_TEXTURENAME* rec = bucket->pNames; rec;) {
       SPPD_TEXTURENAME* next = rec->pNext;
       if (rec->dwID < t->dwCapacity) {
@@ -152,6 +143,7 @@ void SPPD_TextureTableReleaseAll(SPPD_TEXTURETABLE* t) {
     }
     bucket->pNames = nullptr;
   }
+  SPPD_LinkMoveAll(&t->lhFreeBuckets, &t->lhUsedBuckets);
   t->dwNextID = 1;
 }
 

@@ -131,8 +131,8 @@ TEST_F(DrawTest, NegativeDepthsFileNearestLastInTheFirstBucket) {
   }
   std::vector<float> order;
   SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, 0);
-  for (SPPD_LISTHEAD* n = bucket->bucket.next; n != &bucket->bucket; n = n->next)
-    order.push_back(reinterpret_cast<SPPD_ALPHAPOLY*>(n)->fDepth);
+  for (SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket))
+    order.push_back(p->fDepth);
   EXPECT_EQ(order, (std::vector<float>{0.0002f, 0.0f, -0.1f, -0.5f}));
 }
 

@@ -148,8 +148,11 @@ TEST_F(DrawTest, FogAndFadeFactorsStayInTheirByte) {
   SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(State()->apBatchLists[SPPD_LAYER_ALPHA],
                                             SPPD_AlphaBucket((2.0f - kNear) / (kFar - kNear)));
   ASSERT_FALSE(SPPD_LinkEmpty(&bucket->bucket));
-  auto* first = reinterpret_cast<SPPD_ALPHAPOLY*>(bucket->bucket.next);
-  auto* second = reinterpret_cast<SPPD_ALPHAPOLY*>(first->link.next);
+  std::vector<SPPD_ALPHAPOLY*> filed;
+  for (SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket)) filed.push_back(p);
+  ASSERT_EQ(filed.size(), 2u);
+  SPPD_ALPHAPOLY* first = filed[0];
+  SPPD_ALPHAPOLY* second = filed[1];
   EXPECT_EQ(first->v[0].dwDiffuse, 0x00FFFFFFu);   // 128 x -200 held at 0
   EXPECT_EQ(second->v[0].dwDiffuse, 0xFFFFFFFFu);  // 128 x 200 held at 255
 }
@@ -237,10 +240,9 @@ TEST_F(DrawTest, ListsRunByPriorityEqualOnesInCreationOrder) {
   SPPD_BATCHLIST* b = SPPD_BatchCreateList(State(), 400, 0, SPPD_BATCH_ENTRIES);
   std::vector<uint32_t> priorities;
   std::vector<SPPD_BATCHLIST*> order;
-  SPPD_LISTHEAD* head = &State()->lhBatchLists;
-  for (SPPD_LISTHEAD* n = head->next; n != head; n = n->next) {
-    order.push_back(reinterpret_cast<SPPD_BATCHLIST*>(n));
-    priorities.push_back(order.back()->dwPriority);
+  for (SPPD_BATCHLIST* list : SPPD_LinkRecords<SPPD_BATCHLIST>(&State()->lhBatchLists)) {
+    order.push_back(list);
+    priorities.push_back(list->dwPriority);
   }
   EXPECT_EQ(priorities, (std::vector<uint32_t>{5, 10, 15, 20, 25, 50, 100, 200, 400, 400, 400,
                                                500, 600, 700, 800}));
@@ -312,14 +314,14 @@ TEST_F(DrawTest, AlphaBlocksAreCarvedInOrderAndReusedNextScene) {
             reinterpret_cast<uint8_t*>(second) + ((offsetof(SPPD_ALPHAPOLY, v) + 400 * 32 + 7) & ~7u));
   EXPECT_EQ(SPPD_AlphaCarve(list, SPPD_ALPHA_MAX_VERTICES + 1), nullptr);
   EXPECT_NE(SPPD_AlphaCarve(list, SPPD_ALPHA_MAX_VERTICES), nullptr);
-  SPPD_LISTHEAD* newest = list->alphaBlocks.next;
+  SPPD_ALPHABLOCK* newest = SPPD_LinkFirst<SPPD_ALPHABLOCK>(&list->alphaBlocks);
   uint32_t blocks = SPPD_GetFrameCounters()->dwAlphaBlocks;
   EndFrame();
   EXPECT_TRUE(SPPD_LinkEmpty(&list->alphaBlocks));
-  EXPECT_EQ(State()->lhFreeAlphaBlocks.next, newest);  // the list's order, newest first
+  EXPECT_EQ(SPPD_LinkFirst<SPPD_ALPHABLOCK>(&State()->lhFreeAlphaBlocks), newest);  // the list's order, newest first
   ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
   SPPD_ALPHAPOLY* reused = SPPD_AlphaCarve(list, 3);
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(reused), reinterpret_cast<SPPD_ALPHABLOCK*>(newest)->data);
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(reused), newest->data);
   EXPECT_EQ(SPPD_GetFrameCounters()->dwAlphaBlocks, blocks);  // no new block asked for
 }
 

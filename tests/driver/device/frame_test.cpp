@@ -11,8 +11,8 @@ using FrameTest = gldevtest::DriverDisplay;
 
 std::vector<std::string> Lines(const SPPD_DEBUGINFO* info) {
   std::vector<std::string> out;
-  for (const SPPD_LISTHEAD* l = info->lines.next; l != &info->lines; l = l->next)
-    out.emplace_back(reinterpret_cast<const SPPD_DEBUGLINE*>(l)->szText);
+  for (const SPPD_DEBUGLINE* l : SPPD_LinkRecords<SPPD_DEBUGLINE>(&info->lines))
+    out.emplace_back(l->szText);
   return out;
 }
 
@@ -156,10 +156,10 @@ TEST_F(FrameTest, LinesQueuedOutsideASceneDrawAtItsEnd) {
   ASSERT_NE(line, nullptr);
   line->v[0] = {10, 5, 0.5f, 1, 0xFFFFFF00, 0xFF000000, 0, 0};
   line->v[1] = {30, 5, 0.5f, 1, 0xFFFFFF00, 0xFF000000, 0, 0};
-  SPPD_ListAppend(&s->lhQueuedLines, &line->link);
+  SPPD_LinkAppend(&s->lhQueuedLines, &line->link);
   ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
   ASSERT_EQ(SPPD_EndScene(&display), SPPD_OK);
-  EXPECT_EQ(s->lhQueuedLines.next, &s->lhQueuedLines);
+  EXPECT_TRUE(SPPD_LinkEmpty(&s->lhQueuedLines));
   EXPECT_EQ(Pixel(20, 5), 0xFFFFFF00u);
 }
 
