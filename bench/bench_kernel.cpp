@@ -41,7 +41,7 @@ struct World {
 
   World() {
     PLAT_SetClockOverride(FakeClock);
-    if (!SGE_InitMemory(0) || !SPW_CreateEngineBlocks()) std::abort();
+    if (!SGE_InitMemoryAndKernel(0) || !SPW_CreateEngineBlocks()) std::abort();
     taskMem = std::malloc(kTaskMemSize);
     SGE_TaskMem = SGE_FormatMemBlock(taskMem, kTaskMemSize, "SGE_TaskMem");
     SGE_TASKTYPE type{};
@@ -64,7 +64,7 @@ struct World {
   }
   ~World() {
     SGE_ReleaseMemBlock(SGE_TaskMem);
-    SGE_ShutdownMemory();
+    SGE_ShutdownKernelAndMemory();
     std::free(taskMem);
     PLAT_SetClockOverride(nullptr);
   }

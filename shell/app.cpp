@@ -76,7 +76,7 @@ int32_t SPW_InitEngine() {
   SGE_ClearQuit();
   SGE_SetAppActive(1);
   PLAT_Trace("VNMAIN: Initialising engine...\n");
-  if (!SGE_InitMemory(0)) {
+  if (!SGE_InitMemoryAndKernel(0)) {
     PLAT_Trace("SPW_InitEngine: memory start failed\n");
     return 0;
   }
@@ -102,7 +102,7 @@ void SPW_ShutdownEngine() {
   KOINPUT_Shutdown();
   g_profileGroups[0] = g_profileGroups[1] = nullptr;
   SPW_ReleaseEngineBlocks();
-  SGE_ShutdownMemory();
+  SGE_ShutdownKernelAndMemory();
   PLAT_ShutdownVideo();
 }
 

@@ -36,6 +36,16 @@ int32_t SGE_InitKernel() {
 
 void SGE_ShutdownKernel() { g_sgeKernel = SGE_KERNELSTATE{}; }
 
+int32_t SGE_InitMemoryAndKernel(uint32_t memorySize) {
+  if (!SGE_InitMemory(memorySize)) return 0;
+  return SGE_InitKernel();
+}
+
+void SGE_ShutdownKernelAndMemory() {
+  SGE_ShutdownKernel();
+  SGE_ShutdownMemory();
+}
+
 SGE_DLLNODE* SGE_GetTaskList() { return g_sgeKernel.pTasks; }
 SGE_DLLNODE* SGE_GetDisplayList() { return g_sgeKernel.pDisplays; }
 int32_t SGE_GetTaskCount() { return g_sgeKernel.nLiveTasks; }

@@ -100,11 +100,16 @@ struct SGE_TIMER {
   SGE_DLLNODE taskLink;  // in the owning task's timer list
 };
 
-// Kernel start (run by SGE_InitMemory once the kernel blocks exist): list heads, type table,
-// clock. 1 on success.
+// Kernel start on the kernel blocks of a started memory: list heads, type table, clock.
+// 1 on success.
 int32_t SGE_InitKernel();
-// Forgets all kernel state (run by SGE_ShutdownMemory before the blocks go).
+// Forgets all kernel state; run before the kernel blocks go.
 void SGE_ShutdownKernel();
+// Memory start (size as for SGE_InitMemory), then the kernel start. 1 on success, 0 on failure
+// (call SGE_ShutdownKernelAndMemory then too).
+int32_t SGE_InitMemoryAndKernel(uint32_t memorySize);
+// The kernel state, then the system block with every block carved from it.
+void SGE_ShutdownKernelAndMemory();
 
 int32_t SGE_RegisterTaskType(SGE_TASKTYPE type);
 SGE_TASKTYPE* SGE_FindTaskType(const char* name);

@@ -73,7 +73,8 @@ extern SGE_MEMBLOCK* SPW_FractMem;
 extern SGE_MEMBLOCK* SPW_DObjectMem;
 
 // Memory start: the system block (size 0 = SGE_SYSBLOCK_SIZE, else the system block's size in
-// bytes), the five kernel blocks, then the kernel start. 1 on success, 0 on failure.
+// bytes), then the five kernel blocks. 1 on success, 0 on failure (call SGE_ShutdownMemory
+// then too).
 int32_t SGE_InitMemory(uint32_t size);
 // Releases the system block (and with it every block carved from it).
 void SGE_ShutdownMemory();

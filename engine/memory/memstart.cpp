@@ -1,7 +1,6 @@
 // Memory start and shutdown: the system block from the C runtime, carved into the named blocks.
 #include <cstdlib>
 
-#include "engine/kernel/kernel.h"
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 
@@ -86,13 +85,11 @@ int32_t SGE_InitMemory(uint32_t size) {
     return 0;
   }
   for (const NamedBlock& nb : kKernelBlocks) Carve(nb);
-  const int32_t kernel = SGE_InitKernel();
-  return (SGE_DllLists && SGE_TaskMem && SGE_MsgMem && SGE_TRegMem && kernel) ? 1 : 0;
+  return (SGE_DllLists && SGE_TaskMem && SGE_MsgMem && SGE_TRegMem) ? 1 : 0;
 }
 
 void SGE_ShutdownMemory() {
   if (!g_systemMemory) return;
-  SGE_ShutdownKernel();
   for (const NamedBlock& nb : kEngineBlocks) *nb.slot = nullptr;
   for (const NamedBlock& nb : kKernelBlocks) *nb.slot = nullptr;
   if (SGE_SysGlobalBlock) SGE_ReleaseMemBlock(SGE_SysGlobalBlock);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/display/display.h"
+#include "engine/kernel/kernel.h"
 #include "engine/memory/memblock.h"
 
 namespace displaytest {
@@ -63,7 +64,7 @@ inline int32_t StopDisplay(SPW_DISPLAY*, SGE_DATAREF*) {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemory(0), 1);
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
     ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
     Log().clear();
     VpCalls().clear();
@@ -81,7 +82,7 @@ class DisplayTest : public ::testing::Test {
     SPW_DestroyDisplay(display);
     if (driver) SGE_ReleaseDataRef(driver);
     SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
+    SGE_ShutdownKernelAndMemory();
   }
 
   // A text data record; the caller's reference is dropped once something else holds it.

@@ -272,7 +272,7 @@ TEST(DriverTableLayout, SlotsSitInTheirFixedOrderAfterSixHeaderWords) {
 class DriverBinding : public DriverDiscovery {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemory(0), 1);
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
     ChooseDriver(RECDRV_GUID_TEXT);
     Install("recdrv", "libgfxdrv.so");
     module_ = vnMAIN_LoadDriver();
@@ -284,7 +284,7 @@ class DriverBinding : public DriverDiscovery {
   void TearDown() override {
     DriverDiscovery::TearDown();
     module_ = nullptr;
-    SGE_ShutdownMemory();
+    SGE_ShutdownKernelAndMemory();
   }
   void FailCall(const char* name) {
     reinterpret_cast<RecDrv_FailCallFn>(PLAT_FindSymbol(module_, "RecDrv_FailCall"))(name);

@@ -59,7 +59,7 @@ class Input : public ::testing::Test {
     g_unsubscribeOnInput.clear();
     g_nowMs = 10000;
     PLAT_SetClockOverride(&FakeClock);
-    ASSERT_EQ(SGE_InitMemory(0), 1);
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
     ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
     SGE_InitFrameTiming();
     window = PLAT_CreateWindow("input", 640, 480, 0);
@@ -94,7 +94,7 @@ class Input : public ::testing::Test {
     while (PLAT_PollEvent(&ev)) {
     }
     SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
+    SGE_ShutdownKernelAndMemory();
     PLAT_SetClockOverride(nullptr);
   }
   // One frame as the frame loop runs it: timing, then input.

@@ -42,7 +42,7 @@ void KernelTest::SetUp() {
   log.clear();
   hook = nullptr;
   PLAT_SetClockOverride(FakeClock);
-  ASSERT_EQ(SGE_InitMemory(0), 1);
+  ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
   ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
   ASSERT_EQ(SGE_RegisterTaskType(Type(kTypeA, "GUI_PUSHBUTTON")), 1);
   ASSERT_EQ(SGE_RegisterTaskType(Type(kTypeB, "Bughole")), 1);
@@ -50,7 +50,7 @@ void KernelTest::SetUp() {
 
 void KernelTest::TearDown() {
   hook = nullptr;
-  SGE_ShutdownMemory();
+  SGE_ShutdownKernelAndMemory();
   PLAT_SetClockOverride(nullptr);
 }
 
