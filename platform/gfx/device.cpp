@@ -95,10 +95,12 @@ void PinGlModules() {}
 }  // namespace
 
 void PLATG_MakeCurrent(PLAT_GfxDevice* dev) {
+  if (dev->isNull) return;
   if (SDL_GL_GetCurrentContext() != dev->context) SDL_GL_MakeCurrent(dev->sdl, dev->context);
 }
 
 void PLATG_BindBack(PLAT_GfxDevice* dev) {
+  if (dev->isNull) return;
   PLATG_MakeCurrent(dev);
   glBindFramebuffer(GL_FRAMEBUFFER, dev->buffers[dev->back].fbo);
   glViewport(0, 0, dev->width, dev->height);
@@ -113,6 +115,7 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
     PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - bad size %dx%d\n", desc.width, desc.height);
     return nullptr;
   }
+  if (PLATG_NullRequested()) return PLATG_CreateNullDevice(window, desc, why);
   *why = PLAT_GfxResult::Failed;
   if (!PLAT_GfxInit()) return nullptr;
   auto* sdl = static_cast<SDL_Window*>(window ? PLAT_NativeWindow(window) : nullptr);
@@ -188,6 +191,10 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
 
 PLAT_GfxResult PLAT_GfxCreateZBuffer(PLAT_GfxDevice* dev, const PLAT_GfxPixelFormat& format) {
   if (!dev || !(format.flags & PLAT_GFX_PF_ZBUFFER)) return PLAT_GfxResult::BadArgument;
+  if (dev->isNull) {
+    PLATG_NullCreateZBuffer(dev, format);
+    return PLAT_GfxResult::Ok;
+  }
   PLATG_MakeCurrent(dev);
   if (dev->depth) glDeleteRenderbuffers(1, &dev->depth);
   dev->depth = 0;
@@ -222,6 +229,7 @@ PLAT_GfxResult PLAT_GfxCreateZBuffer(PLAT_GfxDevice* dev, const PLAT_GfxPixelFor
 
 void PLAT_GfxDestroyDevice(PLAT_GfxDevice* dev) {
   if (!dev) return;
+  if (dev->isNull) return PLATG_DestroyNullDevice(dev);
   PLATG_MakeCurrent(dev);
   PLATG_ReleaseAllTextures(dev);
   PLATG_DestroyProgram(dev);
@@ -289,8 +297,9 @@ void PLAT_GfxSimulateLoss(PLAT_GfxDevice* dev) {
 PLAT_GfxResult PLAT_GfxFlip(PLAT_GfxDevice* dev) {
   if (!dev) return PLAT_GfxResult::BadArgument;
   if (dev->buffers[0].lost || dev->buffers[1].lost) return PLAT_GfxResult::SurfaceLost;
-  PLATG_MakeCurrent(dev);
   dev->back = 1 - dev->back;
+  if (dev->isNull) return PLAT_GfxResult::Ok;
+  PLATG_MakeCurrent(dev);
   Present(dev);
   PLATG_BindBack(dev);
   return PLAT_GfxResult::Ok;
@@ -323,6 +332,7 @@ PLAT_GfxResult PLAT_GfxClear(PLAT_GfxDevice* dev, uint32_t flags, const PLAT_Gfx
     return PLAT_GfxResult::BadArgument;  // no such buffer to clear
   if (dev->buffers[dev->back].lost || ((flags & ~PLAT_GFX_CLEAR_TARGET) && dev->depthLost))
     return PLAT_GfxResult::SurfaceLost;
+  if (dev->isNull) return PLAT_GfxResult::Ok;
   PLATG_BindBack(dev);
   GLbitfield mask = 0;
   if (flags & PLAT_GFX_CLEAR_TARGET) {
@@ -363,6 +373,7 @@ PLAT_GfxResult PLAT_GfxFillBuffer(PLAT_GfxDevice* dev, PLAT_GfxSurface surface, 
   PLATG_MakeCurrent(dev);
   int index = surface == PLAT_GfxSurface::Back ? dev->back : 1 - dev->back;
   if (dev->buffers[index].lost) return PLAT_GfxResult::SurfaceLost;
+  if (dev->isNull) return PLAT_GfxResult::Ok;
   glBindFramebuffer(GL_FRAMEBUFFER, dev->buffers[index].fbo);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -394,6 +405,10 @@ bool PLAT_GfxReadPixels(PLAT_GfxDevice* dev, PLAT_GfxSurface surface, int x, int
   if (!dev || !out || surface == PLAT_GfxSurface::ZBuffer || width <= 0 || height <= 0 ||
       x < 0 || y < 0 || x + width > dev->width || y + height > dev->height)
     return false;
+  if (dev->isNull) {
+    PLATG_NullRead(out, nullptr, width, height);
+    return true;
+  }
   PLATG_MakeCurrent(dev);
   int index = surface == PLAT_GfxSurface::Back ? dev->back : 1 - dev->back;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, dev->buffers[index].fbo);
@@ -410,6 +425,10 @@ bool PLAT_GfxReadDepth(PLAT_GfxDevice* dev, int x, int y, int width, int height,
   if (!dev || !out || !dev->depth || width <= 0 || height <= 0 || x < 0 || y < 0 ||
       x + width > dev->width || y + height > dev->height)
     return false;
+  if (dev->isNull) {
+    PLATG_NullRead(nullptr, out, width, height);
+    return true;
+  }
   PLATG_BindBack(dev);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   for (int row = 0; row < height; ++row) {

@@ -91,7 +91,7 @@ PLAT_GfxResult PLAT_GfxDraw(PLAT_GfxDevice* dev, PLAT_GfxPrimitive prim,
     return PLAT_GfxResult::BadArgument;
   }
   if (dev->buffers[dev->back].lost) return PLAT_GfxResult::SurfaceLost;
-  if (count == 0) return PLAT_GfxResult::Ok;
+  if (count == 0 || dev->isNull) return PLAT_GfxResult::Ok;
   Prepare(dev, vertices);
   glDrawArrays(mode, 0, count);
   return PLAT_GfxResult::Ok;
@@ -115,7 +115,7 @@ PLAT_GfxResult PLAT_GfxDrawIndexed(PLAT_GfxDevice* dev, PLAT_GfxPrimitive prim,
     }
   }
   if (dev->buffers[dev->back].lost) return PLAT_GfxResult::SurfaceLost;
-  if (indexCount == 0) return PLAT_GfxResult::Ok;
+  if (indexCount == 0 || dev->isNull) return PLAT_GfxResult::Ok;
   Prepare(dev, vertices);
   glDrawElements(mode, indexCount, GL_UNSIGNED_SHORT, indices);
   return PLAT_GfxResult::Ok;

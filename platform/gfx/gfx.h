@@ -7,6 +7,10 @@
 // Full screen is a desktop-sized window showing the back buffer scaled with its aspect kept;
 // VANTORIA_WINDOWED=1 asks for a plain window of the mode's size, and headless runs never go
 // full screen. The window must have been made with PLAT_WINDOW_OPENGL.
+//
+// VANTORIA_GFX=null makes every device a null device: it needs no window and no OpenGL, checks
+// and keeps everything a caller can read back (states, viewport, scenes, losses, texture
+// pixels) and draws nothing; its read-backs give black and the far depth.
 #include <cstdint>
 
 #include "platform/guid.h"

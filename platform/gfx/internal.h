@@ -46,7 +46,8 @@ struct PLAT_GfxDevice {
   bool inScene;
   PLATG_Buffer buffers[2];
   int back;              // index of the back buffer in buffers
-  GLuint depth = 0;      // depth-stencil renderbuffer, attached to both colour buffers
+  GLuint depth = 0;      // depth-stencil renderbuffer, attached to both colour buffers;
+                         // on the null device nonzero while it has a Z buffer
   bool depthLost;
   int depthBits, stencilBits;
   PLAT_GfxViewport viewport;
@@ -56,6 +57,7 @@ struct PLAT_GfxDevice {
   PLAT_GfxTexture* textures;  // every live texture
   PLATG_Program prog;
   bool stateDirty;
+  bool isNull;  // the null device: no context, no GL objects, nothing drawn
 };
 
 // The current context must be the device's before any GL call.
@@ -70,3 +72,13 @@ void PLATG_DestroyProgram(PLAT_GfxDevice* dev);
 bool PLATG_UploadTexture(PLAT_GfxTexture* tex);
 void PLATG_ReleaseAllTextures(PLAT_GfxDevice* dev);
 void PLATG_MarkTexturesLost(PLAT_GfxDevice* dev);
+
+// The null device, chosen with VANTORIA_GFX=null: every call checks its arguments and keeps its
+// bookkeeping (states, viewport, scene, losses, textures' pixels) as the GL device does, and
+// draws nothing. Read-backs give the start-up black and the far depth.
+bool PLATG_NullRequested();
+PLAT_GfxDevice* PLATG_CreateNullDevice(PLAT_Window* window, const PLAT_GfxDeviceDesc& desc,
+                                       PLAT_GfxResult* why);
+void PLATG_NullCreateZBuffer(PLAT_GfxDevice* dev, const PLAT_GfxPixelFormat& format);
+void PLATG_DestroyNullDevice(PLAT_GfxDevice* dev);
+void PLATG_NullRead(uint32_t* pixels, float* depth, int width, int height);
