@@ -4,7 +4,6 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <link.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,22 +14,13 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 
 struct PLAT_Library {
   void* handle;
   std::string path;
 };
-
-namespace {
-
-bool EndsWithNoCase(const std::string& s, const char* suffix) {
-  size_t n = std::strlen(suffix);
-  if (s.size() < n) return false;
-  return strncasecmp(s.c_str() + s.size() - n, suffix, n) == 0;
-}
-
-}  // namespace
 
 namespace {
 
@@ -184,8 +174,8 @@ void PLAT_FreeLibrary(PLAT_Library* lib) {
 
 std::string PLAT_LibraryFileName(const char* baseName) {
   std::string name = baseName ? baseName : "";
-  if (EndsWithNoCase(name, ".dll")) name.resize(name.size() - 4);
-  if (EndsWithNoCase(name, ".so")) return name;  // already a shared object name
+  if (PLAT_EndsWithNoCase(name, ".dll")) name.resize(name.size() - 4);
+  if (PLAT_EndsWithNoCase(name, ".so")) return name;  // already a shared object name
   size_t slash = name.find_last_of("/\\");
   size_t leaf = slash == std::string::npos ? 0 : slash + 1;
   return name.substr(0, leaf) + "lib" + name.substr(leaf) + ".so";

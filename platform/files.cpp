@@ -10,18 +10,10 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/text.h"
 #include "platform/trace.h"
 
 namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const char* b) {
-  size_t n = a.size();
-  for (size_t i = 0; i < n; ++i)
-    if (b[i] == '\0' || Lower(a[i]) != Lower(b[i])) return false;
-  return b[n] == '\0';
-}
 
 struct DirCloser {
   void operator()(DIR* d) const { closedir(d); }
@@ -45,7 +37,7 @@ bool FindEntryNoCase(const std::string& dir, const std::string& name, std::strin
   if (!d) return false;
   bool any = false;
   while (dirent* e = readdir(d.get())) {
-    if (!EqualNoCase(name, e->d_name)) continue;
+    if (!PLAT_EqualNoCase(name, e->d_name)) continue;
     if (!any || std::strcmp(e->d_name, found->c_str()) < 0) *found = e->d_name;
     any = true;
   }
@@ -161,7 +153,7 @@ bool PLAT_WildcardMatch(const char* pattern, const char* name) {
     if (*p == '*') {
       starP = ++p;
       starN = n;
-    } else if (*p == '?' || (*p && Lower(*p) == Lower(*n))) {
+    } else if (*p == '?' || (*p && PLAT_LowerAscii(*p) == PLAT_LowerAscii(*n))) {
       ++p;
       ++n;
     } else if (starP) {

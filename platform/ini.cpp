@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 
 namespace {
@@ -50,15 +51,6 @@ struct CacheEntry {
 std::mutex g_iniLock;
 std::map<std::string, CacheEntry> g_cache;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const char* b) {
-  size_t n = a.size();
-  for (size_t i = 0; i < n; ++i)
-    if (b[i] == '\0' || Lower(a[i]) != Lower(b[i])) return false;
-  return b[n] == '\0';
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::string Trim(const std::string& s, size_t from = 0, size_t to = std::string::npos) {
@@ -76,7 +68,7 @@ std::string StripQuotes(const std::string& v) {
 
 IniSection* FindSection(IniFile& f, const char* name) {
   for (IniSection& s : f.sections)
-    if (EqualNoCase(s.name, name)) return &s;
+    if (PLAT_EqualNoCase(s.name, name)) return &s;
   return nullptr;
 }
 
@@ -86,7 +78,7 @@ const IniSection* FindSection(const IniFile& f, const char* name) {
 
 const IniKey* FindKey(const IniSection& s, const char* name) {
   for (const IniKey& k : s.keys)
-    if (EqualNoCase(k.name, name)) return &k;
+    if (PLAT_EqualNoCase(k.name, name)) return &k;
   return nullptr;
 }
 
@@ -257,14 +249,15 @@ bool IsSectionLine(const std::string& raw, const char* section) {
   std::string line = Trim(raw);
   if (line.empty() || line[0] != '[') return false;
   size_t close = line.find(']');
-  return EqualNoCase(Trim(line, 1, close == std::string::npos ? line.size() : close), section);
+  return PLAT_EqualNoCase(Trim(line, 1, close == std::string::npos ? line.size() : close),
+                          section);
 }
 
 bool IsKeyLine(const std::string& raw, const char* key) {
   std::string line = Trim(raw);
   if (line.empty() || line[0] == ';' || line[0] == '[') return false;
   size_t eq = line.find('=');
-  return eq != std::string::npos && EqualNoCase(Trim(line, 0, eq), key);
+  return eq != std::string::npos && PLAT_EqualNoCase(Trim(line, 0, eq), key);
 }
 
 }  // namespace

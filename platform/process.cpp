@@ -1,7 +1,6 @@
 #include "platform/process.h"
 
 #include <spawn.h>
-#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,9 +11,8 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "platform/trace.h"
-
-extern char** environ;
 
 namespace {
 
@@ -82,7 +80,6 @@ bool PLAT_StartProgram(const char* path, const char* const* args, int argCount) 
 
 std::string PLAT_ProgramFileName(const char* baseName) {
   std::string name = baseName ? baseName : "";
-  if (name.size() >= 4 && strncasecmp(name.c_str() + name.size() - 4, ".exe", 4) == 0)
-    name.resize(name.size() - 4);
+  if (PLAT_EndsWithNoCase(name, ".exe")) name.resize(name.size() - 4);
   return name;
 }

@@ -1,9 +1,9 @@
 #include <SDL.h>
-#include <strings.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text.h"
 #include "platform/trace.h"
 #include "platform/window/internal.h"
 #include "platform/window/window.h"
@@ -11,7 +11,7 @@
 namespace {
 
 bool IsHeadlessDriver(const char* name) {
-  return name && (strcasecmp(name, "offscreen") == 0 || strcasecmp(name, "dummy") == 0);
+  return name && (PLAT_EqualNoCase(name, "offscreen") || PLAT_EqualNoCase(name, "dummy"));
 }
 
 bool HeadlessRequested() {
