@@ -76,6 +76,44 @@ TEST(TexturePack, PacksEachLayoutLittleEndian) {
   }
 }
 
+// Wide images take the whole-word loops (vectorised, with a tail); every pixel must come out
+// as it does packed on its own.
+TEST(TexturePack, WideImagesPackEachPixelAsItDoesAlone) {
+  struct Case {
+    SPPD_TEXFORMATENTRY format;
+    int kind;
+  } cases[] = {
+      {Format(5, 6, 5, 0), 6}, {Format(5, 6, 5, 0), 7}, {Format(5, 5, 5, 1), 6},
+      {Format(5, 5, 5, 1), 7}, {Format(4, 4, 4, 4), 7}, {Format(8, 8, 8, 8), 6},
+      {Format(8, 8, 8, 8), 7}, {Format(8, 8, 8, 0), 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.format.rBits << c.format.gBits << c.format.bBits
+                                    << c.format.aBits << " from P" << c.kind);
+    SPPD_PPMIMAGE wide;
+    wide.kind = c.kind;
+    wide.width = 67;  // not a multiple of any vector width
+    wide.height = 3;
+    wide.channels = c.kind == 7 ? 4 : 3;
+    wide.pixels.resize(size_t{wide.width} * wide.height * wide.channels);
+    for (size_t i = 0; i < wide.pixels.size(); ++i)
+      wide.pixels[i] = static_cast<uint8_t>(i * 151 + (i >> 3));
+    SPPD_TEXIMAGE out;
+    ASSERT_EQ(SPPD_TexturePack(wide, c.format, &out), 1);
+    const size_t bpp = out.header.bytesPerPixel;
+    for (size_t p = 0; p < size_t{wide.width} * wide.height; ++p) {
+      const uint8_t* s = &wide.pixels[p * wide.channels];
+      SPPD_TEXIMAGE alone;
+      ASSERT_EQ(SPPD_TexturePack(OnePixel(c.kind, s[0], s[1], s[2], c.kind == 7 ? s[3] : 0),
+                                 c.format, &alone), 1);
+      ASSERT_EQ(std::vector<uint8_t>(out.pixels.begin() + p * bpp,
+                                     out.pixels.begin() + (p + 1) * bpp),
+                alone.pixels)
+          << "pixel " << p;
+    }
+  }
+}
+
 TEST(TexturePack, PalettisedFormatQuantisesToIndicesAndPalette) {
   SPPD_PPMIMAGE img;
   img.kind = 6;
