@@ -1,12 +1,13 @@
-// Block allocator against the system allocator on the same allocate/free mixes.
+// Block allocator against the system allocator on the same allocate/free mixes; the goal is
+// that first fit over the newest-first free list stays close to malloc.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <type_traits>
 #include <vector>
 
+#include "bench/goal.h"
 #include "engine/memory/memblock.h"
 
 namespace {
@@ -93,38 +94,38 @@ void BM_Mix(benchmark::State& state) {
 BENCHMARK_TEMPLATE(BM_Mix, BlockAlloc)->Args({100, 56})->Args({1000, 248})->Args({10000, 1016});
 BENCHMARK_TEMPLATE(BM_Mix, SystemAlloc)->Args({100, 56})->Args({1000, 248})->Args({10000, 1016});
 
-template <typename A>
-double Seconds(A& a, const Mix& mix, uint32_t live) {
-  std::vector<void*> slots(live);
-  Fill(a, slots, 32);
-  const auto start = std::chrono::steady_clock::now();
-  for (int r = 0; r < 20; ++r) RunMix(a, mix, slots);
-  const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
-  Drain(a, slots);
-  return d.count();
-}
-
-void PrintRatios() {
-  const uint32_t cases[][2] = {{100, 56}, {1000, 248}, {10000, 1016}};
-  for (const auto& c : cases) {
-    const Mix mix = MakeMix(c[0], c[1]);
+// Each mix replays on a filled allocator of each kind, alternating between the two.
+void PrintGoals() {
+  struct Case {
+    uint32_t live, maxExtra;
+    const char* goal;
+    double target;
+  };
+  const Case cases[] = {{100, 56, "block_vs_malloc_100_live", 2.0},
+                        {1000, 248, "block_vs_malloc_1000_live", 2.0},
+                        {10000, 1016, "block_vs_malloc_10000_live", 2.0}};
+  for (const Case& c : cases) {
+    const Mix mix = MakeMix(c.live, c.maxExtra);
     Arena arena;
     BlockAlloc block{arena.block};
     SystemAlloc system;
-    const double b = Seconds(block, mix, c[0]);
-    const double s = Seconds(system, mix, c[0]);
-    std::printf("mix live=%u sizes=8..%u: block/malloc time ratio %.2f\n", c[0], 8 + c[1],
-                s > 0 ? b / s : 0.0);
+    std::vector<void*> blockSlots(c.live), systemSlots(c.live);
+    Fill(block, blockSlots, 32);
+    Fill(system, systemSlots, 32);
+    char blockLabel[64], systemLabel[64];
+    std::snprintf(blockLabel, sizeof blockLabel, "block, %u live, 8..%u bytes", c.live,
+                  8 + c.maxExtra);
+    std::snprintf(systemLabel, sizeof systemLabel, "malloc, %u live, 8..%u bytes", c.live,
+                  8 + c.maxExtra);
+    const double ratio = vnBENCH_Compare(
+        blockLabel, [&] { RunMix(block, mix, blockSlots); }, systemLabel,
+        [&] { RunMix(system, mix, systemSlots); }, 21);
+    Drain(block, blockSlots);
+    Drain(system, systemSlots);
+    vnBENCH_GoalAtMost(c.goal, ratio, c.target);
   }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  PrintRatios();
-  return 0;
-}
+int main(int argc, char** argv) { return vnBENCH_Main(argc, argv, PrintGoals); }
