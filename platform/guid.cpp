@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "platform/trace.h"
 
 namespace {
@@ -91,23 +92,17 @@ bool PLAT_GuidFromText(const char* text, PLAT_GUID* out) {
 }
 
 void PLAT_GuidToBytes(const PLAT_GUID& g, uint8_t out[16]) {
-  out[0] = static_cast<uint8_t>(g.Data1);
-  out[1] = static_cast<uint8_t>(g.Data1 >> 8);
-  out[2] = static_cast<uint8_t>(g.Data1 >> 16);
-  out[3] = static_cast<uint8_t>(g.Data1 >> 24);
-  out[4] = static_cast<uint8_t>(g.Data2);
-  out[5] = static_cast<uint8_t>(g.Data2 >> 8);
-  out[6] = static_cast<uint8_t>(g.Data3);
-  out[7] = static_cast<uint8_t>(g.Data3 >> 8);
+  PLAT_StoreLE32(out, g.Data1);
+  PLAT_StoreLE16(out + 4, g.Data2);
+  PLAT_StoreLE16(out + 6, g.Data3);
   std::memcpy(out + 8, g.Data4, 8);
 }
 
 PLAT_GUID PLAT_GuidFromBytes(const uint8_t in[16]) {
   PLAT_GUID g{};
-  g.Data1 = static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-            static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-  g.Data2 = static_cast<uint16_t>(in[4] | in[5] << 8);
-  g.Data3 = static_cast<uint16_t>(in[6] | in[7] << 8);
+  g.Data1 = PLAT_LoadLE32(in);
+  g.Data2 = PLAT_LoadLE16(in + 4);
+  g.Data3 = PLAT_LoadLE16(in + 6);
   std::memcpy(g.Data4, in + 8, 8);
   return g;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/memory/memblock.h"
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/trace.h"
 
@@ -97,8 +98,8 @@ bool vnUTIL_AppendChecksum(const char* path, uint32_t* sum) {
   }();
   if (length == 0) return false;
 
-  const uint8_t bytes[VNUTIL_BYTESUM_SIZE] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                               static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  uint8_t bytes[VNUTIL_BYTESUM_SIZE];
+  PLAT_StoreLE32(bytes, value);
   FILE* raw = PLAT_FOpen(path, "ab");
   if (!raw) {
     PLAT_Trace("vnUTIL_AppendChecksum: cannot append to %s\n", path);
@@ -129,9 +130,7 @@ int32_t vnUTIL_VerifyChecksum(const char* path) {
     return 0;
   }
   const uint32_t body = length - VNUTIL_BYTESUM_SIZE;
-  const uint8_t* tail = data.get() + body;
-  const uint32_t stored = static_cast<uint32_t>(tail[0]) | static_cast<uint32_t>(tail[1]) << 8 |
-                          static_cast<uint32_t>(tail[2]) << 16 | static_cast<uint32_t>(tail[3]) << 24;
+  const uint32_t stored = PLAT_LoadLE32(data.get() + body);
   const uint32_t sum = vnUTIL_ByteSum({data.get(), body});
   if (stored != sum) {
     PLAT_Trace("vnUTIL_VerifyChecksum: %s: stored sum %u does not match %u\n", path, stored, sum);

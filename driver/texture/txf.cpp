@@ -4,59 +4,48 @@
 
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "platform/trace.h"
 
 namespace {
 
 constexpr uint32_t kDDPixelFormatSize = 32;
 
-void Put32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 }  // namespace
 
 void SPPD_PixelFormatToBytes(const PLAT_GfxPixelFormat& f, uint8_t out[SPPD_PIXELFORMAT_BYTES]) {
-  Put32(out + 0, kDDPixelFormatSize);
-  Put32(out + 4, f.flags);
-  Put32(out + 8, 0);  // no four-character code
-  Put32(out + 12, f.bitCount);
-  Put32(out + 16, f.rMask);
-  Put32(out + 20, f.gMask);
-  Put32(out + 24, f.bMask);
-  Put32(out + 28, f.aMask);
+  PLAT_StoreLE32(out + 0, kDDPixelFormatSize);
+  PLAT_StoreLE32(out + 4, f.flags);
+  PLAT_StoreLE32(out + 8, 0);  // no four-character code
+  PLAT_StoreLE32(out + 12, f.bitCount);
+  PLAT_StoreLE32(out + 16, f.rMask);
+  PLAT_StoreLE32(out + 20, f.gMask);
+  PLAT_StoreLE32(out + 24, f.bMask);
+  PLAT_StoreLE32(out + 28, f.aMask);
 }
 
 PLAT_GfxPixelFormat SPPD_PixelFormatFromBytes(const uint8_t in[SPPD_PIXELFORMAT_BYTES]) {
   PLAT_GfxPixelFormat f{};
-  f.flags = Get32(in + 4);
-  f.bitCount = Get32(in + 12);
-  f.rMask = Get32(in + 16);
-  f.gMask = Get32(in + 20);
-  f.bMask = Get32(in + 24);
-  f.aMask = Get32(in + 28);
+  f.flags = PLAT_LoadLE32(in + 4);
+  f.bitCount = PLAT_LoadLE32(in + 12);
+  f.rMask = PLAT_LoadLE32(in + 16);
+  f.gMask = PLAT_LoadLE32(in + 20);
+  f.bMask = PLAT_LoadLE32(in + 24);
+  f.aMask = PLAT_LoadLE32(in + 28);
   return f;
 }
 
 void SPPD_TxfEncodeHeader(const SPPD_TXFHEADER& h, uint8_t out[SPPD_TXF_HEADER_SIZE]) {
-  Put32(out + 0, h.totalSize);
-  Put32(out + 4, h.headerSize);
-  Put32(out + 8, h.width);
-  Put32(out + 12, h.height);
-  Put32(out + 16, h.bytesPerPixel);
+  PLAT_StoreLE32(out + 0, h.totalSize);
+  PLAT_StoreLE32(out + 4, h.headerSize);
+  PLAT_StoreLE32(out + 8, h.width);
+  PLAT_StoreLE32(out + 12, h.height);
+  PLAT_StoreLE32(out + 16, h.bytesPerPixel);
   out[20] = h.alphaBits;
   out[21] = h.redBits;
   out[22] = h.greenBits;
   out[23] = h.blueBits;
-  Put32(out + 24, h.flags);
+  PLAT_StoreLE32(out + 24, h.flags);
   PLAT_GuidToBytes(h.driverGuid, out + 28);
   std::memcpy(out + 44, h.pixelFormat, SPPD_PIXELFORMAT_BYTES);
   PLAT_GuidToBytes(h.deviceGuid, out + 76);
@@ -64,16 +53,16 @@ void SPPD_TxfEncodeHeader(const SPPD_TXFHEADER& h, uint8_t out[SPPD_TXF_HEADER_S
 
 SPPD_TXFHEADER SPPD_TxfDecodeHeader(const uint8_t in[SPPD_TXF_HEADER_SIZE]) {
   SPPD_TXFHEADER h{};
-  h.totalSize = Get32(in + 0);
-  h.headerSize = Get32(in + 4);
-  h.width = Get32(in + 8);
-  h.height = Get32(in + 12);
-  h.bytesPerPixel = Get32(in + 16);
+  h.totalSize = PLAT_LoadLE32(in + 0);
+  h.headerSize = PLAT_LoadLE32(in + 4);
+  h.width = PLAT_LoadLE32(in + 8);
+  h.height = PLAT_LoadLE32(in + 12);
+  h.bytesPerPixel = PLAT_LoadLE32(in + 16);
   h.alphaBits = in[20];
   h.redBits = in[21];
   h.greenBits = in[22];
   h.blueBits = in[23];
-  h.flags = Get32(in + 24);
+  h.flags = PLAT_LoadLE32(in + 24);
   h.driverGuid = PLAT_GuidFromBytes(in + 28);
   std::memcpy(h.pixelFormat, in + 44, SPPD_PIXELFORMAT_BYTES);
   h.deviceGuid = PLAT_GuidFromBytes(in + 76);

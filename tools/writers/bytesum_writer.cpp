@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/trace.h"
 
@@ -9,7 +10,7 @@ std::vector<uint8_t> vnWRITE_WithByteSum(std::span<const uint8_t> data) {
   uint32_t sum = 0;
   for (uint8_t b : data) sum += b;
   std::vector<uint8_t> out(data.begin(), data.end());
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(sum >> shift));
+  PLAT_AppendLE32(out, sum);
   return out;
 }
 

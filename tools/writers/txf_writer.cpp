@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/trace.h"
 
 namespace {
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
 
 void PutGuid(std::vector<uint8_t>& out, const PLAT_GUID& g) {
   uint8_t bytes[16];
@@ -31,25 +28,25 @@ std::vector<uint8_t> vnWRITE_TXF(const vnTXF_FILE& file) {
   const uint32_t total = static_cast<uint32_t>(92 + (palettised ? 1024 : 0) + pixelBytes);
   std::vector<uint8_t> out;
   out.reserve(total);
-  Put32(out, total);
-  Put32(out, 92);
-  Put32(out, file.width);
-  Put32(out, file.height);
-  Put32(out, file.bytesPerPixel);
+  PLAT_AppendLE32(out, total);
+  PLAT_AppendLE32(out, 92);
+  PLAT_AppendLE32(out, file.width);
+  PLAT_AppendLE32(out, file.height);
+  PLAT_AppendLE32(out, file.bytesPerPixel);
   out.push_back(file.alphaBits);
   out.push_back(file.redBits);
   out.push_back(file.greenBits);
   out.push_back(file.blueBits);
-  Put32(out, file.flags);
+  PLAT_AppendLE32(out, file.flags);
   PutGuid(out, file.driverGuid);
-  Put32(out, 32);  // size of the pixel format record
-  Put32(out, file.pfFlags);
-  Put32(out, 0);   // no four-character code
-  Put32(out, file.pfBitCount);
-  Put32(out, file.pfRMask);
-  Put32(out, file.pfGMask);
-  Put32(out, file.pfBMask);
-  Put32(out, file.pfAMask);
+  PLAT_AppendLE32(out, 32);  // size of the pixel format record
+  PLAT_AppendLE32(out, file.pfFlags);
+  PLAT_AppendLE32(out, 0);   // no four-character code
+  PLAT_AppendLE32(out, file.pfBitCount);
+  PLAT_AppendLE32(out, file.pfRMask);
+  PLAT_AppendLE32(out, file.pfGMask);
+  PLAT_AppendLE32(out, file.pfBMask);
+  PLAT_AppendLE32(out, file.pfAMask);
   PutGuid(out, file.deviceGuid);
   if (palettised) out.insert(out.end(), file.palette.begin(), file.palette.end());
   out.insert(out.end(), file.pixels.begin(), file.pixels.end());
