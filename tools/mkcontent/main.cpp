@@ -1,6 +1,7 @@
 // mkcontent <folder>: builds the synthetic demo content tree.
 #include <cstdio>
 
+#include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/textures.h"
 
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   }
   const std::string root = argv[1];
   if (!vnMKCONTENT_Textures(root) || !vnMKCONTENT_Locale(root)) return 1;
+  if (!vnMKCONTENT_Fonts(root)) return 1;
   return 0;
 }
