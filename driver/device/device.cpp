@@ -8,6 +8,7 @@
 
 #include "driver/batch/lists.h"
 #include "driver/core/block.h"
+#include "driver/core/deviceresult.h"
 #include "driver/device/frame.h"
 #include "driver/core/lasterror.h"
 #include "driver/core/pools.h"
@@ -62,7 +63,7 @@ int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
   int n = PLAT_GfxEnumDisplayDevices(devs, 8);
   if (n < 0) {
     SPPD_SetLastError("Installation or setup failure (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDirectDraw)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   for (int i = 0; i < n && i < 8; ++i) {
@@ -78,7 +79,7 @@ int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
 int32_t CurrentMode(PLAT_GfxDisplayMode* m) {
   if (PLAT_GfxGetCurrentMode(m)) return SPPD_OK;
   SPPD_SetLastError("Getting the current display mode failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_RememberWindowsMode)",
-                    SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                    SPPD_ErrorDescription(PLAT_GfxResult::Failed));
   return SPPD_FAIL;
 }
 
@@ -106,7 +107,7 @@ int32_t EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
   int n = PLAT_GfxEnumZFormats(dev.guid, f, PLAT_GFX_MAX_FORMATS);
   if (n < 0) {
     SPPD_SetLastError("Failure to enumerate z buffer formats (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumZFormats)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i) {
@@ -129,7 +130,7 @@ int32_t EnumTextureFormats(SPPD_DRIVERSTATE* s, const PLAT_Gfx3DDevice& dev) {
   int n = PLAT_GfxEnumTextureFormats(dev.guid, f, PLAT_GFX_MAX_FORMATS);
   if (n < 0) {
     SPPD_SetLastError("Enumeration of texture formats failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateDevice)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i) {
@@ -159,7 +160,7 @@ bool Supports32BitTextures(const PLAT_GUID& device) {
   int n = PLAT_GfxEnumTextureFormats(device, f, PLAT_GFX_MAX_FORMATS);
   if (n < 0) {
     SPPD_SetLastError("Enumeration of texture formats failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_DoesSupport32BitTextures)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return false;
   }
   for (int i = 0; i < n && i < PLAT_GFX_MAX_FORMATS; ++i)
@@ -177,7 +178,7 @@ int32_t CreateBuffers(SPPD_DRIVERSTATE* s) {
                       "resolution or lower bit depth.");
   else
     SPPD_SetLastError("CreateSurface for fullscreen flipping surface failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateBuffers)",
-                      SPPD_DescribeGfxResult(why));
+                      SPPD_ErrorDescription(why));
   return SPPD_FAIL;
 }
 
@@ -193,22 +194,11 @@ int32_t CreateZBuffer(SPPD_DRIVERSTATE* s) {
                       "the program");
   else
     SPPD_SetLastError("CreateSurface for Z-buffer failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_CreateZBuffer)",
-                      SPPD_DescribeGfxResult(r));
+                      SPPD_ErrorDescription(r));
   return SPPD_FAIL;
 }
 
 }  // namespace
-
-const char* SPPD_DescribeGfxResult(PLAT_GfxResult r) {
-  switch (r) {
-    case PLAT_GfxResult::Ok: return "OK";
-    case PLAT_GfxResult::Failed: return "GENERIC";
-    case PLAT_GfxResult::OutOfMemory: return "OUTOFVIDEOMEMORY";
-    case PLAT_GfxResult::SurfaceLost: return "SURFACELOST";
-    case PLAT_GfxResult::BadArgument: return "INVALIDPARAMS";
-  }
-  return "UNKNOWN";
-}
 
 void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* s) {
   PLAT_GfxDevice* d = s->pGfx;
@@ -275,7 +265,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   int nModes = PLAT_GfxEnumDisplayModes(layerGuid, modes, PLAT_GFX_MAX_MODES);
   if (nModes < 0) {
     SPPD_SetLastError("Display enumeration failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDisplayModes)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   for (int i = 0; i < nModes && i < PLAT_GFX_MAX_MODES; ++i)
@@ -288,7 +278,9 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return -1;
   };
   if (findMode() < 0) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no mode %dx%dx%d\n", s->dwWidth, s->dwHeight, s->dwBPP);
+    SPPD_SetLastError("The display does not offer the stored mode %dx%d at %d bits per pixel\n"
+                      "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
+                      s->dwWidth, s->dwHeight, s->dwBPP);
     return SPPD_FAIL;
   }
 
@@ -296,7 +288,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   int nDevs = PLAT_GfxEnum3DDevices(layerGuid, devs, 4);
   if (nDevs < 0) {
     SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   for (int i = 0; i < nDevs && i < 4; ++i) {
@@ -309,7 +301,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   }
   if (L->devices.empty()) {
     SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
-                      SPPD_DescribeGfxResult(PLAT_GfxResult::Failed));
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
   L->chosenDevice = 0;
@@ -328,7 +320,9 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   FilterModes(L, dev, s->dwBPP);
   L->chosenMode = findMode();
   if (L->chosenMode < 0 || !L->modes[L->chosenMode].usable) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: mode %dx%dx%d is not usable\n", s->dwWidth, s->dwHeight, s->dwBPP);
+    SPPD_SetLastError("The 3D device cannot draw in the stored mode %dx%d at %d bits per pixel\n"
+                      "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
+                      s->dwWidth, s->dwHeight, s->dwBPP);
     return SPPD_FAIL;
   }
 

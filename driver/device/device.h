@@ -73,8 +73,5 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* state, PLAT_Window* window);
 // Releases the device, the lists and the pools; 1, or -1 when giving the display back failed.
 int32_t SPPD_GFXDRV_Destroy(SPPD_DRIVERSTATE* state);
 
-// The text of a device layer result for failure reports.
-const char* SPPD_DescribeGfxResult(PLAT_GfxResult r);
-
 // Sets the default render states of a new device.
 void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* state);

@@ -44,6 +44,23 @@ TEST_F(DeviceTest, FailedCreationLeavesNoHalfMadeDevice) {
   EXPECT_EQ(SPPD_Create(&display, window), SPPD_OK);
 }
 
+TEST_F(DeviceTest, AStoredModeTheDisplayRefusesIsNamedInTheLastError) {
+  struct Case {
+    int32_t width, height, bpp;
+    const char* named;
+  };
+  const Case cases[] = {
+      {641, 480, 16, "641x480 at 16 bits"},  // a size nobody offers
+      {640, 480, 24, "640x480 at 24 bits"},  // a depth the display does not list
+  };
+  for (const Case& c : cases) {
+    StorePrefs(c.width, c.height, c.bpp);
+    EXPECT_EQ(SPPD_Create(&display, window), SPPD_FAIL) << c.named;
+    EXPECT_NE(std::strstr(SPPD_GetLastErrorString(), c.named), nullptr)
+        << c.named << ": " << SPPD_GetLastErrorString();
+  }
+}
+
 TEST_F(DeviceTest, UnknownDeviceFallsBackToTheFirstListed) {
   StorePrefs();
   SPPD_DRIVERSTATE p{};
