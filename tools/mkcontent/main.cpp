@@ -3,6 +3,7 @@
 
 #include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
+#include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/textures.h"
 
 int main(int argc, char** argv) {
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
   const std::string root = argv[1];
   if (!vnMKCONTENT_Textures(root) || !vnMKCONTENT_Locale(root)) return 1;
   if (!vnMKCONTENT_Fonts(root)) return 1;
+  if (!vnMKCONTENT_Sounds(root)) return 1;
   return 0;
 }

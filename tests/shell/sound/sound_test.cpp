@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -433,6 +434,25 @@ TEST_F(SoundSystem, SounddefTuningReachesTheEffectAndLoopsTakeTheLoopPriority) {
   EXPECT_STREQ(vnSOUND_GetEffect(0)->pszFile, "SOUND/Effects/FrontEnd/C1M1abriefing.wav");
   EXPECT_EQ(vnSOUND_ErrorTextOf(12), std::string("Not enough memory "));
   EXPECT_EQ(vnSOUND_ErrorTextOf(19), std::string("Unknown error"));
+}
+
+TEST_F(SoundSystem, TheDemoTreeStartsSoundAndEveryEffectAndStreamLoadsAndIsHeard) {
+  const std::string command = std::string(VN_MKCONTENT_PATH) + " '" + dir_.path() + "' >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  PLAT_IniFlushCache();
+  PLAT_SoundSetOutput(PLAT_SoundOutput::Manual);
+  ASSERT_EQ(vnSOUND_Init(), 1);
+  EXPECT_EQ(vnSOUND_LoadGroup(VN_SOUND_GROUP_FRONTEND | VN_SOUND_GROUP_GAME), 1);
+  for (int32_t id : {0, 1, kInterface2D, kWorld3D, kWorld3D + 1, kWorldLoop, 811}) {
+    vnSOUND_StopAllChannels();
+    const float pos[3] = {0.0f, 0.0f, -2.0f};
+    ASSERT_GE(vnSOUND_PlayEffectAt(id, pos), 0) << id;
+    std::vector<int16_t> mix = Mix(0.05f);
+    EXPECT_GT(Rms(mix, 0, 200) + Rms(mix, 1, 200), 200.0) << id;
+  }
+  vnSOUND_StopAllChannels();
+  for (int32_t i = 0; i < VN_SOUND_NUM_STREAMS; ++i) EXPECT_EQ(vnSOUND_PlayStream(i), 1) << i;
+  vnSOUND_StopMusic();
 }
 
 }  // namespace
