@@ -2,6 +2,7 @@
 #include "driver/batch/lists.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -180,7 +181,11 @@ SPPD_BATCHLIST* SPPD_BatchLayer(SPPD_DRIVERSTATE* s, int32_t slot) {
   return s->apBatchLists[slot];
 }
 
-SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id) {
+namespace {
+
+// The entry of an id whose chunk is not made yet, growing the list first when needed. Kept
+// out of line so that the look-up of an entry in use stays small enough to inline.
+[[gnu::noinline]] SPPD_BATCHENTRY* MakeEntry(SPPD_BATCHLIST* list, uint32_t id) {
   const uint32_t chunk = id / SPPD_BATCH_CHUNK;
   if (id >= list->dwCapacity) {
     // The texture table grows without a fixed end; past its slots an id is garbage, and
@@ -199,6 +204,15 @@ SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id) {
     }
   }
   return &list->ppChunks[chunk][id % SPPD_BATCH_CHUNK];
+}
+
+}  // namespace
+
+SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id) {
+  if (id < list->dwCapacity)
+    if (SPPD_BATCHENTRY* chunk = list->ppChunks[id / SPPD_BATCH_CHUNK])
+      return &chunk[id % SPPD_BATCH_CHUNK];
+  return MakeEntry(list, id);
 }
 
 SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
@@ -234,33 +248,21 @@ SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
   return b;
 }
 
-bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
-                         const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
-                         uint32_t indexCapacity) {
-  if (n == 0) return true;
-  if (n > SPPD_BATCH_MAX_POLYGON) {
-    PLAT_Trace("GFXDRV: a polygon of %u vertices is more than a batch can index\n", n);
-    return false;
-  }
-  uint32_t needIndices = n >= 3 ? 3 * (n - 2) : 0;
-  SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
-  if (!e) return false;
-  SPPD_VBUFFER* b = e->pCurrent;
-  if (!b || b->dwVertexCapacity - b->dwVerticesUsed < n ||
-      b->dwIndexCapacity - b->dwIndicesUsed < needIndices) {
-    b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
-    if (!b) {
-      SPPD_BatchFlushLists(s, true);
-      b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
-      if (!b) return false;
-    }
-  }
-  uint32_t first = b->dwVerticesUsed;
-  static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex));
-  for (uint32_t i = 0; i < n; ++i) {
-    const SPPD_TLVERTEX& t = v[i];
-    b->pCursor[i] = {t.sx, t.sy, t.sz, t.rhw, t.dwDiffuse, t.dwSpecular, t.tu, t.tv};
-  }
+namespace {
+
+// The vertices as they are and the fan's indices, after the buffer's used ones.
+inline void WriteFan(SPPD_VBUFFER* b, const SPPD_TLVERTEX* v, uint32_t n, uint32_t needIndices) {
+  const uint32_t first = b->dwVerticesUsed;
+  // The two vertex records are laid out alike: one block copy. Triangles and quads, most of
+  // what comes, copy with a fixed size that compiles inline.
+  static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex) &&
+                offsetof(SPPD_TLVERTEX, dwDiffuse) == offsetof(PLAT_GfxVertex, diffuse) &&
+                offsetof(SPPD_TLVERTEX, tu) == offsetof(PLAT_GfxVertex, u) &&
+                offsetof(SPPD_TLVERTEX, tv) == offsetof(PLAT_GfxVertex, v));
+  void* to = b->pCursor;
+  if (n == 4) std::memcpy(to, v, 4 * sizeof(PLAT_GfxVertex));
+  else if (n == 3) std::memcpy(to, v, 3 * sizeof(PLAT_GfxVertex));
+  else std::memcpy(to, v, n * sizeof(PLAT_GfxVertex));
   uint16_t* idx = b->pIndices + b->dwIndicesUsed;
   for (uint32_t i = 1; i + 1 < n; ++i) {
     *idx++ = static_cast<uint16_t>(first);
@@ -270,7 +272,57 @@ bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t tex
   b->dwVerticesUsed += n;
   b->pCursor += n;
   b->dwIndicesUsed += needIndices;
+}
+
+bool HasRoom(const SPPD_VBUFFER* b, uint32_t n, uint32_t needIndices) {
+  return b && b->dwVertexCapacity - b->dwVerticesUsed >= n &&
+         b->dwIndexCapacity - b->dwIndicesUsed >= needIndices;
+}
+
+// Everything but a polygon that fits the current buffer of an entry in use: empty and
+// oversized polygons, new entries, new buffers and the flush when none can be had.
+[[gnu::noinline]] bool AppendFanSlow(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list,
+                                     uint32_t textureId, const SPPD_TLVERTEX* v, uint32_t n,
+                                     uint32_t vertexCapacity, uint32_t indexCapacity) {
+  if (n == 0) return true;
+  if (n > SPPD_BATCH_MAX_POLYGON) {
+    PLAT_Trace("GFXDRV: a polygon of %u vertices is more than a batch can index\n", n);
+    return false;
+  }
+  const uint32_t needIndices = n >= 3 ? 3 * (n - 2) : 0;
+  SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
+  if (!e) return false;
+  SPPD_VBUFFER* b = e->pCurrent;
+  if (!HasRoom(b, n, needIndices)) {
+    b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+    if (!b) {
+      SPPD_BatchFlushLists(s, true);
+      b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+      if (!b) return false;
+    }
+  }
+  WriteFan(b, v, n, needIndices);
   return true;
+}
+
+}  // namespace
+
+bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
+                         const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
+                         uint32_t indexCapacity) {
+  // The common case without a call: an entry in use whose buffer has room. Kept free of calls
+  // so that it needs no stack frame.
+  if (n >= 3 && n <= SPPD_BATCH_MAX_POLYGON && textureId < list->dwCapacity) {
+    if (SPPD_BATCHENTRY* chunk = list->ppChunks[textureId / SPPD_BATCH_CHUNK]) {
+      SPPD_VBUFFER* b = chunk[textureId % SPPD_BATCH_CHUNK].pCurrent;
+      const uint32_t needIndices = 3 * (n - 2);
+      if (HasRoom(b, n, needIndices)) {
+        WriteFan(b, v, n, needIndices);
+        return true;
+      }
+    }
+  }
+  return AppendFanSlow(s, list, textureId, v, n, vertexCapacity, indexCapacity);
 }
 
 void SPPD_BatchBeginScene(SPPD_DRIVERSTATE* s) {
