@@ -1,7 +1,9 @@
-// Alpha blocks, depth buckets and the far-to-near flush.
+// Alpha blocks, depth buckets and the far-to-near flush, one draw per run of polygons that
+// share a texture.
 #include "driver/batch/alpha.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "driver/batch/texlookup.h"
 #include "driver/device/frame.h"
@@ -31,22 +33,62 @@ SPPD_ALPHABLOCK* TakeBlock(SPPD_DRIVERSTATE* s) {
   return block;
 }
 
-void DrawBucket(SPPD_DRIVERSTATE* s, SPPD_BATCHENTRY* bucket, int64_t* lastTexture) {
-  bool wireframe = SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRAME;
-  PLAT_GfxDevice* d = s->pGfx;
-  if (wireframe && d) PLAT_GfxSetTexture(d, 0, nullptr);
-  SPPD_FRAMECOUNTERS* counters = SPPD_GetFrameCounters();
-  for (SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket)) {
-    if (!wireframe && p->dwTextureId != *lastTexture) {
-      if (d) PLAT_GfxSetTexture(d, 0, SPPD_BatchTextureForDraw(s, p->dwTextureId));
-      *lastTexture = p->dwTextureId;
-    }
-    ++counters->dwAlphaPolygons;
-    static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex));
-    if (d)
-      PLAT_GfxDraw(d, PLAT_GfxPrimitive::TriangleFan, reinterpret_cast<const PLAT_GfxVertex*>(p->v),
-                   static_cast<int>(p->dwCount));
+// Consecutive polygons that share the bound texture, gathered far to near into one indexed
+// triangle list: the device draws a call's triangles in the order given, so one call per run
+// blends as one call per polygon did.
+constexpr uint32_t kRunVertices = 4096;
+constexpr uint32_t kRunIndices = 3 * kRunVertices;
+static_assert(SPPD_ALPHA_MAX_VERTICES <= kRunVertices, "every polygon fits an empty run");
+
+struct AlphaRun {
+  SPPD_DRIVERSTATE* state;
+  PLAT_GfxDevice* device;  // none: nothing is drawn, polygons are still counted
+  bool wireframe;
+  bool boundNone;        // wireframe: the texture was unbound once
+  int64_t texture = -1;  // the texture bound for the run, -1 none yet
+  uint32_t vertices = 0;
+  uint32_t indices = 0;
+};
+
+// The run's storage: the driver draws on the main thread only.
+PLAT_GfxVertex g_runVertices[kRunVertices];
+uint16_t g_runIndices[kRunIndices];
+
+void DrawRun(AlphaRun* run) {
+  if (run->indices && run->device)
+    PLAT_GfxDrawIndexed(run->device, PLAT_GfxPrimitive::TriangleList, g_runVertices,
+                        static_cast<int>(run->vertices), g_runIndices,
+                        static_cast<int>(run->indices));
+  run->vertices = run->indices = 0;
+}
+
+void AddPolygon(AlphaRun* run, const SPPD_ALPHAPOLY* p) {
+  PLAT_GfxDevice* d = run->device;
+  if (run->wireframe) {
+    if (!run->boundNone && d) PLAT_GfxSetTexture(d, 0, nullptr);
+    run->boundNone = true;
+  } else if (p->dwTextureId != run->texture) {
+    // A texture change ends the run: what was gathered is drawn with the texture it had.
+    DrawRun(run);
+    if (d) PLAT_GfxSetTexture(d, 0, SPPD_BatchTextureForDraw(run->state, p->dwTextureId));
+    run->texture = p->dwTextureId;
   }
+  ++SPPD_GetFrameCounters()->dwAlphaPolygons;
+  const uint32_t n = p->dwCount;
+  if (n < 3) return;  // a fan of fewer than three vertices draws nothing
+  const uint32_t needIndices = 3 * (n - 2);
+  if (run->vertices + n > kRunVertices || run->indices + needIndices > kRunIndices) DrawRun(run);
+  static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex));
+  std::memcpy(static_cast<void*>(g_runVertices + run->vertices), p->v, n * sizeof(PLAT_GfxVertex));
+  const uint32_t first = run->vertices;
+  uint16_t* idx = g_runIndices + run->indices;
+  for (uint32_t i = 1; i + 1 < n; ++i) {
+    *idx++ = static_cast<uint16_t>(first);
+    *idx++ = static_cast<uint16_t>(first + i);
+    *idx++ = static_cast<uint16_t>(first + i + 1);
+  }
+  run->vertices += n;
+  run->indices += needIndices;
 }
 
 }  // namespace
@@ -104,13 +146,17 @@ void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw) {
   SPPD_DRIVERSTATE* s = list->pOwner;
   if (list->pfnStates) list->pfnStates(list);
   if (list->pfnAfterStates) list->pfnAfterStates(list);
-  int64_t lastTexture = -1;
+  const bool drawing = draw && list->fEnabled;
+  AlphaRun run{s, s->pGfx, (SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRAME) != 0, false};
   for (int32_t i = SPPD_ALPHA_BUCKETS - 1; i >= 0; --i) {
     SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, static_cast<uint32_t>(i));
     if (SPPD_LinkEmpty(&bucket->bucket)) continue;
-    if (draw && list->fEnabled) DrawBucket(s, bucket, &lastTexture);
+    if (drawing)
+      for (const SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket))
+        AddPolygon(&run, p);
     SPPD_LinkInit(&bucket->bucket);  // the polygons die with their block's reuse
   }
+  DrawRun(&run);
   SPPD_LinkMoveAll(&s->lhFreeAlphaBlocks, &list->alphaBlocks);
 }
 

@@ -35,8 +35,8 @@ SPPD_ALPHAPOLY* SPPD_AlphaCarve(SPPD_BATCHLIST* list, uint32_t count);
 void SPPD_AlphaFile(SPPD_BATCHLIST* list, SPPD_ALPHAPOLY* poly);
 // The bucket of a depth: 1024 x depth rounded to nearest, ties to even, kept in 0..1023.
 uint32_t SPPD_AlphaBucket(float depth);
-// Draws (or drops, without draw or when disabled) the buckets farthest first and gives the
-// blocks back to the pool.
+// Draws (or drops, without draw or when disabled) the buckets farthest first, consecutive
+// polygons of one texture in one call, and gives the blocks back to the pool.
 void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw);
 // Every list with the alpha flag.
 void SPPD_AlphaFlushLists(SPPD_DRIVERSTATE* state);
