@@ -159,7 +159,7 @@ int32_t SPPD_GetRenderState(SPPD_RENDERSTATE* rs) {
 int32_t SPPD_GetSystemRenderState(SPPD_SYSTEMRENDERSTATE* out) {
   if (Record("SPPD_GetSystemRenderState", "%p", static_cast<void*>(out)) || !out) return SPPD_FAIL;
   *out = SPPD_SYSTEMRENDERSTATE{};
-  out->rs = g_renderState;
+  out->rs = SPPD_RenderStateWords(g_renderState);
   return SPPD_OK;
 }
 #ifndef RECDRV_OMIT_SLOT

@@ -70,7 +70,7 @@ uint32_t SPPD_PrimFogSpecular(float sz) {
 
 float SPPD_PrimAlphaDepth(const SPPD_VIEWVERTEX* v, uint32_t n) {
   if (n == 0) return 0.0f;
-  const SPPD_RENDERSTATE& rs = SPPD_CurrentRenderState()->rs;
+  const SPPD_RENDERSTATEWORDS& rs = SPPD_CurrentRenderState()->rs;
   float sum = 0.0f;
   for (uint32_t i = 0; i < n; ++i) sum -= v[i].z;
   float span = rs.fFar - rs.fNear;

@@ -11,7 +11,8 @@
 
 namespace {
 
-SPPD_SYSTEMRENDERSTATE g_rs;
+SPPD_RENDERSTATE g_record;    // what SPPD_GetRenderState hands back, node and pointers included
+SPPD_SYSTEMRENDERSTATE g_rs;  // the area: the record's words and what is derived from them
 float g_sun[3];
 
 constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -39,7 +40,7 @@ void SetFogColour(SPW_DISPLAYNODE* node, uint32_t colour) {
 }
 
 void ApplyFactorMode(uint32_t mask, const SPPD_RENDERSTATE& in) {
-  SPPD_RENDERSTATE& rs = g_rs.rs;
+  SPPD_RENDERSTATE& rs = g_record;
   constexpr uint32_t modes = SPPD_RS_FACTOR_ZERO | SPPD_RS_FACTOR_ONE | SPPD_RS_FACTOR_DEFAULT;
   if (mask & SPPD_RS_FACTOR_ZERO) {
     rs.fFactor = 0.0f;
@@ -65,7 +66,7 @@ void DerivePlanes(uint32_t mask) {
     const float origin[3] = {0, 0, 0};
     Transform(m, origin, a.fEye);
   }
-  uint32_t n = a.rs.dwNumPlanes;
+  uint32_t n = g_record.dwNumPlanes;
   for (uint32_t i = 0; i < n; ++i) {
     Rotate(m, a.fPlaneNormals[i], a.fPlaneNormalsXf[i]);
     Transform(m, a.fPlanePoints[i], a.fPlanePointsXf[i]);
@@ -80,6 +81,7 @@ const SPPD_SYSTEMRENDERSTATE* SPPD_CurrentRenderState() { return &g_rs; }
 const float* SPPD_GetSunDirection() { return g_sun; }
 
 void SPPD_ResetRenderState() {
+  g_record = SPPD_RENDERSTATE{};
   std::memset(static_cast<void*>(&g_rs), 0, sizeof g_rs);
   std::memset(g_sun, 0, sizeof g_sun);
 }
@@ -87,7 +89,7 @@ void SPPD_ResetRenderState() {
 int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
   if (!in) return SPPD_OK;
   SPPD_SYSTEMRENDERSTATE& a = g_rs;
-  SPPD_RENDERSTATE& rs = a.rs;
+  SPPD_RENDERSTATE& rs = g_record;
   const uint32_t mask = in->dwMask;
 
   rs.pNode = node;
@@ -155,6 +157,7 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
 
   if (mask & SPPD_RS_WIREFRAME) rs.dwMask = (rs.dwMask & ~SPPD_RS_ALT) | SPPD_RS_WIREFRAME;
   if (mask & SPPD_RS_ALT) rs.dwMask = (rs.dwMask & ~SPPD_RS_WIREFRAME) | SPPD_RS_ALT;
+  a.rs = SPPD_RenderStateWords(rs);
 
   // The sun of a virtual display's scene is taken here once the scene record exists; until
   // then it keeps its previous value, as for every other render target.
@@ -163,7 +166,7 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
 
 int32_t SPPD_GetRenderState(SPPD_RENDERSTATE* out) {
   if (!out) return SPPD_FAIL;
-  *out = g_rs.rs;
+  *out = g_record;
   return SPPD_OK;
 }
 

@@ -88,9 +88,61 @@ struct SPPD_RENDERSTATE {
   SPW_DISPLAYNODE* pNode;  // in SPPD_GetRenderState: the node last set
 };
 
-// The driver's render-state area handed out by SPPD_GetSystemRenderState.
+// The render-state record as the state area holds it: the same 24 words, each 32 bits wide in
+// any process. An address does not fit a word, so the words that point (the matrices, the
+// planes, the node) are 0 here; the area's own copies of the matrices and planes follow it, and
+// SPPD_GetRenderState gives the node.
+struct SPPD_RENDERSTATEWORDS {
+  uint32_t dwMask;  // the driver's state word
+  float fNear;
+  float fFar;
+  float fMinDepth;
+  float fMaxDepth;
+  float fScaleX;
+  float fScaleY;
+  float fCentreX;
+  float fCentreY;
+  uint32_t dwMatrixWord;        // 0
+  uint32_t dwViewMatrixWord;    // 0
+  uint32_t dwNumPlanes;
+  uint32_t dwPlaneNormalsWord;  // 0
+  uint32_t dwPlanePointsWord;   // 0
+  uint32_t dwPlaneMask;
+  uint32_t dwUser[4];
+  uint32_t dwUser19;
+  uint32_t dwColour;
+  float fFactor;
+  uint32_t dwFogColour;
+  uint32_t dwNodeWord;  // 0
+};
+static_assert(sizeof(SPPD_RENDERSTATEWORDS) == 24 * 4);
+
+// A record's words as the state area holds them.
+inline SPPD_RENDERSTATEWORDS SPPD_RenderStateWords(const SPPD_RENDERSTATE& rs) {
+  SPPD_RENDERSTATEWORDS w{};
+  w.dwMask = rs.dwMask;
+  w.fNear = rs.fNear;
+  w.fFar = rs.fFar;
+  w.fMinDepth = rs.fMinDepth;
+  w.fMaxDepth = rs.fMaxDepth;
+  w.fScaleX = rs.fScaleX;
+  w.fScaleY = rs.fScaleY;
+  w.fCentreX = rs.fCentreX;
+  w.fCentreY = rs.fCentreY;
+  w.dwNumPlanes = rs.dwNumPlanes;
+  w.dwPlaneMask = rs.dwPlaneMask;
+  for (int i = 0; i < 4; ++i) w.dwUser[i] = rs.dwUser[i];
+  w.dwUser19 = rs.dwUser19;
+  w.dwColour = rs.dwColour;
+  w.fFactor = rs.fFactor;
+  w.dwFogColour = rs.dwFogColour;
+  return w;
+}
+
+// The driver's render-state area handed out by SPPD_GetSystemRenderState: the caller's buffer
+// is SPPD_SYSTEMRENDERSTATE_WORDS words.
 struct SPPD_SYSTEMRENDERSTATE {
-  SPPD_RENDERSTATE rs;
+  SPPD_RENDERSTATEWORDS rs;
   float fDepthScale;
   float fDepthOffset;
   float fDepthFactor;
@@ -106,6 +158,7 @@ struct SPPD_SYSTEMRENDERSTATE {
   uint32_t dwConstAlpha;
   float fEye[3];
 };
+static_assert(sizeof(SPPD_SYSTEMRENDERSTATE) == SPPD_SYSTEMRENDERSTATE_WORDS * 4);
 
 // The viewport record that SPPD_VPGet fills and the render pass copies to node callbacks.
 struct SPPD_VIEWPORT {

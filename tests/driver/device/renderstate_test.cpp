@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "driver/device/renderstate.h"
 #include "tests/driver/gldev_fixture.h"
 
@@ -102,6 +104,46 @@ TEST_F(RenderState, MatricesTransformEyeAndPlanes) {
   EXPECT_EQ(a->fPlaneConstXf[1], 3);
   EXPECT_EQ(Current().dwPlaneMask, 0x3u);
   EXPECT_EQ(Current().pMatrix, a->fMatrix);  // the driver's own copy
+}
+
+TEST_F(RenderState, TheSystemStateFillsTheCallersWordsAndNothingPast) {
+  float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 3, 4, 1};
+  float normals[3] = {0, 0, 1}, points[3] = {0, 0, 5};
+  SPW_DISPLAYNODE node{};
+  SPPD_RENDERSTATE in{};
+  in.dwMask = 0x1 | 0x100 | 0x200 | 0x4000;
+  in.fNear = 10;
+  in.pMatrix = m;
+  in.pViewMatrix = m;
+  in.dwNumPlanes = 1;
+  in.pPlaneNormals = normals;
+  in.pPlanePoints = points;
+  SPPD_SetRenderState(&node, &in);
+
+  // The caller's 512 words, then a guard.
+  struct {
+    uint32_t words[SPPD_SYSTEMRENDERSTATE_WORDS];
+    uint8_t guard[256];
+  } buffer;
+  std::memset(&buffer, 0xA5, sizeof buffer);
+  ASSERT_EQ(SPPD_GetSystemRenderState(reinterpret_cast<SPPD_SYSTEMRENDERSTATE*>(buffer.words)),
+            SPPD_OK);
+  for (size_t i = 0; i < sizeof buffer.guard; ++i) ASSERT_EQ(buffer.guard[i], 0xA5) << i;
+
+  auto word = [&](int i) { return buffer.words[i]; };
+  auto real = [&](int i) {
+    float f;
+    std::memcpy(&f, &buffer.words[i], sizeof f);
+    return f;
+  };
+  EXPECT_EQ(word(0), Current().dwMask);
+  EXPECT_EQ(real(1), 10.0f);
+  EXPECT_EQ(word(9), 0u);  // the pointing words carry no address
+  EXPECT_EQ(word(11), 1u);
+  EXPECT_EQ(word(23), 0u);
+  EXPECT_EQ(real(475 + 12), 2.0f);  // the first matrix's translation
+  EXPECT_EQ(real(509), 2.0f);       // the eye point ends the area
+  EXPECT_EQ(real(511), 4.0f);
 }
 
 TEST_F(RenderState, TooManyPlanesAreCutToTheArea) {
