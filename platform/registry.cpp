@@ -15,12 +15,26 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/registry_format.h"
 #include "platform/trace.h"
 
 struct PLAT_RegKey {
   std::vector<std::string> path;  // components as the caller spelled them
+};
+
+namespace {
+
+struct PendingValue {
+  std::vector<std::string> key;
+  PLAT_RegValueRec value;
+};
+
+}  // namespace
+
+struct PLAT_RegBatch {
+  std::vector<PendingValue> values;
 };
 
 namespace {
@@ -268,14 +282,14 @@ PLAT_RegNode* FindNode(PLAT_RegNode& root, const std::vector<std::string>& path)
   return node;
 }
 
-PLAT_RegResult OpenPath(std::vector<std::string> path, PLAT_RegKey** out) {
+PLAT_RegResult OpenPath(std::vector<std::string> path, PLAT_RegKeyHandle* out) {
   std::lock_guard<std::mutex> lock(g_regLock);
   if (!FindNode(Current().root, path)) return PLAT_RegResult::NotFound;
-  *out = new PLAT_RegKey{std::move(path)};
+  out->reset(new PLAT_RegKey{std::move(path)});
   return PLAT_RegResult::Ok;
 }
 
-PLAT_RegResult CreatePath(std::vector<std::string> path, PLAT_RegKey** out, bool* created) {
+PLAT_RegResult CreatePath(std::vector<std::string> path, PLAT_RegKeyHandle* out, bool* created) {
   std::lock_guard<std::mutex> lock(g_regLock);
   Store& s = Current();
   bool made = false;
@@ -295,15 +309,77 @@ PLAT_RegResult CreatePath(std::vector<std::string> path, PLAT_RegKey** out, bool
     made = true;
   }
   if (created) *created = made;
-  *out = new PLAT_RegKey{std::move(path)};
+  out->reset(new PLAT_RegKey{std::move(path)});
   return PLAT_RegResult::Ok;
+}
+
+// The path of a subkey, or false with a trace for a bad parent, name or output.
+bool SubKeyPath(const char* what, PLAT_RegKey* parent, const char* sub, PLAT_RegKeyHandle* out,
+                std::vector<std::string>* parts) {
+  if (parent) *parts = parent->path;
+  if (parent && sub && out && SplitKeyPath(sub, parts)) return true;
+  PLAT_Trace("%s: bad key or subkey \"%.300s\"\n", what, sub ? sub : "(none)");
+  return false;
 }
 
 std::string ValueName(const char* name) { return name ? std::string(name) : std::string(); }
 
+// Puts every value into a copy of the tree and writes the store once: all of them or none.
+PLAT_RegResult WriteValues(const std::vector<PendingValue>& values) {
+  if (values.empty()) return PLAT_RegResult::Ok;
+  std::lock_guard<std::mutex> lock(g_regLock);
+  Store& s = Current();
+  PLAT_RegNode changed = s.root;
+  for (const PendingValue& p : values) {
+    PLAT_RegNode* node = FindNode(changed, p.key);
+    if (!node) return PLAT_RegResult::NotFound;  // a key deleted since it was opened
+    PLAT_RegValueRec* v = PLAT_RegFindValue(*node, p.value.name);
+    if (v) {
+      v->type = p.value.type;
+      v->data = p.value.data;
+    } else {
+      node->values.push_back(p.value);
+    }
+  }
+  return Commit(s, std::move(changed));
+}
+
+PLAT_RegResult SetValue(PLAT_RegKey* key, const char* name, PLAT_RegType type,
+                        std::span<const uint8_t> data, PLAT_RegBatch* batch) {
+  std::string vname = ValueName(name);
+  if (!key || data.size() > kRegMaxValueSize || !ValidName(vname, kRegMaxValueName)) {
+    PLAT_Trace("PLAT_RegSet: bad value \"%.300s\" (%zu bytes)%s\n", vname.c_str(), data.size(),
+               key ? "" : " or no key");
+    return PLAT_RegResult::InvalidArgument;
+  }
+  PendingValue p{key->path, {std::move(vname), type, {data.begin(), data.end()}}};
+  if (batch) {
+    batch->values.push_back(std::move(p));
+    return PLAT_RegResult::Ok;
+  }
+  return WriteValues({std::move(p)});
+}
+
+// A copy of the value's bytes when it is stored as the type asked for.
+PLAT_RegResult GetValue(PLAT_RegKey* key, const char* name, PLAT_RegType type, void* out,
+                        std::vector<uint8_t>* data) {
+  if (!key || !out) {
+    PLAT_Trace("PLAT_RegGet: no key or nothing to fill for \"%.300s\"\n", name ? name : "");
+    return PLAT_RegResult::InvalidArgument;
+  }
+  std::lock_guard<std::mutex> lock(g_regLock);
+  PLAT_RegNode* node = FindNode(Current().root, key->path);
+  if (!node) return PLAT_RegResult::NotFound;
+  const PLAT_RegValueRec* v = PLAT_RegFindValue(*node, ValueName(name));
+  if (!v) return PLAT_RegResult::NotFound;
+  if (v->type != type) return PLAT_RegResult::WrongType;
+  *data = v->data;
+  return PLAT_RegResult::Ok;
+}
+
 }  // namespace
 
-PLAT_RegResult PLAT_RegOpenKey(const char* path, PLAT_RegKey** out) {
+PLAT_RegResult PLAT_RegOpenKey(const char* path, PLAT_RegKeyHandle* out) {
   std::vector<std::string> parts;
   if (!path || !out || !SplitKeyPath(path, &parts)) {
     PLAT_Trace("PLAT_RegOpenKey: bad key path \"%.300s\"\n", path ? path : "(none)");
@@ -312,7 +388,7 @@ PLAT_RegResult PLAT_RegOpenKey(const char* path, PLAT_RegKey** out) {
   return OpenPath(std::move(parts), out);
 }
 
-PLAT_RegResult PLAT_RegCreateKey(const char* path, PLAT_RegKey** out, bool* created) {
+PLAT_RegResult PLAT_RegCreateKey(const char* path, PLAT_RegKeyHandle* out, bool* created) {
   std::vector<std::string> parts;
   if (!path || !out || !SplitKeyPath(path, &parts)) {
     PLAT_Trace("PLAT_RegCreateKey: bad key path \"%.300s\"\n", path ? path : "(none)");
@@ -321,13 +397,11 @@ PLAT_RegResult PLAT_RegCreateKey(const char* path, PLAT_RegKey** out, bool* crea
   return CreatePath(std::move(parts), out, created);
 }
 
-PLAT_RegResult PLAT_RegCreateSubKey(PLAT_RegKey* parent, const char* sub, PLAT_RegKey** out,
+PLAT_RegResult PLAT_RegCreateSubKey(PLAT_RegKey* parent, const char* sub, PLAT_RegKeyHandle* out,
                                     bool* created) {
-  std::vector<std::string> parts = parent ? parent->path : std::vector<std::string>{};
-  if (!parent || !sub || !out || !SplitKeyPath(sub, &parts)) {
-    PLAT_Trace("PLAT_RegCreateSubKey: bad key or subkey \"%.300s\"\n", sub ? sub : "(none)");
+  std::vector<std::string> parts;
+  if (!SubKeyPath("PLAT_RegCreateSubKey", parent, sub, out, &parts))
     return PLAT_RegResult::InvalidArgument;
-  }
   {
     // Creating under a key that was deleted meanwhile would silently bring it back.
     std::lock_guard<std::mutex> lock(g_regLock);
@@ -336,70 +410,14 @@ PLAT_RegResult PLAT_RegCreateSubKey(PLAT_RegKey* parent, const char* sub, PLAT_R
   return CreatePath(std::move(parts), out, created);
 }
 
-PLAT_RegResult PLAT_RegOpenSubKey(PLAT_RegKey* parent, const char* sub, PLAT_RegKey** out) {
-  std::vector<std::string> parts = parent ? parent->path : std::vector<std::string>{};
-  if (!parent || !sub || !out || !SplitKeyPath(sub, &parts)) {
-    PLAT_Trace("PLAT_RegOpenSubKey: bad key or subkey \"%.300s\"\n", sub ? sub : "(none)");
+PLAT_RegResult PLAT_RegOpenSubKey(PLAT_RegKey* parent, const char* sub, PLAT_RegKeyHandle* out) {
+  std::vector<std::string> parts;
+  if (!SubKeyPath("PLAT_RegOpenSubKey", parent, sub, out, &parts))
     return PLAT_RegResult::InvalidArgument;
-  }
   return OpenPath(std::move(parts), out);
 }
 
 void PLAT_RegCloseKey(PLAT_RegKey* key) { delete key; }
-
-PLAT_RegResult PLAT_RegSetValue(PLAT_RegKey* key, const char* name, PLAT_RegType type,
-                                const void* data, uint32_t size) {
-  std::string vname = ValueName(name);
-  bool knownType = type == PLAT_RegType::None || type == PLAT_RegType::String ||
-                   type == PLAT_RegType::Binary || type == PLAT_RegType::Dword;
-  if (!key || (!data && size) || !knownType || size > kRegMaxValueSize ||
-      !ValidName(vname, kRegMaxValueName) || (type == PLAT_RegType::Dword && size != 4)) {
-    PLAT_Trace("PLAT_RegSetValue: bad value \"%.300s\" (type %u, %u bytes)\n", vname.c_str(),
-               static_cast<unsigned>(type), size);
-    return PLAT_RegResult::InvalidArgument;
-  }
-  const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  // Strings are kept without the terminator that callers usually include in the size.
-  if (type == PLAT_RegType::String && size > 0 && bytes[size - 1] == 0) --size;
-
-  std::lock_guard<std::mutex> lock(g_regLock);
-  Store& s = Current();
-  PLAT_RegNode changed = s.root;
-  PLAT_RegNode* node = FindNode(changed, key->path);
-  if (!node) return PLAT_RegResult::NotFound;
-  PLAT_RegValueRec* v = PLAT_RegFindValue(*node, vname);
-  if (!v) {
-    node->values.push_back({vname, type, {}});
-    v = &node->values.back();
-  }
-  v->type = type;
-  v->data.assign(bytes, bytes + size);
-  return Commit(s, std::move(changed));
-}
-
-PLAT_RegResult PLAT_RegQueryValue(PLAT_RegKey* key, const char* name, PLAT_RegType* type,
-                                  void* buf, uint32_t* size) {
-  if (!key || (buf && !size)) {
-    PLAT_Trace("PLAT_RegQueryValue: no key or no size for the buffer\n");
-    return PLAT_RegResult::InvalidArgument;
-  }
-  std::lock_guard<std::mutex> lock(g_regLock);
-  PLAT_RegNode* node = FindNode(Current().root, key->path);
-  if (!node) return PLAT_RegResult::NotFound;
-  const PLAT_RegValueRec* v = PLAT_RegFindValue(*node, ValueName(name));
-  if (!v) return PLAT_RegResult::NotFound;
-
-  bool isString = v->type == PLAT_RegType::String;
-  uint32_t needed = static_cast<uint32_t>(v->data.size()) + (isString ? 1u : 0u);
-  if (type) *type = v->type;
-  uint32_t room = size ? *size : 0;
-  if (size) *size = needed;
-  if (!buf) return PLAT_RegResult::Ok;
-  if (room < needed) return PLAT_RegResult::MoreData;
-  if (!v->data.empty()) std::memcpy(buf, v->data.data(), v->data.size());
-  if (isString) static_cast<uint8_t*>(buf)[v->data.size()] = 0;
-  return PLAT_RegResult::Ok;
-}
 
 PLAT_RegResult PLAT_RegDeleteValue(PLAT_RegKey* key, const char* name) {
   if (!key) return PLAT_RegResult::InvalidArgument;
@@ -432,48 +450,53 @@ PLAT_RegResult PLAT_RegDeleteKey(const char* path) {
   return Commit(s, std::move(changed));
 }
 
-PLAT_RegResult PLAT_RegSetString(PLAT_RegKey* key, const char* name, const char* value) {
-  if (!value) return PLAT_RegResult::InvalidArgument;
-  size_t len = std::strlen(value);
-  if (len >= kRegMaxValueSize) {
-    PLAT_Trace("PLAT_RegSetString: value \"%.300s\" is too long\n", name ? name : "");
-    return PLAT_RegResult::InvalidArgument;
-  }
-  return PLAT_RegSetValue(key, name, PLAT_RegType::String, value, static_cast<uint32_t>(len + 1));
-}
-
-PLAT_RegResult PLAT_RegSetDword(PLAT_RegKey* key, const char* name, uint32_t value) {
-  uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                      static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-  return PLAT_RegSetValue(key, name, PLAT_RegType::Dword, bytes, sizeof bytes);
-}
-
 PLAT_RegResult PLAT_RegGetString(PLAT_RegKey* key, const char* name, std::string* out) {
-  if (!out) return PLAT_RegResult::InvalidArgument;
-  PLAT_RegType type = PLAT_RegType::None;
-  uint32_t size = 0;
-  PLAT_RegResult r = PLAT_RegQueryValue(key, name, &type, nullptr, &size);
-  if (r != PLAT_RegResult::Ok) return r;
-  if (type != PLAT_RegType::String) return PLAT_RegResult::WrongType;
-  std::vector<char> buf(size);
-  r = PLAT_RegQueryValue(key, name, &type, buf.data(), &size);
-  if (r != PLAT_RegResult::Ok) return r;  // changed between the two reads
-  if (type != PLAT_RegType::String) return PLAT_RegResult::WrongType;
-  out->assign(buf.data(), size - 1);
-  return PLAT_RegResult::Ok;
+  std::vector<uint8_t> data;
+  PLAT_RegResult r = GetValue(key, name, PLAT_RegType::String, out, &data);
+  if (r == PLAT_RegResult::Ok) out->assign(data.begin(), data.end());
+  return r;
 }
 
 PLAT_RegResult PLAT_RegGetDword(PLAT_RegKey* key, const char* name, uint32_t* out) {
-  if (!out) return PLAT_RegResult::InvalidArgument;
-  PLAT_RegType type = PLAT_RegType::None;
-  uint8_t bytes[4];
-  uint32_t size = sizeof bytes;
-  PLAT_RegResult r = PLAT_RegQueryValue(key, name, &type, bytes, &size);
-  if (r == PLAT_RegResult::MoreData || (r == PLAT_RegResult::Ok && (type != PLAT_RegType::Dword || size != 4)))
-    return PLAT_RegResult::WrongType;
+  std::vector<uint8_t> bytes;
+  PLAT_RegResult r = GetValue(key, name, PLAT_RegType::Dword, out, &bytes);
   if (r != PLAT_RegResult::Ok) return r;
-  *out = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  if (bytes.size() != 4) return PLAT_RegResult::WrongType;
+  *out = PLAT_LoadLE32(bytes.data());
   return PLAT_RegResult::Ok;
+}
+
+PLAT_RegResult PLAT_RegGetBinary(PLAT_RegKey* key, const char* name, std::vector<uint8_t>* out) {
+  return GetValue(key, name, PLAT_RegType::Binary, out, out);
+}
+
+PLAT_RegBatchHandle PLAT_RegBeginBatch() { return PLAT_RegBatchHandle(new PLAT_RegBatch); }
+
+void PLAT_RegDiscardBatch(PLAT_RegBatch* batch) { delete batch; }
+
+PLAT_RegResult PLAT_RegCommitBatch(PLAT_RegBatch* batch) {
+  if (!batch) return PLAT_RegResult::InvalidArgument;
+  std::vector<PendingValue> values = std::move(batch->values);
+  batch->values.clear();
+  return WriteValues(values);
+}
+
+PLAT_RegResult PLAT_RegSetString(PLAT_RegKey* key, const char* name, std::string_view value,
+                                 PLAT_RegBatch* batch) {
+  return SetValue(key, name, PLAT_RegType::String,
+                  {reinterpret_cast<const uint8_t*>(value.data()), value.size()}, batch);
+}
+
+PLAT_RegResult PLAT_RegSetDword(PLAT_RegKey* key, const char* name, uint32_t value,
+                                PLAT_RegBatch* batch) {
+  uint8_t bytes[4];
+  PLAT_StoreLE32(bytes, value);
+  return SetValue(key, name, PLAT_RegType::Dword, bytes, batch);
+}
+
+PLAT_RegResult PLAT_RegSetBinary(PLAT_RegKey* key, const char* name, std::span<const uint8_t> data,
+                                 PLAT_RegBatch* batch) {
+  return SetValue(key, name, PLAT_RegType::Binary, data, batch);
 }
 
 std::string PLAT_RegStorePath() {

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+// How a value is kept. None is an untyped byte string, kept as read ("hex(0):") and only
+// ever rewritten as it was.
+enum class PLAT_RegType : uint32_t { None = 0, String = 1, Binary = 3, Dword = 4 };
 
 struct PLAT_RegValueRec {
   std::string name;  // spelled as first written; matched without regard to case

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <memory>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/trace.h"
@@ -16,11 +16,6 @@ VNOPTIONS_SOUND g_sound{0, VN_OPTIONS_DEFAULT_SFX_VOLUME, VN_OPTIONS_DEFAULT_MUS
 int g_terrainNoise = 0;
 int g_terrainLOD = 1;
 VNOPTIONS_TERRAINLODHOOK g_terrainLODHook = nullptr;
-
-struct KeyCloser {
-  void operator()(PLAT_RegKey* key) const { PLAT_RegCloseKey(key); }
-};
-using KeyHandle = std::unique_ptr<PLAT_RegKey, KeyCloser>;
 
 void PutU32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -78,14 +73,13 @@ int SGE_WriteRegistryValue(const char* name, const void* data, uint32_t size) {
     PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): missing name or data\n");
     return -1;
   }
-  PLAT_RegKey* raw = nullptr;
-  bool created = false;
-  if (PLAT_RegCreateKey(VN_REGISTRY_KEY, &raw, &created) != PLAT_RegResult::Ok || !raw) {
+  PLAT_RegKeyHandle key;
+  if (PLAT_RegCreateKey(VN_REGISTRY_KEY, &key) != PLAT_RegResult::Ok) {
     PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): cannot open %s\n", VN_REGISTRY_KEY);
     return -1;
   }
-  KeyHandle key(raw);
-  if (PLAT_RegSetValue(key.get(), name, PLAT_RegType::Binary, data, size) != PLAT_RegResult::Ok) {
+  if (PLAT_RegSetBinary(key.get(), name, {static_cast<const uint8_t*>(data), size}) !=
+      PLAT_RegResult::Ok) {
     PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): cannot write %s\n", name);
     return -1;
   }
@@ -98,19 +92,25 @@ int SGE_ReadRegistryValue(const char* name, void* buffer, uint32_t size, uint32_
     PLAT_Trace("[OPTIONS]: SGE_ReadRegistryValue(): missing name or buffer\n");
     return -1;
   }
-  PLAT_RegKey* raw = nullptr;
-  if (PLAT_RegOpenKey(VN_REGISTRY_KEY, &raw) != PLAT_RegResult::Ok || !raw) return -1;
-  KeyHandle key(raw);
-  PLAT_RegType type = PLAT_RegType::None;
-  uint32_t got = size;
-  const PLAT_RegResult r = PLAT_RegQueryValue(key.get(), name, &type, buffer, &got);
-  if (r == PLAT_RegResult::MoreData) {
-    PLAT_Trace("[OPTIONS]: SGE_ReadRegistryValue(): %s holds %u bytes, more than %u\n", name, got,
-               size);
-    return -1;
+  PLAT_RegKeyHandle key;
+  if (PLAT_RegOpenKey(VN_REGISTRY_KEY, &key) != PLAT_RegResult::Ok) return -1;
+  std::vector<uint8_t> value;
+  PLAT_RegResult r = PLAT_RegGetBinary(key.get(), name, &value);
+  if (r == PLAT_RegResult::WrongType) {
+    // A 32-bit value reads as its four stored bytes, as any binary value would.
+    uint32_t word = 0;
+    r = PLAT_RegGetDword(key.get(), name, &word);
+    value.resize(4);
+    PutU32(value.data(), word);
   }
   if (r != PLAT_RegResult::Ok) return -1;
-  if (read) *read = got;
+  if (value.size() > size) {
+    PLAT_Trace("[OPTIONS]: SGE_ReadRegistryValue(): %s holds %zu bytes, more than %u\n", name,
+               value.size(), size);
+    return -1;
+  }
+  if (!value.empty()) std::memcpy(buffer, value.data(), value.size());
+  if (read) *read = static_cast<uint32_t>(value.size());
   return 1;
 }
 

@@ -1,6 +1,5 @@
 #include "driver/device/prefs.h"
 
-#include <memory>
 #include <string>
 
 #include "engine/driver/sppd.h"
@@ -10,26 +9,16 @@
 
 namespace {
 
-struct KeyCloser {
-  void operator()(PLAT_RegKey* k) const { PLAT_RegCloseKey(k); }
-};
-using Key = std::unique_ptr<PLAT_RegKey, KeyCloser>;
-
 // Opens (creating when absent) the Preferences key under the driver's GUID key.
-Key OpenPreferencesKey() {
-  PLAT_RegKey* raw = nullptr;
-  bool created = false;
-  if (PLAT_RegCreateKey(SPPD_DISPLAY_KEY, &raw, &created) != PLAT_RegResult::Ok) return nullptr;
-  Key display(raw);
+PLAT_RegKeyHandle OpenPreferencesKey() {
+  PLAT_RegKeyHandle display, driver, prefs;
   char guidText[39];
   PLAT_GuidToRegistryText(SPPD_GUID, guidText);
-  if (PLAT_RegCreateSubKey(display.get(), guidText, &raw, &created) != PLAT_RegResult::Ok)
+  if (PLAT_RegCreateKey(SPPD_DISPLAY_KEY, &display) != PLAT_RegResult::Ok ||
+      PLAT_RegCreateSubKey(display.get(), guidText, &driver) != PLAT_RegResult::Ok ||
+      PLAT_RegCreateSubKey(driver.get(), SPPD_PREFERENCES_KEY, &prefs) != PLAT_RegResult::Ok)
     return nullptr;
-  Key driver(raw);
-  if (PLAT_RegCreateSubKey(driver.get(), SPPD_PREFERENCES_KEY, &raw, &created) !=
-      PLAT_RegResult::Ok)
-    return nullptr;
-  return Key(raw);
+  return prefs;
 }
 
 struct IntPref {
@@ -48,12 +37,6 @@ constexpr IntPref kIntPrefs[] = {
 constexpr const char kDirectDraw[] = "DirectDraw";
 constexpr const char kDevice[] = "GFXDRV Driver";
 
-// Stored with its terminator: 39 bytes.
-bool WriteGuid(PLAT_RegKey* key, const char* name, const char (&text)[39]) {
-  return PLAT_RegSetValue(key, name, PLAT_RegType::String, text, sizeof text) ==
-         PLAT_RegResult::Ok;
-}
-
 bool ReadGuid(PLAT_RegKey* key, const char* name, PLAT_GUID* out) {
   std::string text;
   if (PLAT_RegGetString(key, name, &text) != PLAT_RegResult::Ok) return false;
@@ -68,7 +51,7 @@ bool ReadGuid(PLAT_RegKey* key, const char* name, PLAT_GUID* out) {
 
 int32_t SPPD_ReadPreferences(SPPD_DRIVERSTATE* prefs) {
   if (!prefs) return SPPD_FAIL;
-  Key key = OpenPreferencesKey();
+  PLAT_RegKeyHandle key = OpenPreferencesKey();
   if (!key) return SPPD_FAIL;
   int32_t result = SPPD_OK;
   for (const IntPref& p : kIntPrefs) {
@@ -87,7 +70,7 @@ int32_t SPPD_ReadPreferences(SPPD_DRIVERSTATE* prefs) {
 
 int32_t SPPD_SavePreferences(const SPPD_DRIVERSTATE* prefs) {
   if (!prefs) return SPPD_FAIL;
-  Key key = OpenPreferencesKey();
+  PLAT_RegKeyHandle key = OpenPreferencesKey();
   if (!key) {
     PLAT_Trace("GFXDRV: cannot open the preferences key\n");
     return SPPD_FAIL;
@@ -96,14 +79,17 @@ int32_t SPPD_SavePreferences(const SPPD_DRIVERSTATE* prefs) {
   char device[39];
   PLAT_GuidToRegistryText(prefs->guidDirectDraw, directDraw);
   PLAT_GuidToRegistryText(prefs->guidDevice, device);
-  bool ok = true;
+  // One change of the store: a display mode is never left half written.
+  PLAT_RegBatchHandle batch = PLAT_RegBeginBatch();
   for (const IntPref& p : kIntPrefs)
-    ok = PLAT_RegSetDword(key.get(), p.name, static_cast<uint32_t>(prefs->*p.field)) ==
-             PLAT_RegResult::Ok && ok;
-  ok = WriteGuid(key.get(), kDirectDraw, directDraw) && ok;
-  ok = WriteGuid(key.get(), kDevice, device) && ok;
-  if (!ok) PLAT_Trace("GFXDRV: saving the preferences failed\n");
-  return ok ? SPPD_OK : SPPD_FAIL;
+    PLAT_RegSetDword(key.get(), p.name, static_cast<uint32_t>(prefs->*p.field), batch.get());
+  PLAT_RegSetString(key.get(), kDirectDraw, directDraw, batch.get());
+  PLAT_RegSetString(key.get(), kDevice, device, batch.get());
+  if (PLAT_RegCommitBatch(batch.get()) != PLAT_RegResult::Ok) {
+    PLAT_Trace("GFXDRV: saving the preferences failed\n");
+    return SPPD_FAIL;
+  }
+  return SPPD_OK;
 }
 
 int32_t SPPD_GetDefaultMode(SPPD_MODE* mode) {

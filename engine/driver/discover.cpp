@@ -16,11 +16,6 @@
 
 namespace {
 
-struct KeyCloser {
-  void operator()(PLAT_RegKey* k) const { PLAT_RegCloseKey(k); }
-};
-using Key = std::unique_ptr<PLAT_RegKey, KeyCloser>;
-
 struct LibraryCloser {
   void operator()(PLAT_Library* l) const { PLAT_FreeLibrary(l); }
 };
@@ -61,19 +56,17 @@ int32_t vnMAIN_ReadDriverGuid(PLAT_GUID* out, int32_t* created) {
     return -1;
   }
   *out = PLAT_GUID{};
-  PLAT_RegKey* raw = nullptr;
+  PLAT_RegKeyHandle display, general;
   bool made = false;
-  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &raw, &made) != PLAT_RegResult::Ok) {
+  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &display) != PLAT_RegResult::Ok) {
     PLAT_Trace("VNMAIN: cannot open %s\n", VN_DRIVER_DISPLAY_KEY);
     return -1;
   }
-  Key display(raw);
-  if (PLAT_RegCreateSubKey(display.get(), VN_DRIVER_GENERAL_KEY, &raw, &made) !=
+  if (PLAT_RegCreateSubKey(display.get(), VN_DRIVER_GENERAL_KEY, &general, &made) !=
       PLAT_RegResult::Ok) {
     PLAT_Trace("VNMAIN: cannot open the driver's General key\n");
     return -1;
   }
-  Key general(raw);
   if (made) {
     if (created) *created = 1;
     PLAT_Trace("VNMAIN: no driver chosen yet\n");

@@ -307,29 +307,42 @@ TEST(DriverPrefs, SaveThenReadRoundTrips) {
   EXPECT_EQ(read.fAutoMipMap, 1);
   EXPECT_EQ(read.fFullScreen, 1) << "a stored 0 reads as full screen";
 
-  PLAT_RegKey* key = nullptr;
+  PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
-  char text[64];
-  uint32_t size = sizeof text;
-  PLAT_RegType type{};
-  ASSERT_EQ(PLAT_RegQueryValue(key, "GFXDRV Driver", &type, text, &size), PLAT_RegResult::Ok);
-  EXPECT_EQ(type, PLAT_RegType::String);
-  EXPECT_EQ(size, 39u);
-  EXPECT_STREQ(text, "{11111111-2222-3333-4444-555555555555}");
+  std::string text;
+  ASSERT_EQ(PLAT_RegGetString(key.get(), "GFXDRV Driver", &text), PLAT_RegResult::Ok);
+  EXPECT_EQ(text, "{11111111-2222-3333-4444-555555555555}");
   uint32_t fullScreen = 9;
-  EXPECT_EQ(PLAT_RegGetDword(key, "Full Screen", &fullScreen), PLAT_RegResult::Ok);
+  EXPECT_EQ(PLAT_RegGetDword(key.get(), "Full Screen", &fullScreen), PLAT_RegResult::Ok);
   EXPECT_EQ(fullScreen, 0u);
-  PLAT_RegCloseKey(key);
+}
+
+// A kill between two values could leave half a display mode: the ten values are one change.
+TEST(DriverPrefs, SavingWritesTheStoreOnce) {
+  vntest::ScopedRegistry reg;
+  SPPD_DRIVERSTATE first{};
+  ASSERT_EQ(SPPD_ReadPreferences(&first), -1);  // makes the keys
+  SPPD_DRIVERSTATE saved = SamplePrefs();
+  EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
+                                     [&] { EXPECT_EQ(SPPD_SavePreferences(&saved), 1); }),
+            1);
+  saved.dwWidth = 800;
+  EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
+                                     [&] { EXPECT_EQ(SPPD_SavePreferences(&saved), 1); }),
+            1);
+  PLAT_RegReload();
+  SPPD_DRIVERSTATE read{};
+  ASSERT_EQ(SPPD_ReadPreferences(&read), 1);
+  EXPECT_EQ(read.dwWidth, 800);
 }
 
 TEST(DriverPrefs, AMissingValueFailsButTheRestIsRead) {
   vntest::ScopedRegistry reg;
   SPPD_DRIVERSTATE saved = SamplePrefs();
   ASSERT_EQ(SPPD_SavePreferences(&saved), 1);
-  PLAT_RegKey* key = nullptr;
+  PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
-  ASSERT_EQ(PLAT_RegDeleteValue(key, "AutoMipMap"), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
+  ASSERT_EQ(PLAT_RegDeleteValue(key.get(), "AutoMipMap"), PLAT_RegResult::Ok);
   SPPD_DRIVERSTATE read{};
   EXPECT_EQ(SPPD_ReadPreferences(&read), -1);
   EXPECT_EQ(read.dwWidth, 1024);
@@ -356,10 +369,9 @@ TEST_F(DriverLibrary, DefaultModeFailsWhenAPreferenceIsMissing) {
   vntest::ScopedRegistry reg;
   SPPD_DRIVERSTATE saved = SamplePrefs();
   ASSERT_EQ(SPPD_SavePreferences(&saved), 1);
-  PLAT_RegKey* key = nullptr;
+  PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
-  ASSERT_EQ(PLAT_RegDeleteValue(key, "DirectDraw"), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
+  ASSERT_EQ(PLAT_RegDeleteValue(key.get(), "DirectDraw"), PLAT_RegResult::Ok);
   SPPD_MODE mode{1, 2, 3, 4, 5};
   EXPECT_EQ(Fn<SPPD_PFN_GetDefaultMode>("SPPD_GetDefaultMode")(&mode), -1);
   EXPECT_EQ(mode.Width, 1) << "a failed read fills nothing";
@@ -373,11 +385,10 @@ TEST(DriverPrefs, AFirstReadFailsAndLeavesTheEmptyKeysBehind) {
   EXPECT_EQ(SPPD_ReadPreferences(&read), -1);
   EXPECT_EQ(read.dwWidth, 640) << "a missing value keeps the default";
   EXPECT_EQ(read.fFullScreen, 1);
-  PLAT_RegKey* key = nullptr;
+  PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);
   uint32_t value = 0;
-  EXPECT_EQ(PLAT_RegGetDword(key, "Width", &value), PLAT_RegResult::NotFound);
-  PLAT_RegCloseKey(key);
+  EXPECT_EQ(PLAT_RegGetDword(key.get(), "Width", &value), PLAT_RegResult::NotFound);
 }
 
 // Pools and colour helpers.

@@ -12,7 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <functional>
+#include <span>
 #include <random>
 #include <vector>
 
@@ -22,24 +23,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct KeyCloser {
-  void operator()(PLAT_RegKey* k) const { PLAT_RegCloseKey(k); }
-};
-using Key = std::unique_ptr<PLAT_RegKey, KeyCloser>;
+using Key = PLAT_RegKeyHandle;
 
 Key Create(const char* path, bool* created = nullptr) {
-  PLAT_RegKey* k = nullptr;
-  bool made = false;
-  EXPECT_EQ(PLAT_RegCreateKey(path, &k, &made), PLAT_RegResult::Ok) << path;
-  if (created) *created = made;
-  return Key(k);
+  Key k;
+  EXPECT_EQ(PLAT_RegCreateKey(path, &k, created), PLAT_RegResult::Ok) << path;
+  return k;
 }
 
 Key Open(const char* path, PLAT_RegResult* result = nullptr) {
-  PLAT_RegKey* k = nullptr;
+  Key k;
   PLAT_RegResult r = PLAT_RegOpenKey(path, &k);
   if (result) *result = r;
-  return Key(k);
+  return k;
+}
+
+std::span<const uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 std::vector<std::string> SetAsideFiles(const std::string& store) {
@@ -78,14 +78,13 @@ TEST(Registry, CreateReportsWhetherTheKeyIsNewAndPathsIgnoreCase) {
   EXPECT_TRUE(Open("Software\\Kor", &r));
 
   Key display = Open("software\\KOR\\SPPD\\v1.00.000\\Display");
-  PLAT_RegKey* sub = nullptr;
+  Key sub;
   ASSERT_EQ(PLAT_RegCreateSubKey(display.get(), "{5D81DC88-A7D2-4BFE-AF63-9CA4C08B4BEE}\\Preferences",
                                  &sub, &created),
             PLAT_RegResult::Ok);
   EXPECT_TRUE(created);
-  PLAT_RegCloseKey(sub);
   ASSERT_EQ(PLAT_RegOpenSubKey(display.get(), "general", &sub), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(sub);
+  EXPECT_TRUE(sub);
 
   // An empty key survives a fresh read of the store, spelled as first written.
   PLAT_RegReload();
@@ -102,13 +101,10 @@ TEST(Registry, ValuesOfEveryTypeSurviveAFreshRead) {
   {
     Key k = Create("software\\KOR\\Stuff");
     ASSERT_EQ(PLAT_RegSetDword(k.get(), "ObjectCull", 30), PLAT_RegResult::Ok);
-    ASSERT_EQ(PLAT_RegSetValue(k.get(), "Options", PLAT_RegType::Binary, bytes.data(), 256),
-              PLAT_RegResult::Ok);
-    ASSERT_EQ(PLAT_RegSetString(k.get(), "Text", awkward.c_str()), PLAT_RegResult::Ok);
-    ASSERT_EQ(PLAT_RegSetValue(k.get(), "Raw", PLAT_RegType::String, "ab\0cd", 5),
-              PLAT_RegResult::Ok);
-    ASSERT_EQ(PLAT_RegSetValue(k.get(), "Nothing", PLAT_RegType::Binary, nullptr, 0),
-              PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegSetBinary(k.get(), "Options", bytes), PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegSetString(k.get(), "Text", awkward), PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegSetString(k.get(), "Raw", std::string_view("ab\0cd", 5)), PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegSetBinary(k.get(), "Nothing", {}), PLAT_RegResult::Ok);
   }
   std::string text = vntest::readFile(reg.storePath());
   EXPECT_NE(text.find("\"ObjectCull\"=dword:0000001e\n"), std::string::npos);
@@ -120,54 +116,60 @@ TEST(Registry, ValuesOfEveryTypeSurviveAFreshRead) {
   uint32_t dword = 0;
   EXPECT_EQ(PLAT_RegGetDword(k.get(), "objectcull", &dword), PLAT_RegResult::Ok);
   EXPECT_EQ(dword, 30u);
-  std::vector<uint8_t> back(256);
-  uint32_t size = 256;
-  PLAT_RegType type = PLAT_RegType::None;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "OPTIONS", &type, back.data(), &size), PLAT_RegResult::Ok);
-  EXPECT_EQ(type, PLAT_RegType::Binary);
+  std::vector<uint8_t> back;
+  EXPECT_EQ(PLAT_RegGetBinary(k.get(), "OPTIONS", &back), PLAT_RegResult::Ok);
   EXPECT_EQ(back, bytes);
   std::string s;
   EXPECT_EQ(PLAT_RegGetString(k.get(), "Text", &s), PLAT_RegResult::Ok);
   EXPECT_EQ(s, awkward);
   EXPECT_EQ(PLAT_RegGetString(k.get(), "Raw", &s), PLAT_RegResult::Ok);
   EXPECT_EQ(s, std::string("ab\0cd", 5));
-  size = 8;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "Nothing", &type, back.data(), &size), PLAT_RegResult::Ok);
-  EXPECT_EQ(size, 0u);
+  back.assign(8, 1);
+  EXPECT_EQ(PLAT_RegGetBinary(k.get(), "Nothing", &back), PLAT_RegResult::Ok);
+  EXPECT_TRUE(back.empty());
 }
 
-TEST(Registry, StringsComeBackTerminatedAndSmallBuffersAskForMore) {
+// Each value reads back only through the getter of its own type.
+TEST(Registry, EachValueReadsOnlyAsItsOwnType) {
   vntest::ScopedRegistry reg;
   Key k = Create("software\\KOR\\SPPD\\v1.00.000\\Display\\General");
   const char* guid = "{5D81DC88-A7D2-4BFE-AF63-9CA4C08B4BEE}";
-  ASSERT_EQ(PLAT_RegSetValue(k.get(), "Driver", PLAT_RegType::String, guid, 39), PLAT_RegResult::Ok);
+  const std::vector<uint8_t> record(61, 7);
+  ASSERT_EQ(PLAT_RegSetString(k.get(), "Driver", guid), PLAT_RegResult::Ok);
+  ASSERT_EQ(PLAT_RegSetDword(k.get(), "Width", 640), PLAT_RegResult::Ok);
+  ASSERT_EQ(PLAT_RegSetBinary(k.get(), "Options", record), PLAT_RegResult::Ok);
+  PLAT_RegReload();
+  k = Open("software\\KOR\\SPPD\\v1.00.000\\Display\\General");
+  ASSERT_TRUE(k);
 
-  PLAT_RegType type = PLAT_RegType::None;
-  uint32_t size = 0;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "driver", &type, nullptr, &size), PLAT_RegResult::Ok);
-  EXPECT_EQ(size, 39u);
-  EXPECT_EQ(type, PLAT_RegType::String);
-
-  char small[38];
-  std::memset(small, '#', sizeof small);
-  size = sizeof small;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "Driver", &type, small, &size), PLAT_RegResult::MoreData);
-  EXPECT_EQ(size, 39u);
-  EXPECT_EQ(small[0], '#');  // nothing copied
-
-  char buf[2048];
-  std::memset(buf, '#', sizeof buf);
-  size = sizeof buf;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "Driver", &type, buf, &size), PLAT_RegResult::Ok);
-  EXPECT_EQ(size, 39u);
-  EXPECT_STREQ(buf, guid);
-
-  // A stored record longer than the caller's record is refused, not cut.
-  uint8_t record[61] = {};
-  ASSERT_EQ(PLAT_RegSetValue(k.get(), "Options", PLAT_RegType::Binary, record, 61), PLAT_RegResult::Ok);
-  size = 60;
-  EXPECT_EQ(PLAT_RegQueryValue(k.get(), "Options", &type, record, &size), PLAT_RegResult::MoreData);
-  EXPECT_EQ(size, 61u);
+  struct Case {
+    const char* name;
+    PLAT_RegResult asString, asDword, asBinary;
+  } const cases[] = {
+      {"driver", PLAT_RegResult::Ok, PLAT_RegResult::WrongType, PLAT_RegResult::WrongType},
+      {"WIDTH", PLAT_RegResult::WrongType, PLAT_RegResult::Ok, PLAT_RegResult::WrongType},
+      {"options", PLAT_RegResult::WrongType, PLAT_RegResult::WrongType, PLAT_RegResult::Ok},
+      {"absent", PLAT_RegResult::NotFound, PLAT_RegResult::NotFound, PLAT_RegResult::NotFound},
+  };
+  for (const Case& c : cases) {
+    std::string text = "untouched";
+    uint32_t word = 99;
+    std::vector<uint8_t> bytes{1};
+    EXPECT_EQ(PLAT_RegGetString(k.get(), c.name, &text), c.asString) << c.name;
+    EXPECT_EQ(PLAT_RegGetDword(k.get(), c.name, &word), c.asDword) << c.name;
+    EXPECT_EQ(PLAT_RegGetBinary(k.get(), c.name, &bytes), c.asBinary) << c.name;
+    if (c.asString != PLAT_RegResult::Ok) EXPECT_EQ(text, "untouched") << c.name;
+    if (c.asDword != PLAT_RegResult::Ok) EXPECT_EQ(word, 99u) << c.name;
+  }
+  std::string text;
+  uint32_t word = 0;
+  std::vector<uint8_t> bytes;
+  PLAT_RegGetString(k.get(), "Driver", &text);
+  PLAT_RegGetDword(k.get(), "Width", &word);
+  PLAT_RegGetBinary(k.get(), "Options", &bytes);
+  EXPECT_EQ(text, guid);
+  EXPECT_EQ(word, 640u);
+  EXPECT_EQ(bytes, record);
 }
 
 TEST(Registry, NamesKeepTheirFirstSpellingAndTypesAreChecked) {
@@ -187,14 +189,78 @@ TEST(Registry, NamesKeepTheirFirstSpellingAndTypesAreChecked) {
   EXPECT_EQ(PLAT_RegGetDword(k.get(), "absent", &v), PLAT_RegResult::NotFound);
 
   vntest::TraceCapture trace;
-  EXPECT_EQ(PLAT_RegSetValue(k.get(), "Bad", PLAT_RegType::Dword, "abc", 3),
-            PLAT_RegResult::InvalidArgument);
-  EXPECT_EQ(PLAT_RegSetValue(k.get(), "Bad", static_cast<PLAT_RegType>(7), "abc", 3),
-            PLAT_RegResult::InvalidArgument);
+  const std::vector<uint8_t> tooLarge(1024 * 1024 + 1);
+  EXPECT_EQ(PLAT_RegSetBinary(k.get(), "Big", tooLarge), PLAT_RegResult::InvalidArgument);
   EXPECT_EQ(PLAT_RegSetDword(k.get(), "new\nline", 1), PLAT_RegResult::InvalidArgument);
-  PLAT_RegKey* out = nullptr;
-  EXPECT_EQ(PLAT_RegCreateKey("software\\bad\x01name", &out, nullptr), PLAT_RegResult::InvalidArgument);
-  EXPECT_FALSE(trace.lines().empty());
+  EXPECT_EQ(PLAT_RegSetDword(nullptr, "Width", 1), PLAT_RegResult::InvalidArgument);
+  EXPECT_EQ(PLAT_RegGetDword(k.get(), "Width", nullptr), PLAT_RegResult::InvalidArgument);
+  Key out;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\bad\x01name", &out), PLAT_RegResult::InvalidArgument);
+  EXPECT_FALSE(out);
+  EXPECT_EQ(trace.lines().size(), 5u);
+}
+
+TEST(Registry, ABatchReachesTheStoreInOneWriteAndNotBefore) {
+  vntest::ScopedRegistry reg;
+  Key prefs = Create("software\\KOR\\SPPD\\Prefs");
+  Key stuff = Create("software\\KOR\\Stuff");
+  ASSERT_EQ(PLAT_RegSetDword(prefs.get(), "Width", 640), PLAT_RegResult::Ok);
+  PLAT_RegBatchHandle batch = PLAT_RegBeginBatch();
+  EXPECT_EQ(vntest::countStoreWrites(reg.storePath(), [&] {
+              EXPECT_EQ(PLAT_RegSetDword(prefs.get(), "Width", 1024, batch.get()), PLAT_RegResult::Ok);
+              EXPECT_EQ(PLAT_RegSetDword(prefs.get(), "Height", 768, batch.get()), PLAT_RegResult::Ok);
+              EXPECT_EQ(PLAT_RegSetString(prefs.get(), "Device", "{X}", batch.get()), PLAT_RegResult::Ok);
+              EXPECT_EQ(PLAT_RegSetBinary(stuff.get(), "Options", Bytes("abc"), batch.get()),
+                        PLAT_RegResult::Ok);
+              EXPECT_EQ(PLAT_RegSetDword(prefs.get(), "Width", 800, batch.get()), PLAT_RegResult::Ok);
+            }),
+            0);
+  uint32_t width = 0, height = 0;
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Width", &width), PLAT_RegResult::Ok);
+  EXPECT_EQ(width, 640u);  // queued values are not read back before the commit
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Height", &height), PLAT_RegResult::NotFound);
+
+  EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
+                        [&] { EXPECT_EQ(PLAT_RegCommitBatch(batch.get()), PLAT_RegResult::Ok); }),
+            1);
+  // The batch is empty afterwards: committing again writes nothing.
+  EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
+                        [&] { EXPECT_EQ(PLAT_RegCommitBatch(batch.get()), PLAT_RegResult::Ok); }),
+            0);
+  PLAT_RegReload();
+  std::string device;
+  std::vector<uint8_t> options;
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Width", &width), PLAT_RegResult::Ok);
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Height", &height), PLAT_RegResult::Ok);
+  EXPECT_EQ(PLAT_RegGetString(prefs.get(), "Device", &device), PLAT_RegResult::Ok);
+  EXPECT_EQ(PLAT_RegGetBinary(stuff.get(), "Options", &options), PLAT_RegResult::Ok);
+  EXPECT_EQ(width, 800u);  // the last queued value of a name wins
+  EXPECT_EQ(height, 768u);
+  EXPECT_EQ(device, "{X}");
+  EXPECT_EQ(options, (std::vector<uint8_t>{'a', 'b', 'c'}));
+}
+
+TEST(Registry, ABatchThatCannotBeWhollyWrittenWritesNothing) {
+  vntest::ScopedRegistry reg;
+  Key prefs = Create("software\\KOR\\Prefs");
+  Key gone = Create("software\\KOR\\Gone");
+  {
+    PLAT_RegBatchHandle batch = PLAT_RegBeginBatch();
+    ASSERT_EQ(PLAT_RegSetDword(prefs.get(), "Width", 1024, batch.get()), PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegSetDword(gone.get(), "Height", 768, batch.get()), PLAT_RegResult::Ok);
+    ASSERT_EQ(PLAT_RegDeleteKey("software\\KOR\\Gone"), PLAT_RegResult::Ok);
+    EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
+                          [&] { EXPECT_EQ(PLAT_RegCommitBatch(batch.get()), PLAT_RegResult::NotFound); }),
+              0);
+    // Dropped without a commit: nothing is written either.
+    ASSERT_EQ(PLAT_RegSetDword(prefs.get(), "Depth", 16, batch.get()), PLAT_RegResult::Ok);
+  }
+  PLAT_RegReload();
+  uint32_t value = 0;
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Width", &value), PLAT_RegResult::NotFound);
+  EXPECT_EQ(PLAT_RegGetDword(prefs.get(), "Depth", &value), PLAT_RegResult::NotFound);
+  EXPECT_FALSE(Open("software\\KOR\\Gone"));
+  EXPECT_EQ(PLAT_RegCommitBatch(nullptr), PLAT_RegResult::InvalidArgument);
 }
 
 TEST(Registry, DeletingRemovesKeysWithEverythingUnder) {
@@ -212,8 +278,8 @@ TEST(Registry, DeletingRemovesKeysWithEverythingUnder) {
   EXPECT_TRUE(Open("software\\KOR"));
   // A handle to a deleted key does not bring the key back.
   EXPECT_EQ(PLAT_RegSetDword(deep.get(), "B", 2), PLAT_RegResult::NotFound);
-  PLAT_RegKey* sub = nullptr;
-  EXPECT_EQ(PLAT_RegCreateSubKey(deep.get(), "X", &sub, nullptr), PLAT_RegResult::NotFound);
+  Key sub;
+  EXPECT_EQ(PLAT_RegCreateSubKey(deep.get(), "X", &sub), PLAT_RegResult::NotFound);
   EXPECT_EQ(PLAT_RegDeleteKey("software\\KOR\\Stuff"), PLAT_RegResult::NotFound);
 }
 
@@ -239,8 +305,8 @@ TEST(Registry, UnwritableStoreFailsAndKeepsMemoryUnchanged) {
   setenv("VANTORIA_REGISTRY", (blocker + "/registry.txt").c_str(), 1);
   PLAT_RegReload();
   vntest::TraceCapture trace;
-  PLAT_RegKey* k = nullptr;
-  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k, nullptr), PLAT_RegResult::IoError);
+  Key k;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k), PLAT_RegResult::IoError);
   EXPECT_TRUE(trace.contains("cannot write store"));
   PLAT_RegResult r;
   EXPECT_FALSE(Open("software", &r));
@@ -255,8 +321,8 @@ TEST(Registry, StoreThatCannotBeReadIsNeverOverwritten) {
   std::ofstream(marker) << "settings of another run";
   PLAT_RegReload();
   vntest::TraceCapture trace;
-  PLAT_RegKey* k = nullptr;
-  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k, nullptr), PLAT_RegResult::IoError);
+  Key k;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k), PLAT_RegResult::IoError);
   EXPECT_TRUE(trace.contains("cannot read store"));
   EXPECT_TRUE(trace.contains("refusing to overwrite"));
   EXPECT_TRUE(fs::is_directory(reg.storePath()));
@@ -274,8 +340,8 @@ TEST(Registry, AStoreThatIsNoRegularFileIsRefusedAtOnce) {
   EXPECT_FALSE(Open("software", &r));  // returns instead of waiting for a writer on the pipe
   EXPECT_EQ(r, PLAT_RegResult::NotFound);
   EXPECT_TRUE(trace.contains("not a regular file"));
-  PLAT_RegKey* k = nullptr;
-  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k, nullptr), PLAT_RegResult::IoError);
+  Key k;
+  EXPECT_EQ(PLAT_RegCreateKey("software\\KOR", &k), PLAT_RegResult::IoError);
   EXPECT_TRUE(trace.contains("refusing to overwrite"));
   struct stat st {};
   ASSERT_EQ(stat(reg.storePath().c_str(), &st), 0);
@@ -408,16 +474,16 @@ TEST(Registry, KilledWriterNeverLeavesABrokenStore) {
       // Rewrites the store as fast as it can, with enough data to make each write take a while.
       close(ready[0]);
       PLAT_RegReload();
-      PLAT_RegKey* k = nullptr;
-      if (PLAT_RegCreateKey("software\\KOR\\Stuff", &k, nullptr) != PLAT_RegResult::Ok) _exit(2);
+      Key k;
+      if (PLAT_RegCreateKey("software\\KOR\\Stuff", &k) != PLAT_RegResult::Ok) _exit(2);
       uint32_t counter = 0;
-      PLAT_RegGetDword(k, "Counter", &counter);
+      PLAT_RegGetDword(k.get(), "Counter", &counter);
       std::vector<uint8_t> blob(512 * 1024);
       for (;;) {
         ++counter;
         blob.assign(blob.size(), static_cast<uint8_t>(counter));
-        PLAT_RegSetValue(k, "Blob", PLAT_RegType::Binary, blob.data(), static_cast<uint32_t>(blob.size()));
-        if (PLAT_RegSetDword(k, "Counter", counter) != PLAT_RegResult::Ok) _exit(3);
+        PLAT_RegSetBinary(k.get(), "Blob", blob);
+        if (PLAT_RegSetDword(k.get(), "Counter", counter) != PLAT_RegResult::Ok) _exit(3);
         if (ready[1] >= 0 && write(ready[1], "x", 1) == 1) {
           close(ready[1]);
           ready[1] = -1;

@@ -16,15 +16,11 @@
 namespace {
 
 std::vector<uint8_t> StoredBytes(const char* name = "Options") {
-  PLAT_RegKey* key = nullptr;
-  if (PLAT_RegOpenKey("software\\KOR\\Stuff", &key) != PLAT_RegResult::Ok) return {};
-  std::vector<uint8_t> bytes(256);
-  uint32_t size = static_cast<uint32_t>(bytes.size());
-  PLAT_RegType type = PLAT_RegType::None;
-  const PLAT_RegResult r = PLAT_RegQueryValue(key, name, &type, bytes.data(), &size);
-  PLAT_RegCloseKey(key);
-  if (r != PLAT_RegResult::Ok || type != PLAT_RegType::Binary) return {};
-  bytes.resize(size);
+  PLAT_RegKeyHandle key;
+  std::vector<uint8_t> bytes;
+  if (PLAT_RegOpenKey("software\\KOR\\Stuff", &key) != PLAT_RegResult::Ok ||
+      PLAT_RegGetBinary(key.get(), name, &bytes) != PLAT_RegResult::Ok)
+    return {};
   return bytes;
 }
 

@@ -25,11 +25,9 @@ namespace fs = std::filesystem;
 
 void RecordDriverChoice(const char* guidText) {
   std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
-  PLAT_RegKey* key = nullptr;
-  bool created = false;
-  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key, &created), PLAT_RegResult::Ok);
-  ASSERT_EQ(PLAT_RegSetString(key, VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
+  PLAT_RegKeyHandle key;
+  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key), PLAT_RegResult::Ok);
+  ASSERT_EQ(PLAT_RegSetString(key.get(), VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
 }
 
 void InstallDriver(const vntest::TempDir& dir, const char* variant) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include "platform/registry.h"
@@ -78,6 +79,24 @@ std::string readFile(const std::string& path) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+int countStoreWrites(const std::string& storePath, const std::function<void()>& change) {
+  const fs::path store(storePath);
+  int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd < 0 || inotify_add_watch(fd, store.parent_path().c_str(), IN_MOVED_TO) < 0)
+    throw std::runtime_error("inotify failed");
+  change();
+  int writes = 0;
+  alignas(inotify_event) char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+    for (char* p = buf; p < buf + n;) {
+      const auto* e = reinterpret_cast<const inotify_event*>(p);
+      if (e->len && store.filename() == e->name) ++writes;
+      p += sizeof(inotify_event) + e->len;
+    }
+  close(fd);
+  return writes;
 }
 
 }  // namespace vntest

@@ -1,5 +1,6 @@
 #pragma once
 // Shared test fixtures.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,5 +60,8 @@ class TraceCapture {
 };
 
 std::string readFile(const std::string& path);
+
+// How many times the settings store file was replaced while `change` ran.
+int countStoreWrites(const std::string& storePath, const std::function<void()>& change);
 
 }  // namespace vntest

@@ -38,23 +38,18 @@ TEST(RegistryWriter, ValuesReadBackThroughTheStore) {
                                      "{5D81DC88-A7D2-4BFE-AF63-9CA4C08B4BEE}"));
   PLAT_RegReload();  // read from the file, not from what was just set
 
-  PLAT_RegKey* key = nullptr;
+  PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey("SOFTWARE\\kor\\stuff", &key), PLAT_RegResult::Ok);
-  uint8_t buffer[64];
-  uint32_t size = sizeof buffer;
-  PLAT_RegType type = PLAT_RegType::None;
-  EXPECT_EQ(PLAT_RegQueryValue(key, "Options", &type, buffer, &size), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
-  EXPECT_EQ(type, PLAT_RegType::Binary);
-  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + size), vnWRITE_OptionsBytes(vnWRITE_DefaultOptions()));
+  std::vector<uint8_t> options;
+  EXPECT_EQ(PLAT_RegGetBinary(key.get(), "Options", &options), PLAT_RegResult::Ok);
+  EXPECT_EQ(options, vnWRITE_OptionsBytes(vnWRITE_DefaultOptions()));
 
   ASSERT_EQ(PLAT_RegOpenKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key),
             PLAT_RegResult::Ok);
   uint32_t width = 0;
   std::string driver;
-  EXPECT_EQ(PLAT_RegGetDword(key, "Width", &width), PLAT_RegResult::Ok);
-  EXPECT_EQ(PLAT_RegGetString(key, "Driver", &driver), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
+  EXPECT_EQ(PLAT_RegGetDword(key.get(), "Width", &width), PLAT_RegResult::Ok);
+  EXPECT_EQ(PLAT_RegGetString(key.get(), "Driver", &driver), PLAT_RegResult::Ok);
   EXPECT_EQ(width, 640u);
   EXPECT_EQ(driver, "{5D81DC88-A7D2-4BFE-AF63-9CA4C08B4BEE}");
 }

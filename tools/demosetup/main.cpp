@@ -23,19 +23,13 @@ int Usage() {
 }
 
 bool RecordDriverChoice() {
-  PLAT_RegKey* display = nullptr;
-  bool created = false;
-  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &display, &created) != PLAT_RegResult::Ok)
+  PLAT_RegKeyHandle display, general;
+  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &display) != PLAT_RegResult::Ok ||
+      PLAT_RegCreateSubKey(display.get(), VN_DRIVER_GENERAL_KEY, &general) != PLAT_RegResult::Ok)
     return false;
-  PLAT_RegKey* general = nullptr;
-  PLAT_RegResult r = PLAT_RegCreateSubKey(display, VN_DRIVER_GENERAL_KEY, &general, &created);
-  PLAT_RegCloseKey(display);
-  if (r != PLAT_RegResult::Ok) return false;
   char text[39];
   PLAT_GuidToRegistryText(SPPD_GUID, text);
-  r = PLAT_RegSetString(general, VN_DRIVER_VALUE, text);
-  PLAT_RegCloseKey(general);
-  return r == PLAT_RegResult::Ok;
+  return PLAT_RegSetString(general.get(), VN_DRIVER_VALUE, text) == PLAT_RegResult::Ok;
 }
 
 }  // namespace

@@ -1,26 +1,19 @@
 #include "tools/writers/registry_writer.h"
 
 #include <bit>
-#include <memory>
 
 #include "platform/registry.h"
 #include "platform/trace.h"
 
 namespace {
 
-struct KeyCloser {
-  void operator()(PLAT_RegKey* key) const { PLAT_RegCloseKey(key); }
-};
-using KeyHandle = std::unique_ptr<PLAT_RegKey, KeyCloser>;
-
-KeyHandle OpenKey(const char* keyPath) {
-  PLAT_RegKey* key = nullptr;
-  bool created = false;
-  if (!keyPath || PLAT_RegCreateKey(keyPath, &key, &created) != PLAT_RegResult::Ok) {
+PLAT_RegKeyHandle OpenKey(const char* keyPath) {
+  PLAT_RegKeyHandle key;
+  if (!keyPath || PLAT_RegCreateKey(keyPath, &key) != PLAT_RegResult::Ok) {
     PLAT_Trace("vnWRITE: cannot open key %s\n", keyPath ? keyPath : "(null)");
     return nullptr;
   }
-  return KeyHandle(key);
+  return key;
 }
 
 bool Check(PLAT_RegResult r, const char* name) {
@@ -61,16 +54,17 @@ bool vnWRITE_RegistryOptions(const VNWRITE_OPTIONS& options) {
 
 bool vnWRITE_RegistryBinary(const char* keyPath, const char* name, const void* data,
                             uint32_t size) {
-  KeyHandle key = OpenKey(keyPath);
-  return key && Check(PLAT_RegSetValue(key.get(), name, PLAT_RegType::Binary, data, size), name);
+  PLAT_RegKeyHandle key = OpenKey(keyPath);
+  return key &&
+         Check(PLAT_RegSetBinary(key.get(), name, {static_cast<const uint8_t*>(data), size}), name);
 }
 
 bool vnWRITE_RegistryDword(const char* keyPath, const char* name, uint32_t value) {
-  KeyHandle key = OpenKey(keyPath);
+  PLAT_RegKeyHandle key = OpenKey(keyPath);
   return key && Check(PLAT_RegSetDword(key.get(), name, value), name);
 }
 
 bool vnWRITE_RegistryString(const char* keyPath, const char* name, const char* value) {
-  KeyHandle key = OpenKey(keyPath);
-  return key && Check(PLAT_RegSetString(key.get(), name, value), name);
+  PLAT_RegKeyHandle key = OpenKey(keyPath);
+  return key && value && Check(PLAT_RegSetString(key.get(), name, value), name);
 }

@@ -32,12 +32,10 @@ class DriverDiscovery : public ::testing::Test {
                   fs::copy_options::overwrite_existing);
   }
   void ChooseDriver(const char* guidText) {
-    PLAT_RegKey* key = nullptr;
-    bool created = false;
-    ASSERT_EQ(PLAT_RegCreateKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key, &created),
+    PLAT_RegKeyHandle key;
+    ASSERT_EQ(PLAT_RegCreateKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key),
               PLAT_RegResult::Ok);
-    ASSERT_EQ(PLAT_RegSetString(key, "Driver", guidText), PLAT_RegResult::Ok);
-    PLAT_RegCloseKey(key);
+    ASSERT_EQ(PLAT_RegSetString(key.get(), "Driver", guidText), PLAT_RegResult::Ok);
   }
   std::string Log(PLAT_Library* lib) {
     auto get = reinterpret_cast<RecDrv_GetLogFn>(PLAT_FindSymbol(lib, "RecDrv_GetLog"));
@@ -198,13 +196,10 @@ TEST(DriverDiscoveryBoxes, EachFailureShowsItsExactMessage) {
     if (c.variant)
       fs::copy_file(std::string(RECDRV_DIR) + "/lib" + c.variant + ".so", dir.file("libgfxdrv.so"));
     if (c.choose) {
-      PLAT_RegKey* key = nullptr;
-      bool created = false;
-      ASSERT_EQ(PLAT_RegCreateKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key,
-                                  &created),
+      PLAT_RegKeyHandle key;
+      ASSERT_EQ(PLAT_RegCreateKey("software\\KOR\\SPPD\\v1.00.000\\Display\\General", &key),
                 PLAT_RegResult::Ok);
-      ASSERT_EQ(PLAT_RegSetString(key, "Driver", RECDRV_GUID_TEXT), PLAT_RegResult::Ok);
-      PLAT_RegCloseKey(key);
+      ASSERT_EQ(PLAT_RegSetString(key.get(), "Driver", RECDRV_GUID_TEXT), PLAT_RegResult::Ok);
     }
     ::testing::internal::CaptureStderr();
     PLAT_Library* module = vnMAIN_LoadDriver();
