@@ -61,6 +61,13 @@ double Rms(const std::vector<int16_t>& pcm, int channel, size_t fromFrame = 1000
   return n ? std::sqrt(sum / double(n)) : 0.0;
 }
 
+// One call of a table test and what it must return.
+struct Call {
+  const char* call;
+  std::function<int32_t()> run;
+  int32_t expected;
+};
+
 class SoundSystem : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -192,11 +199,7 @@ TEST_F(SoundSystem, AChannelBeyondTheSlotsIsStoppedAndRefused) {
 TEST_F(SoundSystem, IdsSlotsStreamsTypesAndLinesOutsideTheirTablesAreRefused) {
   ASSERT_EQ(Start(), 1);
   const float pos[3] = {0, 0, 0};
-  struct Case {
-    const char* call;
-    std::function<int32_t()> run;
-    int32_t expected;
-  } cases[] = {
+  const Call cases[] = {
       {"LoadEffect(812)", [] { return vnSOUND_LoadEffect(VN_SOUND_NUM_EFFECTS); }, 0},
       {"LoadEffect(-1)", [] { return vnSOUND_LoadEffect(-1); }, 0},
       {"PlayEffect(812)", [&] { return vnSOUND_PlayEffect(VN_SOUND_NUM_EFFECTS, pos); }, -1},
@@ -213,7 +216,7 @@ TEST_F(SoundSystem, IdsSlotsStreamsTypesAndLinesOutsideTheirTablesAreRefused) {
       {"PlayVoice(0, 68)", [&] { return vnSOUND_PlayVoice(0, VN_SOUND_VOICE_LINES, pos); }, -1},
       {"PlayVoice(10, 0)", [&] { return vnSOUND_PlayVoice(VN_SOUND_NUM_VOICE_TYPES, 0, pos); }, -1},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.run(), c.expected) << c.call;
+  for (const Call& c : cases) EXPECT_EQ(c.run(), c.expected) << c.call;
   // None of these may write outside the tables.
   vnSOUND_SetChannelOwner(VN_SOUND_NUM_SLOTS, MakeOwner());
   vnSOUND_SetChannelPosition(VN_SOUND_NUM_SLOTS, pos);
@@ -365,11 +368,7 @@ TEST_F(SoundSystem, WithSoundSwitchedOffEveryCallReturnsItsNeutralResult) {
   EXPECT_EQ(vnSOUND_Init(), 1);  // without even a sounddef file
   EXPECT_EQ(PLAT_SoundGetMixRate(), 0);  // the layer never started
   const float pos[3] = {0, 0, 0};
-  struct Case {
-    const char* call;
-    std::function<int32_t()> run;
-    int32_t expected;
-  } cases[] = {
+  const Call cases[] = {
       {"LoadEffect", [] { return vnSOUND_LoadEffect(1); }, 1},
       {"LoadGroup", [] { return vnSOUND_LoadGroup(~0u); }, 1},
       {"LoadVoiceBank", [] { return vnSOUND_LoadVoiceBank(0); }, 1},
@@ -387,7 +386,7 @@ TEST_F(SoundSystem, WithSoundSwitchedOffEveryCallReturnsItsNeutralResult) {
       {"SetSFXVolume", [] { return int32_t(vnSOUND_SetSFXVolume(0.5f) * 100); }, 0},
       {"GetMusicVolume", [] { return int32_t(vnSOUND_GetMusicVolume() * 100); }, 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.run(), c.expected) << c.call;
+  for (const Call& c : cases) EXPECT_EQ(c.run(), c.expected) << c.call;
   EXPECT_EQ(vnSOUND_GetStateRecord(), nullptr);
   vnSOUND_SetChannelOwner(0, MakeOwner());
   vnSOUND_StopAllChannels();
