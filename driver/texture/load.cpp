@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/texture/ppm.h"
 #include "platform/files.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
@@ -37,6 +38,29 @@ bool TruncateCache(const std::string& path) {
     return false;
   }
   std::fclose(f);
+  return true;
+}
+
+// A source wider or taller than the device's textures would be converted into a cache file
+// that no texture can be made from, again at every draw: its header is read first, and such a
+// source is marked once, with one trace. A header that does not read is left to the conversion.
+bool RefuseOversizedSource(SPPD_DRIVERSTATE* state, SPPD_TEXTURESLOT* slot) {
+  const uint32_t maxWidth = state->ddCaps.dwMaxTextureWidth;
+  const uint32_t maxHeight = state->ddCaps.dwMaxTextureHeight;
+  if (!maxWidth || !maxHeight) return false;
+  const std::string source = SPPD_TextureSourcePath(state->pTextureTable->pPaths, slot->pName);
+  PLAT_FileHandle f(PLAT_FOpen(source.c_str(), "rb"));
+  if (!f) return false;
+  uint32_t width = 0, height = 0, maxval = 0;
+  bool read = SPPD_ReadPPMHeader(f.get(), SPPD_PPM_P6, &width, &height, &maxval);
+  if (!read) {
+    std::rewind(f.get());
+    read = SPPD_ReadPPMHeader(f.get(), SPPD_PPM_P7, &width, &height, &maxval);
+  }
+  if (!read || (width <= maxWidth && height <= maxHeight)) return false;
+  PLAT_Trace("GFXDRV: texture %s is %ux%u, larger than the device's %ux%u: it is not loaded\n",
+             source.c_str(), width, height, maxWidth, maxHeight);
+  slot->dwFlags |= SPPD_TEXTURE_TOO_LARGE;
   return true;
 }
 
@@ -82,6 +106,8 @@ int32_t SPPD_TextureLoad(SPPD_DRIVERSTATE* state, int32_t id) {
   }
   uint32_t level = Level(slot);
   if (level == SPPD_TEXTURE_READY) return 1;
+  if (slot->dwFlags & SPPD_TEXTURE_TOO_LARGE) return -1;
+  if (level == SPPD_TEXTURE_NAMED && RefuseOversizedSource(state, slot)) return -1;
   SetLevel(slot, SPPD_TEXTURE_READY);
   SPPD_TEXIMAGE image;
   if (level == SPPD_TEXTURE_NAMED) {

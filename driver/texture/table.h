@@ -17,9 +17,11 @@ constexpr int SPPD_TEXTURE_NAME_BUCKETS = 2048;
 constexpr int SPPD_TEXTURE_FOLDER_BUCKETS = 256;
 constexpr int SPPD_TEXTURE_PATH_SIZE = 1024;         // longer full paths are refused
 
-// Slot flags: bits 0-1 the level, bit 4 the source has an alpha channel ("P7").
+// Slot flags: bits 0-1 the level, bit 4 the source has an alpha channel ("P7"), bit 5 the
+// source is larger than the device's textures.
 constexpr uint32_t SPPD_TEXTURE_LEVEL_MASK = 0x3;
 constexpr uint32_t SPPD_TEXTURE_ALPHA = 0x10;
+constexpr uint32_t SPPD_TEXTURE_TOO_LARGE = 0x20;
 // Levels, from registered only down to ready for drawing.
 constexpr uint32_t SPPD_TEXTURE_READY = 0;    // drawable (1 to 0 has no work)
 constexpr uint32_t SPPD_TEXTURE_SURFACE = 1;  // the device texture is made and filled

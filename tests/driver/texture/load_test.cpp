@@ -142,6 +142,35 @@ TEST_F(TextureDisplay, ASurfaceThatCannotBeMadeLeavesTheSlotWithoutOne) {
   EXPECT_EQ(Level(id), SPPD_TEXTURE_CACHED) << "the level bits stay";
 }
 
+TEST_F(TextureDisplay, ASourceLargerThanTheDeviceTakesIsRefusedOnceAndNeverConverted) {
+  const uint32_t side = State()->ddCaps.dwMaxTextureWidth * 2;
+  ASSERT_GT(side, 0u);
+  struct Case {
+    const char* name;
+    std::string header;
+    size_t bytes;
+  };
+  const Case cases[] = {
+      {"wide.ppm", "P6\n" + std::to_string(side) + " 2\n255\n", side * 2 * 3},
+      {"tall.ppm", "P7\n2 " + std::to_string(side) + "\n255\n", side * 2 * 4},
+  };
+  for (const Case& c : cases) {
+    dir.write(c.name, c.header + std::string(c.bytes, '\x40'));
+    vntest::TraceCapture trace;
+    int32_t id = Id(c.name);
+    ASSERT_GT(id, 0) << c.name;
+    for (int draw = 0; draw < 3; ++draw) EXPECT_EQ(SPPD_TextureForDraw(State(), id), nullptr);
+    EXPECT_EQ(SPPD_TextureLoad(State(), id), -1) << c.name;
+    size_t refusals = 0;
+    for (const std::string& line : trace.lines())
+      refusals += line.find("larger than the device's") != std::string::npos;
+    EXPECT_EQ(refusals, 1u) << c.name;
+    EXPECT_EQ(Level(id), SPPD_TEXTURE_NAMED) << c.name;
+    const std::string leaf = std::string(c.name).substr(0, 4);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("tcache/" + leaf + ".txf"))) << c.name;
+  }
+}
+
 TEST_F(TextureDisplay, PurgeReleasesEverythingAndNumbersFromOne) {
   ASSERT_EQ(Id("first.ppm"), 1);  // the table exists from here on
   const uint32_t namesBefore = PoolUsed(State()->pTextureNamePool);
