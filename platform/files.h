@@ -3,6 +3,7 @@
 // file goes through PLAT_ResolvePath, which finds the real entry case-insensitively.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,19 @@ std::string PLAT_ResolvePath(const char* path, bool* exists = nullptr);
 
 // fopen with the path resolved first; modes as fopen's.
 FILE* PLAT_FOpen(const char* path, const char* mode);
+
+// An open file that closes itself on every way out of the scope that opened it:
+// `PLAT_FileHandle f(PLAT_FOpen(path, "rb"));`
+struct PLAT_FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using PLAT_FileHandle = std::unique_ptr<FILE, PLAT_FileCloser>;
+// Closes now, for writers: false when there was no file or the close failed, which can lose
+// the last buffered bytes just as a failed write does.
+inline bool PLAT_CloseFile(PLAT_FileHandle& f) {
+  FILE* raw = f.release();
+  return raw && std::fclose(raw) == 0;
+}
 bool PLAT_FileExists(const char* path);
 bool PLAT_IsDirectory(const char* path);
 bool PLAT_MakeDirectory(const char* path);  // true when it exists afterwards

@@ -13,11 +13,6 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
 struct BlockFree {
   void operator()(uint8_t* p) const { SGE_MemFree(p); }
 };
@@ -36,7 +31,7 @@ bool MakeWritable(const char* path) {
 // Reads a whole file into a chunk of SPW_ObjsMem; none (after a trace) on any failure,
 // including an empty file.
 Block ReadWhole(const char* path, const char* who, uint32_t* length) {
-  File f(PLAT_FOpen(path, "rb"));
+  PLAT_FileHandle f(PLAT_FOpen(path, "rb"));
   if (!f) {
     PLAT_Trace("%s: cannot open %s\n", who, path);
     return nullptr;
@@ -100,15 +95,13 @@ bool vnUTIL_AppendChecksum(const char* path, uint32_t* sum) {
 
   uint8_t bytes[VNUTIL_BYTESUM_SIZE];
   PLAT_StoreLE32(bytes, value);
-  FILE* raw = PLAT_FOpen(path, "ab");
-  if (!raw) {
+  PLAT_FileHandle f(PLAT_FOpen(path, "ab"));
+  if (!f) {
     PLAT_Trace("vnUTIL_AppendChecksum: cannot append to %s\n", path);
     return false;
   }
-  const bool written = std::fwrite(bytes, 1, sizeof bytes, raw) == sizeof bytes;
-  // A failed close can lose the buffered bytes just as a failed write does.
-  const bool closed = std::fclose(raw) == 0;
-  if (!written || !closed) {
+  const bool written = std::fwrite(bytes, 1, sizeof bytes, f.get()) == sizeof bytes;
+  if (!PLAT_CloseFile(f) || !written) {
     PLAT_Trace("vnUTIL_AppendChecksum: cannot write the sum to %s\n", path);
     return false;
   }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 #include "driver/core/lasterror.h"
 #include "driver/texture/ppm.h"
@@ -12,11 +11,6 @@
 #include "platform/trace.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 bool SameFormat(const uint8_t stored[SPPD_PIXELFORMAT_BYTES], const SPPD_TEXFORMATENTRY& f) {
   uint8_t bytes[SPPD_PIXELFORMAT_BYTES];
@@ -121,7 +115,7 @@ int32_t SPPD_TextureConvertFile(SPPD_DRIVERSTATE* s, const char* sourcePath,
     PLAT_Trace("GFXDRV: SPPD_TextureConvert: no device, source or cache path\n");
     return SPPD_FAIL;
   }
-  File source(PLAT_FOpen(sourcePath, "rb"));
+  PLAT_FileHandle source(PLAT_FOpen(sourcePath, "rb"));
   if (!source) {
     PLAT_Trace("GFXDRV: SPPD_TextureConvert: cannot open the source %s\n", sourcePath);
     return SPPD_FAIL;
@@ -129,7 +123,7 @@ int32_t SPPD_TextureConvertFile(SPPD_DRIVERSTATE* s, const char* sourcePath,
   const SPPD_TEXFORMATENTRY *opaque, *alpha;
   if (!Formats(s, palette, &opaque, &alpha)) return SPPD_FAIL;
   {
-    File cache(PLAT_FOpen(cachePath, "rb"));
+    PLAT_FileHandle cache(PLAT_FOpen(cachePath, "rb"));
     if (cache && HeaderCurrent(cache.get(), cachePath, *device, *opaque, *alpha) &&
         !OlderThanSource(cachePath, sourcePath))
       return SPPD_OK;
@@ -155,7 +149,7 @@ int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* s, const char* sourcePath, in
   }
   const std::string cachePath = SPPD_TextureCachePathFor(sourcePath);
   MakeCacheFolder(cachePath.c_str());
-  File source(PLAT_FOpen(sourcePath, "rb"));
+  PLAT_FileHandle source(PLAT_FOpen(sourcePath, "rb"));
   if (!source) {
     PLAT_Trace("GFXDRV: SPPD_TexturePrecacheFile: cannot open the source %s\n", sourcePath);
     return SPPD_FAIL;
@@ -163,7 +157,7 @@ int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* s, const char* sourcePath, in
   const SPPD_TEXFORMATENTRY *opaque, *alpha;
   if (!Formats(s, palette, &opaque, &alpha)) return SPPD_FAIL;
   if (!force) {
-    File cache(PLAT_FOpen(cachePath.c_str(), "rb"));
+    PLAT_FileHandle cache(PLAT_FOpen(cachePath.c_str(), "rb"));
     if (cache && HeaderCurrent(cache.get(), cachePath.c_str(), *device, *opaque, *alpha))
       return SPPD_OK;
   }

@@ -156,3 +156,29 @@ TEST_F(FilesTest, AtomicWriteReplacesTheWholeFile) {
   EXPECT_FALSE(PLAT_WriteFileAtomic(root("Nowhere/x/store.bin").c_str(), "x", 1));
   EXPECT_TRUE(trace.contains("PLAT_WriteFileAtomic"));
 }
+
+TEST_F(FilesTest, FileHandleClosesAndFlushesWhenItGoesOutOfScope) {
+  const std::string path = root("Data/out.bin");
+  {
+    PLAT_FileHandle f(PLAT_FOpen(root("DATA/out.bin").c_str(), "wb"));
+    ASSERT_TRUE(f);
+    ASSERT_EQ(std::fwrite("abc", 1, 3, f.get()), 3u);
+  }
+  EXPECT_EQ(vntest::readFile(path), "abc");
+}
+
+TEST(FileHandle, CloseFileReportsWhetherTheBytesReachedTheFile) {
+  PLAT_FileHandle none;
+  EXPECT_FALSE(PLAT_CloseFile(none));
+  // /dev/full takes the buffered write and refuses it at the close.
+  PLAT_FileHandle full(PLAT_FOpen("/dev/full", "wb"));
+  ASSERT_TRUE(full);
+  ASSERT_EQ(std::fwrite("x", 1, 1, full.get()), 1u);
+  EXPECT_FALSE(PLAT_CloseFile(full));
+  EXPECT_FALSE(full);  // closed either way, never twice
+  vntest::TempDir dir;
+  PLAT_FileHandle ok(PLAT_FOpen(dir.file("ok.bin").c_str(), "wb"));
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(PLAT_CloseFile(ok));
+  EXPECT_FALSE(ok);
+}

@@ -1,7 +1,6 @@
 #include "tools/writers/locale_writer.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "platform/files.h"
 #include "platform/trace.h"
@@ -9,10 +8,6 @@
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
 
 }  // namespace
 
@@ -37,7 +32,7 @@ bool vnWRITE_LocaleFileKeys(const std::string& root, const char* code,
     return false;
   }
   const std::string path = folder + "/LocaleData." + code;
-  std::unique_ptr<FILE, FileCloser> f(PLAT_FOpen(path.c_str(), "wb"));
+  PLAT_FileHandle f(PLAT_FOpen(path.c_str(), "wb"));
   if (!f) {
     PLAT_Trace("vnWRITE: cannot write %s\n", path.c_str());
     return false;
