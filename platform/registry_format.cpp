@@ -2,12 +2,13 @@
 
 #include <cstdio>
 
+#include "platform/bytes.h"
+#include "platform/text.h"
+
 namespace {
 
 constexpr const char* kRegMagic = "VANTORIA-REGISTRY 1";
 constexpr const char* kRegEnd = "END";
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -51,8 +52,7 @@ void FormatNode(const PLAT_RegNode& node, const std::string& path, std::string& 
     if (v.type == PLAT_RegType::String) {
       AppendQuoted(out, v.data.data(), v.data.size());
     } else if (v.type == PLAT_RegType::Dword && v.data.size() == 4) {
-      uint32_t x = v.data[0] | v.data[1] << 8 | v.data[2] << 16 | static_cast<uint32_t>(v.data[3]) << 24;
-      std::snprintf(word, sizeof word, "dword:%08x", x);
+      std::snprintf(word, sizeof word, "dword:%08x", PLAT_LoadLE32(v.data.data()));
       out += word;
     } else {
       out += v.type == PLAT_RegType::None ? "hex(0):" : "hex:";
@@ -144,8 +144,8 @@ bool ParseValueLine(const std::string& line, PLAT_RegValueRec* v) {
       x = x << 4 | static_cast<uint32_t>(h);
     }
     v->type = PLAT_RegType::Dword;
-    v->data = {static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), static_cast<uint8_t>(x >> 16),
-               static_cast<uint8_t>(x >> 24)};
+    v->data.assign(4, 0);
+    PLAT_StoreLE32(v->data.data(), x);
     return true;
   }
   if (rest.rfind("hex:", 0) == 0) {
@@ -185,10 +185,7 @@ PLAT_RegNode* NodeForPath(PLAT_RegNode& root, const std::string& path) {
 }  // namespace
 
 bool PLAT_RegNameEqual(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+  return PLAT_EqualNoCase(a, b);
 }
 
 PLAT_RegNode* PLAT_RegFindChild(PLAT_RegNode& node, const std::string& name) {
