@@ -10,11 +10,9 @@
 #include "driver/device/frame.h"
 #include "driver/core/pools.h"
 #include "driver/texture/paths.h"
+#include "driver/texture/ppm.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
-
-// The source header check lives with the image reader.
-bool SPPD_PPMFileIsP7(const char* path);
 
 namespace {
 
