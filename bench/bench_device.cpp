@@ -35,7 +35,7 @@ struct Display {
     p.dwHeight = h;
     p.dwBPP = p.dwTBPP = 16;
     p.dwZDepth = 16;
-    p.guidDirectDraw = SPPD_PRIMARY_DISPLAY_GUID;
+    p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     p.guidDevice = PLAT_GfxHardwareDeviceGuid();
     return window && SPPD_SavePreferences(&p) == SPPD_OK && SPPD_Create(&display, window) == SPPD_OK;
   }

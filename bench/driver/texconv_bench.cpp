@@ -42,7 +42,7 @@ struct Fixture {
     driverOut = SPPD_TextureCachePathFor(source.c_str());
     plainOut = folder + "/plain.txf";
 
-    SPPD_D3DENTRY dev{};
+    SPPD_DEVICEENTRY dev{};
     dev.desc.guid = PLAT_GfxHardwareDeviceGuid();
     lists.devices.push_back(dev);
     lists.chosenDevice = 0;

@@ -18,7 +18,7 @@ struct SPPD_ENUMLISTS;      // device, mode, 3D device, Z and texture format lis
 
 constexpr int SPPD_NUM_BATCHLISTS = 13;
 
-// What the DirectDraw-style capabilities record kept of the display device.
+// What the driver keeps of the chosen 3D device's capabilities.
 struct SPPD_DEVICECAPS {
   uint32_t dwCaps;        // PLAT_GFX_CAP_ bits of the device layer
   uint32_t dwVidMemTotal; // bytes, 0 when unknown
@@ -46,8 +46,8 @@ struct SPPD_DRIVERSTATE {
   SPPD_MATERIALTABLE* pMaterialTable;
 
   // Device preferences and device state.
-  PLAT_GUID guidDevice;      // the 3D device ("GFXDRV Driver")
-  PLAT_GUID guidDirectDraw;  // the display device ("DirectDraw")
+  PLAT_GUID guidDevice;   // the 3D device (registry value "GFXDRV Driver")
+  PLAT_GUID guidDisplay;  // the display device (registry value "DirectDraw")
   int32_t fFullScreen;
   int32_t fAutoMipMap;
   int32_t fDeviceReady;
@@ -60,7 +60,7 @@ struct SPPD_DRIVERSTATE {
   int32_t dwBPP;
   int32_t dwZDepth;
   int32_t dwTBPP;
-  SPPD_DEVICECAPS ddCaps;
+  SPPD_DEVICECAPS caps;
   // Stands for the display, 3D and device interfaces, the clipper and the front, back and Z
   // surfaces: the device layer owns all of them.
   PLAT_GfxDevice* pGfx;

@@ -57,7 +57,7 @@ uint32_t DepthBit(int32_t bits) {
   }
 }
 
-int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
+int32_t EnumDisplays(SPPD_ENUMLISTS* lists) {
   lists->displays.clear();
   PLAT_GfxDisplayDevice devs[8];
   int n = PLAT_GfxEnumDisplayDevices(devs, 8);
@@ -67,7 +67,7 @@ int32_t EnumDirectDraw(SPPD_ENUMLISTS* lists) {
     return SPPD_FAIL;
   }
   for (int i = 0; i < n && i < 8; ++i) {
-    SPPD_DDRAWENTRY e{};
+    SPPD_DISPLAYENTRY e{};
     e.guid = IsZeroGuid(devs[i].guid) ? SPPD_PRIMARY_DISPLAY_GUID : devs[i].guid;
     std::snprintf(e.description, sizeof e.description, "%s", devs[i].description);
     std::snprintf(e.driverName, sizeof e.driverName, "%s", devs[i].driverName);
@@ -183,7 +183,7 @@ int32_t CreateBuffers(SPPD_DRIVERSTATE* s) {
 }
 
 int32_t CreateZBuffer(SPPD_DRIVERSTATE* s) {
-  const SPPD_D3DENTRY& dev = s->pLists->devices[s->pLists->chosenDevice];
+  const SPPD_DEVICEENTRY& dev = s->pLists->devices[s->pLists->chosenDevice];
   if (!dev.zBuffer) return SPPD_OK;
   PLAT_GfxResult r = PLAT_GfxCreateZBuffer(s->pGfx, s->pLists->zFormats[s->pLists->chosenZFormat].format);
   if (r == PLAT_GfxResult::Ok) return SPPD_OK;
@@ -248,15 +248,15 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return SPPD_FAIL;
   }
   SPPD_ENUMLISTS* L = s->pLists;
-  if (EnumDirectDraw(L) != SPPD_OK) return SPPD_FAIL;
+  if (EnumDisplays(L) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->displays.size(); ++i)
-    if (PLAT_GuidEqual(L->displays[i].guid, s->guidDirectDraw)) L->chosenDisplay = static_cast<int32_t>(i);
+    if (PLAT_GuidEqual(L->displays[i].guid, s->guidDisplay)) L->chosenDisplay = static_cast<int32_t>(i);
   if (L->chosenDisplay < 0) {
     PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: the preferred display device is not installed\n");
     return SPPD_FAIL;
   }
-  const PLAT_GUID& ddGuid = L->displays[L->chosenDisplay].guid;
-  PLAT_GUID layerGuid = PLAT_GuidEqual(ddGuid, SPPD_PRIMARY_DISPLAY_GUID) ? PLAT_GUID{} : ddGuid;
+  const PLAT_GUID& displayGuid = L->displays[L->chosenDisplay].guid;
+  PLAT_GUID layerGuid = PLAT_GuidEqual(displayGuid, SPPD_PRIMARY_DISPLAY_GUID) ? PLAT_GUID{} : displayGuid;
 
   PLAT_GfxDisplayMode current;
   if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
@@ -292,7 +292,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return SPPD_FAIL;
   }
   for (int i = 0; i < nDevs && i < 4; ++i) {
-    SPPD_D3DENTRY e{};
+    SPPD_DEVICEENTRY e{};
     e.desc = devs[i];
     e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
     e.hwTransformLight = (devs[i].caps & PLAT_GFX_CAP_HWTRANSFORMLIGHT) ? 1 : 0;
@@ -315,7 +315,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   }
   if (!found) s->guidDevice = L->devices[0].desc.guid;
   const PLAT_Gfx3DDevice& dev = L->devices[L->chosenDevice].desc;
-  s->ddCaps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
+  s->caps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
 
   FilterModes(L, dev, s->dwBPP);
   L->chosenMode = findMode();

@@ -20,7 +20,7 @@ constexpr int32_t SPPD_DEFAULT_TBPP = 16;
 constexpr int32_t SPPD_DEFAULT_ZDEPTH = 32;
 constexpr uint32_t SPPD_DEFAULT_FOG_COLOUR = 0xCA6138;
 
-struct SPPD_DDRAWENTRY {
+struct SPPD_DISPLAYENTRY {
   PLAT_GUID guid;  // SPPD_PRIMARY_DISPLAY_GUID for the primary display
   char description[128];
   char driverName[64];
@@ -31,7 +31,7 @@ struct SPPD_MODEENTRY {
   int32_t usable;
 };
 
-struct SPPD_D3DENTRY {
+struct SPPD_DEVICEENTRY {
   PLAT_Gfx3DDevice desc;
   int32_t hwRasterization;
   int32_t hwTransformLight;
@@ -56,9 +56,9 @@ struct SPPD_TEXFORMATENTRY {
 // Each list holds the reverse of the order its entries were reported in, except the display
 // modes, which stay in reported order. Chosen entries are indices, -1 for none.
 struct SPPD_ENUMLISTS {
-  std::vector<SPPD_DDRAWENTRY> displays;
+  std::vector<SPPD_DISPLAYENTRY> displays;
   std::vector<SPPD_MODEENTRY> modes;
-  std::vector<SPPD_D3DENTRY> devices;
+  std::vector<SPPD_DEVICEENTRY> devices;
   std::vector<SPPD_ZFORMATENTRY> zFormats;
   std::vector<SPPD_TEXFORMATENTRY> texFormats;
   int32_t chosenDisplay = -1;

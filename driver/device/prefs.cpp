@@ -61,7 +61,7 @@ int32_t SPPD_ReadPreferences(SPPD_DRIVERSTATE* prefs) {
     else
       result = SPPD_FAIL;
   }
-  if (!ReadGuid(key.get(), kDirectDraw, &prefs->guidDirectDraw)) result = SPPD_FAIL;
+  if (!ReadGuid(key.get(), kDirectDraw, &prefs->guidDisplay)) result = SPPD_FAIL;
   if (!ReadGuid(key.get(), kDevice, &prefs->guidDevice)) result = SPPD_FAIL;
   // The device always runs full screen, whatever was stored.
   prefs->fFullScreen = 1;
@@ -77,7 +77,7 @@ int32_t SPPD_SavePreferences(const SPPD_DRIVERSTATE* prefs) {
   }
   char directDraw[39];
   char device[39];
-  PLAT_GuidToRegistryText(prefs->guidDirectDraw, directDraw);
+  PLAT_GuidToRegistryText(prefs->guidDisplay, directDraw);
   PLAT_GuidToRegistryText(prefs->guidDevice, device);
   // One change of the store: a display mode is never left half written.
   PLAT_RegBatchHandle batch = PLAT_RegBeginBatch();

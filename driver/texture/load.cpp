@@ -45,8 +45,8 @@ bool TruncateCache(const std::string& path) {
 // that no texture can be made from, again at every draw: its header is read first, and such a
 // source is marked once, with one trace. A header that does not read is left to the conversion.
 bool RefuseOversizedSource(SPPD_DRIVERSTATE* state, SPPD_TEXTURESLOT* slot) {
-  const uint32_t maxWidth = state->ddCaps.dwMaxTextureWidth;
-  const uint32_t maxHeight = state->ddCaps.dwMaxTextureHeight;
+  const uint32_t maxWidth = state->caps.dwMaxTextureWidth;
+  const uint32_t maxHeight = state->caps.dwMaxTextureHeight;
   if (!maxWidth || !maxHeight) return false;
   const std::string source = SPPD_TextureSourcePath(state->pTextureTable->pPaths, slot->pName);
   PLAT_FileHandle f(PLAT_FOpen(source.c_str(), "rb"));

@@ -279,7 +279,7 @@ constexpr char kPrefsPath[] =
 SPPD_DRIVERSTATE SamplePrefs() {
   SPPD_DRIVERSTATE s{};
   PLAT_GuidFromText("{11111111-2222-3333-4444-555555555555}", &s.guidDevice);
-  PLAT_GuidFromText("{246C510F-1813-11D3-A1CE-000001219738}", &s.guidDirectDraw);
+  PLAT_GuidFromText("{246C510F-1813-11D3-A1CE-000001219738}", &s.guidDisplay);
   s.fFullScreen = 0;
   s.fAutoMipMap = 1;
   s.fPalette = 0;
@@ -298,7 +298,7 @@ TEST(DriverPrefs, SaveThenReadRoundTrips) {
   SPPD_DRIVERSTATE read{};
   ASSERT_EQ(SPPD_ReadPreferences(&read), 1);
   EXPECT_TRUE(PLAT_GuidEqual(read.guidDevice, saved.guidDevice));
-  EXPECT_TRUE(PLAT_GuidEqual(read.guidDirectDraw, saved.guidDirectDraw));
+  EXPECT_TRUE(PLAT_GuidEqual(read.guidDisplay, saved.guidDisplay));
   EXPECT_EQ(read.dwWidth, 1024);
   EXPECT_EQ(read.dwHeight, 768);
   EXPECT_EQ(read.dwBPP, 32);

@@ -50,7 +50,7 @@ class DriverDisplay : public ::testing::Test {
     p.dwZDepth = z;
     p.fPalette = palette;
     p.fAutoMipMap = 1;
-    p.guidDirectDraw = SPPD_PRIMARY_DISPLAY_GUID;
+    p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     p.guidDevice = PLAT_GfxHardwareDeviceGuid();
     ASSERT_EQ(SPPD_SavePreferences(&p), SPPD_OK);
   }

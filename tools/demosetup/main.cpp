@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   }
   // The primary display is recorded under the driver's primary-display marker.
   static constexpr PLAT_GUID kNone{};
-  prefs.guidDirectDraw =
+  prefs.guidDisplay =
       PLAT_GuidEqual(displays[0].guid, kNone) ? SPPD_PRIMARY_DISPLAY_GUID : displays[0].guid;
   prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
   prefs.fFullScreen = 1;

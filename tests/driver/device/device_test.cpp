@@ -35,7 +35,7 @@ TEST_F(DeviceTest, FailedCreationLeavesNoHalfMadeDevice) {
   StorePrefs();
   SPPD_DRIVERSTATE p{};
   SPPD_ReadPreferences(&p);
-  p.guidDirectDraw.Data1 ^= 1;  // a display device no longer installed
+  p.guidDisplay.Data1 ^= 1;  // a display device no longer installed
   SPPD_SavePreferences(&p);
   EXPECT_EQ(SPPD_Create(&display, window), SPPD_FAIL);
   EXPECT_EQ(State()->pLists, nullptr);
@@ -187,7 +187,7 @@ TEST(DeviceModes, DefaultModeIsAlwaysFullScreen) {
   p.dwTBPP = 32;
   p.dwZDepth = 32;
   p.fFullScreen = 0;
-  p.guidDirectDraw = SPPD_PRIMARY_DISPLAY_GUID;
+  p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
   p.guidDevice = PLAT_GfxHardwareDeviceGuid();
   ASSERT_EQ(SPPD_SavePreferences(&p), SPPD_OK);
   SPPD_MODE m{};

@@ -62,7 +62,7 @@ void TexconvTest::SetUp() {
   PLAT_GfxResult why;
   state.pGfx = PLAT_GfxCreateDevice(window, {64, 64, 32, false}, &why);
   ASSERT_NE(state.pGfx, nullptr);
-  SPPD_D3DENTRY dev{};
+  SPPD_DEVICEENTRY dev{};
   dev.desc.guid = PLAT_GfxHardwareDeviceGuid();
   lists.devices.push_back(dev);
   lists.chosenDevice = 0;

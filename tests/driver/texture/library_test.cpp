@@ -38,7 +38,7 @@ class DriverLibraryTextures : public ::testing::Test {
     p.dwTBPP = 16;
     p.dwZDepth = 16;
     p.fAutoMipMap = 1;
-    p.guidDirectDraw = SPPD_PRIMARY_DISPLAY_GUID;
+    p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     p.guidDevice = PLAT_GfxHardwareDeviceGuid();
     ASSERT_EQ(SPPD_SavePreferences(&p), SPPD_OK);
     lib_ = PLAT_LoadLibrary(VN_GFXDRV_PATH);

@@ -143,7 +143,7 @@ TEST_F(TextureDisplay, ASurfaceThatCannotBeMadeLeavesTheSlotWithoutOne) {
 }
 
 TEST_F(TextureDisplay, ASourceLargerThanTheDeviceTakesIsRefusedOnceAndNeverConverted) {
-  const uint32_t side = State()->ddCaps.dwMaxTextureWidth * 2;
+  const uint32_t side = State()->caps.dwMaxTextureWidth * 2;
   ASSERT_GT(side, 0u);
   struct Case {
     const char* name;
