@@ -1,6 +1,4 @@
 // Reading B2D files: texture sections, set sections and their frame keys.
-#include <strings.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include "engine/memory/memblock.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 
 namespace {
@@ -228,7 +227,7 @@ SPW_B2DSET* SPW_B2D_LoadSet(const char* fileName, const char* setName, int32_t k
   const std::string path = FullPath(fileName);
   SetHeader header;
   for (int32_t n = 0; ReadSetHeader(path, n, &header); ++n) {
-    if (strcasecmp(header.szName, setName) != 0) continue;
+    if (!PLAT_EqualNoCase(header.szName, setName)) continue;
     SPW_B2DSET* set = MakeSet(header, nullptr);
     if (set) ReadFrames(path, n, set, keepNames);
     return set;

@@ -1,8 +1,7 @@
 // Finding and freeing the sets, frames and texture entries of a B2D file record.
-#include <strings.h>
-
 #include "engine/b2d/b2d.h"
 #include "engine/memory/memblock.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ int32_t SPW_B2D_Free(SPW_B2DFILE* file) {
 SPW_B2DSET* SPW_B2D_FindSet(const SPW_B2DFILE* file, const char* name) {
   if (!file || !name) return nullptr;
   for (SGE_DLLNODE* n = SGE_ListFirst(&file->sets); n; n = SGE_ListNext(&file->sets, n))
-    if (strcasecmp(AsSet(n)->szName, name) == 0) return AsSet(n);
+    if (PLAT_EqualNoCase(AsSet(n)->szName, name)) return AsSet(n);
   return nullptr;
 }
 
@@ -45,7 +44,7 @@ SPW_B2DFRAME* SPW_B2D_FindFrameByName(const SPW_B2DSET* set, const char* name, i
   int32_t i = 0;
   for (SGE_DLLNODE* n = SGE_ListFirst(&set->frames); n; n = SGE_ListNext(&set->frames, n), ++i) {
     const char* frameName = AsFrame(n)->pszName;
-    if (frameName && strcasecmp(frameName, name) == 0) {
+    if (frameName && PLAT_EqualNoCase(frameName, name)) {
       if (index) *index = i;
       return AsFrame(n);
     }
