@@ -21,10 +21,26 @@ struct ListSpec {
   uint32_t priority;
   uint32_t flags;
 };
+constexpr uint32_t kCull = SPPD_BATCH_CULL_CW;
+constexpr uint32_t kWhenFull = SPPD_BATCH_DRAW_WHEN_FULL;
+constexpr uint32_t kAlphaBlend = SPPD_STATESET_FLAG_BLEND |
+    SPPD_BatchBlendFlags(PLAT_GFX_BLEND_SRCALPHA, PLAT_GFX_BLEND_INVSRCALPHA);
 constexpr ListSpec kLists[SPPD_NUM_BATCHLISTS] = {
-    {5, 0x3000001},  {10, 0x2000002}, {15, 0x2000000}, {20, 0x2000007}, {25, 0x2000003},
-    {50, 0x1000001}, {100, 0x2},      {200, 0x0},      {600, 0x3},      {400, 0x60506},
-    {800, 0x8},      {500, 0x7},      {700, 0x4060506}};
+    {5, kWhenFull | kCull | SPPD_STATESET_OPAQUE},
+    {10, kCull | SPPD_STATESET_ADDITIVE},
+    {15, kCull | SPPD_STATESET_OPAQUE_OR_MULTIPLY},
+    {20, kCull | SPPD_STATESET_TRANSLUCENT},
+    {25, kCull | SPPD_STATESET_ADDITIVE_DECAL},
+    {50, kWhenFull | SPPD_STATESET_OPAQUE},  // SPPD_LAYER_MULTIPLY
+    {100, SPPD_STATESET_ADDITIVE},
+    {200, SPPD_STATESET_OPAQUE_OR_MULTIPLY},
+    {600, SPPD_STATESET_ADDITIVE_DECAL},  // SPPD_LAYER_ADDITIVE
+    {400, kAlphaBlend},                   // SPPD_LAYER_OPAQUE
+    {800, SPPD_STATESET_HUD},             // SPPD_LAYER_HUD
+    {500, SPPD_STATESET_TRANSLUCENT},
+    {700, SPPD_BATCH_ALPHA_SORTED | kAlphaBlend}};  // SPPD_LAYER_ALPHA
+static_assert(kLists[0].flags == 0x3000001 && kLists[9].flags == 0x60506 &&
+              kLists[12].flags == 0x4060506);
 
 void InitEntry(SPPD_BATCHENTRY* e, SPPD_BATCHLIST* list, uint32_t id) {
   SPPD_LinkInit(&e->link);
@@ -129,8 +145,8 @@ SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uin
     return nullptr;
   }
   for (uint32_t c = 0; c < chunks; ++c) list->ppChunks[c] = entries + c * SPPD_BATCH_CHUNK;
-  list->pfnStates = SPPD_BatchApplyStates;
-  if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnReplaced = SPPD_BatchDrawWhenFull;
+  list->pfnApplyStates = SPPD_BatchApplyStates;
+  if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnBufferReplaced = SPPD_BatchDrawWhenFull;
   // After the last list of the same or a lower priority.
   SPPD_LISTHEAD* pos = &s->lhBatchLists;
   for (SPPD_BATCHLIST* other : SPPD_LinkRecords<SPPD_BATCHLIST>(&s->lhBatchLists)) {
@@ -237,7 +253,7 @@ SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
   Lock(b);
   if (SPPD_VBUFFER* previous = e->pCurrent) {
     previous->pLockBase = previous->pCursor = nullptr;
-    if (list->pfnReplaced) list->pfnReplaced(e, previous);
+    if (list->pfnBufferReplaced) list->pfnBufferReplaced(e, previous);
   } else {
     SPPD_LinkAppend(&list->active, &e->link);
   }
@@ -310,14 +326,15 @@ bool HasRoom(const SPPD_VBUFFER* b, uint32_t n, uint32_t needIndices) {
 bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
                          const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
                          uint32_t indexCapacity) {
-  // The common case without a call: an entry in use whose buffer has room. Kept free of calls
-  // so that it needs no stack frame.
-  if (n >= 3 && n <= SPPD_BATCH_MAX_POLYGON && textureId < list->dwCapacity) {
+  // The common case without a call: a triangle or a quad for an entry in use whose buffer has
+  // room. Kept free of calls so that it needs no stack frame.
+  if ((n == 3 || n == 4) && textureId < list->dwCapacity) {
     if (SPPD_BATCHENTRY* chunk = list->ppChunks[textureId / SPPD_BATCH_CHUNK]) {
       SPPD_VBUFFER* b = chunk[textureId % SPPD_BATCH_CHUNK].pCurrent;
       const uint32_t needIndices = 3 * (n - 2);
       if (HasRoom(b, n, needIndices)) {
-        WriteFan(b, v, n, needIndices);
+        if (n == 4) WriteFan(b, v, 4, 6);
+        else WriteFan(b, v, 3, 3);
         return true;
       }
     }
