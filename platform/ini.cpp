@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/files.h"
@@ -26,18 +29,100 @@ constexpr size_t kIniMaxLine = 64 * 1024;
 constexpr uint64_t kIniMaxFile = 64ull * 1024 * 1024;
 constexpr size_t kIniCacheEntries = 64;
 
+// Positions of section or key names, found without regard to case: open addressing over a
+// power-of-two table, so a look-up is one hash and, nearly always, one compare.
+class NoCaseIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  uint32_t Find(std::string_view name) const {
+    if (slots_.empty()) return kNone;
+    const uint32_t hash = Hash(name);
+    for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
+      const Slot& s = slots_[i];
+      if (s.position == kNone) return kNone;
+      if (s.hash == hash && PLAT_EqualNoCase(s.name, name)) return s.position;
+    }
+  }
+
+  // The position stored under name; a name not yet there is stored with `position`.
+  uint32_t Add(std::string_view name, uint32_t position) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const uint32_t hash = Hash(name);
+    size_t i = hash & Mask();
+    for (; slots_[i].position != kNone; i = (i + 1) & Mask())
+      if (slots_[i].hash == hash && PLAT_EqualNoCase(slots_[i].name, name))
+        return slots_[i].position;
+    slots_[i] = {name, hash, position};
+    ++count_;
+    return position;
+  }
+
+ private:
+  struct Slot {
+    std::string_view name;
+    uint32_t hash = 0;
+    uint32_t position = kNone;
+  };
+
+  // ASCII capitals of eight bytes at once made small, as PLAT_LowerAscii does one by one.
+  static uint64_t Lower8(uint64_t x) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t low7 = x & (0x7F * kOnes);
+    const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;
+    const uint64_t aboveZ = low7 + (0x80 - 'Z' - 1) * kOnes;
+    const uint64_t capital = atLeastA & ~aboveZ & ~x & (0x80 * kOnes);
+    return x | capital >> 2;
+  }
+
+  // Every byte counts, eight at a time, so names that share a long prefix or suffix spread.
+  static uint32_t Hash(std::string_view s) {
+    uint64_t h = s.size() * 0x9E3779B97F4A7C15ull;
+    size_t at = 0;
+    for (; at + 8 <= s.size(); at += 8) {
+      uint64_t chunk;
+      std::memcpy(&chunk, s.data() + at, 8);
+      h = (h ^ Lower8(chunk)) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 32;
+    }
+    uint64_t rest = 0;
+    for (; at < s.size(); ++at) rest = rest << 8 | static_cast<uint8_t>(s[at]);
+    h = (h ^ Lower8(rest)) * 0xFF51AFD7ED558CCDull;
+    return static_cast<uint32_t>(h ^ h >> 32);
+  }
+  size_t Mask() const { return slots_.size() - 1; }
+
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
+    for (const Slot& s : old) {
+      if (s.position == kNone) continue;
+      size_t i = s.hash & Mask();
+      while (slots_[i].position != kNone) i = (i + 1) & Mask();
+      slots_[i] = s;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  size_t count_ = 0;
+};
+
+// Names and values are views into the file's text, which the parse keeps.
 struct IniKey {
-  std::string name;
-  std::string value;
+  std::string_view name;
+  std::string_view value;
 };
 
 struct IniSection {
-  std::string name;
-  std::vector<IniKey> keys;
+  std::string_view name;
+  std::vector<IniKey> keys;  // in file order, as the key list gives them
+  NoCaseIndex index;
 };
 
 struct IniFile {
-  std::vector<IniSection> sections;
+  std::string text;
+  std::vector<IniSection> sections;  // in file order, as the section list gives them
+  NoCaseIndex index;
 };
 
 struct CacheEntry {
@@ -48,87 +133,103 @@ struct CacheEntry {
   std::shared_ptr<const IniFile> parsed;
 };
 
+// A file held by this thread (PLAT_IniHold): its parse and the write count it was read at.
+struct HoldState {
+  int count = 0;
+  uint64_t generation = 0;
+  std::shared_ptr<const IniFile> parsed;
+};
+
+struct PathHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 std::mutex g_iniLock;
 std::map<std::string, CacheEntry> g_cache;
+// Counts writes and flushes: a held parse read before the last one is read again.
+std::atomic<uint64_t> g_iniGeneration{0};
+// Holds belong to the thread that made them, so its look-ups need no lock. They are found by
+// the name the holder gave and by its resolved path, which readers may pass instead.
+struct ThreadHolds {
+  std::unordered_map<std::string, std::shared_ptr<HoldState>, PathHash, std::equal_to<>> byName;
+  HoldState* last = nullptr;  // the last state found, under this name
+  std::string lastName;
+};
+thread_local ThreadHolds t_holds;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string Trim(const std::string& s, size_t from = 0, size_t to = std::string::npos) {
-  if (to > s.size()) to = s.size();
+std::string_view Trim(std::string_view s) {
+  size_t from = 0, to = s.size();
   while (from < to && IsBlank(s[from])) ++from;
   while (to > from && IsBlank(s[to - 1])) --to;
   return s.substr(from, to - from);
 }
 
-std::string StripQuotes(const std::string& v) {
+std::string_view StripQuotes(std::string_view v) {
   if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
     return v.substr(1, v.size() - 2);
   return v;
 }
 
-IniSection* FindSection(IniFile& f, const char* name) {
-  for (IniSection& s : f.sections)
-    if (PLAT_EqualNoCase(s.name, name)) return &s;
-  return nullptr;
+// The name between '[' and ']' (or the line's end) of a trimmed section line.
+std::string_view SectionName(std::string_view line) {
+  size_t close = line.find(']');
+  return Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
 }
 
-const IniSection* FindSection(const IniFile& f, const char* name) {
-  return FindSection(const_cast<IniFile&>(f), name);
+const IniSection* FindSection(const IniFile& f, std::string_view name) {
+  const uint32_t at = f.index.Find(name);
+  return at == NoCaseIndex::kNone ? nullptr : &f.sections[at];
 }
 
-const IniKey* FindKey(const IniSection& s, const char* name) {
-  for (const IniKey& k : s.keys)
-    if (PLAT_EqualNoCase(k.name, name)) return &k;
-  return nullptr;
+const IniKey* FindKey(const IniSection& s, std::string_view name) {
+  const uint32_t at = s.index.Find(name);
+  return at == NoCaseIndex::kNone ? nullptr : &s.keys[at];
 }
 
-// Calls fn(line) for every line without its end; false when a line is longer than the cap.
-template <typename Fn>
-void ForEachLine(const std::string& text, const std::string& where, Fn fn) {
-  size_t pos = 0;
-  int number = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    ++number;
-    if (end - pos > kIniMaxLine) {
-      PLAT_Trace("PLAT_Ini: %s line %d longer than %zu bytes, skipped\n", where.c_str(), number,
-                 kIniMaxLine);
-    } else {
-      fn(text.substr(pos, end - pos));
-    }
-    pos = end + 1;
+void ParseLine(IniFile& file, IniSection*& current, std::string_view raw) {
+  std::string_view line = Trim(raw);
+  if (line.empty() || line[0] == ';') return;
+  if (line[0] == '[') {
+    // A repeated section continues the first one, whose keys stay first.
+    const std::string_view name = SectionName(line);
+    const auto next = static_cast<uint32_t>(file.sections.size());
+    const uint32_t at = file.index.Add(name, next);
+    if (at == next) file.sections.push_back({name, {}, {}});
+    current = &file.sections[at];
+    return;
   }
+  size_t eq = line.find('=');
+  if (eq == std::string_view::npos || !current) return;
+  // The first of duplicates wins.
+  const std::string_view name = Trim(line.substr(0, eq));
+  const auto next = static_cast<uint32_t>(current->keys.size());
+  if (current->index.Add(name, next) == next)
+    current->keys.push_back({name, StripQuotes(Trim(line.substr(eq + 1)))});
 }
 
 // Editors that save UTF-8 put this mark first; left in, it hides the first section.
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-IniFile Parse(const std::string& text, const std::string& where) {
-  IniFile file;
+// Parses the file's own text in place, so the views stay valid as long as the file.
+void Parse(IniFile& file, const std::string& where) {
+  std::string_view text = file.text;
   IniSection* current = nullptr;
-  const size_t start = text.rfind(kUtf8Bom, 0) == 0 ? sizeof kUtf8Bom - 1 : 0;
-  ForEachLine(text.substr(start), where, [&](const std::string& raw) {
-    std::string line = Trim(raw);
-    if (line.empty() || line[0] == ';') return;
-    if (line[0] == '[') {
-      size_t close = line.find(']');
-      std::string name = Trim(line, 1, close == std::string::npos ? line.size() : close);
-      // A repeated section continues the first one, whose keys stay first.
-      current = FindSection(file, name.c_str());
-      if (!current) {
-        file.sections.push_back({name, {}});
-        current = &file.sections.back();
-      }
-      return;
-    }
-    size_t eq = line.find('=');
-    if (eq == std::string::npos || !current) return;
-    std::string key = Trim(line, 0, eq);
-    if (FindKey(*current, key.c_str())) return;  // the first of duplicates wins
-    current->keys.push_back({key, StripQuotes(Trim(line, eq + 1))});
-  });
-  return file;
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  int number = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    ++number;
+    if (end - pos > kIniMaxLine)
+      PLAT_Trace("PLAT_Ini: %s line %d longer than %zu bytes, skipped\n", where.c_str(), number,
+                 kIniMaxLine);
+    else
+      ParseLine(file, current, text.substr(pos, end - pos));
+    pos = end + 1;
+  }
 }
 
 bool ReadWhole(const std::string& path, uint64_t size, std::string* out) {
@@ -142,8 +243,7 @@ bool ReadWhole(const std::string& path, uint64_t size, std::string* out) {
 }
 
 // The parsed file, from the cache while its size and time are unchanged; null when unreadable.
-std::shared_ptr<const IniFile> Load(const char* file) {
-  std::string real = PLAT_ResolvePath(file);
+std::shared_ptr<const IniFile> LoadResolved(const std::string& real) {
   struct stat st {};
   if (::stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
   if (static_cast<uint64_t>(st.st_size) > kIniMaxFile) {
@@ -159,16 +259,44 @@ std::shared_ptr<const IniFile> Load(const char* file) {
       it->second.inode == st.st_ino)
     return it->second.parsed;
 
-  std::string text;
-  if (!ReadWhole(real, static_cast<uint64_t>(st.st_size), &text)) return nullptr;
-  auto parsed = std::make_shared<const IniFile>(Parse(text, real));
+  auto fresh = std::make_shared<IniFile>();
+  if (!ReadWhole(real, static_cast<uint64_t>(st.st_size), &fresh->text)) return nullptr;
+  Parse(*fresh, real);
+  std::shared_ptr<const IniFile> parsed = std::move(fresh);
   if (g_cache.size() >= kIniCacheEntries) g_cache.clear();
   g_cache[real] = {static_cast<uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
                    st.st_ino, parsed};
   return parsed;
 }
 
-uint32_t CopyCut(const std::string& value, char* buf, uint32_t size) {
+std::shared_ptr<const IniFile> Load(const char* file) {
+  return LoadResolved(PLAT_ResolvePath(file));
+}
+
+// The state of a file this thread holds, or none. Readers of one table ask with the same name
+// again and again, so the last one found is tried first.
+HoldState* HeldState(const char* file) {
+  ThreadHolds& holds = t_holds;
+  if (holds.last && holds.lastName == file) return holds.last;
+  auto it = holds.byName.find(std::string_view(file));
+  if (it == holds.byName.end()) return nullptr;
+  holds.last = it->second.get();
+  holds.lastName = file;
+  return holds.last;
+}
+
+// The held parse, read again when a write or a flush came after it.
+const IniFile* HeldParse(HoldState& held, const char* file) {
+  const uint64_t now = g_iniGeneration.load(std::memory_order_acquire);
+  if (held.generation != now || !held.parsed) {
+    held.generation = now;
+    held.parsed = Load(file);
+  }
+  return held.parsed.get();
+}
+
+
+uint32_t CopyCut(std::string_view value, char* buf, uint32_t size) {
   size_t n = std::min<size_t>(value.size(), size - 1);
   std::memcpy(buf, value.data(), n);
   buf[n] = '\0';
@@ -185,7 +313,7 @@ uint32_t CopyList(const Names& names, char* buf, uint32_t size) {
   }
   uint32_t pos = 0;
   for (const auto& item : names) {
-    const std::string& name = item.name;
+    const std::string_view name = item.name;
     if (pos + name.size() + 2 > size) {
       if (pos < size - 2) std::memcpy(buf + pos, name.data(), size - 2 - pos);
       buf[size - 2] = '\0';
@@ -201,6 +329,21 @@ uint32_t CopyList(const Names& names, char* buf, uint32_t size) {
   return pos;
 }
 
+// The value, the default or a list, from the parse of the file or, with none, as for a missing
+// file.
+uint32_t Answer(const IniFile* ini, const char* section, const char* key,
+                std::string_view fallback, char* buf, uint32_t size) {
+  if (!ini) {
+    if (!section || !key) return CopyList(std::vector<IniKey>{}, buf, size);
+    return CopyCut(fallback, buf, size);
+  }
+  if (!section) return CopyList(ini->sections, buf, size);
+  const IniSection* s = FindSection(*ini, section);
+  if (!key) return CopyList(s ? s->keys : std::vector<IniKey>{}, buf, size);
+  const IniKey* k = s ? FindKey(*s, key) : nullptr;
+  return CopyCut(k ? k->value : fallback, buf, size);
+}
+
 }  // namespace
 
 uint32_t PLAT_IniGetString(const char* section, const char* key, const char* defaultValue,
@@ -211,17 +354,10 @@ uint32_t PLAT_IniGetString(const char* section, const char* key, const char* def
     PLAT_Trace("PLAT_IniGetString: no file name\n");
     return 0;
   }
-  std::string fallback = defaultValue ? defaultValue : "";
-  std::shared_ptr<const IniFile> ini = Load(file);
-  if (!ini) {
-    if (!section || !key) return CopyList(std::vector<IniKey>{}, buf, size);
-    return CopyCut(fallback, buf, size);
-  }
-  if (!section) return CopyList(ini->sections, buf, size);
-  const IniSection* s = FindSection(*ini, section);
-  if (!key) return CopyList(s ? s->keys : std::vector<IniKey>{}, buf, size);
-  const IniKey* k = s ? FindKey(*s, key) : nullptr;
-  return CopyCut(k ? k->value : fallback, buf, size);
+  const std::string_view fallback = defaultValue ? defaultValue : "";
+  if (HoldState* held = HeldState(file))
+    return Answer(HeldParse(*held, file), section, key, fallback, buf, size);
+  return Answer(Load(file).get(), section, key, fallback, buf, size);
 }
 
 int PLAT_IniGetInt(const char* section, const char* key, int defaultValue, const char* file) {
@@ -245,19 +381,16 @@ namespace {
 
 bool HasLineBreak(const char* s) { return std::strpbrk(s, "\r\n") != nullptr; }
 
-bool IsSectionLine(const std::string& raw, const char* section) {
-  std::string line = Trim(raw);
-  if (line.empty() || line[0] != '[') return false;
-  size_t close = line.find(']');
-  return PLAT_EqualNoCase(Trim(line, 1, close == std::string::npos ? line.size() : close),
-                          section);
+bool IsSectionLine(std::string_view raw, const char* section) {
+  std::string_view line = Trim(raw);
+  return !line.empty() && line[0] == '[' && PLAT_EqualNoCase(SectionName(line), section);
 }
 
-bool IsKeyLine(const std::string& raw, const char* key) {
-  std::string line = Trim(raw);
+bool IsKeyLine(std::string_view raw, const char* key) {
+  std::string_view line = Trim(raw);
   if (line.empty() || line[0] == ';' || line[0] == '[') return false;
   size_t eq = line.find('=');
-  return eq != std::string::npos && PLAT_EqualNoCase(Trim(line, 0, eq), key);
+  return eq != std::string_view::npos && PLAT_EqualNoCase(Trim(line.substr(0, eq)), key);
 }
 
 }  // namespace
@@ -325,10 +458,37 @@ bool PLAT_IniWriteString(const char* section, const char* key, const char* value
   bool ok = PLAT_WriteFileAtomic(real.c_str(), out.data(), out.size());
   std::lock_guard<std::mutex> lock(g_iniLock);
   g_cache.erase(real);
+  g_iniGeneration.fetch_add(1, std::memory_order_release);
   return ok;
 }
 
 void PLAT_IniFlushCache() {
   std::lock_guard<std::mutex> lock(g_iniLock);
   g_cache.clear();
+  g_iniGeneration.fetch_add(1, std::memory_order_release);
+}
+
+PLAT_IniHold::PLAT_IniHold(const char* file) {
+  if (!file) return;
+  names_[0] = file;
+  names_[1] = PLAT_ResolvePath(file);
+  ThreadHolds& holds = t_holds;
+  std::shared_ptr<HoldState> state;
+  for (const std::string& name : names_)
+    if (auto it = holds.byName.find(name); it != holds.byName.end()) state = it->second;
+  if (!state) state = std::make_shared<HoldState>();
+  ++state->count;
+  state->generation = g_iniGeneration.load(std::memory_order_acquire);
+  state->parsed = LoadResolved(names_[1]);
+  for (const std::string& name : names_) holds.byName[name] = state;
+  holds.last = nullptr;
+}
+
+PLAT_IniHold::~PLAT_IniHold() {
+  if (names_[0].empty()) return;
+  ThreadHolds& holds = t_holds;
+  auto it = holds.byName.find(names_[0]);
+  if (it == holds.byName.end() || --it->second->count > 0) return;
+  for (const std::string& name : names_) holds.byName.erase(name);
+  holds.last = nullptr;
 }

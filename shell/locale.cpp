@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/memory/memblock.h"
+#include "platform/ini.h"
 #include "platform/trace.h"
 #include "shell/util.h"
 
@@ -66,6 +67,8 @@ bool LoadCurrent() {
     return false;
   }
   LineLoad load{language, 0, false};
+  // The table is read key by key; one parse of the file answers every key.
+  PLAT_IniHold hold(path);
   vnUTIL_ReadIniLines(path, VN_LOCALE_SECTION, StoreLine, &load, nullptr, VN_UTIL_INI_NO_LIMIT);
   if (load.bFailed) {
     FreeLines(language);

@@ -171,3 +171,63 @@ TEST_F(IniTest, WritesUpdateInsertAndDeleteKeepingTheRest) {
   EXPECT_FALSE(PLAT_IniWriteString("S", "K", "two\nlines", created.c_str()));
   EXPECT_TRUE(trace.contains("PLAT_IniWriteString"));
 }
+
+TEST_F(IniTest, ManyKeysAreFoundWithoutRegardToCaseAndTheFirstDuplicateWins) {
+  std::string text = "[Big]\n";
+  for (int i = 0; i < 500; ++i) text += "Key" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+  text += "KEY7=late\n[big]\nkey8=later\n";
+  std::string path = dir_.write("big.ini", text);
+  char buf[16];
+  for (int i = 0; i < 500; i += 37) {
+    const std::string key = "kEY" + std::to_string(i);
+    PLAT_IniGetString("BIG", key.c_str(), "", buf, sizeof buf, path.c_str());
+    EXPECT_EQ(std::string(buf), "v" + std::to_string(i)) << key;
+  }
+  EXPECT_EQ(PLAT_IniGetString("Big", "key7", "", buf, sizeof buf, path.c_str()), 2u);
+  EXPECT_STREQ(buf, "v7");
+  PLAT_IniGetString("Big", "Key8", "", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "v8");
+  PLAT_IniGetString("Big", "Key500", "none", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "none");
+}
+
+TEST_F(IniTest, AHeldFileAnswersFromOneParseByEitherName) {
+  const std::string upper = dir_.file("SETTINGS.INI");
+  PLAT_IniHold hold(upper.c_str());
+  // A change behind the reader's back is not looked for while the file is held...
+  dir_.write("Settings.ini", "[Other]\nKey=changed\n");
+  EXPECT_EQ(get("Other", "Key"), "single");
+  char buf[16];
+  PLAT_IniGetString("other", "key", "", buf, sizeof buf, upper.c_str());
+  EXPECT_STREQ(buf, "single");
+  // ...but a flush reads the file again.
+  PLAT_IniFlushCache();
+  EXPECT_EQ(get("Other", "Key"), "changed");
+}
+
+TEST_F(IniTest, WritesAreSeenWhileTheFileIsHeldAndAfterTheHoldEnds) {
+  {
+    PLAT_IniHold hold(file_.c_str());
+    EXPECT_EQ(get("Other", "Key"), "single");
+    ASSERT_TRUE(PLAT_IniWriteString("Other", "Key", "written", file_.c_str()));
+    EXPECT_EQ(get("Other", "Key"), "written");
+    {
+      PLAT_IniHold again(file_.c_str());  // holds nest
+    }
+    ASSERT_TRUE(PLAT_IniWriteString("Other", "Key", "twice", file_.c_str()));
+    EXPECT_EQ(get("Other", "Key"), "twice");
+  }
+  dir_.write("Settings.ini", "[Other]\nKey=after the hold\n");
+  EXPECT_EQ(get("Other", "Key"), "after the hold");
+}
+
+TEST_F(IniTest, AHeldFileThatIsMissingGivesDefaultsUntilItIsWritten) {
+  const std::string missing = dir_.file("later.ini");
+  PLAT_IniHold hold(missing.c_str());
+  char buf[16];
+  PLAT_IniGetString("S", "K", "dflt", buf, sizeof buf, missing.c_str());
+  EXPECT_STREQ(buf, "dflt");
+  ASSERT_TRUE(PLAT_IniWriteString("S", "K", "now", missing.c_str()));
+  PLAT_IniGetString("S", "K", "dflt", buf, sizeof buf, missing.c_str());
+  EXPECT_STREQ(buf, "now");
+}
