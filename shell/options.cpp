@@ -1,10 +1,10 @@
 #include "shell/options.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/registry.h"
 #include "platform/trace.h"
 
@@ -17,16 +17,10 @@ int g_terrainNoise = 0;
 int g_terrainLOD = 1;
 VNOPTIONS_TERRAINLODHOOK g_terrainLODHook = nullptr;
 
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetU32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
-int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-void PutF32(uint8_t* p, float v) { PutU32(p, std::bit_cast<uint32_t>(v)); }
-float GetF32(const uint8_t* p) { return std::bit_cast<float>(GetU32(p)); }
+void PutI32(uint8_t* p, int32_t v) { PLAT_StoreLE32(p, static_cast<uint32_t>(v)); }
+int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(PLAT_LoadLE32(p)); }
+void PutF32(uint8_t* p, float v) { PLAT_StoreLE32(p, PLAT_FloatBits(v)); }
+float GetF32(const uint8_t* p) { return PLAT_FloatFromBits(PLAT_LoadLE32(p)); }
 
 // The settings index tables elsewhere, so a bad stored value must not reach them.
 void ClampLevel(int32_t* value, const char* what) {
@@ -101,7 +95,7 @@ int SGE_ReadRegistryValue(const char* name, void* buffer, uint32_t size, uint32_
     uint32_t word = 0;
     r = PLAT_RegGetDword(key.get(), name, &word);
     value.resize(4);
-    PutU32(value.data(), word);
+    PLAT_StoreLE32(value.data(), word);
   }
   if (r != PLAT_RegResult::Ok) return -1;
   if (value.size() > size) {

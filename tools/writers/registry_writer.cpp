@@ -1,7 +1,6 @@
 #include "tools/writers/registry_writer.h"
 
-#include <bit>
-
+#include "platform/bytes.h"
 #include "platform/registry.h"
 #include "platform/trace.h"
 
@@ -22,10 +21,6 @@ bool Check(PLAT_RegResult r, const char* name) {
   return false;
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 }  // namespace
 
 VNWRITE_OPTIONS vnWRITE_DefaultOptions() {
@@ -39,10 +34,10 @@ std::vector<uint8_t> vnWRITE_OptionsBytes(const VNWRITE_OPTIONS& o) {
   std::vector<uint8_t> out(o.abStamp, o.abStamp + 16);
   for (int32_t v : {o.dwTextureDetail, o.dwTerrainLOD, o.dwEffectsDetail, o.dwTerrainNoise,
                     o.dwSoundQuality, o.dwHardwareSound})
-    Put32(out, static_cast<uint32_t>(v));
+    PLAT_AppendLE32(out, static_cast<uint32_t>(v));
   for (float v : {o.fMasterVolume, o.fSfxVolume, o.fMusicVolume, o.fDialogueVolume})
-    Put32(out, std::bit_cast<uint32_t>(v));
-  Put32(out, static_cast<uint32_t>(o.dwReserved));
+    PLAT_AppendLE32(out, PLAT_FloatBits(v));
+  PLAT_AppendLE32(out, static_cast<uint32_t>(o.dwReserved));
   return out;
 }
 
