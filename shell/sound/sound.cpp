@@ -170,6 +170,9 @@ int32_t vnSOUND_Init() {
   g_vnSound.sfx = Clamp01(sound->fSfxVolume);
   g_vnSound.music = Clamp01(sound->fMusicVolume);
   g_vnSound.dialogue = Clamp01(sound->fDialogueVolume);
+  static const char* const kOutputs[] = {"device", "null", "manual"};
+  PLAT_Trace("vnSOUND_Init: sound started at %d Hz, %d channels, %s output\n", PLAT_SoundGetMixRate(),
+             PLAT_SoundGetNumChannels(), kOutputs[static_cast<int32_t>(PLAT_SoundGetOutput())]);
   return 1;
 }
 

@@ -120,7 +120,9 @@ class SoundSystem : public ::testing::Test {
 };
 
 TEST_F(SoundSystem, AnEffectPlaysOnTheNullOutputAndItsOwnerHearsOfItsEndOnce) {
+  vntest::TraceCapture trace;
   ASSERT_EQ(Start(PLAT_SoundOutput::Null), 1);
+  EXPECT_TRUE(trace.contains("sound started at 22000 Hz, 56 channels, null output"));
   ASSERT_EQ(Loaded(kInterface2D), 1);
   SGE_TASK* owner = MakeOwner();
   const int32_t slot = vnSOUND_PlayEffect(kInterface2D, nullptr);
