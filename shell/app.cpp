@@ -19,6 +19,7 @@
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
 #include "platform/window/window.h"
+#include "shell/discover.h"
 #include "shell/frame.h"
 #include "shell/locale.h"
 #include "shell/options.h"

@@ -7,7 +7,6 @@
 #include "engine/memory/memblock.h"
 #include "platform/dynlib.h"
 #include "platform/trace.h"
-#include "platform/window/msgbox.h"
 
 namespace {
 
@@ -36,9 +35,6 @@ int32_t SPW_BindDriverTable(PLAT_Library* module, SPPD_DRIVERTABLE* out) {
 #undef VN_BIND_SLOT
   if (missing) {
     PLAT_Trace("VNMAIN: the driver does not export %s\n", missing);
-    PLAT_Trace("VNMAIN: GFXDRV Driver not found: Unable to find the Korrath GFXDRV driver!\n");
-    PLAT_MessageBox(nullptr, "Unable to find the Korrath GFXDRV driver!", "GFXDRV Driver not found",
-                    PLAT_MsgBoxButtons::Ok, PLAT_MsgBoxIcon::Warning);
     return 0;
   }
   *out = table;

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/driverbind.h"
 #include "engine/kernel/kernel.h"
 #include "platform/dynlib.h"
 #include "platform/registry.h"
 #include "shell/app.h"
+#include "shell/discover.h"
 #include "shell/frame.h"
 #include "shell/roottask.h"
 #include "recdrv/recdrv.h"

@@ -9,11 +9,11 @@
 
 #include "driver/device/device.h"
 #include "driver/device/prefs.h"
-#include "engine/driver/driverbind.h"
 #include "engine/driver/sppd.h"
 #include "platform/gfx/gfx.h"
 #include "platform/guid.h"
 #include "platform/registry.h"
+#include "shell/discover.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
-// Which driver Setup chose, and which library in the working directory is it.
-#include <strings.h>
+#include "shell/discover.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -11,6 +9,7 @@
 #include "platform/dynlib.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
 
@@ -43,8 +42,7 @@ bool ReadGuidAt(PLAT_Library* lib, PLAT_GUID* out) {
 }
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(s.begin(), s.end(), s.begin(), PLAT_LowerAscii);
   return s;
 }
 
@@ -90,7 +88,7 @@ int32_t vnMAIN_FindDriverFile(int32_t /*mode*/, int32_t /*flag*/, PLAT_GUID* out
   bool found = false;
   PLAT_GUID guid{};
   for (const PLAT_FindEntry& e : PLAT_FindFiles(PLAT_LibraryPattern())) {
-    if (e.isDirectory || strcasecmp(e.name.c_str(), driverFile.c_str()) != 0) continue;
+    if (e.isDirectory || !PLAT_EqualNoCase(e.name, driverFile)) continue;
     Library lib(PLAT_LoadLibrary(e.name.c_str()));
     if (!lib) continue;
     auto info = reinterpret_cast<SPPD_PFN_DriverInfo>(PLAT_FindSymbol(lib.get(), "SPPD_DriverInfo"));
@@ -153,7 +151,10 @@ PLAT_Library* vnMAIN_LoadDriver() {
   }
   // Refuse a library that lacks any table entry now, before a null slot can be called.
   SPPD_DRIVERTABLE table{};
-  if (SPW_BindDriverTable(lib.get(), &table) != 1) return nullptr;
+  if (SPW_BindDriverTable(lib.get(), &table) != 1) {
+    DriverNotFound();
+    return nullptr;
+  }
   g_terrainRender = render;
   g_terrainSetup = setup;
   return lib.release();
