@@ -106,6 +106,17 @@ void PLATG_BindBack(PLAT_GfxDevice* dev) {
   glViewport(0, 0, dev->width, dev->height);
 }
 
+PLAT_GfxDevice* PLATG_NewDevice(PLAT_Window* window, const PLAT_GfxDeviceDesc& desc) {
+  auto* dev = new (std::nothrow) PLAT_GfxDevice{};
+  if (!dev) return nullptr;
+  dev->window = window;
+  dev->width = desc.width;
+  dev->height = desc.height;
+  dev->bpp = desc.bpp;
+  dev->viewport = {0, 0, desc.width, desc.height, 0.0f, 1.0f};
+  return dev;
+}
+
 PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDesc& desc,
                                      PLAT_GfxResult* why) {
   PLAT_GfxResult dummy;
@@ -141,19 +152,14 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
     return nullptr;
   }
 
-  auto* dev = new (std::nothrow) PLAT_GfxDevice{};
+  PLAT_GfxDevice* dev = PLATG_NewDevice(window, desc);
   if (!dev) {
     SDL_GL_DeleteContext(context);
     *why = PLAT_GfxResult::OutOfMemory;
     return nullptr;
   }
-  dev->window = window;
   dev->sdl = sdl;
   dev->context = context;
-  dev->width = desc.width;
-  dev->height = desc.height;
-  dev->bpp = desc.bpp;
-  dev->viewport = {0, 0, desc.width, desc.height, 0.0f, 1.0f};
 
   bool exclusive = desc.fullScreen && !PLAT_IsHeadless() && !WindowedRequested();
   if (exclusive) {

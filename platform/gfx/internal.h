@@ -60,6 +60,9 @@ struct PLAT_GfxDevice {
   bool isNull;  // the null device: no context, no GL objects, nothing drawn
 };
 
+// A device record of the description's size, the whole target its viewport; none when memory
+// is short.
+PLAT_GfxDevice* PLATG_NewDevice(PLAT_Window* window, const PLAT_GfxDeviceDesc& desc);
 // The current context must be the device's before any GL call.
 void PLATG_MakeCurrent(PLAT_GfxDevice* dev);
 // Sets the draw target to the back buffer, with the window's pixel space for vertices.

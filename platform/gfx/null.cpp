@@ -2,7 +2,6 @@
 // but no picture (benchmarks of the code above the device, machines without a GL stack).
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "platform/gfx/internal.h"
 #include "platform/trace.h"
@@ -24,17 +23,12 @@ bool PLATG_NullRequested() {
 
 PLAT_GfxDevice* PLATG_CreateNullDevice(PLAT_Window* window, const PLAT_GfxDeviceDesc& desc,
                                        PLAT_GfxResult* why) {
-  auto* dev = new (std::nothrow) PLAT_GfxDevice{};
+  PLAT_GfxDevice* dev = PLATG_NewDevice(window, desc);
   if (!dev) {
     *why = PLAT_GfxResult::OutOfMemory;
     return nullptr;
   }
   dev->isNull = true;
-  dev->window = window;
-  dev->width = desc.width;
-  dev->height = desc.height;
-  dev->bpp = desc.bpp;
-  dev->viewport = {0, 0, desc.width, desc.height, 0.0f, 1.0f};
   dev->back = 1;
   PLATG_ResetStates(dev);
   *why = PLAT_GfxResult::Ok;
