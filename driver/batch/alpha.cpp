@@ -144,7 +144,7 @@ void SPPD_AlphaFile(SPPD_BATCHLIST* list, SPPD_ALPHAPOLY* poly) {
 
 void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw) {
   SPPD_DRIVERSTATE* s = list->pOwner;
-  if (list->pfnStates) list->pfnStates(list);
+  if (list->pfnApplyStates) list->pfnApplyStates(list);
   if (list->pfnAfterStates) list->pfnAfterStates(list);
   const bool drawing = draw && list->fEnabled;
   AlphaRun run{s, s->pGfx, (SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRAME) != 0, false};

@@ -27,7 +27,7 @@ struct StateSet {
   uint32_t src, dest, address, minFilter, magFilter, mipFilter, zWrite, zBias;
 };
 constexpr uint32_t L = PLAT_GFX_TEXF_LINEAR;
-constexpr StateSet kSets[9] = {
+constexpr StateSet kSets[SPPD_STATESET_HUD + 1] = {
     {PLAT_GFX_BLEND_ONE, PLAT_GFX_BLEND_ZERO, PLAT_GFX_ADDRESS_CLAMP, L, L, L, 1, 0},
     {PLAT_GFX_BLEND_ONE, PLAT_GFX_BLEND_ZERO, PLAT_GFX_ADDRESS_CLAMP, L, L, L, 1, 0},
     {PLAT_GFX_BLEND_ONE, PLAT_GFX_BLEND_ONE, PLAT_GFX_ADDRESS_CLAMP, L, L, L, 0, 1},
@@ -103,15 +103,16 @@ void SPPD_BatchApplyStates(SPPD_BATCHLIST* list) {
   PLAT_GfxSetState(d, G::CullMode,
                    (list->dwFlags & SPPD_BATCH_CULL_CW) ? PLAT_GFX_CULL_CW : PLAT_GFX_CULL_NONE);
   uint32_t set = list->dwFlags & SPPD_BATCH_STATESET_MASK;
-  if (set > 8 || set == 4 || set == 5) return;
+  if (set > SPPD_STATESET_HUD || set == SPPD_STATESET_NONE_4 || set == SPPD_STATESET_NONE_5)
+    return;
   StateSet st = kSets[set];
   uint32_t fog = rs->rs.dwFogColour;
-  if (set == 0) {
+  if (set == SPPD_STATESET_OPAQUE_OR_MULTIPLY) {
     SPPD_BATCHLIST* multiply = s->apBatchLists[SPPD_LAYER_MULTIPLY];
     if (multiply && multiply->fEnabled) st.src = PLAT_GFX_BLEND_DESTCOLOR;
-  } else if (set == 6) {
-    st.src = (list->dwFlags >> 8) & 0xFF;
-    st.dest = (list->dwFlags >> 16) & 0xFF;
+  } else if (set == SPPD_STATESET_FLAG_BLEND) {
+    st.src = (list->dwFlags >> SPPD_BATCH_SRCBLEND_SHIFT) & 0xFF;
+    st.dest = (list->dwFlags >> SPPD_BATCH_DESTBLEND_SHIFT) & 0xFF;
     fog = SquaredFogColour(fog);
   }
   PLAT_GfxSetState(d, G::SrcBlend, st.src);
@@ -133,7 +134,7 @@ void SPPD_BatchDrawWhenFull(SPPD_BATCHENTRY* e, SPPD_VBUFFER* /*previous*/) {
   // joins it; the entry stays active for the buffer that follows.
   SPPD_BATCHLIST* list = e->pList;
   if (list->fEnabled) {
-    if (list->pfnStates) list->pfnStates(list);
+    if (list->pfnApplyStates) list->pfnApplyStates(list);
     DrawEntry(e);
   } else {
     DiscardEntry(e);
@@ -141,7 +142,7 @@ void SPPD_BatchDrawWhenFull(SPPD_BATCHENTRY* e, SPPD_VBUFFER* /*previous*/) {
 }
 
 void SPPD_BatchFlushList(SPPD_BATCHLIST* list, bool draw) {
-  if (list->pfnStates) list->pfnStates(list);
+  if (list->pfnApplyStates) list->pfnApplyStates(list);
   if (list->pfnAfterStates) list->pfnAfterStates(list);
   while (SPPD_BATCHENTRY* e = SPPD_LinkFirst<SPPD_BATCHENTRY>(&list->active)) {
     SPPD_LinkRemove(&e->link);

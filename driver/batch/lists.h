@@ -16,11 +16,28 @@ constexpr uint32_t SPPD_BATCH_VERTICES = 1000;     // what polygons and nodes as
 constexpr uint32_t SPPD_BATCH_INDICES = 3000;
 constexpr uint32_t SPPD_BATCH_MAX_POLYGON = 65535;  // 16-bit indices
 
-// Flags of a batch list.
+// Flags of a batch list: its state set in the low byte, the blend factors of the set that
+// takes them from the flags in the next two bytes, and the list's modes above.
 constexpr uint32_t SPPD_BATCH_STATESET_MASK = 0xFF;
+constexpr uint32_t SPPD_BATCH_SRCBLEND_SHIFT = 8;
+constexpr uint32_t SPPD_BATCH_DESTBLEND_SHIFT = 16;
 constexpr uint32_t SPPD_BATCH_DRAW_WHEN_FULL = 0x1000000;
 constexpr uint32_t SPPD_BATCH_CULL_CW = 0x2000000;
 constexpr uint32_t SPPD_BATCH_ALPHA_SORTED = 0x4000000;
+constexpr uint32_t SPPD_BatchBlendFlags(uint32_t src, uint32_t dest) {
+  return src << SPPD_BATCH_SRCBLEND_SHIFT | dest << SPPD_BATCH_DESTBLEND_SHIFT;
+}
+
+// State sets: the blending, addressing, filtering and depth states a list draws with.
+constexpr uint32_t SPPD_STATESET_OPAQUE_OR_MULTIPLY = 0;  // multiplies while the layer is on
+constexpr uint32_t SPPD_STATESET_OPAQUE = 1;
+constexpr uint32_t SPPD_STATESET_ADDITIVE = 2;
+constexpr uint32_t SPPD_STATESET_ADDITIVE_DECAL = 3;  // additive, biased further forward
+constexpr uint32_t SPPD_STATESET_NONE_4 = 4;           // 4 and 5 leave the states alone
+constexpr uint32_t SPPD_STATESET_NONE_5 = 5;
+constexpr uint32_t SPPD_STATESET_FLAG_BLEND = 6;  // blend factors from the flags, squared fog
+constexpr uint32_t SPPD_STATESET_TRANSLUCENT = 7;
+constexpr uint32_t SPPD_STATESET_HUD = 8;  // translucent, point-filtered, clamped
 
 // Slots (layers) with a meaning of their own.
 constexpr int SPPD_LAYER_MULTIPLY = 5;  // enabling it makes state set 0 multiply
@@ -63,12 +80,12 @@ struct SPPD_BATCHLIST {
   uint32_t dwPriority;
   uint32_t fEnabled;
   uint32_t dwFlags;
-  SPPD_BATCHLISTHOOK pfnAfterStates;    // A
-  SPPD_BATCHLISTHOOK pfnStates;         // B
-  SPPD_BATCHENTRYHOOK pfnNewBuffer;     // C
-  SPPD_BATCHENTRYHOOK pfnReplaced;      // D
-  SPPD_BATCHLISTHOOK pfnBeginScene;     // E
-  SPPD_BATCHLISTHOOK pfnEndScene;       // F
+  SPPD_BATCHLISTHOOK pfnAfterStates;        // at a flush, after the state set is applied
+  SPPD_BATCHLISTHOOK pfnApplyStates;        // at a flush, first
+  SPPD_BATCHENTRYHOOK pfnNewBuffer;         // an entry was given a new buffer
+  SPPD_BATCHENTRYHOOK pfnBufferReplaced;    // an entry's full buffer gives way to a new one
+  SPPD_BATCHLISTHOOK pfnBeginScene;
+  SPPD_BATCHLISTHOOK pfnEndScene;
   // Entries by id in chunks of SPPD_BATCH_CHUNK, so that growing never moves an entry
   // (entries are linked into lists). Chunks past the first capacity are made on first use
   // and are null until then.
@@ -106,18 +123,18 @@ bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list, uint32_t
                          uint32_t vertexCapacity = SPPD_BATCH_VERTICES,
                          uint32_t indexCapacity = SPPD_BATCH_INDICES);
 
-// Applies a list's state set to the device (hook B).
+// Applies a list's state set to the device (the lists' pfnApplyStates).
 void SPPD_BatchApplyStates(SPPD_BATCHLIST* list);
 // Draws (or, without draw or when the list is disabled, drops) what a list without the
 // alpha flag holds.
 void SPPD_BatchFlushList(SPPD_BATCHLIST* list, bool draw);
-// Hook D of the lists that draw when full: the entry's buffers are drawn at once.
+// pfnBufferReplaced of the lists that draw when full: the entry's buffers are drawn at once.
 void SPPD_BatchDrawWhenFull(SPPD_BATCHENTRY* entry, SPPD_VBUFFER* previous);
 // Every list without the alpha flag in priority order; the HUD list only with withHud.
 void SPPD_BatchFlushLists(SPPD_DRIVERSTATE* state, bool withHud);
 
-// Scene hooks: E of every list at the scene's start; at its end the used buffers go back to
-// the pool and F runs.
+// Scene hooks: every list's pfnBeginScene at the scene's start; at its end the used buffers go
+// back to the pool and every pfnEndScene runs.
 void SPPD_BatchBeginScene(SPPD_DRIVERSTATE* state);
 void SPPD_BatchEndScene(SPPD_DRIVERSTATE* state);
 

@@ -97,7 +97,9 @@ int32_t SPPD_RenderFVFPolygonLayer(SPW_DISPLAY* display, int32_t layer, const SP
   ProjectFogged(n, false);
   // Pulled toward the viewer so that decals win the depth test over what they lie on.
   uint32_t set = list->dwFlags & SPPD_BATCH_STATESET_MASK;
-  float bias = set == 2 ? 0.0003f : set == 7 ? 0.0001f : 0.0f;
+  float bias = set == SPPD_STATESET_ADDITIVE      ? 0.0003f
+               : set == SPPD_STATESET_TRANSLUCENT ? 0.0001f
+                                                  : 0.0f;
   if (bias > 0.0f)
     for (uint32_t i = 0; i < n; ++i) g_screen[i].sz = g_screen[i].sz > bias ? g_screen[i].sz - bias : 0.0f;
   SPPD_BatchAppendFan(s, list, static_cast<uint32_t>(textureId), g_screen, n);

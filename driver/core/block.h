@@ -11,8 +11,9 @@ struct SPPD_DRIVERDATA {
   SPPD_DRIVERTABLE table;
   SPPD_DRIVERSTATE state;
 };
-static_assert(offsetof(SPPD_DRIVERDATA, state) == SPPD_DRIVERTABLE_BYTES);
-static_assert(sizeof(SPPD_DRIVERTABLE) == SPPD_DRIVERTABLE_BYTES);
+// The host's table occupies the start of the block and the driver's state follows it directly;
+// the block's size (SPPD_GetRequirements) is sizeof(SPPD_DRIVERDATA).
+static_assert(offsetof(SPPD_DRIVERDATA, state) == sizeof(SPPD_DRIVERTABLE));
 
 // The block hung on the display through its driver binding; none (no trace) when the
 // display, its binding or the block is missing, none with a trace when the block is smaller

@@ -70,7 +70,3 @@ struct SPPD_DRIVERSTATE {
   // Screen lines queued outside a scene, drawn at the end of the next one.
   SPPD_LISTHEAD lhQueuedLines;
 };
-
-// The host's table occupies the start of the block: 6 header words and 60 function pointers;
-// the block's true size (SPPD_GetRequirements) is that plus this state.
-constexpr uint32_t SPPD_DRIVERTABLE_BYTES = 6 * 4 + 60 * sizeof(void*);
