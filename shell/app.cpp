@@ -153,8 +153,6 @@ int32_t vnMAIN_PrecacheTerrain(const char* terrainName) {
 int32_t vnMAIN_InitGame() {
   if (!vnLOCALE_Init()) PLAT_Trace("vnMAIN_InitGame: locale strings not loaded\n");
   if (!vnMAIN_CreateWindow()) return FailToSetup();
-  // The sound system is not built yet: its trial start counts as a success.
-  PLAT_Trace("vnMAIN_InitGame: sound trial skipped (no sound system)\n");
 
   g_driverModule = vnMAIN_LoadDriver();
   if (!g_driverModule) return FailToSetup();
@@ -194,7 +192,6 @@ void vnMAIN_DeinitGame() {
   ReleaseDriver();
   vnMAIN_DestroyWindow();
   vnLOCALE_Free();
-  // The packed tables are not built yet: nothing to free.
 }
 
 void vnMAIN_ShowReinstallBox() {
@@ -218,13 +215,10 @@ int vnMAIN_Run(const char* cmdline) {
     SPW_ShutdownEngine();
     return 0;
   }
-  // The packed tables ("EXPORT/Pows/tset.dat", "qtset.dat", "materials.dat") are not built yet.
-  PLAT_Trace("VNMAIN: packed tables skipped (not built)\n");
   if (!vnMAIN_InitGame()) {
     SPW_ShutdownEngine();
     return 0;
   }
-  // "cbugeye" is kept in the switches for the front end, which is not built yet.
 
   int exitCode = 0;
   while (!SGE_QuitRequested()) {

@@ -15,9 +15,11 @@ constexpr int32_t SGM_LOADSCREEN_CAPTION = 4373;
 constexpr int32_t SGM_LOADSCREEN_SET_TOTAL = 4375;
 constexpr int32_t SGM_LOADSCREEN_SET_PROGRESS = 4376;
 constexpr int32_t SGM_LOADSCREEN_PICTURE = 4378;
+// The loading screen's pictures after a lost mission.
+constexpr int32_t kPictureLeaderKilled = 1;
+constexpr int32_t kPictureMissionFailed = 2;
 // The screen keeps the caption but never shows it.
 constexpr char kLoadCaption[] = "";
-constexpr int32_t kResultContinue = 4;  // a mission result that starts the next one at once
 constexpr float kFullScreenNodeValue = 10.0f;
 
 VNROOT g_root;
@@ -75,15 +77,10 @@ void OnCreate(SGE_TASK* task) {
   vnROOT_RegisterTaskTypes();
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
-  // Not built yet, each with its own issue: sound start, the text panel, the attachment pool,
-  // the platoon manager, the transition controller, the pointer task and the front end.
-  PLAT_Trace("[ROOT]: sound, text panel, attachment pool, platoon manager, transitions, pointer "
-             "and front end skipped (not built)\n");
   SGE_ResetFrameTiming();
 }
 
 void OnDestroy() {
-  // Sound, platoon manager and attachment pool are not built: nothing to close for them.
   vnROOT_FreeFonts(&g_root);
   SPW_RemoveDisplayNode(g_root.pClearCb);
   SPW_RemoveDisplayNode(g_root.pNullCb);
@@ -104,21 +101,21 @@ void OnMissionEnded(SGE_PARAM resultPtr) {
   SetFrontEndMode();
   SGE_Broadcast(g_root.pTask, SGM_VRAM_FLUSH, 0, 0);
   int32_t result = g_root.nMissionResult;
-  if (result == kResultContinue) {
+  if (result == VN_MISSION_RESTART) {
     vnROOT_ApplyUserMode(&g_root);
     return;
   }
   SGE_TASK* screen =
       CreateLoadScreen(VNTT_MISSCONT, reinterpret_cast<SGE_PARAM>(&g_root.nMissionResult));
-  if (result == 3 || result == 2) {
-    SGE_Send(screen, SGM_LOADSCREEN_PICTURE, result == 3 ? 1 : 2, 0);
+  if (result == VN_MISSION_LEADER_KILLED) {
+    SGE_Send(screen, SGM_LOADSCREEN_PICTURE, kPictureLeaderKilled, 0);
+  } else if (result == VN_MISSION_LOST) {
+    SGE_Send(screen, SGM_LOADSCREEN_PICTURE, kPictureMissionFailed, 0);
   } else {
     SGE_Send(screen, SGM_LOADSCREEN_SET_TOTAL, 1, 0);
     SGE_Send(screen, SGM_LOADSCREEN_SET_PROGRESS, 1, 0);
     SGE_Send(screen, SGM_LOADSCREEN_CAPTION, reinterpret_cast<SGE_PARAM>(kLoadCaption), -1);
   }
-  // The fade (4.0 s after a loss, else 0.4 s) belongs to the transition controller.
-  PLAT_Trace("[ROOT]: mission result %d, fade skipped (not built)\n", result);
 }
 
 void OnChildEnded(SGE_PARAM child, SGE_PARAM code) {
@@ -129,8 +126,8 @@ void OnChildEnded(SGE_PARAM child, SGE_PARAM code) {
       OnMissionEnded(code);
       break;
     case VNTT_FE_ROOT:
-      if (code == 0) SGE_Post(g_root.pTask, SGM_TASK_DESTROY, 0, 0);
-      else if (code == 1) vnROOT_ApplyUserMode(&g_root);
+      if (code == VN_FRONTEND_END_QUIT) SGE_Post(g_root.pTask, SGM_TASK_DESTROY, 0, 0);
+      else if (code == VN_FRONTEND_END_START_MISSION) vnROOT_ApplyUserMode(&g_root);
       break;
     case VNTT_FE_DEMO:
       SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 0, 0);
@@ -143,13 +140,11 @@ void OnChildEnded(SGE_PARAM child, SGE_PARAM code) {
 void OnSwitchTask(SGE_PARAM endedType, SGE_PARAM code) {
   if (endedType == VNTT_MISSCONT) {
     int32_t result = ReadResult(code);
-    if (result == 0 || result == 2 || result == 3) {
-      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 0, 0);
-    } else if (result == 1) {
-      // The training-platoon check and the next-mission look-up need the front end and the
-      // mission table, not built yet: continue as a won campaign mission.
-      PLAT_Trace("[ROOT]: platoon check skipped (not built)\n");
-      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, 1, code);
+    if (result == VN_MISSION_QUIT || result == VN_MISSION_LOST ||
+        result == VN_MISSION_LEADER_KILLED) {
+      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, VN_FRONTEND_START_MENU, 0);
+    } else if (result == VN_MISSION_WON) {
+      SGE_CreateTask(VNTT_FE_ROOT, g_root.pTask, nullptr, VN_FRONTEND_START_DEBRIEFING, code);
     }
   } else if (endedType == VNTT_FE_ROOT) {
     SGE_CreateTask(VNTT_MISSCONT, g_root.pTask, nullptr, 0, 0);
@@ -165,7 +160,6 @@ void OnSwitchDone(SGE_PARAM endedType) {
     vnMAIN_SetPaused(0);
     if (SGE_TASK* mission = FindChild(g_root.pTask, VNTT_MISSCONT)) SGE_ResumeTaskTree(mission);
   }
-  // Fade-in and the mission's pending music: transitions and sound are not built yet.
 }
 
 }  // namespace
@@ -224,10 +218,7 @@ void vnROOT_Destroy() {
   g_root.pTask = nullptr;
 }
 
-void vnROOT_RegisterTaskTypes() {
-  // Each subsystem's task types are registered here as its issue lands (world, interface,
-  // missions, effects, front end, editor); none of them is built yet.
-}
+void vnROOT_RegisterTaskTypes() {}
 
 SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }
 void* vnROOT_GetTextPanel() { return g_root.pTextPanel; }
@@ -239,8 +230,6 @@ uint32_t vnROOT_SetBackground(uint32_t colour) {
 
 int32_t vnROOT_LoadFonts(VNROOT* root) {
   vnROOT_FreeFonts(root);
-  // The font loader is not built yet: the slots stay empty and their users get none.
-  PLAT_Trace("[ROOT]: fonts skipped (no font loader)\n");
   return 0;
 }
 

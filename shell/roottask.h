@@ -17,6 +17,19 @@ constexpr int32_t VNTT_TRANSITION = 58;
 constexpr int32_t VNTT_LOADSCREEN = 59;
 constexpr int32_t VNTT_FE_DEMO = 251;
 
+// Mission results: the int32 that an ending mission controller points to.
+constexpr int32_t VN_MISSION_QUIT = 0;           // back to the front end
+constexpr int32_t VN_MISSION_WON = 1;
+constexpr int32_t VN_MISSION_LOST = 2;
+constexpr int32_t VN_MISSION_LEADER_KILLED = 3;  // lost with the lieutenant's death
+constexpr int32_t VN_MISSION_RESTART = 4;        // the mission starts again at once
+
+// The front end's end codes, and the start kinds the root task gives it after a mission.
+constexpr int32_t VN_FRONTEND_END_QUIT = 0;
+constexpr int32_t VN_FRONTEND_END_START_MISSION = 1;
+constexpr int32_t VN_FRONTEND_START_MENU = 0;
+constexpr int32_t VN_FRONTEND_START_DEBRIEFING = 1;
+
 constexpr int32_t SGM_ROOT_QUIT = 17;
 constexpr int32_t SGM_ROOT_SWITCH_TASK = 4371;
 constexpr int32_t SGM_ROOT_SWITCH_DONE = 4372;
