@@ -213,11 +213,11 @@ int vnMAIN_Run(const char* cmdline) {
 
   if (!SPW_InitEngine()) {
     SPW_ShutdownEngine();
-    return 0;
+    return VN_EXIT_START_FAILED;
   }
   if (!vnMAIN_InitGame()) {
     SPW_ShutdownEngine();
-    return 0;
+    return VN_EXIT_START_FAILED;
   }
 
   int exitCode = 0;

@@ -24,8 +24,11 @@ struct VNMAIN_SWITCHES {
 void vnMAIN_ParseCommandLine(const char* cmdline, VNMAIN_SWITCHES* sw);
 const VNMAIN_SWITCHES* vnMAIN_GetSwitches();
 
-// The whole program: start, message loop, shutdown. The exit code of the last quit event, or 0
-// when start-up fails.
+// The program's exit status when start-up fails, so that scripts can tell it from a quit.
+constexpr int VN_EXIT_START_FAILED = 1;
+
+// The whole program: start, message loop, shutdown. The exit code of the last quit event, or
+// VN_EXIT_START_FAILED when start-up fails.
 int vnMAIN_Run(const char* cmdline);
 
 int32_t SPW_InitEngine();

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/driver/driverbind.h"
 #include "engine/kernel/kernel.h"
 #include "platform/dynlib.h"
 #include "platform/registry.h"
 #include "shell/app.h"
-#include "shell/discover.h"
 #include "shell/frame.h"
 #include "shell/roottask.h"
 #include "recdrv/recdrv.h"
@@ -25,9 +25,11 @@ namespace fs = std::filesystem;
 
 void RecordDriverChoice(const char* guidText) {
   std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
-  PLAT_RegKeyHandle key;
-  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key), PLAT_RegResult::Ok);
-  ASSERT_EQ(PLAT_RegSetString(key.get(), VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
+  PLAT_RegKey* key = nullptr;
+  bool created = false;
+  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key, &created), PLAT_RegResult::Ok);
+  ASSERT_EQ(PLAT_RegSetString(key, VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
+  PLAT_RegCloseKey(key);
 }
 
 void InstallDriver(const vntest::TempDir& dir, const char* variant) {
@@ -124,14 +126,16 @@ TEST_F(GameRun, RegistryGuidIsReplacedByTheDriverFilesOwn) {
   SPW_ShutdownEngine();
 }
 
-// Runs the game in the folder as a child process; its standard error and exit code.
+// Runs the game in the folder as a child process (with extra environment settings, if any);
+// its standard error and exit code.
 struct ChildRun {
   int code;
   std::string err;
 };
-ChildRun RunGame(const vntest::TempDir& dir) {
+ChildRun RunGame(const vntest::TempDir& dir, const std::string& env = "") {
   std::string errFile = dir.file("stderr.txt");
-  std::string cmd = "cd '" + dir.path() + "' && '" + VN_GAME_PATH + "' 2>'" + errFile + "'";
+  std::string cmd =
+      "cd '" + dir.path() + "' && " + env + " '" + VN_GAME_PATH + "' 2>'" + errFile + "'";
   int status = std::system(cmd.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, vntest::readFile(errFile)};
 }
@@ -174,9 +178,22 @@ TEST(GameHandOver, WithoutSetupTheReinstallBoxIsShown) {
   vntest::ScopedRegistry registry;
   vntest::TempDir dir;
   ChildRun run = RunGame(dir);
-  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.code, VN_EXIT_START_FAILED);
   EXPECT_NE(run.err.find("Reinstall Required"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("Please uninstall and then reinstall Vantoria"), std::string::npos);
+}
+
+// A quit ends with 0 (the real driver's run shows it); a start that fails must not look like one.
+TEST(GameExitStatus, AFailedEngineStartExitsWithTheFailureStatusAndStartsNothing) {
+  vntest::ScopedRegistry registry;
+  vntest::TempDir dir;
+  InstallDriver(dir, "recdrv");
+  RecordDriverChoice(RECDRV_GUID_TEXT);
+  WriteSetupStandIn(dir);
+  ChildRun run = RunGame(dir, "SDL_VIDEODRIVER=none-such");
+  EXPECT_EQ(run.code, VN_EXIT_START_FAILED) << run.err;
+  EXPECT_NE(run.err.find("SPW_InitEngine: input start failed"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(dir.file("setup-ran.txt")));
 }
 
 }  // namespace
