@@ -1,5 +1,6 @@
 #include "platform/ini.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,37 +31,39 @@ constexpr uint64_t kIniMaxFile = 64ull * 1024 * 1024;
 constexpr size_t kIniCacheEntries = 64;
 
 // Positions of section or key names, found without regard to case: open addressing over a
-// power-of-two table, so a look-up is one hash and, nearly always, one compare.
+// power-of-two table of 8-byte slots, so a look-up is one hash and, nearly always, one compare.
+// The names themselves stay in their lists; nameAt(position) gives one.
 class NoCaseIndex {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 
-  uint32_t Find(std::string_view name) const {
+  template <typename NameAt>
+  uint32_t Find(std::string_view name, const NameAt& nameAt) const {
     if (slots_.empty()) return kNone;
     const uint32_t hash = Hash(name);
     for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
       const Slot& s = slots_[i];
       if (s.position == kNone) return kNone;
-      if (s.hash == hash && PLAT_EqualNoCase(s.name, name)) return s.position;
+      if (s.hash == hash && PLAT_EqualNoCase(nameAt(s.position), name)) return s.position;
     }
   }
 
   // The position stored under name; a name not yet there is stored with `position`.
-  uint32_t Add(std::string_view name, uint32_t position) {
+  template <typename NameAt>
+  uint32_t Add(std::string_view name, uint32_t position, const NameAt& nameAt) {
     if ((count_ + 1) * 2 > slots_.size()) Grow();
     const uint32_t hash = Hash(name);
     size_t i = hash & Mask();
     for (; slots_[i].position != kNone; i = (i + 1) & Mask())
-      if (slots_[i].hash == hash && PLAT_EqualNoCase(slots_[i].name, name))
+      if (slots_[i].hash == hash && PLAT_EqualNoCase(nameAt(slots_[i].position), name))
         return slots_[i].position;
-    slots_[i] = {name, hash, position};
+    slots_[i] = {hash, position};
     ++count_;
     return position;
   }
 
  private:
   struct Slot {
-    std::string_view name;
     uint32_t hash = 0;
     uint32_t position = kNone;
   };
@@ -138,6 +141,7 @@ struct HoldState {
   int count = 0;
   uint64_t generation = 0;
   std::shared_ptr<const IniFile> parsed;
+  const IniSection* section = nullptr;  // of parsed: the last one asked for
 };
 
 struct PathHash {
@@ -180,12 +184,12 @@ std::string_view SectionName(std::string_view line) {
 }
 
 const IniSection* FindSection(const IniFile& f, std::string_view name) {
-  const uint32_t at = f.index.Find(name);
+  const uint32_t at = f.index.Find(name, [&](uint32_t i) { return f.sections[i].name; });
   return at == NoCaseIndex::kNone ? nullptr : &f.sections[at];
 }
 
 const IniKey* FindKey(const IniSection& s, std::string_view name) {
-  const uint32_t at = s.index.Find(name);
+  const uint32_t at = s.index.Find(name, [&](uint32_t i) { return s.keys[i].name; });
   return at == NoCaseIndex::kNone ? nullptr : &s.keys[at];
 }
 
@@ -196,7 +200,8 @@ void ParseLine(IniFile& file, IniSection*& current, std::string_view raw) {
     // A repeated section continues the first one, whose keys stay first.
     const std::string_view name = SectionName(line);
     const auto next = static_cast<uint32_t>(file.sections.size());
-    const uint32_t at = file.index.Add(name, next);
+    const uint32_t at =
+        file.index.Add(name, next, [&](uint32_t i) { return file.sections[i].name; });
     if (at == next) file.sections.push_back({name, {}, {}});
     current = &file.sections[at];
     return;
@@ -206,7 +211,8 @@ void ParseLine(IniFile& file, IniSection*& current, std::string_view raw) {
   // The first of duplicates wins.
   const std::string_view name = Trim(line.substr(0, eq));
   const auto next = static_cast<uint32_t>(current->keys.size());
-  if (current->index.Add(name, next) == next)
+  IniSection& section = *current;
+  if (section.index.Add(name, next, [&](uint32_t i) { return section.keys[i].name; }) == next)
     current->keys.push_back({name, StripQuotes(Trim(line.substr(eq + 1)))});
 }
 
@@ -232,12 +238,20 @@ void Parse(IniFile& file, const std::string& where) {
   }
 }
 
+// The size is known from the file's status, so one read call fetches it all: stdio would ask
+// for the status again and read twice.
 bool ReadWhole(const std::string& path, uint64_t size, std::string* out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
   out->resize(size);
-  size_t got = size ? std::fread(out->data(), 1, size, f) : 0;
-  std::fclose(f);
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, out->data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
   out->resize(got);
   return true;
 }
@@ -277,7 +291,7 @@ std::shared_ptr<const IniFile> Load(const char* file) {
 // again and again, so the last one found is tried first.
 HoldState* HeldState(const char* file) {
   ThreadHolds& holds = t_holds;
-  if (holds.last && holds.lastName == file) return holds.last;
+  if (holds.last && std::strcmp(holds.lastName.c_str(), file) == 0) return holds.last;
   auto it = holds.byName.find(std::string_view(file));
   if (it == holds.byName.end()) return nullptr;
   holds.last = it->second.get();
@@ -291,6 +305,7 @@ const IniFile* HeldParse(HoldState& held, const char* file) {
   if (held.generation != now || !held.parsed) {
     held.generation = now;
     held.parsed = Load(file);
+    held.section = nullptr;
   }
   return held.parsed.get();
 }
@@ -331,14 +346,21 @@ uint32_t CopyList(const Names& names, char* buf, uint32_t size) {
 
 // The value, the default or a list, from the parse of the file or, with none, as for a missing
 // file.
+// A table's keys are asked for one section at a time.
+const IniSection* HeldSection(HoldState& held, const char* name) {
+  if (!held.section || !PLAT_EqualNoCase(held.section->name, name))
+    held.section = FindSection(*held.parsed, name);
+  return held.section;
+}
+
 uint32_t Answer(const IniFile* ini, const char* section, const char* key,
-                std::string_view fallback, char* buf, uint32_t size) {
+                std::string_view fallback, char* buf, uint32_t size, HoldState* held = nullptr) {
   if (!ini) {
     if (!section || !key) return CopyList(std::vector<IniKey>{}, buf, size);
     return CopyCut(fallback, buf, size);
   }
   if (!section) return CopyList(ini->sections, buf, size);
-  const IniSection* s = FindSection(*ini, section);
+  const IniSection* s = held ? HeldSection(*held, section) : FindSection(*ini, section);
   if (!key) return CopyList(s ? s->keys : std::vector<IniKey>{}, buf, size);
   const IniKey* k = s ? FindKey(*s, key) : nullptr;
   return CopyCut(k ? k->value : fallback, buf, size);
@@ -356,7 +378,7 @@ uint32_t PLAT_IniGetString(const char* section, const char* key, const char* def
   }
   const std::string_view fallback = defaultValue ? defaultValue : "";
   if (HoldState* held = HeldState(file))
-    return Answer(HeldParse(*held, file), section, key, fallback, buf, size);
+    return Answer(HeldParse(*held, file), section, key, fallback, buf, size, held);
   return Answer(Load(file).get(), section, key, fallback, buf, size);
 }
 

@@ -231,3 +231,13 @@ TEST_F(IniTest, AHeldFileThatIsMissingGivesDefaultsUntilItIsWritten) {
   PLAT_IniGetString("S", "K", "dflt", buf, sizeof buf, missing.c_str());
   EXPECT_STREQ(buf, "now");
 }
+
+TEST_F(IniTest, AHeldFileAnswersEachSectionInTurn) {
+  PLAT_IniHold hold(file_.c_str());
+  EXPECT_EQ(get("Other", "Key"), "single");
+  EXPECT_EQ(get("General", "Count"), "42");
+  EXPECT_EQ(get("other", "KEY"), "single");
+  EXPECT_EQ(get("Missing", "Key"), "DEF");
+  EXPECT_EQ(get("Other", "Count"), "DEF");
+  EXPECT_EQ(get("GENERAL", "Word"), "abc");
+}
