@@ -1,5 +1,5 @@
-// Named material store. The game keeps its materials in its own tables; until the store is
-// built nothing can be created here, and destroying finds nothing.
+// Named material store. The game keeps its materials in its own tables and this driver keeps
+// none: a get creates nothing, and destroying finds nothing.
 #include "driver/core/block.h"
 #include "platform/trace.h"
 

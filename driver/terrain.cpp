@@ -1,5 +1,5 @@
-// Terrain exports. The game refuses a driver without the two per-frame entry points, so they
-// exist from the start; drawing comes with the terrain renderer.
+// Terrain exports. The game refuses a driver without the two per-frame entry points; here they
+// draw nothing, and only the ambient colour a host sets is kept.
 #include "driver/core/block.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// Video frames. Movie decoding comes with the stream worker; until then no frame can be made,
-// and the record calls accept the null record that creation gives.
+// Video frames. This driver decodes no movies: creation gives no frame, and the record calls
+// accept the null record that creation gives.
 #include "driver/core/block.h"
 #include "platform/trace.h"
 

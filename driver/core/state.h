@@ -2,7 +2,7 @@
 // The driver's own state inside the per-display block, after the host's driver table.
 // The host allocates the block at the size SPPD_GetRequirements reports and never reads past
 // the table; only the driver touches what follows. Fields keep the order the block has always
-// had so that every driver file agrees on it; types that later work fills in are opaque here.
+// had so that every driver file agrees on it; the types other files own are opaque here.
 #include <cstdint>
 
 #include "driver/core/list.h"

@@ -159,8 +159,7 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
   if (mask & SPPD_RS_ALT) rs.dwMask = (rs.dwMask & ~SPPD_RS_WIREFRAME) | SPPD_RS_ALT;
   a.rs = SPPD_RenderStateWords(rs);
 
-  // The sun of a virtual display's scene is taken here once the scene record exists; until
-  // then it keeps its previous value, as for every other render target.
+  // No render target carries a scene record here, so the sun direction keeps its value.
   return SPPD_OK;
 }
 
