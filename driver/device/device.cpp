@@ -205,9 +205,9 @@ void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* s) {
   PLAT_GfxSetState(d, G::FogEnable, 1);
   PLAT_GfxSetState(d, G::FogTableMode, PLAT_GFX_FOG_NONE);
   PLAT_GfxSetState(d, G::FogColor, SPPD_DEFAULT_FOG_COLOUR);
-  PLAT_GfxSetState(d, G::FogStart, PLAT_GfxFloatBits(0.0f));
-  PLAT_GfxSetState(d, G::FogEnd, PLAT_GfxFloatBits(0.3f));
-  PLAT_GfxSetState(d, G::FogDensity, PLAT_GfxFloatBits(0.3f));
+  PLAT_GfxSetState(d, G::FogStart, PLAT_FloatBits(0.0f));
+  PLAT_GfxSetState(d, G::FogEnd, PLAT_FloatBits(0.3f));
+  PLAT_GfxSetState(d, G::FogDensity, PLAT_FloatBits(0.3f));
   PLAT_GfxSetState(d, G::AlphaBlendEnable, 1);
   PLAT_GfxSetState(d, G::CullMode, PLAT_GFX_CULL_NONE);
   PLAT_GfxSetState(d, G::ZEnable, 0);

@@ -13,6 +13,7 @@
 // pixels) and draws nothing; its read-backs give black and the far depth.
 #include <cstdint>
 
+#include "platform/bytes.h"  // float states pass as PLAT_FloatBits
 #include "platform/guid.h"
 
 struct PLAT_Window;
@@ -230,11 +231,6 @@ constexpr uint32_t PLAT_GFX_TA_DIFFUSE = 0, PLAT_GFX_TA_CURRENT = 1, PLAT_GFX_TA
 constexpr uint32_t PLAT_GFX_ADDRESS_WRAP = 1, PLAT_GFX_ADDRESS_MIRROR = 2,
                    PLAT_GFX_ADDRESS_CLAMP = 3;
 constexpr uint32_t PLAT_GFX_TEXF_NONE = 1, PLAT_GFX_TEXF_POINT = 2, PLAT_GFX_TEXF_LINEAR = 3;
-
-inline uint32_t PLAT_GfxFloatBits(float f) {
-  union { float f; uint32_t u; } v{f};
-  return v.u;
-}
 
 // Unknown states or values give BadArgument and change nothing.
 PLAT_GfxResult PLAT_GfxSetState(PLAT_GfxDevice* dev, PLAT_GfxState state, uint32_t value);

@@ -73,8 +73,8 @@ void PLATG_ResetStates(PLAT_GfxDevice* dev) {
   St(dev, S::SrcBlend) = PLAT_GFX_BLEND_ONE;
   St(dev, S::DestBlend) = PLAT_GFX_BLEND_ZERO;
   St(dev, S::AlphaFunc) = PLAT_GFX_CMP_ALWAYS;
-  St(dev, S::FogEnd) = PLAT_GfxFloatBits(1.0f);
-  St(dev, S::FogDensity) = PLAT_GfxFloatBits(1.0f);
+  St(dev, S::FogEnd) = PLAT_FloatBits(1.0f);
+  St(dev, S::FogDensity) = PLAT_FloatBits(1.0f);
   St(dev, S::Lighting) = 1;
   St(dev, S::TextureFactor) = 0xFFFFFFFF;
   for (int i = 0; i < PLAT_GFX_MAX_STAGES; ++i) {

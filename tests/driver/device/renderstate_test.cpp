@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "driver/device/renderstate.h"
+#include "platform/bytes.h"
 #include "tests/driver/gldev_fixture.h"
 
 namespace {
@@ -131,11 +132,7 @@ TEST_F(RenderState, TheSystemStateFillsTheCallersWordsAndNothingPast) {
   for (size_t i = 0; i < sizeof buffer.guard; ++i) ASSERT_EQ(buffer.guard[i], 0xA5) << i;
 
   auto word = [&](int i) { return buffer.words[i]; };
-  auto real = [&](int i) {
-    float f;
-    std::memcpy(&f, &buffer.words[i], sizeof f);
-    return f;
-  };
+  auto real = [&](int i) { return PLAT_FloatFromBits(buffer.words[i]); };
   EXPECT_EQ(word(0), Current().dwMask);
   EXPECT_EQ(real(1), 10.0f);
   EXPECT_EQ(word(9), 0u);  // the pointing words carry no address
