@@ -417,7 +417,8 @@ int32_t SPPD_Modify(SPW_DISPLAY* display, SPPD_MODE* mode, PLAT_Window* window, 
   if (r != SPPD_OK) return r;
   SPPD_MODE b = a;
   if (!mode && !(mask & SPPD_MODIFY_STORED_MODE)) {
-    PLAT_Trace("GFXDRV: SPPD_Modify: no mode record and no 0x40 in mask 0x%x\n", mask);
+    PLAT_Trace("GFXDRV: SPPD_Modify: no mode record, and mask 0x%x does not ask for the stored "
+               "mode\n", mask);
     return SPPD_FAIL;
   }
   if (mode) {

@@ -226,13 +226,14 @@ struct ModifyCase {
 
 TEST_F(DeviceTest, ModifyFollowsItsMaskRules) {
   // Stored 800 by 600; the caller asks for 640 by 480.
+  constexpr uint32_t size = SPPD_MODIFY_WIDTH | SPPD_MODIFY_HEIGHT;
   const ModifyCase cases[] = {
-      {0x83, true, SPPD_OK, 640, 800},           // run at 640, keep the old preferences
-      {0x40, false, SPPD_OK, 800, 800},          // the stored mode again
-      {0x20 | 0x3, true, SPPD_OK, 800, 640},     // store only, keep the device
-      {0x100 | 0x3, true, SPPD_OK, 800, 800},    // re-created in the stored mode
-      {0x3, true, SPPD_OK, 640, 640},            // store and run
-      {0x3, false, SPPD_FAIL, 800, 800},         // no mode and no 0x40
+      {size | SPPD_MODIFY_RESTORE_PREFS, true, SPPD_OK, 640, 800},  // run at 640, keep the prefs
+      {SPPD_MODIFY_STORED_MODE, false, SPPD_OK, 800, 800},         // the stored mode again
+      {size | SPPD_MODIFY_NO_RECREATE, true, SPPD_OK, 800, 640},   // store only, keep the device
+      {size | SPPD_MODIFY_NO_SAVE, true, SPPD_OK, 800, 800},       // re-created in the stored mode
+      {size, true, SPPD_OK, 640, 640},                             // store and run
+      {size, false, SPPD_FAIL, 800, 800},                          // no mode, not the stored one
   };
   for (const ModifyCase& c : cases) {
     StorePrefs(800, 600);
@@ -245,8 +246,9 @@ TEST_F(DeviceTest, ModifyFollowsItsMaskRules) {
     PLAT_GfxGetSize(State()->pGfx, &w, &h);
     EXPECT_EQ(w, c.deviceWidth) << std::hex << c.mask;
     EXPECT_EQ(Stored().Width, c.storedWidth) << std::hex << c.mask;
-    if (!(c.mask & 0x20) && c.result == SPPD_OK) {
-      EXPECT_EQ(display.fWidth, static_cast<float>(c.mask & 0x100 ? 640 : c.deviceWidth));
+    if (!(c.mask & SPPD_MODIFY_NO_RECREATE) && c.result == SPPD_OK) {
+      EXPECT_EQ(display.fWidth,
+                static_cast<float>(c.mask & SPPD_MODIFY_NO_SAVE ? 640 : c.deviceWidth));
     }
   }
 }
