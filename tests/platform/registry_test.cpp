@@ -62,6 +62,30 @@ std::vector<std::string> TemporaryFiles(const std::string& store) {
   return found;
 }
 
+// Runs body in a child process, which ends with body's result, and returns the child's id once
+// body has called the ready function it is given; -1 when the child ended before that.
+pid_t StartChild(const std::function<int(const std::function<void()>& ready)>& body) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    int fd = fds[1];
+    _exit(body([&fd] {
+      if (fd >= 0 && write(fd, "x", 1) == 1) {
+        close(fd);
+        fd = -1;
+      }
+    }));
+  }
+  close(fds[1]);
+  char byte = 0;
+  const bool ready = child > 0 && read(fds[0], &byte, 1) == 1;
+  close(fds[0]);
+  if (!ready && child > 0) waitpid(child, nullptr, 0);
+  return ready ? child : -1;
+}
+
 }  // namespace
 
 TEST(Registry, CreateReportsWhetherTheKeyIsNewAndPathsIgnoreCase) {
@@ -158,8 +182,12 @@ TEST(Registry, EachValueReadsOnlyAsItsOwnType) {
     EXPECT_EQ(PLAT_RegGetString(k.get(), c.name, &text), c.asString) << c.name;
     EXPECT_EQ(PLAT_RegGetDword(k.get(), c.name, &word), c.asDword) << c.name;
     EXPECT_EQ(PLAT_RegGetBinary(k.get(), c.name, &bytes), c.asBinary) << c.name;
-    if (c.asString != PLAT_RegResult::Ok) EXPECT_EQ(text, "untouched") << c.name;
-    if (c.asDword != PLAT_RegResult::Ok) EXPECT_EQ(word, 99u) << c.name;
+    if (c.asString != PLAT_RegResult::Ok) {
+      EXPECT_EQ(text, "untouched") << c.name;
+    }
+    if (c.asDword != PLAT_RegResult::Ok) {
+      EXPECT_EQ(word, 99u) << c.name;
+    }
   }
   std::string text;
   uint32_t word = 0;
@@ -377,25 +405,17 @@ TEST(Registry, ALiveWritersTemporaryFileIsLeftAlone) {
   { Key k = Create("software"); }
   const fs::path folder = fs::path(reg.storePath()).parent_path();
   const fs::path temp = folder / "registry.txt.tmp-Live01";
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(ready[0]);
+  pid_t child = StartChild([&](const std::function<void()>& ready) {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(2);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) return 2;
     std::ofstream(temp) << "being written";
-    if (write(ready[1], "x", 1) != 1) _exit(3);
+    ready();
     usleep(300000);  // the other writer is waiting meanwhile
-    if (!fs::exists(temp)) _exit(4);
+    if (!fs::exists(temp)) return 4;
     fs::remove(temp);
-    _exit(0);
-  }
-  close(ready[1]);
-  char byte = 0;
-  ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  close(ready[0]);
+    return 0;
+  });
+  ASSERT_GT(child, 0);
   Key k = Open("software");
   EXPECT_EQ(PLAT_RegSetDword(k.get(), "A", 1), PLAT_RegResult::Ok);
   int status = 0;
@@ -466,16 +486,11 @@ TEST(Registry, KilledWriterNeverLeavesABrokenStore) {
   std::mt19937 rng(20240611);
   uint32_t lastSeen = 0;
   for (int round = 0; round < 30; ++round) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      // Rewrites the store as fast as it can, with enough data to make each write take a while.
-      close(ready[0]);
+    // Rewrites the store as fast as it can, with enough data to make each write take a while.
+    pid_t child = StartChild([](const std::function<void()>& ready) {
       PLAT_RegReload();
       Key k;
-      if (PLAT_RegCreateKey("software\\KOR\\Stuff", &k) != PLAT_RegResult::Ok) _exit(2);
+      if (PLAT_RegCreateKey("software\\KOR\\Stuff", &k) != PLAT_RegResult::Ok) return 2;
       uint32_t counter = 0;
       PLAT_RegGetDword(k.get(), "Counter", &counter);
       std::vector<uint8_t> blob(512 * 1024);
@@ -483,18 +498,12 @@ TEST(Registry, KilledWriterNeverLeavesABrokenStore) {
         ++counter;
         blob.assign(blob.size(), static_cast<uint8_t>(counter));
         PLAT_RegSetBinary(k.get(), "Blob", blob);
-        if (PLAT_RegSetDword(k.get(), "Counter", counter) != PLAT_RegResult::Ok) _exit(3);
-        if (ready[1] >= 0 && write(ready[1], "x", 1) == 1) {
-          close(ready[1]);
-          ready[1] = -1;
-        }
+        if (PLAT_RegSetDword(k.get(), "Counter", counter) != PLAT_RegResult::Ok) return 3;
+        ready();
       }
-    }
+    });
     // Kill at a random point once the writer has made progress, however loaded the machine is.
-    close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1) << "writer failed";
-    close(ready[0]);
+    ASSERT_GT(child, 0) << "writer failed";
     usleep(std::uniform_int_distribution<int>(0, 30000)(rng));
     ASSERT_EQ(kill(child, SIGKILL), 0);
     int status = 0;
