@@ -31,10 +31,10 @@ struct Display {
     window = PLAT_CreateWindow("bench", w, h, PLAT_WINDOW_OPENGL);
     SPPD_DRIVERSTATE p{};
     p.fFullScreen = 1;
-    p.dwWidth = w;
-    p.dwHeight = h;
-    p.dwBPP = p.dwTBPP = 16;
-    p.dwZDepth = 16;
+    p.nWidth = w;
+    p.nHeight = h;
+    p.nBPP = p.nTBPP = 16;
+    p.nZDepth = 16;
     p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     p.guidDevice = PLAT_GfxHardwareDeviceGuid();
     return window && SPPD_SavePreferences(&p) == SPPD_OK && SPPD_Create(&display, window) == SPPD_OK;

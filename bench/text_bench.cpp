@@ -81,10 +81,10 @@ struct TextScene {
 #undef TEXTBENCH_BIND
     SPPD_DRIVERSTATE prefs{};
     prefs.fFullScreen = 1;
-    prefs.dwWidth = 640;
-    prefs.dwHeight = 480;
-    prefs.dwBPP = prefs.dwTBPP = 32;
-    prefs.dwZDepth = 16;
+    prefs.nWidth = 640;
+    prefs.nHeight = 480;
+    prefs.nBPP = prefs.nTBPP = 32;
+    prefs.nZDepth = 16;
     prefs.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
     if (!PLAT_GfxInit() || SPPD_SavePreferences(&prefs) != SPPD_OK ||

@@ -101,7 +101,7 @@ SPPD_ALPHAPOLY* SPPD_AlphaCarve(SPPD_BATCHLIST* list, uint32_t count) {
   uint32_t size = CarveSize(count);
   SPPD_ALPHABLOCK* block = nullptr;
   if (SPPD_ALPHABLOCK* newest = SPPD_LinkFirst<SPPD_ALPHABLOCK>(&list->alphaBlocks)) {
-    if (static_cast<uint32_t>(newest->dwUsed) + size <= static_cast<uint32_t>(newest->dwSize))
+    if (newest->dwUsed + size <= newest->dwSize)
       block = newest;
   }
   if (!block) {
@@ -113,7 +113,7 @@ SPPD_ALPHAPOLY* SPPD_AlphaCarve(SPPD_BATCHLIST* list, uint32_t count) {
     SPPD_LinkPrepend(&list->alphaBlocks, &block->link);
   }
   auto* poly = reinterpret_cast<SPPD_ALPHAPOLY*>(block->data + block->dwUsed);
-  block->dwUsed += static_cast<int32_t>(size);
+  block->dwUsed += size;
   SPPD_LinkInit(&poly->link);
   poly->dwCount = count;
   return poly;
@@ -146,7 +146,7 @@ void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw) {
   SPPD_DRIVERSTATE* s = list->pOwner;
   if (list->pfnApplyStates) list->pfnApplyStates(list);
   if (list->pfnAfterStates) list->pfnAfterStates(list);
-  const bool drawing = draw && list->fEnabled;
+  const bool drawing = draw && list->dwEnabled;
   AlphaRun run{s, s->pGfx, (SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRAME) != 0, false};
   for (int32_t i = SPPD_ALPHA_BUCKETS - 1; i >= 0; --i) {
     SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, static_cast<uint32_t>(i));

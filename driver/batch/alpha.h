@@ -11,8 +11,8 @@ constexpr uint32_t SPPD_ALPHA_BUCKETS = 1024;
 
 struct SPPD_ALPHABLOCK {
   SPPD_LISTHEAD link;  // the list's blocks of this scene, or the state's free blocks
-  int32_t dwSize;      // SPPD_ALPHABLOCK_PAYLOAD
-  int32_t dwUsed;
+  uint32_t dwSize;     // SPPD_ALPHABLOCK_PAYLOAD
+  uint32_t dwUsed;
   alignas(8) uint8_t data[SPPD_ALPHABLOCK_PAYLOAD];
 };
 

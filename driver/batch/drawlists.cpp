@@ -109,7 +109,7 @@ void SPPD_BatchApplyStates(SPPD_BATCHLIST* list) {
   uint32_t fog = rs->rs.dwFogColour;
   if (set == SPPD_STATESET_OPAQUE_OR_MULTIPLY) {
     SPPD_BATCHLIST* multiply = s->apBatchLists[SPPD_LAYER_MULTIPLY];
-    if (multiply && multiply->fEnabled) st.src = PLAT_GFX_BLEND_DESTCOLOR;
+    if (multiply && multiply->dwEnabled) st.src = PLAT_GFX_BLEND_DESTCOLOR;
   } else if (set == SPPD_STATESET_FLAG_BLEND) {
     st.src = (list->dwFlags >> SPPD_BATCH_SRCBLEND_SHIFT) & 0xFF;
     st.dest = (list->dwFlags >> SPPD_BATCH_DESTBLEND_SHIFT) & 0xFF;
@@ -133,7 +133,7 @@ void SPPD_BatchDrawWhenFull(SPPD_BATCHENTRY* e, SPPD_VBUFFER* /*previous*/) {
   // Called while the previous buffer is still the entry's current one and before the new one
   // joins it; the entry stays active for the buffer that follows.
   SPPD_BATCHLIST* list = e->pList;
-  if (list->fEnabled) {
+  if (list->dwEnabled) {
     if (list->pfnApplyStates) list->pfnApplyStates(list);
     DrawEntry(e);
   } else {
@@ -146,7 +146,7 @@ void SPPD_BatchFlushList(SPPD_BATCHLIST* list, bool draw) {
   if (list->pfnAfterStates) list->pfnAfterStates(list);
   while (SPPD_BATCHENTRY* e = SPPD_LinkFirst<SPPD_BATCHENTRY>(&list->active)) {
     SPPD_LinkRemove(&e->link);
-    if (draw && list->fEnabled)
+    if (draw && list->dwEnabled)
       DrawEntry(e);
     else
       DiscardEntry(e);

@@ -52,5 +52,5 @@ void SPPD_EnableLayer(SPW_DISPLAY* display, int32_t layer, uint32_t enable) {
     return;
   }
   if (SPPD_BATCHLIST* list = SPPD_BatchLayer(SPPD_GetDriverState(display), layer))
-    list->fEnabled = enable;
+    list->dwEnabled = enable;
 }

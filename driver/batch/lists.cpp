@@ -130,7 +130,7 @@ SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uin
   auto* list = static_cast<SPPD_BATCHLIST*>(SPPD_PoolCalloc(s->pTexturePool, sizeof(SPPD_BATCHLIST)));
   if (!list) return nullptr;
   list->dwPriority = priority;
-  list->fEnabled = 1;
+  list->dwEnabled = 1;
   list->dwFlags = flags;
   list->pOwner = s;
   SPPD_LinkInit(&list->active);

@@ -78,7 +78,7 @@ using SPPD_BATCHENTRYHOOK = void (*)(SPPD_BATCHENTRY* entry, SPPD_VBUFFER* buffe
 struct SPPD_BATCHLIST {
   SPPD_LISTHEAD link;  // in the state's lists, by ascending priority
   uint32_t dwPriority;
-  uint32_t fEnabled;
+  uint32_t dwEnabled;  // the word SPPD_EnableLayer stored; 0 drops what the list holds
   uint32_t dwFlags;
   SPPD_BATCHLISTHOOK pfnAfterStates;        // at a flush, after the state set is applied
   SPPD_BATCHLISTHOOK pfnApplyStates;        // at a flush, first

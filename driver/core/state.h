@@ -55,11 +55,11 @@ struct SPPD_DRIVERSTATE {
   int32_t fInScene;
   int32_t fLowResTextures;
   int32_t fLowResEffectTextures;
-  int32_t dwWidth;
-  int32_t dwHeight;
-  int32_t dwBPP;
-  int32_t dwZDepth;
-  int32_t dwTBPP;
+  int32_t nWidth;
+  int32_t nHeight;
+  int32_t nBPP;
+  int32_t nZDepth;
+  int32_t nTBPP;
   SPPD_DEVICECAPS caps;
   // Stands for the display, 3D and device interfaces, the clipper and the front, back and Z
   // surfaces: the device layer owns all of them.

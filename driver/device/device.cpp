@@ -143,7 +143,7 @@ int32_t EnumTextureFormats(SPPD_DRIVERSTATE* s, const PLAT_Gfx3DDevice& dev) {
       e.palettised = 1;
     } else {
       if (palettised || !(f[i].flags & PLAT_GFX_PF_RGB) ||
-          static_cast<int32_t>(f[i].bitCount) != s->dwTBPP)
+          static_cast<int32_t>(f[i].bitCount) != s->nTBPP)
         continue;
       e.rBits = RunLength(f[i].rMask);
       e.gBits = RunLength(f[i].gMask);
@@ -170,7 +170,7 @@ bool Supports32BitTextures(const PLAT_GUID& device) {
 
 int32_t CreateBuffers(SPPD_DRIVERSTATE* s) {
   PLAT_GfxResult why = PLAT_GfxResult::Failed;
-  s->pGfx = PLAT_GfxCreateDevice(s->pWindow, {s->dwWidth, s->dwHeight, s->dwBPP, true}, &why);
+  s->pGfx = PLAT_GfxCreateDevice(s->pWindow, {s->nWidth, s->nHeight, s->nBPP, true}, &why);
   if (s->pGfx) return SPPD_OK;
   if (why == PLAT_GfxResult::OutOfMemory)
     SPPD_SetLastError("There was not enough video memory to create the rendering surface.\n"
@@ -225,11 +225,11 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   if (SPPD_CreatePools(s) != SPPD_OK) return SPPD_FAIL;
   s->pWindow = window;
   s->fFullScreen = 1;
-  s->dwWidth = SPPD_DEFAULT_WIDTH;
-  s->dwHeight = SPPD_DEFAULT_HEIGHT;
-  s->dwBPP = SPPD_DEFAULT_BPP;
-  s->dwTBPP = SPPD_DEFAULT_TBPP;
-  s->dwZDepth = SPPD_DEFAULT_ZDEPTH;
+  s->nWidth = SPPD_DEFAULT_WIDTH;
+  s->nHeight = SPPD_DEFAULT_HEIGHT;
+  s->nBPP = SPPD_DEFAULT_BPP;
+  s->nTBPP = SPPD_DEFAULT_TBPP;
+  s->nZDepth = SPPD_DEFAULT_ZDEPTH;
   s->fAutoMipMap = 0;
   s->fInScene = 0;
   for (SPPD_LISTHEAD* h : {&s->lhBatchLists, &s->lhFreeBuffers, &s->lhUsedBuffers,
@@ -273,14 +273,14 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   auto findMode = [&] {
     for (size_t i = 0; i < L->modes.size(); ++i) {
       const SPPD_MODEENTRY& m = L->modes[i];
-      if (m.width == s->dwWidth && m.height == s->dwHeight && m.bpp == s->dwBPP) return static_cast<int32_t>(i);
+      if (m.width == s->nWidth && m.height == s->nHeight && m.bpp == s->nBPP) return static_cast<int32_t>(i);
     }
     return -1;
   };
   if (findMode() < 0) {
     SPPD_SetLastError("The display does not offer the stored mode %dx%d at %d bits per pixel\n"
                       "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
-                      s->dwWidth, s->dwHeight, s->dwBPP);
+                      s->nWidth, s->nHeight, s->nBPP);
     return SPPD_FAIL;
   }
 
@@ -317,39 +317,39 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   const PLAT_Gfx3DDevice& dev = L->devices[L->chosenDevice].desc;
   s->caps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
 
-  FilterModes(L, dev, s->dwBPP);
+  FilterModes(L, dev, s->nBPP);
   L->chosenMode = findMode();
   if (L->chosenMode < 0 || !L->modes[L->chosenMode].usable) {
     SPPD_SetLastError("The 3D device cannot draw in the stored mode %dx%d at %d bits per pixel\n"
                       "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
-                      s->dwWidth, s->dwHeight, s->dwBPP);
+                      s->nWidth, s->nHeight, s->nBPP);
     return SPPD_FAIL;
   }
 
   if (CreateBuffers(s) != SPPD_OK) return SPPD_FAIL;
 
   if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
-  if (s->dwZDepth > current.bpp) {
-    PLAT_Trace("GFXDRV: Z depth %d lowered to the display's %d bits\n", s->dwZDepth, current.bpp);
-    s->dwZDepth = current.bpp;
+  if (s->nZDepth > current.bpp) {
+    PLAT_Trace("GFXDRV: Z depth %d lowered to the display's %d bits\n", s->nZDepth, current.bpp);
+    s->nZDepth = current.bpp;
   }
   if (EnumZFormats(L, dev) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->zFormats.size() && L->chosenZFormat < 0; ++i)
-    if (L->zFormats[i].usable && L->zFormats[i].zBits == s->dwZDepth) L->chosenZFormat = static_cast<int32_t>(i);
+    if (L->zFormats[i].usable && L->zFormats[i].zBits == s->nZDepth) L->chosenZFormat = static_cast<int32_t>(i);
   if (L->chosenZFormat < 0) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no usable %d-bit Z format\n", s->dwZDepth);
+    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no usable %d-bit Z format\n", s->nZDepth);
     return SPPD_FAIL;
   }
   if (CreateZBuffer(s) != SPPD_OK) return SPPD_FAIL;
 
-  if (!Supports32BitTextures(s->guidDevice) && s->dwTBPP >= 17) {
-    s->dwTBPP = 16;
+  if (!Supports32BitTextures(s->guidDevice) && s->nTBPP >= 17) {
+    s->nTBPP = 16;
     SPPD_SavePreferences(s);
   }
   if (EnumTextureFormats(s, dev) != SPPD_OK) return SPPD_FAIL;
 
   s->fDeviceReady = 1;
-  PLAT_GfxSetViewport(s->pGfx, {0, 0, s->dwWidth, s->dwHeight, 0.0f, 1.0f});
+  PLAT_GfxSetViewport(s->pGfx, {0, 0, s->nWidth, s->nHeight, 0.0f, 1.0f});
   SPPD_GFXDRV_DefaultStates(s);
   SPPD_EnableTexturePreLoad(1);
   return SPPD_OK;
@@ -429,10 +429,10 @@ int32_t SPPD_Modify(SPW_DISPLAY* display, SPPD_MODE* mode, PLAT_Window* window, 
     if (mask & SPPD_MODIFY_FULLSCREEN) b.FullScreen = mode->FullScreen;
   }
   auto store = [s](const SPPD_MODE& m) {
-    s->dwWidth = m.Width;
-    s->dwHeight = m.Height;
-    s->dwBPP = m.BPP;
-    s->dwTBPP = m.TBPP;
+    s->nWidth = m.Width;
+    s->nHeight = m.Height;
+    s->nBPP = m.BPP;
+    s->nTBPP = m.TBPP;
     s->fFullScreen = m.FullScreen;
     SPPD_SavePreferences(s);
   };
@@ -462,7 +462,7 @@ int32_t* SPPD_GetDisplayMode(SPW_DISPLAY* display, int32_t index, int32_t* out, 
       out[0] = m.width;
       out[1] = m.height;
       out[2] = m.bpp;
-      out[3] = s->dwTBPP;
+      out[3] = s->nTBPP;
       return out;
     }
   }

@@ -23,7 +23,7 @@ int32_t g_frame;  // index of the record being filled
 PLAT_GfxResult g_lastDeviceResult = PLAT_GfxResult::Ok;
 
 void ClearRecord(SPPD_DEBUGINFO* r, int32_t index) {
-  r->dwFrame = index;
+  r->nFrame = index;
   SPPD_LinkInit(&r->lines);
   r->dwUsed = 0;
   r->dwStoreEnd = 0;

@@ -17,7 +17,7 @@ struct SPPD_DEBUGLINE {
 
 // A statistics record: one for the frame being drawn, one for the frame before.
 struct SPPD_DEBUGINFO {
-  int32_t dwFrame;  // 0 or 1
+  int32_t nFrame;  // 0 or 1
   char szDescription[SPPD_DEBUG_DESCRIPTION_SIZE];
   SPPD_LISTHEAD lines;  // SPPD_DEBUGLINE, in the order appended
   uint32_t dwUsed;      // of SPPD_DEBUG_STORE_BYTES, by the rule above

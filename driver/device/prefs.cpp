@@ -28,9 +28,9 @@ struct IntPref {
 
 // Written in this order.
 constexpr IntPref kIntPrefs[] = {
-    {"Full Screen", &SPPD_DRIVERSTATE::fFullScreen}, {"Width", &SPPD_DRIVERSTATE::dwWidth},
-    {"Height", &SPPD_DRIVERSTATE::dwHeight},         {"BPP", &SPPD_DRIVERSTATE::dwBPP},
-    {"TBPP", &SPPD_DRIVERSTATE::dwTBPP},             {"Z Depth", &SPPD_DRIVERSTATE::dwZDepth},
+    {"Full Screen", &SPPD_DRIVERSTATE::fFullScreen}, {"Width", &SPPD_DRIVERSTATE::nWidth},
+    {"Height", &SPPD_DRIVERSTATE::nHeight},         {"BPP", &SPPD_DRIVERSTATE::nBPP},
+    {"TBPP", &SPPD_DRIVERSTATE::nTBPP},             {"Z Depth", &SPPD_DRIVERSTATE::nZDepth},
     {"Palette", &SPPD_DRIVERSTATE::fPalette},        {"AutoMipMap", &SPPD_DRIVERSTATE::fAutoMipMap},
 };
 
@@ -100,10 +100,10 @@ int32_t SPPD_GetDefaultMode(SPPD_MODE* mode) {
   SPPD_DRIVERSTATE scratch{};
   int32_t r = SPPD_ReadPreferences(&scratch);
   if (r != SPPD_OK) return r;
-  mode->Width = scratch.dwWidth;
-  mode->Height = scratch.dwHeight;
-  mode->BPP = scratch.dwBPP;
-  mode->TBPP = scratch.dwTBPP;
+  mode->Width = scratch.nWidth;
+  mode->Height = scratch.nHeight;
+  mode->BPP = scratch.nBPP;
+  mode->TBPP = scratch.nTBPP;
   mode->FullScreen = scratch.fFullScreen;
   return SPPD_OK;
 }

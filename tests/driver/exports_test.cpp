@@ -283,11 +283,11 @@ SPPD_DRIVERSTATE SamplePrefs() {
   s.fFullScreen = 0;
   s.fAutoMipMap = 1;
   s.fPalette = 0;
-  s.dwWidth = 1024;
-  s.dwHeight = 768;
-  s.dwBPP = 32;
-  s.dwZDepth = 24;
-  s.dwTBPP = 32;
+  s.nWidth = 1024;
+  s.nHeight = 768;
+  s.nBPP = 32;
+  s.nZDepth = 24;
+  s.nTBPP = 32;
   return s;
 }
 
@@ -299,11 +299,11 @@ TEST(DriverPrefs, SaveThenReadRoundTrips) {
   ASSERT_EQ(SPPD_ReadPreferences(&read), 1);
   EXPECT_TRUE(PLAT_GuidEqual(read.guidDevice, saved.guidDevice));
   EXPECT_TRUE(PLAT_GuidEqual(read.guidDisplay, saved.guidDisplay));
-  EXPECT_EQ(read.dwWidth, 1024);
-  EXPECT_EQ(read.dwHeight, 768);
-  EXPECT_EQ(read.dwBPP, 32);
-  EXPECT_EQ(read.dwZDepth, 24);
-  EXPECT_EQ(read.dwTBPP, 32);
+  EXPECT_EQ(read.nWidth, 1024);
+  EXPECT_EQ(read.nHeight, 768);
+  EXPECT_EQ(read.nBPP, 32);
+  EXPECT_EQ(read.nZDepth, 24);
+  EXPECT_EQ(read.nTBPP, 32);
   EXPECT_EQ(read.fAutoMipMap, 1);
   EXPECT_EQ(read.fFullScreen, 1) << "a stored 0 reads as full screen";
 
@@ -326,14 +326,14 @@ TEST(DriverPrefs, SavingWritesTheStoreOnce) {
   EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
                                      [&] { EXPECT_EQ(SPPD_SavePreferences(&saved), 1); }),
             1);
-  saved.dwWidth = 800;
+  saved.nWidth = 800;
   EXPECT_EQ(vntest::countStoreWrites(reg.storePath(),
                                      [&] { EXPECT_EQ(SPPD_SavePreferences(&saved), 1); }),
             1);
   PLAT_RegReload();
   SPPD_DRIVERSTATE read{};
   ASSERT_EQ(SPPD_ReadPreferences(&read), 1);
-  EXPECT_EQ(read.dwWidth, 800);
+  EXPECT_EQ(read.nWidth, 800);
 }
 
 TEST(DriverPrefs, AMissingValueFailsButTheRestIsRead) {
@@ -345,8 +345,8 @@ TEST(DriverPrefs, AMissingValueFailsButTheRestIsRead) {
   ASSERT_EQ(PLAT_RegDeleteValue(key.get(), "AutoMipMap"), PLAT_RegResult::Ok);
   SPPD_DRIVERSTATE read{};
   EXPECT_EQ(SPPD_ReadPreferences(&read), -1);
-  EXPECT_EQ(read.dwWidth, 1024);
-  EXPECT_EQ(read.dwTBPP, 32);
+  EXPECT_EQ(read.nWidth, 1024);
+  EXPECT_EQ(read.nTBPP, 32);
   EXPECT_TRUE(PLAT_GuidEqual(read.guidDevice, saved.guidDevice));
 }
 
@@ -381,9 +381,9 @@ TEST_F(DriverLibrary, DefaultModeFailsWhenAPreferenceIsMissing) {
 TEST(DriverPrefs, AFirstReadFailsAndLeavesTheEmptyKeysBehind) {
   vntest::ScopedRegistry reg;
   SPPD_DRIVERSTATE read{};
-  read.dwWidth = 640;
+  read.nWidth = 640;
   EXPECT_EQ(SPPD_ReadPreferences(&read), -1);
-  EXPECT_EQ(read.dwWidth, 640) << "a missing value keeps the default";
+  EXPECT_EQ(read.nWidth, 640) << "a missing value keeps the default";
   EXPECT_EQ(read.fFullScreen, 1);
   PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegOpenKey(kPrefsPath, &key), PLAT_RegResult::Ok);

@@ -43,11 +43,11 @@ class DriverDisplay : public ::testing::Test {
                   int32_t z = 16, int32_t palette = 0) {
     SPPD_DRIVERSTATE p{};
     p.fFullScreen = 1;
-    p.dwWidth = w;
-    p.dwHeight = h;
-    p.dwBPP = bpp;
-    p.dwTBPP = tbpp;
-    p.dwZDepth = z;
+    p.nWidth = w;
+    p.nHeight = h;
+    p.nBPP = bpp;
+    p.nTBPP = tbpp;
+    p.nZDepth = z;
     p.fPalette = palette;
     p.fAutoMipMap = 1;
     p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;

@@ -60,11 +60,11 @@ int main(int argc, char** argv) {
       PLAT_GuidEqual(displays[0].guid, kNone) ? SPPD_PRIMARY_DISPLAY_GUID : displays[0].guid;
   prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
   prefs.fFullScreen = 1;
-  prefs.dwWidth = width;
-  prefs.dwHeight = height;
-  prefs.dwBPP = 32;
-  prefs.dwTBPP = 16;
-  prefs.dwZDepth = 16;
+  prefs.nWidth = width;
+  prefs.nHeight = height;
+  prefs.nBPP = 32;
+  prefs.nTBPP = 16;
+  prefs.nZDepth = 16;
   prefs.fPalette = 0;
   prefs.fAutoMipMap = 1;
   if (SPPD_SavePreferences(&prefs) != SPPD_OK || !RecordDriverChoice()) {

@@ -75,7 +75,7 @@ TEST_F(DeviceTest, ZDepthAboveTheDisplayDepthIsLowered) {
   StorePrefs(640, 480, 16, 16, 32);
   ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
   SPPD_DRIVERSTATE* s = State();
-  EXPECT_EQ(s->dwZDepth, 16);
+  EXPECT_EQ(s->nZDepth, 16);
   EXPECT_EQ(s->pLists->zFormats[s->pLists->chosenZFormat].zBits, 16);
 }
 
@@ -171,7 +171,7 @@ TEST_F(DeviceTest, NoThirtyTwoBitTexturesLowersTBPPAndSavesIt) {
   PLAT_GfxSimulateMissingTextureDepth(0);
   ASSERT_EQ(created, SPPD_OK);
   EXPECT_EQ(supports, 0);
-  EXPECT_EQ(State()->dwTBPP, 16);
+  EXPECT_EQ(State()->nTBPP, 16);
   EXPECT_EQ(Stored().TBPP, 16);
   ASSERT_FALSE(State()->pLists->texFormats.empty());
   for (const SPPD_TEXFORMATENTRY& e : State()->pLists->texFormats)
@@ -181,11 +181,11 @@ TEST_F(DeviceTest, NoThirtyTwoBitTexturesLowersTBPPAndSavesIt) {
 TEST(DeviceModes, DefaultModeIsAlwaysFullScreen) {
   vntest::ScopedRegistry registry;
   SPPD_DRIVERSTATE p{};
-  p.dwWidth = 800;
-  p.dwHeight = 600;
-  p.dwBPP = 32;
-  p.dwTBPP = 32;
-  p.dwZDepth = 32;
+  p.nWidth = 800;
+  p.nHeight = 600;
+  p.nBPP = 32;
+  p.nTBPP = 32;
+  p.nZDepth = 32;
   p.fFullScreen = 0;
   p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
   p.guidDevice = PLAT_GfxHardwareDeviceGuid();

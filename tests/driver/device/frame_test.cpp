@@ -131,7 +131,7 @@ TEST_F(FrameTest, StatisticsDescribeTheLastCompletedFrame) {
   StorePrefs();
   ASSERT_EQ(SPPD_Create(&display, window), SPPD_OK);
   EXPECT_TRUE(Lines(SPPD_GetDebugInfo()).empty());
-  EXPECT_EQ(SPPD_GetDebugInfo()->dwFrame, 0);
+  EXPECT_EQ(SPPD_GetDebugInfo()->nFrame, 0);
 
   ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
   SPPD_GetFrameCounters()->dwOpaqueTriangles = 2000;
@@ -140,7 +140,7 @@ TEST_F(FrameTest, StatisticsDescribeTheLastCompletedFrame) {
   std::vector<std::string> expected = {"Driver: Direct3D-DX7 (v1.000.00a)", "nt:  2000",
                                        "nat: 10", "tt:  2010", "nab: 0", "nvb: 0"};
   EXPECT_EQ(Lines(SPPD_GetDebugInfo()), expected);
-  EXPECT_EQ(SPPD_GetDebugInfo()->dwFrame, 1);
+  EXPECT_EQ(SPPD_GetDebugInfo()->nFrame, 1);
   EXPECT_EQ(SPPD_GetFrameCounters()->dwOpaqueTriangles, 0u);
 
   // A close without a begin makes no device call but still reports the frame.

@@ -32,11 +32,11 @@ class DriverLibraryTextures : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
     SPPD_DRIVERSTATE p{};
     p.fFullScreen = 1;
-    p.dwWidth = 640;
-    p.dwHeight = 480;
-    p.dwBPP = 32;
-    p.dwTBPP = 16;
-    p.dwZDepth = 16;
+    p.nWidth = 640;
+    p.nHeight = 480;
+    p.nBPP = 32;
+    p.nTBPP = 16;
+    p.nZDepth = 16;
     p.fAutoMipMap = 1;
     p.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
     p.guidDevice = PLAT_GfxHardwareDeviceGuid();
