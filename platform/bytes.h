@@ -25,7 +25,13 @@ constexpr void PLAT_StoreLE32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-// Appends the four bytes of v, for writers that build a record front to back.
+// Append the bytes of v, for writers that build a record front to back.
+inline void PLAT_AppendLE16(std::vector<uint8_t>& out, uint16_t v) {
+  uint8_t bytes[2];
+  PLAT_StoreLE16(bytes, v);
+  out.insert(out.end(), bytes, bytes + 2);
+}
+
 inline void PLAT_AppendLE32(std::vector<uint8_t>& out, uint32_t v) {
   uint8_t bytes[4];
   PLAT_StoreLE32(bytes, v);

@@ -14,10 +14,6 @@ using Lock = std::lock_guard<std::mutex>;
 constexpr int32_t kDefaultPriority = 128;
 constexpr uint32_t kSerialLimit = 0x7ffff;  // keeps handles positive
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-
 ALenum FormatOf(int32_t channels, int32_t bits) {
   if (channels == 1) return bits == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
   return bits == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
@@ -147,7 +143,7 @@ PLAT_Sample* PLAT_SoundLoadWav(const char* path, uint32_t mode) {
   Lock lock(g_sound.mutex);
   if (!g_sound.started) return PLAT_SoundFail(PLAT_SOUND_ERR_NOT_STARTED), nullptr;
   if (!path) return PLAT_SoundFail(PLAT_SOUND_ERR_INVALID_PARAM), nullptr;
-  std::unique_ptr<FILE, FileCloser> file(PLAT_FOpen(path, "rb"));
+  PLAT_FileHandle file(PLAT_FOpen(path, "rb"));
   if (!file) {
     PLAT_Trace("PLAT_SoundLoadWav: %s not found\n", path);
     return PLAT_SoundFail(PLAT_SOUND_ERR_FILE_NOT_FOUND), nullptr;

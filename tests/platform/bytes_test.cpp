@@ -43,11 +43,12 @@ TEST(Bytes, Words16AreStoredLowByteFirstAndReadBack) {
   }
 }
 
-TEST(Bytes, AppendAddsFourBytesAfterWhatIsThere) {
+TEST(Bytes, AppendAddsTheBytesAfterWhatIsThere) {
   std::vector<uint8_t> out = {0x01};
   PLAT_AppendLE32(out, 0xA1B2C3D4u);
+  PLAT_AppendLE16(out, 0x8001);
   PLAT_AppendLE32(out, 92);
-  EXPECT_EQ(out, (std::vector<uint8_t>{0x01, 0xD4, 0xC3, 0xB2, 0xA1, 92, 0, 0, 0}));
+  EXPECT_EQ(out, (std::vector<uint8_t>{0x01, 0xD4, 0xC3, 0xB2, 0xA1, 0x01, 0x80, 92, 0, 0, 0}));
 }
 
 TEST(Bytes, FloatBitsAreTheIeeeBitsBothWays) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/bytes.h"
 #include "platform/sound/wav.h"
 #include "tests/support/support.h"
 
@@ -39,7 +40,7 @@ TEST(WavWriter, EveryFormatReadsBackSampleForSample) {
     std::fclose(f);
     for (size_t i = 0; i < s.samples.size(); ++i) {
       const int16_t back = c.bits == 8 ? static_cast<int16_t>((data[i] - 128) * 256)
-                                       : static_cast<int16_t>(data[2 * i] | data[2 * i + 1] << 8);
+                                       : static_cast<int16_t>(PLAT_LoadLE16(&data[2 * i]));
       const int16_t want = c.bits == 8 ? static_cast<int16_t>((s.samples[i] >> 8) * 256) : s.samples[i];
       ASSERT_EQ(back, want) << c.bits << " bits, " << c.channels << " channels, sample " << i;
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "platform/bytes.h"
 #include "platform/files.h"
@@ -12,18 +11,10 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-
 constexpr float kFadeSeconds = 0.005f;
 constexpr float kPi = 3.14159265358979f;
 
-void Put16(std::vector<uint8_t>* out, uint32_t v) {
-  uint8_t bytes[2];
-  PLAT_StoreLE16(bytes, static_cast<uint16_t>(v));
-  out->insert(out->end(), bytes, bytes + 2);
-}
+void Put16(std::vector<uint8_t>* out, uint32_t v) { PLAT_AppendLE16(*out, static_cast<uint16_t>(v)); }
 void Put32(std::vector<uint8_t>* out, uint32_t v) { PLAT_AppendLE32(*out, v); }
 void PutTag(std::vector<uint8_t>* out, const char* tag) { out->insert(out->end(), tag, tag + 4); }
 
@@ -85,7 +76,7 @@ bool vnWRITE_WavFile(const std::string& root, const std::string& relative, const
   if (bytes.empty()) return false;
   const std::string path = root + "/" + relative;
   // Content is made once by a tool: a plain write, without the atomic store's sync per file.
-  std::unique_ptr<FILE, FileCloser> f(MakeFolders(root, relative) ? PLAT_FOpen(path.c_str(), "wb") : nullptr);
+  PLAT_FileHandle f(MakeFolders(root, relative) ? PLAT_FOpen(path.c_str(), "wb") : nullptr);
   const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
                   std::fflush(f.get()) == 0;
   if (!ok) PLAT_Trace("vnWRITE_WavFile: cannot write %s\n", path.c_str());
