@@ -47,17 +47,26 @@ bool MakeCacheFolder(const char* cachePath) {
   return folder.empty() || PLAT_MakeDirectory(folder.c_str());
 }
 
+// The source image and the format it goes to: alpha for a "P7" image, else opaque.
+const SPPD_TEXFORMATENTRY* ReadSource(FILE* source, const char* sourcePath,
+                                      const SPPD_TEXFORMATENTRY& opaque,
+                                      const SPPD_TEXFORMATENTRY& alpha, SPPD_PPMIMAGE* image) {
+  const int32_t kind = SPPD_ReadPPM(source, image);
+  if (kind == SPPD_PPM_NONE) {
+    PLAT_Trace("GFXDRV: SPPD_TextureConvert: %s is not a P6 or P7 image\n", sourcePath);
+    return nullptr;
+  }
+  return kind == SPPD_PPM_P7 ? &alpha : &opaque;
+}
+
 // Reads and packs the source, fills the header's identities.
 int32_t ConvertImage(FILE* source, const char* sourcePath, const PLAT_GUID& device,
                      const SPPD_TEXFORMATENTRY& opaque, const SPPD_TEXFORMATENTRY& alpha,
                      SPPD_TEXIMAGE* out) {
   SPPD_PPMIMAGE image;
-  const int32_t kind = SPPD_ReadPPM(source, &image);
-  if (kind == SPPD_PPM_NONE) {
-    PLAT_Trace("GFXDRV: SPPD_TextureConvert: %s is not a P6 or P7 image\n", sourcePath);
-    return SPPD_FAIL;
-  }
-  if (SPPD_TexturePack(image, kind == SPPD_PPM_P7 ? alpha : opaque, out) != SPPD_OK)
+  const SPPD_TEXFORMATENTRY* format = ReadSource(source, sourcePath, opaque, alpha, &image);
+  if (!format) return SPPD_FAIL;
+  if (SPPD_TexturePack(image, *format, out) != SPPD_OK)
     return SPPD_FAIL;
   out->header.driverGuid = SPPD_GUID;
   out->header.deviceGuid = device;
@@ -168,13 +177,15 @@ int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* s, const char* sourcePath, in
                cachePath.c_str());
     return SPPD_OK;
   }
-  SPPD_TEXIMAGE image;
-  if (ConvertImage(source.get(), sourcePath, *device, *opaque, *alpha, &image) != SPPD_OK) {
-    WriteCacheTo(out, cachePath.c_str(), nullptr);
-    return SPPD_FAIL;
-  }
-  WriteCacheTo(out, cachePath.c_str(), &image);
-  return SPPD_OK;
+  // Packed as it is written: the cache file is all the walk keeps of the texture.
+  SPPD_PPMIMAGE image;
+  const SPPD_TEXFORMATENTRY* format =
+      ReadSource(source.get(), sourcePath, *opaque, *alpha, &image);
+  const int32_t written =
+      format ? SPPD_TextureWritePacked(out, cachePath.c_str(), image, *format, *device) : -1;
+  const bool closed = std::fclose(out) == 0;
+  if (written != 1 || !closed) PLAT_RemoveFile(cachePath.c_str());
+  return written == -1 ? SPPD_FAIL : SPPD_OK;
 }
 
 int32_t SPPD_TextureLoadFile(SPPD_DRIVERSTATE* s, const char* sourcePath, const char* cachePath,

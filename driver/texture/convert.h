@@ -9,6 +9,7 @@
 //           step handed back or, when it handed back none, from the cache file.
 // SPPD_TextureLoadFile runs both.
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -45,6 +46,13 @@ int32_t SPPD_TextureChooseFormats(std::span<const SPPD_TEXFORMATENTRY> formats, 
 // their alpha; a palettised format quantises to 256 colours. The header's GUIDs are left zero.
 int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
                          SPPD_TEXIMAGE* out);
+
+// Writes the whole cache file of the image packed into the format, for this driver and the
+// device: the bytes SPPD_TexturePack and SPPD_TxfWrite give, but packed a block at a time with
+// no buffer of the whole texture. Result 1, 0 when a write fails, -1 (nothing written) when the
+// image or the format cannot be packed; failures are traced.
+int32_t SPPD_TextureWritePacked(FILE* f, const char* path, const SPPD_PPMIMAGE& image,
+                                const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device);
 
 // The chosen 3D device whose identity cache files carry; none before the device exists.
 const PLAT_GUID* SPPD_TextureDeviceGuid(const SPPD_DRIVERSTATE* state);

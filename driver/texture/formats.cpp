@@ -1,11 +1,15 @@
 // Choosing texture formats and packing source pixels into them.
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "driver/texture/ppm.h"
 #include "driver/texture/quantise.h"
 #include "driver/texture/convert.h"
+#include "engine/driver/sppd.h"
 #include "platform/trace.h"
 
 namespace {
@@ -131,15 +135,16 @@ void PackChannels(const uint8_t* src, uint8_t* out, size_t count, uint32_t bpp,
   PackBytes<Channels>(src, out, count, bpp, p, alphaMask);
 }
 
+// Packs `count` pixels of the image from pixel `first` on.
 void PackTrueColour(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& f, uint32_t bpp,
-                    uint8_t* out) {
+                    size_t first, size_t count, uint8_t* out) {
   const Placement p = PlacementOf(f);
   const uint32_t alphaMask = f.aBits ? 0xFFFFFFFFu : 0;
-  const size_t count = static_cast<size_t>(image.width) * image.height;
+  const uint8_t* src = image.pixels.data() + first * image.channels;
   if (image.channels == 4)
-    PackChannels<4>(image.pixels.data(), out, count, bpp, p, alphaMask);
+    PackChannels<4>(src, out, count, bpp, p, alphaMask);
   else
-    PackChannels<3>(image.pixels.data(), out, count, bpp, p, alphaMask);
+    PackChannels<3>(src, out, count, bpp, p, alphaMask);
 }
 
 bool PackPalettised(const SPPD_PPMIMAGE& image, SPPD_TEXIMAGE* out) {
@@ -217,21 +222,22 @@ int32_t SPPD_TextureChooseFormats(std::span<const SPPD_TEXFORMATENTRY> formats, 
   return 1;
 }
 
-int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
-                         SPPD_TEXIMAGE* out) {
-  if (!out || image.pixels.size() !=
-                  static_cast<size_t>(image.width) * image.height * image.channels) {
-    PLAT_Trace("GFXDRV: SPPD_TexturePack: no image\n");
-    return -1;
-  }
-  SPPD_TXFHEADER& h = out->header;
-  h = SPPD_TXFHEADER{};
+namespace {
+
+bool ImageSound(const SPPD_PPMIMAGE& image) {
+  return image.pixels.size() == static_cast<size_t>(image.width) * image.height * image.channels;
+}
+
+// The header of a packing, all but its GUIDs; false (traced) for a true-colour format that
+// cannot be packed.
+bool PackHeader(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
+                SPPD_TXFHEADER* out) {
+  SPPD_TXFHEADER h{};
   h.headerSize = SPPD_TXF_HEADER_SIZE;
   h.width = image.width;
   h.height = image.height;
   SPPD_PixelFormatToBytes(format.format, h.pixelFormat);
   if (format.palettised) {
-    if (!PackPalettised(image, out)) return -1;
     h.flags = SPPD_TXF_FLAG_PALETTISED;
     h.bytesPerPixel = 1;
   } else {
@@ -239,17 +245,68 @@ int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& 
     if (bits < 1 || bits > 32 || format.rBits > 8 || format.gBits > 8 || format.bBits > 8 ||
         format.aBits > 8 || format.rBits < 1 || format.gBits < 1 || format.bBits < 1) {
       PLAT_Trace("GFXDRV: SPPD_TexturePack: unusable format of %d bits\n", bits);
-      return -1;
+      return false;
     }
     h.bytesPerPixel = static_cast<uint32_t>(bits + 7) / 8;
     h.alphaBits = static_cast<uint8_t>(format.aBits);
     h.redBits = static_cast<uint8_t>(format.rBits);
     h.greenBits = static_cast<uint8_t>(format.gBits);
     h.blueBits = static_cast<uint8_t>(format.bBits);
-    out->palette.clear();
-    out->pixels.resize(static_cast<size_t>(image.width) * image.height * h.bytesPerPixel);
-    PackTrueColour(image, format, h.bytesPerPixel, out->pixels.data());
   }
   h.totalSize = static_cast<uint32_t>(SPPD_TxfExpectedSize(h));
+  *out = h;
+  return true;
+}
+
+// Pixels packed this many at a time into a buffer that stays in the cache.
+constexpr size_t kPackBlockPixels = 16384;
+
+}  // namespace
+
+int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
+                         SPPD_TEXIMAGE* out) {
+  if (!out || !ImageSound(image)) {
+    PLAT_Trace("GFXDRV: SPPD_TexturePack: no image\n");
+    return -1;
+  }
+  if (!PackHeader(image, format, &out->header)) return -1;
+  if (format.palettised) return PackPalettised(image, out) ? 1 : -1;
+  out->palette.clear();
+  out->pixels.resize(static_cast<size_t>(image.width) * image.height *
+                     out->header.bytesPerPixel);
+  PackTrueColour(image, format, out->header.bytesPerPixel, 0,
+                 static_cast<size_t>(image.width) * image.height, out->pixels.data());
   return 1;
+}
+
+int32_t SPPD_TextureWritePacked(FILE* f, const char* path, const SPPD_PPMIMAGE& image,
+                                const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device) {
+  if (format.palettised) {
+    SPPD_TEXIMAGE packed;
+    if (SPPD_TexturePack(image, format, &packed) != 1) return -1;
+    packed.header.driverGuid = SPPD_GUID;
+    packed.header.deviceGuid = device;
+    return SPPD_TxfWrite(f, path, packed.header, packed.palette, packed.pixels) ? 1 : 0;
+  }
+  SPPD_TXFHEADER h;
+  if (!ImageSound(image) || !PackHeader(image, format, &h) || SPPD_TxfExpectedSize(h) == 0) {
+    PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: no image to write to %s\n", path);
+    return -1;
+  }
+  if (!f) return 0;
+  h.driverGuid = SPPD_GUID;
+  h.deviceGuid = device;
+  uint8_t header[SPPD_TXF_HEADER_SIZE];
+  SPPD_TxfEncodeHeader(h, header);
+  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
+  const size_t count = static_cast<size_t>(image.width) * image.height;
+  const uint32_t bpp = h.bytesPerPixel;
+  std::vector<uint8_t> block(std::min(count, kPackBlockPixels) * bpp);
+  for (size_t first = 0; ok && first < count; first += kPackBlockPixels) {
+    const size_t n = std::min(kPackBlockPixels, count - first);
+    PackTrueColour(image, format, bpp, first, n, block.data());
+    ok = std::fwrite(block.data(), 1, n * bpp, f) == n * bpp;
+  }
+  if (!ok) PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: cannot write %s\n", path);
+  return ok ? 1 : 0;
 }

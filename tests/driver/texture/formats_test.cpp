@@ -1,8 +1,11 @@
 // Format choice and pixel packing.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "driver/texture/ppm.h"
 #include "driver/texture/convert.h"
+#include "engine/driver/sppd.h"
 #include "tests/driver/texture/convert_fixture.h"
 
 namespace {
@@ -111,6 +114,46 @@ TEST(TexturePack, WideImagesPackEachPixelAsItDoesAlone) {
                 alone.pixels)
           << "pixel " << p;
     }
+  }
+}
+
+std::vector<uint8_t> Bytes(FILE* f) {
+  std::vector<uint8_t> bytes;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+  return bytes;
+}
+
+// The precache walk packs as it writes, a block at a time: the file must hold what packing
+// the whole image and writing it gives, over more pixels than one block.
+TEST(TexturePack, WritingAsItPacksGivesTheBytesOfPackingThenWriting) {
+  const PLAT_GUID device = {0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  struct Case {
+    SPPD_TEXFORMATENTRY format;
+    int kind;
+  } cases[] = {{Format(5, 6, 5, 0), 6}, {Format(8, 8, 8, 8), 7}, {Format(0, 0, 0, 0, true), 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format.format.bitCount);
+    SPPD_PPMIMAGE image;
+    image.kind = c.kind;
+    image.width = 200;
+    image.height = 100;
+    image.channels = c.kind == 7 ? 4 : 3;
+    image.pixels.resize(size_t{image.width} * image.height * image.channels);
+    for (size_t i = 0; i < image.pixels.size(); ++i)
+      image.pixels[i] = static_cast<uint8_t>(i * 7 + (i >> 11));
+    SPPD_TEXIMAGE packed;
+    ASSERT_EQ(SPPD_TexturePack(image, c.format, &packed), 1);
+    packed.header.driverGuid = SPPD_GUID;
+    packed.header.deviceGuid = device;
+    FILE* whole = std::tmpfile();
+    FILE* streamed = std::tmpfile();
+    ASSERT_TRUE(whole && streamed);
+    ASSERT_TRUE(SPPD_TxfWrite(whole, "whole", packed.header, packed.palette, packed.pixels));
+    EXPECT_EQ(SPPD_TextureWritePacked(streamed, "streamed", image, c.format, device), 1);
+    EXPECT_EQ(Bytes(streamed), Bytes(whole));
+    std::fclose(whole);
+    std::fclose(streamed);
   }
 }
 
