@@ -26,8 +26,6 @@
 #include "shell/roottask.h"
 #include "shell/util.h"
 
-VNMAIN_SWITCHES* vnMAIN_MutableSwitches();
-
 namespace {
 
 constexpr const char kWindowTitle[] = "Vantoria";

@@ -23,6 +23,8 @@ struct VNMAIN_SWITCHES {
 // Each switch is found by a plain substring search, first occurrence only.
 void vnMAIN_ParseCommandLine(const char* cmdline, VNMAIN_SWITCHES* sw);
 const VNMAIN_SWITCHES* vnMAIN_GetSwitches();
+// The switches the command line is parsed into (tests reset them through this).
+VNMAIN_SWITCHES* vnMAIN_MutableSwitches();
 
 // The program's exit status when start-up fails, so that scripts can tell it from a quit.
 constexpr int VN_EXIT_START_FAILED = 1;

@@ -20,8 +20,6 @@
 #include "tools/writers/sounddef_writer.h"
 #include "tools/writers/wav_writer.h"
 
-VNMAIN_SWITCHES* vnMAIN_MutableSwitches();
-
 namespace {
 
 constexpr int32_t kOwnerType = 100;
