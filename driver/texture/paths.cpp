@@ -8,11 +8,11 @@
 
 #include "driver/texture/paths.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // Components of a path with "." dropped and ".." taken back lexically.
@@ -29,7 +29,7 @@ std::vector<std::string> Components(const std::string& path) {
   };
   for (char c : path) {
     if (IsSeparator(c)) flush();
-    else part += Lower(c);
+    else part += PLAT_LowerAscii(c);
   }
   flush();
   return parts;
@@ -64,7 +64,7 @@ void SPPD_TextureNormaliseFolder(const char* path, char* out, int size) {
   std::string s;
   size_t keep = 0;
   for (const char* p = path; *p; ++p) {
-    char c = *p == '/' ? '\\' : Lower(*p);
+    char c = *p == '/' ? '\\' : PLAT_LowerAscii(*p);
     s += c;
     // A last component without a trailing separator is a file name.
     if (c == '\\' || c == ':') keep = s.size();

@@ -1,11 +1,11 @@
 // Kernel start, the millisecond clock and the task type table.
-#include <strings.h>
 
 #include <cstring>
 
 #include "engine/kernel/kernelstate.h"
 #include "engine/memory/memblock.h"
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "platform/trace.h"
 
 SGE_KERNELSTATE g_sgeKernel;
@@ -102,7 +102,7 @@ SGE_TASKTYPE* SGE_FindTaskType(const char* name) {
   if (!name || !g_sgeKernel.ppTypes) return nullptr;
   for (int32_t i = 0; i < SGE_MAX_TASKTYPES; ++i) {
     SGE_TASKTYPE* t = g_sgeKernel.ppTypes[i];
-    if (t && strcasecmp(t->szName, name) == 0) return t;
+    if (t && PLAT_EqualNoCase(t->szName, name)) return t;
   }
   return nullptr;
 }
