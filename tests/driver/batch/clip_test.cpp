@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "driver/batch/clip.h"
-#include "driver/core/deviceresult.h"
 
 namespace {
 
@@ -151,23 +150,6 @@ TEST(ClipLine, WhollyOutsideGivesNullAndColoursStayWithoutTheFlag) {
   uint32_t colours[2] = {1, 2};
   ASSERT_NE(SPPD_ClipLine(Planes(), c, d, 0x1, 0, 0xFF000000, 0xFFFFFFFF, colours), nullptr);
   EXPECT_EQ(colours[0], 1u);
-}
-
-TEST(ErrorDescription, DeviceResultsGiveTheirTexts) {
-  struct Case {
-    PLAT_GfxResult result;
-    const char* text;
-  } cases[] = {
-      {PLAT_GfxResult::Ok, "No DirectX error."},
-      {PLAT_GfxResult::SurfaceLost,
-       "Access to this surface is being refused because the surface memory is gone. The "
-       "DirectDrawSurface object representing this surface should have Restore called on it."},
-      {PLAT_GfxResult::Failed, "Generic failure."},
-      {static_cast<PLAT_GfxResult>(0x887601C2), "Unrecognized error value."},
-  };
-  for (const Case& c : cases) EXPECT_STREQ(SPPD_ErrorDescription(c.result), c.text);
-  EXPECT_NE(SPPD_ErrorDescription(PLAT_GfxResult::OutOfMemory), nullptr);
-  EXPECT_NE(SPPD_ErrorDescription(PLAT_GfxResult::BadArgument), nullptr);
 }
 
 }  // namespace
