@@ -25,6 +25,11 @@ constexpr void PLAT_StoreLE32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v >> 24);
 }
 
+// The low `count` bytes of v (up to 4), for fields whose width is only known at run time.
+constexpr void PLAT_StoreLEBytes(uint8_t* p, uint32_t v, uint32_t count) {
+  for (uint32_t k = 0; k < count && k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
+}
+
 // Append the bytes of v, for writers that build a record front to back.
 inline void PLAT_AppendLE16(std::vector<uint8_t>& out, uint16_t v) {
   uint8_t bytes[2];

@@ -10,6 +10,7 @@
 #include "driver/texture/quantise.h"
 #include "driver/texture/convert.h"
 #include "engine/driver/sppd.h"
+#include "platform/bytes.h"
 #include "platform/trace.h"
 
 namespace {
@@ -118,7 +119,7 @@ void PackBytes(const uint8_t* src, uint8_t* out, size_t count, uint32_t bpp, con
                uint32_t alphaMask) {
   for (size_t i = 0; i < count; ++i, src += Channels, out += bpp) {
     const uint32_t v = PackPixel<Channels>(src, p, alphaMask);
-    for (uint32_t k = 0; k < bpp; ++k) out[k] = static_cast<uint8_t>(v >> (8 * k));
+    PLAT_StoreLEBytes(out, v, bpp);
   }
 }
 

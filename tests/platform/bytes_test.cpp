@@ -43,6 +43,16 @@ TEST(Bytes, Words16AreStoredLowByteFirstAndReadBack) {
   }
 }
 
+TEST(Bytes, StoreBytesWritesOnlyTheLowBytesAskedFor) {
+  for (uint32_t count = 0; count <= 5; ++count) {
+    uint8_t buf[6] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
+    PLAT_StoreLEBytes(buf, 0x44332211u, count);
+    const uint8_t want[6] = {0x11, 0x22, 0x33, 0x44, 0xAA, 0xAA};
+    for (uint32_t k = 0; k < 6; ++k)
+      EXPECT_EQ(buf[k], k < count && k < 4 ? want[k] : 0xAA) << count << " bytes, byte " << k;
+  }
+}
+
 TEST(Bytes, AppendAddsTheBytesAfterWhatIsThere) {
   std::vector<uint8_t> out = {0x01};
   PLAT_AppendLE32(out, 0xA1B2C3D4u);
