@@ -1,10 +1,7 @@
 #include "tools/writers/bytesum_writer.h"
 
-#include <cstdio>
-
 #include "platform/bytes.h"
-#include "platform/files.h"
-#include "platform/trace.h"
+#include "tools/writers/file_writer.h"
 
 std::vector<uint8_t> vnWRITE_WithByteSum(std::span<const uint8_t> data) {
   uint32_t sum = 0;
@@ -16,15 +13,5 @@ std::vector<uint8_t> vnWRITE_WithByteSum(std::span<const uint8_t> data) {
 
 bool vnWRITE_ByteSumFile(const std::string& path, std::span<const uint8_t> data) {
   const std::vector<uint8_t> bytes = vnWRITE_WithByteSum(data);
-  FILE* f = PLAT_FOpen(path.c_str(), "wb");
-  if (!f) {
-    PLAT_Trace("vnWRITE_ByteSumFile: cannot create %s\n", path.c_str());
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !written) {
-    PLAT_Trace("vnWRITE_ByteSumFile: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  return vnWRITE_WholeFile("vnWRITE_ByteSumFile", path, bytes.data(), bytes.size());
 }

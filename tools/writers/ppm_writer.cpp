@@ -1,9 +1,7 @@
 #include "tools/writers/ppm_writer.h"
 
-#include <cstdio>
-
-#include "platform/files.h"
 #include "platform/trace.h"
+#include "tools/writers/file_writer.h"
 
 std::vector<uint8_t> vnWRITE_PPM(const vnPPM_IMAGE& image) {
   const uint32_t channels = image.kind == 7 ? 4 : 3;
@@ -25,15 +23,5 @@ std::vector<uint8_t> vnWRITE_PPM(const vnPPM_IMAGE& image) {
 bool vnWRITE_PPMFile(const std::string& path, const vnPPM_IMAGE& image) {
   const std::vector<uint8_t> bytes = vnWRITE_PPM(image);
   if (bytes.empty()) return false;
-  FILE* f = PLAT_FOpen(path.c_str(), "wb");
-  if (!f) {
-    PLAT_Trace("vnWRITE_PPMFile: cannot create %s\n", path.c_str());
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !written) {
-    PLAT_Trace("vnWRITE_PPMFile: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  return vnWRITE_WholeFile("vnWRITE_PPMFile", path, bytes.data(), bytes.size());
 }

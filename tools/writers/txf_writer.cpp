@@ -1,10 +1,8 @@
 #include "tools/writers/txf_writer.h"
 
-#include <cstdio>
-
 #include "platform/bytes.h"
-#include "platform/files.h"
 #include "platform/trace.h"
+#include "tools/writers/file_writer.h"
 
 namespace {
 
@@ -56,15 +54,5 @@ std::vector<uint8_t> vnWRITE_TXF(const vnTXF_FILE& file) {
 bool vnWRITE_TXFFile(const std::string& path, const vnTXF_FILE& file) {
   const std::vector<uint8_t> bytes = vnWRITE_TXF(file);
   if (bytes.empty()) return false;
-  FILE* f = PLAT_FOpen(path.c_str(), "wb");
-  if (!f) {
-    PLAT_Trace("vnWRITE_TXFFile: cannot create %s\n", path.c_str());
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !written) {
-    PLAT_Trace("vnWRITE_TXFFile: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  return vnWRITE_WholeFile("vnWRITE_TXFFile", path, bytes.data(), bytes.size());
 }
