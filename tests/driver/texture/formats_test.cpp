@@ -79,6 +79,19 @@ TEST(TexturePack, PacksEachLayoutLittleEndian) {
   }
 }
 
+// An image whose samples all differ from their neighbours.
+SPPD_PPMIMAGE Varied(int kind, uint32_t width, uint32_t height) {
+  SPPD_PPMIMAGE image;
+  image.kind = kind;
+  image.width = width;
+  image.height = height;
+  image.channels = kind == 7 ? 4 : 3;
+  image.pixels.resize(size_t{width} * height * image.channels);
+  for (size_t i = 0; i < image.pixels.size(); ++i)
+    image.pixels[i] = static_cast<uint8_t>(i * 151 + (i >> 3));
+  return image;
+}
+
 // Wide images take the whole-word loops (vectorised, with a tail); every pixel must come out
 // as it does packed on its own.
 TEST(TexturePack, WideImagesPackEachPixelAsItDoesAlone) {
@@ -93,14 +106,7 @@ TEST(TexturePack, WideImagesPackEachPixelAsItDoesAlone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.format.rBits << c.format.gBits << c.format.bBits
                                     << c.format.aBits << " from P" << c.kind);
-    SPPD_PPMIMAGE wide;
-    wide.kind = c.kind;
-    wide.width = 67;  // not a multiple of any vector width
-    wide.height = 3;
-    wide.channels = c.kind == 7 ? 4 : 3;
-    wide.pixels.resize(size_t{wide.width} * wide.height * wide.channels);
-    for (size_t i = 0; i < wide.pixels.size(); ++i)
-      wide.pixels[i] = static_cast<uint8_t>(i * 151 + (i >> 3));
+    const SPPD_PPMIMAGE wide = Varied(c.kind, 67, 3);  // not a multiple of any vector width
     SPPD_TEXIMAGE out;
     ASSERT_EQ(SPPD_TexturePack(wide, c.format, &out), 1);
     const size_t bpp = out.header.bytesPerPixel;
@@ -134,14 +140,7 @@ TEST(TexturePack, WritingAsItPacksGivesTheBytesOfPackingThenWriting) {
   } cases[] = {{Format(5, 6, 5, 0), 6}, {Format(8, 8, 8, 8), 7}, {Format(0, 0, 0, 0, true), 6}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format.format.bitCount);
-    SPPD_PPMIMAGE image;
-    image.kind = c.kind;
-    image.width = 200;
-    image.height = 100;
-    image.channels = c.kind == 7 ? 4 : 3;
-    image.pixels.resize(size_t{image.width} * image.height * image.channels);
-    for (size_t i = 0; i < image.pixels.size(); ++i)
-      image.pixels[i] = static_cast<uint8_t>(i * 7 + (i >> 11));
+    const SPPD_PPMIMAGE image = Varied(c.kind, 200, 100);
     SPPD_TEXIMAGE packed;
     ASSERT_EQ(SPPD_TexturePack(image, c.format, &packed), 1);
     packed.header.driverGuid = SPPD_GUID;
