@@ -211,7 +211,11 @@ int32_t OnPointer(EDITBOX* e, SGE_DATAREF* data, SGE_PARAM p2) {
     return 1;
   }
   if (kind == GUI_EVENT_DOWN) {
-    if (!under) return 0;
+    // Another kind of control takes the click itself, once the box has let the focus go.
+    if (!under || !under->pTask || under->pTask->nTypeId != VNTT_GUI_EDITBOX) {
+      GUI_ReleaseFocus(1);
+      return 0;
+    }
     GUI_SetFocus(under);
     if (under != Self(e)) GUI_SendControl(under, SGM_GUI_POINTER, p2, p2, data);
     return 1;

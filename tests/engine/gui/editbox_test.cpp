@@ -179,5 +179,15 @@ TEST_F(EditBox, AClickElsewhereTakesTheFocusAway) {
   EXPECT_EQ(GUI_GetFocus(), nullptr);
 }
 
+TEST_F(EditBox, AButtonClickedWhileTheBoxHasTheFocusStillActivates) {
+  GUI_CONTROL* ok = Button(GUI_PB_CLICK, 100, 300);
+  Focus();
+  OwnerLog().clear();
+  ClickAt(110, 310);
+  EXPECT_EQ(Count(SGM_GUI_FOCUS_LOST), 2);  // the box's, then the button's after its click
+  ASSERT_EQ(Count(SGM_GUI_ACTIVATE), 1);
+  EXPECT_EQ(OwnerLog().back().p1, reinterpret_cast<SGE_PARAM>(ok));
+}
+
 }  // namespace
 }  // namespace guitest

@@ -1,0 +1,95 @@
+// Push buttons drawn through the driver's code in offscreen OpenGL, read back as pixels.
+#include <gtest/gtest.h>
+
+#include "engine/gui/gui.h"
+#include "engine/kernel/kernel.h"
+#include "tests/engine/quad/screen_fixture.h"
+#include "tools/writers/gui_writer.h"
+
+namespace screentest {
+namespace {
+
+using drawtest::Near;
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                   kBlack = 0xFF000000;
+
+class ButtonPixels : public ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(SGE_InitKernel(), 1);
+    GUI_ResetState();
+    ASSERT_EQ(GUI_RegisterTaskTypes(), 1);
+  }
+  void TearDown() override {
+    GUI_FreeScreen(screen);
+    GUI_ResetState();
+    SGE_ShutdownKernel();
+    ScreenTest::TearDown();
+  }
+  GUI_SCREEN* screen = nullptr;
+};
+
+// One sheet cut in quarters: the up frame red, the pressed frame green, the highlighted blue.
+vnGUI_LAYOUT ButtonLayout() {
+  vnGUI_LAYOUT layout;
+  layout.sheet.textures.push_back({"button.ppm", 1, Image(128, 32, [](uint32_t x, uint32_t) {
+                                     return x < 32 ? kRed : x < 64 ? kGreen : kBlue;
+                                   })});
+  vnB2D_SET set{"Buttons", {0, 0}, {}};
+  set.frames.push_back({"up", 1, GUI_FRAME_NORMAL, 0, 0, 32, 32, 0, 0, 0.25f, 1});
+  set.frames.push_back({"down", 1, GUI_FRAME_PRESSED, 0, 0, 32, 32, 0.25f, 0, 0.25f, 1});
+  set.frames.push_back({"over", 1, GUI_FRAME_HIGHLIGHTED, 0, 0, 32, 32, 0.5f, 0, 0.25f, 1});
+  layout.sheet.sets.push_back(set);
+  layout.buttons.push_back({{"Up", "Buttons", 0, 100, 100, 32, 32},
+                            {"Over", "Buttons", 0, 200, 100, 32, 32},
+                            {"Down", "Buttons", 0, 300, 100, 32, 32},
+                            {"Off", "Buttons", 0, 400, 100, 32, 32}});
+  return layout;
+}
+
+TEST_F(ButtonPixels, AButtonShowsTheFrameOfItsState) {
+  ASSERT_TRUE(vnWRITE_GUILayoutFile(dir.file("buttons.b2d"), ButtonLayout()));
+  const GUI_NAMEVALUE names[] = {{"Up", 1}, {"Over", 2}, {"Down", 3}, {"Off", 4}, {nullptr, 0}};
+  const GUI_SCREENENTRY entry{"Buttons", 0, 0};
+  screen = GUI_LoadScreen("buttons.b2d", nullptr, &node, &entry, names, 1);
+  ASSERT_NE(screen, nullptr);
+  SGE_DLLNODE* list = &screen->pButtons[0];
+  ASSERT_EQ(SGE_ListCount(list), 4);
+  GUI_ShowList(list, 1);
+  SGE_Send(GUI_FindControl(list, 2)->pTask, SGM_GUI_MODE_HIGHLIGHT, 0, 0);
+  SGE_Send(GUI_FindControl(list, 3)->pTask, SGM_GUI_MODE_PRESSED, 0, 0);
+  GUI_SetActive(GUI_FindControl(list, 4), 0);
+  GUI_SendToList(&node, list, 0);
+  EndFrame();
+
+  struct Case {
+    const char* what;
+    int x, y;
+    uint32_t want;
+  };
+  const Case cases[] = {
+      {"up", 116, 116, kRed},          {"up, left edge", 100, 100, kRed},
+      {"up, outside", 98, 116, kBlack}, {"over", 216, 116, kBlue},
+      {"down", 316, 116, kGreen},      {"down, right edge", 331, 131, kGreen},
+      {"down, outside", 333, 116, kBlack},
+      {"inactive: the up frame darkened", 416, 116, 0xFF4C0000},
+  };
+  for (const Case& c : cases) EXPECT_TRUE(Near(Pixel(c.x, c.y), c.want, 4)) << c.what;
+}
+
+TEST_F(ButtonPixels, HiddenButtonsDrawNothing) {
+  ASSERT_TRUE(vnWRITE_GUILayoutFile(dir.file("buttons.b2d"), ButtonLayout()));
+  const GUI_NAMEVALUE names[] = {{nullptr, 0}};
+  const GUI_SCREENENTRY entry{"Buttons", 0, 0};
+  screen = GUI_LoadScreen("buttons.b2d", nullptr, &node, &entry, names, 1);
+  ASSERT_NE(screen, nullptr);
+  GUI_SendToList(&node, &screen->pButtons[0], 0);  // the screen's buttons start hidden
+  EndFrame();
+  EXPECT_TRUE(Near(Pixel(116, 116), kBlack));
+}
+
+}  // namespace
+}  // namespace screentest
