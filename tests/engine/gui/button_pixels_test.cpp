@@ -93,3 +93,82 @@ TEST_F(ButtonPixels, HiddenButtonsDrawNothing) {
 
 }  // namespace
 }  // namespace screentest
+
+namespace screentest {
+namespace {
+
+// Labels as the driver receives them: centred on the button, pushed one pixel right and down
+// while pressed, brighter when highlighted and dimmed when inactive.
+class ButtonLabel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
+    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+    GUI_ResetState();
+    ASSERT_EQ(GUI_RegisterTaskTypes(), 1);
+    rec.node.rect = {0, 0, 640, 480};
+    font = static_cast<SPW_FONT*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_FONT)));
+    ASSERT_NE(font, nullptr);
+    font->nHeight = 10;
+    SPW_B2DFRAME& g = font->aGlyphs['A'];
+    g.nId = 'A';
+    g.nWidth = 8;
+    g.nHeight = 10;
+    g.du = g.dv = 1;
+    g.nTextureId = 1;
+  }
+  void TearDown() override {
+    GUI_ResetState();
+    SPW_ReleaseEngineBlocks();
+    SGE_ShutdownKernelAndMemory();
+  }
+  RecordingDisplay rec;
+  SPW_FONT* font = nullptr;
+};
+
+TEST_F(ButtonLabel, TheLabelFollowsTheButtonsState) {
+  GUI_CONTROL* b = GUI_CreateControl(&rec.node, nullptr, nullptr, VNTT_GUI_PUSHBUTTON,
+                                     GUI_PB_CLICK, nullptr, nullptr, 0, nullptr, nullptr);
+  ASSERT_NE(b, nullptr);
+  b->nX = 100;
+  b->nY = 100;
+  b->nW = 40;
+  b->nH = 20;
+  GUI_PlaceControl(b, 0, 0);  // centre (120, 110)
+  const GUI_LABEL label{font, "A", {0, 0}, 0xFF808080, 0};
+  SGE_Send(b->pTask, SGM_GUI_SET_TEXT, reinterpret_cast<SGE_PARAM>(&label), 0);
+  struct Case {
+    const char* what;
+    void (*set)(GUI_CONTROL*);
+    float x, y;
+    uint32_t colour;
+  };
+  const Case cases[] = {
+      {"normal", [](GUI_CONTROL*) {}, 116, 105, 0xFF808080},
+      {"highlighted", [](GUI_CONTROL* c) { SGE_Send(c->pTask, SGM_GUI_MODE_HIGHLIGHT, 0, 0); },
+       116, 105, 0xFFA6A6A6},
+      {"pressed", [](GUI_CONTROL* c) { SGE_Send(c->pTask, SGM_GUI_MODE_PRESSED, 0, 0); }, 117,
+       106, 0xFF808080},
+      {"inactive", [](GUI_CONTROL* c) {
+         SGE_Send(c->pTask, SGM_GUI_MODE_NORMAL, 0, 0);
+         GUI_SetActive(c, 0);
+       }, 116, 105, 0xFF262626},
+  };
+  for (const Case& c : cases) {
+    c.set(b);
+    Calls().clear();
+    SGE_Send(b->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+    ASSERT_EQ(Calls().size(), 1u) << c.what;  // no frames: the label alone
+    const SPPD_VERTEX& v = Calls()[0].v[0];
+    EXPECT_FLOAT_EQ(v.x, c.x) << c.what;
+    EXPECT_FLOAT_EQ(v.y, c.y) << c.what;
+    EXPECT_EQ(v.dwColour, c.colour) << c.what;
+  }
+  SGE_Send(b->pTask, SGM_GUI_SET_TEXT, 0, 0);
+  Calls().clear();
+  SGE_Send(b->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+  EXPECT_TRUE(Calls().empty());
+}
+
+}  // namespace
+}  // namespace screentest
