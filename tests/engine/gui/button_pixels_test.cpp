@@ -116,6 +116,8 @@ class ButtonLabel : public ::testing::Test {
     g.nHeight = 10;
     g.du = g.dv = 1;
     g.nTextureId = 1;
+    font->aGlyphs['_'] = g;
+    font->aGlyphs['_'].nId = '_';
   }
   void TearDown() override {
     GUI_ResetState();
@@ -168,6 +170,44 @@ TEST_F(ButtonLabel, TheLabelFollowsTheButtonsState) {
   Calls().clear();
   SGE_Send(b->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
   EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ButtonLabel, AnEditBoxDrawsItsTextAndTheCursorInItsColour) {
+  GUI_CONTROL* box = GUI_CreateControl(&rec.node, nullptr, nullptr, VNTT_GUI_EDITBOX, 0, nullptr,
+                                       nullptr, 0, nullptr, nullptr);
+  ASSERT_NE(box, nullptr);
+  box->nX = 100;
+  box->nY = 100;
+  box->nW = 200;
+  box->nH = 20;
+  GUI_PlaceControl(box, 0, 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_FONT, reinterpret_cast<SGE_PARAM>(font), 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_COLOUR, 0xFF402010, 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_TEXT, reinterpret_cast<SGE_PARAM>("AA"), 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_CURSOR, 1, -1);
+  auto draw = [&] {
+    Calls().clear();
+    SGE_Send(box->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+  };
+  draw();
+  ASSERT_EQ(Calls().size(), 2u);  // no focus: no cursor
+  EXPECT_FLOAT_EQ(Calls()[0].v[0].x, 100);
+  EXPECT_FLOAT_EQ(Calls()[0].v[0].y, 100);
+  EXPECT_EQ(Calls()[0].v[0].dwColour, 0xFF402010u);
+
+  GUI_SetFocus(box);
+  SGE_Send(box->pTask, SGM_GUI_POINTER_ENTER, 0, 0);
+  draw();
+  ASSERT_EQ(Calls().size(), 3u);
+  EXPECT_FLOAT_EQ(Calls()[2].v[0].x, 108);  // after the one glyph before the cursor
+  EXPECT_EQ(Calls()[2].v[0].dwColour, 0xFF804020u);  // doubled while highlighted
+
+  GUI_ReleaseFocus(1);
+  SGE_Send(box->pTask, SGM_GUI_POINTER_LEAVE, 0, 0);
+  GUI_SetActive(box, 0);
+  draw();
+  ASSERT_EQ(Calls().size(), 2u);
+  EXPECT_EQ(Calls()[0].v[0].dwColour, 0xFF201008u);  // halved while inactive
 }
 
 }  // namespace
