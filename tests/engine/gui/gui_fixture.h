@@ -218,7 +218,7 @@ class GuiTest : public ::testing::Test {
     return Make(VNTT_GUI_PUSHBUTTON, kinds, x, y, w, h);
   }
 
-  // The messages of the kind the owner was told, in order, with their p1.
+  // The messages the owner was told, in order.
   static std::vector<int32_t> Said() {
     std::vector<int32_t> out;
     for (const Told& t : OwnerLog()) out.push_back(t.msg);
