@@ -24,6 +24,7 @@
 #include "shell/locale.h"
 #include "shell/options.h"
 #include "shell/roottask.h"
+#include "shell/sound/sound.h"
 #include "shell/util.h"
 
 namespace {
@@ -151,6 +152,13 @@ int32_t vnMAIN_PrecacheTerrain(const char* terrainName) {
 int32_t vnMAIN_InitGame() {
   if (!vnLOCALE_Init()) PLAT_Trace("vnMAIN_InitGame: locale strings not loaded\n");
   if (!vnMAIN_CreateWindow()) return FailToSetup();
+  // The trial: a sound start that fails ends the game here, with no hand-over to Setup.
+  if (!vnSOUND_Init()) {
+    vnMAIN_DestroyWindow();
+    vnLOCALE_Free();
+    return 0;
+  }
+  vnSOUND_Close();
 
   g_driverModule = vnMAIN_LoadDriver();
   if (!g_driverModule) return FailToSetup();

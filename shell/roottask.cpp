@@ -3,9 +3,12 @@
 #include "shell/roottask.h"
 
 #include "engine/display/display.h"
+#include "engine/font/font.h"
+#include "engine/gui/gui.h"
 #include "engine/kernel/frametime.h"
 #include "platform/trace.h"
 #include "shell/app.h"
+#include "shell/sound/sound.h"
 #include "shell/util.h"
 
 namespace {
@@ -21,6 +24,20 @@ constexpr int32_t kPictureMissionFailed = 2;
 // The screen keeps the caption but never shows it.
 constexpr char kLoadCaption[] = "";
 constexpr float kFullScreenNodeValue = 10.0f;
+
+struct FontSlot {
+  const char* file;
+  const char* set;
+};
+// The eleven fonts by index; the text panel's font is index 8.
+constexpr FontSlot kFonts[VN_NUM_FONTS] = {
+    {"Fonts/Fonts.b2d", "SmallNumbers"}, {"Fonts/Fonts.b2d", "BigNumbers"},
+    {"Fonts/Fonts.b2d", "Font1"},        {"Fonts/Fonts.b2d", "Font2"},
+    {"Fonts/Fonts.b2d", "Font3"},        {"Fonts/Fonts.b2d", "Font4"},
+    {"Fonts/Font.b2d", "FrontEnd"},      {"Fonts/Font.b2d", "ToolTips"},
+    {"Fonts/Font.b2d", "text blocks"},   {"Fonts/Font.b2d", "BigItalicFont"},
+    {"Fonts/Font.b2d", "Verdana20PT"},
+};
 
 VNROOT g_root;
 
@@ -77,10 +94,12 @@ void OnCreate(SGE_TASK* task) {
   vnROOT_RegisterTaskTypes();
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
+  if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
   SGE_ResetFrameTiming();
 }
 
 void OnDestroy() {
+  vnSOUND_Close();
   vnROOT_FreeFonts(&g_root);
   SPW_RemoveDisplayNode(g_root.pClearCb);
   SPW_RemoveDisplayNode(g_root.pNullCb);
@@ -218,7 +237,9 @@ void vnROOT_Destroy() {
   g_root.pTask = nullptr;
 }
 
-void vnROOT_RegisterTaskTypes() {}
+void vnROOT_RegisterTaskTypes() {
+  if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
+}
 
 SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }
 void* vnROOT_GetTextPanel() { return g_root.pTextPanel; }
@@ -230,11 +251,19 @@ uint32_t vnROOT_SetBackground(uint32_t colour) {
 
 int32_t vnROOT_LoadFonts(VNROOT* root) {
   vnROOT_FreeFonts(root);
-  return 0;
+  int32_t loaded = 0;
+  for (int32_t i = 0; i < VN_NUM_FONTS; ++i) {
+    root->apFonts[i] = SPW_LoadFont(kFonts[i].file, kFonts[i].set, vnMAIN_GetDisplay());
+    if (root->apFonts[i]) ++loaded;
+  }
+  return loaded;
 }
 
 void vnROOT_FreeFonts(VNROOT* root) {
-  for (SPW_FONT*& font : root->apFonts) font = nullptr;
+  for (SPW_FONT*& font : root->apFonts) {
+    if (font) SPW_FreeFont(font);
+    font = nullptr;
+  }
 }
 
 void vnROOT_ApplyUserMode(VNROOT* root) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/shell/gametree.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -22,6 +23,7 @@ int RunShell(const std::string& cmd) {
 TEST(RealDriverRun, StartsRunsFramesAndQuitsCleanlyOnTerminate) {
   vntest::ScopedRegistry registry;  // exported to the children through the environment
   vntest::TempDir dir;
+  ASSERT_TRUE(vntest::WriteCompleteSoundDef(dir.path()));
   fs::copy_file(VN_GFXDRV_PATH, dir.file("libgfxdrv.so"));
   std::string setupMarker = dir.write("Setup", "#!/bin/sh\ntouch setup-ran.txt\n");
   fs::permissions(setupMarker, fs::perms::owner_all);

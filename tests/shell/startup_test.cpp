@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/driver/driverbind.h"
 #include "engine/kernel/kernel.h"
 #include "platform/dynlib.h"
 #include "platform/registry.h"
 #include "shell/app.h"
+#include "shell/discover.h"
 #include "shell/frame.h"
 #include "shell/roottask.h"
 #include "recdrv/recdrv.h"
+#include "tests/shell/gametree.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -25,11 +26,9 @@ namespace fs = std::filesystem;
 
 void RecordDriverChoice(const char* guidText) {
   std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
-  PLAT_RegKey* key = nullptr;
-  bool created = false;
-  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key, &created), PLAT_RegResult::Ok);
-  ASSERT_EQ(PLAT_RegSetString(key, VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
-  PLAT_RegCloseKey(key);
+  PLAT_RegKeyHandle key;
+  ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key), PLAT_RegResult::Ok);
+  ASSERT_EQ(PLAT_RegSetString(key.get(), VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);
 }
 
 void InstallDriver(const vntest::TempDir& dir, const char* variant) {
@@ -61,6 +60,7 @@ long IndexOf(const std::vector<std::string>& names, const std::string& name, siz
 class GameRun : public ::testing::Test {
  protected:
   void Start(const char* registryGuid) {
+    ASSERT_TRUE(vntest::WriteCompleteSoundDef(dir.path()));
     InstallDriver(dir, "recdrv");
     RecordDriverChoice(registryGuid);
     // Held by the test too, so that the log outlives the game's unload.
@@ -133,6 +133,8 @@ struct ChildRun {
   std::string err;
 };
 ChildRun RunGame(const vntest::TempDir& dir, const std::string& env = "") {
+  if (!std::filesystem::exists(dir.file("sound/sounddef.txt")))
+    EXPECT_TRUE(vntest::WriteCompleteSoundDef(dir.path()));
   std::string errFile = dir.file("stderr.txt");
   std::string cmd =
       "cd '" + dir.path() + "' && " + env + " '" + VN_GAME_PATH + "' 2>'" + errFile + "'";
@@ -194,6 +196,19 @@ TEST(GameExitStatus, AFailedEngineStartExitsWithTheFailureStatusAndStartsNothing
   EXPECT_EQ(run.code, VN_EXIT_START_FAILED) << run.err;
   EXPECT_NE(run.err.find("SPW_InitEngine: input start failed"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(dir.file("setup-ran.txt")));
+}
+
+// The sound trial comes before the driver: without the effects' settings the start fails, and
+// no driver problem can send the player to Setup instead.
+TEST(GameExitStatus, AFailedSoundTrialExitsWithTheFailureStatusBeforeTheDriver) {
+  vntest::ScopedRegistry registry;
+  vntest::TempDir dir;
+  WriteSetupStandIn(dir);
+  dir.write("sound/sounddef.txt", "[Sounds]\n");
+  ChildRun run = RunGame(dir);
+  EXPECT_EQ(run.code, VN_EXIT_START_FAILED) << run.err;
+  EXPECT_FALSE(fs::exists(dir.file("setup-ran.txt"))) << run.err;
+  EXPECT_EQ(run.err.find("GFXDRV Driver not found"), std::string::npos) << run.err;
 }
 
 }  // namespace
