@@ -8,6 +8,7 @@
 #include "engine/kernel/frametime.h"
 #include "platform/trace.h"
 #include "shell/app.h"
+#include "shell/fade/fade.h"
 #include "shell/sound/sound.h"
 #include "shell/util.h"
 
@@ -95,6 +96,8 @@ void OnCreate(SGE_TASK* task) {
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
   if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
+  if (!SGE_CreateTask(VNTT_FADE, task, nullptr, 0, 0))
+    PLAT_Trace("[ROOT]: transition controller not created\n");
   SGE_ResetFrameTiming();
 }
 
@@ -114,6 +117,9 @@ SGE_TASK* CreateLoadScreen(SGE_PARAM p1, SGE_PARAM p2) {
   return g_root.pLoadScreen;
 }
 
+constexpr float kFadeInSeconds = 0.4f;
+constexpr float kFadeAfterLossSeconds = 4.0f;
+
 void OnMissionEnded(SGE_PARAM resultPtr) {
   // The controller's record goes with it: keep our own copy of the result for the switch.
   g_root.nMissionResult = ReadResult(resultPtr);
@@ -128,12 +134,15 @@ void OnMissionEnded(SGE_PARAM resultPtr) {
       CreateLoadScreen(VNTT_MISSCONT, reinterpret_cast<SGE_PARAM>(&g_root.nMissionResult));
   if (result == VN_MISSION_LEADER_KILLED) {
     SGE_Send(screen, SGM_LOADSCREEN_PICTURE, kPictureLeaderKilled, 0);
+    vnFADE_To(screen, 0, 0, 1.0f, kFadeAfterLossSeconds);
   } else if (result == VN_MISSION_LOST) {
     SGE_Send(screen, SGM_LOADSCREEN_PICTURE, kPictureMissionFailed, 0);
+    vnFADE_To(screen, 0, 0, 1.0f, kFadeAfterLossSeconds);
   } else {
     SGE_Send(screen, SGM_LOADSCREEN_SET_TOTAL, 1, 0);
     SGE_Send(screen, SGM_LOADSCREEN_SET_PROGRESS, 1, 0);
     SGE_Send(screen, SGM_LOADSCREEN_CAPTION, reinterpret_cast<SGE_PARAM>(kLoadCaption), -1);
+    vnFADE_To(screen, 0, 0, 1.0f, kFadeInSeconds);
   }
 }
 
@@ -175,9 +184,12 @@ void OnSwitchTask(SGE_PARAM endedType, SGE_PARAM code) {
 
 void OnSwitchDone(SGE_PARAM endedType) {
   g_root.pLoadScreen = nullptr;
-  if (endedType == VNTT_FE_ROOT) {
+  if (endedType == VNTT_MISSCONT || endedType == VNTT_FE_DEMO) {
+    vnFADE_To(nullptr, 0, 0, 1.0f, kFadeInSeconds);
+  } else if (endedType == VNTT_FE_ROOT) {
     vnMAIN_SetPaused(0);
     if (SGE_TASK* mission = FindChild(g_root.pTask, VNTT_MISSCONT)) SGE_ResumeTaskTree(mission);
+    vnFADE_To(nullptr, 0, 0, 1.0f, kFadeInSeconds);
   }
 }
 
@@ -239,6 +251,7 @@ void vnROOT_Destroy() {
 
 void vnROOT_RegisterTaskTypes() {
   if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
+  if (!vnFADE_Register()) PLAT_Trace("[ROOT]: transition controller type not registered\n");
 }
 
 SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }

@@ -13,7 +13,6 @@ constexpr int32_t VNTT_ROOT = 1;
 constexpr int32_t VNTT_POINTER = 2;
 constexpr int32_t VNTT_MISSCONT = 4;
 constexpr int32_t VNTT_FE_ROOT = 34;
-constexpr int32_t VNTT_TRANSITION = 58;
 constexpr int32_t VNTT_LOADSCREEN = 59;
 constexpr int32_t VNTT_FE_DEMO = 251;
 

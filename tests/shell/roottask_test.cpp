@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "shell/app.h"
+#include "shell/fade/fade.h"
 #include "shell/roottask.h"
 #include "tests/support/support.h"
 
@@ -103,6 +104,50 @@ TEST_F(RootTask, LostMissionsPickTheLoadingPicture) {
     const Event* frontEnd = Find(VNTT_FE_ROOT, SGM_TASK_CREATE);
     ASSERT_NE(frontEnd, nullptr);
     EXPECT_EQ(frontEnd->p1, 0);
+  }
+}
+
+// What the transition controller was last asked for.
+struct FadeAsked {
+  SGE_TASK* requester;
+  float target;
+  float seconds;
+};
+FadeAsked LastFade() {
+  SGE_TASK* controller = vnFADE_GetController();
+  if (!controller) return {nullptr, -1.0f, -1.0f};
+  const VNFADE* fade = SGE_TaskData<VNFADE>(controller);
+  return {fade->request.pRequester, fade->fTarget, fade->fDuration};
+}
+
+TEST_F(RootTask, CreatesTheTransitionControllerAsItsChild) {
+  SGE_TASK* controller = vnFADE_GetController();
+  ASSERT_NE(controller, nullptr);
+  EXPECT_EQ(controller, ChildOfType(VNTT_FADE));
+}
+
+TEST_F(RootTask, EndedMissionsFadeWithTheLoadingScreenAsRequester) {
+  struct Case {
+    int32_t result;
+    float seconds;
+  } cases[] = {{3, 4.0f}, {2, 4.0f}, {0, 0.4f}, {1, 0.4f}};
+  for (const Case& c : cases) {
+    EndMission(c.result);
+    FadeAsked fade = LastFade();
+    EXPECT_EQ(fade.requester, vnROOT_GetCurrentTask()) << c.result;
+    EXPECT_FLOAT_EQ(fade.target, 1.0f) << c.result;
+    EXPECT_FLOAT_EQ(fade.seconds, c.seconds) << c.result;
+  }
+}
+
+TEST_F(RootTask, FinishedSwitchesFadeInWithNoRequester) {
+  for (int32_t ended : {VNTT_MISSCONT, VNTT_FE_DEMO, VNTT_FE_ROOT}) {
+    vnFADE_Clear();
+    SGE_Send(vnROOT_GetTask(), SGM_ROOT_SWITCH_DONE, ended, 0);
+    FadeAsked fade = LastFade();
+    EXPECT_EQ(fade.requester, nullptr) << ended;
+    EXPECT_FLOAT_EQ(fade.target, 1.0f) << ended;
+    EXPECT_FLOAT_EQ(fade.seconds, 0.4f) << ended;
   }
 }
 

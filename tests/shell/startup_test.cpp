@@ -133,8 +133,9 @@ struct ChildRun {
   std::string err;
 };
 ChildRun RunGame(const vntest::TempDir& dir, const std::string& env = "") {
-  if (!std::filesystem::exists(dir.file("sound/sounddef.txt")))
+  if (!std::filesystem::exists(dir.file("sound/sounddef.txt"))) {
     EXPECT_TRUE(vntest::WriteCompleteSoundDef(dir.path()));
+  }
   std::string errFile = dir.file("stderr.txt");
   std::string cmd =
       "cd '" + dir.path() + "' && " + env + " '" + VN_GAME_PATH + "' 2>'" + errFile + "'";
