@@ -1,0 +1,16 @@
+#pragma once
+// Generated models for tests and the demo tree, in POW file units (100 units = 1 engine unit).
+#include <cstdint>
+#include <vector>
+
+#include "tools/writers/pow_writer.h"
+
+// A figure of eight body nodes under a root, with the locators "HandR" (under the right arm)
+// and "HeadTop" (under the head); animation 0 "Walk" (one 4,800-tick stride, looping), 1 "Idle".
+vnMODEL vnMODELS_Figure();
+// The ticks of "Walk" at which a foot lands: the figure's breakpoint times.
+std::vector<uint32_t> vnMODELS_FigureFootfalls();
+// One node, six quads, 100 units a side around the origin.
+vnMODEL vnMODELS_Cube();
+// One node of triangles, radius 50 units; two levels of detail (fine, then coarse).
+vnMODEL vnMODELS_Sphere();
