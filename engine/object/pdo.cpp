@@ -46,8 +46,13 @@ struct Image {
   float F(uint64_t word) const { return PLAT_FloatFromBits(W(word)); }
   void SetW(uint64_t word, uint32_t v) { std::memcpy(p + word * 4, &v, 4); }
   // Claims the next range of the image: 4-aligned, inside, not before what was claimed.
-  bool Claim(uint64_t offset, uint64_t words) {
-    if (offset % 4 || offset < cursor || offset + words * 4 > size) return false;
+  bool Claim(uint64_t offset, uint64_t words, const char* what) {
+    if (offset % 4 || offset < cursor || offset + words * 4 > size) {
+      PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: %s (%llu words at %llu) outside the image or "
+                 "out of order\n", what, static_cast<unsigned long long>(words),
+                 static_cast<unsigned long long>(offset));
+      return false;
+    }
     cursor = offset + words * 4;
     return true;
   }
@@ -73,7 +78,7 @@ void ToHost(Image& img, uint64_t word, uint64_t count) {
 
 bool FixAnimations(Fixup& fx) {
   const uint64_t table = kHeaderWords;
-  if (!fx.img.Claim(table * 4, uint64_t{fx.numAnims} * kAnimWords)) return false;
+  if (!fx.img.Claim(table * 4, uint64_t{fx.numAnims} * kAnimWords, "animation table")) return false;
   for (uint32_t a = 0; a < fx.numAnims; ++a) {
     const uint64_t rec = table + uint64_t{a} * kAnimWords;
     SPW_ANIMATION& anim = fx.type->pAnims[a];
@@ -82,14 +87,14 @@ bool FixAnimations(Fixup& fx) {
     anim.dwValue = fx.img.W(rec + kAnimValue);
     anim.dwLength = fx.img.W(rec + kAnimLength);
     const uint32_t pairs = fx.img.W(rec + kAnimChannels);
-    if (!fx.img.Claim(pairs, uint64_t{fx.numNodes} * 2)) return false;
+    if (!fx.img.Claim(pairs, uint64_t{fx.numNodes} * 2, "channel table")) return false;
     for (uint32_t n = 0; n < fx.numNodes; ++n) {
       const uint64_t pair = pairs / 4 + uint64_t{n} * 2;
       const uint32_t count = fx.img.W(pair), offset = fx.img.W(pair + 1);
       SPW_ANIMCHANNEL& ch = anim.pChannels[n];
       ch.dwNumKeys = count;
       if (count == 0) continue;
-      if (!fx.img.Claim(offset, count)) return false;
+      if (!fx.img.Claim(offset, count, "keys")) return false;
       ToHost(fx.img, offset / 4, count);
       ch.pPackedKeys = reinterpret_cast<const SPW_PACKEDKEY*>(fx.img.p + offset);
     }
@@ -98,14 +103,18 @@ bool FixAnimations(Fixup& fx) {
 }
 
 bool FixFaces(Fixup& fx, SPW_DOBJNODE& node, uint32_t offset) {
-  if (!fx.img.Claim(offset, uint64_t{node.dwNumFaces} * kRecordWords)) return false;
+  if (!fx.img.Claim(offset, uint64_t{node.dwNumFaces} * kRecordWords, "faces")) return false;
   ToHost(fx.img, offset / 4, uint64_t{node.dwNumFaces} * kRecordWords);
   node.pFaceSet = reinterpret_cast<SPW_DOBJFACE*>(fx.img.p + offset);
   const uint32_t numMaterials = SPW_GetMaterialCount();
   for (uint32_t f = 0; f < node.dwNumFaces; ++f) {
     SPW_DOBJFACE& face = node.pFaceSet[f];
     for (uint32_t k = 0; k < node.dwVertsPerFace; ++k)
-      if (face.adwIndex[k] >= node.dwNumVertices) return false;
+      if (face.adwIndex[k] >= node.dwNumVertices) {
+        PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %s: face %u names vertex %u of %u\n",
+                   node.szName, f, face.adwIndex[k], node.dwNumVertices);
+        return false;
+      }
     const uint32_t material = static_cast<uint32_t>(face.nTexture);
     // Without the materials table textures stay unresolved; with it, an index must be inside.
     if (numMaterials && material >= numMaterials) {
@@ -143,13 +152,18 @@ bool FixNode(Fixup& fx, SPW_DOBJLOD& lod, uint32_t n, uint64_t rec) {
     return false;
   }
   node.pParent = (parent == kNoParent || parent == n) ? nullptr : &lod.pNodes[parent];
-  return node.dwVertsPerFace <= SPW_MAX_FACE_VERTICES;
+  if (node.dwVertsPerFace > SPW_MAX_FACE_VERTICES) {
+    PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %s has %u vertices a face\n", node.szName,
+               node.dwVertsPerFace);
+    return false;
+  }
+  return true;
 }
 
 bool FixMeshes(Fixup& fx, SPW_DOBJNODE& node, uint64_t rec) {
   const uint32_t verts = fx.img.W(rec + kNodeVerts), faces = fx.img.W(rec + kNodeFaces);
   if (node.dwNumVertices) {
-    if (!fx.img.Claim(verts, uint64_t{node.dwNumVertices} * kRecordWords)) return false;
+    if (!fx.img.Claim(verts, uint64_t{node.dwNumVertices} * kRecordWords, "vertices")) return false;
     ToHost(fx.img, verts / 4, uint64_t{node.dwNumVertices} * kRecordWords);
     node.pVertexSet = reinterpret_cast<SPW_DOBJVERTEX*>(fx.img.p + verts);
     for (uint32_t v = 0; v < node.dwNumVertices; ++v) {
@@ -162,15 +176,19 @@ bool FixMeshes(Fixup& fx, SPW_DOBJNODE& node, uint64_t rec) {
 
 bool FixLods(Fixup& fx) {
   const uint64_t table = fx.img.cursor;
-  if (!fx.img.Claim(table, uint64_t{fx.numLods} * kLodWords)) return false;
+  if (!fx.img.Claim(table, uint64_t{fx.numLods} * kLodWords, "level table")) return false;
   for (uint32_t l = 0; l < fx.numLods; ++l) {
     const uint64_t rec = table / 4 + uint64_t{l} * kLodWords;
     SPW_DOBJLOD& lod = fx.type->pLods[l];
-    if (fx.img.W(rec) != fx.numNodes) return false;
+    if (fx.img.W(rec) != fx.numNodes) {
+      PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: level %u has %u nodes, not %u\n", l,
+                 fx.img.W(rec), fx.numNodes);
+      return false;
+    }
     lod.dwNumNodes = fx.numNodes;
     lod.dwNumTextures = fx.img.W(rec + 1);
     const uint32_t nodes = fx.img.W(rec + kLodNodes);
-    if (!fx.img.Claim(nodes, uint64_t{fx.numNodes} * kNodeWords)) return false;
+    if (!fx.img.Claim(nodes, uint64_t{fx.numNodes} * kNodeWords, "node records")) return false;
     for (uint32_t n = 0; n < fx.numNodes; ++n)
       if (!FixNode(fx, lod, n, nodes / 4 + uint64_t{n} * kNodeWords)) return false;
     for (uint32_t n = 0; n < fx.numNodes; ++n)
@@ -210,14 +228,21 @@ bool AllocateRecords(Fixup& fx) {
 
 bool FixImage(Fixup& fx) {
   Image& img = fx.img;
-  if (!img.Claim(0, kHeaderWords)) return false;
+  if (!img.Claim(0, kHeaderWords, "header")) return false;
   fx.numAnims = img.W(kHdrNumAnims);
   fx.numLods = img.W(kHdrNumLods);
   fx.numNodes = img.W(kHdrNumNodes);
   // Every animation and node takes image words, so counts beyond the image are damage.
   if (fx.numAnims > img.size / (kAnimWords * 4) || fx.numLods > img.size / (kLodWords * 4) ||
-      fx.numNodes > img.size / (kNodeWords * 4) || !AllocateRecords(fx))
+      fx.numNodes > img.size / (kNodeWords * 4)) {
+    PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: %u animations, %u levels of %u nodes cannot fit "
+               "%u bytes\n", fx.numAnims, fx.numLods, fx.numNodes, img.size);
     return false;
+  }
+  if (!AllocateRecords(fx)) {
+    PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: no memory for the type's records\n");
+    return false;
+  }
   SPW_DOBJTYPE* t = fx.type;
   t->pPacked->pImage = img.p;
   t->pPacked->dwSize = img.size;
