@@ -12,6 +12,8 @@
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
 #include "engine/memory/memblock.h"
+#include "engine/object/object.h"
+#include "engine/packed/packed.h"
 #include "engine/profiler/profiler.h"
 #include "platform/clock.h"
 #include "platform/process.h"
@@ -65,6 +67,27 @@ int32_t FailToSetup() {
   return 0;
 }
 
+// The packed key and material tables; a missing one is traced and the game goes on without it.
+void LoadPackedTables() {
+  static const struct {
+    const char* file;
+    int32_t (*load)(const char*);
+  } kTables[] = {{SPW_POSITION_TABLE_FILE, SPW_LoadPositionTable},
+                 {SPW_ROTATION_TABLE_FILE, SPW_LoadRotationTable},
+                 {SPW_MATERIALS_FILE, SPW_LoadMaterials}};
+  for (const auto& t : kTables) {
+    char path[260];
+    std::snprintf(path, sizeof path, "EXPORT/Pows/%s", t.file);
+    if (!t.load(path)) PLAT_Trace("VNMAIN: packed table %s not loaded\n", path);
+  }
+  uint32_t positions = 0, rotations = 0;
+  SPW_GetPositionTable(&positions);
+  SPW_GetRotationTable(&rotations);
+  PLAT_Trace("VNMAIN: packed tables: %u positions, %u rotations, %u materials\n", positions,
+             rotations, SPW_GetMaterialCount());
+  if (!SPW_GetMaterialCount()) PLAT_Trace("VNMAIN: textures named by materials stay unresolved\n");
+}
+
 }  // namespace
 
 KOPROFILE_GROUP* vnMAIN_GetProfileGroup(int32_t index) {
@@ -84,6 +107,7 @@ int32_t SPW_InitEngine() {
     PLAT_Trace("SPW_InitEngine: engine blocks failed\n");
     return 0;
   }
+  if (!SPW_ResetObjectTypes()) return 0;
   SGE_SetWindow(nullptr);
   if (!KOPROFILE_Init() || !CreateProfileGroups()) {
     PLAT_Trace("SPW_InitEngine: profiler start failed\n");
@@ -99,6 +123,10 @@ int32_t SPW_InitEngine() {
 }
 
 void SPW_ShutdownEngine() {
+  SPW_LoadPositionTable(nullptr);
+  SPW_LoadRotationTable(nullptr);
+  SPW_LoadMaterials(nullptr);
+  SPW_ReleaseObjectTypes();
   KOINPUT_Shutdown();
   g_profileGroups[0] = g_profileGroups[1] = nullptr;
   SPW_ReleaseEngineBlocks();
@@ -221,6 +249,7 @@ int vnMAIN_Run(const char* cmdline) {
     SPW_ShutdownEngine();
     return VN_EXIT_START_FAILED;
   }
+  LoadPackedTables();
   if (!vnMAIN_InitGame()) {
     SPW_ShutdownEngine();
     return VN_EXIT_START_FAILED;

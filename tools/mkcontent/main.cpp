@@ -3,6 +3,7 @@
 
 #include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
+#include "tools/mkcontent/models.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/textures.h"
 
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Textures(root) || !vnMKCONTENT_Locale(root)) return 1;
   if (!vnMKCONTENT_Fonts(root)) return 1;
   if (!vnMKCONTENT_Sounds(root)) return 1;
+  if (!vnMKCONTENT_Models(root)) return 1;
   return 0;
 }
