@@ -8,31 +8,15 @@
 #include "engine/biff/biff.h"
 #include "engine/memory/memblock.h"
 #include "engine/object/internal.h"
+#include "engine/object/material.h"
 #include "engine/object/pow.h"
 #include "platform/files.h"
 #include "platform/trace.h"
 
 namespace {
 
-constexpr uint32_t kMatsFixed = 96;
-constexpr uint32_t kMatsNameOffset = 4;
-constexpr uint32_t kMatsNameSize = 64;  // the name field in the file; the record holds 260
-constexpr uint32_t kMatsTextureCount = 92;
-constexpr uint32_t kMatsTextureSize = 264;
-constexpr uint32_t kMatsTextureName = 4;
-constexpr uint32_t kTextureNameSize = 260;
-constexpr uint32_t kFaceTextureKind = 1;
 constexpr uint32_t kVertexFixed = 28;
 constexpr uint32_t kFaceFixed = 20;
-
-// 296 bytes, only while loading.
-struct SPW_MATERIAL {
-  uint32_t dwValue;
-  char szName[260];
-  uint32_t adwValue[6];
-  uint32_t dwNumTextures;
-  const uint8_t* pTextures;  // dwNumTextures records of 264 bytes, in the chunk's data
-};
 
 // Node chunk fields: the current layout adds the lod index after the id.
 struct NodeOffsets {
@@ -55,66 +39,8 @@ struct LodContext {
   float scale;  // file units to engine units
   const SPW_POWLAYOUT* layout;
   const NodeOffsets* at;
-  SPW_MATERIAL* materials;
-  uint32_t numMaterials;
-  std::string folder;  // texture names are made full paths from the working folder
+  SPW_MATERIALTABLE materials;
 };
-
-// Reads every "MATS" chunk of the "MATF" block into the temporary table.
-bool ReadMaterials(SPW_BIFF_FILE* file, LodContext& ctx) {
-  SPW_BIFF_BLOCK* block = SPW_BIFF_FindBlock(file, "MATF");
-  uint32_t capacity = SPW_BIFF_ChunkCount(block);
-  if (!block || capacity == 0) return true;
-  ctx.materials = static_cast<SPW_MATERIAL*>(
-      SGE_MemCalloc(SPW_FObjsMem, static_cast<uint32_t>(
-                                      std::min<uint64_t>(uint64_t{capacity} * sizeof(SPW_MATERIAL),
-                                                         UINT32_MAX))));
-  if (!ctx.materials) {
-    PLAT_Trace("SPW_LoadObjectFile: no memory for %u materials\n", capacity);
-    return false;
-  }
-  for (SPW_BIFF_CHUNK* c = SPW_BIFF_FindChunk(file, block, "MATS"); c;
-       c = SPW_BIFF_NextChunk(file, c)) {
-    if (ctx.numMaterials >= capacity) return false;
-    const uint8_t* data = SPW_BIFF_ChunkData(file, c);
-    if (!data) return false;
-    SPW_POWCHUNK m{data, c->dwSize};
-    if (!m.Has(0, kMatsFixed) ||
-        !m.Has(kMatsFixed, uint64_t{m.U32(kMatsTextureCount)} * kMatsTextureSize)) {
-      PLAT_Trace("SPW_LoadObjectFile: material %u is cut short\n", ctx.numMaterials);
-      return false;
-    }
-    SPW_MATERIAL& mat = ctx.materials[ctx.numMaterials++];
-    mat.dwValue = m.U32(0);
-    // The name field on disk is 64 bytes: copy no more, and always end the text.
-    std::memcpy(mat.szName, data + kMatsNameOffset, kMatsNameSize);
-    mat.szName[kMatsNameSize - 1] = 0;
-    for (uint32_t i = 0; i < 6; ++i) mat.adwValue[i] = m.U32(68 + 4 * i);
-    mat.dwNumTextures = m.U32(kMatsTextureCount);
-    mat.pTextures = data + kMatsFixed;
-  }
-  return true;
-}
-
-// The material's face texture: the first of kind 1, else the first; 0 for none.
-int32_t MaterialTexture(const LodContext& ctx, uint32_t index) {
-  if (index >= ctx.numMaterials) return 0;
-  const SPW_MATERIAL& mat = ctx.materials[index];
-  if (mat.dwNumTextures == 0) return 0;
-  const uint8_t* chosen = mat.pTextures;
-  for (uint32_t t = 0; t < mat.dwNumTextures; ++t) {
-    const uint8_t* rec = mat.pTextures + t * kMatsTextureSize;
-    if (PLAT_LoadLE32(rec) == kFaceTextureKind) {
-      chosen = rec;
-      break;
-    }
-  }
-  char name[kTextureNameSize + 1] = {};
-  std::memcpy(name, chosen + kMatsTextureName, kTextureNameSize);
-  if (!name[0]) return 0;
-  std::string full = (name[0] == '/' || ctx.folder.empty()) ? name : ctx.folder + "/" + name;
-  return SPW_ObjectTextureId(ctx.display, full.c_str());
-}
 
 // Gathers the node chunks of one level; false for a malformed chunk.
 bool GatherLod(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block, const LodContext& ctx, uint32_t lod,
@@ -241,7 +167,7 @@ bool LoadMesh(SPW_DOBJNODE& node, const GatheredNode& src, const LodContext& ctx
   for (uint32_t i = 0; i < f; ++i) {
     uint32_t o = static_cast<uint32_t>(facesAt + faceSize * i);
     SPW_DOBJFACE& out = node.pFaceSet[i];
-    out.nTexture = MaterialTexture(ctx, c.U32(o));
+    out.nTexture = SPW_MaterialTextureId(&ctx.materials, c.U32(o), ctx.display);
     for (uint32_t k = 0; k < 4; ++k) out.adwValue[k] = c.U32(o + 4 + 4 * k);
     for (uint32_t k = 0; k < p; ++k) {
       out.adwIndex[k] = c.U32(o + kFaceFixed + 4 * k);
@@ -298,11 +224,11 @@ int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* displ
     return 0;
   }
   LodContext ctx{type, display, SPW_POW_UNIT_SCALE * scale, &layout,
-                 layout.bOld ? &kOldNode : &kNewNode, nullptr, 0, PLAT_GetWorkingDir()};
-  bool ok = ReadMaterials(file, ctx);
+                 layout.bOld ? &kOldNode : &kNewNode, {}};
+  bool ok = SPW_ReadMaterials(file, &ctx.materials, "SPW_LoadObjectFile") != 0;
   SPW_BIFF_BLOCK* block = SPW_BIFF_FindBlock(file, "DOBF");
   for (uint32_t l = 0; ok && l < type->dwNumLods; ++l) ok = LoadLod(file, block, ctx, l, oldLodIndex);
-  SGE_MemFree(ctx.materials);
+  SPW_FreeMaterials(&ctx.materials);
   SPW_BIFF_CloseFile(file, heap);
   return ok ? 1 : 0;
 }
