@@ -98,6 +98,8 @@ void OnCreate(SGE_TASK* task) {
   if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
   if (!SGE_CreateTask(VNTT_FADE, task, nullptr, 0, 0))
     PLAT_Trace("[ROOT]: transition controller not created\n");
+  g_root.pPointer = SGE_CreateTask(VNTT_POINTER, task, nullptr, 0, 0);
+  if (!g_root.pPointer) PLAT_Trace("[ROOT]: pointer task not created\n");
   SGE_ResetFrameTiming();
 }
 
@@ -251,6 +253,7 @@ void vnROOT_Destroy() {
 
 void vnROOT_RegisterTaskTypes() {
   if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
+  if (!vnPOINTER_Register()) PLAT_Trace("[ROOT]: pointer task type not registered\n");
   if (!vnFADE_Register()) PLAT_Trace("[ROOT]: transition controller type not registered\n");
 }
 

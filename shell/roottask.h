@@ -4,13 +4,13 @@
 
 #include "engine/driver/sppd.h"
 #include "engine/kernel/kernel.h"
+#include "interface/pointer/pointer.h"
 
 struct SPW_DISPLAYNODE;
 struct SPW_DISPLAYCB;
 struct SPW_FONT;
 
 constexpr int32_t VNTT_ROOT = 1;
-constexpr int32_t VNTT_POINTER = 2;
 constexpr int32_t VNTT_MISSCONT = 4;
 constexpr int32_t VNTT_FE_ROOT = 34;
 constexpr int32_t VNTT_LOADSCREEN = 59;

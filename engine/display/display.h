@@ -128,3 +128,6 @@ struct VNLAYER {
 constexpr int32_t VN_NUM_LAYERS = 10;
 // None outside 0..9.
 const VNLAYER* vnMAIN_GetLayer(int32_t index);
+// Sets the layer's starting state (depth slice, projection, identity matrices, no clip planes)
+// on the node's driver; 0 without a layer, node or driver.
+int32_t SPW_SetLayerRenderState(SPW_DISPLAYNODE* node, int32_t layerIndex);

@@ -1,9 +1,14 @@
 // Display layers: each 2D layer draws into its own slice of the depth range.
 #include "engine/display/display.h"
 
+#include "engine/driver/sppd.h"
 #include "platform/trace.h"
 
 namespace {
+
+// The layer's depth slice and projection words, identity matrices, no clip planes, and a white
+// opaque constant colour: the state every 2D pass of a layer starts from.
+constexpr uint32_t kLayerStateMask = 0x35fff;
 
 constexpr VNLAYER kLayers[VN_NUM_LAYERS] = {
     {1.0f, 2.0f, 0.001f, 0.009f, 1100}, {1.0f, 2.0f, 0.009f, 0.03f, 1000},
@@ -21,4 +26,18 @@ const VNLAYER* vnMAIN_GetLayer(int32_t index) {
     return nullptr;
   }
   return &kLayers[index];
+}
+
+int32_t SPW_SetLayerRenderState(SPW_DISPLAYNODE* node, int32_t layerIndex) {
+  const VNLAYER* layer = vnMAIN_GetLayer(layerIndex);
+  SPPD_DRIVERTABLE* drv = node ? SPW_GetDisplayDriver(node->pDisplay) : nullptr;
+  if (!layer || !drv || !drv->SPPD_SetRenderState) return 0;
+  SPPD_RENDERSTATE rs{};
+  rs.dwMask = kLayerStateMask;
+  rs.fNear = layer->fNear;
+  rs.fFar = layer->fFar;
+  rs.fMinDepth = layer->fMinDepth;
+  rs.fMaxDepth = layer->fMaxDepth;
+  drv->SPPD_SetRenderState(node, &rs);
+  return 1;
 }

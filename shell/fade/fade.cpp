@@ -17,27 +17,12 @@ namespace {
 
 constexpr float kNodeValue = 10.0f;
 constexpr float kDepth = 1.0f;
-// The layer's depth slice and projection words, identity matrices, no clip planes, and a white
-// opaque constant colour: the state every 2D pass of a layer starts from.
-constexpr uint32_t kLayerStateMask = 0x35fff;
 constexpr uint32_t kWhite = 0x00ffffffu;
 
 SGE_TASK* g_controller = nullptr;
 
 SPPD_DRIVERTABLE* DriverOf(const SPW_DISPLAYNODE* node) {
   return node ? SPW_GetDisplayDriver(node->pDisplay) : nullptr;
-}
-
-void SetLayerState(SPW_DISPLAYNODE* node, SPPD_DRIVERTABLE* drv) {
-  const VNLAYER* layer = vnMAIN_GetLayer(VN_FADE_LAYER);
-  if (!layer || !drv->SPPD_SetRenderState) return;
-  SPPD_RENDERSTATE rs{};
-  rs.dwMask = kLayerStateMask;
-  rs.fNear = layer->fNear;
-  rs.fFar = layer->fFar;
-  rs.fMinDepth = layer->fMinDepth;
-  rs.fMaxDepth = layer->fMaxDepth;
-  drv->SPPD_SetRenderState(node, &rs);
 }
 
 // The quad's colour: the image's own colour, alpha (1 - level). Without the image the quad is
@@ -52,7 +37,7 @@ int32_t RenderFade(SPW_DISPLAYNODE* node, SPPD_VIEWPORT*, SGE_DATAREF* data) {
   auto* fade = data ? static_cast<VNFADE*>(data->pData) : nullptr;
   SPPD_DRIVERTABLE* drv = DriverOf(node);
   if (!fade || !drv) return 1;
-  SetLayerState(node, drv);
+  SPW_SetLayerRenderState(node, VN_FADE_LAYER);
   if (fade->request.nMode != VN_FADE_TO && fade->request.nMode != VN_FADE_HOLD) return 1;
   SPW_B2DFRAME frame{};
   frame.nWidth = static_cast<int32_t>(node->pDisplay->fWidth);

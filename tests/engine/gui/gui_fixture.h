@@ -135,7 +135,8 @@ class GuiTest : public ::testing::Test {
     Pointer() = {display, SGE_CreateDataRef(nullptr, sizeof(GUI_POINTEREVENT)), 0, 0};
     ASSERT_NE(Pointer().event, nullptr);
     std::memset(Pointer().event->pData, 0, sizeof(GUI_POINTEREVENT));
-    ASSERT_NE(KOINPUT_Subscribe(KOINPUT_TYPE_MOUSE | KOINPUT_TYPE_KEYBOARD, 0, pointer), nullptr);
+    pointerSub = KOINPUT_Subscribe(KOINPUT_TYPE_MOUSE | KOINPUT_TYPE_KEYBOARD, 0, pointer);
+    ASSERT_NE(pointerSub, nullptr);
     Frame();  // settle the devices at (0, 0) with nothing held
   }
 
@@ -236,6 +237,7 @@ class GuiTest : public ::testing::Test {
   SPW_DISPLAYNODE* node = nullptr;
   SGE_TASK* owner = nullptr;
   SGE_TASK* pointer = nullptr;
+  KOINPUT_SUBSCRIBER* pointerSub = nullptr;
   int32_t buttons = 0;
 };
 
