@@ -189,8 +189,12 @@ std::vector<PLAT_FindEntry> PLAT_FindFiles(const char* pattern) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
     if (!PLAT_WildcardMatch(leaf.c_str(), e->d_name)) continue;
     struct stat st {};
-    if (::stat(Join(dir, e->d_name).c_str(), &st) != 0) continue;  // dangling link
-    entries.push_back({e->d_name, S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size)});
+    const std::string path = Join(dir, e->d_name);
+    if (::stat(path.c_str(), &st) != 0) continue;  // dangling link
+    struct stat link {};
+    const bool isLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    entries.push_back(
+        {e->d_name, S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size), isLink});
   }
   std::sort(entries.begin(), entries.end(),
             [](const PLAT_FindEntry& a, const PLAT_FindEntry& b) { return a.name < b.name; });

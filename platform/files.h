@@ -36,8 +36,9 @@ bool PLAT_FileStat(const char* path, int64_t* mtime, uint64_t* size);
 
 struct PLAT_FindEntry {
   std::string name;  // leaf name as it is on disk
-  bool isDirectory;
+  bool isDirectory;  // of what it points to, for a link
   uint64_t size;
+  bool isLink = false;  // a symbolic link; walks that descend into folders skip linked ones
 };
 // Entries of a folder whose leaf names match a wildcard pattern ('*' and '?', without regard
 // to case; "*.*" matches every name). The pattern's folder part is resolved like any path.

@@ -150,9 +150,6 @@ int32_t SPPD_SetLowResEffectTextureState(SPW_DISPLAY* display, int32_t flag) {
   return previous;
 }
 
-int32_t SPPD_PreCacheTextures(SPW_DISPLAY*, const char*, int32_t) { return 0; }
-int32_t SPPD_PreCacheCount(SPW_DISPLAY*, const char*) { return 0; }
-
 int32_t SPPD_PurgeTextures(SPW_DISPLAY* display) {
   SPPD_DRIVERSTATE* s = SPPD_GetDriverState(display);
   if (!s) {

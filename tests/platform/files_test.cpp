@@ -118,6 +118,18 @@ TEST_F(FilesTest, FindFilesMatchesWildcardsWithoutRegardToCase) {
   EXPECT_TRUE(entries[1].isDirectory);
 }
 
+TEST_F(FilesTest, FindFilesMarksSymbolicLinksToFilesAndFolders) {
+  fs::create_directory_symlink(root("Export"), root("Data/up"));
+  fs::create_symlink(root("Data/Name.txt"), root("Data/alias.txt"));
+  auto entries = PLAT_FindFiles(root("Data/*").c_str());
+  ASSERT_EQ(Names(entries), (std::vector<std::string>{"Name.txt", "alias.txt", "name.txt", "up"}));
+  EXPECT_FALSE(entries[0].isLink);
+  EXPECT_TRUE(entries[1].isLink);
+  EXPECT_FALSE(entries[1].isDirectory);
+  EXPECT_TRUE(entries[3].isLink);
+  EXPECT_TRUE(entries[3].isDirectory);
+}
+
 TEST(Wildcard, Patterns) {
   struct Case {
     const char* pattern;
