@@ -1,0 +1,78 @@
+// Procedures and events of the scenes, and the scene hooks these passes own.
+#include "engine/memory/memblock.h"
+#include "engine/scenepass/scenepass.h"
+
+namespace {
+
+void RunProcedure(SPW_PROCEDURE* p) {
+  if (p->pfnFrame) p->pfnFrame(p);
+  if (p->pfnMember) {
+    // A member function may free its member: the next one is taken first.
+    for (SGE_DLLNODE* m = SGE_ListFirst(&p->members); m;) {
+      SGE_DLLNODE* next = SGE_ListNext(&p->members, m);
+      p->pfnMember(p, m);
+      m = next;
+    }
+  }
+  if (SGE_ListIsEmpty(&p->members))
+    SPW_DestroyProcedure(p);
+  else if (p->pfnAfterMembers)
+    p->pfnAfterMembers(p);
+}
+
+// Delivers the scene's events, those that callbacks add included.
+void DeliverEvents(SPW_SCENE* scene) {
+  while (SGE_DLLNODE* n = SGE_ListPopHead(&scene->events)) {
+    auto* e = reinterpret_cast<SPW_BREAKPOINT*>(n);
+    void* user = e->pUser;
+    SPW_EVENTFN callback = e->pfnCallback;
+    uint32_t values[2] = {e->adwUser[0], e->adwUser[1]};
+    SGE_MemFree(e);
+    if (callback) callback(user, values);
+  }
+}
+
+int32_t DestroyAnimObjectHook(void* object) {
+  return SPW_DestroyAnimObject(static_cast<SPW_ANIMOBJECT*>(object));
+}
+
+}  // namespace
+
+void SPW_InitScenePasses() {
+  SPW_TimeScale = 1.0f;
+  SPW_SceneHooks.pfnDestroyProcedures = SPW_DestroyAllProcedures;
+  SPW_SceneHooks.pfnDestroyAnimObject = DestroyAnimObjectHook;
+}
+
+int32_t SPW_DestroyProcedure(SPW_PROCEDURE* procedure) {
+  if (!procedure) return 0;
+  if (procedure->pfnDestroy) procedure->pfnDestroy(procedure);
+  SGE_ListFreeAll(&procedure->members);
+  if (procedure->pData) SGE_ReleaseDataRef(procedure->pData);
+  procedure->pData = nullptr;
+  return SGE_ListRemove(&procedure->link);
+}
+
+int32_t SPW_DestroyAllProcedures(SPW_SCENE* scene) {
+  if (!scene) return 0;
+  int32_t ok = 1;
+  while (SGE_DLLNODE* n = SGE_ListFirst(&scene->procedures))
+    if (!SPW_DestroyProcedure(reinterpret_cast<SPW_PROCEDURE*>(n))) {
+      // A record that cannot be freed is taken out all the same, so the loop ends.
+      SGE_ListUnlink(n);
+      ok = 0;
+    }
+  return ok;
+}
+
+void SPW_ProcedurePass() {
+  SPW_ForEachScene([](SPW_SCENE* scene) {
+    for (SGE_DLLNODE* n = SGE_ListFirst(&scene->procedures); n;) {
+      SGE_DLLNODE* next = SGE_ListNext(&scene->procedures, n);
+      RunProcedure(reinterpret_cast<SPW_PROCEDURE*>(n));
+      n = next;
+    }
+  });
+}
+
+void SPW_EventPass() { SPW_ForEachScene(DeliverEvents); }
