@@ -24,4 +24,8 @@ void PLATW_AddMouseMotion(int dx, int dy, int dz);
 void PLATW_NoteWarp(int x, int y);
 
 PLAT_Window* PLATW_FindWindow(uint32_t windowId);
+// Windows the layer makes itself (dialogs) are listed like the program's, and released without
+// the Destroy event that tells the program its window went.
+PLAT_Window* PLATW_AdoptWindow(SDL_Window* sdl);
+void PLATW_ReleaseWindow(PLAT_Window* w);
 void PLATW_DestroyAllWindows();

@@ -33,6 +33,15 @@ ButtonSet ButtonsOf(PLAT_MsgBoxButtons buttons) {
 // Closing the box without a button counts as its last button (Cancel, No or OK).
 PLAT_MsgBoxAnswer Dismissed(const ButtonSet& set) { return set.answers[set.count - 1]; }
 
+bool Offers(const ButtonSet& set, PLAT_MsgBoxAnswer answer) {
+  for (int i = 0; i < set.count; ++i)
+    if (set.answers[i] == answer) return true;
+  return false;
+}
+
+PLAT_MsgBoxDriver g_driver = nullptr;
+void* g_driverUser = nullptr;
+
 Uint32 FlagsOf(PLAT_MsgBoxIcon icon) {
   switch (icon) {
     case PLAT_MsgBoxIcon::Error:
@@ -51,6 +60,9 @@ PLAT_MsgBoxAnswer PLAT_MessageBox(PLAT_Window* owner, const char* text, const ch
   const ButtonSet set = ButtonsOf(buttons);
   if (!text) text = "";
   if (!caption) caption = "";
+  PLAT_MsgBoxAnswer driven = set.answers[0];
+  if (g_driver && g_driver(text, caption, buttons, icon, &driven, g_driverUser))
+    return Offers(set, driven) ? driven : Dismissed(set);
   if (PLAT_IsHeadless()) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
@@ -81,4 +93,9 @@ PLAT_MsgBoxAnswer PLAT_MessageBox(PLAT_Window* owner, const char* text, const ch
   }
   if (pressed < 0 || pressed >= set.count) return Dismissed(set);
   return set.answers[pressed];
+}
+
+void PLAT_SetMessageBoxDriver(PLAT_MsgBoxDriver driver, void* user) {
+  g_driver = driver;
+  g_driverUser = driver ? user : nullptr;
 }

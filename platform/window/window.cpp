@@ -55,6 +55,19 @@ void PLAT_DestroyWindow(PLAT_Window* w) {
   PLATW_QueueEvent(PLAT_Event{PLAT_EventType::Destroy, 0, 0});
 }
 
+PLAT_Window* PLATW_AdoptWindow(SDL_Window* sdl) {
+  if (!sdl) return nullptr;
+  auto* w = new PLAT_Window{sdl, SDL_GetWindowID(sdl), false};
+  g_windows.push_back(w);
+  return w;
+}
+
+void PLATW_ReleaseWindow(PLAT_Window* w) {
+  if (!IsLive(w)) return;
+  g_windows.erase(std::find(g_windows.begin(), g_windows.end(), w));
+  Release(w);
+}
+
 void PLATW_DestroyAllWindows() {
   for (PLAT_Window* w : g_windows) Release(w);
   g_windows.clear();
