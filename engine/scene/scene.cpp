@@ -1,28 +1,95 @@
-// Scene records, their creation and destruction.
+// Scene records: creation with their pools, destruction in order.
 #include "engine/scene/scene.h"
 
+#include <initializer_list>
+
+#include "engine/memory/memblock.h"
+#include "engine/tess/tess.h"
+#include "platform/trace.h"
+
 SGE_DLLNODE SPW_SceneList = {&SPW_SceneList, &SPW_SceneList};
-uint32_t SPW_LightDefault = 0;
-int32_t SPW_DrawObjectNodes = 1;
 SPW_SCENEHOOKS SPW_SceneHooks{};
 
-SPW_SCENE* SPW_CreateScene(uint32_t, float, uint32_t, uint32_t) { return nullptr; }
-int32_t SPW_DestroyScene(SPW_SCENE*) { return 1; }
-SPW_LIGHT* SPW_CreateLight(SPW_SCENE*, const SPW_VECTOR*, float, uint32_t, uint32_t, uint32_t) {
-  return nullptr;
+namespace {
+
+constexpr float kFull = 255.0f;
+
+void InitLists(SPW_SCENE* s) {
+  for (SGE_DLLNODE* head : {&s->general, &s->objects, &s->dobjects, &s->further, &s->events,
+                            &s->other, &s->legacy, &s->procedures, &s->sprites,
+                            &s->furtherLists[0], &s->furtherLists[1], &s->lights, &s->freeLights})
+    SGE_ListInit(head);
 }
-void SPW_SetLightColour(SPW_LIGHT*, uint32_t) {}
-void SPW_SetLightPosition(SPW_LIGHT*, const SPW_VECTOR*) {}
-void SPW_SetLightRadius(SPW_LIGHT*, float) {}
-void SPW_SetLightCallback(SPW_LIGHT*, float, SPW_GLOWFN) {}
-void SPW_FreeLight(SPW_LIGHT*) {}
-int32_t SPW_CollectSceneLights(SPW_SCENE*, const SPW_VECTOR*, float, SPW_LIGHT**, int32_t* count) {
-  *count = 0;
-  return 0;
+
+// Step result of a hook that is not set: nothing of that kind to release.
+int32_t RunHook(int32_t (*hook)(SPW_SCENE*), SPW_SCENE* scene) { return hook ? hook(scene) : 1; }
+
+int32_t DestroyAnimObjects(SPW_SCENE* s) {
+  int32_t ok = 1;
+  while (SGE_DLLNODE* n = SGE_ListFirst(&s->objects)) {
+    if (!SPW_SceneHooks.pfnDestroyAnimObject) {
+      // Nobody owns the records: take them off so the scene record can go.
+      SGE_ListUnlink(n);
+      ok = 0;
+      continue;
+    }
+    if (!SPW_SceneHooks.pfnDestroyAnimObject(n)) {
+      SGE_ListUnlink(n);
+      ok = 0;
+    }
+  }
+  return ok;
 }
-int32_t SPW_SelectObjectLights(SPW_SCENE*, const SPW_VECTOR*, float, uint32_t, const SPW_MATRIX*,
-                               SPW_LIGHT**) { return 0; }
-int32_t SPW_DObjectRenderTask(SPW_DISPLAYNODE*, SPPD_VIEWPORT*, SGE_DATAREF*) { return -1; }
-int32_t SPW_DrawLightGlows(SPW_DISPLAYNODE*) { return 0; }
-float SPW_SetFadeDistance(float) { return 0.0f; }
-float SPW_SetFadeValue(float) { return 0.0f; }
+
+int32_t DestroyDynamicObjects(SPW_SCENE* s) {
+  int32_t ok = 1;
+  while (SGE_DLLNODE* n = SGE_ListFirst(&s->dobjects))
+    if (!SPW_DestroyDynamicObject(reinterpret_cast<SPW_DOBJECT*>(n))) {
+      SGE_ListUnlink(n);
+      ok = 0;
+    }
+  return ok;
+}
+
+}  // namespace
+
+SPW_SCENE* SPW_CreateScene(uint32_t flags, float speed, uint32_t priority, uint32_t value) {
+  auto* s = static_cast<SPW_SCENE*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_SCENE)));
+  if (!s) {
+    PLAT_Trace("SPW_CreateScene: no memory for the scene record\n");
+    return nullptr;
+  }
+  SGE_ListInit(&s->link.link);
+  SGE_ListSetKey(&s->link, priority);
+  s->pSelf = s;
+  InitLists(s);
+  s->fSpeed = speed;
+  s->fFlags = flags;
+  s->dwValue = value;
+  s->ambient = {SPW_SCENE_AMBIENT, SPW_SCENE_AMBIENT, SPW_SCENE_AMBIENT, kFull};
+  s->sunColour = {kFull, kFull, kFull, kFull};
+  s->vSunDirection = {-1.0f, 0.0f, 0.0f};
+  SGE_ListInsertSorted(&SPW_SceneList, &s->link);
+  SPW_InitTessellations(s, SPW_ObjsMem);
+  return s;
+}
+
+int32_t SPW_DestroyScene(SPW_SCENE* s) {
+  if (!s || (s->fFlags & SPW_SCENE_PERMANENT)) return 1;
+  int32_t ok = 1;
+  ok &= SPW_ReleaseAllTessellations(s);
+  ok &= RunHook(SPW_SceneHooks.pfnDestroyProcedures, s);
+  ok &= DestroyAnimObjects(s);
+  ok &= DestroyDynamicObjects(s);
+  ok &= RunHook(SPW_SceneHooks.pfnDestroySprites, s);
+  if (s->pTerrain) ok &= RunHook(SPW_SceneHooks.pfnReleaseTerrain, s);
+  if (s->pTree) ok &= RunHook(SPW_SceneHooks.pfnFreeTree, s);
+  while (SGE_DLLNODE* n = SGE_ListFirst(&s->lights)) SPW_FreeLight(reinterpret_cast<SPW_LIGHT*>(n));
+  ok &= SGE_ListFreeAll(&s->freeLights);
+  // Events not yet delivered go with the scene.
+  ok &= SGE_ListFreeAll(&s->events);
+  SGE_ListUnlink(&s->link.link);
+  s->pSelf = nullptr;
+  ok &= SGE_MemFree(s);
+  return ok ? 1 : 0;
+}

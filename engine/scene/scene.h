@@ -124,6 +124,8 @@ struct SPW_SCENEHOOKS {
   // set, every light of the scene is tested.
   int32_t (*pfnCollectLights)(SPW_SCENE* scene, const SPW_VECTOR* centre, float radius,
                               SPW_LIGHT** out, int32_t* count);
+  // Gives the light's terrain links back to the terrain's free list.
+  void (*pfnFreeLightLinks)(SPW_LIGHT* light);
 };
 extern SPW_SCENEHOOKS SPW_SceneHooks;
 
@@ -153,6 +155,9 @@ int32_t SPW_SelectObjectLights(SPW_SCENE* scene, const SPW_VECTOR* centre, float
 // The display callback under a virtual display (priority SPW_DOBJRENDER_PRIORITY) that draws
 // the dynamic objects of the view's scene through the display's driver table; -1.
 int32_t SPW_DObjectRenderTask(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SGE_DATAREF* data);
+// The profiler counter ("DORender") the callback counts its time in; none: not counted.
+struct KOPROFILE_GROUP;
+void SPW_SetDObjectProfiler(KOPROFILE_GROUP* group, int32_t counter);
 // Queues the glows of the lights of a virtual display's scene; from the sprite display callback.
 // 1, or 0 when the node is no virtual display or the driver gives no render state.
 int32_t SPW_DrawLightGlows(SPW_DISPLAYNODE* node);
