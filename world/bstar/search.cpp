@@ -1,6 +1,7 @@
 // A* over the regions. Nothing is allocated during a search: records come from the workspace,
 // visited state lives in the regions' stamps, so a search never clears the network.
 #include <cmath>
+#include <cstdint>
 
 #include "platform/trace.h"
 #include "world/bstar/internal.h"
@@ -119,6 +120,17 @@ void AdvanceStamps(BSTAR_SearchSpace* s) {
   s->dwStamp += 2;
 }
 
+// Whether the region was reached by the search under way. The stamp says so for the workspace
+// that stamped it; a network may serve several workspaces, so the record must be this one's
+// too, and taken in this search.
+bool Visited(const BSTAR_SearchSpace* s, const BSTAR_Node* region) {
+  if (region->dwSearchStamp < s->dwLowStamp) return false;
+  const auto r = reinterpret_cast<uintptr_t>(region->pSearch);
+  const auto first = reinterpret_cast<uintptr_t>(s->pRecords);
+  return r >= first && r < first + s->nRecordsUsed * sizeof(BSTAR_SEARCHRECORD) &&
+         region->pSearch->pRegion == region;
+}
+
 BSTAR_SEARCHRECORD* TakeRecord(BSTAR_SearchSpace* s) {
   return s->nRecordsUsed < s->nRecords ? &s->pRecords[s->nRecordsUsed++] : nullptr;
 }
@@ -173,7 +185,7 @@ int32_t Search(BSTAR_SearchSpace* s, BSTAR_Node* start, BSTAR_Node* goal, SGE_DL
       else
         e = BSTAR_LinkWeightFrom(link, r);
       const float g = q->g + e;
-      if (p->dwSearchStamp < s->dwLowStamp) {
+      if (!Visited(s, p)) {
         BSTAR_SEARCHRECORD* n = TakeRecord(s);
         if (!n) {
           PLAT_Trace("BSTAR_FindPath: search records ran out\n");
@@ -191,7 +203,7 @@ int32_t Search(BSTAR_SearchSpace* s, BSTAR_Node* start, BSTAR_Node* goal, SGE_DL
       }
       BSTAR_SEARCHRECORD* n = p->pSearch;
       if (!(n->g > g)) continue;
-      const bool inOpen = p->dwSearchStamp == open && n->nHeap >= 0;
+      const bool inOpen = n->nHeap >= 0;
       const float oldF = n->f;
       n->g = g;
       n->h = Evaluate(s, p);

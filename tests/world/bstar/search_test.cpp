@@ -176,6 +176,19 @@ TEST_F(SearchTest, StampsRestartBeforeTheyOverflow) {
   EXPECT_EQ(s->dwStamp, 5u);
 }
 
+TEST_F(SearchTest, WorkspacesSharingANetworkDoNotReadEachOthersMarks) {
+  BSTAR_Network* n = Load(
+      "N 1 0 (0,0,0) 5\n L 1 2 0 10 1\nN 2 0 (10,0,0) 5\n L 2 3 0 10 1\nN 3 0 (20,0,0) 5\n");
+  BSTAR_SearchSpace* other = BSTAR_CreateSearchSpace(n->pBlock, n, 300, 10, 10, 0);
+  ASSERT_NE(other, nullptr);
+  // The network's workspace runs ahead, stamping the regions above the other's stamps.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Find(n, 1, 3), (Ids{1, 2, 3}));
+  EXPECT_EQ(Find(n, 1, 3, 1, 0.0f, other), (Ids{1, 2, 3}));
+  EXPECT_EQ(Find(n, 3, 1), (Ids{3, 2, 1}));
+  EXPECT_EQ(Find(n, 3, 1, 1, 0.0f, other), (Ids{3, 2, 1}));
+  BSTAR_DestroySearchSpace(other);
+}
+
 TEST_F(SearchTest, ABetterRouteFoundLaterReplacesTheFirst) {
   // 4 is first reached dearly through 3, then cheaply through 5: the path takes 5.
   BSTAR_Network* n = Load(
