@@ -301,27 +301,34 @@ bool HasRoom(const SPPD_VBUFFER* b, uint32_t n, uint32_t needIndices) {
                                      uint32_t textureId, const SPPD_TLVERTEX* v, uint32_t n,
                                      uint32_t vertexCapacity, uint32_t indexCapacity) {
   if (n == 0) return true;
-  if (n > SPPD_BATCH_MAX_POLYGON) {
-    PLAT_Trace("GFXDRV: a polygon of %u vertices is more than a batch can index\n", n);
-    return false;
-  }
   const uint32_t needIndices = n >= 3 ? 3 * (n - 2) : 0;
-  SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
-  if (!e) return false;
-  SPPD_VBUFFER* b = e->pCurrent;
-  if (!HasRoom(b, n, needIndices)) {
-    b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
-    if (!b) {
-      SPPD_BatchFlushLists(s, true);
-      b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
-      if (!b) return false;
-    }
-  }
+  SPPD_VBUFFER* b =
+      SPPD_BatchRoom(s, list, textureId, n, needIndices, vertexCapacity, indexCapacity);
+  if (!b) return false;
   WriteFan(b, v, n, needIndices);
   return true;
 }
 
 }  // namespace
+
+SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
+                             uint32_t n, uint32_t needIndices, uint32_t vertexCapacity,
+                             uint32_t indexCapacity) {
+  if (n > SPPD_BATCH_MAX_POLYGON) {
+    PLAT_Trace("GFXDRV: a polygon of %u vertices is more than a batch can index\n", n);
+    return nullptr;
+  }
+  SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
+  if (!e) return nullptr;
+  SPPD_VBUFFER* b = e->pCurrent;
+  if (HasRoom(b, n, needIndices)) return b;
+  b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+  if (!b) {
+    SPPD_BatchFlushLists(s, true);
+    b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
+  }
+  return b;
+}
 
 bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
                          const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,

@@ -115,6 +115,13 @@ SPPD_BATCHENTRY* SPPD_BatchEntry(SPPD_BATCHLIST* list, uint32_t id);
 SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* entry, uint32_t vertexCapacity,
                                   uint32_t indexCapacity, uint32_t needVertices,
                                   uint32_t needIndices);
+// A locked buffer at the texture's entry of the list with room for n more vertices and
+// needIndices more indices: the current one, a new one, or, when none can be had, one got
+// after flushing everything once. None when the polygon must be dropped.
+SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list, uint32_t textureId,
+                             uint32_t n, uint32_t needIndices,
+                             uint32_t vertexCapacity = SPPD_BATCH_VERTICES,
+                             uint32_t indexCapacity = SPPD_BATCH_INDICES);
 // Appends a fan at the texture's entry of the list, asking for a new buffer when the current
 // one lacks room, flushing everything once and retrying when none can be had. False when the
 // polygon was dropped.

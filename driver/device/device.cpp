@@ -13,6 +13,7 @@
 #include "driver/core/lasterror.h"
 #include "driver/core/pools.h"
 #include "driver/device/prefs.h"
+#include "driver/node/node.h"
 #include "engine/display/display.h"
 #include "platform/trace.h"
 
@@ -57,7 +58,9 @@ uint32_t DepthBit(int32_t bits) {
   }
 }
 
-int32_t EnumDisplays(SPPD_ENUMLISTS* lists) {
+}  // namespace
+
+int32_t SPPD_GFXDRV_EnumDirectDraw(SPPD_ENUMLISTS* lists) {
   lists->displays.clear();
   PLAT_GfxDisplayDevice devs[8];
   int n = PLAT_GfxEnumDisplayDevices(devs, 8);
@@ -76,6 +79,58 @@ int32_t EnumDisplays(SPPD_ENUMLISTS* lists) {
   return SPPD_OK;
 }
 
+PLAT_GUID SPPD_GFXDRV_LayerDisplay(const PLAT_GUID& display) {
+  return PLAT_GuidEqual(display, SPPD_PRIMARY_DISPLAY_GUID) ? PLAT_GUID{} : display;
+}
+
+int32_t SPPD_GFXDRV_EnumDisplayModes(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay) {
+  lists->modes.clear();
+  PLAT_GfxDisplayMode modes[PLAT_GFX_MAX_MODES];
+  int n = PLAT_GfxEnumDisplayModes(layerDisplay, modes, PLAT_GFX_MAX_MODES);
+  if (n < 0) {
+    SPPD_SetLastError("Display enumeration failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDisplayModes)",
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_MODES; ++i)
+    lists->modes.push_back({modes[i].width, modes[i].height, modes[i].bpp, 0});
+  return SPPD_OK;
+}
+
+int32_t SPPD_GFXDRV_EnumDevices(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay) {
+  lists->devices.clear();
+  PLAT_Gfx3DDevice devs[4];
+  int n = PLAT_GfxEnum3DDevices(layerDisplay, devs, 4);
+  for (int i = 0; i < n && i < 4; ++i) {
+    SPPD_DEVICEENTRY e{};
+    e.desc = devs[i];
+    e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
+    e.hwTransformLight = (devs[i].caps & PLAT_GFX_CAP_HWTRANSFORMLIGHT) ? 1 : 0;
+    e.zBuffer = (devs[i].caps & PLAT_GFX_CAP_ZBUFFER) ? 1 : 0;
+    PutAtHead(&lists->devices, e);
+  }
+  if (n < 0 || lists->devices.empty()) {
+    SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
+                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
+    return SPPD_FAIL;
+  }
+  return SPPD_OK;
+}
+
+void SPPD_GFXDRV_ChooseDevice(SPPD_DRIVERSTATE* s) {
+  SPPD_ENUMLISTS* L = s->pLists;
+  L->chosenDevice = 0;
+  for (size_t i = 0; i < L->devices.size(); ++i) {
+    if (PLAT_GuidEqual(L->devices[i].desc.guid, s->guidDevice)) {
+      L->chosenDevice = static_cast<int32_t>(i);
+      return;
+    }
+  }
+  if (!L->devices.empty()) s->guidDevice = L->devices[0].desc.guid;
+}
+
+namespace {
+
 int32_t CurrentMode(PLAT_GfxDisplayMode* m) {
   if (PLAT_GfxGetCurrentMode(m)) return SPPD_OK;
   SPPD_SetLastError("Getting the current display mode failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_RememberWindowsMode)",
@@ -83,9 +138,9 @@ int32_t CurrentMode(PLAT_GfxDisplayMode* m) {
   return SPPD_FAIL;
 }
 
-// Keeps the modes the device renders into, in reported order, and marks those of the
-// preferred depth usable.
-void FilterModes(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev, int32_t bpp) {
+}  // namespace
+
+void SPPD_GFXDRV_FilterModes(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev, int32_t bpp) {
   uint32_t depths = dev.renderBitDepths;
   uint32_t usableDepths = depths;
   if (bpp == 16) usableDepths &= PLAT_GFX_DEPTH_16;
@@ -101,7 +156,7 @@ void FilterModes(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev, int32_t bpp
   lists->modes.swap(kept);
 }
 
-int32_t EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
+int32_t SPPD_GFXDRV_EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
   lists->zFormats.clear();
   PLAT_GfxPixelFormat f[PLAT_GFX_MAX_FORMATS];
   int n = PLAT_GfxEnumZFormats(dev.guid, f, PLAT_GFX_MAX_FORMATS);
@@ -122,6 +177,8 @@ int32_t EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& dev) {
   }
   return SPPD_OK;
 }
+
+namespace {
 
 int32_t EnumTextureFormats(SPPD_DRIVERSTATE* s, const PLAT_Gfx3DDevice& dev) {
   SPPD_ENUMLISTS* lists = s->pLists;
@@ -248,7 +305,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return SPPD_FAIL;
   }
   SPPD_ENUMLISTS* L = s->pLists;
-  if (EnumDisplays(L) != SPPD_OK) return SPPD_FAIL;
+  if (SPPD_GFXDRV_EnumDirectDraw(L) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->displays.size(); ++i)
     if (PLAT_GuidEqual(L->displays[i].guid, s->guidDisplay)) L->chosenDisplay = static_cast<int32_t>(i);
   if (L->chosenDisplay < 0) {
@@ -256,20 +313,12 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return SPPD_FAIL;
   }
   const PLAT_GUID& displayGuid = L->displays[L->chosenDisplay].guid;
-  PLAT_GUID layerGuid = PLAT_GuidEqual(displayGuid, SPPD_PRIMARY_DISPLAY_GUID) ? PLAT_GUID{} : displayGuid;
+  const PLAT_GUID layerGuid = SPPD_GFXDRV_LayerDisplay(displayGuid);
 
   PLAT_GfxDisplayMode current;
   if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
 
-  PLAT_GfxDisplayMode modes[PLAT_GFX_MAX_MODES];
-  int nModes = PLAT_GfxEnumDisplayModes(layerGuid, modes, PLAT_GFX_MAX_MODES);
-  if (nModes < 0) {
-    SPPD_SetLastError("Display enumeration failed (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDisplayModes)",
-                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
-    return SPPD_FAIL;
-  }
-  for (int i = 0; i < nModes && i < PLAT_GFX_MAX_MODES; ++i)
-    L->modes.push_back({modes[i].width, modes[i].height, modes[i].bpp, 0});
+  if (SPPD_GFXDRV_EnumDisplayModes(L, layerGuid) != SPPD_OK) return SPPD_FAIL;
   auto findMode = [&] {
     for (size_t i = 0; i < L->modes.size(); ++i) {
       const SPPD_MODEENTRY& m = L->modes[i];
@@ -284,40 +333,12 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     return SPPD_FAIL;
   }
 
-  PLAT_Gfx3DDevice devs[4];
-  int nDevs = PLAT_GfxEnum3DDevices(layerGuid, devs, 4);
-  if (nDevs < 0) {
-    SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
-                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
-    return SPPD_FAIL;
-  }
-  for (int i = 0; i < nDevs && i < 4; ++i) {
-    SPPD_DEVICEENTRY e{};
-    e.desc = devs[i];
-    e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
-    e.hwTransformLight = (devs[i].caps & PLAT_GFX_CAP_HWTRANSFORMLIGHT) ? 1 : 0;
-    e.zBuffer = (devs[i].caps & PLAT_GFX_CAP_ZBUFFER) ? 1 : 0;
-    PutAtHead(&L->devices, e);
-  }
-  if (L->devices.empty()) {
-    SPPD_SetLastError("Unable to enumerate DX7 D3D devices, check DX7 installation.\n(%s)",
-                      SPPD_ErrorDescription(PLAT_GfxResult::Failed));
-    return SPPD_FAIL;
-  }
-  L->chosenDevice = 0;
-  bool found = false;
-  for (size_t i = 0; i < L->devices.size(); ++i) {
-    if (PLAT_GuidEqual(L->devices[i].desc.guid, s->guidDevice)) {
-      L->chosenDevice = static_cast<int32_t>(i);
-      found = true;
-      break;
-    }
-  }
-  if (!found) s->guidDevice = L->devices[0].desc.guid;
+  if (SPPD_GFXDRV_EnumDevices(L, layerGuid) != SPPD_OK) return SPPD_FAIL;
+  SPPD_GFXDRV_ChooseDevice(s);
   const PLAT_Gfx3DDevice& dev = L->devices[L->chosenDevice].desc;
   s->caps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
 
-  FilterModes(L, dev, s->nBPP);
+  SPPD_GFXDRV_FilterModes(L, dev, s->nBPP);
   L->chosenMode = findMode();
   if (L->chosenMode < 0 || !L->modes[L->chosenMode].usable) {
     SPPD_SetLastError("The 3D device cannot draw in the stored mode %dx%d at %d bits per pixel\n"
@@ -333,7 +354,7 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
     PLAT_Trace("GFXDRV: Z depth %d lowered to the display's %d bits\n", s->nZDepth, current.bpp);
     s->nZDepth = current.bpp;
   }
-  if (EnumZFormats(L, dev) != SPPD_OK) return SPPD_FAIL;
+  if (SPPD_GFXDRV_EnumZFormats(L, dev) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->zFormats.size() && L->chosenZFormat < 0; ++i)
     if (L->zFormats[i].usable && L->zFormats[i].zBits == s->nZDepth) L->chosenZFormat = static_cast<int32_t>(i);
   if (L->chosenZFormat < 0) {
@@ -392,6 +413,7 @@ int32_t SPPD_Create(SPW_DISPLAY* display, PLAT_Window* window) {
   }
   s->fLowResTextures = 0;
   s->fLowResEffectTextures = 1;
+  SPPD_NodeReset();
   return SPPD_OK;
 }
 
@@ -402,6 +424,7 @@ int32_t SPPD_Destroy(SPW_DISPLAY* display) {
     return SPPD_FAIL;
   }
   if (s->pGfx) SPPD_PurgeTextures(display);
+  SPPD_NodeForget(s);
   SPPD_BatchDestroy(s);
   return SPPD_GFXDRV_Destroy(s);
 }

@@ -6,6 +6,8 @@
 
 #include "driver/core/block.h"
 #include "engine/display/display.h"
+#include "engine/scene/scene.h"
+#include "engine/vdisplay/vdisplay.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
 
@@ -78,6 +80,14 @@ void DerivePlanes(uint32_t mask) {
 }  // namespace
 
 const SPPD_SYSTEMRENDERSTATE* SPPD_CurrentRenderState() { return &g_rs; }
+
+const SPW_VDISPLAY* SPPD_ViewOfNode(const SPW_DISPLAYNODE* node) {
+  const SGE_DATAREF* target = node ? node->pTarget : nullptr;
+  if (!target || target->nSize != SPW_VDISPLAY_RECORD_SIZE) return nullptr;
+  return static_cast<const SPW_VDISPLAY*>(target->pData);
+}
+
+const SPW_VDISPLAY* SPPD_CurrentView() { return SPPD_ViewOfNode(g_record.pNode); }
 const float* SPPD_GetSunDirection() { return g_sun; }
 
 void SPPD_ResetRenderState() {
@@ -159,7 +169,14 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
   if (mask & SPPD_RS_ALT) rs.dwMask = (rs.dwMask & ~SPPD_RS_WIREFRAME) | SPPD_RS_ALT;
   a.rs = SPPD_RenderStateWords(rs);
 
-  // No render target carries a scene record here, so the sun direction keeps its value.
+  // The sun of the view's scene, along its light and into view space; a node that draws no
+  // scene leaves the sun as it was.
+  const SPW_VDISPLAY* view = SPPD_ViewOfNode(node);
+  if (const SPW_SCENE* scene = view ? view->pScene : nullptr) {
+    const float along[3] = {-scene->vSunDirection.x, -scene->vSunDirection.y,
+                            -scene->vSunDirection.z};
+    Rotate(a.fViewMatrix, along, g_sun);
+  }
   return SPPD_OK;
 }
 

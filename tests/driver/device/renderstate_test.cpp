@@ -1,6 +1,8 @@
 #include <cstring>
 
 #include "driver/device/renderstate.h"
+#include "engine/scene/scene.h"
+#include "engine/vdisplay/vdisplay.h"
 #include "platform/bytes.h"
 #include "tests/driver/gldev_fixture.h"
 
@@ -171,6 +173,40 @@ TEST_F(RenderState, NodeIsRememberedAndUserWordsReplaced) {
   EXPECT_EQ(Current().pNode, &node);
   EXPECT_EQ(SPPD_GetRenderState(nullptr), SPPD_FAIL);
   EXPECT_EQ(SPPD_GetSystemRenderState(nullptr), SPPD_FAIL);
+}
+
+TEST_F(RenderState, SunOfTheViewsSceneIsTurnedAroundIntoViewSpace) {
+  SPW_SCENE scene{};
+  scene.vSunDirection = {1, 0, 0};
+  SPW_VDISPLAY view{};
+  view.pScene = &scene;
+  SGE_DATAREF viewRef{1, SPW_VDISPLAY_RECORD_SIZE, &view};
+  SPW_DISPLAYNODE node{};
+  node.pTarget = &viewRef;
+  // The second matrix turns x into y (a quarter turn about z).
+  float first[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  float second[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1};
+  SPPD_RENDERSTATE in{};
+  in.dwMask = SPPD_RS_MATRICES | SPPD_RS_CONST_RGB_KEPT;
+  in.pMatrix = first;
+  in.pViewMatrix = second;
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_EQ(SPPD_CurrentView(), &view);
+  const float* sun = SPPD_GetSunDirection();
+  EXPECT_FLOAT_EQ(sun[0], 0.0f);
+  EXPECT_FLOAT_EQ(sun[1], -1.0f);
+  EXPECT_FLOAT_EQ(sun[2], 0.0f);
+
+  // A node drawing no virtual display, or a view without a scene, keeps the sun as it was.
+  SGE_DATAREF other{1, 64, &view};
+  node.pTarget = &other;
+  scene.vSunDirection = {0, 0, 1};
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_EQ(SPPD_CurrentView(), nullptr);
+  view.pScene = nullptr;
+  node.pTarget = &viewRef;
+  SPPD_SetRenderState(&node, &in);
+  EXPECT_FLOAT_EQ(SPPD_GetSunDirection()[1], -1.0f);
 }
 
 using RenderStateDevice = gldevtest::DriverDisplay;

@@ -1,0 +1,79 @@
+#pragma once
+// driver/node: the object node renderers. SPPD_RenderNode records the per-node state below,
+// decides from the node's distance whether it is drawn, fogged or faded in, and hands it to
+// one of the six exported renderers, which read that state (one set for the library: the
+// driver draws on the main thread only).
+#include <cstdint>
+#include <cstring>
+
+#include "driver/core/state.h"
+#include "engine/driver/sppd.h"
+#include "engine/object/object.h"
+
+// Entries of the shared-vertex table: vertex indices of a node must lie below it.
+constexpr uint32_t SPPD_NODE_MAX_VERTICES = 65536;
+// Lights of one node that the renderers take; the engine passes at most four.
+constexpr uint32_t SPPD_NODE_MAX_LIGHTS = 100;
+// Face flags (the fourth value of a face): never culled as a back face.
+constexpr uint32_t SPPD_FACE_DOUBLE_SIDED = 0x1;
+// A node whose nearest surface comes within this many units past the near distance fades in.
+constexpr float SPPD_NODE_FADE_RANGE = 6.0f;
+constexpr float SPPD_NODE_FADE_RATE = -0.2f;
+// Mean of a face's three depths.
+constexpr float SPPD_NODE_THIRD = 0.33333334f;
+
+// What the renderers need of a light: its direction into the node's object space (toward
+// the light) and its colour times its intensity for the node.
+struct SPPD_NODELIGHT {
+  float dir[3];
+  float colour[3];
+};
+
+struct SPPD_NODESTATE {
+  SPW_DISPLAY* pDisplay;
+  SPPD_DRIVERSTATE* pState;
+  float m[16];  // object to view, translation in 12-14
+  const SPW_DOBJVERTEX* pVertices;
+  uint32_t dwNumVertices;
+  SPW_LIGHT** ppLights;
+  uint32_t dwNumLights;
+  SPPD_NODELIGHT aLights[SPPD_NODE_MAX_LIGHTS];
+  float fNear;
+  float fInvDepthSpan;  // 1 / (far - near) of the view being drawn
+  // Projection: render state words 5-8 and the derived depth mapping.
+  float fScaleX, fScaleY, fCentreX, fCentreY;
+  float fDepthOffset, fDepthFactor;
+  float colour[4];     // the colour argument, r, g, b, a in 0..255
+  float sunColour[3];  // the scene's directional light
+  float sunDir[3];     // in object space
+  float eye[3];        // in object space
+  uint32_t dwFog;      // specular word of every vertex: fog byte on top
+  uint32_t dwAlpha;    // node alpha in the top byte, when faded
+  uint32_t dwStamp;
+};
+
+// One entry per vertex index: the buffer and position where the vertex was last written.
+struct SPPD_SHAREDVERTEX {
+  uint32_t dwStamp;
+  uint16_t wPosition;
+  uint16_t wSerial;
+};
+
+SPPD_NODESTATE* SPPD_NodeState();
+SPPD_SHAREDVERTEX* SPPD_NodeSharedVertices();
+// Zeroes the shared-vertex table, starts the node stamp at 1 and forgets the last node (at
+// SPPD_Create).
+void SPPD_NodeReset();
+// Forgets the last node when it was drawn on the state's display (at SPPD_Destroy): the
+// renderers must not reach a destroyed display's lists.
+void SPPD_NodeForget(const SPPD_DRIVERSTATE* state);
+
+// A face's normal (its first three values, floats) and flags (its fourth).
+inline void SPPD_FaceNormal(const SPW_DOBJFACE& f, float n[3]) {
+  std::memcpy(n, f.adwValue, 3 * sizeof(float));
+}
+inline uint32_t SPPD_FaceFlags(const SPW_DOBJFACE& f) { return f.adwValue[3]; }
+
+// The flat colour of a face from its object-space normal: the colour argument, the sun
+// where the face looks into it, each light where the face looks toward it; ARGB.
+uint32_t SPPD_NodeFaceColour(const SPPD_NODESTATE& s, const float n[3]);
