@@ -53,13 +53,20 @@ class BstarFixture : public ::testing::Test {
     EXPECT_EQ(BSTAR_NetworkSaveFile(nullptr, n, out.c_str()), 1);
     return vntest::readFile(out);
   }
+  // Nodes and links of a network.
   static int32_t Count(BSTAR_Network* n) {
     int32_t count = 0;
-    BSTAR_ForEachNode(n, [](BSTAR_Network*, BSTAR_Node*, void* u) {
-      ++*static_cast<int32_t*>(u);
-      return 1;
-    }, &count);
+    BSTAR_ForEachNode(n, [](BSTAR_Network*, BSTAR_Node*, void* u) { return Tally(u); }, &count);
     return count;
+  }
+  static int32_t LinkCount(BSTAR_Network* n) {
+    int32_t count = 0;
+    BSTAR_ForEachLink(n, [](BSTAR_Network*, BSTAR_Link*, void* u) { return Tally(u); }, &count);
+    return count;
+  }
+  static int32_t Tally(void* counter) {
+    ++*static_cast<int32_t*>(counter);
+    return 1;
   }
   static uint32_t Used(SGE_MEMBLOCK* block) {
     SGE_MEMSTATS stats;

@@ -30,15 +30,6 @@ float WeightFrom(BSTAR_Network* n, uint32_t from, uint32_t to) {
   return link ? BSTAR_LinkWeightFrom(link, a) : -1.0f;
 }
 
-int32_t LinkCount(BSTAR_Network* n) {
-  int32_t count = 0;
-  BSTAR_ForEachLink(n, [](BSTAR_Network*, BSTAR_Link*, void* u) {
-    ++*static_cast<int32_t*>(u);
-    return 1;
-  }, &count);
-  return count;
-}
-
 using NetfileTest = BstarFixture;
 
 TEST_F(NetfileTest, LoadingAWrittenFileAndSavingItGivesTheSameBytes) {
