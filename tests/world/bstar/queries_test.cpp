@@ -60,6 +60,19 @@ TEST_F(QueriesTest, PointsFindTheRegionThatHoldsThem) {
   EXPECT_EQ(BSTAR_NodeContainsPoint(n, Node(n, 6), &inside), 0);  // a vertex has no outline
 }
 
+TEST_F(QueriesTest, EveryRegionOfALargeGridIsFoundAtItsCentre) {
+  constexpr int32_t kSide = 40;
+  vntest::TraceCapture trace;
+  BSTAR_Network* n = Build(vnWRITE_BstarGrid(kSide, kSide, kCell, 0.0f));
+  ASSERT_NE(n, nullptr);
+  for (uint32_t id = 0; id < kSide * kSide; ++id) {
+    const BSTAR_Node* r = Node(n, id);
+    BSTAR_Node* got = BSTAR_FindNodeAtPoint(n, &r->vCentre);
+    ASSERT_EQ(got, r) << id;
+  }
+  EXPECT_FALSE(trace.contains("deeper"));
+}
+
 TEST_F(QueriesTest, OfStackedRegionsTheOneAtThePointsHeightWins) {
   VNWRITE_BSTARNET net = vnWRITE_BstarGrid(2, 2, kCell, 0.0f);
   const VNWRITE_BSTARNET upper = Shifted(2, 2, 100, 20.0f);
