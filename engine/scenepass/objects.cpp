@@ -85,9 +85,13 @@ int32_t SPW_SetObjectTime(SPW_ANIMOBJECT* object, float frame) {
   if (!object || (object->fFlags & SPW_AOBJ_FRAME_LOCKED)) return 0;
   const float length = static_cast<float>(SPW_GetClassAnimFrames(object->nClass, object->nAnim));
   if (frame == object->fFrame || frame < 0.0f || !(frame < length)) return 0;
+  SPW_StoreObjectTime(object, frame);
+  return 1;
+}
+
+void SPW_StoreObjectTime(SPW_ANIMOBJECT* object, float frame) {
   object->fFrame = frame;
   MoveKeyCursors(object, frame * SPW_TICKS_PER_FRAME);
-  return 1;
 }
 
 int32_t SPW_PlaceObjectInScene(SPW_SCENE* scene, SPW_ANIMOBJECT* object) {

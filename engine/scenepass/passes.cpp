@@ -65,7 +65,9 @@ void AnimateObject(SPW_SCENE* scene, SPW_ANIMOBJECT* o, float t) {
   const float f1 = NextFrame(o, t);
   const uint32_t locked = o->fFlags & SPW_AOBJ_FRAME_LOCKED;
   o->fFlags &= ~SPW_AOBJ_FRAME_LOCKED;
-  SPW_SetObjectTime(o, f1);
+  if (!SPW_SetObjectTime(o, f1) && (o->fFlags & SPW_AOBJ_ONCE) && f1 != f0 &&
+      f1 == static_cast<float>(SPW_GetClassAnimFrames(o->nClass, o->nAnim)))
+    SPW_StoreObjectTime(o, f1);
   o->fFlags |= locked;
   if (!(o->fFlags & SPW_AOBJ_NO_EVENTS)) FireBreakpoints(scene, o, f0, f1);
   ForEachObject(&o->children, [&](SPW_ANIMOBJECT* c) { AnimateObject(scene, c, t); });

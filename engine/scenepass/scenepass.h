@@ -125,6 +125,9 @@ uint32_t SPW_GetClassAnimFrames(int32_t classSlot, int32_t anim);
 // 1 when the time was taken: not for none, a frame-locked object, the current time, a negative
 // time or one not below the length of the current animation.
 int32_t SPW_SetObjectTime(SPW_ANIMOBJECT* object, float frame);
+// Stores the frame and moves the key cursors without the checks: a play-once animation comes
+// to rest on its length, which SPW_SetObjectTime refuses.
+void SPW_StoreObjectTime(SPW_ANIMOBJECT* object, float frame);
 // The world position from the parent's placement; a parentless object is linked again into the
 // scene's object list, a light at the head and any other object at the tail.
 int32_t SPW_PlaceObjectInScene(SPW_SCENE* scene, SPW_ANIMOBJECT* object);
