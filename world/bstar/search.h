@@ -86,7 +86,9 @@ int32_t BSTAR_RayObstacle(BSTAR_Network* network, const SPW_VECTOR* start, const
 BSTAR_Node* BSTAR_FindNodeAtPoint(BSTAR_Network* network, const SPW_VECTOR* point);
 int32_t BSTAR_NodeContainsPoint(BSTAR_Network* network, const BSTAR_Node* region,
                                 const SPW_VECTOR* point);
-// Searches the regions around `region` first; see the rules in queries.cpp.
+// The region holding the point, looked for first among the regions reachable from `region`
+// (at most 30, breadth first). None when that walk ran out of regions below 30; the point
+// query when it filled its 30 or no region was given.
 BSTAR_Node* BSTAR_FindNodeNear(BSTAR_Network* network, BSTAR_Node* region,
                                const SPW_VECTOR* point);
 
