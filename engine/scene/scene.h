@@ -59,6 +59,9 @@ struct SPW_SCENE {
   SPW_COLOUR ambient;      // 80, 80, 80, 255 at creation
   SPW_COLOUR sunColour;    // 255 each at creation
   SPW_VECTOR vSunDirection;  // (-1, 0, 0) at creation; the driver reads it
+  // The tessellations' list of each terrain patch (SPW_TESSSIDE), one a patch, from pTessMem.
+  SGE_DLLNODE* pTessPatchLists;
+  uint32_t dwTessPatchCount;
 };
 
 // Light flags and kinds.

@@ -82,17 +82,10 @@ struct SPW_TESS {
   float fFade;
 };
 
-// Hooks into the terrain and the spatial tree, set by their owners; unset, no patch or item is
-// linked. pfnPatchRange clips a box (x0, y0, x1, y1) to the terrain's patches: patch indices
-// px0..px1, py0..py1 inclusive and the patch count along x, 1 when any patch lies inside.
-// pfnPatchList gives a patch's tessellation list head and its flags word.
-// pfnForItems calls fn(item, data) for every item met by the sphere under the mask until fn
-// returns 0; pfnItemList gives an item's tessellation list head.
+// Hooks into the spatial tree, set by its owner; unset, no item is linked. pfnForItems calls
+// fn(item, data) for every item met by the sphere whose class mask meets the mask, until fn
+// returns 0; pfnItemList gives an item's list of SPW_TESSSIDE records.
 struct SPW_TESSHOOKS {
-  int32_t (*pfnPatchRange)(SPW_SCENE* scene, const float box[4], int32_t* px0, int32_t* py0,
-                           int32_t* px1, int32_t* py1, int32_t* numX);
-  int32_t (*pfnPatchList)(SPW_SCENE* scene, int32_t patch, SGE_DLLNODE** list,
-                          uint32_t** flags);
   void (*pfnForItems)(SPW_SCENE* scene, const SPW_VECTOR* centre, float radius, uint32_t mask,
                       int32_t (*fn)(void* item, void* data), void* data);
   SGE_DLLNODE* (*pfnItemList)(void* item);
@@ -125,6 +118,16 @@ int32_t SPW_ReleaseAllTessellations(SPW_SCENE* scene);
 // A buffer with count 0 appended to the list, none when no memory.
 SPW_POLYBUFFER* SPW_TakePolygonBuffer(SPW_SCENE* scene, SGE_DLLNODE* list);
 void SPW_ReturnPolygonBuffer(SPW_SCENE* scene, SPW_POLYBUFFER* buffer);
+
+// The tessellations laid on a terrain patch (SPW_TESSSIDE records), none when there are none.
+SGE_DLLNODE* SPW_TessPatchList(SPW_SCENE* scene, uint32_t patch);
+
+// Clips a polygon (x, y of SPPD_VERTEX; every field interpolated) to the inside of a convex
+// boundary of `edges` points in the xy plane, either winding. The vertex count written to out
+// (room for maxOut); 0 when nothing remains or the boundary has more than SPW_TESS_MAX_EDGES
+// edges (traced).
+int32_t SPW_TessClipPolygon(const SPPD_VERTEX* in, int32_t count, const SPW_VECTOR* boundary,
+                            int32_t edges, SPPD_VERTEX* out, int32_t maxOut);
 
 // The smallest integer not below x (x >= 0).
 int32_t SPW_CeilToInt(float x);
