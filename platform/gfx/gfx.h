@@ -279,6 +279,8 @@ PLAT_GfxTexture* PLAT_GfxCreateTexture(PLAT_GfxDevice* dev, int width, int heigh
                                        PLAT_GfxTexFormat format);
 void PLAT_GfxReleaseTexture(PLAT_GfxTexture* tex);  // null accepted
 int PLAT_GfxTextureLevels(const PLAT_GfxTexture* tex);
+// The format a texture was made in (R5G6B5 for null).
+PLAT_GfxTexFormat PLAT_GfxTextureFormat(const PLAT_GfxTexture* tex);
 
 struct PLAT_GfxLock {
   void* bits;     // the level's pixels in the texture's format, rows top first

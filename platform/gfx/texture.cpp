@@ -121,6 +121,10 @@ void PLAT_GfxReleaseTexture(PLAT_GfxTexture* tex) {
 
 int PLAT_GfxTextureLevels(const PLAT_GfxTexture* tex) { return tex ? tex->levels : 0; }
 
+PLAT_GfxTexFormat PLAT_GfxTextureFormat(const PLAT_GfxTexture* tex) {
+  return tex ? tex->format : PLAT_GfxTexFormat::R5G6B5;
+}
+
 PLAT_GfxResult PLAT_GfxLockTexture(PLAT_GfxTexture* tex, int level, PLAT_GfxLock* out) {
   if (!tex || !out || level < 0 || level >= tex->levels) return PLAT_GfxResult::BadArgument;
   if (tex->lost) return PLAT_GfxResult::SurfaceLost;

@@ -222,6 +222,7 @@ TEST_F(GfxTest, EachTextureFormatDrawsItsTexels) {
   for (const FormatCase& c : cases) {
     PLAT_GfxTexture* tex = PLAT_GfxCreateTexture(dev, 4, 4, 1, c.format);
     ASSERT_NE(tex, nullptr);
+    EXPECT_EQ(PLAT_GfxTextureFormat(tex), c.format);
     if (c.format == PLAT_GfxTexFormat::P8) {
       uint32_t pal[256] = {};
       pal[7] = 0xFF00FFFF;
