@@ -15,6 +15,8 @@
 #include "engine/object/object.h"
 #include "engine/packed/packed.h"
 #include "engine/profiler/profiler.h"
+#include "engine/scenepass/scenepass.h"
+#include "engine/sprite/sprite.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/random.h"
@@ -88,6 +90,21 @@ void LoadPackedTables() {
   if (!SPW_GetMaterialCount()) PLAT_Trace("VNMAIN: textures named by materials stay unresolved\n");
 }
 
+// The scene passes run in every unpaused frame, in this order; the time scale follows the frame.
+void StartScenePasses() {
+  SPW_InitScenePasses();
+  SPW_InitSprites();
+  static const VNMAIN_WORLDPASS kPasses[VN_NUM_WORLD_PASSES] = {
+      SPW_AnimatePass, SPW_UpdatePass, SPW_ProcedurePass, SPW_SpritePass, SPW_EventPass};
+  for (int32_t i = 0; i < VN_NUM_WORLD_PASSES; ++i) vnMAIN_SetWorldPass(i, kPasses[i]);
+  vnMAIN_SetTimeScaleFn(SPW_SetTimeScale);
+}
+
+void StopScenePasses() {
+  for (int32_t i = 0; i < VN_NUM_WORLD_PASSES; ++i) vnMAIN_SetWorldPass(i, nullptr);
+  vnMAIN_SetTimeScaleFn(nullptr);
+}
+
 }  // namespace
 
 KOPROFILE_GROUP* vnMAIN_GetProfileGroup(int32_t index) {
@@ -108,6 +125,7 @@ int32_t SPW_InitEngine() {
     return 0;
   }
   if (!SPW_ResetObjectTypes()) return 0;
+  StartScenePasses();
   SGE_SetWindow(nullptr);
   if (!KOPROFILE_Init() || !CreateProfileGroups()) {
     PLAT_Trace("SPW_InitEngine: profiler start failed\n");
@@ -123,6 +141,7 @@ int32_t SPW_InitEngine() {
 }
 
 void SPW_ShutdownEngine() {
+  StopScenePasses();
   SPW_LoadPositionTable(nullptr);
   SPW_LoadRotationTable(nullptr);
   SPW_LoadMaterials(nullptr);
