@@ -260,6 +260,12 @@ void vnFEATURE_AppendTo(vnBIFF_FILE& file, const vnFEATURE_SET& set) {
   for (vnBIFF_BLOCK& b : vnFEATURE_Blocks(set, base)) file.blocks.push_back(std::move(b));
 }
 
+void vnFEATURE_AddToTerrain(vnTERRAIN& terrain, const vnFEATURE_SET& set) {
+  const uint32_t base = static_cast<uint32_t>(terrain.materials.size());
+  terrain.materials.insert(terrain.materials.end(), set.materials.begin(), set.materials.end());
+  for (vnBIFF_BLOCK& b : vnFEATURE_Blocks(set, base)) terrain.extraBlocks.push_back(std::move(b));
+}
+
 bool vnWRITE_FeatureFile(const std::string& path, const vnFEATURE_SET& set) {
   vnBIFF_FILE file;
   vnFEATURE_AppendTo(file, set);

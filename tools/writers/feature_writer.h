@@ -9,6 +9,7 @@
 
 #include "tools/writers/biff_writer.h"
 #include "tools/writers/pow_writer.h"
+#include "tools/writers/terrain_writer.h"
 
 struct vnFEATURE_VERTEX {
   float pos[3] = {0, 0, 0};
@@ -93,5 +94,8 @@ std::vector<vnBIFF_BLOCK> vnFEATURE_Blocks(const vnFEATURE_SET& set, uint32_t ma
 // "MATF" block (one is added when there is none and the set has materials) and its "FOBF"
 // blocks at the end.
 void vnFEATURE_AppendTo(vnBIFF_FILE& file, const vnFEATURE_SET& set);
+// Adds the set to a terrain before it is written: its materials after the terrain's, its
+// blocks among the terrain's extra blocks.
+void vnFEATURE_AddToTerrain(vnTERRAIN& terrain, const vnFEATURE_SET& set);
 // A file of the set alone: its "FOBF" blocks and its "MATF" block.
 bool vnWRITE_FeatureFile(const std::string& path, const vnFEATURE_SET& set);
