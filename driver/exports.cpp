@@ -1,4 +1,4 @@
-// Identity, description and configuration: what Setup and the game ask before a display exists.
+// Identity and description: what Setup and the game ask before a display exists.
 #include <cstring>
 
 #include "driver/core/block.h"
@@ -28,8 +28,3 @@ int32_t SPPD_DriverInfo(char* buffer, int32_t size) {
 // The host's table and the driver's state behind it; larger than the 32-bit block because
 // the table and the state hold 64-bit pointers.
 int32_t SPPD_GetRequirements() { return static_cast<int32_t>(sizeof(SPPD_DRIVERDATA)); }
-
-int32_t SPPD_Configure(PLAT_Window* /*window*/, void* /*options*/) {
-  SPPD_SetLastError("The configuration wizard is not available\nin(manage_gfxdrv:SPPD_Configure)");
-  return SPPD_FAIL;
-}

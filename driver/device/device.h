@@ -75,3 +75,19 @@ int32_t SPPD_GFXDRV_Destroy(SPPD_DRIVERSTATE* state);
 
 // Sets the default render states of a new device.
 void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* state);
+
+// The enumeration steps of device creation, which the configuration wizard runs on lists of
+// its own. Each fills its list afresh; -1 with the last error set when the layer refuses.
+int32_t SPPD_GFXDRV_EnumDirectDraw(SPPD_ENUMLISTS* lists);
+// The device layer's name of a listed display: the primary display marker is its no-GUID.
+PLAT_GUID SPPD_GFXDRV_LayerDisplay(const PLAT_GUID& display);
+int32_t SPPD_GFXDRV_EnumDisplayModes(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay);
+int32_t SPPD_GFXDRV_EnumDevices(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay);
+// Chooses the 3D device of state->guidDevice in state->pLists, or the list's head, whose GUID
+// then becomes the preferred one.
+void SPPD_GFXDRV_ChooseDevice(SPPD_DRIVERSTATE* state);
+// Keeps the modes the device renders into, in reported order, and marks those of the depth
+// bpp usable (every kept one for a depth other than 16 or 32).
+void SPPD_GFXDRV_FilterModes(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& device, int32_t bpp);
+// Lists the device's Z formats, usable when the device takes their depth.
+int32_t SPPD_GFXDRV_EnumZFormats(SPPD_ENUMLISTS* lists, const PLAT_Gfx3DDevice& device);
