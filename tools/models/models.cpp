@@ -2,6 +2,7 @@
 #include "tools/models/models.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -17,10 +18,21 @@ vnMODEL_MATERIAL Material(const std::string& name, const std::string& texture) {
   return m;
 }
 
-// A box of quads with outward normals, centred on `c` with half sizes `h`.
+// A face's unit normal as its first three values (float bits): the renderer lights faces and
+// culls back faces by it. The fourth value, the face flags, stays 0 (one-sided).
+void SetFaceNormal(vnMODEL_FACE& f, const float n[3]) {
+  const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  for (int i = 0; i < 3; ++i) {
+    const float unit = length > 0 ? n[i] / length : 0.0f;
+    std::memcpy(&f.values[i], &unit, sizeof unit);
+  }
+}
+
+// A box with outward normals, centred on `c` with half sizes `h`: each side a quad of four
+// vertices drawn as two triangles.
 void AddBox(vnMODEL_NODE& node, const float c[3], const float h[3], uint32_t material) {
   static const int kAxes[6][3] = {{0, 1, 2}, {0, 1, 2}, {1, 2, 0}, {1, 2, 0}, {2, 0, 1}, {2, 0, 1}};
-  node.vertsPerFace = 4;
+  node.vertsPerFace = 3;
   for (int side = 0; side < 6; ++side) {
     const int n = kAxes[side][2], a = kAxes[side][0], b = kAxes[side][1];
     const float sign = side % 2 ? -1.0f : 1.0f;
@@ -37,10 +49,19 @@ void AddBox(vnMODEL_NODE& node, const float c[3], const float h[3], uint32_t mat
       v.v = (k[1] + 1) * 0.5f;
       node.vertices.push_back(v);
     }
-    vnMODEL_FACE f;
-    f.material = material;
-    for (uint32_t i = 0; i < 4; ++i) f.index[i] = first + (sign > 0 ? i : 3 - i);
-    node.faces.push_back(f);
+    float normal[3] = {0, 0, 0};
+    normal[n] = sign;
+    uint32_t quad[4];
+    for (uint32_t i = 0; i < 4; ++i) quad[i] = first + (sign > 0 ? i : 3 - i);
+    for (uint32_t t = 0; t < 2; ++t) {
+      vnMODEL_FACE f;
+      f.material = material;
+      f.index[0] = quad[0];
+      f.index[1] = quad[1 + t];
+      f.index[2] = quad[2 + t];
+      SetFaceNormal(f, normal);
+      node.faces.push_back(f);
+    }
   }
 }
 
@@ -181,6 +202,13 @@ vnMODEL vnMODELS_Sphere() {
         vnMODEL_FACE f1, f2;
         f1.index[0] = a, f1.index[1] = b, f1.index[2] = a + 1;
         f2.index[0] = a + 1, f2.index[1] = b, f2.index[2] = b + 1;
+        // Outward: toward the middle of the face from the sphere's centre.
+        for (vnMODEL_FACE* f : {&f1, &f2}) {
+          float mid[3] = {0, 0, 0};
+          for (int k = 0; k < 3; ++k)
+            for (int i = 0; i < 3; ++i) mid[i] += node.vertices[f->index[k]].pos[i];
+          SetFaceNormal(*f, mid);
+        }
         node.faces.push_back(f1);
         node.faces.push_back(f2);
       }

@@ -10,7 +10,7 @@
 vnMODEL vnMODELS_Figure();
 // The ticks of "Walk" at which a foot lands: the figure's breakpoint times.
 std::vector<uint32_t> vnMODELS_FigureFootfalls();
-// One node, six quads, 100 units a side around the origin.
+// One node, six sides of two triangles each, 100 units a side around the origin.
 vnMODEL vnMODELS_Cube();
 // One node of triangles, radius 50 units; two levels of detail (fine, then coarse).
 vnMODEL vnMODELS_Sphere();
