@@ -98,8 +98,9 @@ uint32_t PackPixel(const uint8_t* s, const Placement& p, uint32_t alphaMask) {
 }
 
 // The one hot loop of a conversion: one whole-word store per pixel, vectorised, with an AVX2
-// copy chosen when the program loads on a processor that has it.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+// copy chosen when the program loads on a processor that has it. Not under ThreadSanitizer:
+// the copy is chosen by a resolver that runs before the sanitizer's runtime has started.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
 #define SPPD_PACK_LOOP                                  \
   __attribute__((target_clones("avx2", "default"),     \
                  optimize("tree-vectorize", "vect-cost-model=dynamic")))
