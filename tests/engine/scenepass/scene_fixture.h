@@ -15,6 +15,22 @@ namespace scenetest {
 constexpr int32_t kClass = 5;
 constexpr uint32_t kFrames = 30;
 
+// A zeroed scene in SPW_ObjsMem with the lists the passes read, in the scene list by priority.
+inline SPW_SCENE* MakeScene(uint32_t priority = 0, float speed = 1.0f, uint32_t flags = 0) {
+  auto* s = static_cast<SPW_SCENE*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_SCENE)));
+  EXPECT_NE(s, nullptr);
+  if (!s) return nullptr;
+  for (SGE_DLLNODE* head : {&s->objects, &s->dobjects, &s->events, &s->procedures, &s->sprites,
+                            &s->lights, &s->freeLights})
+    SGE_ListInit(head);
+  s->pSelf = s;
+  s->fSpeed = speed;
+  s->fFlags = flags;
+  s->link.dwKey = priority;
+  SGE_ListInsertSorted(&SPW_SceneList, &s->link);
+  return s;
+}
+
 class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -39,17 +55,7 @@ class SceneTest : public ::testing::Test {
   }
 
   SPW_SCENE* Scene(uint32_t priority = 0, float speed = 1.0f, uint32_t flags = 0) {
-    auto* s = static_cast<SPW_SCENE*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_SCENE)));
-    EXPECT_NE(s, nullptr);
-    for (SGE_DLLNODE* head : {&s->objects, &s->dobjects, &s->events, &s->procedures, &s->sprites,
-                              &s->lights, &s->freeLights})
-      SGE_ListInit(head);
-    s->pSelf = s;
-    s->fSpeed = speed;
-    s->fFlags = flags;
-    s->link.dwKey = priority;
-    SGE_ListInsertSorted(&SPW_SceneList, &s->link);
-    return s;
+    return MakeScene(priority, speed, flags);
   }
 
   // A frame-animated object of the class at the tail of the scene's object list, or under a
