@@ -9,4 +9,3 @@ int32_t SPPD_PostRender(SPW_DISPLAYNODE*, SPPD_VIEWPORT*, SGE_DATAREF*) { return
 int32_t SPPD_PreRender(SPW_DISPLAYNODE*, SPPD_VIEWPORT*, SGE_DATAREF*) { return SPPD_OK; }
 int32_t SPPD_VPSet(SPW_DISPLAYNODE*, SPPD_VIEWPORT*) { return SPPD_OK; }
 void SPPD_RenderFeatureNode(SPW_DISPLAY*, tag_spw_dobjnode*) {}
-void SPPD_UninitTerrain(SPW_DISPLAY*, SPW_TERRAIN*) {}

@@ -7,6 +7,7 @@
 #include "driver/core/block.h"
 #include "driver/core/lasterror.h"
 #include "driver/device/frame.h"
+#include "driver/terrain/terrain.h"
 #include "driver/texture/load.h"
 #include "driver/texture/table.h"
 #include "platform/gfx/gfx.h"
@@ -161,5 +162,6 @@ int32_t SPPD_PurgeTextures(SPW_DISPLAY* display) {
   SPPD_DrawQueuedLines(s);
   SPPD_TextureTablePurge(s);  // ids restart at 1 with the next table
   if (s->pGfx) PLAT_GfxEvictManagedTextures(s->pGfx);
+  SPPD_TerrainForgetGlowTexture();
   return SPPD_OK;
 }

@@ -136,6 +136,11 @@ struct SPW_TERRAINLIGHTLINK {
   SPW_TERRAINPATCH* pPatch;
 };
 
+// Light flags the terrain adds to the scene's: the glow lies only on the side the light
+// faces; the light reached the terrain this frame.
+constexpr uint32_t SPW_LIGHT_ONE_SIDED = 0x1;
+constexpr uint32_t SPW_LIGHT_ON_TERRAIN = 0x8;
+
 // The driver's lists, rebuilt by every frame's set-up.
 enum SPW_TERRAINLIST : uint32_t {
   SPW_TLIST_VISIBLE,
