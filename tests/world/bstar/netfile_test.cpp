@@ -247,6 +247,17 @@ TEST_F(NetfileTest, AMissingFileGivesAnEmptyNetwork) {
   EXPECT_EQ(BSTAR_NetworkLoadFile(nullptr, n, "nowhere.txt"), 0);
 }
 
+TEST_F(NetfileTest, AMissionWithADamagedFileKeepsWhatItGaveAndSaysSo) {
+  WriteText("N 1 0 (0,0,0) 1\n L 1 2 0 5 1\nN 2 0 (1,0,0) 1\nN 3 0 (broken\n");
+  vntest::TraceCapture trace;
+  BSTAR_Network* n = Construct();
+  ASSERT_NE(n, nullptr);
+  EXPECT_TRUE(trace.contains("unreadable node"));
+  EXPECT_TRUE(trace.contains("holds what missions/m/bstarnetwork.txt gave"));
+  EXPECT_EQ(Count(n), 2);
+  EXPECT_EQ(WeightFrom(n, 2, 1), 5.0f);
+}
+
 TEST_F(NetfileTest, ASaveThatCannotBeWrittenFails) {
   BSTAR_Network* n = Build(Varied());
   ASSERT_NE(n, nullptr);
