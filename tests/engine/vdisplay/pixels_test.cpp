@@ -1,0 +1,114 @@
+// A virtual display drawn by the render pass through the driver's own code: its callbacks set
+// the view, clear, and its sprite callback draws a scene's sprite, read back as pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "engine/memory/memblock.h"
+#include "engine/sprite/sprite.h"
+#include "engine/vdisplay/vdisplay.h"
+#include "tests/driver/batch/draw_fixture.h"
+#include "tests/engine/scenepass/scene_fixture.h"
+
+namespace {
+
+using drawtest::Near;
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlack = 0xFF000000;
+
+class ViewPixelsTest : public drawtest::DrawTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
+    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+    SGE_ListInit(&SPW_SceneList);
+    SPW_InitSprites();
+    drawtest::DrawTest::SetUp();
+    if (HasFatalFailure()) return;
+    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
+#define VIEWTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
+    SPPD_TABLE_SLOTS(VIEWTEST_BIND)
+#undef VIEWTEST_BIND
+    // The fixture's display joins the render pass.
+    display.fFlags = SPW_DISPLAY_RENDER;
+    display.pfnVPGet = SPPD_VPGet;
+    display.pfnVPSet = SPPD_VPSet;
+    SGE_ListInit(&display.callbacks);
+    SGE_ListInit(&display.nodes);
+    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
+  }
+  void TearDown() override {
+    if (view) SPW_DestroyVDisplay(view);
+    SGE_ListUnlink(&display.link.link);
+    drawtest::DrawTest::TearDown();
+    SGE_ListInit(&SPW_SceneList);
+    SPW_ReleaseEngineBlocks();
+    SGE_ShutdownKernelAndMemory();
+  }
+
+  // A texture of two frames side by side: red, then green.
+  int32_t TwoFrameTexture() {
+    vnPPM_IMAGE image;
+    image.kind = 6;
+    image.width = 8;
+    image.height = 4;
+    for (uint32_t y = 0; y < image.height; ++y)
+      for (uint32_t x = 0; x < image.width; ++x)
+        image.pixels.insert(image.pixels.end(),
+                            {static_cast<uint8_t>(x < 4 ? 255 : 0),
+                             static_cast<uint8_t>(x < 4 ? 0 : 255), 0});
+    EXPECT_TRUE(vnWRITE_PPMFile(dir.file("frames.ppm"), image));
+    int32_t id = -1;
+    EXPECT_EQ(SPPD_TextureGetID(&display, "frames.ppm", &id, 1), SPPD_OK);
+    return id;
+  }
+
+  void NextFrame() {
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    SPW_RenderDisplays();
+    EndFrame();
+  }
+
+  SPW_DISPLAYNODE* view = nullptr;
+};
+
+TEST_F(ViewPixelsTest, AViewDrawsItsScenesSpriteAndItsNextFrameAfterTheSpritePass) {
+  SPW_SCENE* scene = scenetest::MakeScene();
+  const SPW_RECT rect{0, 0, 640, 480};
+  // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
+  view = SPW_CreateVDisplay(&display, scene, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
+                            SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 1.0f, 100.0f,
+                            0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
+  ASSERT_NE(view, nullptr);
+  SPW_SetDisplayNodeColour(view, kBlack);
+  ASSERT_NE(SPW_AddDisplayNode(view, SPW_RenderSprites, SPW_SPRITE_RENDER_PRIORITY, nullptr),
+            nullptr);
+
+  const SPW_UV step{0.5f, 0.0f}, size{0.5f, 1.0f};
+  SPW_SPRITESET* set = SPW_CreateSpriteSet(TwoFrameTexture(), 1, nullptr, nullptr, &step, &size, 2);
+  ASSERT_NE(set, nullptr);
+  // Two units either way at ten units ahead: 64 pixels either way of the centre.
+  const SPW_SPRITEPLACE place{0, 0, -10, 0, {0, 0}, 1};
+  ASSERT_NE(SPW_CreateSprite(scene, set, &place, 2, 2, 1.0f, nullptr,
+                             SPW_SPRITE_ANIMATED | SPW_SPRITE_LOOP),
+            nullptr);
+
+  EndFrame();  // the fixture's own frame
+  NextFrame();
+  EXPECT_TRUE(Near(Pixel(320, 240), kRed));
+  // Inside the edges, where the filter blends in the neighbouring frame.
+  EXPECT_TRUE(Near(Pixel(290, 200), kRed));
+  EXPECT_TRUE(Near(Pixel(350, 290), kRed));
+  EXPECT_TRUE(Near(Pixel(250, 240), kBlack));
+  EXPECT_TRUE(Near(Pixel(390, 240), kBlack));
+  EXPECT_TRUE(Near(Pixel(320, 170), kBlack));
+  EXPECT_TRUE(Near(Pixel(320, 310), kBlack));
+
+  SPW_SpritePass();
+  NextFrame();
+  EXPECT_TRUE(Near(Pixel(320, 240), kGreen));
+  EXPECT_TRUE(Near(Pixel(250, 240), kBlack));
+}
+
+}  // namespace
