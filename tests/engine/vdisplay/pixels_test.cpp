@@ -5,11 +5,17 @@
 #include <cmath>
 #include <string>
 
+#include "engine/dobject/dobject.h"
 #include "engine/memory/memblock.h"
+#include "engine/object/object.h"
+#include "engine/scene/scene.h"
+#include "platform/files.h"
 #include "engine/sprite/sprite.h"
 #include "engine/vdisplay/vdisplay.h"
 #include "tests/driver/batch/draw_fixture.h"
 #include "tests/engine/scenepass/scene_fixture.h"
+#include "tools/models/models.h"
+#include "tools/writers/pow_writer.h"
 
 namespace {
 
@@ -22,6 +28,7 @@ class ViewPixelsTest : public drawtest::DrawTest {
   void SetUp() override {
     ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
     ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
     SGE_ListInit(&SPW_SceneList);
     SPW_InitSprites();
     drawtest::DrawTest::SetUp();
@@ -43,6 +50,7 @@ class ViewPixelsTest : public drawtest::DrawTest {
     SGE_ListUnlink(&display.link.link);
     drawtest::DrawTest::TearDown();
     SGE_ListInit(&SPW_SceneList);
+    SPW_ReleaseObjectTypes();
     SPW_ReleaseEngineBlocks();
     SGE_ShutdownKernelAndMemory();
   }
@@ -70,18 +78,26 @@ class ViewPixelsTest : public drawtest::DrawTest {
     EndFrame();
   }
 
+  // A view of the whole display, 90 degrees across and 2 atan 0.75 down: 320 pixels per unit
+  // of x / -z and of y / -z, cleared to black.
+  SPW_DISPLAYNODE* MakeView(SPW_SCENE* scene, SPW_DOBJECT* camera) {
+    const SPW_RECT rect{0, 0, 640, 480};
+    SPW_DISPLAYNODE* node = SPW_CreateVDisplay(
+        &display, scene, camera, nullptr, 6, &rect, nullptr, 0, 0,
+        SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 1.0f, 100.0f, 0, 0, 0,
+        SPW_PI / 2, 2 * std::atan(0.75f), 0);
+    EXPECT_NE(node, nullptr);
+    if (node) SPW_SetDisplayNodeColour(node, kBlack);
+    return node;
+  }
+
   SPW_DISPLAYNODE* view = nullptr;
 };
 
 TEST_F(ViewPixelsTest, AViewDrawsItsScenesSpriteAndItsNextFrameAfterTheSpritePass) {
   SPW_SCENE* scene = scenetest::MakeScene();
-  const SPW_RECT rect{0, 0, 640, 480};
-  // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
-  view = SPW_CreateVDisplay(&display, scene, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
-                            SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 1.0f, 100.0f,
-                            0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
+  view = MakeView(scene, nullptr);
   ASSERT_NE(view, nullptr);
-  SPW_SetDisplayNodeColour(view, kBlack);
   ASSERT_NE(SPW_AddDisplayNode(view, SPW_RenderSprites, SPW_SPRITE_RENDER_PRIORITY, nullptr),
             nullptr);
 
@@ -109,6 +125,50 @@ TEST_F(ViewPixelsTest, AViewDrawsItsScenesSpriteAndItsNextFrameAfterTheSpritePas
   NextFrame();
   EXPECT_TRUE(Near(Pixel(320, 240), kGreen));
   EXPECT_TRUE(Near(Pixel(250, 240), kBlack));
+}
+
+TEST_F(ViewPixelsTest, AViewThroughItsCameraDrawsTheScenesObjects) {
+  SPW_SCENE* scene = SPW_CreateScene(0, 1.0f, 0, 0);
+  ASSERT_NE(scene, nullptr);
+  // A crate one unit a side in white, lit by the scene's ambient grey alone.
+  vnPPM_IMAGE white;
+  white.width = white.height = 4;
+  white.pixels.assign(4 * 4 * 3, 255);
+  PLAT_MakeDirectory("sprites");
+  PLAT_MakeDirectory("sprites/editor");
+  ASSERT_TRUE(vnWRITE_PPMFile(dir.file("sprites/editor/ball.ppm"), white));
+  ASSERT_TRUE(vnWRITE_POW("Cube.pow", vnMODELS_Cube()));
+  int32_t slot = -1;
+  ASSERT_EQ(SPW_LoadObjectFile("Cube.pow", &display, &slot, 1.0f, 0), 1);
+
+  // The camera 5 units along +z looks down -z; the crate lies 5 units beyond the origin, and
+  // its near face 9.5 units from the eye covers 320 / 9.5 x 0.5 = 16.8 pixels either way.
+  const SPW_TRANSFORM atCamera{{0, 0, 5}, {0, 0, 0, 1}, 1};
+  const SPW_TRANSFORM atCrate{{0, 0, -5}, {0, 0, 0, 1}, 1};
+  SPW_DOBJECT* camera = SPW_CreateDynamicObject(scene, SPW_CAMERA_TYPE, nullptr, 0, &atCamera, 0);
+  SPW_DOBJECT* crate = SPW_CreateDynamicObject(scene, slot, nullptr, 0, &atCrate, 0);
+  ASSERT_TRUE(camera && crate);
+  view = MakeView(scene, camera);
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(SPW_AddDisplayNode(view, SPW_DObjectRenderTask, SPW_DOBJRENDER_PRIORITY, nullptr),
+            nullptr);
+
+  EndFrame();
+  NextFrame();
+  const uint32_t grey = 0xFF505050;
+  EXPECT_TRUE(Near(Pixel(320, 240), grey, 6));
+  EXPECT_TRUE(Near(Pixel(306, 226), grey, 6));
+  EXPECT_TRUE(Near(Pixel(300, 240), kBlack));
+  EXPECT_TRUE(Near(Pixel(340, 240), kBlack));
+
+  // The camera steps 2 units right: the crate is seen 2 / 10 x 320 = 64 pixels to the left.
+  camera->t.vPos.x = 2;
+  NextFrame();
+  EXPECT_TRUE(Near(Pixel(320, 240), kBlack));
+  EXPECT_TRUE(Near(Pixel(256, 240), grey, 6));
+  SPW_DestroyVDisplay(view);
+  view = nullptr;
+  SPW_DestroyScene(scene);
 }
 
 }  // namespace
