@@ -5,6 +5,7 @@
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/sounds.h"
+#include "tools/mkcontent/terrain.h"
 #include "tools/mkcontent/textures.h"
 
 int main(int argc, char** argv) {
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Fonts(root)) return 1;
   if (!vnMKCONTENT_Sounds(root)) return 1;
   if (!vnMKCONTENT_Models(root)) return 1;
+  if (!vnMKCONTENT_Terrain(root)) return 1;
   return 0;
 }

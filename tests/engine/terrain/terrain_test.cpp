@@ -12,6 +12,7 @@
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 #include "tests/engine/object/object_fixture.h"
+#include "tools/models/terrain.h"
 #include "tools/writers/terrain_writer.h"
 
 namespace {
@@ -414,6 +415,37 @@ TEST_F(TerrainTest, DamagedTerrainFilesFailCleanly) {
     file = nullptr;
   }
   EXPECT_EQ(SPW_LoadTerrainData(nullptr, "none", &header, &display), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TerrainTest, TheDemoTerrainLoadsWithAFlatLandingArea) {
+  const vnMODELS_TERRAIN demo = vnMODELS_MissionTerrain("Export/Terrain/C1M1A");
+  ASSERT_TRUE(vnWRITE_TerrainSamples(dir.file("dobjsample.dat"), demo.samples));
+  ASSERT_EQ(Load(demo.terrain), 1);
+  uint32_t w = 0, h = 0, n = 0;
+  uint8_t* rgb = SPW_LoadTerrainSamples(dir.file("dobjsample.dat").c_str(), header.dwNumHeights, &w, &h, &n);
+  ASSERT_NE(rgb, nullptr);
+  EXPECT_EQ(n, header.dwNumHeights);
+  SPW_TERRAIN* t = SPW_InitTerrain(&header, &display, "Export/Terrain/C1M1A", rgb, w, h, n);
+  SGE_MemFree(rgb);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->dwPatchesX, vnMODELS_TERRAIN_PATCHES);
+  float z = 0;
+  ASSERT_EQ(SPW_TerrainHeightAt(t, vnMODELS_TERRAIN_PAD_X + 5, vnMODELS_TERRAIN_PAD_Y - 7, &z), 1);
+  EXPECT_NEAR(z, 2.0f, 0.01f);
+  SPW_VECTOR up{};
+  ASSERT_EQ(SPW_TerrainNormalAt(t, vnMODELS_TERRAIN_PAD_X, vnMODELS_TERRAIN_PAD_Y, &up), 1);
+  EXPECT_NEAR(up.z, 1.0f, 1e-4f);
+  float lo = 1e9f, hi = -1e9f;
+  for (uint32_t i = 0; i < t->dwVertsX * t->dwVertsY; ++i) {
+    lo = std::min(lo, t->pVertices[i].fHeight);
+    hi = std::max(hi, t->pVertices[i].fHeight);
+  }
+  EXPECT_GT(hi - lo, 10.0f);  // hills around it
+  EXPECT_NE(t->pVertices[0].dwColour, SPW_TERRAIN_DEFAULT_COLOUR);
 }
 
 }  // namespace
