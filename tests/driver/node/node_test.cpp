@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "driver/node/node.h"
+#include "engine/dobject/dobject.h"
+#include "engine/memory/memblock.h"
 #include "engine/scene/scene.h"
 #include "engine/vdisplay/vdisplay.h"
 #include "tests/driver/batch/draw_fixture.h"
@@ -129,6 +131,42 @@ TEST_F(NodeTest, FaceIsLitByColourSunAndLightsAndFoggedByDistance) {
   ASSERT_LT(f, 0.6f);
   auto mix = [f](float c, float fog) { return static_cast<uint32_t>(c * f + fog * (1 - f) + 0.5f); };
   EXPECT_TRUE(Near(Pixel(450, 240), 0xFF000000 | mix(150, 0) << 16 | mix(150, 0) << 8 | mix(50, 255), 4));
+}
+
+TEST_F(NodeTest, TheFourNearestOfSixLightsLightTheNode) {
+  // The engine picks an object's lights from its scene; the node gets what it passes.
+  ASSERT_EQ(SGE_InitMemory(0), 1);
+  ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+  SPW_SCENE* world = SPW_CreateScene(0, 1.0f, 0, 0);
+  ASSERT_NE(world, nullptr);
+  // Between the eye and the object, all within its radius: each would light it fully. The two
+  // farther red ones come first in the scene's list.
+  const struct {
+    float z;
+    uint32_t colour;
+  } placed[] = {{-41.0f, 0xFFC80000}, {-40.5f, 0xFFC80000}, {-45.0f, 0xFF003200},
+                {-44.0f, 0xFF003200}, {-43.0f, 0xFF003200}, {-42.0f, 0xFF003200}};
+  for (const auto& p : placed) {
+    const SPW_VECTOR at = {0, 0, p.z};
+    ASSERT_NE(SPW_CreateLight(world, &at, 100.0f, p.colour, 0, 0), nullptr);
+  }
+  const SPW_VECTOR centre = {0, 0, -50};
+  SPW_MATRIX identity;
+  SPW_MatIdentity(&identity);
+  SPW_LIGHT* chosen[SPW_MAX_DRIVER_LIGHTS];
+  const int32_t n = SPW_SelectObjectLights(world, &centre, 10.0f,
+                                           SPW_DOBJ_LIT | SPW_DOBJ_SORT_LIGHTS, &identity, chosen);
+  ASSERT_EQ(n, 4);
+
+  DrawView(0xFF000000);
+  Mesh m = Square(5);
+  Render(m.Node(1), Place(0, 0, 50), {0, 0, 0, 255}, 0,
+         std::vector<SPW_LIGHT*>(chosen, chosen + n));
+  EndFrame();
+  EXPECT_TRUE(Near(Pixel(320, 240), 0xFF00C800));  // four greens of 50, no red
+  SPW_DestroyScene(world);
+  SPW_ReleaseEngineBlocks();
+  SGE_ShutdownMemory();
 }
 
 TEST_F(NodeTest, ColourChannelsAreHeldAt255) {
