@@ -34,6 +34,42 @@ void CopyTag(char* out, const uint8_t* in) {
 
 bool ReadExact(FILE* f, uint8_t* out, size_t size) { return std::fread(out, 1, size, f) == size; }
 
+// Where the headers are read from: the file's image when it has one, else its stream.
+struct Source {
+  SPW_BIFF_FILE* file;
+  uint64_t pos = 0;  // in the image
+  bool Read(uint8_t* out, size_t size) {
+    if (!file->pImage) return ReadExact(file->pStream, out, size);
+    if (pos > file->qwFileSize || size > file->qwFileSize - pos) return false;
+    std::memcpy(out, file->pImage + pos, size);
+    pos += size;
+    return true;
+  }
+  // Over a chunk's data; as with the stream, a skip past the end shows at the next read.
+  bool Skip(uint32_t size) {
+    if (!file->pImage) return std::fseek(file->pStream, static_cast<long>(size), SEEK_CUR) == 0;
+    pos += size;
+    return true;
+  }
+};
+
+// The whole file into the block when it takes at most a quarter of the block's free room,
+// so that what the reader allocates later still fits. Without it the stream serves.
+void ReadImage(SPW_BIFF_FILE* file) {
+  SGE_MEMSTATS stats{};
+  SGE_GetMemBlockStats(&stats, file->pMem);
+  const uint64_t size = file->qwFileSize;
+  if (size == 0 || size > stats.dwLargestFree / 4) return;
+  auto* image = static_cast<uint8_t*>(SGE_MemAlloc(file->pMem, static_cast<uint32_t>(size)));
+  if (!image) return;
+  if (ReadExact(file->pStream, image, static_cast<size_t>(size))) {
+    file->pImage = image;
+  } else {
+    SGE_MemFree(image);
+  }
+  std::fseek(file->pStream, 0, SEEK_SET);
+}
+
 // Appends a block and links it behind the last earlier block of the same tag.
 void AppendBlock(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block) {
   SPW_BIFF_BLOCK* lastSameTag = nullptr;
@@ -50,11 +86,12 @@ void AppendBlock(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block) {
   file->pCurBlock = block;
 }
 
-bool ReadChunks(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block) {
+bool ReadChunks(Source& in, SPW_BIFF_BLOCK* block) {
+  SPW_BIFF_FILE* file = in.file;
   SPW_BIFF_CHUNK* last = nullptr;
   for (uint32_t i = 0; i < block->dwNumChunks; ++i) {
     uint8_t raw[SPW_BIFF_CHUNK_HEADER_SIZE];
-    if (!ReadExact(file->pStream, raw, sizeof raw)) {
+    if (!in.Read(raw, sizeof raw)) {
       PLAT_Trace("SPW_BIFF_OpenFile: %s: chunk header %u of a \"%.4s\" block cut short\n",
                  file->szName, i, block->szTag);
       return false;
@@ -73,14 +110,15 @@ bool ReadChunks(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block) {
       block->pFirstChunk = chunk;
     last = chunk;
     file->pCurChunk = chunk;
-    if (std::fseek(file->pStream, static_cast<long>(chunk->dwSize), SEEK_CUR) != 0) return false;
+    if (!in.Skip(chunk->dwSize)) return false;
   }
   return true;
 }
 
 bool ReadHeaders(SPW_BIFF_FILE* file) {
+  Source in{file};
   uint8_t header[SPW_BIFF_HEADER_SIZE];
-  if (!ReadExact(file->pStream, header, sizeof header)) {
+  if (!in.Read(header, sizeof header)) {
     PLAT_Trace("SPW_BIFF_OpenFile: %s: file header cut short\n", file->szName);
     return false;
   }
@@ -90,7 +128,7 @@ bool ReadHeaders(SPW_BIFF_FILE* file) {
   file->dwValueC = PLAT_LoadLE32(header + kHeaderValueC);
   for (uint32_t i = 0; i < file->dwNumBlocks; ++i) {
     uint8_t raw[SPW_BIFF_BLOCK_HEADER_SIZE];
-    if (!ReadExact(file->pStream, raw, sizeof raw)) {
+    if (!in.Read(raw, sizeof raw)) {
       PLAT_Trace("SPW_BIFF_OpenFile: %s: block header %u of %u cut short\n", file->szName, i,
                  file->dwNumBlocks);
       return false;
@@ -106,7 +144,7 @@ bool ReadHeaders(SPW_BIFF_FILE* file) {
     block->dwNumChunks = PLAT_LoadLE32(raw + kBlockNumChunks);
     block->dwValueB = PLAT_LoadLE32(raw + kBlockValueB);
     AppendBlock(file, block);
-    if (!ReadChunks(file, block)) return false;
+    if (!ReadChunks(in, block)) return false;
   }
   return true;
 }
@@ -139,6 +177,7 @@ SPW_BIFF_FILE* SPW_BIFF_OpenFileInBlock(const char* fileName, SGE_MEMBLOCK* mem)
     file->qwFileSize = end > 0 ? static_cast<uint64_t>(end) : 0;
   }
   std::fseek(file->pStream, 0, SEEK_SET);
+  ReadImage(file);
   if (!ReadHeaders(file)) {
     // The caller of a failed open never closes the reader: the stream must not outlive it.
     std::fclose(file->pStream);
@@ -232,8 +271,10 @@ uint8_t* SPW_BIFF_ChunkData(SPW_BIFF_FILE* file, SPW_BIFF_CHUNK* chunk) {
     SGE_MemFree(data);
     return nullptr;
   }
-  if (std::fseek(file->pStream, static_cast<long>(chunk->dwOffset), SEEK_SET) != 0 ||
-      !ReadExact(file->pStream, data, chunk->dwSize)) {
+  if (file->pImage) {
+    std::memcpy(data, file->pImage + chunk->dwOffset, chunk->dwSize);
+  } else if (std::fseek(file->pStream, static_cast<long>(chunk->dwOffset), SEEK_SET) != 0 ||
+             !ReadExact(file->pStream, data, chunk->dwSize)) {
     SGE_MemFree(holder);
     SGE_MemFree(data);
     return nullptr;

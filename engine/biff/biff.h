@@ -60,6 +60,9 @@ struct SPW_BIFF_FILE {
   uint32_t dwValueC;
   SGE_MEMBLOCK* pMem;
   uint64_t qwFileSize;  // chunk data must lie inside the file
+  // The whole file in the block, read at open when it fits comfortably: headers are then
+  // parsed and chunk data served from memory instead of a seek and a read each.
+  uint8_t* pImage;
 };
 
 // Opened and closed files since start; an open that fails still counts.

@@ -33,6 +33,25 @@ struct GatheredNode {
   int32_t nextSibling = -1;  // gathered index
 };
 
+// Texture ids by material index, asked for once per load: every face of a material gets the
+// same id, and making the name a full path and looking it up costs more than the face.
+struct TextureIds {
+  std::vector<int32_t> ids;
+  std::vector<uint8_t> known;
+  int32_t Of(const SPW_MATERIALTABLE& materials, uint32_t index, SPW_DISPLAY* display) {
+    if (index >= materials.dwCount) return SPW_MaterialTextureId(&materials, index, display);
+    if (ids.size() < materials.dwCount) {
+      ids.assign(materials.dwCount, 0);
+      known.assign(materials.dwCount, 0);
+    }
+    if (!known[index]) {
+      ids[index] = SPW_MaterialTextureId(&materials, index, display);
+      known[index] = 1;
+    }
+    return ids[index];
+  }
+};
+
 struct LodContext {
   SPW_DOBJTYPE* type;
   SPW_DISPLAY* display;
@@ -40,6 +59,7 @@ struct LodContext {
   const SPW_POWLAYOUT* layout;
   const NodeOffsets* at;
   SPW_MATERIALTABLE materials;
+  TextureIds* textures;
 };
 
 // Gathers the node chunks of one level; false for a malformed chunk.
@@ -167,7 +187,7 @@ bool LoadMesh(SPW_DOBJNODE& node, const GatheredNode& src, const LodContext& ctx
   for (uint32_t i = 0; i < f; ++i) {
     uint32_t o = static_cast<uint32_t>(facesAt + faceSize * i);
     SPW_DOBJFACE& out = node.pFaceSet[i];
-    out.nTexture = SPW_MaterialTextureId(&ctx.materials, c.U32(o), ctx.display);
+    out.nTexture = ctx.textures->Of(ctx.materials, c.U32(o), ctx.display);
     for (uint32_t k = 0; k < 4; ++k) out.adwValue[k] = c.U32(o + 4 + 4 * k);
     for (uint32_t k = 0; k < p; ++k) {
       out.adwIndex[k] = c.U32(o + kFaceFixed + 4 * k);
@@ -223,8 +243,9 @@ int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* displ
     SPW_BIFF_FreeHeap(heap);
     return 0;
   }
+  TextureIds textures;
   LodContext ctx{type, display, SPW_POW_UNIT_SCALE * scale, &layout,
-                 layout.bOld ? &kOldNode : &kNewNode, {}};
+                 layout.bOld ? &kOldNode : &kNewNode, {}, &textures};
   bool ok = SPW_ReadMaterials(file, &ctx.materials, "SPW_LoadObjectFile") != 0;
   SPW_BIFF_BLOCK* block = SPW_BIFF_FindBlock(file, "DOBF");
   for (uint32_t l = 0; ok && l < type->dwNumLods; ++l) ok = LoadLod(file, block, ctx, l, oldLodIndex);
