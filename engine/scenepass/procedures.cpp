@@ -40,6 +40,8 @@ int32_t DestroyAnimObjectHook(void* object) {
 
 void SPW_InitScenePasses() {
   SPW_TimeScale = 1.0f;
+  // Scenes live in the engine's blocks: after a restart the list must not lead into the old ones.
+  SGE_ListInit(&SPW_SceneList);
   SPW_SceneHooks.pfnDestroyProcedures = SPW_DestroyAllProcedures;
   SPW_SceneHooks.pfnDestroyAnimObject = DestroyAnimObjectHook;
 }

@@ -103,7 +103,8 @@ void SPW_ForEachScene(F visit) {
   }
 }
 
-// Scale 1.0 and the scene's hooks for procedures and frame-animated objects; at engine start.
+// Scale 1.0, an empty scene list and the scene's hooks for procedures and frame-animated
+// objects; at engine start.
 void SPW_InitScenePasses();
 
 // Nothing for 0; else ms x SPW_TIMESCALE_PER_MS, at most SPW_MAX_TIMESCALE.

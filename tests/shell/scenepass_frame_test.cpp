@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "shell/app.h"
 #include "shell/frame.h"
+#include "tests/engine/scenepass/scene_fixture.h"
 
 namespace {
 
@@ -31,13 +32,8 @@ class ScenePassFrameTest : public ::testing::Test {
     type->dwNumAnims = 1;
     type->pAnims = &anim;
 
-    scene = static_cast<SPW_SCENE*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_SCENE)));
+    scene = scenetest::MakeScene();
     ASSERT_NE(scene, nullptr);
-    for (SGE_DLLNODE* h : {&scene->objects, &scene->dobjects, &scene->events, &scene->procedures,
-                           &scene->sprites})
-      SGE_ListInit(h);
-    scene->fSpeed = 1.0f;
-    SGE_ListInsertSorted(&SPW_SceneList, &scene->link);
 
     object = static_cast<SPW_ANIMOBJECT*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_ANIMOBJECT)));
     object->nClass = kClass;
