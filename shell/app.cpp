@@ -15,6 +15,7 @@
 #include "engine/object/object.h"
 #include "engine/packed/packed.h"
 #include "engine/profiler/profiler.h"
+#include "engine/scene/scene.h"
 #include "engine/scenepass/scenepass.h"
 #include "engine/sprite/sprite.h"
 #include "platform/clock.h"
@@ -44,6 +45,7 @@ bool CreateProfileGroups() {
   g_profileGroups[0] = KOPROFILE_CreateGroup(4, "System");
   if (!g_profileGroups[0]) return false;
   for (int32_t i = 0; i < 4; ++i) KOPROFILE_NameCounter(g_profileGroups[0], i, kSystemCounters[i]);
+  SPW_SetDObjectProfiler(g_profileGroups[0], 3);  // "DORender"
   g_profileGroups[1] = KOPROFILE_CreateGroup(1, "DObject system");
   return g_profileGroups[1] != nullptr;
 }
@@ -148,6 +150,7 @@ void SPW_ShutdownEngine() {
   SPW_ReleaseObjectTypes();
   KOINPUT_Shutdown();
   g_profileGroups[0] = g_profileGroups[1] = nullptr;
+  SPW_SetDObjectProfiler(nullptr, -1);
   SPW_ReleaseEngineBlocks();
   SGE_ShutdownKernelAndMemory();
   PLAT_ShutdownVideo();
