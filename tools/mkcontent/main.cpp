@@ -1,6 +1,7 @@
 // mkcontent <folder>: builds the synthetic demo content tree.
 #include <cstdio>
 
+#include "tools/mkcontent/features.h"
 #include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Sounds(root)) return 1;
   if (!vnMKCONTENT_Models(root)) return 1;
   if (!vnMKCONTENT_Terrain(root)) return 1;
+  if (!vnMKCONTENT_Features(root)) return 1;
   return 0;
 }
