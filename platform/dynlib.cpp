@@ -163,6 +163,10 @@ void* PLAT_FindSymbol(PLAT_Library* lib, const char* name) {
   return sym;
 }
 
+void* PLAT_FindLoadedSymbol(const char* name) {
+  return name ? dlsym(RTLD_DEFAULT, name) : nullptr;
+}
+
 void PLAT_FreeLibrary(PLAT_Library* lib) {
   if (!lib) return;
   if (dlclose(lib->handle) != 0) {

@@ -14,6 +14,9 @@ PLAT_Library* PLAT_LoadLibrary(const char* path);
 // first. False with a trace naming the file and the fault.
 bool PLAT_IsLoadableLibrary(const char* path);
 void* PLAT_FindSymbol(PLAT_Library* lib, const char* name);
+// A symbol of the program or of the libraries loaded with it; none (no trace) when no such
+// library is loaded. Lets a loaded library use a layer only when its host has brought it.
+void* PLAT_FindLoadedSymbol(const char* name);
 void PLAT_FreeLibrary(PLAT_Library* lib);
 std::string PLAT_LibraryFileName(const char* baseName);  // "gfxdrv" -> "libgfxdrv.so"
 const char* PLAT_LibraryPattern();                        // "lib*.so"

@@ -6,6 +6,8 @@
 #include "driver/device/device.h"
 #include "driver/texture/convert.h"
 #include "driver/video/video.h"
+#include "platform/dynlib.h"
+#include "platform/sound/sound.h"
 #include "platform/trace.h"
 
 namespace {
@@ -32,6 +34,32 @@ void ShowNewPicture(SPPD_VIDEOFRAME* v) {
     v->fNewPicture = false;
   }
   SPPD_VideoCopyPicture(v, v->shown);
+}
+
+// The host's sound output, when the process has one (the game has; Setup has not).
+const PLAT_SoundStreamApi* Sound() {
+  using Get = const PLAT_SoundStreamApi* (*)();
+  auto get = reinterpret_cast<Get>(PLAT_FindLoadedSymbol(PLAT_SOUND_STREAM_API));
+  return get ? get() : nullptr;
+}
+
+void StopSound(SPPD_VIDEOFRAME* v) {
+  if (!v->pSound) return;
+  if (const PLAT_SoundStreamApi* api = Sound()) api->close(v->pSound);  // stops it first
+  v->pSound = nullptr;
+}
+
+// The sound track plays through the host's sound output, from the start; without a started
+// output the movie plays silent.
+void StartSound(SPPD_VIDEOFRAME* v, bool loop) {
+  StopSound(v);
+  const PLAT_SoundStreamApi* api = Sound();
+  if (v->soundPath.empty() || !api) return;
+  v->pSound = api->open(v->soundPath.c_str(), loop ? PLAT_SOUND_LOOP : 0, PLAT_StreamType::Movie);
+  if (v->pSound && api->play(PLAT_SOUND_FREE, v->pSound, PLAT_SOUND_MAX_VOLUME) < 0) StopSound(v);
+  if (!v->pSound)
+    PLAT_Trace("GFXDRV: %s plays without its sound track (sound error %d)\n", v->soundPath.c_str(),
+               api->error());
 }
 
 }  // namespace
@@ -87,6 +115,7 @@ int32_t SPPD_StreamSurfacePlay(SPPD_VIDEOFRAME* v, int32_t loop) {
     SPPD_VideoResetStop(v);
     worker = !(v->dwFlags & SPPD_VIDEO_NOWORKER);
   }
+  StartSound(v, loop != 0);
   if (worker) v->worker = std::thread(SPPD_VideoWorker, v);
   return SPPD_OK;
 }
@@ -94,6 +123,7 @@ int32_t SPPD_StreamSurfacePlay(SPPD_VIDEOFRAME* v, int32_t loop) {
 int32_t SPPD_StreamSurfaceStop(SPPD_VIDEOFRAME* v) {
   if (!v) return 0;
   SPPD_VideoStopPlaying(v);
+  StopSound(v);
   return SPPD_OK;
 }
 
@@ -123,6 +153,7 @@ void SPPD_DestroyVideoFrame(SPPD_VIDEOFRAME* v) {
   SPPD_VideoStopPlaying(v);
   // The worker reads the record until it ends: only then may the record go.
   JoinWorker(v);
+  StopSound(v);
   PLAT_MovieClose(v->pMovie);
   v->~SPPD_VIDEOFRAME();
   SPPD_PoolFree(v);

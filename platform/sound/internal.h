@@ -15,6 +15,7 @@
 #include "platform/sound/wav.h"
 
 struct mpg123_handle_struct;
+struct PLAT_MovieSound;
 
 // A stream keeps this many buffers of this many frames queued ahead of the mixer.
 constexpr int32_t PLAT_STREAM_BUFFERS = 4;
@@ -39,6 +40,7 @@ struct PLAT_Stream {
   PLAT_WavInfo wav{};
   uint32_t wavLeft = 0;
   mpg123_handle_struct* mpeg = nullptr;
+  PLAT_MovieSound* movie = nullptr;
   int32_t channels = 0;
   int32_t rate = 0;
   int32_t frameBytes = 0;

@@ -44,7 +44,8 @@ enum class PLAT_SoundOutput : int32_t {
   Manual = 2,
 };
 
-enum class PLAT_StreamType : int32_t { Wav = 1, Mpeg = 2 };
+// Movie: the sound track of a movie file (platform/video).
+enum class PLAT_StreamType : int32_t { Wav = 1, Mpeg = 2, Movie = 3 };
 
 struct PLAT_Sample;
 struct PLAT_Stream;
@@ -101,9 +102,22 @@ void PLAT_SoundSetListener(const float position[3], const float velocity[3],
 // Gain at distance d beyond a sample's minimum distance m: m / (m + rolloff x (d - m)).
 void PLAT_SoundSetRolloff(float rolloff);
 
-// Streams: read and decoded a little ahead while they play. PLAT_SOUND_LOOP in the mode makes
+// Streams: read and decoded a little ahead while they play (on the layer's worker). PLAT_SOUND_LOOP in the mode makes
 // them start over at their end.
 PLAT_Stream* PLAT_SoundOpenStream(const char* path, uint32_t mode, PLAT_StreamType type);
 int32_t PLAT_SoundPlayStream(int32_t channel, PLAT_Stream* stream, int32_t volume);
 bool PLAT_SoundStopStream(PLAT_Stream* stream);
 void PLAT_SoundCloseStream(PLAT_Stream* stream);
+
+// The stream calls as one record, for a library loaded beside the game (the render driver
+// plays movies' sound tracks with it): found by the name PLAT_SOUND_STREAM_API with
+// PLAT_FindLoadedSymbol, so the library uses the game's sound output when the game has one and
+// needs none of its own.
+struct PLAT_SoundStreamApi {
+  PLAT_Stream* (*open)(const char* path, uint32_t mode, PLAT_StreamType type);
+  int32_t (*play)(int32_t channel, PLAT_Stream* stream, int32_t volume);
+  void (*close)(PLAT_Stream* stream);
+  int32_t (*error)();
+};
+constexpr const char PLAT_SOUND_STREAM_API[] = "PLAT_SoundGetStreamApi";
+extern "C" const PLAT_SoundStreamApi* PLAT_SoundGetStreamApi();

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/sound/internal.h"
 #include "platform/trace.h"
+#include "platform/video/movie.h"
 
 namespace {
 
@@ -53,6 +54,16 @@ bool OpenMpeg(PLAT_Stream* s, const char* path) {
   return true;
 }
 
+bool OpenMovie(PLAT_Stream* s, const char* path) {
+  s->movie = PLAT_MovieSoundOpen(path);
+  if (!s->movie) return PLAT_SoundFail(PLAT_SOUND_ERR_FILE_FORMAT);
+  s->channels = PLAT_MovieSoundChannels(s->movie);
+  s->rate = PLAT_MovieSoundRate(s->movie);
+  s->frameBytes = s->channels * 2;
+  s->format = s->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+  return true;
+}
+
 void FreeStream(PLAT_Stream* s) {
   if (s->handle >= 0) {
     if (PLAT_SoundChannel* c = PLAT_SoundChannelOf(s->handle)) PLAT_SoundReleaseChannel(c);
@@ -62,6 +73,7 @@ void FreeStream(PLAT_Stream* s) {
     mpg123_close(s->mpeg);
     mpg123_delete(s->mpeg);
   }
+  PLAT_MovieSoundClose(s->movie);
   if (s->file) std::fclose(s->file);
   delete s;
 }
@@ -72,6 +84,7 @@ bool Rewind(PLAT_Stream* s) {
     s->wavLeft = s->wav.dataBytes;
     return s->wavLeft > 0 && std::fseek(s->file, static_cast<long>(s->wav.dataOffset), SEEK_SET) == 0;
   }
+  if (s->type == PLAT_StreamType::Movie) return PLAT_MovieSoundRewind(s->movie);
   return mpg123_seek(s->mpeg, 0, SEEK_SET) >= 0;
 }
 
@@ -84,6 +97,11 @@ size_t Decode(PLAT_Stream* s, uint8_t* out, size_t bytes) {
     got -= got % static_cast<size_t>(s->frameBytes);
     s->wavLeft = got == want ? s->wavLeft - static_cast<uint32_t>(got) : 0;
     return got;
+  }
+  if (s->type == PLAT_StreamType::Movie) {
+    const size_t frames = bytes / static_cast<size_t>(s->frameBytes);
+    return PLAT_MovieSoundRead(s->movie, reinterpret_cast<int16_t*>(out), frames) *
+           static_cast<size_t>(s->frameBytes);
   }
   size_t done = 0;
   int rc = mpg123_read(s->mpeg, out, bytes, &done);
@@ -162,13 +180,16 @@ void PLAT_SoundFreeAllStreams() {
 PLAT_Stream* PLAT_SoundOpenStream(const char* path, uint32_t mode, PLAT_StreamType type) {
   Lock lock(g_sound.mutex);
   if (!g_sound.started) return PLAT_SoundFail(PLAT_SOUND_ERR_NOT_STARTED), nullptr;
-  if (!path || (type != PLAT_StreamType::Wav && type != PLAT_StreamType::Mpeg))
+  if (!path || (type != PLAT_StreamType::Wav && type != PLAT_StreamType::Mpeg &&
+                type != PLAT_StreamType::Movie))
     return PLAT_SoundFail(PLAT_SOUND_ERR_INVALID_PARAM), nullptr;
   auto* s = new PLAT_Stream;
   s->mode = mode;
   s->type = type;
-  s->file = PLAT_FOpen(path, "rb");
-  if (!s->file) {
+  // The movie decoder opens its file itself.
+  const bool found = type == PLAT_StreamType::Movie ? PLAT_FileExists(path)
+                                                    : (s->file = PLAT_FOpen(path, "rb")) != nullptr;
+  if (!found) {
     PLAT_Trace("PLAT_SoundOpenStream: %s not found\n", path);
     FreeStream(s);
     return PLAT_SoundFail(PLAT_SOUND_ERR_FILE_NOT_FOUND), nullptr;
@@ -176,7 +197,9 @@ PLAT_Stream* PLAT_SoundOpenStream(const char* path, uint32_t mode, PLAT_StreamTy
   alGetError();
   alGenBuffers(PLAT_STREAM_BUFFERS, s->buffers);
   bool opened = alGetError() == AL_NO_ERROR || PLAT_SoundFail(PLAT_SOUND_ERR_MEMORY);
-  opened = opened && (type == PLAT_StreamType::Wav ? OpenWav(s, path) : OpenMpeg(s, path));
+  opened = opened && (type == PLAT_StreamType::Wav    ? OpenWav(s, path)
+                      : type == PLAT_StreamType::Mpeg ? OpenMpeg(s, path)
+                                                      : OpenMovie(s, path));
   if (!opened) {
     FreeStream(s);
     return nullptr;
@@ -231,4 +254,10 @@ void PLAT_SoundCloseStream(PLAT_Stream* stream) {
   if (it == g_sound.streams.end()) return;
   g_sound.streams.erase(it);
   FreeStream(stream);
+}
+
+const PLAT_SoundStreamApi* PLAT_SoundGetStreamApi() {
+  static const PLAT_SoundStreamApi api = {PLAT_SoundOpenStream, PLAT_SoundPlayStream,
+                                          PLAT_SoundCloseStream, PLAT_SoundGetError};
+  return &api;
 }

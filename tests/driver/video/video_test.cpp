@@ -9,6 +9,7 @@
 #include "driver/texture/load.h"
 #include "driver/video/video.h"
 #include "engine/b2d/b2d.h"
+#include "platform/sound/sound.h"
 #include "tests/driver/texture/table_fixture.h"
 #include "tools/writers/movie_writer.h"
 
@@ -280,6 +281,60 @@ TEST_F(Video, ThePictureIsCentredOnTheFramesAndFitsThemWhenAsked) {
     }
     Destroy(v);
   }
+}
+
+// The sound track plays through the sound output while the movie plays, and no longer after.
+class VideoSound : public Video {
+ protected:
+  static constexpr int32_t kMixRate = 22050;
+  void SetUp() override {
+    Video::SetUp();
+    vnMOVIE_SPEC spec = vnMOVIE_FlatColours(64, 64, kRate, kColours);
+    spec.soundRate = kMixRate;
+    for (int i = 0; i < kMixRate; ++i)
+      spec.sound.push_back(static_cast<int16_t>(i % 50 < 25 ? 12000 : -12000));
+    sounding = dir.file("FMV/Sounding.avi");
+    ASSERT_TRUE(vnWRITE_Movie(sounding, spec));
+    ASSERT_TRUE(PLAT_SoundSetOutput(PLAT_SoundOutput::Manual));
+    ASSERT_TRUE(PLAT_SoundInit(kMixRate, 8));
+  }
+  void TearDown() override {
+    Video::TearDown();  // destroys the streams while the output still runs
+    PLAT_SoundClose();
+    PLAT_SoundSetOutput(PLAT_SoundOutput::Auto);
+  }
+  // Peak level of the next tenth of a second of output.
+  int Peak() {
+    std::vector<int16_t> pcm(kMixRate / 10 * 2);
+    EXPECT_TRUE(PLAT_SoundMix(pcm.data(), kMixRate / 10));
+    int peak = 0;
+    for (int16_t v : pcm) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    return peak;
+  }
+  std::string sounding;
+};
+
+TEST_F(VideoSound, TheSoundTrackPlaysWhileTheMoviePlays) {
+  SPPD_VIDEOFRAME* v = Make(SPPD_VIDEO_NOWORKER, sounding);
+  ASSERT_NE(v, nullptr);
+  EXPECT_LT(Peak(), 64);
+  ASSERT_EQ(SPPD_StreamSurfacePlay(v, 0), SPPD_OK);
+  EXPECT_GT(Peak(), 4000);
+  SPPD_StreamSurfaceStop(v);
+  Peak();  // what the output had taken before the stop
+  EXPECT_LT(Peak(), 64);
+  SPPD_StreamSurfacePlay(v, 0);
+  EXPECT_GT(Peak(), 4000);
+  Destroy(v);
+  Peak();
+  EXPECT_LT(Peak(), 64);
+}
+
+TEST_F(VideoSound, AMovieWithoutASoundTrackPlaysSilently) {
+  SPPD_VIDEOFRAME* v = Make(0);
+  ASSERT_NE(v, nullptr);
+  ASSERT_EQ(SPPD_StreamSurfacePlay(v, 0), SPPD_OK);
+  EXPECT_LT(Peak(), 64);
 }
 
 TEST_F(Video, MissingOrDamagedMoviesAndDisplaysWithoutADeviceGiveNoStream) {
