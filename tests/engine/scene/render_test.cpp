@@ -7,14 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/memory/memblock.h"
-#include "engine/object/object.h"
 #include "engine/scene/scene.h"
 #include "engine/vdisplay/vdisplay.h"
-#include "platform/files.h"
-#include "tests/support/support.h"
-#include "tools/models/models.h"
-#include "tools/writers/pow_writer.h"
+#include "tests/engine/dobject/dobject_fixture.h"
 
 namespace {
 
@@ -71,12 +66,10 @@ int32_t Additive(SPW_DISPLAY*, const SPPD_VERTEX* v, uint32_t count, int32_t pai
   return SPPD_OK;
 }
 
-class RenderTest : public ::testing::Test {
+class RenderTest : public DObjectFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemory(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+    DObjectFixture::SetUp();
     g_rec = Recorder{};
     table.SPPD_RenderNode = RecordNode;
     table.SPPD_GetSystemRenderState = SystemState;
@@ -85,7 +78,6 @@ class RenderTest : public ::testing::Test {
     table.SPPD_RenderFVFPolygonAdditive = Additive;
     driverRef = {1, sizeof table, &table};
     display.pDriver = &driverRef;
-    scene = SPW_CreateScene(0, 1.0f, 1, 0);
     view.pScene = scene;
     SPW_MatIdentity(&view.mView);
     SPW_MatIdentity(&view.mCamera);
@@ -98,30 +90,15 @@ class RenderTest : public ::testing::Test {
     AddPlane({100, 0, 0}, {-1, 0, 0});
     g_rec.rs.fNear = 1.0f;
     g_rec.rs.fFar = 100.0f;
-    PLAT_MakeDirectory("Export");
-    figure = Load(vnMODELS_Figure());
-    sphere = Load(vnMODELS_Sphere());
-    ASSERT_GE(figure, 0);
+    sphere = LoadModel(vnMODELS_Sphere());
     ASSERT_GE(sphere, 0);
-  }
-  void TearDown() override {
-    SPW_DestroyScene(scene);
-    SPW_ReleaseObjectTypes();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
   }
   void AddPlane(SPW_VECTOR point, SPW_VECTOR normal) {
     const uint32_t i = g_rec.rs.dwNumPlanes++;
     std::memcpy(g_rec.srs.fPlanePointsXf[i], &point, sizeof point);
     std::memcpy(g_rec.srs.fPlaneNormalsXf[i], &normal, sizeof normal);
   }
-  int32_t Load(const vnMODEL& m) {
-    const std::string path = "Export/" + m.name + ".pow";
-    int32_t slot = -1;
-    if (!vnWRITE_POW(path, m) || !SPW_LoadObjectFile(path.c_str(), nullptr, &slot, 1.0f, 0)) return -1;
-    return slot;
-  }
-  SPW_DOBJECT* Make(int32_t slot, float x, SPW_DOBJECT* parent = nullptr, int32_t priority = 0) {
+  SPW_DOBJECT* Place(int32_t slot, float x, SPW_DOBJECT* parent = nullptr, int32_t priority = 0) {
     const SPW_TRANSFORM t = {{x, 0, 0}, {0, 0, 0, 1}, 1};
     return SPW_CreateDynamicObject(scene, slot, parent, priority, &t, 0);
   }
@@ -130,22 +107,19 @@ class RenderTest : public ::testing::Test {
     return SPW_DObjectRenderTask(&node, nullptr, nullptr);
   }
 
-  vntest::TempDir dir;
-  vntest::ScopedWorkingDir cwd{dir.path()};
   SPPD_DRIVERTABLE table{};
   SGE_DATAREF driverRef{};
   SPW_DISPLAY display{};
   SPW_VDISPLAY view{};
   SGE_DATAREF viewRef{};
   SPW_DISPLAYNODE node{};
-  SPW_SCENE* scene = nullptr;
-  int32_t figure = -1, sphere = -1;
+  int32_t sphere = -1;
 };
 
 TEST_F(RenderTest, ObjectsAreCulledByTheirSphereAndClippedOnlyByPlanesThatCutThem) {
-  SPW_DOBJECT* inside = Make(figure, 0);
-  SPW_DOBJECT* cut = Make(figure, 99.5f);
-  SPW_DOBJECT* outside = Make(figure, -150);
+  SPW_DOBJECT* inside = Place(figure, 0);
+  SPW_DOBJECT* cut = Place(figure, 99.5f);
+  SPW_DOBJECT* outside = Place(figure, -150);
   outside->fFlags |= SPW_DOBJ_IN_VIEW;
   EXPECT_EQ(Render(), -1);
   const uint32_t n = SPW_GetObjectType(figure)->dwNumNodes;
@@ -168,7 +142,7 @@ TEST_F(RenderTest, ObjectsAreCulledByTheirSphereAndClippedOnlyByPlanesThatCutThe
 }
 
 TEST_F(RenderTest, NodeMatricesAreTheViewTimesTheNodesWorldTransform) {
-  SPW_DOBJECT* o = Make(figure, 5);
+  SPW_DOBJECT* o = Place(figure, 5);
   const float h = std::sqrt(0.5f);
   o->t.qRot = {0, h, 0, h};
   // A view that moves the world by (0, 0, -20).
@@ -188,7 +162,7 @@ TEST_F(RenderTest, NodeMatricesAreTheViewTimesTheNodesWorldTransform) {
 }
 
 TEST_F(RenderTest, LitObjectsPassTheirLightsAndOwnColours) {
-  SPW_DOBJECT* o = Make(sphere, 0);
+  SPW_DOBJECT* o = Place(sphere, 0);
   o->fFlags |= SPW_DOBJ_LIT | SPW_DOBJ_OWN_COLOUR;
   o->colourA = {200, 100, 50, 255};
   o->colourB = {255, 51, 0, 255};
@@ -206,7 +180,7 @@ TEST_F(RenderTest, LitObjectsPassTheirLightsAndOwnColours) {
 }
 
 TEST_F(RenderTest, DistantObjectsDrawACoarserLevelUnlessTheSceneAsksForTheFinest) {
-  SPW_DOBJECT* o = Make(sphere, 60);
+  SPW_DOBJECT* o = Place(sphere, 60);
   const SPW_DOBJTYPE* type = SPW_GetObjectType(sphere);
   Render();
   ASSERT_EQ(g_rec.nodes.size(), 1u);
@@ -221,8 +195,8 @@ TEST_F(RenderTest, DistantObjectsDrawACoarserLevelUnlessTheSceneAsksForTheFinest
 }
 
 TEST_F(RenderTest, AttachedObjectsAreDrawnThroughTheirParentAndHiddenOnesNotAtAll) {
-  SPW_DOBJECT* a = Make(figure, 0);
-  SPW_DOBJECT* b = Make(figure, 0);
+  SPW_DOBJECT* a = Place(figure, 0);
+  SPW_DOBJECT* b = Place(figure, 0);
   ASSERT_EQ(SPW_AttachObjectName(a, b, 0, 0, "HandR", "HeadTop"), 1);
   Render();
   const uint32_t n = SPW_GetObjectType(figure)->dwNumNodes;
@@ -236,24 +210,24 @@ TEST_F(RenderTest, AttachedObjectsAreDrawnThroughTheirParentAndHiddenOnesNotAtAl
 }
 
 TEST_F(RenderTest, ChildrenOfPriorityMinusOneAreDrawnWithTheirParent) {
-  SPW_DOBJECT* parent = Make(sphere, 0);
-  Make(sphere, 1, parent, -1);
-  Make(sphere, 2, parent, -1);
+  SPW_DOBJECT* parent = Place(sphere, 0);
+  Place(sphere, 1, parent, -1);
+  Place(sphere, 2, parent, -1);
   Render();
   ASSERT_EQ(g_rec.nodes.size(), 3u);
   EXPECT_EQ(g_rec.nodes[0].clip, 0xFFFFFFFFu);
   EXPECT_EQ(g_rec.nodes[1].clip, 0xFFFFFFFFu);
   EXPECT_EQ(g_rec.nodes[2].clip, 0u);
   // The walk stops at the first child of another priority.
-  SPW_DOBJECT* other = Make(sphere, 50);
-  Make(sphere, 51, other, 3);
-  Make(sphere, 52, other, -1);
+  SPW_DOBJECT* other = Place(sphere, 50);
+  Place(sphere, 51, other, 3);
+  Place(sphere, 52, other, -1);
   Render();
   EXPECT_EQ(g_rec.nodes.size(), 4u);
 }
 
 TEST_F(RenderTest, NothingIsDrawnWithoutARenderStateOrWithNodeDrawingOff) {
-  SPW_DOBJECT* o = Make(sphere, 0);
+  SPW_DOBJECT* o = Place(sphere, 0);
   o->fFlags |= SPW_DOBJ_KEEP_NEAR;
   g_rec.stateResult = SPPD_FAIL;
   Render();

@@ -4,30 +4,12 @@
 
 #include <vector>
 
-#include "engine/memory/memblock.h"
-#include "engine/object/object.h"
 #include "engine/scene/scene.h"
+#include "tests/engine/dobject/dobject_fixture.h"
 
 namespace {
 
-class SceneTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(SGE_InitMemory(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
-  }
-  void TearDown() override {
-    SPW_ReleaseObjectTypes();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
-  }
-  static uint32_t Used(SGE_MEMBLOCK* block) {
-    SGE_MEMSTATS stats;
-    SGE_GetMemBlockStats(&stats, block);
-    return stats.dwUsedBytes;
-  }
-};
+class SceneTest : public DObjectFixture {};
 
 TEST_F(SceneTest, ANewSceneHasItsDefaultsAndTakesItsPlaceByPriority) {
   SPW_SCENE* b = SPW_CreateScene(0, 1.5f, 20, 9);
@@ -37,7 +19,8 @@ TEST_F(SceneTest, ANewSceneHasItsDefaultsAndTakesItsPlaceByPriority) {
   std::vector<SPW_SCENE*> order;
   for (SGE_DLLNODE* n = SGE_ListFirst(&SPW_SceneList); n; n = SGE_ListNext(&SPW_SceneList, n))
     order.push_back(reinterpret_cast<SPW_SCENE*>(n));
-  EXPECT_EQ(order, (std::vector<SPW_SCENE*>{a, b, c}));
+  // The fixture's scene came first at priority 10.
+  EXPECT_EQ(order, (std::vector<SPW_SCENE*>{scene, a, b, c}));
   EXPECT_EQ(b->pSelf, b);
   EXPECT_EQ(b->fSpeed, 1.5f);
   EXPECT_EQ(b->dwValue, 9u);
@@ -49,8 +32,8 @@ TEST_F(SceneTest, ANewSceneHasItsDefaultsAndTakesItsPlaceByPriority) {
   EXPECT_EQ(b->vSunDirection.x, -1.0f);
   EXPECT_EQ(b->pTessMem, SPW_ObjsMem);
   EXPECT_TRUE(SGE_ListIsEmpty(&b->dobjects));
-  for (SPW_SCENE* s : order) EXPECT_EQ(SPW_DestroyScene(s), 1);
-  EXPECT_TRUE(SGE_ListIsEmpty(&SPW_SceneList));
+  for (SPW_SCENE* s : {a, b, c}) EXPECT_EQ(SPW_DestroyScene(s), 1);
+  EXPECT_EQ(SGE_ListCount(&SPW_SceneList), 1);
 }
 
 TEST_F(SceneTest, DestructionFreesTheLightsAndSparesAPermanentScene) {
@@ -65,7 +48,7 @@ TEST_F(SceneTest, DestructionFreesTheLightsAndSparesAPermanentScene) {
   SPW_SCENE* kept = SPW_CreateScene(SPW_SCENE_PERMANENT, 1.0f, 1, 0);
   EXPECT_EQ(SPW_DestroyScene(kept), 1);
   EXPECT_EQ(kept->pSelf, kept);
-  EXPECT_EQ(SGE_ListFirst(&SPW_SceneList), &kept->link.link);
+  EXPECT_EQ(kept->link.link.pNext->pPrev, &kept->link.link);
   EXPECT_EQ(SPW_DestroyScene(nullptr), 1);
   kept->fFlags = 0;
   EXPECT_EQ(SPW_DestroyScene(kept), 1);
@@ -116,16 +99,8 @@ TEST_F(SceneTest, LightFieldsFollowTheirSetters) {
   EXPECT_EQ(SPW_DestroyScene(s), 1);
 }
 
-class LightChoice : public SceneTest {
+class LightChoice : public DObjectFixture {
  protected:
-  void SetUp() override {
-    SceneTest::SetUp();
-    scene = SPW_CreateScene(0, 1.0f, 1, 0);
-  }
-  void TearDown() override {
-    SPW_DestroyScene(scene);
-    SceneTest::TearDown();
-  }
   SPW_LIGHT* At(float x, float radius) {
     const SPW_VECTOR p = {x, 0, 0};
     return SPW_CreateLight(scene, &p, radius, 0, 0, 0);
@@ -133,7 +108,6 @@ class LightChoice : public SceneTest {
   int32_t Pick(float radius, uint32_t flags) {
     return SPW_SelectObjectLights(scene, &centre, radius, flags, nullptr, out);
   }
-  SPW_SCENE* scene = nullptr;
   SPW_VECTOR centre = {0, 0, 0};
   SPW_LIGHT* out[SPW_MAX_DRIVER_LIGHTS] = {};
 };
