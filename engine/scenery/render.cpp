@@ -2,6 +2,8 @@
 // walk of one instance with per-vertex lighting and the near fade, and the sky.
 #include "engine/scenery/scenery.h"
 
+#include "engine/scenery/internal.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -188,6 +190,7 @@ void WalkMesh(const Instance& in, uint32_t clipMask, uint32_t lights) {
 void DrawInstance(SPW_FEATUREINST* item, uint32_t clipMask, uint32_t lights) {
   const SPW_FEATUREOBJ& cls = *item->pClass;
   if (!cls.dwNumMeshes) return;
+  SPW_DrawDecals({g.display, g.drv, &g.view->mView}, g.view->pScene, item, clipMask);
   Instance in{};
   in.item = item;
   SPW_MatMultiply(&g.view->mView, &item->mObjectToWorld, &in.toView);

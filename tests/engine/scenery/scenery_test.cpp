@@ -8,6 +8,7 @@
 
 #include "engine/collide/collide.h"
 #include "engine/scenery/scenery.h"
+#include "engine/tess/tess.h"
 #include "engine/vdisplay/vdisplay.h"
 #include "tests/engine/feature/feature_fixture.h"
 
@@ -24,6 +25,7 @@ struct Call {
 
 struct Recorder {
   std::vector<Call> calls;
+  std::vector<std::pair<int32_t, Call>> layered;
   SPPD_SYSTEMRENDERSTATE rs{};
 };
 Recorder g_rec;
@@ -43,6 +45,12 @@ int32_t NearBlend(SPW_DISPLAY*, const SPPD_VERTEX* v, uint32_t count, int32_t, i
   return SPPD_OK;
 }
 
+int32_t Layer(SPW_DISPLAY*, int32_t layer, const SPPD_VERTEX* v, uint32_t count, int32_t,
+              int32_t texture, int32_t, uint32_t mask) {
+  g_rec.layered.push_back({layer, {{v, v + count}, count, texture, mask, false, 0, 0}});
+  return SPPD_OK;
+}
+
 constexpr uint32_t kSolid = 0x1;
 constexpr uint32_t kLit = 0x100;
 
@@ -54,6 +62,7 @@ class SceneryTest : public FeatureFixture {
     table.SPPD_GetSystemRenderState = GetSystemRenderState;
     table.SPPD_RenderFVFPolygon = Polygon;
     table.SPPD_RenderFVFPolygonNearBlend = NearBlend;
+    table.SPPD_RenderFVFPolygonLayer = Layer;
     view.pScene = scene.get();
     SPW_MatIdentity(&view.mView);
     SPW_MatIdentity(&view.mCamera);
@@ -98,6 +107,7 @@ class SceneryTest : public FeatureFixture {
   }
   void Render() {
     g_rec.calls.clear();
+    g_rec.layered.clear();
     EXPECT_EQ(SPW_SceneryRenderTask(&node, nullptr, nullptr), -1);
   }
   // Calls whose first vertex lies near a view-space x.
@@ -274,6 +284,42 @@ TEST_F(SceneryTest, ATreeAsDeepAsItIsLongIsDrawnWhole) {
   Planes({});
   Render();
   EXPECT_EQ(SPW_GetSceneryDrawCount(), static_cast<uint32_t>(kCount));
+}
+
+TEST_F(SceneryTest, ADecalIsClippedToTheTrianglesBeneathItAndDrawnOnItsLayer) {
+  vnFEATURE_SET set;
+  set.groups.push_back(Crates("Crate", {{0, 0, -5}}));
+  Build(set);
+  Planes({});
+  ASSERT_EQ(SPW_InitTessellations(scene.get(), SPW_ObjsMem), 1);
+  // A square on the crate's top, partly hanging over its edge.
+  std::vector<SPPD_VERTEX> square;
+  for (auto [x, y] : {std::pair{0.2f, -0.2f}, {0.7f, -0.2f}, {0.7f, 0.2f}, {0.2f, 0.2f}})
+    square.push_back({0, 0xFF00FF00u, x, y, -4.5f, 0, 0});
+  SPW_TESS* mark = SPW_CreateTessellation(scene.get(), square.data(), 4, 1, 7, SPW_TESS_NO_TERRAIN,
+                                          0, 0, nullptr, 1.0f, 10, kSolid, 0, 0);
+  ASSERT_NE(mark, nullptr);
+  Render();
+  ASSERT_FALSE(g_rec.layered.empty());
+  float area = 0;
+  for (const auto& [layer, c] : g_rec.layered) {
+    EXPECT_EQ(layer, SPW_DECAL_LAYER);
+    EXPECT_EQ(c.texture, 7);
+    ASSERT_EQ(c.count, 3u);
+    for (const SPPD_VERTEX& v : c.v) {
+      EXPECT_NEAR(v.z, -4.5f, 1e-4f);
+      EXPECT_GE(v.x, 0.2f - 1e-4f);
+      EXPECT_LE(v.x, 0.5f + 1e-4f);  // cut at the crate's edge
+    }
+    area += std::fabs((c.v[1].x - c.v[0].x) * (c.v[2].y - c.v[0].y) -
+                      (c.v[2].x - c.v[0].x) * (c.v[1].y - c.v[0].y)) / 2;
+  }
+  EXPECT_NEAR(area, 0.3f * 0.4f, 1e-4f);
+  // Built once: the next frame draws the same pieces.
+  const size_t pieces = g_rec.layered.size();
+  Render();
+  EXPECT_EQ(g_rec.layered.size(), pieces);
+  SPW_ReleaseAllTessellations(scene.get());
 }
 
 TEST_F(SceneryTest, NothingIsDrawnWithoutAViewOrATree) {
