@@ -31,15 +31,27 @@ inline SPW_SCENE* MakeScene(uint32_t priority = 0, float speed = 1.0f, uint32_t 
   return s;
 }
 
+// Memory, kernel, object types, an empty scene list, the passes' hooks and no sprite sets, as the
+// engine start leaves them; the callers check for a fatal failure.
+inline void StartScenes() {
+  ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
+  ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+  ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+  SPW_InitScenePasses();
+  SPW_InitSprites();
+}
+inline void StopScenes() {
+  SGE_ListInit(&SPW_SceneList);
+  SPW_ReleaseObjectTypes();
+  SPW_ReleaseEngineBlocks();
+  SGE_ShutdownKernelAndMemory();
+}
+
 class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
-    SGE_ListInit(&SPW_SceneList);
-    SPW_InitScenePasses();
-    SPW_InitSprites();
+    StartScenes();
+    if (HasFatalFailure()) return;
     Fired().clear();
     anim_.dwLength = kFrames * 160;
     SPW_DOBJTYPE* type = SPW_GetObjectType(kClass);
@@ -47,12 +59,7 @@ class SceneTest : public ::testing::Test {
     type->dwNumAnims = 1;
     type->pAnims = &anim_;
   }
-  void TearDown() override {
-    SGE_ListInit(&SPW_SceneList);
-    SPW_ReleaseObjectTypes();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownKernelAndMemory();
-  }
+  void TearDown() override { StopScenes(); }
 
   SPW_SCENE* Scene(uint32_t priority = 0, float speed = 1.0f, uint32_t flags = 0) {
     return MakeScene(priority, speed, flags);

@@ -26,11 +26,8 @@ constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlack = 0xFF000000;
 class ViewPixelsTest : public drawtest::DrawTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
-    SGE_ListInit(&SPW_SceneList);
-    SPW_InitSprites();
+    scenetest::StartScenes();
+    if (HasFatalFailure()) return;
     drawtest::DrawTest::SetUp();
     if (HasFatalFailure()) return;
     auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
@@ -49,10 +46,7 @@ class ViewPixelsTest : public drawtest::DrawTest {
     if (view) SPW_DestroyVDisplay(view);
     SGE_ListUnlink(&display.link.link);
     drawtest::DrawTest::TearDown();
-    SGE_ListInit(&SPW_SceneList);
-    SPW_ReleaseObjectTypes();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownKernelAndMemory();
+    scenetest::StopScenes();
   }
 
   // A texture of two frames side by side: red, then green.
