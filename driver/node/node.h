@@ -29,6 +29,13 @@ struct SPPD_NODELIGHT {
   float colour[3];
 };
 
+// One entry per vertex index: the buffer and position where the vertex was last written.
+struct SPPD_SHAREDVERTEX {
+  uint32_t dwStamp;
+  uint16_t wPosition;
+  uint16_t wSerial;
+};
+
 struct SPPD_NODESTATE {
   SPW_DISPLAY* pDisplay;
   SPPD_DRIVERSTATE* pState;
@@ -50,13 +57,7 @@ struct SPPD_NODESTATE {
   uint32_t dwFog;      // specular word of every vertex: fog byte on top
   uint32_t dwAlpha;    // node alpha in the top byte, when faded
   uint32_t dwStamp;
-};
-
-// One entry per vertex index: the buffer and position where the vertex was last written.
-struct SPPD_SHAREDVERTEX {
-  uint32_t dwStamp;
-  uint16_t wPosition;
-  uint16_t wSerial;
+  SPPD_SHAREDVERTEX* pShared;  // the shared-vertex table
 };
 
 SPPD_NODESTATE* SPPD_NodeState();
@@ -74,6 +75,33 @@ inline void SPPD_FaceNormal(const SPW_DOBJFACE& f, float n[3]) {
 }
 inline uint32_t SPPD_FaceFlags(const SPW_DOBJFACE& f) { return f.adwValue[3]; }
 
+// A channel rounded to nearest and held in a byte, as the engine packs colours: a channel
+// past 255 or below 0 must not spill into its neighbour.
+inline uint32_t SPPD_NodeChannel(float v) {
+  if (!(v > 0.0f)) return 0;
+  return v >= 255.0f ? 255u : static_cast<uint32_t>(v + 0.5f);
+}
+
 // The flat colour of a face from its object-space normal: the colour argument, the sun
-// where the face looks into it, each light where the face looks toward it; ARGB.
-uint32_t SPPD_NodeFaceColour(const SPPD_NODESTATE& s, const float n[3]);
+// where the face looks into it, each light where the face looks toward it; r, g and b held
+// at 255 at most; ARGB with the colour argument's alpha.
+inline uint32_t SPPD_NodeFaceColour(const SPPD_NODESTATE& s, const float n[3]) {
+  float r = s.colour[0], g = s.colour[1], b = s.colour[2];
+  const float sun = n[0] * s.sunDir[0] + n[1] * s.sunDir[1] + n[2] * s.sunDir[2];
+  if (sun < 0.0f) {
+    r -= sun * s.sunColour[0];
+    g -= sun * s.sunColour[1];
+    b -= sun * s.sunColour[2];
+  }
+  for (uint32_t i = 0; i < s.dwNumLights; ++i) {
+    const SPPD_NODELIGHT& l = s.aLights[i];
+    const float p = n[0] * l.dir[0] + n[1] * l.dir[1] + n[2] * l.dir[2];
+    if (p > 0.0f) {
+      r += p * l.colour[0];
+      g += p * l.colour[1];
+      b += p * l.colour[2];
+    }
+  }
+  return SPPD_NodeChannel(s.colour[3]) << 24 | SPPD_NodeChannel(r) << 16 |
+         SPPD_NodeChannel(g) << 8 | SPPD_NodeChannel(b);
+}

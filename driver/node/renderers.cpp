@@ -26,7 +26,8 @@ constexpr uint32_t kMaxNodeFaces = 0x7FFFFFFFu / 3 / 2;  // bytes of the index a
 SPPD_VIEWVERTEX g_view[SPPD_CLIP_MAX_VERTICES];
 SPPD_TLVERTEX g_screen[SPPD_CLIP_MAX_VERTICES];
 
-void ToView(const SPPD_NODESTATE& s, const SPW_VECTOR& p, float out[3]) {
+[[gnu::always_inline]] inline void ToView(const SPPD_NODESTATE& s, const SPW_VECTOR& p,
+                                          float out[3]) {
   const float* m = s.m;
   out[0] = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
   out[1] = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
@@ -34,8 +35,9 @@ void ToView(const SPPD_NODESTATE& s, const SPW_VECTOR& p, float out[3]) {
 }
 
 // A node vertex transformed, projected (rhw = -1 / z) and coloured.
-void WriteVertex(const SPPD_NODESTATE& s, const SPW_DOBJVERTEX& in, uint32_t diffuse,
-                 PLAT_GfxVertex* out, float* viewZ) {
+[[gnu::always_inline]] inline void WriteVertex(const SPPD_NODESTATE& s,
+                                               const SPW_DOBJVERTEX& in, uint32_t diffuse,
+                                               PLAT_GfxVertex* out, float* viewZ) {
   float v[3];
   ToView(s, in.vPos, v);
   const float rhw = -1.0f / v[2];
@@ -84,7 +86,7 @@ struct AlphaCache {
 // The three corners written into a buffer with room, each vertex once per buffer.
 void SharedFace(const SPPD_NODESTATE& s, SPPD_VBUFFER* b, const SPW_DOBJFACE& f,
                 uint32_t diffuse) {
-  SPPD_SHAREDVERTEX* table = SPPD_NodeSharedVertices();
+  SPPD_SHAREDVERTEX* table = s.pShared;
   uint16_t* index = b->pIndices + b->dwIndicesUsed;
   for (int k = 0; k < 3; ++k) {
     const uint32_t i = f.adwIndex[k];
@@ -100,17 +102,23 @@ void SharedFace(const SPPD_NODESTATE& s, SPPD_VBUFFER* b, const SPW_DOBJFACE& f,
   b->dwIndicesUsed += 3;
 }
 
-void OpaqueFace(const SPPD_NODESTATE& s, SPPD_BATCHLIST* list, const SPW_DOBJFACE& f,
-                uint32_t diffuse) {
+// The opaque buffer of the texture last drawn, kept from face to face of a node. Only one:
+// asking for room for another texture may flush every list, after which no earlier buffer
+// may be written.
+struct OpaqueTarget {
+  int64_t texture = -1;
+  SPPD_VBUFFER* buffer = nullptr;
+};
+
+void OpaqueFace(const SPPD_NODESTATE& s, SPPD_BATCHLIST* list, OpaqueTarget& target,
+                const SPW_DOBJFACE& f, uint32_t diffuse) {
   const auto texture = static_cast<uint32_t>(f.nTexture);
-  SPPD_VBUFFER* b = nullptr;
-  if (texture < list->dwCapacity)
-    if (SPPD_BATCHENTRY* chunk = list->ppChunks[texture / SPPD_BATCH_CHUNK]) {
-      b = chunk[texture % SPPD_BATCH_CHUNK].pCurrent;
-      if (b && (b->dwVertexCapacity - b->dwVerticesUsed < 3 || b->dwIndexCapacity - b->dwIndicesUsed < 3))
-        b = nullptr;
-    }
-  if (!b) b = SPPD_BatchRoom(s.pState, list, texture, 3, 3);
+  SPPD_VBUFFER* b = texture == target.texture ? target.buffer : nullptr;
+  if (!b || b->dwVertexCapacity - b->dwVerticesUsed < 3 ||
+      b->dwIndexCapacity - b->dwIndicesUsed < 3) {
+    b = SPPD_BatchRoom(s.pState, list, texture, 3, 3);
+    target = {texture, b};
+  }
   if (b) SharedFace(s, b, f, diffuse);
 }
 
@@ -180,6 +188,7 @@ void DrawFaces(const tag_spw_dobjnode* node, Target target, bool clipped, uint32
   if (!s) return;
   SPPD_BATCHLIST* opaque = s->pState->apBatchLists[SPPD_LAYER_OPAQUE];
   AlphaCache alphaOf;
+  OpaqueTarget opaqueTarget;
   bool traced = false;
   for (uint32_t i = 0; i < node->dwNumFaces; ++i) {
     const SPW_DOBJFACE& f = node->pFaceSet[i];
@@ -197,7 +206,7 @@ void DrawFaces(const tag_spw_dobjnode* node, Target target, bool clipped, uint32
     }
     if (clipped) ClippedFace(*s, f, colour, clipMask, alpha);
     else if (alpha) AlphaFace(*s, f, colour);
-    else OpaqueFace(*s, opaque, f, colour);
+    else OpaqueFace(*s, opaque, opaqueTarget, f, colour);
   }
 }
 

@@ -109,27 +109,6 @@ void SPPD_NodeForget(const SPPD_DRIVERSTATE* state) {
   g_node.pDisplay = nullptr;
 }
 
-uint32_t SPPD_NodeFaceColour(const SPPD_NODESTATE& s, const float n[3]) {
-  float r = s.colour[0], g = s.colour[1], b = s.colour[2];
-  const float sun = n[0] * s.sunDir[0] + n[1] * s.sunDir[1] + n[2] * s.sunDir[2];
-  if (sun < 0.0f) {
-    r -= sun * s.sunColour[0];
-    g -= sun * s.sunColour[1];
-    b -= sun * s.sunColour[2];
-  }
-  for (uint32_t i = 0; i < s.dwNumLights; ++i) {
-    const SPPD_NODELIGHT& l = s.aLights[i];
-    const float p = n[0] * l.dir[0] + n[1] * l.dir[1] + n[2] * l.dir[2];
-    if (p > 0.0f) {
-      r += p * l.colour[0];
-      g += p * l.colour[1];
-      b += p * l.colour[2];
-    }
-  }
-  const SPW_COLOUR c = {std::min(r, 255.0f), std::min(g, 255.0f), std::min(b, 255.0f), s.colour[3]};
-  return SPW_ColourToARGB(&c, nullptr);
-}
-
 void SPPD_RenderNode(SPW_DISPLAY* display, tag_spw_dobjnode* node, const float* matrix,
                      float* colour, uint32_t clipMask, int32_t, SPW_LIGHT** lights,
                      int32_t numLights) {
@@ -143,6 +122,7 @@ void SPPD_RenderNode(SPW_DISPLAY* display, tag_spw_dobjnode* node, const float* 
   }
   s.pDisplay = display;
   s.pState = state;
+  s.pShared = g_shared;
   std::memcpy(s.m, matrix, sizeof s.m);
   s.pVertices = node->pVertexSet;
   s.dwNumVertices = node->dwNumVertices;
