@@ -5,6 +5,7 @@
 #include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
+#include "tools/mkcontent/network.h"
 #include "tools/mkcontent/movies.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Models(root)) return 1;
   if (!vnMKCONTENT_Terrain(root)) return 1;
   if (!vnMKCONTENT_Features(root)) return 1;
+  if (!vnMKCONTENT_Network(root)) return 1;
   if (!vnMKCONTENT_Movies(root)) return 1;
   return 0;
 }
