@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "engine/dobject/dobject.h"
+#include "engine/packed/packed.h"
 #include "tests/engine/dobject/dobject_fixture.h"
+#include "tools/writers/packed_writer.h"
 
 namespace {
 
@@ -257,6 +259,48 @@ TEST_F(AnimTest, AnOverrideThatStopsPlayingLetsThePrimaryShow) {
   SPW_SetAnimationTime(o, kWalk, 600.0f);
   SPW_DefaultNodeProc(o, &o->pNodes[kLegL], nullptr, nullptr);
   ExpectQuat(o->pNodes[kLegL].t.qRot, ModelLegRotation(600.0f), 600.0f);
+}
+
+int32_t AnyTexture(SPW_DISPLAY*, const char*, int32_t* out, int32_t) {
+  *out = 1;
+  return SPPD_OK;
+}
+
+TEST_F(AnimTest, APackedFigureAnimatesLikeItsPowFile) {
+  vnMODEL m = vnMODELS_Figure();
+  m.name = "Packed";
+  vnPACKED_TABLES tables;
+  PLAT_MakeDirectory("Export");
+  ASSERT_TRUE(vnWRITE_PDO("Export/Packed.pdo", m, tables));
+  ASSERT_TRUE(vnWRITE_PackedTables("Export", tables));
+  ASSERT_EQ(SPW_LoadPositionTable("Export/tset.dat"), 1);
+  ASSERT_EQ(SPW_LoadRotationTable("Export/qtset.dat"), 1);
+  SPPD_DRIVERTABLE table{};
+  table.SPPD_TextureGetID = AnyTexture;
+  SGE_DATAREF ref = {1, sizeof table, &table};
+  SPW_DISPLAY display{};
+  display.pDriver = &ref;
+  int32_t slot = -1;
+  ASSERT_EQ(SPW_PACKDOBJ_LoadObjectFile("Export/Packed.pow", &display, &slot, 1.0f), 1);
+  ASSERT_NE(SPW_GetObjectType(slot)->pPacked, nullptr);
+  SPW_DOBJECT* packed = Make(slot);
+  ASSERT_NE(packed, nullptr);
+  for (float t : {0.0f, 600.0f, 2500.0f, 4799.0f}) {
+    SPW_SetAnimationTime(o, kWalk, t);
+    SPW_SetAnimationTime(packed, kWalk, t);
+    SPW_DefaultNodeProc(o, &o->pNodes[kLegL], nullptr, nullptr);
+    SPW_DefaultNodeProc(packed, &packed->pNodes[kLegL], nullptr, nullptr);
+    ExpectQuat(packed->pNodes[kLegL].t.qRot, o->pNodes[kLegL].t.qRot, t);
+    EXPECT_NEAR(packed->pNodes[kLegL].t.vPos.x, o->pNodes[kLegL].t.vPos.x, 1e-6f) << t;
+  }
+  // Without the tables the keys point nowhere: the node keeps its pose.
+  SPW_LoadPositionTable(nullptr);
+  SPW_LoadRotationTable(nullptr);
+  packed->pNodes[kLegL].t.vPos.x = 9.0f;
+  SPW_SetAnimationTime(packed, kWalk, 600.0f);
+  SPW_DefaultNodeProc(packed, &packed->pNodes[kLegL], nullptr, nullptr);
+  EXPECT_EQ(packed->pNodes[kLegL].t.vPos.x, 9.0f);
+  SPW_DestroyDynamicObject(packed);
 }
 
 }  // namespace

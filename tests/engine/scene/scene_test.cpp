@@ -2,6 +2,7 @@
 // renderer picks for an object.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/scene/scene.h"
@@ -52,6 +53,39 @@ TEST_F(SceneTest, DestructionFreesTheLightsAndSparesAPermanentScene) {
   EXPECT_EQ(SPW_DestroyScene(nullptr), 1);
   kept->fFlags = 0;
   EXPECT_EQ(SPW_DestroyScene(kept), 1);
+}
+
+std::vector<std::string> g_steps;
+
+TEST_F(SceneTest, DestructionRunsEveryStepInOrderAndReportsAFailingOne) {
+  SPW_SCENEHOOKS saved = SPW_SceneHooks;
+  g_steps.clear();
+  SPW_SceneHooks.pfnDestroyProcedures = [](SPW_SCENE*) { g_steps.push_back("procedures"); return 1; };
+  SPW_SceneHooks.pfnDestroyAnimObject = [](void* o) {
+    g_steps.push_back("animobject");
+    SGE_ListUnlink(static_cast<SGE_DLLNODE*>(o));
+    return 1;
+  };
+  SPW_SceneHooks.pfnDestroySprites = [](SPW_SCENE*) { g_steps.push_back("sprites"); return 0; };
+  SPW_SceneHooks.pfnReleaseTerrain = [](SPW_SCENE* s) {
+    g_steps.push_back(SGE_ListIsEmpty(&s->dobjects) ? "terrain" : "terrain before objects");
+    return 1;
+  };
+  SPW_SceneHooks.pfnFreeTree = [](SPW_SCENE*) { g_steps.push_back("tree"); return 1; };
+  SPW_SCENE* s = SPW_CreateScene(0, 1.0f, 1, 0);
+  SGE_DLLNODE animObject;
+  SGE_ListAddTail(&s->objects, &animObject);
+  Make(figure);
+  const SPW_TRANSFORM t = {{0, 0, 0}, {0, 0, 0, 1}, 1};
+  ASSERT_NE(SPW_CreateDynamicObject(s, figure, nullptr, 0, &t, 0), nullptr);
+  static int terrain, tree;
+  s->pTerrain = reinterpret_cast<SPW_TERRAIN*>(&terrain);
+  s->pTree = reinterpret_cast<SPW_TREENODE*>(&tree);
+  EXPECT_EQ(SPW_DestroyScene(s), 0);
+  EXPECT_EQ(g_steps, (std::vector<std::string>{"procedures", "animobject", "sprites", "terrain", "tree"}));
+  EXPECT_EQ(SGE_ListCount(&SPW_SceneList), 1);
+  EXPECT_EQ(SPW_GetObjectType(figure)->dwNumInstances, 1u);
+  SPW_SceneHooks = saved;
 }
 
 TEST_F(SceneTest, AFreedLightIsReusedByTheNextLightOfItsScene) {
