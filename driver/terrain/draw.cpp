@@ -31,11 +31,11 @@ static_assert(sizeof(ClipVertex) == SPPD_ClipVertexStride(2));
 
 struct Tile {
   const SPW_TERRAIN* t;
-  const SPW_TERRAINPATCH* p;
+  SPW_TERRAINPATCH* p;
+  const uint8_t* tri;  // the mesh, vertex numbers 0-24
+  uint32_t numIndices;
   SPW_VECTOR pos[SPW_TERRAIN_TEMPLATE_SIZE];  // view space, for the vertices in use
   uint8_t fogLimit[SPW_TERRAIN_TEMPLATE_SIZE];
-  uint8_t tri[SPPD_TERRAIN_TILE_INDICES];
-  uint32_t numIndices;
 };
 
 bool Active(const SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, uint32_t c, uint32_t r) {
@@ -43,7 +43,7 @@ bool Active(const SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, uint32_t c, uint32_
 }
 
 // Bisects triangle (apex, left, right) at the middle of its long edge while that vertex is in
-// the mesh; the leaves keep the winding of the tile's four first triangles.
+// the mesh.
 void Bisect(const SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, uint8_t a, uint8_t l, uint8_t r,
             uint8_t* out, uint32_t* n) {
   const uint32_t sc = l % kSide + r % kSide, sr = l / kSide + r / kSide;
@@ -59,27 +59,51 @@ void Bisect(const SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, uint8_t a, uint8_t 
   out[(*n)++] = l;
 }
 
+// The tile's mesh, built again only when a vertex of it was switched.
+void UpdateMesh(const SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
+  if (p->bMeshIndices && !(p->dwFlags & SPW_TPATCH_REBUILD)) return;
+  const uint32_t n = SPPD_TerrainTileTriangles(t, p, p->abMesh);
+  uint8_t map[SPW_TERRAIN_TEMPLATE_SIZE];
+  std::memset(map, kUnused, sizeof map);
+  uint8_t used = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t v = p->abMesh[i];
+    if (map[v] == kUnused) {
+      map[v] = used;
+      p->abMeshVertices[used++] = v;
+    }
+    p->abMeshIndices[i] = map[v];
+  }
+  p->bMeshVertices = used;
+  p->bMeshIndices = static_cast<uint8_t>(n);
+  p->dwFlags &= ~SPW_TPATCH_REBUILD;
+}
+
 uint32_t FogLimit(uint8_t shade) { return shade ? 255u - shade : 255u; }
 
-SPPD_TLVERTEX Project(const SPW_VECTOR& v, uint32_t fogLimit, float u, float tv) {
-  SPPD_VIEWVERTEX in{SPPD_TerrainState()->dwAmbient, v.x, v.y, v.z, u, tv};
-  SPPD_TLVERTEX out;
-  SPPD_PrimProject(in, &out);
-  const uint32_t fog = std::min(SPPD_PrimFogSpecular(out.sz) >> 24, fogLimit);
-  out.dwSpecular = fog << 24;
-  return out;
+// Screen position, depth, 1/w and fog of a view-space vertex; no more than the limit of fog
+// factor (the border blend) is left.
+inline void Project(const SPPD_TERRAINSTATE& g, const SPW_VECTOR& v, uint32_t fogLimit,
+                    SPPD_TLVERTEX* out) {
+  const float rhw = -1.0f / v.z;
+  out->sx = g.fScaleX * v.x * rhw + g.fCentreX;
+  out->sy = g.fScaleY * v.y * rhw + g.fCentreY;
+  out->sz = g.fDepthOffset - g.fDepthFactor * rhw;
+  out->rhw = rhw;
+  out->dwDiffuse = g.dwAmbient;
+  const uint32_t fog = out->sz <= 0.997f ? 255u : SPPD_PrimFogSpecular(out->sz) >> 24;
+  out->dwSpecular = (fog < fogLimit ? fog : fogLimit) << 24;
 }
 
 void Prepare(Tile& k) {
   const SPW_TERRAIN* t = k.t;
   const SPPD_TERRAINSTATE* g = SPPD_TerrainState();
-  k.numIndices = SPPD_TerrainTileTriangles(t, k.p, k.tri);
+  UpdateMesh(t, k.p);
+  k.tri = k.p->abMesh;
+  k.numIndices = k.p->bMeshIndices;
   const SPW_VECTOR o{k.p->afViewOrigin[0], k.p->afViewOrigin[1], k.p->afViewOrigin[2]};
-  bool done[SPW_TERRAIN_TEMPLATE_SIZE] = {};
-  for (uint32_t i = 0; i < k.numIndices; ++i) {
-    const uint8_t v = k.tri[i];
-    if (done[v]) continue;
-    done[v] = true;
+  for (uint32_t i = 0; i < k.p->bMeshVertices; ++i) {
+    const uint8_t v = k.p->abMeshVertices[i];
     const SPW_TERRAINVERTEX& gv = t->pVertices[k.p->dwFirstVertex + t->aTemplate[v].dwGridOffset];
     const SPW_VECTOR& off = g->aOffsets[v];
     k.pos[v] = {o.x + off.x + gv.fHeight * t->vUp.x, o.y + off.y + gv.fHeight * t->vUp.y,
@@ -88,44 +112,81 @@ void Prepare(Tile& k) {
   }
 }
 
-// The tile's triangles as one indexed run of one pass.
-void AppendPass(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, const Tile& k,
-                bool second) {
-  const SPW_TERRAIN* t = k.t;
-  const SPW_TERRAINUV* uv = t->aTexCoords[k.p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
-  uint8_t map[SPW_TERRAIN_TEMPLATE_SIZE];
-  std::memset(map, kUnused, sizeof map);
-  SPPD_TLVERTEX verts[SPW_TERRAIN_TEMPLATE_SIZE];
-  uint32_t n = 0;
-  for (uint32_t i = 0; i < k.numIndices; ++i) {
-    const uint8_t v = k.tri[i];
-    if (map[v] != kUnused) continue;
-    map[v] = static_cast<uint8_t>(n);
-    const float u = second ? k.p->fU + t->aTemplate[v].u : uv[v].u;
-    const float w = second ? k.p->fV + t->aTemplate[v].v : uv[v].v;
-    verts[n++] = Project(k.pos[v], k.fogLimit[v], u, w);
-  }
-  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, texture, n, k.numIndices, SPPD_TERRAIN_BUFFER_VERTICES,
+// Writes vertices and the mesh's indices into a buffer of the list; false when none can be had.
+bool Write(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, const SPPD_TLVERTEX* v,
+           uint32_t n, const uint8_t* indices, uint32_t numIndices) {
+  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, texture, n, numIndices, SPPD_TERRAIN_BUFFER_VERTICES,
                                    SPPD_TERRAIN_BUFFER_INDICES);
-  if (!b) return;  // no buffer to be had: the tile is skipped
-  const uint32_t base = b->dwVerticesUsed;
-  std::memcpy(static_cast<void*>(b->pCursor), verts, n * sizeof(SPPD_TLVERTEX));
+  if (!b) return false;
+  const auto base = static_cast<uint16_t>(b->dwVerticesUsed);
+  std::memcpy(static_cast<void*>(b->pCursor), v, n * sizeof(SPPD_TLVERTEX));
   uint16_t* idx = b->pIndices + b->dwIndicesUsed;
-  for (uint32_t i = 0; i < k.numIndices; ++i) idx[i] = static_cast<uint16_t>(base + map[k.tri[i]]);
+  for (uint32_t i = 0; i < numIndices; ++i) idx[i] = static_cast<uint16_t>(base + indices[i]);
   b->dwVerticesUsed += n;
   b->pCursor += n;
-  b->dwIndicesUsed += k.numIndices;
+  b->dwIndicesUsed += numIndices;
+  return true;
+}
+
+// An unclipped tile: its vertices projected once, written with the tile's oriented texture
+// coordinates and then with those of its source texture.
+void AppendUnclipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, uint32_t firstTex,
+                     SPPD_BATCHLIST* second, uint32_t secondTex, const uint8_t* indices,
+                     uint32_t numIndices) {
+  const SPW_TERRAIN* t = k.t;
+  const SPW_TERRAINPATCH* p = k.p;
+  const SPPD_TERRAINSTATE& g = *SPPD_TerrainState();
+  const SPW_TERRAINUV* uv = t->aTexCoords[p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
+  SPPD_TLVERTEX verts[SPW_TERRAIN_TEMPLATE_SIZE];
+  const uint32_t n = p->bMeshVertices;
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t v = p->abMeshVertices[i];
+    Project(g, k.pos[v], k.fogLimit[v], &verts[i]);
+    verts[i].tu = uv[v].u;
+    verts[i].tv = uv[v].v;
+  }
+  // No buffer to be had: the tile is skipped.
+  if (numIndices == 0) return;
+  if (!Write(s, first, firstTex, verts, n, indices, numIndices) || !second) return;
+  for (uint32_t i = 0; i < n; ++i) {
+    const SPW_TERRAINTEMPLATE& e = t->aTemplate[p->abMeshVertices[i]];
+    verts[i].tu = p->fU + e.u;
+    verts[i].tv = p->fV + e.v;
+  }
+  Write(s, second, secondTex, verts, n, indices, numIndices);
 }
 
 void ReadClipped(const uint8_t* ref, ClipVertex* out) { std::memcpy(out, ref, sizeof *out); }
 
-// A straddling tile: each triangle cut against the planes still in its mask, as fans.
+// A straddling tile: each triangle cut against the planes still in its mask, as fans; the
+// triangles inside all of them go as an unclipped tile's do.
 void AppendClipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, uint32_t firstTex,
                    SPPD_BATCHLIST* second, uint32_t secondTex) {
   const SPW_TERRAIN* t = k.t;
   const SPW_TERRAINUV* uv = t->aTexCoords[k.p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
   const SPPD_CLIPPLANES planes = SPPD_ClipPlanesOfState();
+  // The planes of the mask that each vertex lies outside of: a triangle outside of none needs
+  // no cut, one wholly outside a plane is dropped, the clipper cuts only the rest.
+  uint32_t outside[SPW_TERRAIN_TEMPLATE_SIZE];
+  for (uint32_t i = 0; i < k.p->bMeshVertices; ++i) {
+    const uint8_t v = k.p->abMeshVertices[i];
+    outside[v] = 0;
+    for (uint32_t m = k.p->dwClipMask, b; m; m &= m - 1) {
+      b = static_cast<uint32_t>(__builtin_ctz(m));
+      if (b >= planes.count) break;
+      const float* n = planes.normals[b];
+      if (n[0] * k.pos[v].x + n[1] * k.pos[v].y + n[2] * k.pos[v].z - planes.consts[b] < 0) outside[v] |= 1u << b;
+    }
+  }
+  uint8_t inside[SPW_TERRAIN_MESH_INDICES];
+  uint32_t numInside = 0;
   for (uint32_t i = 0; i + 2 < k.numIndices; i += 3) {
+    const uint32_t o0 = outside[k.tri[i]], o1 = outside[k.tri[i + 1]], o2 = outside[k.tri[i + 2]];
+    if (o0 & o1 & o2) continue;
+    if ((o0 | o1 | o2) == 0) {
+      for (uint32_t j = 0; j < 3; ++j) inside[numInside++] = k.p->abMeshIndices[i + j];
+      continue;
+    }
     ClipVertex in[3];
     for (uint32_t j = 0; j < 3; ++j) {
       const uint8_t v = k.tri[i + j];
@@ -133,13 +194,16 @@ void AppendClipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, ui
                k.p->fU + t->aTemplate[v].u, k.p->fV + t->aTemplate[v].v};
     }
     uint32_t count = 3;
-    const uint8_t* const* refs = SPPD_ClipPolygon(planes, in, 2, &count, k.p->dwClipMask, SPPD_CLIP_COLOURS);
+    const uint8_t* const* refs = SPPD_ClipPolygon(planes, in, 2, &count, o0 | o1 | o2, SPPD_CLIP_COLOURS);
     if (!refs || count < 3) continue;
     SPPD_TLVERTEX a[SPPD_CLIP_MAX_VERTICES], b[SPPD_CLIP_MAX_VERTICES];
+    const SPPD_TERRAINSTATE& g = *SPPD_TerrainState();
     for (uint32_t j = 0; j < count; ++j) {
       ClipVertex c;
       ReadClipped(refs[j], &c);
-      a[j] = Project({c.x, c.y, c.z}, c.dwColour >> 24, c.u1, c.v1);
+      Project(g, {c.x, c.y, c.z}, c.dwColour >> 24, &a[j]);
+      a[j].tu = c.u1;
+      a[j].tv = c.v1;
       b[j] = a[j];
       b[j].tu = c.u2;
       b[j].tv = c.v2;
@@ -148,6 +212,7 @@ void AppendClipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, ui
     if (second)
       SPPD_BatchAppendFan(s, second, secondTex, b, count, SPPD_TERRAIN_BUFFER_VERTICES, SPPD_TERRAIN_BUFFER_INDICES);
   }
+  AppendUnclipped(s, k, first, firstTex, second, secondTex, inside, numInside);
 }
 
 SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -214,8 +279,7 @@ void DrawTile(SPPD_DRIVERSTATE* s, SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
     if (p->dwClipMask) {
       AppendClipped(s, k, first, firstTex, second, secondTex);
     } else {
-      AppendPass(s, first, firstTex, k, false);
-      if (second) AppendPass(s, second, secondTex, k, true);
+      AppendUnclipped(s, k, first, firstTex, second, secondTex, p->abMeshIndices, k.numIndices);
     }
   }
   if (p->dwFlags & SPW_TPATCH_LIT) DrawGlows(k);

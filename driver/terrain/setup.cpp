@@ -13,7 +13,11 @@
 
 namespace {
 
-SPPD_TERRAINSTATE g_state = {nullptr, nullptr, 0xFFFFFFFFu, 0, {}, {}, {}, {}, false};
+SPPD_TERRAINSTATE g_state = [] {
+  SPPD_TERRAINSTATE s{};
+  s.dwAmbient = 0xFFFFFFFFu;
+  return s;
+}();
 
 SPW_VECTOR Rotate(const float* m, SPW_VECTOR v) {
   return {v.x * m[0] + v.y * m[4] + v.z * m[8], v.x * m[1] + v.y * m[5] + v.z * m[9],
@@ -204,6 +208,8 @@ void Decide(SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, uint32_t i) {
 }
 
 void SwitchTile(SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
+  // No vertex of the tile lies above either near bound: none of them can change.
+  if (p->fSwitchDetail <= p->fNear && p->fSwitchDetail <= p->fLastNear) return;
   const uint32_t vx = t->dwVertsX, f = p->dwFirstVertex;
   for (uint32_t r = 0; r < SPW_TERRAIN_PATCH_CELLS; ++r)
     for (uint32_t c = 0; c < SPW_TERRAIN_PATCH_CELLS; ++c) Decide(t, p, f + r * vx + c);
@@ -265,6 +271,12 @@ void SPPD_TerrainSetupFrame(SPW_DISPLAY* display, SPW_TERRAIN* t, SGE_DLLNODE* l
   const float* view = rs->fViewMatrix;
   const float* camera = rs->fMatrix;
   g_state.vEye = {rs->fEye[0], rs->fEye[1], rs->fEye[2]};
+  g_state.fScaleX = rs->rs.fScaleX;
+  g_state.fScaleY = rs->rs.fScaleY;
+  g_state.fCentreX = rs->rs.fCentreX;
+  g_state.fCentreY = rs->rs.fCentreY;
+  g_state.fDepthOffset = rs->fDepthOffset;
+  g_state.fDepthFactor = rs->fDepthFactor;
   t->vStepX = Rotate(view, {t->fPatchSize, 0, 0});
   t->vStepY = Rotate(view, {0, t->fPatchSize, 0});
   t->vStepDiagonal = Rotate(view, {t->fPatchSize, t->fPatchSize, 0});

@@ -21,7 +21,7 @@ constexpr int SPPD_TERRAIN_LAYER_GLOW_BLEND = 3;
 // Buffers the terrain asks for, and the room one tile needs in them.
 constexpr uint32_t SPPD_TERRAIN_BUFFER_VERTICES = 256;
 constexpr uint32_t SPPD_TERRAIN_BUFFER_INDICES = 768;
-constexpr uint32_t SPPD_TERRAIN_TILE_INDICES = 96;  // 32 triangles at full detail
+constexpr uint32_t SPPD_TERRAIN_TILE_INDICES = SPW_TERRAIN_MESH_INDICES;
 
 struct SPPD_TERRAINSTATE {
   SPW_TERRAIN* pTerrain;
@@ -32,6 +32,8 @@ struct SPPD_TERRAINSTATE {
   SPW_VECTOR vRight, vUp;  // the camera's axes in view space, for the glow
   SPW_VECTOR aOffsets[SPW_TERRAIN_TEMPLATE_SIZE];  // the template's offsets in view space
   bool bSetUp;  // a set-up has run since the terrain was made current
+  // The render state's projection, taken once a frame.
+  float fScaleX, fScaleY, fCentreX, fCentreY, fDepthOffset, fDepthFactor;
 };
 
 SPPD_TERRAINSTATE* SPPD_TerrainState();

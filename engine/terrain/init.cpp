@@ -322,6 +322,11 @@ void FillPatchBounds(SPW_TERRAIN& t) {
     }
     p.fDetail = hi;
     p.fMinError = lo;
+    float all = hi;
+    for (uint32_t k = 0; k <= kCells; ++k)
+      all = std::max({all, t.pVertices[p.dwFirstVertex + kCells * t.dwVertsX + k].fError,
+                      t.pVertices[p.dwFirstVertex + k * t.dwVertsX + kCells].fError});
+    p.fSwitchDetail = all;
   }
 }
 

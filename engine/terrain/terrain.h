@@ -19,6 +19,7 @@ constexpr uint32_t SPW_TERRAIN_PATCH_SHIFT = 2;  // the header's power of two fo
 constexpr uint32_t SPW_TERRAIN_PATCH_SIDE = 5;   // vertices along a patch side
 constexpr uint32_t SPW_TERRAIN_TEMPLATE_SIZE = 25;
 constexpr uint32_t SPW_TERRAIN_ORIENTATIONS = 8;
+constexpr uint32_t SPW_TERRAIN_MESH_INDICES = 96;  // 32 triangles: a tile at full detail
 constexpr float SPW_TERRAIN_FILE_SCALE = 0.01f;  // file units to engine units
 // The vertex colour without a colour sample, and the first outside colour of a fresh scene.
 constexpr uint32_t SPW_TERRAIN_DEFAULT_COLOUR = 0xFF6D6F65u;
@@ -109,6 +110,7 @@ struct SPW_TERRAINPATCH {
   float fLastNear, fLastFar;
   float fDetail;    // the largest error value of the vertices it owns
   float fMinError;  // the smallest
+  float fSwitchDetail;  // the largest of the 5 by 5 vertices it may switch, shared ones too
   uint32_t dwNearFar;
   SGE_DLLNODE lights;  // SPW_TERRAINLIGHTLINK by tileLink
   int32_t nTextureId;  // of the patch's source texture
@@ -117,6 +119,14 @@ struct SPW_TERRAINPATCH {
   float fU, fV;        // where the patch lies in its source texture
   uint32_t dwX, dwY;
   uint32_t dwFirstVertex;  // y 4 VX + x 4
+  // The driver's mesh of the tile, rebuilt when SPW_TPATCH_REBUILD is set or none was built:
+  // its triangles as vertex numbers 0-24, the vertices they use and the triangles again as
+  // positions in that list.
+  uint8_t abMesh[SPW_TERRAIN_MESH_INDICES];
+  uint8_t abMeshVertices[SPW_TERRAIN_TEMPLATE_SIZE];
+  uint8_t abMeshIndices[SPW_TERRAIN_MESH_INDICES];
+  uint8_t bMeshVertices;
+  uint8_t bMeshIndices;
 };
 
 // A quadtree node: a box over its children. The last level has a negative x extent and holds
