@@ -81,10 +81,16 @@ class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(vntest::WriteCompleteSoundDef(dir.path()));
-    // The programs find their shared libraries beside their real files.
+    // The programs find their shared libraries beside their real files; the driver, a copy
+    // here, finds the ones it needs beside it, as in an installed folder.
     fs::create_symlink(VN_GAME_PATH, dir.file("Vantoria"));
     fs::create_symlink(VN_SETUP_PATH, dir.file("Setup"));
     fs::copy_file(VN_GFXDRV_PATH, dir.file("libgfxdrv.so"));
+    for (const auto& e : fs::directory_iterator(fs::path(VN_SETUP_PATH).parent_path())) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind("libvn", 0) == 0 && name.size() > 3 && name.substr(name.size() - 3) == ".so")
+        fs::create_symlink(e.path(), dir.file(name));
+    }
   }
   vntest::ScopedRegistry registry;  // exported to the programs through the environment
   vntest::TempDir dir;
