@@ -78,6 +78,7 @@ TEST_F(SpriteTest, TheFrameWalkMovesTheOriginAlongRowsAndWrapsOrStops) {
       {"a fraction stays on the frame", 8, 0.0f, 0.5f, 0, 0.5f, 0.0f, 0.0f},
       {"a looping set without frames does not animate", 0, 1.5f, 1.0f, SPW_SPRITE_LOOP, 1.5f,
        0.0f, 0.0f},
+      {"a huge step stops on the count", 8, 0.0f, 1e30f, 0, 8.0f, 0.75f, 0.25f},
   };
   SPW_SCENE* scene = Scene();
   for (const Case& c : cases) {
