@@ -324,8 +324,11 @@ int32_t SPPD_InitTerrain(SPW_DISPLAY* display, SPW_TERRAIN* t) {
       Apply(t, i, want);
     }
   }
-  for (uint32_t i = 0; i < t->dwPatchesX * t->dwPatchesY; ++i)
+  // Every mesh is built again from the vertices just decided.
+  for (uint32_t i = 0; i < t->dwPatchesX * t->dwPatchesY; ++i) {
     t->pPatches[i].dwFlags &= ~(SPW_TPATCH_LIT | SPW_TPATCH_OVERLAYS | SPW_TPATCH_REBUILD);
+    t->pPatches[i].bMeshIndices = 0;
+  }
   return SPPD_OK;
 }
 

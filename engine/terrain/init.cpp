@@ -444,6 +444,7 @@ SPW_TERRAIN* SPW_InitTerrain(const SPW_TERRAINHEADER* h, SPW_DISPLAY* display, c
   FillPatchBounds(t);
   FillDeps(t);
   SPW_SceneHooks.pfnReleaseTerrain = ReleaseSceneTerrain;
+  SPW_SceneHooks.pfnCollectLights = SPW_CollectLights;
   return &t;
 }
 

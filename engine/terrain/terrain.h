@@ -229,3 +229,15 @@ int32_t SPW_GetTerrainHeight(SPW_SCENE* scene, SPW_VECTOR* point);
 int32_t SPW_GetTerrainHeightNormal(SPW_SCENE* scene, SPW_VECTOR* point, SPW_VECTOR* outNormal);
 // Outside the terrain, or without one: the scene's ambient colour, alpha 255.
 uint32_t SPW_GetTerrainColour(SPW_SCENE* scene, float x, float y);
+
+// The lights of the scene (at most *count) that reach the sphere; *count becomes the number
+// found. Small spheres search the lights linked to the patches under them and move those found
+// to the end of the scene's list; large ones, or a scene without terrain, test every light.
+int32_t SPW_CollectLights(SPW_SCENE* scene, const SPW_VECTOR* centre, float radius,
+                          SPW_LIGHT** out, int32_t* count);
+// Moves the object's colour B toward a target by at most step a channel (the largest change
+// sets the pace; 0: at once): the parent's colour B when asked and there is a parent, else the
+// colour (with the offset added, held in 0..255 and pulled toward grey), else the scene's
+// ambient colour.
+void SPW_FadeObjectColour(SPW_DOBJECT* object, float step, int32_t useParent,
+                          const SPW_COLOUR* colour, const SPW_COLOUR* offset);

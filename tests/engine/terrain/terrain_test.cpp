@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/biff/biff.h"
+#include "engine/dobject/dobject.h"
 #include "platform/bytes.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
@@ -446,6 +447,102 @@ TEST_F(TerrainTest, TheDemoTerrainLoadsWithAFlatLandingArea) {
   }
   EXPECT_GT(hi - lo, 10.0f);  // hills around it
   EXPECT_NE(t->pVertices[0].dwColour, SPW_TERRAIN_DEFAULT_COLOUR);
+}
+
+}  // namespace
+
+namespace {
+
+// Lights of a scene over a 4 by 4 patch terrain (patches 4 units wide); links as the driver
+// makes them.
+class TerrainLightsTest : public TerrainTest {
+ protected:
+  void SetUp() override {
+    TerrainTest::SetUp();
+    t = Build(Grid(4, 4, 100, Bumpy));
+    ASSERT_NE(t, nullptr);
+    SGE_ListInit(&scene.lights);
+    scene.pTerrain = t;
+    for (int i = 0; i < 3; ++i) {
+      lights[i].fRadius = 1.0f;
+      SGE_ListInit(&lights[i].terrainLinks);
+      SGE_ListAddTail(&scene.lights, &lights[i].link);
+    }
+    lights[0].vPos = {2, 2, 0};    // over patch 0
+    lights[1].vPos = {14, 14, 0};  // over patch 15
+    lights[2].vPos = {3, 3, 0};    // over patch 0, linked to patches 0 and 1
+    Link(0, 0);
+    Link(1, 15);
+    Link(2, 0);
+    Link(2, 1);
+  }
+  void TearDown() override {
+    for (auto& l : links) {
+      SGE_ListUnlink(&l.tileLink);
+      SGE_ListUnlink(&l.lightLink);
+    }
+    TerrainTest::TearDown();
+  }
+  void Link(int light, int patch) {
+    SPW_TERRAINLIGHTLINK& l = links[used++];
+    l.pLight = &lights[light];
+    l.pPatch = &t->pPatches[patch];
+    SGE_ListAddTail(&lights[light].terrainLinks, &l.lightLink);
+    SGE_ListAddTail(&t->pPatches[patch].lights, &l.tileLink);
+  }
+  SPW_LIGHT* Last() { return reinterpret_cast<SPW_LIGHT*>(SGE_ListLast(&scene.lights)); }
+
+  SPW_TERRAIN* t = nullptr;
+  SPW_SCENE scene{};
+  SPW_LIGHT lights[3]{};
+  SPW_TERRAINLIGHTLINK links[4]{};
+  int used = 0;
+};
+
+TEST_F(TerrainLightsTest, SmallSpheresFindTheLightsOfThePatchesUnderThemOnce) {
+  SPW_LIGHT* out[8];
+  int32_t n = 8;
+  const SPW_VECTOR p{2.5f, 2.5f, 0};
+  ASSERT_EQ(SPW_CollectLights(&scene, &p, 1.0f, out, &n), 1);
+  ASSERT_EQ(n, 2);  // light 2 is linked twice but counted once; light 1 is far away
+  EXPECT_EQ(out[0], &lights[0]);
+  EXPECT_EQ(out[1], &lights[2]);
+  EXPECT_EQ(Last(), &lights[2]);  // the ones found went to the end, in order
+  EXPECT_EQ(reinterpret_cast<SPW_LIGHT*>(SGE_ListFirst(&scene.lights)), &lights[1]);
+  n = 1;
+  ASSERT_EQ(SPW_CollectLights(&scene, &p, 1.0f, out, &n), 1);
+  EXPECT_EQ(n, 1);
+  // A sphere that reaches a light only through a patch it does not overlap finds nothing.
+  const SPW_VECTOR q{14.0f, 9.0f, 0};
+  n = 8;
+  ASSERT_EQ(SPW_CollectLights(&scene, &q, 0.5f, out, &n), 1);
+  EXPECT_EQ(n, 0);
+  // Large spheres test every light of the scene.
+  n = 8;
+  ASSERT_EQ(SPW_CollectLights(&scene, &q, 25.0f, out, &n), 1);
+  EXPECT_EQ(n, 3);
+}
+
+TEST_F(TerrainLightsTest, ObjectColoursFadeTowardTheirTarget) {
+  SPW_DOBJECT parent{}, object{};
+  object.pScene = &scene;
+  scene.ambient = {100, 50, 0, 255};
+  object.colourB = {70, 50, 10, 255};
+  SPW_FadeObjectColour(&object, 10.0f, 0, nullptr, nullptr);  // the largest change sets the pace
+  EXPECT_FLOAT_EQ(object.colourB.r, 80.0f);
+  EXPECT_FLOAT_EQ(object.colourB.g, 50.0f);
+  EXPECT_FLOAT_EQ(object.colourB.b, 10.0f - 10.0f / 3.0f);
+  SPW_FadeObjectColour(&object, 0.0f, 0, nullptr, nullptr);
+  EXPECT_FLOAT_EQ(object.colourB.r, 100.0f);
+  const SPW_COLOUR c{200, 10, 120, 255}, off{100, -50, 0, 0};
+  SPW_FadeObjectColour(&object, 0.0f, 0, &c, &off);
+  EXPECT_NEAR(object.colourB.r, (255 - 120) * 0.627451f + 120, 1e-3f);  // held at 255 first
+  EXPECT_NEAR(object.colourB.g, (0 - 120) * 0.627451f + 120, 1e-3f);
+  EXPECT_NEAR(object.colourB.b, 120.0f, 1e-3f);
+  parent.colourB = {1, 2, 3, 4};
+  object.pParent = &parent;
+  SPW_FadeObjectColour(&object, 5.0f, 1, &c, nullptr);
+  EXPECT_FLOAT_EQ(object.colourB.a, 4.0f);
 }
 
 }  // namespace
