@@ -39,7 +39,9 @@ struct PLAT_Dialog {
   int pixelHeight = 0;
 
   std::vector<PLATD_Action> actions;
-  bool openMenu = false;
+  bool openMenu = false;   // Alt+Space asked for the window menu
+  bool menuShown = false;  // the window menu was open in the last frame
+  bool closeMenu = false;  // Escape asked to close it
   std::string snapshot;  // PNG file the next frame is saved to
   int unansweredFrames = 0;
 };

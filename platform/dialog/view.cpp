@@ -7,7 +7,6 @@
 #include <backends/imgui_impl_sdl.h>
 #include <stb/stb_image_write.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -125,7 +124,10 @@ void OnKey(PLAT_Dialog* d, const SDL_KeyboardEvent& k) {
       PLAT_DialogPressKey(d, PLAT_DlgKey::Enter);
       break;
     case SDLK_ESCAPE:
-      if (ImGui::IsPopupOpen(kMenuPopup)) return;  // Escape closes the open menu first
+      if (d->menuShown) {  // Escape closes the open menu first
+        d->closeMenu = true;
+        return;
+      }
       PLAT_DialogPressKey(d, PLAT_DlgKey::Escape);
       break;
     case SDLK_SPACE:
@@ -234,7 +236,13 @@ void DrawMenu(PLAT_Dialog* d) {
                     ImGui::IsMouseReleased(ImGuiMouseButton_Right);
   if (d->openMenu || background) ImGui::OpenPopup(kMenuPopup);
   d->openMenu = false;
-  if (!ImGui::BeginPopup(kMenuPopup)) return;
+  d->menuShown = ImGui::BeginPopup(kMenuPopup);
+  if (!d->menuShown) return;
+  if (d->closeMenu) {
+    ImGui::CloseCurrentPopup();
+    d->menuShown = false;
+  }
+  d->closeMenu = false;
   if (ImGui::MenuItem("Close")) d->actions.push_back({PLATD_Action::Close, 0, -1});
   if (d->tpl->menuCount > 0) ImGui::Separator();
   for (int32_t i = 0; i < d->tpl->menuCount; ++i) {

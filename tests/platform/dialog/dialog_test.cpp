@@ -1,6 +1,8 @@
 // Dialogs from templates, driven headless by control id as a user would drive them.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -130,6 +132,66 @@ TEST_F(Dialog, KeysAndTheCloseButtonEndTheDialogThroughTheDefaultHandling) {
     EXPECT_EQ(Run(&r, &s), c.result) << c.name;
     EXPECT_EQ(r.log.back(), c.lastMessage) << c.name;
   }
+}
+
+// Events as the window system delivers them to the dialog's window.
+void Post(PLAT_Dialog* d, SDL_Event e) {
+  auto* sdl = static_cast<SDL_Window*>(PLAT_NativeWindow(PLAT_DialogWindow(d)));
+  ASSERT_NE(sdl, nullptr);
+  const Uint32 id = SDL_GetWindowID(sdl);
+  if (e.type == SDL_WINDOWEVENT) e.window.windowID = id;
+  else e.key.windowID = id;
+  ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+void PostKey(PLAT_Dialog* d, SDL_Keycode key, Uint16 mod = KMOD_NONE) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.state = SDL_PRESSED;
+  e.key.keysym.sym = key;
+  e.key.keysym.mod = mod;
+  Post(d, e);
+}
+
+TEST_F(Dialog, TheWindowSystemsKeysAndCloseButtonReachTheDialog) {
+  struct Case {
+    const char* name;
+    std::function<void(PLAT_Dialog*)> act;
+    const char* lastMessage;
+  };
+  const Case cases[] = {
+      {"return", [](PLAT_Dialog* d) { PostKey(d, SDLK_RETURN); }, "command 1"},
+      {"escape", [](PLAT_Dialog* d) { PostKey(d, SDLK_ESCAPE); }, "command 2"},
+      {"close button",
+       [](PLAT_Dialog* d) {
+         SDL_Event e{};
+         e.type = SDL_WINDOWEVENT;
+         e.window.event = SDL_WINDOWEVENT_CLOSE;
+         Post(d, e);
+       },
+       "command 2"},
+  };
+  for (const Case& c : cases) {
+    Recorder r;
+    Script s;
+    s.steps = {c.act, [](PLAT_Dialog* d) { PLAT_DialogEnd(d, -5); }};
+    Run(&r, &s);
+    EXPECT_EQ(r.log.back(), c.lastMessage) << c.name;
+  }
+  // Escape first closes an open window menu; only the next one cancels.
+  Recorder r;
+  Script s;
+  bool openAfterFirst = false;
+  s.steps = {[](PLAT_Dialog* d) { PostKey(d, SDLK_SPACE, KMOD_LALT); },
+             [](PLAT_Dialog*) {},
+             [](PLAT_Dialog* d) { PostKey(d, SDLK_ESCAPE); },
+             [&](PLAT_Dialog* d) {
+               openAfterFirst = !PLAT_DialogEnded(d);
+               PostKey(d, SDLK_ESCAPE);
+             },
+             [](PLAT_Dialog* d) { PLAT_DialogEnd(d, -5); }};
+  EXPECT_EQ(Run(&r, &s), PLAT_IDCANCEL);
+  EXPECT_TRUE(openAfterFirst);
 }
 
 TEST_F(Dialog, EnterWithoutADefaultButtonSendsOk) {
