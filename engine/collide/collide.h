@@ -8,6 +8,8 @@
 #include "engine/memory/lists.h"
 
 struct SPW_SCENE;
+struct SPW_DOBJECT;
+struct tag_spw_dobjnode;
 struct SPW_FEATUREINST;
 
 // A node of the tree, in SPW_FObjsMem. Leaves hold an item, inner nodes two children.
@@ -57,6 +59,12 @@ SPW_FEATUREINST* SPW_CollideQueryEx(SPW_SCENE* scene, const SPW_VECTOR* start,
 int32_t SPW_CollideObject(SPW_FEATUREINST* item, const SPW_VECTOR* start,
                           const SPW_VECTOR* direction, float length, SPW_VECTOR* outHit,
                           float* best, uint32_t* outValues);
+// One dynamic object: the ray meets its bounding sphere, then the faces of its level 0 nodes
+// after the root in world space, each a fan of triangles. The object when the best improved
+// (with the point and the node), else none.
+SPW_DOBJECT* SPW_CollideDynamicObject(SPW_DOBJECT* object, const SPW_VECTOR* start,
+                                      const SPW_VECTOR* direction, float* best,
+                                      SPW_VECTOR* outHit, tag_spw_dobjnode** outNode);
 // The terrain's triangles; 1 when a nearer hit was found.
 int32_t SPW_CollideTerrain(SPW_SCENE* scene, const SPW_VECTOR* start,
                            const SPW_VECTOR* direction, float length, SPW_VECTOR* outHit,
