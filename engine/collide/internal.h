@@ -77,6 +77,17 @@ bool SPW_WalkMesh(const SPW_FEATUREMESH& mesh, Enter enter, Face face) {
   return true;
 }
 
+// Vector arithmetic of the walks, inline for the inner loops.
+inline SPW_VECTOR SPW_VSub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline float SPW_VDot(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline SPW_VECTOR SPW_VCross(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
 // Frees a subtree's nodes.
 void SPW_FreeTreeNodes(SPW_TREENODE* root);
 

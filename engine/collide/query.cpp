@@ -17,11 +17,6 @@ uint32_t g_mask = 0xFFFFFFFFu;
 
 constexpr uint32_t kMaxSampleTriangles = 10;
 
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-SPW_VECTOR Cross(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 std::string_view Name(const char* field) {
   return std::string_view(field, strnlen(field, SPW_FEATURE_NAME_SIZE));
@@ -47,7 +42,7 @@ bool TestItem(const SPW_FEATUREINST& item, const SPW_VECTOR& start, const SPW_VE
   SPW_VECTOR s, d;
   SPW_MatTransformPoint(&item.mWorldToObject, &start, &s);
   SPW_MatRotateVector(&item.mWorldToObject, &dir, &d);
-  if (Dot(d, d) == 0) return false;
+  if (SPW_VDot(d, d) == 0) return false;
   const SPW_RAY ray = SPW_MakeRay(&s, &d);
   bool improved = false;
   SPW_WalkMesh(
@@ -64,7 +59,7 @@ bool TestItem(const SPW_FEATUREINST& item, const SPW_VECTOR& start, const SPW_VE
           if (!SPW_RayTriangle(s, d, a, b, c, &t) || t * t >= hit.best) continue;
           hit.best = t * t;
           hit.point = {s.x + d.x * t, s.y + d.y * t, s.z + d.z * t};
-          hit.normal = Cross(Sub(b, a), Sub(c, a));
+          hit.normal = SPW_VCross(SPW_VSub(b, a), SPW_VSub(c, a));
           const uint32_t* colours = item.dwNumColours ? item.ppColours[0] : nullptr;
           const uint32_t idx[3] = {face.adwIndex[0], face.adwIndex[k - 1], face.adwIndex[k]};
           for (int i = 0; i < 3; ++i) hit.values[i] = colours ? colours[idx[i]] : 0xFFFFFFFFu;
@@ -95,9 +90,9 @@ SPW_FEATUREINST* Query(SPW_SCENE* scene, const SPW_VECTOR* start, const SPW_VECT
   if (outNormal) {
     // Normals go through the inverse transpose: rows of world-to-object as columns.
     const SPW_MATRIX& w = found->mWorldToObject;
-    *outNormal = {Dot({w.m[0][0], w.m[0][1], w.m[0][2]}, hit.normal),
-                  Dot({w.m[1][0], w.m[1][1], w.m[1][2]}, hit.normal),
-                  Dot({w.m[2][0], w.m[2][1], w.m[2][2]}, hit.normal)};
+    *outNormal = {SPW_VDot({w.m[0][0], w.m[0][1], w.m[0][2]}, hit.normal),
+                  SPW_VDot({w.m[1][0], w.m[1][1], w.m[1][2]}, hit.normal),
+                  SPW_VDot({w.m[2][0], w.m[2][1], w.m[2][2]}, hit.normal)};
     SPW_VecNormalise(outNormal);
   }
   return found;
@@ -122,8 +117,8 @@ int32_t Nearest(SPW_SCENE* scene, const SPW_VECTOR* point, SPW_TREENODE** outNod
 }
 
 bool SphereMeets(const SPW_VECTOR& c, float r, const SPW_VECTOR& q, float qr) {
-  const SPW_VECTOR d = Sub(c, q);
-  return Dot(d, d) <= (r + qr) * (r + qr);
+  const SPW_VECTOR d = SPW_VSub(c, q);
+  return SPW_VDot(d, d) <= (r + qr) * (r + qr);
 }
 
 }  // namespace
@@ -135,27 +130,27 @@ SPW_RAY SPW_MakeRay(const SPW_VECTOR* start, const SPW_VECTOR* direction) {
 }
 
 bool SPW_RayMeetsSphere(const SPW_RAY& ray, const SPW_VECTOR& centre, float radius) {
-  const SPW_VECTOR q = Sub(centre, ray.s);
-  const float d2 = Dot(q, q), r2 = radius * radius;
+  const SPW_VECTOR q = SPW_VSub(centre, ray.s);
+  const float d2 = SPW_VDot(q, q), r2 = radius * radius;
   if (d2 < r2) return true;
-  const float t = Dot(q, ray.u);
+  const float t = SPW_VDot(q, ray.u);
   return t >= 0 && r2 > d2 - t * t;
 }
 
 bool SPW_RayTriangle(const SPW_VECTOR& s, const SPW_VECTOR& d, const SPW_VECTOR& a,
                      const SPW_VECTOR& b, const SPW_VECTOR& c, float* outT) {
-  const SPW_VECTOR e1 = Sub(b, a), e2 = Sub(c, a);
-  const SPW_VECTOR p = Cross(d, e2);
-  const float det = Dot(e1, p);
+  const SPW_VECTOR e1 = SPW_VSub(b, a), e2 = SPW_VSub(c, a);
+  const SPW_VECTOR p = SPW_VCross(d, e2);
+  const float det = SPW_VDot(e1, p);
   // Positive only when the ray runs against the face's counter-clockwise normal.
   if (det < SPW_COLLIDE_MIN_DET) return false;
-  const SPW_VECTOR q = Sub(s, a);
-  const float u = Dot(q, p);
+  const SPW_VECTOR q = SPW_VSub(s, a);
+  const float u = SPW_VDot(q, p);
   if (u < 0 || u > det) return false;
-  const SPW_VECTOR r = Cross(q, e1);
-  const float v = Dot(d, r);
+  const SPW_VECTOR r = SPW_VCross(q, e1);
+  const float v = SPW_VDot(d, r);
   if (v < 0 || u + v > det) return false;
-  const float t = Dot(e2, r) / det;
+  const float t = SPW_VDot(e2, r) / det;
   if (t < 0) return false;
   *outT = t;
   return true;

@@ -17,8 +17,6 @@ constexpr float kMinUpward = 0.05f;      // triangles steeper than this take no 
 constexpr float kMaxAlongVector = 0.1f;  // with a given vector: triangles facing along it skip
 constexpr int32_t kMaxPiece = SPW_TESS_MAX_EDGES + 8;
 
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 void ReturnBuffers(SPW_SCENE* scene, SPW_TESSSIDE* side) {
   while (SGE_DLLNODE* n = SGE_ListFirst(&side->buffers)) {
@@ -31,15 +29,15 @@ void ReturnBuffers(SPW_SCENE* scene, SPW_TESSSIDE* side) {
 bool Piece(SPW_SCENE* scene, SPW_TESSSIDE* side, const SPW_VECTOR (&tri)[3], SPW_POLYBUFFER** buf,
            uint32_t* pieces) {
   const SPW_TESS& tess = *side->pTess;
-  const SPW_VECTOR e1 = Sub(tri[1], tri[0]), e2 = Sub(tri[2], tri[0]);
+  const SPW_VECTOR e1 = SPW_VSub(tri[1], tri[0]), e2 = SPW_VSub(tri[2], tri[0]);
   SPW_VECTOR n;
   SPW_VecCross(&e1, &e2, &n);
   SPW_VecNormalise(&n);
   if (!(n.z > kMinUpward)) return true;
-  if ((tess.fFlags & SPW_TESS_WORLD_POS) && Dot(n, tess.vWorld) > kMaxAlongVector) return true;
+  if ((tess.fFlags & SPW_TESS_WORLD_POS) && SPW_VDot(n, tess.vWorld) > kMaxAlongVector) return true;
   // The points laid on the triangle's plane.
   std::vector<SPPD_VERTEX> points(tess.pPoints, tess.pPoints + tess.dwNumPoints);
-  const float k = Dot(n, tri[0]);
+  const float k = SPW_VDot(n, tri[0]);
   float lo = 1e30f, hi = -1e30f;
   for (SPPD_VERTEX& p : points) {
     p.z = (k - n.x * p.x - n.y * p.y) / n.z;
@@ -80,8 +78,8 @@ void Rebuild(SPW_SCENE* scene, SPW_FEATUREINST* item, SPW_TESSSIDE* side) {
   SPW_WalkMesh(
       mesh,
       [&](const SPW_FEATURENODE& node) {
-        const SPW_VECTOR d = Sub(node.vCentre, c);
-        return Dot(d, d) <= (node.fRadius + r) * (node.fRadius + r);
+        const SPW_VECTOR d = SPW_VSub(node.vCentre, c);
+        return SPW_VDot(d, d) <= (node.fRadius + r) * (node.fRadius + r);
       },
       [&](int32_t f) {
         SPW_VECTOR tri[3];

@@ -46,8 +46,6 @@ struct Frame {
 Frame g;
 std::vector<ObjectLight> g_objectLights;  // the lights of the instance being drawn
 
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
 // Tests a sphere against the planes still in the mask: false when it lies outside one;
 // planes it lies wholly inside leave the mask.
@@ -55,7 +53,7 @@ bool ClipSphere(const Plane* planes, uint32_t numPlanes, const SPW_VECTOR& c, fl
                 uint32_t* mask) {
   for (uint32_t i = 0; i < numPlanes; ++i) {
     if (!(*mask & (1u << i))) continue;
-    const float t = Dot(c, planes[i].n) - planes[i].c;
+    const float t = SPW_VDot(c, planes[i].n) - planes[i].c;
     if (t < -r) return false;
     if (t > r) *mask &= ~(1u << i);
   }
@@ -84,9 +82,9 @@ uint32_t NarrowTreeLights(uint32_t count, uint32_t lightMask, const SPW_TREENODE
   return Narrow(g.lights, count, lightMask,
                 [&](SPW_LIGHT* l, uint32_t mask, uint32_t* bits) {
                   if (!(l->dwDefault & mask)) return true;
-                  const SPW_VECTOR d = Sub(l->vPos, node.vCentre);
+                  const SPW_VECTOR d = SPW_VSub(l->vPos, node.vCentre);
                   const float reach = node.fRadius + l->fRadius;
-                  if (reach * reach < Dot(d, d)) return false;
+                  if (reach * reach < SPW_VDot(d, d)) return false;
                   *bits |= l->dwDefault;
                   return true;
                 },
@@ -100,13 +98,13 @@ uint32_t LightVertex(uint32_t base, const SPW_VECTOR& v, uint32_t count) {
                static_cast<float>(Channel(base, 0)), 255};
   for (uint32_t i = 0; i < count; ++i) {
     const ObjectLight& ol = g_objectLights[i];
-    const SPW_VECTOR to = Sub(ol.pos, v);
-    const float d2 = Dot(to, to);
+    const SPW_VECTOR to = SPW_VSub(ol.pos, v);
+    const float d2 = SPW_VDot(to, to);
     if (!(d2 < ol.radiusSq)) continue;
     float f = 1.0f - d2 * ol.invRadiusSq;
     if (!(f > 0)) continue;
     if (ol.light->dwKind == SPW_LIGHT_CONE) {
-      const float k = Dot(to, ol.dir);
+      const float k = SPW_VDot(to, ol.dir);
       if (!(k < 0 && k * k > d2 * ol.light->fConeCos)) continue;
       f *= (k * k / d2 - ol.light->fConeCos) * ol.light->fConeFactor;
     }
@@ -136,7 +134,7 @@ struct Instance {
 void DrawFace(const Instance& in, const SPW_FEATUREFACE& face, uint32_t clipMask, uint32_t lights) {
   const SPW_FEATUREMESH& mesh = *in.mesh;
   const SPW_VECTOR& v0 = mesh.pVertices[face.adwIndex[0]].vPos;
-  if (!(face.dwFlags & SPW_FEATUREFACE_TWO_SIDED) && !(Dot(Sub(in.eye, v0), face.vNormal) > 0))
+  if (!(face.dwFlags & SPW_FEATUREFACE_TWO_SIDED) && !(SPW_VDot(SPW_VSub(in.eye, v0), face.vNormal) > 0))
     return;
   SPPD_VERTEX out[3];
   bool near = false;
@@ -160,9 +158,9 @@ uint32_t NarrowObjectLights(uint32_t count, const SPW_FEATURENODE& node) {
   uint32_t kept;
   return Narrow(g_objectLights, count, ~0u,
                 [&](const ObjectLight& l, uint32_t, uint32_t*) {
-                  const SPW_VECTOR d = Sub(l.pos, node.vCentre);
+                  const SPW_VECTOR d = SPW_VSub(l.pos, node.vCentre);
                   const float reach = node.fRadius + l.radius;
-                  return reach * reach >= Dot(d, d);
+                  return reach * reach >= SPW_VDot(d, d);
                 },
                 &kept);
 }
@@ -211,7 +209,7 @@ void DrawInstance(SPW_FEATUREINST* item, uint32_t clipMask, uint32_t lights) {
       SPW_MatTransformPoint(&item->mWorldToObject, &point, &p);
       SPW_MatRotateVector(&item->mWorldToObject, &g.planes[i].n, &n);
       n = {n.x * item->fScale, n.y * item->fScale, n.z * item->fScale};
-      in.planes[i] = {n, Dot(n, p)};
+      in.planes[i] = {n, SPW_VDot(n, p)};
     }
   in.nearFade = (cls.dwAttributes & SPW_FEATURE_NEAR_FADE) &&
                 e - 10.0f < in.mesh->fRadius * item->fScale;
