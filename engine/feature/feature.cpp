@@ -50,14 +50,35 @@ struct LoadState {
   SPW_SCENE* scene;
   SPW_DISPLAY* display;
   SPW_BIFF_FILE* file;
-  std::vector<SPW_FEATUREMESH*> meshes;  // read by this load, their textures still to resolve
+  std::vector<SPW_FEATUREMESH*> meshes;  // filled by this load, their textures still to resolve
+  // What this load made, so that a failed load takes exactly that back.
+  std::vector<void*> allocations;
+  std::vector<SPW_FEATUREOBJ*> classes;
+  std::vector<SPW_FEATUREINST*> added;
   uint32_t instances = 0;
-};
 
-void* Alloc(uint64_t bytes) {
-  if (bytes == 0 || bytes > UINT32_MAX) return nullptr;
-  return SGE_MemCalloc(SPW_FObjsMem, static_cast<uint32_t>(bytes));
-}
+  void* Alloc(uint64_t bytes) {
+    if (bytes == 0 || bytes > UINT32_MAX) return nullptr;
+    void* p = SGE_MemCalloc(SPW_FObjsMem, static_cast<uint32_t>(bytes));
+    if (p) allocations.push_back(p);
+    return p;
+  }
+
+  // Meshes first: those of new classes lie in arrays freed last.
+  void Undo() {
+    for (SPW_FEATUREMESH* m : meshes) *m = {};
+    for (SPW_FEATUREINST* i : added) SGE_ListUnlink(&i->link);
+    for (SPW_FEATUREOBJ* c : classes) {
+      SGE_ListUnlink(&c->link);
+      *c = {};
+    }
+    for (void* p : allocations) SGE_MemFree(p);
+    meshes.clear();
+    allocations.clear();
+    classes.clear();
+    added.clear();
+  }
+};
 
 SPW_VECTOR ScaledVector(const SPW_POWCHUNK& c, uint32_t at) {
   return {c.F32(at) * SPW_FEATURE_UNIT_SCALE, c.F32(at + 4) * SPW_FEATURE_UNIT_SCALE,
@@ -117,6 +138,7 @@ bool ReadMesh(SPW_FEATUREOBJ& cls, const SPW_POWCHUNK& c, LoadState& st) {
                "fit its chunk\n", kWho, cls.szClassName, index, v, e, f, p, n);
     return false;
   }
+  st.meshes.push_back(&mesh);
   mesh.dwIndex = index;
   mesh.dwNumVertices = v;
   mesh.dwNumFaces = f;
@@ -125,10 +147,10 @@ bool ReadMesh(SPW_FEATUREOBJ& cls, const SPW_POWCHUNK& c, LoadState& st) {
   mesh.vCentre = ScaledVector(c, kMeshSphere);
   mesh.fRadius = c.F32(kMeshSphere + 12) * SPW_FEATURE_UNIT_SCALE;
   mesh.dwNumNodes = n;
-  mesh.pVertices = static_cast<SPW_FEATUREVERTEX*>(Alloc(uint64_t{v} * sizeof(SPW_FEATUREVERTEX)));
-  mesh.pPerVertex = static_cast<uint8_t*>(Alloc(uint64_t{v} * kPerVertexSize));
-  mesh.pFaces = static_cast<SPW_FEATUREFACE*>(Alloc(uint64_t{f} * sizeof(SPW_FEATUREFACE)));
-  mesh.pNodes = static_cast<SPW_FEATURENODE*>(Alloc(uint64_t{n} * sizeof(SPW_FEATURENODE)));
+  mesh.pVertices = static_cast<SPW_FEATUREVERTEX*>(st.Alloc(uint64_t{v} * sizeof(SPW_FEATUREVERTEX)));
+  mesh.pPerVertex = static_cast<uint8_t*>(st.Alloc(uint64_t{v} * kPerVertexSize));
+  mesh.pFaces = static_cast<SPW_FEATUREFACE*>(st.Alloc(uint64_t{f} * sizeof(SPW_FEATUREFACE)));
+  mesh.pNodes = static_cast<SPW_FEATURENODE*>(st.Alloc(uint64_t{n} * sizeof(SPW_FEATURENODE)));
   if ((v && (!mesh.pVertices || !mesh.pPerVertex)) || (f && !mesh.pFaces) || (n && !mesh.pNodes)) {
     PLAT_Trace("%s: class [%.20s] mesh %u: no memory\n", kWho, cls.szClassName, index);
     return false;
@@ -163,7 +185,6 @@ bool ReadMesh(SPW_FEATUREOBJ& cls, const SPW_POWCHUNK& c, LoadState& st) {
     mesh.dwDepth = CheckNodeTree(mesh, cls.szClassName);
     if (!mesh.dwDepth) return false;
   }
-  st.meshes.push_back(&mesh);
   return true;
 }
 
@@ -193,15 +214,17 @@ SPW_FEATUREOBJ* ReadClass(const SPW_POWCHUNK& c, LoadState& st) {
       return nullptr;
     }
     cls.pMeshes = static_cast<SPW_FEATUREMESH*>(
-        Alloc(uint64_t{cls.dwNumMeshes} * sizeof(SPW_FEATUREMESH)));
+        st.Alloc(uint64_t{cls.dwNumMeshes} * sizeof(SPW_FEATUREMESH)));
     if (!cls.pMeshes) {
       PLAT_Trace("%s: class [%.20s]: no memory for %u meshes\n", kWho, cls.szClassName,
                  cls.dwNumMeshes);
+      cls = {};
       return nullptr;
     }
     cls.dwInUse = SPW_FEATURE_IN_USE;
     SGE_ListInit(&cls.instances);
     SGE_ListAddTail(SPW_SceneFeatureList(st.scene), &cls.link);
+    st.classes.push_back(&cls);
   }
   SPW_FEATUREOBJ* cls = &SPW_FeatureObjects[index];
   return ReadMesh(*cls, c, st) ? cls : nullptr;
@@ -230,7 +253,7 @@ bool ReadInstance(SPW_FEATUREOBJ& cls, const SPW_POWCHUNK& c, LoadState& st) {
                "chunk\n", kWho, cls.szClassName, arrays, cls.dwNumMeshes);
     return false;
   }
-  auto* inst = static_cast<SPW_FEATUREINST*>(Alloc(sizeof(SPW_FEATUREINST)));
+  auto* inst = static_cast<SPW_FEATUREINST*>(st.Alloc(sizeof(SPW_FEATUREINST)));
   if (!inst) return false;
   std::memcpy(inst->szName, c.pData + kInstName, SPW_FEATURE_NAME_SIZE);
   inst->nId = c.I32(kInstId);
@@ -250,18 +273,19 @@ bool ReadInstance(SPW_FEATUREOBJ& cls, const SPW_POWCHUNK& c, LoadState& st) {
     PLAT_Trace("Feature object matrix not normalise (X-form!!): %.20s [Instance ID = %d]\n"
                "(powr: SPW_LoadFeatureObject)\n", inst->szName, inst->nId);
   SGE_ListInit(&inst->decals);
-  inst->ppColours = static_cast<uint32_t**>(Alloc(uint64_t{arrays} * sizeof(uint32_t*)));
+  inst->ppColours = static_cast<uint32_t**>(st.Alloc(uint64_t{arrays} * sizeof(uint32_t*)));
   if (arrays && !inst->ppColours) return false;
   inst->dwNumColours = arrays;
   uint32_t at = kInstFixed;
   for (uint32_t i = 0; i < arrays; ++i) {
     const uint32_t count = cls.pMeshes[i].dwNumVertices;
     if (!count) continue;
-    inst->ppColours[i] = static_cast<uint32_t*>(Alloc(uint64_t{count} * 4));
+    inst->ppColours[i] = static_cast<uint32_t*>(st.Alloc(uint64_t{count} * 4));
     if (!inst->ppColours[i]) return false;
     for (uint32_t k = 0; k < count; ++k, at += 4) inst->ppColours[i][k] = c.U32(at);
   }
   SGE_ListAddTail(&cls.instances, &inst->link);
+  st.added.push_back(inst);
   ++st.instances;
   return true;
 }
@@ -371,12 +395,11 @@ int32_t SPW_LoadFeatureObject(SPW_BIFF_FILE* file, SPW_SCENE* scene, SPW_DISPLAY
     return 0;
   }
   if (!SPW_FeatureObjects && !SPW_ResetFeatureObjects()) return 0;
-  LoadState st{scene, display, file, {}};
+  LoadState st{scene, display, file, {}, {}, {}, {}};
   if (Load(st)) return 1;
-  // What was read stays unusable: the faces may still hold material indices.
-  PLAT_Trace("%s: the load failed, the feature objects are dropped\n", kWho);
-  SPW_ResetFeatureObjects();
-  SGE_ListInit(SPW_SceneFeatureList(scene));
-  scene->pTree = nullptr;
+  // What this load read is unusable (its faces may still hold material indices): it is taken
+  // back, and what the block held before (classes of earlier loads, the terrain's tables) stays.
+  PLAT_Trace("%s: the load failed, its feature objects are dropped\n", kWho);
+  st.Undo();
   return 0;
 }

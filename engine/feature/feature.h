@@ -125,8 +125,9 @@ SGE_DLLNODE* SPW_SceneFeatureList(SPW_SCENE* scene);
 
 // Reads every "FOBF" block of the file into the table and the scene's feature list, then
 // resolves the faces' materials to the display's driver textures. 1, or 0 after a trace; a
-// failed load re-creates the feature block and empties the scene's feature list and tree, so
-// that nothing half-read (faces still holding material indices) is drawn or hit.
+// failed load takes back every class, mesh and instance it read, so that nothing half-read
+// (faces still holding material indices) is drawn or hit, while what the block held before
+// (earlier classes, the terrain's tables) stays.
 int32_t SPW_LoadFeatureObject(SPW_BIFF_FILE* file, SPW_SCENE* scene, SPW_DISPLAY* display);
 // 1 and the index of the in-use class of the scene whose two names equal the chunk's (exactly,
 // over 20 characters each); else 0 and the first free index (SPW_NO_FEATURE_OBJECT when none).

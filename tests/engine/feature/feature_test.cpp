@@ -216,6 +216,29 @@ TEST_F(FeatureTest, DamagedBlocksFailAndLeaveNoFeatures) {
   }
 }
 
+TEST_F(FeatureTest, AFailedLoadTakesBackOnlyWhatItRead) {
+  ASSERT_EQ(Load(Scenery()), 1);
+  const int32_t wood = Classes()[0]->pMeshes[0].pFaces[0].nTexture;
+  // Something else kept in the block meanwhile, as the terrain's tables are.
+  void* kept = SGE_MemAlloc(SPW_FObjsMem, 400);
+  ASSERT_NE(kept, nullptr);
+  const uint32_t used = Used(SPW_FObjsMem);
+  // Two new classes with an instance each, the second's faces naming no material: the load
+  // fails only as it resolves the textures, after everything was read.
+  vnFEATURE_SET more = Scenery();
+  more.groups.resize(1);
+  more.groups[0].cls.className = "Crate2";
+  more.groups.push_back({vnMODELS_FeatureBarrel("Barrel", 40, 100, 8, 5), {}});
+  more.groups[1].instances.push_back(At(more.groups[1].cls, "b", 0, 0, 0));
+  EXPECT_EQ(Load(more), 0);
+  ASSERT_EQ(Classes().size(), 2u);
+  EXPECT_EQ(InUse(), 2);
+  EXPECT_EQ(Classes()[0]->pMeshes[0].pFaces[0].nTexture, wood);
+  EXPECT_EQ(Instances(Classes()[0]).size(), 2u);
+  EXPECT_EQ(SGE_MemSize(kept), 400u);
+  EXPECT_EQ(Used(SPW_FObjsMem), used);
+}
+
 TEST_F(FeatureTest, ADisplayWithoutADriverIsRefused) {
   SPW_DISPLAY bare{};
   vnBIFF_FILE file = SceneryFile();
