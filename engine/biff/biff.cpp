@@ -1,8 +1,11 @@
 // The BIFF reader: headers at open, chunk data on demand, everything in one memory block.
 #include "engine/biff/biff.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+#include <sys/stat.h>
 
 #include "engine/memory/memblock.h"
 #include "platform/bytes.h"
@@ -62,12 +65,13 @@ void ReadImage(SPW_BIFF_FILE* file) {
   if (size == 0 || size > stats.dwLargestFree / 4) return;
   auto* image = static_cast<uint8_t*>(SGE_MemAlloc(file->pMem, static_cast<uint32_t>(size)));
   if (!image) return;
+  // The stream is left where the image ends: with an image nothing reads it again.
   if (ReadExact(file->pStream, image, static_cast<size_t>(size))) {
     file->pImage = image;
   } else {
     SGE_MemFree(image);
+    std::fseek(file->pStream, 0, SEEK_SET);
   }
-  std::fseek(file->pStream, 0, SEEK_SET);
 }
 
 // Appends a block and links it behind the last earlier block of the same tag.
@@ -159,24 +163,30 @@ bool SPW_BIFF_TagEquals(const char* a, const char* b) {
   return true;
 }
 
-SPW_BIFF_FILE* SPW_BIFF_OpenFileInBlock(const char* fileName, SGE_MEMBLOCK* mem) {
+namespace {
+
+// Opens the file (or takes the stream already opened for it) with all its headers in the
+// block. The stream is closed again whatever step failed.
+SPW_BIFF_FILE* OpenInBlock(const char* fileName, SGE_MEMBLOCK* mem, FILE* stream) {
   ++SPW_BIFF_NumOpened;
-  if (!fileName || !mem) return nullptr;
-  auto* file = static_cast<SPW_BIFF_FILE*>(SGE_MemCalloc(mem, sizeof(SPW_BIFF_FILE)));
-  if (!file) return nullptr;
+  auto* file = fileName && mem
+                   ? static_cast<SPW_BIFF_FILE*>(SGE_MemCalloc(mem, sizeof(SPW_BIFF_FILE)))
+                   : nullptr;
+  if (!file) {
+    if (stream) std::fclose(stream);
+    return nullptr;
+  }
   std::strncpy(file->szName, fileName, SPW_BIFF_PATH_SIZE - 1);
   file->dwValueC = SPW_BIFF_HEADER_SIZE;
   file->pMem = mem;
-  file->pStream = PLAT_FOpen(fileName, "rb");
+  file->pStream = stream ? stream : PLAT_FOpen(fileName, "rb");
   if (!file->pStream) {
     PLAT_Trace("Fail to open POW file: %s\n(powr:SPW_BIFF_OpenFile)\n", fileName);
     return nullptr;
   }
-  if (std::fseek(file->pStream, 0, SEEK_END) == 0) {
-    long end = std::ftell(file->pStream);
-    file->qwFileSize = end > 0 ? static_cast<uint64_t>(end) : 0;
-  }
-  std::fseek(file->pStream, 0, SEEK_SET);
+  struct stat st {};
+  if (::fstat(fileno(file->pStream), &st) == 0 && st.st_size > 0)
+    file->qwFileSize = static_cast<uint64_t>(st.st_size);
   ReadImage(file);
   if (!ReadHeaders(file)) {
     // The caller of a failed open never closes the reader: the stream must not outlive it.
@@ -187,7 +197,9 @@ SPW_BIFF_FILE* SPW_BIFF_OpenFileInBlock(const char* fileName, SGE_MEMBLOCK* mem)
   return file;
 }
 
-SPW_BIFF_FILE* SPW_BIFF_OpenFile(const char* fileName, void** outHeap, uint32_t heapSize) {
+// A heap of heapSize bytes formatted as the reader's block, through outHeap; none (counted
+// as an open, traced) when it cannot be had.
+SGE_MEMBLOCK* MakeHeap(void** outHeap, uint32_t heapSize) {
   void* heap = std::malloc(heapSize);
   if (outHeap) *outHeap = heap;
   if (!heap) {
@@ -199,9 +211,42 @@ SPW_BIFF_FILE* SPW_BIFF_OpenFile(const char* fileName, void** outHeap, uint32_t 
   if (!mem) {
     ++SPW_BIFF_NumOpened;
     PLAT_Trace("Failure to associate memblock with file memory\nin(powr:SPW_BIFF_OpenFile)\n");
+  }
+  return mem;
+}
+
+}  // namespace
+
+SPW_BIFF_FILE* SPW_BIFF_OpenFileInBlock(const char* fileName, SGE_MEMBLOCK* mem) {
+  return OpenInBlock(fileName, mem, nullptr);
+}
+
+SPW_BIFF_FILE* SPW_BIFF_OpenFile(const char* fileName, void** outHeap, uint32_t heapSize) {
+  SGE_MEMBLOCK* mem = MakeHeap(outHeap, heapSize);
+  if (!mem) return nullptr;
+  SPW_BIFF_FILE* file = OpenInBlock(fileName, mem, nullptr);
+  if (!file) SGE_ReleaseMemBlock(mem);
+  return file;
+}
+
+SPW_BIFF_FILE* SPW_BIFF_OpenFileSized(const char* fileName, void** outHeap, uint32_t perByte,
+                                      uint32_t slack, uint32_t maxHeap) {
+  if (outHeap) *outHeap = nullptr;
+  FILE* stream = fileName ? PLAT_FOpen(fileName, "rb") : nullptr;
+  struct stat st {};
+  if (!stream || ::fstat(fileno(stream), &st) != 0) {
+    ++SPW_BIFF_NumOpened;
+    if (stream) std::fclose(stream);
+    PLAT_Trace("Fail to open POW file: %s\n(powr:SPW_BIFF_OpenFile)\n", fileName ? fileName : "");
     return nullptr;
   }
-  SPW_BIFF_FILE* file = SPW_BIFF_OpenFileInBlock(fileName, mem);
+  const uint64_t need = uint64_t{perByte} * static_cast<uint64_t>(st.st_size) + slack;
+  SGE_MEMBLOCK* mem = MakeHeap(outHeap, static_cast<uint32_t>(std::min<uint64_t>(need, maxHeap)));
+  if (!mem) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  SPW_BIFF_FILE* file = OpenInBlock(fileName, mem, stream);
   if (!file) SGE_ReleaseMemBlock(mem);
   return file;
 }

@@ -73,6 +73,10 @@ extern uint32_t SPW_BIFF_NumClosed;
 // "BIFF_OpenFile" and opens the file in it. The reader, or none; the caller then frees the heap
 // with SPW_BIFF_FreeHeap and does not close the reader.
 SPW_BIFF_FILE* SPW_BIFF_OpenFile(const char* fileName, void** outHeap, uint32_t heapSize);
+// As SPW_BIFF_OpenFile, with a heap sized for the file: perByte bytes for each byte of the
+// file and slack more, at most maxHeap.
+SPW_BIFF_FILE* SPW_BIFF_OpenFileSized(const char* fileName, void** outHeap, uint32_t perByte,
+                                      uint32_t slack, uint32_t maxHeap);
 // Opens the file with all its headers in a block the caller formatted. The reader, or none
 // (the stream is closed again whatever step failed).
 SPW_BIFF_FILE* SPW_BIFF_OpenFileInBlock(const char* fileName, SGE_MEMBLOCK* mem);

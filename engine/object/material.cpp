@@ -89,10 +89,10 @@ bool SPW_MaterialTextureName(const SPW_MATERIALTABLE* table, uint32_t index,
 }
 
 int32_t SPW_MaterialTextureId(const SPW_MATERIALTABLE* table, uint32_t index,
-                              SPW_DISPLAY* display) {
+                              SPW_DISPLAY* display, const std::string* workingDir) {
   char name[SPW_TEXTURE_NAME_SIZE + 1];
   if (!SPW_MaterialTextureName(table, index, name)) return 0;
-  const std::string folder = PLAT_GetWorkingDir();
+  const std::string folder = workingDir ? *workingDir : PLAT_GetWorkingDir();
   std::string full = (name[0] == '/' || folder.empty()) ? name : folder + "/" + name;
   return SPW_ObjectTextureId(display, full.c_str());
 }

@@ -2,6 +2,7 @@
 // The "MATF" block's materials, as the object, feature and terrain loaders read them: a
 // temporary table that lives while its file is open (texture entries stay in the chunk data).
 #include <cstdint>
+#include <string>
 
 struct SPW_BIFF_FILE;
 struct SPW_DISPLAY;
@@ -36,6 +37,7 @@ void SPW_FreeMaterials(SPW_MATERIALTABLE* table);
 bool SPW_MaterialTextureName(const SPW_MATERIALTABLE* table, uint32_t index,
                              char (&out)[SPW_TEXTURE_NAME_SIZE + 1]);
 // The driver texture id of that texture, its name made a full path from the working folder
-// (through the display's driver, else the texture hook); 0 when there is none.
+// (through the display's driver, else the texture hook); 0 when there is none. A caller that
+// asks for many passes the working folder it read once.
 int32_t SPW_MaterialTextureId(const SPW_MATERIALTABLE* table, uint32_t index,
-                              SPW_DISPLAY* display);
+                              SPW_DISPLAY* display, const std::string* workingDir = nullptr);

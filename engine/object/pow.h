@@ -28,9 +28,9 @@ struct SPW_POWCHUNK {
   float F32(uint32_t offset) const { return PLAT_FloatFromBits(U32(offset)); }
 };
 
-// Fills the type's levels of detail from the node chunks; the lod index of an old-layout file
-// is the header's. 1 or 0.
-int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* display, float scale,
-                        const SPW_POWLAYOUT& layout, uint32_t oldLodIndex);
-// Fills the type's animations from the "ANMF" blocks. 1 or 0.
-int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, const char* path, float scale);
+// Fills the type's levels of detail from the node chunks of the open file; the lod index of
+// an old-layout file is the header's. 1 or 0.
+int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, SPW_BIFF_FILE* file, SPW_DISPLAY* display,
+                        float scale, const SPW_POWLAYOUT& layout, uint32_t oldLodIndex);
+// Fills the type's animations from the "ANMF" blocks of the open file. 1 or 0.
+int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, SPW_BIFF_FILE* file, float scale);

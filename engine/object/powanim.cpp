@@ -93,18 +93,12 @@ bool LoadAnimation(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block, SPW_DOBJTYPE* typ
 
 }  // namespace
 
-int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, const char* path, float scale) {
+int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, SPW_BIFF_FILE* file, float scale) {
   if (type->dwNumAnims == 0) return 1;
   if (uint64_t{type->dwNumAnims} * sizeof(SPW_ANIMATION) > UINT32_MAX) return 0;
   type->pAnims = static_cast<SPW_ANIMATION*>(SGE_MemCalloc(
       SPW_ObjsMem, type->dwNumAnims * static_cast<uint32_t>(sizeof(SPW_ANIMATION))));
   if (!type->pAnims) return 0;
-  void* heap = nullptr;
-  SPW_BIFF_FILE* file = SPW_BIFF_OpenFile(path, &heap, SPW_BIFF_ANIM_HEAP);
-  if (!file) {
-    SPW_BIFF_FreeHeap(heap);
-    return 0;
-  }
   std::vector<bool> filled(type->dwNumAnims, false);
   uint32_t remaining = type->dwNumAnims;
   std::string_view typeName(type->szName, strnlen(type->szName, SPW_OBJECT_NAME_SIZE));
@@ -120,7 +114,6 @@ int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, const char* path, float scale)
     ok = LoadAnimation(file, b, type, nani, SPW_POW_UNIT_SCALE * scale, filled);
     --remaining;
   }
-  SPW_BIFF_CloseFile(file, heap);
   if (ok && remaining) PLAT_Trace("SPW_LoadObjectFile: %s: %u of %u animations missing\n", type->szName, remaining, type->dwNumAnims);
   return ok && remaining == 0 ? 1 : 0;
 }

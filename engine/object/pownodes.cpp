@@ -38,14 +38,16 @@ struct GatheredNode {
 struct TextureIds {
   std::vector<int32_t> ids;
   std::vector<uint8_t> known;
+  std::string workingDir;
   int32_t Of(const SPW_MATERIALTABLE& materials, uint32_t index, SPW_DISPLAY* display) {
-    if (index >= materials.dwCount) return SPW_MaterialTextureId(&materials, index, display);
+    if (index >= materials.dwCount) return 0;  // no such material: no texture
     if (ids.size() < materials.dwCount) {
       ids.assign(materials.dwCount, 0);
       known.assign(materials.dwCount, 0);
+      workingDir = PLAT_GetWorkingDir();
     }
     if (!known[index]) {
-      ids[index] = SPW_MaterialTextureId(&materials, index, display);
+      ids[index] = SPW_MaterialTextureId(&materials, index, display, &workingDir);
       known[index] = 1;
     }
     return ids[index];
@@ -220,8 +222,8 @@ bool LoadLod(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block, LodContext& ctx, uint32
 
 }  // namespace
 
-int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* display, float scale,
-                        const SPW_POWLAYOUT& layout, uint32_t oldLodIndex) {
+int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, SPW_BIFF_FILE* file, SPW_DISPLAY* display,
+                        float scale, const SPW_POWLAYOUT& layout, uint32_t oldLodIndex) {
   const uint64_t lodBytes = uint64_t{type->dwNumLods} * sizeof(SPW_DOBJLOD);
   const uint64_t nodeBytes = uint64_t{type->dwNumNodes} * sizeof(SPW_DOBJNODE);
   if (type->dwNumLods == 0 || lodBytes > UINT32_MAX || nodeBytes > UINT32_MAX) {
@@ -237,12 +239,6 @@ int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* displ
         SGE_MemCalloc(SPW_DObjectMem, static_cast<uint32_t>(nodeBytes)));
     if (!type->pLods[l].pNodes && nodeBytes) return 0;
   }
-  void* heap = nullptr;
-  SPW_BIFF_FILE* file = SPW_BIFF_OpenFile(path, &heap, SPW_BIFF_LOD_HEAP);
-  if (!file) {
-    SPW_BIFF_FreeHeap(heap);
-    return 0;
-  }
   TextureIds textures;
   LodContext ctx{type, display, SPW_POW_UNIT_SCALE * scale, &layout,
                  layout.bOld ? &kOldNode : &kNewNode, {}, &textures};
@@ -250,6 +246,5 @@ int32_t SPW_LoadPowLods(SPW_DOBJTYPE* type, const char* path, SPW_DISPLAY* displ
   SPW_BIFF_BLOCK* block = SPW_BIFF_FindBlock(file, "DOBF");
   for (uint32_t l = 0; ok && l < type->dwNumLods; ++l) ok = LoadLod(file, block, ctx, l, oldLodIndex);
   SPW_FreeMaterials(&ctx.materials);
-  SPW_BIFF_CloseFile(file, heap);
   return ok ? 1 : 0;
 }

@@ -64,3 +64,31 @@ TEST(BiffImage, AFileCutShortIsRefusedEitherWay) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BiffImage, ASizedOpenFitsItsHeapToTheFileAndCountsAFailedOne) {
+  vntest::TempDir dir;
+  const std::string path = dir.file("sized.pow");
+  ASSERT_TRUE(vnWRITE_BIFF(path, File(1000)));
+  void* heap = nullptr;
+  SPW_BIFF_FILE* f = SPW_BIFF_OpenFileSized(path.c_str(), &heap, 8, 4096, 3000000);
+  ASSERT_NE(f, nullptr);
+  EXPECT_NE(f->pImage, nullptr);
+  SPW_BIFF_CHUNK* c = SPW_BIFF_FindChunk(f, SPW_BIFF_FindBlock(f, "DOBF"), "LNOD");
+  ASSERT_NE(c, nullptr);
+  const uint8_t* data = SPW_BIFF_ChunkData(f, c);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data[999], static_cast<uint8_t>(999 * 7));
+  SPW_BIFF_CloseFile(f, heap);
+
+  const uint32_t opened = SPW_BIFF_NumOpened;
+  vntest::TraceCapture trace;
+  heap = &heap;
+  EXPECT_EQ(SPW_BIFF_OpenFileSized(dir.file("none.pow").c_str(), &heap, 8, 4096, 3000000), nullptr);
+  EXPECT_EQ(heap, nullptr);
+  EXPECT_EQ(SPW_BIFF_NumOpened, opened + 1);
+  EXPECT_TRUE(trace.contains("Fail to open POW file"));
+}
+
+}  // namespace
