@@ -1,6 +1,5 @@
 #pragma once
-// Started memory, kernel and object types; scenes made zeroed in SPW_ObjsMem with the lists the
-// passes read and linked into the scene list by priority; a class with one 30-frame animation.
+// Started memory, kernel and object types; scenes; a class with one 30-frame animation.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -15,19 +14,10 @@ namespace scenetest {
 constexpr int32_t kClass = 5;
 constexpr uint32_t kFrames = 30;
 
-// A zeroed scene in SPW_ObjsMem with the lists the passes read, in the scene list by priority.
+// A scene in the scene list by priority.
 inline SPW_SCENE* MakeScene(uint32_t priority = 0, float speed = 1.0f, uint32_t flags = 0) {
-  auto* s = static_cast<SPW_SCENE*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(SPW_SCENE)));
+  SPW_SCENE* s = SPW_CreateScene(flags, speed, priority, 0);
   EXPECT_NE(s, nullptr);
-  if (!s) return nullptr;
-  for (SGE_DLLNODE* head : {&s->objects, &s->dobjects, &s->events, &s->procedures, &s->sprites,
-                            &s->lights, &s->freeLights})
-    SGE_ListInit(head);
-  s->pSelf = s;
-  s->fSpeed = speed;
-  s->fFlags = flags;
-  s->link.dwKey = priority;
-  SGE_ListInsertSorted(&SPW_SceneList, &s->link);
   return s;
 }
 

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/kernel/frametime.h"
 #include "tests/engine/scenepass/scene_fixture.h"
+#include "tests/support/support.h"
+#include "tools/models/models.h"
+#include "tools/writers/pow_writer.h"
 
 namespace scenetest {
 namespace {
@@ -304,6 +308,34 @@ TEST_F(SceneTest, DestroyingAnObjectTakesItsChildrenAndPendingEventsAndTellsItsO
   SPW_EventPass();
   EXPECT_EQ(Fired(), (std::vector<uint32_t>{0})) << "only the kept object's event";
   EXPECT_EQ(SPW_DestroyAnimObject(nullptr), 0);
+}
+
+}  // namespace
+}  // namespace scenetest
+
+namespace scenetest {
+namespace {
+
+// The animate pass hands every dynamic object and its children to the animation step.
+TEST_F(SceneTest, TheAnimatePassAdvancesDynamicObjectsAndTheirChildren) {
+  vntest::TempDir dir;
+  vntest::ScopedWorkingDir cwd{dir.path()};
+  ASSERT_TRUE(vnWRITE_POW("Figure.pow", vnMODELS_Figure()));
+  int32_t figure = -1;
+  ASSERT_EQ(SPW_LoadObjectFile("Figure.pow", nullptr, &figure, 1.0f, 0), 1);
+  const SPW_TRANSFORM at{{0, 0, 0}, {0, 0, 0, 1}, 1};
+  SPW_SCENE* moving = Scene(1);
+  SPW_SCENE* frozen = Scene(2, 1.0f, SPW_SCENE_FROZEN);
+  SPW_DOBJECT* parent = SPW_CreateDynamicObject(moving, figure, nullptr, 0, &at, 0);
+  SPW_DOBJECT* child = SPW_CreateDynamicObject(moving, figure, parent, 0, &at, 0);
+  SPW_DOBJECT* still = SPW_CreateDynamicObject(frozen, figure, nullptr, 0, &at, 0);
+  ASSERT_TRUE(parent && child && still);
+  SPW_AnimatePass();
+  const float step = SGE_GetFrameTime() * 4800.0f;
+  EXPECT_FLOAT_EQ(parent->pSlots[0].fTime, step);
+  EXPECT_FLOAT_EQ(child->pSlots[0].fTime, step);
+  EXPECT_EQ(still->pSlots[0].fTime, 0.0f);
+  for (SPW_SCENE* s : {moving, frozen}) EXPECT_EQ(SPW_DestroyScene(s), 1);
 }
 
 }  // namespace
