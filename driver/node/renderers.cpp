@@ -70,6 +70,16 @@ bool FacesEye(const SPPD_NODESTATE& s, const SPW_DOBJFACE& f, const float n[3]) 
   return (s.eye[0] - p.x) * n[0] + (s.eye[1] - p.y) * n[1] + (s.eye[2] - p.z) * n[2] > 0.0f;
 }
 
+// Face i when it names vertices the node has and is seen from its front (or double-sided),
+// with its normal in n; none to skip it.
+const SPW_DOBJFACE* DrawnFace(const SPPD_NODESTATE& s, const tag_spw_dobjnode* node, uint32_t i,
+                              float n[3], bool* traced) {
+  const SPW_DOBJFACE& f = node->pFaceSet[i];
+  if (!IndicesValid(s, f, node, traced)) return nullptr;
+  SPPD_FaceNormal(f, n);
+  return FacesEye(s, f, n) ? &f : nullptr;
+}
+
 // The texture's alpha flag, asked once for a run of faces of one texture.
 struct AlphaCache {
   int64_t id = -1;
@@ -191,11 +201,10 @@ void DrawFaces(const tag_spw_dobjnode* node, Target target, bool clipped, uint32
   OpaqueTarget opaqueTarget;
   bool traced = false;
   for (uint32_t i = 0; i < node->dwNumFaces; ++i) {
-    const SPW_DOBJFACE& f = node->pFaceSet[i];
-    if (!IndicesValid(*s, f, node, &traced)) continue;
     float n[3];
-    SPPD_FaceNormal(f, n);
-    if (!FacesEye(*s, f, n)) continue;
+    const SPW_DOBJFACE* drawn = DrawnFace(*s, node, i, n, &traced);
+    if (!drawn) continue;
+    const SPW_DOBJFACE& f = *drawn;
     uint32_t colour = SPPD_NodeFaceColour(*s, n);
     bool alpha = false;
     if (target == Target::AlwaysAlpha) {
@@ -250,10 +259,7 @@ void SPPD_RenderNodeNonClippedNCVB(tag_spw_dobjnode* node, float*) {
   if (!b) return;
   bool traced = false;
   for (uint32_t i = 0; i < node->dwNumFaces; ++i) {
-    const SPW_DOBJFACE& f = node->pFaceSet[i];
-    if (!IndicesValid(*s, f, node, &traced)) continue;
     float n[3];
-    SPPD_FaceNormal(f, n);
-    if (FacesEye(*s, f, n)) SharedFace(*s, b, f, kWhite);
+    if (const SPW_DOBJFACE* f = DrawnFace(*s, node, i, n, &traced)) SharedFace(*s, b, *f, kWhite);
   }
 }
