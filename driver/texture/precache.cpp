@@ -15,11 +15,6 @@
 
 namespace {
 
-struct StampFree {
-  void operator()(SPPD_TEXSTAMP* s) const { SPPD_StampFree(s); }
-};
-using StampHandle = std::unique_ptr<SPPD_TEXSTAMP, StampFree>;
-
 // A source texture: ".ppm" anywhere in the lower-cased name (so "notes.ppm.bak" is one too).
 bool IsSource(const PLAT_FindEntry& e) {
   if (e.isDirectory) return false;
@@ -81,9 +76,9 @@ int32_t SPPD_PreCacheTextures(SPW_DISPLAY* display, const char* folder, int32_t)
     PLAT_Trace("GFXDRV: SPPD_PreCacheTextures: no driver block or folder\n");
     return 0;
   }
-  StampHandle current(SPPD_StampCurrent(s));
+  SPPD_StampHandle current(SPPD_StampCurrent(s));
   if (!current) return 0;
-  StampHandle stored(SPPD_StampRead(s->pGeneralPool, folder));
+  SPPD_StampHandle stored(SPPD_StampRead(s->pGeneralPool, folder));
   if (stored && SPPD_StampMatches(*current, *stored)) return 0;
 
   const std::string stampPath = Join(folder, SPPD_STAMP_FILE);

@@ -35,11 +35,6 @@ SPPD_TEXSTAMP* NewStamp(SPPD_POOL* pool, uint32_t formats) {
   return s;
 }
 
-struct StampFree {
-  void operator()(SPPD_TEXSTAMP* s) const { SPPD_StampFree(s); }
-};
-using StampHandle = std::unique_ptr<SPPD_TEXSTAMP, StampFree>;
-
 // Appends "KEY = HEX\n"; false when the text would not fit.
 bool AppendLine(char* out, size_t size, size_t* used, const char* key, const uint8_t* bytes,
                 size_t count) {
@@ -135,7 +130,7 @@ SPPD_TEXSTAMP* SPPD_StampParse(SPPD_POOL* pool, const char* text, size_t size) {
     PLAT_Trace("GFXDRV: texture stamp claims %u formats\n", count);
     return nullptr;
   }
-  StampHandle s(NewStamp(pool, count));
+  SPPD_StampHandle s(NewStamp(pool, count));
   if (!s) return nullptr;
   s->guidDriver = PLAT_GuidFromBytes(driver);
   s->guidDisplay = PLAT_GuidFromBytes(display);

@@ -4,6 +4,7 @@
 // bytes in memory order, two hexadecimal digits each, low nibble first; a zero byte ends it.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "driver/core/state.h"
 #include "driver/texture/txf.h"
@@ -31,6 +32,10 @@ SPPD_TEXSTAMP* SPPD_StampParse(SPPD_POOL* pool, const char* text, size_t size);
 // file is missing or does not read.
 SPPD_TEXSTAMP* SPPD_StampRead(SPPD_POOL* pool, const char* folder);
 void SPPD_StampFree(SPPD_TEXSTAMP* stamp);  // none accepted
+struct SPPD_StampFreer {
+  void operator()(SPPD_TEXSTAMP* stamp) const { SPPD_StampFree(stamp); }
+};
+using SPPD_StampHandle = std::unique_ptr<SPPD_TEXSTAMP, SPPD_StampFreer>;
 
 // Same driver and display device, same count, and every format of `current` in `stored`.
 bool SPPD_StampMatches(const SPPD_TEXSTAMP& current, const SPPD_TEXSTAMP& stored);

@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct StampFree {
-  void operator()(SPPD_TEXSTAMP* s) const { SPPD_StampFree(s); }
-};
-using StampHandle = std::unique_ptr<SPPD_TEXSTAMP, StampFree>;
-
 class Precache : public textabletest::TextureDisplay {
  protected:
   // Four sources (one upper case, one with ".ppm" inside its name, one only in a subfolder),
@@ -54,7 +49,7 @@ class Precache : public textabletest::TextureDisplay {
   }
   // The stamp this device writes, as the writer's record.
   vnTSTAMP_FILE CurrentStamp() {
-    StampHandle s(SPPD_StampCurrent(State()));
+    SPPD_StampHandle s(SPPD_StampCurrent(State()));
     vnTSTAMP_FILE f;
     if (!s) return f;
     f.driverGuid = s->guidDriver;
@@ -164,15 +159,15 @@ TEST_F(Precache, AStaleOrUnreadableStampRebuildsEverything) {
 TEST_F(Precache, StampTextIsReadOnlyUpToItsSize) {
   const std::string text = vnWRITE_TextureStampText(CurrentStamp());
   SPPD_POOL* pool = State()->pGeneralPool;
-  StampHandle whole(SPPD_StampParse(pool, text.data(), text.size()));
+  SPPD_StampHandle whole(SPPD_StampParse(pool, text.data(), text.size()));
   ASSERT_NE(whole, nullptr);
   EXPECT_EQ(whole->dwReadFormats, 2u);
   // Cut inside the last format's value: what follows in memory must not complete it.
   const size_t cut = text.size() - 10;
-  StampHandle partial(SPPD_StampParse(pool, text.data(), cut));
+  SPPD_StampHandle partial(SPPD_StampParse(pool, text.data(), cut));
   ASSERT_NE(partial, nullptr);
   EXPECT_EQ(partial->dwReadFormats, 1u);
-  StampHandle current(SPPD_StampCurrent(State()));
+  SPPD_StampHandle current(SPPD_StampCurrent(State()));
   EXPECT_TRUE(SPPD_StampMatches(*current, *whole));
   EXPECT_FALSE(SPPD_StampMatches(*current, *partial));
   // A file without its zero byte reads the same as with it.
