@@ -106,14 +106,13 @@ TEST_F(ViewPixelsTest, AViewDrawsItsScenesSpriteAndItsNextFrameAfterTheSpritePas
 
   EndFrame();  // the fixture's own frame
   NextFrame();
-  EXPECT_TRUE(Near(Pixel(320, 240), kRed));
-  // Inside the edges, where the filter blends in the neighbouring frame.
-  EXPECT_TRUE(Near(Pixel(290, 200), kRed));
-  EXPECT_TRUE(Near(Pixel(350, 290), kRed));
-  EXPECT_TRUE(Near(Pixel(250, 240), kBlack));
-  EXPECT_TRUE(Near(Pixel(390, 240), kBlack));
-  EXPECT_TRUE(Near(Pixel(320, 170), kBlack));
-  EXPECT_TRUE(Near(Pixel(320, 310), kBlack));
+  // Inside points keep clear of the edges, where the filter blends in the neighbouring frame.
+  const struct {
+    int x, y;
+    uint32_t colour;
+  } points[] = {{320, 240, kRed},   {290, 200, kRed},   {350, 290, kRed},   {250, 240, kBlack},
+                {390, 240, kBlack}, {320, 170, kBlack}, {320, 310, kBlack}};
+  for (const auto& p : points) EXPECT_TRUE(Near(Pixel(p.x, p.y), p.colour)) << p.x << "," << p.y;
 
   SPW_SpritePass();
   NextFrame();
