@@ -14,6 +14,7 @@
 #include "driver/core/pools.h"
 #include "driver/device/prefs.h"
 #include "driver/node/node.h"
+#include "driver/video/video.h"
 #include "engine/display/display.h"
 #include "platform/trace.h"
 
@@ -423,6 +424,7 @@ int32_t SPPD_Destroy(SPW_DISPLAY* display) {
     PLAT_Trace("GFXDRV: SPPD_Destroy: no display, driver binding or driver block\n");
     return SPPD_FAIL;
   }
+  SPPD_VideoDestroyAll(display);
   if (s->pGfx) SPPD_PurgeTextures(display);
   SPPD_NodeForget(s);
   SPPD_BatchDestroy(s);

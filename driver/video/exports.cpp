@@ -1,4 +1,5 @@
 // Video frame exports: create, play, stop, pause, restore, update and destroy.
+#include <algorithm>
 #include <new>
 
 #include "driver/core/block.h"
@@ -11,6 +12,9 @@
 #include "platform/trace.h"
 
 namespace {
+
+// The streams made and not yet destroyed (main thread only).
+std::vector<SPPD_VIDEOFRAME*> g_live;
 
 // The worker of an earlier play, if any, is told to stop and waited for; afterwards the
 // decoder is the main thread's again.
@@ -89,6 +93,7 @@ SPPD_VIDEOFRAME* SPPD_CreateVideoFrame(SPW_DISPLAY* display, SPW_B2DSET* target,
   v->pMovie = movie;
   v->info = PLAT_MovieGetInfo(movie);
   if (v->info.hasSound) v->soundPath = fileName;
+  g_live.push_back(v);
   return v;
 }
 
@@ -150,6 +155,12 @@ void SPPD_UpdateVideoFrame(SPPD_VIDEOFRAME* v) {
 
 void SPPD_DestroyVideoFrame(SPPD_VIDEOFRAME* v) {
   if (!v) return;
+  const auto live = std::find(g_live.begin(), g_live.end(), v);
+  if (live == g_live.end()) {
+    PLAT_Trace("GFXDRV: SPPD_DestroyVideoFrame: not a live stream (its display is gone?)\n");
+    return;
+  }
+  g_live.erase(live);
   SPPD_VideoStopPlaying(v);
   // The worker reads the record until it ends: only then may the record go.
   JoinWorker(v);
@@ -157,4 +168,10 @@ void SPPD_DestroyVideoFrame(SPPD_VIDEOFRAME* v) {
   PLAT_MovieClose(v->pMovie);
   v->~SPPD_VIDEOFRAME();
   SPPD_PoolFree(v);
+}
+
+void SPPD_VideoDestroyAll(SPW_DISPLAY* display) {
+  const std::vector<SPPD_VIDEOFRAME*> live = g_live;
+  for (SPPD_VIDEOFRAME* v : live)
+    if (v->pContext == display) SPPD_DestroyVideoFrame(v);
 }

@@ -60,6 +60,10 @@ struct SPPD_VIDEOFRAME {
   std::vector<uint32_t> shown;  // main thread: the picture being copied into the textures
 };
 
+// Destroys every stream of the display, for SPPD_Destroy: their records live in the pools that
+// go with the display, and their workers must end before them.
+void SPPD_VideoDestroyAll(SPW_DISPLAY* display);
+
 // Copies a picture into the textures of every frame of the target (main thread).
 void SPPD_VideoCopyPicture(SPPD_VIDEOFRAME* frame, const std::vector<uint32_t>& argb);
 // Fills the textures of every frame of the target with 0 (main thread).

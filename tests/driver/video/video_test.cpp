@@ -237,6 +237,21 @@ TEST_F(Video, DestroyingPlayingStreamsStopsTheirWorkersFirst) {
   SPPD_DestroyVideoFrame(nullptr);
 }
 
+TEST_F(Video, DestroyingTheDisplayEndsItsStreamsFirst) {
+  SPPD_VIDEOFRAME* playing = Make(0);
+  SPPD_VIDEOFRAME* host = Make(SPPD_VIDEO_NOWORKER);
+  ASSERT_NE(playing, nullptr);
+  ASSERT_NE(host, nullptr);
+  SPPD_StreamSurfacePlay(playing, 1);
+  SPPD_StreamSurfacePlay(host, 1);
+  std::this_thread::sleep_for(50ms);
+  made.clear();
+  EXPECT_EQ(SPPD_Destroy(&display), SPPD_OK);
+  vntest::TraceCapture trace;
+  SPPD_DestroyVideoFrame(playing);  // already gone with the display: refused, not freed twice
+  EXPECT_TRUE(trace.contains("not a live stream"));
+}
+
 TEST_F(Video, RestoreClearsTheTextures) {
   SPPD_VIDEOFRAME* v = Make(SPPD_VIDEO_NOWORKER);
   ASSERT_NE(v, nullptr);
