@@ -62,6 +62,20 @@ TEST_F(SpriteTest, SetsAndSpritesStartFromTheirDefaults) {
   EXPECT_EQ(SPW_CreateSprite(scene, nullptr, nullptr, 1, 1, 1, nullptr, 0), nullptr);
 }
 
+TEST_F(SpriteTest, AFullSpriteBlockGivesNoSetAndNoSprite) {
+  SPW_SCENE* scene = Scene();
+  SPW_SPRITESET* set = SPW_CreateSpriteSet(1, 1, nullptr, nullptr, nullptr, nullptr, 1.0f);
+  ASSERT_NE(set, nullptr);
+  std::vector<void*> filler;
+  while (void* p = SGE_MemAlloc(SPW_SpritesMem, 64)) filler.push_back(p);
+  EXPECT_EQ(SPW_CreateSpriteSet(1, 2, nullptr, nullptr, nullptr, nullptr, 1.0f), nullptr);
+  EXPECT_EQ(SPW_CreateSprite(scene, set, nullptr, 1, 1, 1, nullptr, 0), nullptr);
+  EXPECT_EQ(SPW_FindSpriteSet(2), nullptr);
+  EXPECT_TRUE(SGE_ListIsEmpty(&scene->sprites));
+  for (void* p : filler) SGE_MemFree(p);
+  EXPECT_NE(SPW_CreateSprite(scene, set, nullptr, 1, 1, 1, nullptr, 0), nullptr);
+}
+
 TEST_F(SpriteTest, TheFrameWalkMovesTheOriginAlongRowsAndWrapsOrStops) {
   struct Case {
     std::string name;
