@@ -1,6 +1,4 @@
 // The device: context, flipping pair of buffers, Z buffer, scenes and presentation.
-#include <dlfcn.h>
-#include <link.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +6,7 @@
 
 #include "platform/gfx/internal.h"
 #include "platform/trace.h"
+#include "platform/window/internal.h"
 #include "platform/window/window.h"
 
 namespace {
@@ -80,19 +79,9 @@ bool ClipToTarget(const PLAT_GfxDevice* dev, int* x0, int* y0, int* x1, int* y1)
   return *x0 < *x1 && *y0 < *y1;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-// Keeps the GL driver modules loaded to the end, so that leak reports can name them.
-int PinModule(dl_phdr_info* info, size_t, void*) {
-  if (info->dlpi_name && *info->dlpi_name)
-    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-  return 0;
-}
-void PinGlModules() { dl_iterate_phdr(PinModule, nullptr); }
-#else
-void PinGlModules() {}
-#endif
 
 }  // namespace
+
 
 void PLATG_MakeCurrent(PLAT_GfxDevice* dev) {
   if (dev->isNull) return;
@@ -143,7 +132,7 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
     PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - no GL context: %s\n", SDL_GetError());
     return nullptr;
   }
-  PinGlModules();
+  PLATW_PinGlDriver();
   int major = 0;
   glGetIntegerv(GL_MAJOR_VERSION, &major);
   if (major < 3 && !SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) {

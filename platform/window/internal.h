@@ -29,3 +29,7 @@ PLAT_Window* PLATW_FindWindow(uint32_t windowId);
 PLAT_Window* PLATW_AdoptWindow(SDL_Window* sdl);
 void PLATW_ReleaseWindow(PLAT_Window* w);
 void PLATW_DestroyAllWindows();
+// Sanitized builds: loads the GL driver once, with every module loaded so far, and keeps them
+// to the end of the run, so that their allocations stay named in leak reports; elsewhere
+// nothing.
+void PLATW_PinGlDriver();

@@ -1,6 +1,8 @@
 #include "platform/window/window.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <algorithm>
 #include <vector>
@@ -26,7 +28,24 @@ void Release(PLAT_Window* w) {
   delete w;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+int PinModule(dl_phdr_info* info, size_t, void*) {
+  if (info->dlpi_name && *info->dlpi_name)
+    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  return 0;
+}
+#endif
+
 }  // namespace
+
+void PLATW_PinGlDriver() {
+#if defined(__SANITIZE_ADDRESS__)
+  // A window that never gets a context still loads the GL driver and unloads it when it goes.
+  static bool loaded = false;
+  if (!loaded) loaded = SDL_GL_LoadLibrary(nullptr) == 0;
+  dl_iterate_phdr(PinModule, nullptr);
+#endif
+}
 
 PLAT_Window* PLAT_CreateWindow(const char* title, int width, int height, uint32_t flags) {
   if (width <= 0 || height <= 0 || width > kMaxWindowSide || height > kMaxWindowSide) {
@@ -36,7 +55,10 @@ PLAT_Window* PLAT_CreateWindow(const char* title, int width, int height, uint32_
   if (!PLAT_InitVideo()) return nullptr;
   // A pop-up window: no frame, hidden until the display is ready.
   Uint32 sdlFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-  if (flags & PLAT_WINDOW_OPENGL) sdlFlags |= SDL_WINDOW_OPENGL;
+  if (flags & PLAT_WINDOW_OPENGL) {
+    sdlFlags |= SDL_WINDOW_OPENGL;
+    PLATW_PinGlDriver();
+  }
   SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
                                      SDL_WINDOWPOS_UNDEFINED, width, height, sdlFlags);
   if (!sdl) {

@@ -36,11 +36,7 @@ vnBIFF_FILE Sample() {
 class BiffTest : public ::testing::Test {
  protected:
   std::string Write(const std::vector<uint8_t>& bytes) {
-    std::string path = dir.file("sample.pow");
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
+    return dir.write("sample.pow", std::string(bytes.begin(), bytes.end()));
   }
   SPW_BIFF_FILE* Open(const std::string& path) { return SPW_BIFF_OpenFile(path.c_str(), &heap, kHeap); }
   void TearDown() override {

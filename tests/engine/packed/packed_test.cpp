@@ -31,11 +31,7 @@ class PackedTableTest : public ::testing::Test {
     SGE_ShutdownMemory();
   }
   std::string Write(const char* name, const std::vector<uint8_t>& bytes) {
-    std::string path = dir.file(name);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
+    return dir.write(name, std::string(bytes.begin(), bytes.end()));
   }
   static uint32_t ObjsUsed() {
     SGE_MEMSTATS s;
