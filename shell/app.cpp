@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "engine/collide/collide.h"
 #include "engine/display/display.h"
 #include "engine/driver/driverbind.h"
 #include "engine/input/appstate.h"
@@ -96,6 +97,8 @@ void LoadPackedTables() {
 void StartScenePasses() {
   SPW_InitScenePasses();
   SPW_InitSprites();
+  // Scenes free their feature trees, and decals find their items, through the collision code.
+  SPW_InstallCollideHooks();
   static const VNMAIN_WORLDPASS kPasses[VN_NUM_WORLD_PASSES] = {
       SPW_AnimatePass, SPW_UpdatePass, SPW_ProcedurePass, SPW_SpritePass, SPW_EventPass};
   for (int32_t i = 0; i < VN_NUM_WORLD_PASSES; ++i) vnMAIN_SetWorldPass(i, kPasses[i]);
