@@ -105,13 +105,10 @@ vnFEATURE_SET Scenery(const std::string& folder) {
 
 }  // namespace
 
-bool vnMKCONTENT_Features(const std::string& root) {
+bool vnMKCONTENT_Features(const std::string& root, vnTERRAIN& terrain) {
   const std::string folder = root + "/" + kFolder;
-  if (!PLAT_MakeDirectory(folder.c_str()) || !PLAT_MakeDirectory((folder + "/textures").c_str()))
-    return false;
-  vnMODELS_TERRAIN t = vnMODELS_MissionTerrain(kFolder);
-  vnFEATURE_AddToTerrain(t.terrain, Scenery(kFolder));
-  bool ok = vnWRITE_Terrain(folder + "/terrain.ter", t.terrain);
+  vnFEATURE_AddToTerrain(terrain, Scenery(kFolder));
+  bool ok = true;
   for (const Look& look : kLooks)
     ok = ok && vnWRITE_PPMFile(folder + "/textures/" + look.name + ".ppm", Image(look));
   if (!ok) PLAT_Trace("vnMKCONTENT_Features: the scenery of %s could not be written\n", kFolder);

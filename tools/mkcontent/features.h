@@ -1,6 +1,10 @@
 #pragma once
 // The demo mission's static scenery: rocks around the landing area, barrels on it, a bridge and
-// the sky, added as feature objects to the first mission's terrain file with their textures.
+// the sky, added as feature objects to the first mission's terrain with their textures.
 #include <string>
 
-bool vnMKCONTENT_Features(const std::string& root);
+#include "tools/writers/terrain_writer.h"
+
+// Adds the scenery to the terrain before it is written, and writes the scenery's textures under
+// the mission's folder (which must exist).
+bool vnMKCONTENT_Features(const std::string& root, vnTERRAIN& terrain);

@@ -1,7 +1,6 @@
 // mkcontent <folder>: builds the synthetic demo content tree.
 #include <cstdio>
 
-#include "tools/mkcontent/features.h"
 #include "tools/mkcontent/fonts.h"
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
@@ -22,7 +21,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Sounds(root)) return 1;
   if (!vnMKCONTENT_Models(root)) return 1;
   if (!vnMKCONTENT_Terrain(root)) return 1;
-  if (!vnMKCONTENT_Features(root)) return 1;
   if (!vnMKCONTENT_Network(root)) return 1;
   if (!vnMKCONTENT_Movies(root)) return 1;
   return 0;

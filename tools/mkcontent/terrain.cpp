@@ -3,6 +3,7 @@
 
 #include "platform/files.h"
 #include "platform/trace.h"
+#include "tools/mkcontent/features.h"
 #include "tools/models/terrain.h"
 
 namespace {
@@ -19,7 +20,8 @@ bool vnMKCONTENT_Terrain(const std::string& root) {
                                  folder + "/textures", folder + "/tsource"}) {
     if (!PLAT_MakeDirectory(dir.c_str())) return false;
   }
-  const vnMODELS_TERRAIN t = vnMODELS_MissionTerrain(kFolder);
+  vnMODELS_TERRAIN t = vnMODELS_MissionTerrain(kFolder);
+  if (!vnMKCONTENT_Features(root, t.terrain)) return false;
   bool ok = vnWRITE_Terrain(folder + "/terrain.ter", t.terrain) &&
             vnWRITE_TerrainSamples(folder + "/dobjsample.dat", t.samples);
   for (const auto& [path, image] : t.images) ok = ok && vnWRITE_PPMFile(root + "/" + path, image);
