@@ -10,6 +10,7 @@
 #include "platform/sound/wav.h"
 #include "tests/platform/sound/mpeg_fixture.h"
 #include "tests/support/support.h"
+#include "tools/writers/movie_writer.h"
 #include "tools/writers/wav_writer.h"
 
 namespace {
@@ -285,6 +286,30 @@ TEST_F(SoundLayer, MpegStreamsAreDecoded) {
   dir_.write("text.mp3", std::string(400, 'x'));
   EXPECT_EQ(PLAT_SoundOpenStream(dir_.file("text.mp3").c_str(), PLAT_SOUND_2D, PLAT_StreamType::Mpeg), nullptr);
   EXPECT_EQ(PLAT_SoundGetError(), PLAT_SOUND_ERR_FILE_FORMAT);
+}
+
+TEST_F(SoundLayer, MovieSoundTracksStreamAndLoop) {
+  Start();
+  vnMOVIE_SPEC movie = vnMOVIE_FlatColours(16, 16, 10, {0xFF000000, 0xFFFFFFFF});
+  movie.soundRate = 22050;
+  movie.sound = vnWRITE_Tone(movie.soundRate, 0.2f, 440.0f, 16000);
+  ASSERT_TRUE(vnWRITE_Movie(dir_.file("clip.avi"), movie));
+  PLAT_Stream* s = PLAT_SoundOpenStream(dir_.file("CLIP.AVI").c_str(), PLAT_SOUND_2D | PLAT_SOUND_LOOP,
+                                        PLAT_StreamType::Movie);
+  ASSERT_NE(s, nullptr);
+  const int32_t h = PLAT_SoundPlayStream(PLAT_SOUND_FREE, s, 255);
+  ASSERT_GE(h, 0);
+  // Twice the track's length: it starts over.
+  Mix m = MixSeconds(0.4f);
+  EXPECT_GT(m.level(2000), 500.0);
+  EXPECT_GT(m.level(static_cast<size_t>(0.3f * kRate)), 500.0);
+  PLAT_SoundCloseStream(s);
+  movie.sound.clear();
+  ASSERT_TRUE(vnWRITE_Movie(dir_.file("silent.avi"), movie));
+  EXPECT_EQ(PLAT_SoundOpenStream(dir_.file("silent.avi").c_str(), PLAT_SOUND_2D, PLAT_StreamType::Movie), nullptr);
+  EXPECT_EQ(PLAT_SoundGetError(), PLAT_SOUND_ERR_FILE_FORMAT);
+  EXPECT_EQ(PLAT_SoundOpenStream(dir_.file("none.avi").c_str(), PLAT_SOUND_2D, PLAT_StreamType::Movie), nullptr);
+  EXPECT_EQ(PLAT_SoundGetError(), PLAT_SOUND_ERR_FILE_NOT_FOUND);
 }
 
 TEST_F(SoundLayer, TheNullOutputPlaysSoundsForTheirLengthInRealTime) {
