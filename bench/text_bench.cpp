@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/goal.h"
+#include "bench/null_display.h"
 #include "driver/core/block.h"
 #include "driver/device/device.h"
 #include "driver/device/prefs.h"
@@ -53,44 +54,17 @@ vnB2D_FILE FontSheet() {
 // The engine's memory, a display whose table is bound to the driver's own exports over the
 // null device, and a font loaded through them.
 struct TextScene {
-  std::string folder;
-  std::vector<uint8_t> block = std::vector<uint8_t>(sizeof(SPPD_DRIVERDATA), 0);
-  SGE_DATAREF ref{1, static_cast<int32_t>(sizeof(SPPD_DRIVERDATA)), nullptr};
-  SPW_DISPLAY display{};
+  vnBENCH_NULLDISPLAY nd;
+  SPW_DISPLAY& display = nd.display;
   SPW_DISPLAYNODE node{};
   SPW_FONT* font = nullptr;
   std::vector<std::string> lines;
   bool ok = false;
 
   TextScene() {
-    char pattern[] = "/tmp/vn_text_bench_XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder = pattern;
-    setenv("VANTORIA_GFX", "null", 1);
-    setenv("VANTORIA_HEADLESS", "1", 0);
-    setenv("VANTORIA_REGISTRY", (folder + "/registry").c_str(), 1);
-    if (!SGE_InitMemory(0) || !SPW_CreateEngineBlocks()) return;
-    ref.pData = block.data();
-    display.pDriver = &ref;
-    display.fWidth = 640;
-    display.fHeight = 480;
+    if (!nd.Open("text", true)) return;
     node.pDisplay = &display;
-    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
-#define TEXTBENCH_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
-    SPPD_TABLE_SLOTS(TEXTBENCH_BIND)
-#undef TEXTBENCH_BIND
-    SPPD_DRIVERSTATE prefs{};
-    prefs.fFullScreen = 1;
-    prefs.nWidth = 640;
-    prefs.nHeight = 480;
-    prefs.nBPP = prefs.nTBPP = 32;
-    prefs.nZDepth = 16;
-    prefs.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
-    prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
-    if (!PLAT_GfxInit() || SPPD_SavePreferences(&prefs) != SPPD_OK ||
-        SPPD_Create(&display, nullptr) != SPPD_OK || SPPD_BeginScene(&display) != SPPD_OK)
-      return;
-    const std::string b2d = folder + "/Bench.b2d";
+    const std::string b2d = nd.folder + "/Bench.b2d";
     if (!vnWRITE_B2DFile(b2d, FontSheet())) return;
     font = SPW_LoadFont(b2d.c_str(), "Bench", &display);
     for (int i = 0; i < kLines; ++i) {
@@ -102,12 +76,7 @@ struct TextScene {
   }
   ~TextScene() {
     SPW_FreeFont(font);
-    SPPD_Destroy(&display);
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
-    for (const char* leaf : {"/Bench.b2d", "/glyphs.ppm", "/registry"})
-      PLAT_RemoveFile((folder + leaf).c_str());
-    if (!folder.empty()) rmdir(folder.c_str());
+    nd.Close({"Bench.b2d", "glyphs.ppm"});
   }
 
   // One pass: a frame of 1,000 glyphs, drawn at its end (the driver keeps the scene's

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/goal.h"
+#include "bench/null_display.h"
 #include "driver/core/block.h"
 #include "driver/device/device.h"
 #include "driver/device/frame.h"
@@ -36,10 +37,8 @@ struct Draw {
 };
 
 struct NodeScene {
-  std::string folder;
-  std::vector<uint8_t> block = std::vector<uint8_t>(sizeof(SPPD_DRIVERDATA), 0);
-  SGE_DATAREF ref{1, static_cast<int32_t>(sizeof(SPPD_DRIVERDATA)), nullptr};
-  SPW_DISPLAY display{};
+  vnBENCH_NULLDISPLAY nd;
+  SPW_DISPLAY& display = nd.display;
   SPW_DISPLAYNODE view{};
   SPW_LIGHT lights[2]{};
   SPW_LIGHT* lightList[2] = {&lights[0], &lights[1]};
@@ -47,45 +46,20 @@ struct NodeScene {
   bool ok = false;
 
   NodeScene() {
-    char pattern[] = "/tmp/vn_node_bench_XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder = pattern;
-    setenv("VANTORIA_GFX", "null", 1);
-    setenv("VANTORIA_HEADLESS", "1", 0);
-    setenv("VANTORIA_REGISTRY", (folder + "/registry").c_str(), 1);
-    if (!SGE_InitMemory(0) || !SPW_CreateEngineBlocks() || !SPW_ResetObjectTypes()) return;
-    const std::string pow = folder + "/Figure.pow";
+    if (!nd.Open("node") || !SPW_ResetObjectTypes()) return;
+    const std::string pow = nd.folder + "/Figure.pow";
     int32_t slot = -1;
     if (!vnWRITE_POW(pow, vnMODELS_Figure()) || !SPW_LoadObjectFile(pow.c_str(), nullptr, &slot, 2.0f, 0))
       return;
-    ref.pData = block.data();
-    display.pDriver = &ref;
-    display.fWidth = 640;
-    display.fHeight = 480;
     view.pDisplay = &display;
-    SPPD_DRIVERSTATE prefs{};
-    prefs.fFullScreen = 1;
-    prefs.nWidth = 640;
-    prefs.nHeight = 480;
-    prefs.nBPP = prefs.nTBPP = 32;
-    prefs.nZDepth = 16;
-    prefs.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
-    prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
-    if (!PLAT_GfxInit() || SPPD_SavePreferences(&prefs) != SPPD_OK ||
-        SPPD_Create(&display, nullptr) != SPPD_OK || SPPD_BeginScene(&display) != SPPD_OK)
-      return;
     SetView();
     MakeLights();
     Place(*SPW_GetObjectType(slot));
     ok = true;
   }
   ~NodeScene() {
-    SPPD_Destroy(&display);
     SPW_ReleaseObjectTypes();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
-    for (const char* leaf : {"/Figure.pow", "/registry"}) PLAT_RemoveFile((folder + leaf).c_str());
-    if (!folder.empty()) rmdir(folder.c_str());
+    nd.Close({"Figure.pow"});
   }
 
   void SetView() {

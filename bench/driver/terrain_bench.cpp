@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/goal.h"
+#include "bench/null_display.h"
 #include "driver/batch/texlookup.h"
 #include "driver/core/block.h"
 #include "driver/device/device.h"
@@ -43,10 +44,8 @@ struct Pose {
 };
 
 struct TerrainScene {
-  std::string folder;
-  std::vector<uint8_t> block = std::vector<uint8_t>(sizeof(SPPD_DRIVERDATA), 0);
-  SGE_DATAREF ref{1, static_cast<int32_t>(sizeof(SPPD_DRIVERDATA)), nullptr};
-  SPW_DISPLAY display{};
+  vnBENCH_NULLDISPLAY nd;
+  SPW_DISPLAY& display = nd.display;
   SPW_DISPLAYNODE node{};
   SPW_SCENE scene{};
   SPW_VDISPLAY view{};
@@ -58,29 +57,8 @@ struct TerrainScene {
   bool ok = false;
 
   TerrainScene() {
-    char pattern[] = "/tmp/vn_terrain_bench_XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder = pattern;
-    setenv("VANTORIA_GFX", "null", 1);
-    setenv("VANTORIA_HEADLESS", "1", 0);
-    setenv("VANTORIA_REGISTRY", (folder + "/registry").c_str(), 1);
-    if (!SGE_InitMemory(0) || !SPW_CreateEngineBlocks()) return;
-    ref.pData = block.data();
-    display.pDriver = &ref;
-    display.fWidth = 640;
-    display.fHeight = 480;
+    if (!nd.Open("terrain")) return;
     node.pDisplay = &display;
-    SPPD_DRIVERSTATE prefs{};
-    prefs.fFullScreen = 1;
-    prefs.nWidth = 640;
-    prefs.nHeight = 480;
-    prefs.nBPP = prefs.nTBPP = 32;
-    prefs.nZDepth = 16;
-    prefs.guidDisplay = SPPD_PRIMARY_DISPLAY_GUID;
-    prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
-    if (!PLAT_GfxInit() || SPPD_SavePreferences(&prefs) != SPPD_OK ||
-        SPPD_Create(&display, nullptr) != SPPD_OK || SPPD_BeginScene(&display) != SPPD_OK)
-      return;
     if (!MakeTerrain()) return;
     SGE_ListInit(&scene.lights);
     scene.pTerrain = terrain;
@@ -93,11 +71,7 @@ struct TerrainScene {
     SPW_FreeTerrain(&SPW_Terrain);
     if (SPPD_DRIVERSTATE* s = SPPD_GetDriverState(&display)) SPPD_BatchClearTextures(s);
     for (PLAT_GfxTexture* t : textures) PLAT_GfxReleaseTexture(t);
-    SPPD_Destroy(&display);
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownMemory();
-    PLAT_RemoveFile((folder + "/registry").c_str());
-    if (!folder.empty()) rmdir(folder.c_str());
+    nd.Close();
   }
 
   bool MakeTerrain() {
