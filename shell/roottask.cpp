@@ -229,12 +229,7 @@ int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM
 }
 
 int32_t vnROOT_Create() {
-  SGE_TASKTYPE type{};
-  type.nTypeId = VNTT_ROOT;
-  type.pHandler = vnROOT_Handler;
-  type.fFlags = SGE_TTF_ALLOC_DATA;
-  type.nInstanceSize = 1;
-  if (!SGE_RegisterTaskType(type)) {
+  if (!SGE_RegisterTaskType(VNTT_ROOT, vnROOT_Handler, SGE_TTF_ALLOC_DATA, 1, "ROOT")) {
     PLAT_Trace("vnROOT_Create: root type not registered\n");
     return 0;
   }

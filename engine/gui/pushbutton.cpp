@@ -380,16 +380,10 @@ int32_t GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
 }
 
 int32_t GUI_RegisterTaskTypes() {
-  SGE_TASKTYPE button{};
-  button.nTypeId = VNTT_GUI_PUSHBUTTON;
-  button.pHandler = &GUI_PushButtonHandler;
-  button.fFlags = SGE_TTF_ALLOC_DATA | SGE_TTF_ZERO_DATA;
-  button.nInstanceSize = sizeof(PUSHBUTTON);
-  std::strcpy(button.szName, "GUI_PUSHBUTTON");
-  SGE_TASKTYPE edit = button;
-  edit.nTypeId = VNTT_GUI_EDITBOX;
-  edit.pHandler = &GUI_EditBoxHandler;
-  edit.nInstanceSize = GUI_EditBoxInstanceSize();
-  std::strcpy(edit.szName, "GUI_EDITBOX");
-  return SGE_RegisterTaskType(button) == 1 && SGE_RegisterTaskType(edit) == 1 ? 1 : 0;
+  constexpr int32_t kFlags = SGE_TTF_ALLOC_DATA | SGE_TTF_ZERO_DATA;
+  const bool button = SGE_RegisterTaskType(VNTT_GUI_PUSHBUTTON, &GUI_PushButtonHandler, kFlags,
+                                           sizeof(PUSHBUTTON), "GUI_PUSHBUTTON") == 1;
+  const bool edit = SGE_RegisterTaskType(VNTT_GUI_EDITBOX, &GUI_EditBoxHandler, kFlags,
+                                         GUI_EditBoxInstanceSize(), "GUI_EDITBOX") == 1;
+  return button && edit ? 1 : 0;
 }

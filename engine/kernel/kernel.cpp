@@ -98,6 +98,17 @@ int32_t SGE_RegisterTaskType(SGE_TASKTYPE type) {
   return 1;
 }
 
+int32_t SGE_RegisterTaskType(int32_t typeId, SGE_TASKHANDLER handler, int32_t flags,
+                             int32_t instanceSize, const char* name) {
+  SGE_TASKTYPE type{};
+  type.nTypeId = typeId;
+  type.pHandler = handler;
+  type.fFlags = flags;
+  type.nInstanceSize = instanceSize;
+  if (name) std::strncpy(type.szName, name, SGE_TASK_NAME_SIZE - 1);
+  return SGE_RegisterTaskType(type);
+}
+
 SGE_TASKTYPE* SGE_FindTaskType(const char* name) {
   if (!name || !g_sgeKernel.ppTypes) return nullptr;
   for (int32_t i = 0; i < SGE_MAX_TASKTYPES; ++i) {

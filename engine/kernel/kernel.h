@@ -112,6 +112,9 @@ int32_t SGE_InitMemoryAndKernel(uint32_t memorySize);
 void SGE_ShutdownKernelAndMemory();
 
 int32_t SGE_RegisterTaskType(SGE_TASKTYPE type);
+// Registers a type without shared data; the name is cut to fit.
+int32_t SGE_RegisterTaskType(int32_t typeId, SGE_TASKHANDLER handler, int32_t flags,
+                             int32_t instanceSize, const char* name);
 SGE_TASKTYPE* SGE_FindTaskType(const char* name);
 SGE_TASKTYPE* SGE_GetTaskType(int32_t typeId);
 

@@ -405,13 +405,8 @@ int32_t vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PA
 }
 
 int32_t vnPOINTER_Register() {
-  SGE_TASKTYPE type{};
-  type.nTypeId = VNTT_POINTER;
-  type.pHandler = vnPOINTER_Handler;
-  type.fFlags = SGE_TTF_ZERO_DATA;
-  type.nInstanceSize = sizeof(int32_t);
-  std::snprintf(type.szName, sizeof(type.szName), "%s", "POINTER");
-  return SGE_RegisterTaskType(type);
+  return SGE_RegisterTaskType(VNTT_POINTER, vnPOINTER_Handler, SGE_TTF_ZERO_DATA, sizeof(int32_t),
+                              "POINTER");
 }
 
 SGE_PARAM vnPOINTER_SetShape(int32_t index) { return SendPointer(SGM_POINTER_SET_SHAPE, index, 0); }

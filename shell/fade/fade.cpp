@@ -197,13 +197,7 @@ int32_t vnFADE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM
 }
 
 int32_t vnFADE_Register() {
-  SGE_TASKTYPE type{};
-  type.nTypeId = VNTT_FADE;
-  type.pHandler = vnFADE_Handler;
-  type.fFlags = SGE_TTF_ZERO_DATA;
-  type.nInstanceSize = sizeof(VNFADE);
-  std::snprintf(type.szName, sizeof(type.szName), "%s", "FADE");
-  return SGE_RegisterTaskType(type);
+  return SGE_RegisterTaskType(VNTT_FADE, vnFADE_Handler, SGE_TTF_ZERO_DATA, sizeof(VNFADE), "FADE");
 }
 
 int32_t vnFADE_Start(SGE_TASK* requester, SGE_PARAM value1, SGE_PARAM value2, int32_t mode,
