@@ -9,6 +9,7 @@
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
 #include "tools/mkcontent/textures.h"
+#include "tools/mkcontent/units.h"
 
 int main(int argc, char** argv) {
   if (argc != 2 || !argv[1][0]) {
@@ -23,5 +24,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Terrain(root)) return 1;
   if (!vnMKCONTENT_Network(root)) return 1;
   if (!vnMKCONTENT_Movies(root)) return 1;
+  if (!vnMKCONTENT_Units(root)) return 1;
   return 0;
 }
