@@ -83,7 +83,7 @@ bool ReadLine(FILE* f, std::string* text, bool* tooLong) {
 }
 
 void ReturnNodes(SGE_DLLNODE* list, SGE_DLLNODE* freeNodes) {
-  if (!list->pNext) return;  // a zero-filled row has never had its lists made
+  if (!list->pNext) return;  // zero-filled: never loaded
   while (SGE_DLLNODE* n = SGE_ListPopHead(list)) SGE_ListAddHead(freeNodes, n);
 }
 
@@ -130,8 +130,13 @@ void CopyValues(VNUNIT_ATTR* row, const AttrLine& line) {
   for (int32_t v = kIconValue + 1; v < VN_ATTR_VALUES; ++v) row->adwValues[v] = line.adwField[v - 2];
 }
 
-void StoreClassIds(VNUNIT_ATTR* rows) {
-  for (int32_t t = 0; t < VN_UNIT_TYPE_COUNT; ++t) rows[t].nClassId = vnUNITMAN_GetTypeInfo(t)->nClassId;
+// Every row gets its class id and walkable lists, also the rows no line names.
+void PrepareRows(VNUNIT_ATTR* rows) {
+  for (int32_t t = 0; t < VN_UNIT_TYPE_COUNT; ++t) {
+    rows[t].nClassId = vnUNITMAN_GetTypeInfo(t)->nClassId;
+    if (!rows[t].linked.pNext) SGE_ListInit(&rows[t].linked);
+    if (!rows[t].second.pNext) SGE_ListInit(&rows[t].second);
+  }
 }
 
 void ReadRows(FILE* f, VNUNIT_ATTR* rows, SGE_DLLNODE* freeNodes) {
@@ -171,7 +176,7 @@ void ReadRows(FILE* f, VNUNIT_ATTR* rows, SGE_DLLNODE* freeNodes) {
 }  // namespace
 
 int32_t vnUNITMAN_LoadAttributes(VNUNIT_ATTR* rows, SGE_DLLNODE* freeNodes) {
-  StoreClassIds(rows);
+  PrepareRows(rows);
   PLAT_FileHandle f(PLAT_FOpen(kAttrFile, "rb"));
   if (!f) {
     PLAT_Trace("vnUNITMAN_LoadAttributes: %s cannot be opened\n", kAttrFile);
