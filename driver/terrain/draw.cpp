@@ -19,16 +19,6 @@ constexpr uint32_t kSide = SPW_TERRAIN_PATCH_SIDE;
 constexpr uint32_t kCentre = 12;
 constexpr uint8_t kUnused = 0xFF;
 
-// A vertex as the clipper sees it: the fog limit rides in the colour's alpha so that it is cut
-// with the geometry; both passes' texture coordinates follow.
-struct ClipVertex {
-  uint32_t dwFirst;
-  uint32_t dwColour;
-  float x, y, z;
-  float u1, v1, u2, v2;
-};
-static_assert(sizeof(ClipVertex) == SPPD_ClipVertexStride(2));
-
 struct Tile {
   const SPW_TERRAIN* t;
   SPW_TERRAINPATCH* p;
@@ -95,124 +85,234 @@ inline void Project(const SPPD_TERRAINSTATE& g, const SPW_VECTOR& v, uint32_t fo
   out->dwSpecular = (fog < fogLimit ? fog : fogLimit) << 24;
 }
 
-void Prepare(Tile& k) {
+// What the tiles of one frame share.
+struct Frame {
+  SPPD_DRIVERSTATE* s;
+  const SPPD_TERRAINSTATE* g;
+  SPPD_BATCHLIST* first;
+  SPPD_BATCHLIST* second;
+  SPPD_CLIPPLANES planes;
+  uint32_t planeCount;  // the planes the clipper reads
+};
+
+void Prepare(const Frame& f, Tile& k) {
   const SPW_TERRAIN* t = k.t;
-  const SPPD_TERRAINSTATE* g = SPPD_TerrainState();
   UpdateMesh(t, k.p);
   k.tri = k.p->abMesh;
   k.numIndices = k.p->bMeshIndices;
   const SPW_VECTOR o{k.p->afViewOrigin[0], k.p->afViewOrigin[1], k.p->afViewOrigin[2]};
+  const SPW_VECTOR up = t->vUp;
+  const SPW_TERRAINVERTEX* grid = t->pVertices + k.p->dwFirstVertex;
   for (uint32_t i = 0; i < k.p->bMeshVertices; ++i) {
     const uint8_t v = k.p->abMeshVertices[i];
-    const SPW_TERRAINVERTEX& gv = t->pVertices[k.p->dwFirstVertex + t->aTemplate[v].dwGridOffset];
-    const SPW_VECTOR& off = g->aOffsets[v];
-    k.pos[v] = {o.x + off.x + gv.fHeight * t->vUp.x, o.y + off.y + gv.fHeight * t->vUp.y,
-                o.z + off.z + gv.fHeight * t->vUp.z};
+    const SPW_TERRAINVERTEX& gv = grid[t->aTemplate[v].dwGridOffset];
+    const SPW_VECTOR& off = f.g->aOffsets[v];
+    k.pos[v] = {o.x + off.x + gv.fHeight * up.x, o.y + off.y + gv.fHeight * up.y,
+                o.z + off.z + gv.fHeight * up.z};
     k.fogLimit[v] = static_cast<uint8_t>(FogLimit(gv.bShade));
   }
 }
 
-// Writes vertices and the mesh's indices into a buffer of the list; false when none can be had.
-bool Write(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, const SPPD_TLVERTEX* v,
-           uint32_t n, const uint8_t* indices, uint32_t numIndices) {
-  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, texture, n, numIndices, SPPD_TERRAIN_BUFFER_VERTICES,
-                                   SPPD_TERRAIN_BUFFER_INDICES);
+// A tile's polygons for both passes gathered before they go into the lists in one piece each:
+// the vertices with the first pass's texture coordinates, the second pass's beside them.
+constexpr uint32_t kOutVertices = 128;
+constexpr uint32_t kOutIndices = 3 * kOutVertices;
+struct Out {
+  uint32_t numVertices = 0, numIndices = 0;
+  SPPD_TLVERTEX v[kOutVertices];
+  float uv2[kOutVertices][2];
+  uint16_t idx[kOutIndices];
+};
+
+bool Write(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, const Out& o) {
+  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, texture, o.numVertices, o.numIndices,
+                                   SPPD_TERRAIN_BUFFER_VERTICES, SPPD_TERRAIN_BUFFER_INDICES);
   if (!b) return false;
   const auto base = static_cast<uint16_t>(b->dwVerticesUsed);
-  std::memcpy(static_cast<void*>(b->pCursor), v, n * sizeof(SPPD_TLVERTEX));
+  std::memcpy(static_cast<void*>(b->pCursor), o.v, o.numVertices * sizeof(SPPD_TLVERTEX));
   uint16_t* idx = b->pIndices + b->dwIndicesUsed;
-  for (uint32_t i = 0; i < numIndices; ++i) idx[i] = static_cast<uint16_t>(base + indices[i]);
-  b->dwVerticesUsed += n;
-  b->pCursor += n;
-  b->dwIndicesUsed += numIndices;
+  for (uint32_t i = 0; i < o.numIndices; ++i) idx[i] = static_cast<uint16_t>(base + o.idx[i]);
+  b->dwVerticesUsed += o.numVertices;
+  b->pCursor += o.numVertices;
+  b->dwIndicesUsed += o.numIndices;
   return true;
 }
 
-// An unclipped tile: its vertices projected once, written with the tile's oriented texture
-// coordinates and then with those of its source texture.
-void AppendUnclipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, uint32_t firstTex,
-                     SPPD_BATCHLIST* second, uint32_t secondTex, const uint8_t* indices,
-                     uint32_t numIndices) {
-  const SPW_TERRAIN* t = k.t;
-  const SPW_TERRAINPATCH* p = k.p;
-  const SPPD_TERRAINSTATE& g = *SPPD_TerrainState();
-  const SPW_TERRAINUV* uv = t->aTexCoords[p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
-  SPPD_TLVERTEX verts[SPW_TERRAIN_TEMPLATE_SIZE];
-  const uint32_t n = p->bMeshVertices;
-  for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t v = p->abMeshVertices[i];
-    Project(g, k.pos[v], k.fogLimit[v], &verts[i]);
-    verts[i].tu = uv[v].u;
-    verts[i].tv = uv[v].v;
+// What was gathered goes into the first list and then, with the second coordinates, into the
+// second; a pass that gets no buffer loses it (the first pass's loss drops both).
+void Emit(const Frame& f, SPPD_BATCHLIST* second, uint32_t firstTex, uint32_t secondTex, Out& o) {
+  if (o.numIndices != 0 && Write(f.s, f.first, firstTex, o) && second) {
+    for (uint32_t i = 0; i < o.numVertices; ++i) {
+      o.v[i].tu = o.uv2[i][0];
+      o.v[i].tv = o.uv2[i][1];
+    }
+    Write(f.s, second, secondTex, o);
   }
-  // No buffer to be had: the tile is skipped.
-  if (numIndices == 0) return;
-  if (!Write(s, first, firstTex, verts, n, indices, numIndices) || !second) return;
-  for (uint32_t i = 0; i < n; ++i) {
-    const SPW_TERRAINTEMPLATE& e = t->aTemplate[p->abMeshVertices[i]];
-    verts[i].tu = p->fU + e.u;
-    verts[i].tv = p->fV + e.v;
-  }
-  Write(s, second, secondTex, verts, n, indices, numIndices);
+  o.numVertices = o.numIndices = 0;
 }
 
-void ReadClipped(const uint8_t* ref, ClipVertex* out) { std::memcpy(out, ref, sizeof *out); }
+// A vertex as the clipper carries it: the fog limit is cut with the geometry, both passes'
+// texture coordinates follow.
+struct ClipVertex {
+  float x, y, z;
+  float u1, v1, u2, v2;
+  float fog;
+};
+
+ClipVertex g_clip[2][SPPD_CLIP_MAX_VERTICES];
+
+// Sutherland-Hodgman over the planes of mask, cutting as the batch clipper does (the same
+// arithmetic, so the same vertices), without its generic vertex records. The polygon left, in
+// *count vertices; none when nothing is left or a list would overflow.
+const ClipVertex* ClipTriangle(const Frame& f, uint32_t mask, uint32_t* count) {
+  ClipVertex* in = g_clip[0];
+  ClipVertex* out = g_clip[1];
+  uint32_t n = 3;
+  int cuts = 0;
+  for (uint32_t i = 0; i < f.planeCount && n > 0; ++i) {
+    if (!(mask & (1u << i))) continue;
+    const float* pn = f.planes.normals[i];
+    const float pc = f.planes.consts[i];
+    auto distance = [&](const ClipVertex& v) { return pn[0] * v.x + pn[1] * v.y + pn[2] * v.z - pc; };
+    uint32_t m = 0;
+    const ClipVertex* prev = &in[n - 1];
+    float dPrev = distance(*prev);
+    for (uint32_t j = 0; j < n; ++j) {
+      const ClipVertex* cur = &in[j];
+      const float dCur = distance(*cur);
+      const bool prevIn = dPrev >= 0.0f, curIn = dCur >= 0.0f;
+      if (prevIn != curIn) {
+        if (++cuts > SPPD_CLIP_MAX_NEW_VERTICES || m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
+        const float t = dPrev / (dPrev - dCur);
+        const float* a = &prev->x;
+        const float* b = &cur->x;
+        float* c = &out[m++].x;
+        for (int k = 0; k < 8; ++k) c[k] = a[k] + (b[k] - a[k]) * t;
+      }
+      if (curIn) {
+        if (m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
+        out[m++] = *cur;
+      }
+      prev = cur;
+      dPrev = dCur;
+    }
+    n = m;
+    std::swap(in, out);
+  }
+  *count = n;
+  return in;
+}
+
+// A cut fog limit as the clipper stores colours: clamped and rounded.
+uint32_t FogByte(float f) {
+  f = f < 0.0f ? 0.0f : (f > 255.0f ? 255.0f : f);
+  return static_cast<uint32_t>(f + 0.5f);
+}
+
+// A tile's vertices (mesh numbers) with its indices into them, projected, after what o holds.
+void AddMesh(const Frame& f, const Tile& k, const uint8_t* vertices, uint32_t n,
+             const uint8_t* indices, uint32_t numIndices, Out& o) {
+  const SPW_TERRAIN* t = k.t;
+  const SPW_TERRAINPATCH* p = k.p;
+  const SPW_TERRAINUV* uv = t->aTexCoords[p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
+  const uint32_t base = o.numVertices;
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t v = vertices[i];
+    SPPD_TLVERTEX& out = o.v[base + i];
+    Project(*f.g, k.pos[v], k.fogLimit[v], &out);
+    out.tu = uv[v].u;
+    out.tv = uv[v].v;
+    o.uv2[base + i][0] = p->fU + t->aTemplate[v].u;
+    o.uv2[base + i][1] = p->fV + t->aTemplate[v].v;
+  }
+  for (uint32_t i = 0; i < numIndices; ++i) o.idx[o.numIndices + i] = static_cast<uint16_t>(base + indices[i]);
+  o.numVertices += n;
+  o.numIndices += numIndices;
+}
+
+// An unclipped tile: its mesh vertices projected once for both passes.
+void AppendUnclipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32_t firstTex,
+                     uint32_t secondTex) {
+  Out o;
+  AddMesh(f, k, k.p->abMeshVertices, k.p->bMeshVertices, k.p->abMeshIndices, k.numIndices, o);
+  Emit(f, second, firstTex, secondTex, o);
+}
 
 // A straddling tile: each triangle cut against the planes still in its mask, as fans; the
-// triangles inside all of them go as an unclipped tile's do.
-void AppendClipped(SPPD_DRIVERSTATE* s, const Tile& k, SPPD_BATCHLIST* first, uint32_t firstTex,
-                   SPPD_BATCHLIST* second, uint32_t secondTex) {
+// triangles inside all of them go as an unclipped tile's do, with only the vertices they use.
+void AppendClipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32_t firstTex,
+                   uint32_t secondTex) {
   const SPW_TERRAIN* t = k.t;
-  const SPW_TERRAINUV* uv = t->aTexCoords[k.p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
-  const SPPD_CLIPPLANES planes = SPPD_ClipPlanesOfState();
+  const SPW_TERRAINPATCH* p = k.p;
+  const SPW_TERRAINUV* uv = t->aTexCoords[p->dwSurface >> SPW_TERRAIN_SURFACE_ORIENT_SHIFT];
   // The planes of the mask that each vertex lies outside of: a triangle outside of none needs
   // no cut, one wholly outside a plane is dropped, the clipper cuts only the rest.
   uint32_t outside[SPW_TERRAIN_TEMPLATE_SIZE];
-  for (uint32_t i = 0; i < k.p->bMeshVertices; ++i) {
-    const uint8_t v = k.p->abMeshVertices[i];
-    outside[v] = 0;
-    for (uint32_t m = k.p->dwClipMask, b; m; m &= m - 1) {
+  for (uint32_t i = 0; i < p->bMeshVertices; ++i) {
+    const uint8_t v = p->abMeshVertices[i];
+    const SPW_VECTOR& q = k.pos[v];
+    uint32_t bits = 0;
+    for (uint32_t m = p->dwClipMask, b; m; m &= m - 1) {
       b = static_cast<uint32_t>(__builtin_ctz(m));
-      if (b >= planes.count) break;
-      const float* n = planes.normals[b];
-      if (n[0] * k.pos[v].x + n[1] * k.pos[v].y + n[2] * k.pos[v].z - planes.consts[b] < 0) outside[v] |= 1u << b;
+      if (b >= f.planeCount) break;
+      const float* n = f.planes.normals[b];
+      if (n[0] * q.x + n[1] * q.y + n[2] * q.z - f.planes.consts[b] < 0) bits |= 1u << b;
     }
+    outside[v] = bits;
   }
+  Out o;
   uint8_t inside[SPW_TERRAIN_MESH_INDICES];
   uint32_t numInside = 0;
+  bool used[SPW_TERRAIN_TEMPLATE_SIZE] = {};
   for (uint32_t i = 0; i + 2 < k.numIndices; i += 3) {
     const uint32_t o0 = outside[k.tri[i]], o1 = outside[k.tri[i + 1]], o2 = outside[k.tri[i + 2]];
     if (o0 & o1 & o2) continue;
     if ((o0 | o1 | o2) == 0) {
-      for (uint32_t j = 0; j < 3; ++j) inside[numInside++] = k.p->abMeshIndices[i + j];
+      for (uint32_t j = 0; j < 3; ++j) used[inside[numInside++] = p->abMeshIndices[i + j]] = true;
       continue;
     }
-    ClipVertex in[3];
     for (uint32_t j = 0; j < 3; ++j) {
       const uint8_t v = k.tri[i + j];
-      in[j] = {0, uint32_t{k.fogLimit[v]} << 24, k.pos[v].x, k.pos[v].y, k.pos[v].z, uv[v].u, uv[v].v,
-               k.p->fU + t->aTemplate[v].u, k.p->fV + t->aTemplate[v].v};
+      g_clip[0][j] = {k.pos[v].x, k.pos[v].y, k.pos[v].z, uv[v].u, uv[v].v,
+                      p->fU + t->aTemplate[v].u, p->fV + t->aTemplate[v].v, float(k.fogLimit[v])};
     }
-    uint32_t count = 3;
-    const uint8_t* const* refs = SPPD_ClipPolygon(planes, in, 2, &count, o0 | o1 | o2, SPPD_CLIP_COLOURS);
-    if (!refs || count < 3) continue;
-    SPPD_TLVERTEX a[SPPD_CLIP_MAX_VERTICES], b[SPPD_CLIP_MAX_VERTICES];
-    const SPPD_TERRAINSTATE& g = *SPPD_TerrainState();
+    uint32_t count = 0;
+    const ClipVertex* c = ClipTriangle(f, o0 | o1 | o2, &count);
+    if (!c || count < 3) continue;
+    if (o.numVertices + count > kOutVertices || o.numIndices + 3 * (count - 2) > kOutIndices)
+      Emit(f, second, firstTex, secondTex, o);
+    if (count > kOutVertices) continue;  // more than a tile's batch holds
+    const uint32_t base = o.numVertices;
     for (uint32_t j = 0; j < count; ++j) {
-      ClipVertex c;
-      ReadClipped(refs[j], &c);
-      Project(g, {c.x, c.y, c.z}, c.dwColour >> 24, &a[j]);
-      a[j].tu = c.u1;
-      a[j].tv = c.v1;
-      b[j] = a[j];
-      b[j].tu = c.u2;
-      b[j].tv = c.v2;
+      SPPD_TLVERTEX& out = o.v[base + j];
+      Project(*f.g, {c[j].x, c[j].y, c[j].z}, FogByte(c[j].fog), &out);
+      out.tu = c[j].u1;
+      out.tv = c[j].v1;
+      o.uv2[base + j][0] = c[j].u2;
+      o.uv2[base + j][1] = c[j].v2;
     }
-    SPPD_BatchAppendFan(s, first, firstTex, a, count, SPPD_TERRAIN_BUFFER_VERTICES, SPPD_TERRAIN_BUFFER_INDICES);
-    if (second)
-      SPPD_BatchAppendFan(s, second, secondTex, b, count, SPPD_TERRAIN_BUFFER_VERTICES, SPPD_TERRAIN_BUFFER_INDICES);
+    for (uint32_t j = 1; j + 1 < count; ++j) {
+      o.idx[o.numIndices++] = static_cast<uint16_t>(base);
+      o.idx[o.numIndices++] = static_cast<uint16_t>(base + j);
+      o.idx[o.numIndices++] = static_cast<uint16_t>(base + j + 1);
+    }
+    o.numVertices += count;
   }
-  AppendUnclipped(s, k, first, firstTex, second, secondTex, inside, numInside);
+  if (numInside != 0) {
+    // The vertices the inner triangles use, numbered anew.
+    uint8_t vertices[SPW_TERRAIN_TEMPLATE_SIZE], map[SPW_TERRAIN_TEMPLATE_SIZE];
+    uint32_t n = 0;
+    for (uint32_t i = 0; i < p->bMeshVertices; ++i)
+      if (used[i]) {
+        map[i] = static_cast<uint8_t>(n);
+        vertices[n++] = p->abMeshVertices[i];
+      }
+    for (uint32_t i = 0; i < numInside; ++i) inside[i] = map[inside[i]];
+    if (o.numVertices + n > kOutVertices || o.numIndices + numInside > kOutIndices)
+      Emit(f, second, firstTex, secondTex, o);
+    AddMesh(f, k, vertices, n, inside, numInside, o);
+  }
+  Emit(f, second, firstTex, secondTex, o);
 }
 
 SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -266,21 +366,17 @@ void DrawGlows(const Tile& k) {
   }
 }
 
-void DrawTile(SPPD_DRIVERSTATE* s, SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
+void DrawTile(const Frame& f, SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
   Tile k;
   k.t = t;
   k.p = p;
-  Prepare(k);
-  SPPD_BATCHLIST* first = SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_TILES);
-  SPPD_BATCHLIST* second = p->nTextureId > 0 ? SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_SECOND_PASS) : nullptr;
+  Prepare(f, k);
+  SPPD_BATCHLIST* second = p->nTextureId > 0 ? f.second : nullptr;
   const uint32_t firstTex = p->dwSurface & SPW_TERRAIN_SURFACE_ID_MASK;
   const auto secondTex = static_cast<uint32_t>(p->nTextureId);
-  if (first) {
-    if (p->dwClipMask) {
-      AppendClipped(s, k, first, firstTex, second, secondTex);
-    } else {
-      AppendUnclipped(s, k, first, firstTex, second, secondTex, p->abMeshIndices, k.numIndices);
-    }
+  if (f.first) {
+    if (p->dwClipMask) AppendClipped(f, k, second, firstTex, secondTex);
+    else AppendUnclipped(f, k, second, firstTex, secondTex);
   }
   if (p->dwFlags & SPW_TPATCH_LIT) DrawGlows(k);
   p->dwFlags &= ~SPW_TPATCH_VISIBLE;
@@ -301,6 +397,10 @@ void SPPD_TerrainDrawFrame() {
   SPW_TERRAIN* t = g->pTerrain;
   SPPD_DRIVERSTATE* s = SPPD_GetDriverState(g->pDisplay);
   if (!t || !t->pPatches || !s) return;
+  Frame f{s, g, SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_TILES),
+          SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_SECOND_PASS), SPPD_ClipPlanesOfState(), 0};
+  if (f.planes.normals && f.planes.consts)
+    f.planeCount = std::min<uint32_t>(f.planes.count, SPPD_MAX_CLIP_PLANES);
   for (SPW_TERRAINLIST list : {SPW_TLIST_CLIPPED, SPW_TLIST_NEAR, SPW_TLIST_FAR})
-    for (uint32_t i = 0; i < t->adwListCount[list]; ++i) DrawTile(s, t, t->apLists[list][i]);
+    for (uint32_t i = 0; i < t->adwListCount[list]; ++i) DrawTile(f, t, t->apLists[list][i]);
 }
