@@ -124,9 +124,21 @@ struct Out {
   uint16_t idx[kOutIndices];
 };
 
+// The texture's current buffer when it has the room, found as the lists' own fast path finds
+// it; anything else goes through SPPD_BatchRoom.
+SPPD_VBUFFER* Room(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, uint32_t n,
+                   uint32_t numIndices) {
+  if (texture < list->dwCapacity)
+    if (const SPPD_BATCHENTRY* chunk = list->ppChunks[texture / SPPD_BATCH_CHUNK])
+      if (SPPD_VBUFFER* b = chunk[texture % SPPD_BATCH_CHUNK].pCurrent)
+        if (b->dwVertexCapacity - b->dwVerticesUsed >= n && b->dwIndexCapacity - b->dwIndicesUsed >= numIndices)
+          return b;
+  return SPPD_BatchRoom(s, list, texture, n, numIndices, SPPD_TERRAIN_BUFFER_VERTICES,
+                        SPPD_TERRAIN_BUFFER_INDICES);
+}
+
 bool Write(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t texture, const Out& o) {
-  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, texture, o.numVertices, o.numIndices,
-                                   SPPD_TERRAIN_BUFFER_VERTICES, SPPD_TERRAIN_BUFFER_INDICES);
+  SPPD_VBUFFER* b = Room(s, list, texture, o.numVertices, o.numIndices);
   if (!b) return false;
   const auto base = static_cast<uint16_t>(b->dwVerticesUsed);
   std::memcpy(static_cast<void*>(b->pCursor), o.v, o.numVertices * sizeof(SPPD_TLVERTEX));

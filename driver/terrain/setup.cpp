@@ -30,12 +30,15 @@ SPW_VECTOR Transform(const float* m, SPW_VECTOR v) {
 
 // A box relative to the eye against the planes of the mask: the planes it lies wholly inside
 // leave the mask; false when it lies wholly outside one.
+const SPPD_SYSTEMRENDERSTATE* g_rs;  // the render state culling runs against
+
 bool CullBox(float cx, float cy, float ex, float ey, float lo, float hi, uint32_t* mask) {
-  const SPPD_SYSTEMRENDERSTATE* rs = SPPD_CurrentRenderState();
+  const SPPD_SYSTEMRENDERSTATE* rs = g_rs;
   const SPW_VECTOR& eye = g_state.vEye;
   const float mx = cx - eye.x, my = cy - eye.y, mz = (lo + hi) * 0.5f - eye.z, ez = (hi - lo) * 0.5f;
-  for (uint32_t i = 0; i < rs->rs.dwNumPlanes; ++i) {
-    if (!(*mask & (1u << i))) continue;
+  // The mask holds only planes below the state's count: its bits are the planes to test.
+  for (uint32_t m = *mask, i; m; m &= m - 1) {
+    i = static_cast<uint32_t>(__builtin_ctz(m));
     const float* n = rs->fPlaneNormalsXf[i];
     const float centre = n[0] * mx + n[1] * my + n[2] * mz;
     const float reach = std::fabs(n[0]) * ex + std::fabs(n[1]) * ey + std::fabs(n[2]) * ez;
@@ -47,7 +50,7 @@ bool CullBox(float cx, float cy, float ex, float ey, float lo, float hi, uint32_
 }
 
 void AddVisible(SPW_TERRAIN* t, SPW_TERRAINPATCH* p, uint32_t mask) {
-  const float* view = SPPD_CurrentRenderState()->fViewMatrix;
+  const float* view = g_rs->fViewMatrix;
   const SPW_VECTOR o = Transform(view, {p->fCentreX, p->fCentreY, 0.0f});
   p->afViewOrigin[0] = o.x;
   p->afViewOrigin[1] = o.y;
@@ -289,6 +292,7 @@ void SPPD_TerrainSetupFrame(SPW_DISPLAY* display, SPW_TERRAIN* t, SGE_DLLNODE* l
 
   for (uint32_t& n : t->adwListCount) n = 0;
   const uint32_t planes = std::min<uint32_t>(rs->rs.dwNumPlanes, SPPD_MAX_CLIP_PLANES);
+  g_rs = rs;
   Cull(t, t->pRoot, planes >= 32 ? 0xFFFFFFFFu : (1u << planes) - 1);
   LinkLights(t, lights, SPPD_GetDriverState(display));
 
