@@ -22,11 +22,16 @@ constexpr float SPPD_NODE_FADE_RATE = -0.2f;
 // Mean of a face's three depths.
 constexpr float SPPD_NODE_THIRD = 0.33333334f;
 
+// Four floats in one register, for the work the renderers do on every face and vertex.
+using SPPD_FLOAT4 = float __attribute__((vector_size(16)));
+using SPPD_INT4 = int32_t __attribute__((vector_size(16)));
+inline SPPD_FLOAT4 SPPD_Float4(float v) { return SPPD_FLOAT4{v, v, v, v}; }
+
 // What the renderers need of a light: its direction into the node's object space (toward
-// the light) and its colour times its intensity for the node.
+// the light) and its colour times its intensity for the node (r, g, b, 0).
 struct SPPD_NODELIGHT {
   float dir[3];
-  float colour[3];
+  SPPD_FLOAT4 colour;
 };
 
 // One entry per vertex index: the buffer and position where the vertex was last written.
@@ -50,8 +55,10 @@ struct SPPD_NODESTATE {
   // Projection: render state words 5-8 and the derived depth mapping.
   float fScaleX, fScaleY, fCentreX, fCentreY;
   float fDepthOffset, fDepthFactor;
-  float colour[4];     // the colour argument, r, g, b, a in 0..255
-  float sunColour[3];  // the scene's directional light
+  float colour[4];          // the colour argument, r, g, b, a in 0..255
+  SPPD_FLOAT4 base;         // the colour argument's r, g, b, 0: where every face starts
+  uint32_t dwColourAlpha;   // the colour argument's alpha as the top byte of a face colour
+  SPPD_FLOAT4 sunColour;    // the scene's directional light, r, g, b, 0
   float sunDir[3];     // in object space
   float eye[3];        // in object space
   uint32_t dwFog;      // specular word of every vertex: fog byte on top
@@ -84,24 +91,24 @@ inline uint32_t SPPD_NodeChannel(float v) {
 
 // The flat colour of a face from its object-space normal: the colour argument, the sun
 // where the face looks into it, each light where the face looks toward it; r, g and b held
-// at 255 at most; ARGB with the colour argument's alpha.
+// at 255 at most; ARGB with the colour argument's alpha. Without a branch: a face that misses
+// a light gets its product masked to nothing, so that the sum is what adding only the lights
+// that reach the face gives, whatever the light's colour.
 inline uint32_t SPPD_NodeFaceColour(const SPPD_NODESTATE& s, const float n[3]) {
-  float r = s.colour[0], g = s.colour[1], b = s.colour[2];
+  const SPPD_FLOAT4 zero = {};
+  SPPD_FLOAT4 c = s.base;
   const float sun = n[0] * s.sunDir[0] + n[1] * s.sunDir[1] + n[2] * s.sunDir[2];
-  if (sun < 0.0f) {
-    r -= sun * s.sunColour[0];
-    g -= sun * s.sunColour[1];
-    b -= sun * s.sunColour[2];
-  }
+  c -= SPPD_Float4(sun) < zero ? sun * s.sunColour : zero;
   for (uint32_t i = 0; i < s.dwNumLights; ++i) {
     const SPPD_NODELIGHT& l = s.aLights[i];
     const float p = n[0] * l.dir[0] + n[1] * l.dir[1] + n[2] * l.dir[2];
-    if (p > 0.0f) {
-      r += p * l.colour[0];
-      g += p * l.colour[1];
-      b += p * l.colour[2];
-    }
+    c += SPPD_Float4(p) > zero ? p * l.colour : zero;
   }
-  return SPPD_NodeChannel(s.colour[3]) << 24 | SPPD_NodeChannel(r) << 16 |
-         SPPD_NodeChannel(g) << 8 | SPPD_NodeChannel(b);
+  // As SPPD_NodeChannel on each channel: NaN and below 0 to 0, past 255 to 255.
+  c = c > zero ? c : zero;
+  const SPPD_FLOAT4 top = {255.0f, 255.0f, 255.0f, 255.0f};
+  c = c < top ? c : top;
+  const SPPD_INT4 byte = __builtin_convertvector(c + 0.5f, SPPD_INT4);
+  return s.dwColourAlpha | static_cast<uint32_t>(byte[0]) << 16 |
+         static_cast<uint32_t>(byte[1]) << 8 | static_cast<uint32_t>(byte[2]);
 }

@@ -44,9 +44,8 @@ void TakeLights(SPPD_NODESTATE& s, SPW_LIGHT** lights, int32_t count) {
     SPPD_NODELIGHT& l = s.aLights[kept++];
     const float dir[3] = {light->vViewDir.x, light->vViewDir.y, light->vViewDir.z};
     InverseTranslate(s.m, dir, l.dir);
-    l.colour[0] = light->fIntensity * light->colour.r;
-    l.colour[1] = light->fIntensity * light->colour.g;
-    l.colour[2] = light->fIntensity * light->colour.b;
+    l.colour = SPPD_FLOAT4{light->fIntensity * light->colour.r, light->fIntensity * light->colour.g,
+                           light->fIntensity * light->colour.b, 0.0f};
   }
   s.dwNumLights = kept;
 }
@@ -70,9 +69,8 @@ void TakeView(SPPD_NODESTATE& s) {
     s.fInvDepthSpan = span != 0.0f ? 1.0f / span : 1.0f;
   }
   // Without a scene there is no sun.
-  s.sunColour[0] = scene ? scene->sunColour.r : 0.0f;
-  s.sunColour[1] = scene ? scene->sunColour.g : 0.0f;
-  s.sunColour[2] = scene ? scene->sunColour.b : 0.0f;
+  s.sunColour = scene ? SPPD_FLOAT4{scene->sunColour.r, scene->sunColour.g, scene->sunColour.b, 0.0f}
+                      : SPPD_FLOAT4{};
   InverseTranslate(s.m, SPPD_GetSunDirection(), s.sunDir);
 }
 
@@ -127,6 +125,8 @@ void SPPD_RenderNode(SPW_DISPLAY* display, tag_spw_dobjnode* node, const float* 
   s.pVertices = node->pVertexSet;
   s.dwNumVertices = node->dwNumVertices;
   std::memcpy(s.colour, colour, sizeof s.colour);
+  s.base = SPPD_FLOAT4{s.colour[0], s.colour[1], s.colour[2], 0.0f};
+  s.dwColourAlpha = SPPD_NodeChannel(s.colour[3]) << 24;
   TakeLights(s, lights, numLights);
   TakeView(s);
   const float translation[3] = {s.m[12], s.m[13], s.m[14]};
