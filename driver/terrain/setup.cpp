@@ -28,23 +28,27 @@ SPW_VECTOR Transform(const float* m, SPW_VECTOR v) {
   return {r.x + m[12], r.y + m[13], r.z + m[14]};
 }
 
+// The render state culling runs against, and its planes with their normals' magnitudes, taken
+// once a frame.
+struct CullPlane {
+  float n[3], a[3], d;
+};
+const SPPD_SYSTEMRENDERSTATE* g_rs;
+CullPlane g_planes[SPPD_MAX_CLIP_PLANES];
+
 // A box relative to the eye against the planes of the mask: the planes it lies wholly inside
 // leave the mask; false when it lies wholly outside one.
-const SPPD_SYSTEMRENDERSTATE* g_rs;  // the render state culling runs against
-
 bool CullBox(float cx, float cy, float ex, float ey, float lo, float hi, uint32_t* mask) {
-  const SPPD_SYSTEMRENDERSTATE* rs = g_rs;
   const SPW_VECTOR& eye = g_state.vEye;
   const float mx = cx - eye.x, my = cy - eye.y, mz = (lo + hi) * 0.5f - eye.z, ez = (hi - lo) * 0.5f;
   // The mask holds only planes below the state's count: its bits are the planes to test.
   for (uint32_t m = *mask, i; m; m &= m - 1) {
     i = static_cast<uint32_t>(__builtin_ctz(m));
-    const float* n = rs->fPlaneNormalsXf[i];
-    const float centre = n[0] * mx + n[1] * my + n[2] * mz;
-    const float reach = std::fabs(n[0]) * ex + std::fabs(n[1]) * ey + std::fabs(n[2]) * ez;
-    const float d = rs->fPlaneConst[i];
-    if (centre - reach > d) *mask &= ~(1u << i);
-    else if (centre + reach <= d) return false;
+    const CullPlane& p = g_planes[i];
+    const float centre = p.n[0] * mx + p.n[1] * my + p.n[2] * mz;
+    const float reach = p.a[0] * ex + p.a[1] * ey + p.a[2] * ez;
+    if (centre - reach > p.d) *mask &= ~(1u << i);
+    else if (centre + reach <= p.d) return false;
   }
   return true;
 }
@@ -293,6 +297,10 @@ void SPPD_TerrainSetupFrame(SPW_DISPLAY* display, SPW_TERRAIN* t, SGE_DLLNODE* l
   for (uint32_t& n : t->adwListCount) n = 0;
   const uint32_t planes = std::min<uint32_t>(rs->rs.dwNumPlanes, SPPD_MAX_CLIP_PLANES);
   g_rs = rs;
+  for (uint32_t i = 0; i < planes; ++i) {
+    const float* n = rs->fPlaneNormalsXf[i];
+    g_planes[i] = {{n[0], n[1], n[2]}, {std::fabs(n[0]), std::fabs(n[1]), std::fabs(n[2])}, rs->fPlaneConst[i]};
+  }
   Cull(t, t->pRoot, planes >= 32 ? 0xFFFFFFFFu : (1u << planes) - 1);
   LinkLights(t, lights, SPPD_GetDriverState(display));
 
