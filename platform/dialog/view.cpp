@@ -93,6 +93,7 @@ SDL_Window* CreateSdlWindow(const PLAT_Dialog* d, PLAT_Window* owner) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   const char* caption = d->tpl->caption ? d->tpl->caption : "";
+  PLATW_PinGlDriver();
   return SDL_CreateWindow(caption, x, y, d->pixelWidth, d->pixelHeight,
                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
 }
