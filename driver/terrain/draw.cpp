@@ -166,9 +166,8 @@ void Emit(const Frame& f, SPPD_BATCHLIST* second, uint32_t firstTex, uint32_t se
 // A vertex as the clipper carries it: the fog limit is cut with the geometry, both passes'
 // texture coordinates follow.
 struct ClipVertex {
-  float x, y, z;
-  float u1, v1, u2, v2;
-  float fog;
+  enum { X, Y, Z, U1, V1, U2, V2, FOG, COUNT };
+  float f[COUNT];
 };
 
 ClipVertex g_clip[2][SPPD_CLIP_MAX_VERTICES];
@@ -185,7 +184,9 @@ const ClipVertex* ClipTriangle(const Frame& f, uint32_t mask, uint32_t* count) {
     if (!(mask & (1u << i))) continue;
     const float* pn = f.planes.normals[i];
     const float pc = f.planes.consts[i];
-    auto distance = [&](const ClipVertex& v) { return pn[0] * v.x + pn[1] * v.y + pn[2] * v.z - pc; };
+    auto distance = [&](const ClipVertex& v) {
+      return pn[0] * v.f[ClipVertex::X] + pn[1] * v.f[ClipVertex::Y] + pn[2] * v.f[ClipVertex::Z] - pc;
+    };
     uint32_t m = 0;
     const ClipVertex* prev = &in[n - 1];
     float dPrev = distance(*prev);
@@ -196,10 +197,8 @@ const ClipVertex* ClipTriangle(const Frame& f, uint32_t mask, uint32_t* count) {
       if (prevIn != curIn) {
         if (++cuts > SPPD_CLIP_MAX_NEW_VERTICES || m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
         const float t = dPrev / (dPrev - dCur);
-        const float* a = &prev->x;
-        const float* b = &cur->x;
-        float* c = &out[m++].x;
-        for (int k = 0; k < 8; ++k) c[k] = a[k] + (b[k] - a[k]) * t;
+        ClipVertex& c = out[m++];
+        for (int k = 0; k < ClipVertex::COUNT; ++k) c.f[k] = prev->f[k] + (cur->f[k] - prev->f[k]) * t;
       }
       if (curIn) {
         if (m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
@@ -285,8 +284,8 @@ void AppendClipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32
     }
     for (uint32_t j = 0; j < 3; ++j) {
       const uint8_t v = k.tri[i + j];
-      g_clip[0][j] = {k.pos[v].x, k.pos[v].y, k.pos[v].z, uv[v].u, uv[v].v,
-                      p->fU + t->aTemplate[v].u, p->fV + t->aTemplate[v].v, float(k.fogLimit[v])};
+      g_clip[0][j] = {{k.pos[v].x, k.pos[v].y, k.pos[v].z, uv[v].u, uv[v].v,
+                       p->fU + t->aTemplate[v].u, p->fV + t->aTemplate[v].v, float(k.fogLimit[v])}};
     }
     uint32_t count = 0;
     const ClipVertex* c = ClipTriangle(f, o0 | o1 | o2, &count);
@@ -297,11 +296,12 @@ void AppendClipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32
     const uint32_t base = o.numVertices;
     for (uint32_t j = 0; j < count; ++j) {
       SPPD_TLVERTEX& out = o.v[base + j];
-      Project(*f.g, {c[j].x, c[j].y, c[j].z}, FogByte(c[j].fog), &out);
-      out.tu = c[j].u1;
-      out.tv = c[j].v1;
-      o.uv2[base + j][0] = c[j].u2;
-      o.uv2[base + j][1] = c[j].v2;
+      const float* cv = c[j].f;
+      Project(*f.g, {cv[ClipVertex::X], cv[ClipVertex::Y], cv[ClipVertex::Z]}, FogByte(cv[ClipVertex::FOG]), &out);
+      out.tu = cv[ClipVertex::U1];
+      out.tv = cv[ClipVertex::V1];
+      o.uv2[base + j][0] = cv[ClipVertex::U2];
+      o.uv2[base + j][1] = cv[ClipVertex::V2];
     }
     for (uint32_t j = 1; j + 1 < count; ++j) {
       o.idx[o.numIndices++] = static_cast<uint16_t>(base);
