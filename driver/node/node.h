@@ -3,8 +3,8 @@
 // decides from the node's distance whether it is drawn, fogged or faded in, and hands it to
 // one of the six exported renderers, which read that state (one set for the library: the
 // driver draws on the main thread only).
+#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "driver/core/state.h"
 #include "engine/driver/sppd.h"
@@ -78,7 +78,7 @@ void SPPD_NodeForget(const SPPD_DRIVERSTATE* state);
 
 // A face's normal (its first three values, floats) and flags (its fourth).
 inline void SPPD_FaceNormal(const SPW_DOBJFACE& f, float n[3]) {
-  std::memcpy(n, f.adwValue, 3 * sizeof(float));
+  for (int i = 0; i < 3; ++i) n[i] = std::bit_cast<float>(f.adwValue[i]);
 }
 inline uint32_t SPPD_FaceFlags(const SPW_DOBJFACE& f) { return f.adwValue[3]; }
 

@@ -94,9 +94,11 @@ void CullFaces(const SPPD_NODESTATE& s, const tag_spw_dobjnode* node, uint32_t f
                uint32_t end, bool lit, FaceRun& run, bool* traced) {
   const uint32_t limit = std::min(s.dwNumVertices, SPPD_NODE_MAX_VERTICES);
   const float ex = s.eye[0], ey = s.eye[1], ez = s.eye[2];
+  const SPW_DOBJFACE* faces = node->pFaceSet;
+  const SPW_DOBJVERTEX* vertices = s.pVertices;
   uint32_t count = 0;
   for (uint32_t i = first; i < end; ++i) {
-    const SPW_DOBJFACE& f = node->pFaceSet[i];
+    const SPW_DOBJFACE& f = faces[i];
     if (std::max({f.adwIndex[0], f.adwIndex[1], f.adwIndex[2]}) >= limit) [[unlikely]] {
       if (!*traced) TraceMissingVertex(node, f, s.dwNumVertices);
       *traced = true;
@@ -104,7 +106,7 @@ void CullFaces(const SPPD_NODESTATE& s, const tag_spw_dobjnode* node, uint32_t f
     }
     float n[3];
     SPPD_FaceNormal(f, n);
-    const SPW_VECTOR& p = s.pVertices[f.adwIndex[0]].vPos;
+    const SPW_VECTOR& p = vertices[f.adwIndex[0]].vPos;
     const bool front = (ex - p.x) * n[0] + (ey - p.y) * n[1] + (ez - p.z) * n[2] > 0.0f;
     run.face[count] = i;
     count += front | ((SPPD_FaceFlags(f) & SPPD_FACE_DOUBLE_SIDED) != 0);
@@ -112,7 +114,7 @@ void CullFaces(const SPPD_NODESTATE& s, const tag_spw_dobjnode* node, uint32_t f
   run.count = count;
   for (uint32_t k = 0; k < count; ++k) {
     float n[3];
-    SPPD_FaceNormal(node->pFaceSet[run.face[k]], n);
+    SPPD_FaceNormal(faces[run.face[k]], n);
     run.colour[k] = lit ? SPPD_NodeFaceColour(s, n) : kWhite;
   }
 }
