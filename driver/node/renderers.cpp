@@ -1,8 +1,8 @@
 // The six node renderers: faces of the node SPPD_RenderNode set up, culled, lit flat and sent
 // to the opaque batches (vertices shared through the shared-vertex table) or the alpha buckets.
 //
-// Faces go in runs: a run is culled and lit in one pass that writes nothing but its list of
-// drawn faces, then written out. Writing keeps the matrix, the projection and the buffer's
+// Faces go in runs: a run is culled, then its drawn faces are lit, with nothing written but
+// the list of those faces and their colours; then they are written out. Writing keeps the matrix, the projection and the buffer's
 // counters in locals: vertices are floats and words like them, and through memory the
 // compiler would have to read them all again after every store.
 #include <algorithm>
