@@ -11,7 +11,7 @@
 
 class UnitFilesFixture : public ::testing::Test {
  protected:
-  static constexpr int32_t kPoolSize = 32;
+  static constexpr int32_t kPoolSize = 512;  // room for every linked type of the demo tree
 
   UnitFilesFixture() : cwd_(dir_.path()), rows_(VN_UNIT_TYPE_COUNT) {
     SGE_ListInit(&freeNodes_);
