@@ -30,6 +30,12 @@ struct AttrLine {
   bool bTrailing = false;                          // text left after the last field read
 };
 
+// A line holds no line feed; a carriage return is a blank like any other.
+const char* SkipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+  return p;
+}
+
 bool IsFloatField(int32_t field) {
   return field == kSupplyField || (field >= kFirstFloatField && field <= kLastFloatField);
 }
@@ -37,7 +43,7 @@ bool IsFloatField(int32_t field) {
 // One field as the line's conversion reads it: leading blanks skipped, the number's longest
 // prefix taken. False when nothing converts or the value does not fit its 32-bit field.
 bool ReadField(const char*& p, bool isFloat, uint32_t* out) {
-  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+  p = SkipBlanks(p);
   char* end = nullptr;
   errno = 0;
   if (isFloat) {
@@ -60,7 +66,7 @@ AttrLine ParseLine(const std::string& text) {
          ReadField(p, IsFloatField(line.nFields + 1), &line.adwField[line.nFields])) {
     ++line.nFields;
   }
-  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+  p = SkipBlanks(p);
   line.bTrailing = *p != '\0';
   return line;
 }
