@@ -52,8 +52,9 @@ inline float vnUNITATTR_Float(const VNUNIT_ATTR& row, int32_t value) {
 
 // Reads "units/vn_db_attr.txt" into the 214 rows (zero-filled by the caller), drawing the
 // linked-type nodes from the free list; every row gets its type's class id and empty lists
-// where it had none. 0 when the file cannot be opened (the rows hold nothing else then), else 1. Malformed lines are traced and
-// skipped; an empty line or one of fewer than 29 fields ends the reading.
+// where it had none. 0 when the file cannot be opened (the rows hold nothing else then), else
+// 1. Malformed lines are traced and skipped; an empty line or one of fewer than 29 fields ends
+// the reading.
 int32_t vnUNITMAN_LoadAttributes(VNUNIT_ATTR* rows, SGE_DLLNODE* freeNodes);
 // Returns every node of both lists of every row to the free list and zeroes the rows; 1.
 int32_t vnUNITMAN_FreeAttributes(VNUNIT_ATTR* rows, SGE_DLLNODE* freeNodes);
