@@ -67,9 +67,14 @@ void ExpectFigure(const SPW_DOBJTYPE& t, const vnMODEL& m, float scale) {
     EXPECT_EQ(node.dwKind, src.kind) << src.name;
     EXPECT_EQ(node.nParentId, src.parentId) << src.name;
     EXPECT_EQ(node.dwNumChildren, src.childCount) << src.name;
-    if (src.parentId < 0) EXPECT_EQ(node.pParent, nullptr);
-    else EXPECT_EQ(node.pParent, &lod.pNodes[src.parentId]) << src.name;
-    if (node.dwNumChildren) EXPECT_EQ(node.pFirstChild->pParent, &node) << src.name;
+    if (src.parentId < 0) {
+      EXPECT_EQ(node.pParent, nullptr);
+    } else {
+      EXPECT_EQ(node.pParent, &lod.pNodes[src.parentId]) << src.name;
+    }
+    if (node.dwNumChildren) {
+      EXPECT_EQ(node.pFirstChild->pParent, &node) << src.name;
+    }
     EXPECT_FLOAT_EQ(node.tDefault.vPos.y, src.transform[1] * s) << src.name;
     EXPECT_FLOAT_EQ(node.tDefault.qRot.w, 1.0f);
     ASSERT_EQ(node.dwNumVertices, src.vertices.size()) << src.name;
@@ -82,7 +87,9 @@ void ExpectFigure(const SPW_DOBJTYPE& t, const vnMODEL& m, float scale) {
       lo = std::min(lo, node.pVertexSet[v].vPos.y);
       hi = std::max(hi, node.pVertexSet[v].vPos.y);
     }
-    if (node.dwNumVertices) EXPECT_FLOAT_EQ(node.vCentre.y, (lo + hi) / 2) << src.name;
+    if (node.dwNumVertices) {
+      EXPECT_FLOAT_EQ(node.vCentre.y, (lo + hi) / 2) << src.name;
+    }
     for (uint32_t f = 0; f < node.dwNumFaces; ++f) EXPECT_NE(node.pFaceSet[f].nTexture, 0);
   }
   const SPW_ANIMATION& walk = t.pAnims[0];
