@@ -145,6 +145,8 @@ SPPD_BATCHLIST* SPPD_BatchCreateList(SPPD_DRIVERSTATE* s, uint32_t priority, uin
     return nullptr;
   }
   for (uint32_t c = 0; c < chunks; ++c) list->ppChunks[c] = entries + c * SPPD_BATCH_CHUNK;
+  list->pFirstEntries = entries;
+  list->dwFirstEntries = chunks * SPPD_BATCH_CHUNK;
   list->pfnApplyStates = SPPD_BatchApplyStates;
   if (flags & SPPD_BATCH_DRAW_WHEN_FULL) list->pfnBufferReplaced = SPPD_BatchDrawWhenFull;
   // After the last list of the same or a lower priority.
@@ -264,53 +266,6 @@ SPPD_VBUFFER* SPPD_BatchGetBuffer(SPPD_BATCHENTRY* e, uint32_t vertexCapacity,
   return b;
 }
 
-namespace {
-
-// The vertices as they are and the fan's indices, after the buffer's used ones.
-inline void WriteFan(SPPD_VBUFFER* b, const SPPD_TLVERTEX* v, uint32_t n, uint32_t needIndices) {
-  const uint32_t first = b->dwVerticesUsed;
-  // The two vertex records are laid out alike: one block copy. Triangles and quads, most of
-  // what comes, copy with a fixed size that compiles inline.
-  static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex) &&
-                offsetof(SPPD_TLVERTEX, dwDiffuse) == offsetof(PLAT_GfxVertex, diffuse) &&
-                offsetof(SPPD_TLVERTEX, tu) == offsetof(PLAT_GfxVertex, u) &&
-                offsetof(SPPD_TLVERTEX, tv) == offsetof(PLAT_GfxVertex, v));
-  void* to = b->pCursor;
-  if (n == 4) std::memcpy(to, v, 4 * sizeof(PLAT_GfxVertex));
-  else if (n == 3) std::memcpy(to, v, 3 * sizeof(PLAT_GfxVertex));
-  else std::memcpy(to, v, n * sizeof(PLAT_GfxVertex));
-  uint16_t* idx = b->pIndices + b->dwIndicesUsed;
-  for (uint32_t i = 1; i + 1 < n; ++i) {
-    *idx++ = static_cast<uint16_t>(first);
-    *idx++ = static_cast<uint16_t>(first + i);
-    *idx++ = static_cast<uint16_t>(first + i + 1);
-  }
-  b->dwVerticesUsed += n;
-  b->pCursor += n;
-  b->dwIndicesUsed += needIndices;
-}
-
-bool HasRoom(const SPPD_VBUFFER* b, uint32_t n, uint32_t needIndices) {
-  return b && b->dwVertexCapacity - b->dwVerticesUsed >= n &&
-         b->dwIndexCapacity - b->dwIndicesUsed >= needIndices;
-}
-
-// Everything but a polygon that fits the current buffer of an entry in use: empty and
-// oversized polygons, new entries, new buffers and the flush when none can be had.
-[[gnu::noinline]] bool AppendFanSlow(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list,
-                                     uint32_t textureId, const SPPD_TLVERTEX* v, uint32_t n,
-                                     uint32_t vertexCapacity, uint32_t indexCapacity) {
-  if (n == 0) return true;
-  const uint32_t needIndices = n >= 3 ? 3 * (n - 2) : 0;
-  SPPD_VBUFFER* b =
-      SPPD_BatchRoom(s, list, textureId, n, needIndices, vertexCapacity, indexCapacity);
-  if (!b) return false;
-  WriteFan(b, v, n, needIndices);
-  return true;
-}
-
-}  // namespace
-
 SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
                              uint32_t n, uint32_t needIndices, uint32_t vertexCapacity,
                              uint32_t indexCapacity) {
@@ -321,7 +276,7 @@ SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t
   SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, textureId);
   if (!e) return nullptr;
   SPPD_VBUFFER* b = e->pCurrent;
-  if (HasRoom(b, n, needIndices)) return b;
+  if (SPPD_BatchHasRoom(b, n, needIndices)) return b;
   b = SPPD_BatchGetBuffer(e, vertexCapacity, indexCapacity, n, needIndices);
   if (!b) {
     SPPD_BatchFlushLists(s, true);
@@ -330,23 +285,15 @@ SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t
   return b;
 }
 
-bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
-                         const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
-                         uint32_t indexCapacity) {
-  // The common case without a call: a triangle or a quad for an entry in use whose buffer has
-  // room. Kept free of calls so that it needs no stack frame.
-  if ((n == 3 || n == 4) && textureId < list->dwCapacity) {
-    if (SPPD_BATCHENTRY* chunk = list->ppChunks[textureId / SPPD_BATCH_CHUNK]) {
-      SPPD_VBUFFER* b = chunk[textureId % SPPD_BATCH_CHUNK].pCurrent;
-      const uint32_t needIndices = 3 * (n - 2);
-      if (HasRoom(b, n, needIndices)) {
-        if (n == 4) WriteFan(b, v, 4, 6);
-        else WriteFan(b, v, 3, 3);
-        return true;
-      }
-    }
-  }
-  return AppendFanSlow(s, list, textureId, v, n, vertexCapacity, indexCapacity);
+bool SPPD_BatchAppendFanSlow(SPPD_DRIVERSTATE* s, SPPD_BATCHLIST* list, uint32_t textureId,
+                             const SPPD_TLVERTEX* v, uint32_t n, uint32_t vertexCapacity,
+                             uint32_t indexCapacity) {
+  if (n == 0) return true;
+  SPPD_VBUFFER* b = SPPD_BatchRoom(s, list, textureId, n, n >= 3 ? 3 * (n - 2) : 0,
+                                   vertexCapacity, indexCapacity);
+  if (!b) return false;
+  SPPD_BatchWriteFan(b, v, n);
+  return true;
 }
 
 void SPPD_BatchBeginScene(SPPD_DRIVERSTATE* s) {

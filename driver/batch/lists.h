@@ -3,7 +3,10 @@
 //
 // Render batch lists: pre-transformed polygons queued per list and per texture, drawn at the
 // flushes one texture bind and one indexed draw per buffer.
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "driver/core/state.h"
 #include "engine/driver/sppd.h"
@@ -52,15 +55,16 @@ struct SPPD_BATCHLIST;
 struct SPPD_VBUFFER {
   SPPD_LISTHEAD link;  // free pool, an entry's pending list, or the used-this-scene list
   uint32_t dwStride;
+  // What every append reads and writes, together.
   uint32_t dwVertexCapacity;
   uint32_t dwVerticesUsed;
-  PLAT_GfxVertex* pLockBase;  // null while unlocked
-  PLAT_GfxVertex* pCursor;
   uint32_t dwIndexCapacity;
   uint32_t dwIndicesUsed;
-  uint16_t wSerial;
-  PLAT_GfxVertex* pVertices;
+  PLAT_GfxVertex* pCursor;
   uint16_t* pIndices;
+  PLAT_GfxVertex* pLockBase;  // null while unlocked
+  PLAT_GfxVertex* pVertices;
+  uint16_t wSerial;
 };
 
 struct SPPD_BATCHENTRY {
@@ -91,6 +95,10 @@ struct SPPD_BATCHLIST {
   // and are null until then.
   SPPD_BATCHENTRY** ppChunks;
   uint32_t dwCapacity;
+  // The entries the list was made with, one piece that the first chunks point into: ids below
+  // dwFirstEntries index it directly.
+  uint32_t dwFirstEntries;
+  SPPD_BATCHENTRY* pFirstEntries;
   SPPD_LISTHEAD active;  // entries given a buffer since the last flush, first use first
   SPPD_DRIVERSTATE* pOwner;
   SPPD_LISTHEAD alphaBlocks;  // SPPD_ALPHABLOCK carved this scene, newest first
@@ -122,13 +130,74 @@ SPPD_VBUFFER* SPPD_BatchRoom(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list, uint
                              uint32_t n, uint32_t needIndices,
                              uint32_t vertexCapacity = SPPD_BATCH_VERTICES,
                              uint32_t indexCapacity = SPPD_BATCH_INDICES);
+// Whether a buffer (none has no room) takes n more vertices and needIndices more indices.
+inline bool SPPD_BatchHasRoom(const SPPD_VBUFFER* b, uint32_t n, uint32_t needIndices) {
+  return b && b->dwVertexCapacity - b->dwVerticesUsed >= n &&
+         b->dwIndexCapacity - b->dwIndicesUsed >= needIndices;
+}
+
+// Copies a fan's vertices after the buffer's used ones and appends its 3 (n - 2) indices; the
+// buffer has the room. The two vertex records are laid out alike: one block copy.
+static_assert(sizeof(SPPD_TLVERTEX) == sizeof(PLAT_GfxVertex) &&
+              offsetof(SPPD_TLVERTEX, dwDiffuse) == offsetof(PLAT_GfxVertex, diffuse) &&
+              offsetof(SPPD_TLVERTEX, tu) == offsetof(PLAT_GfxVertex, u) &&
+              offsetof(SPPD_TLVERTEX, tv) == offsetof(PLAT_GfxVertex, v));
+static_assert(std::endian::native == std::endian::little, "index words store lanes low first");
+inline void SPPD_BatchWriteFan(SPPD_VBUFFER* b, const SPPD_TLVERTEX* v, uint32_t n) {
+  const uint32_t first = b->dwVerticesUsed;
+  uint16_t* idx = b->pIndices + b->dwIndicesUsed;
+  // Quads and triangles, most of what comes, copy with a fixed size and store their indices
+  // as whole words (f f+1 f+2 | f f+2 f+3 for a quad), each 16-bit lane wrapping on its own
+  // as a uint16_t would: the top bit of every lane is added apart from the others.
+  const uint64_t f4 = (first & 0xFFFFu) * 0x0001000100010001ull;
+  const uint64_t top4 = f4 & 0x8000800080008000ull;
+  const uint64_t fan3 = ((f4 & 0x7FFF7FFF7FFF7FFFull) + 0x0000000200010000ull) ^ top4;
+  if (n == 4) {
+    std::memcpy(static_cast<void*>(b->pCursor), v, 4 * sizeof(PLAT_GfxVertex));
+    const uint32_t last =
+        ((static_cast<uint32_t>(f4) & 0x7FFF7FFFu) + 0x00030002u) ^ static_cast<uint32_t>(top4);
+    std::memcpy(idx, &fan3, 8);
+    std::memcpy(idx + 4, &last, 4);
+  } else if (n == 3) {
+    std::memcpy(static_cast<void*>(b->pCursor), v, 3 * sizeof(PLAT_GfxVertex));
+    std::memcpy(idx, &fan3, 6);
+  } else {
+    std::memcpy(static_cast<void*>(b->pCursor), v, n * sizeof(PLAT_GfxVertex));
+    for (uint32_t i = 1; i + 1 < n; ++i) {
+      *idx++ = static_cast<uint16_t>(first);
+      *idx++ = static_cast<uint16_t>(first + i);
+      *idx++ = static_cast<uint16_t>(first + i + 1);
+    }
+  }
+  b->dwVerticesUsed = first + n;
+  b->pCursor += n;
+  b->dwIndicesUsed += n >= 3 ? 3 * (n - 2) : 0;
+}
+
+// What SPPD_BatchAppendFan does when its inline path cannot: empty and oversized polygons,
+// new entries, new buffers and the flush when none can be had.
+bool SPPD_BatchAppendFanSlow(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list, uint32_t textureId,
+                             const SPPD_TLVERTEX* vertices, uint32_t count,
+                             uint32_t vertexCapacity, uint32_t indexCapacity);
+
 // Appends a fan at the texture's entry of the list, asking for a new buffer when the current
 // one lacks room, flushing everything once and retrying when none can be had. False when the
-// polygon was dropped.
-bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list, uint32_t textureId,
-                         const SPPD_TLVERTEX* vertices, uint32_t count,
-                         uint32_t vertexCapacity = SPPD_BATCH_VERTICES,
-                         uint32_t indexCapacity = SPPD_BATCH_INDICES);
+// polygon was dropped. A triangle or a quad for an entry in use whose buffer has room, the
+// common case, is appended inline without a call.
+inline bool SPPD_BatchAppendFan(SPPD_DRIVERSTATE* state, SPPD_BATCHLIST* list,
+                                uint32_t textureId, const SPPD_TLVERTEX* vertices,
+                                uint32_t count, uint32_t vertexCapacity = SPPD_BATCH_VERTICES,
+                                uint32_t indexCapacity = SPPD_BATCH_INDICES) {
+  if ((count == 3 || count == 4) && textureId < list->dwFirstEntries) {
+    SPPD_VBUFFER* b = list->pFirstEntries[textureId].pCurrent;
+    if (SPPD_BatchHasRoom(b, count, 3 * (count - 2))) {
+      SPPD_BatchWriteFan(b, vertices, count);
+      return true;
+    }
+  }
+  return SPPD_BatchAppendFanSlow(state, list, textureId, vertices, count, vertexCapacity,
+                                 indexCapacity);
+}
 
 // Applies a list's state set to the device (the lists' pfnApplyStates).
 void SPPD_BatchApplyStates(SPPD_BATCHLIST* list);
