@@ -1,5 +1,8 @@
 // Batch lists and alpha buckets with textures from the texture table, depth bias read back,
 // the order of entries and buckets, clipping remnants, flush exports and list growth.
+#include <algorithm>
+#include <cstring>
+
 #include "driver/texture/table.h"
 #include "tests/driver/batch/draw_fixture.h"
 
@@ -200,6 +203,46 @@ TEST_F(DrawTest, ListsGrowWithATextureTableLargerThanTheirLimit) {
   EXPECT_GT(State()->apBatchLists[SPPD_LAYER_OPAQUE]->dwCapacity, id);
   EndFrame();
   EXPECT_TRUE(Near(Pixel(150, 150), 0xFF0000FF));
+}
+
+TEST_F(DrawTest, FansCopyTheirVerticesAndIndexPastTheUsedOnesWrappingAt16Bits) {
+  // Ids in the list's first entries and past them, triangles and quads on the inline path
+  // and a pentagon out of line, at starts where some lanes of the index words wrap.
+  SPPD_BATCHLIST* list = State()->apBatchLists[7];
+  const uint32_t ids[] = {3, SPPD_BATCH_ENTRIES + 300};
+  const uint32_t firsts[] = {0, 7, 0x7FFE, 0x7FFF, 0xFFFB, 0xFFFC, 0xFFFD, 0xFFFE};
+  SPPD_TLVERTEX fan[5];
+  for (uint32_t k = 0; k < 5; ++k)
+    fan[k] = {1.0f + k, 2.0f + k, 0.5f, 1.0f, 0xFF000000u | k, 0xFF000000u, 0.25f * k, 0.5f};
+  for (uint32_t id : ids) {
+    SPPD_BATCHENTRY* e = SPPD_BatchEntry(list, id);
+    ASSERT_NE(e, nullptr);
+    SPPD_VBUFFER* b = SPPD_BatchGetBuffer(e, 0x10008, 16, 5, 9);
+    ASSERT_NE(b, nullptr);
+    for (uint32_t first : firsts) {
+      for (uint32_t n = 3; n <= 5; ++n) {
+        SCOPED_TRACE(testing::Message() << "id " << id << " first " << first << " n " << n);
+        b->dwVerticesUsed = first;
+        b->pCursor = b->pVertices + first;
+        b->dwIndicesUsed = 1;
+        std::fill(b->pIndices, b->pIndices + 16, uint16_t{0xABCD});
+        ASSERT_TRUE(SPPD_BatchAppendFan(State(), list, id, fan, n));
+        EXPECT_EQ(e->pCurrent, b);
+        EXPECT_EQ(b->dwVerticesUsed, first + n);
+        EXPECT_EQ(b->pCursor, b->pVertices + first + n);
+        EXPECT_EQ(b->dwIndicesUsed, 1 + 3 * (n - 2));
+        EXPECT_EQ(std::memcmp(b->pVertices + first, fan, n * sizeof(SPPD_TLVERTEX)), 0);
+        const uint16_t* idx = b->pIndices + 1;
+        for (uint32_t t = 0; t + 2 < n; ++t) {
+          EXPECT_EQ(idx[3 * t], static_cast<uint16_t>(first));
+          EXPECT_EQ(idx[3 * t + 1], static_cast<uint16_t>(first + t + 1));
+          EXPECT_EQ(idx[3 * t + 2], static_cast<uint16_t>(first + t + 2));
+        }
+        EXPECT_EQ(b->pIndices[0], 0xABCD);
+        EXPECT_EQ(idx[3 * (n - 2)], 0xABCD);  // nothing written past the fan
+      }
+    }
+  }
 }
 
 }  // namespace
