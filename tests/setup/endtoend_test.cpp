@@ -42,6 +42,10 @@ Outcome RunGame(const vntest::TempDir& dir, const std::string& script) {
   if (pid == 0) {
     if (chdir(dir.path().c_str()) != 0) _exit(126);
     setenv("VANTORIA_DIALOG_SCRIPT", script.c_str(), 1);
+    // Setup unloads the driver library before it exits, and a leak checker cannot name what an
+    // unloaded library allocated, so no suppression can tell the GL stack's from ours. The
+    // programs' own code is leak-checked in process by the Setup and game tests.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
     if (!freopen(log.c_str(), "w", stderr) || !freopen("/dev/null", "w", stdout)) _exit(126);
     execl("./Vantoria", "Vantoria", static_cast<char*>(nullptr));
     _exit(127);
