@@ -28,14 +28,14 @@ constexpr Movie kMovies[] = {
     {"FMV/Vantoria.avi", 0xFF40FF60, 440.0},
 };
 
-vnMOVIE_SPEC Spec(const Movie& m) {
-  vnMOVIE_SPEC spec;
-  spec.width = kWidth;
-  spec.height = kHeight;
-  spec.frameRate = kRate;
-  spec.frames = kRate * kSeconds;
+vnMOVIE_DESC Describe(const Movie& m) {
+  vnMOVIE_DESC movie;
+  movie.width = kWidth;
+  movie.height = kHeight;
+  movie.frameRate = kRate;
+  movie.frames = kRate * kSeconds;
   const uint32_t hue = m.hue;
-  spec.picture = [hue](int32_t index, std::vector<uint32_t>* argb) {
+  movie.picture = [hue](int32_t index, std::vector<uint32_t>* argb) {
     // Bands that sweep across and brighten as the movie goes on.
     for (int32_t y = 0; y < kHeight; ++y)
       for (int32_t x = 0; x < kWidth; ++x) {
@@ -47,16 +47,16 @@ vnMOVIE_SPEC Spec(const Movie& m) {
         (*argb)[static_cast<size_t>(y) * kWidth + x] = c;
       }
   };
-  spec.soundRate = kSoundRate;
-  spec.soundChannels = 1;
+  movie.soundRate = kSoundRate;
+  movie.soundChannels = 1;
   double phase = 0.0;
   for (int32_t i = 0; i < kSoundRate * kSeconds; ++i) {
     const double t = static_cast<double>(i) / kSoundRate;
     phase += 2.0 * M_PI * m.tone * (1.0 + t / kSeconds) / kSoundRate;
     const double fade = std::min(1.0, std::min(t, kSeconds - t) * 4.0);
-    spec.sound.push_back(static_cast<int16_t>(std::sin(phase) * 8000.0 * fade));
+    movie.sound.push_back(static_cast<int16_t>(std::sin(phase) * 8000.0 * fade));
   }
-  return spec;
+  return movie;
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ bool vnMKCONTENT_Movies(const std::string& root) {
   std::filesystem::create_directories(root + "/FMV", ec);
   for (const Movie& m : kMovies) {
     const std::string path = root + "/" + m.file;
-    if (!vnWRITE_Movie(path, Spec(m))) {
+    if (!vnWRITE_Movie(path, Describe(m))) {
       std::fprintf(stderr, "mkcontent: cannot write %s\n", path.c_str());
       return false;
     }

@@ -70,34 +70,34 @@ using FramePtr = std::unique_ptr<AVFrame, void (*)(AVFrame*)>;
 FramePtr NewFrame() { return FramePtr(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); }); }
 
 bool WritePicture(AVFormatContext* format, Encoder& video, SwsContext* scaler,
-                  const vnMOVIE_SPEC& spec, int32_t index) {
-  std::vector<uint32_t> argb(static_cast<size_t>(spec.width) * spec.height, 0xFF000000u);
-  spec.picture(index, &argb);
+                  const vnMOVIE_DESC& movie, int32_t index) {
+  std::vector<uint32_t> argb(static_cast<size_t>(movie.width) * movie.height, 0xFF000000u);
+  movie.picture(index, &argb);
   FramePtr frame = NewFrame();
   frame->format = video.codec->pix_fmt;
-  frame->width = spec.width;
-  frame->height = spec.height;
+  frame->width = movie.width;
+  frame->height = movie.height;
   if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
   const uint8_t* src[4] = {reinterpret_cast<const uint8_t*>(argb.data()), nullptr, nullptr, nullptr};
-  const int strides[4] = {spec.width * 4, 0, 0, 0};
-  sws_scale(scaler, src, strides, 0, spec.height, frame->data, frame->linesize);
+  const int strides[4] = {movie.width * 4, 0, 0, 0};
+  sws_scale(scaler, src, strides, 0, movie.height, frame->data, frame->linesize);
   frame->pts = index;
   return Encode(format, video, frame.get());
 }
 
-bool WriteSound(AVFormatContext* format, Encoder& sound, const vnMOVIE_SPEC& spec, size_t* next,
+bool WriteSound(AVFormatContext* format, Encoder& sound, const vnMOVIE_DESC& movie, size_t* next,
                 size_t until) {
-  const size_t total = spec.sound.size() / static_cast<size_t>(spec.soundChannels);
+  const size_t total = movie.sound.size() / static_cast<size_t>(movie.soundChannels);
   until = std::min(until, total);
   while (*next < until) {
     const int count = static_cast<int>(std::min<size_t>(kSoundChunk, until - *next));
     FramePtr frame = NewFrame();
     frame->format = AV_SAMPLE_FMT_S16;
     frame->nb_samples = count;
-    frame->sample_rate = spec.soundRate;
-    av_channel_layout_default(&frame->ch_layout, spec.soundChannels);
+    frame->sample_rate = movie.soundRate;
+    av_channel_layout_default(&frame->ch_layout, movie.soundChannels);
     if (av_frame_get_buffer(frame.get(), 0) < 0) return false;
-    std::copy_n(spec.sound.data() + *next * spec.soundChannels, count * spec.soundChannels,
+    std::copy_n(movie.sound.data() + *next * movie.soundChannels, count * movie.soundChannels,
                 reinterpret_cast<int16_t*>(frame->data[0]));
     frame->pts = static_cast<int64_t>(*next);
     if (!Encode(format, sound, frame.get())) return false;
@@ -108,11 +108,11 @@ bool WriteSound(AVFormatContext* format, Encoder& sound, const vnMOVIE_SPEC& spe
 
 }  // namespace
 
-bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec) {
-  if (spec.width <= 0 || spec.height <= 0 || spec.width % 2 || spec.height % 2 ||
-      spec.frameRate <= 0 || spec.frames <= 0 || !spec.picture ||
-      (!spec.sound.empty() && (spec.soundRate <= 0 || spec.soundChannels < 1 ||
-                               spec.soundChannels > 2)))
+bool vnWRITE_Movie(const std::string& path, const vnMOVIE_DESC& movie) {
+  if (movie.width <= 0 || movie.height <= 0 || movie.width % 2 || movie.height % 2 ||
+      movie.frameRate <= 0 || movie.frames <= 0 || !movie.picture ||
+      (!movie.sound.empty() && (movie.soundRate <= 0 || movie.soundChannels < 1 ||
+                               movie.soundChannels > 2)))
     return Fail(path, "bad movie description");
   av_log_set_level(AV_LOG_QUIET);
   const std::string real = PLAT_ResolvePath(path.c_str());
@@ -121,10 +121,10 @@ bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec) {
     return Fail(path, "no AVI muxer");
   Encoder video, sound;
   const bool opened = OpenEncoder(out.format, AV_CODEC_ID_MPEG4, &video, [&](AVCodecContext* c) {
-    c->width = spec.width;
-    c->height = spec.height;
-    c->time_base = AVRational{1, spec.frameRate};
-    c->framerate = AVRational{spec.frameRate, 1};
+    c->width = movie.width;
+    c->height = movie.height;
+    c->time_base = AVRational{1, movie.frameRate};
+    c->framerate = AVRational{movie.frameRate, 1};
     c->pix_fmt = AV_PIX_FMT_YUV420P;
     c->gop_size = 12;
     // Near-lossless, so that tests can tell the pictures' colours apart.
@@ -132,12 +132,12 @@ bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec) {
     c->global_quality = FF_QP2LAMBDA * 2;
   });
   if (!opened) return Fail(path, "cannot set up the picture encoder");
-  if (!spec.sound.empty() &&
+  if (!movie.sound.empty() &&
       !OpenEncoder(out.format, AV_CODEC_ID_PCM_S16LE, &sound, [&](AVCodecContext* c) {
         c->sample_fmt = AV_SAMPLE_FMT_S16;
-        c->sample_rate = spec.soundRate;
-        av_channel_layout_default(&c->ch_layout, spec.soundChannels);
-        c->time_base = AVRational{1, spec.soundRate};
+        c->sample_rate = movie.soundRate;
+        av_channel_layout_default(&c->ch_layout, movie.soundChannels);
+        c->time_base = AVRational{1, movie.soundRate};
       }))
     return Fail(path, "cannot set up the sound encoder");
   int r = avio_open(&out.format->pb, real.c_str(), AVIO_FLAG_WRITE);
@@ -145,20 +145,20 @@ bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec) {
   r = avformat_write_header(out.format, nullptr);
   if (r < 0) return Fail(path, "cannot write the header", r);
   std::unique_ptr<SwsContext, void (*)(SwsContext*)> scaler(
-      sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGRA, spec.width, spec.height,
+      sws_getContext(movie.width, movie.height, AV_PIX_FMT_BGRA, movie.width, movie.height,
                      AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr),
       sws_freeContext);
   if (!scaler) return Fail(path, "no picture converter");
   size_t soundNext = 0;
-  for (int32_t i = 0; i < spec.frames; ++i) {
-    if (!WritePicture(out.format, video, scaler.get(), spec, i))
+  for (int32_t i = 0; i < movie.frames; ++i) {
+    if (!WritePicture(out.format, video, scaler.get(), movie, i))
       return Fail(path, "cannot encode a picture");
-    const size_t until = static_cast<size_t>(static_cast<int64_t>(i + 1) * spec.soundRate /
-                                             spec.frameRate);
-    if (sound.codec && !WriteSound(out.format, sound, spec, &soundNext, until))
+    const size_t until = static_cast<size_t>(static_cast<int64_t>(i + 1) * movie.soundRate /
+                                             movie.frameRate);
+    if (sound.codec && !WriteSound(out.format, sound, movie, &soundNext, until))
       return Fail(path, "cannot encode the sound");
   }
-  if (sound.codec && !WriteSound(out.format, sound, spec, &soundNext, SIZE_MAX))
+  if (sound.codec && !WriteSound(out.format, sound, movie, &soundNext, SIZE_MAX))
     return Fail(path, "cannot encode the sound");
   if (!Encode(out.format, video, nullptr) || (sound.codec && !Encode(out.format, sound, nullptr)))
     return Fail(path, "cannot finish the encoding");
@@ -169,15 +169,15 @@ bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec) {
   return true;
 }
 
-vnMOVIE_SPEC vnMOVIE_FlatColours(int32_t width, int32_t height, int32_t frameRate,
+vnMOVIE_DESC vnMOVIE_FlatColours(int32_t width, int32_t height, int32_t frameRate,
                                  const std::vector<uint32_t>& colours) {
-  vnMOVIE_SPEC spec;
-  spec.width = width;
-  spec.height = height;
-  spec.frameRate = frameRate;
-  spec.frames = static_cast<int32_t>(colours.size());
-  spec.picture = [colours](int32_t index, std::vector<uint32_t>* argb) {
+  vnMOVIE_DESC movie;
+  movie.width = width;
+  movie.height = height;
+  movie.frameRate = frameRate;
+  movie.frames = static_cast<int32_t>(colours.size());
+  movie.picture = [colours](int32_t index, std::vector<uint32_t>* argb) {
     std::fill(argb->begin(), argb->end(), colours[static_cast<size_t>(index)]);
   };
-  return spec;
+  return movie;
 }

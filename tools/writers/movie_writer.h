@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct vnMOVIE_SPEC {
+struct vnMOVIE_DESC {
   int32_t width = 0;   // even
   int32_t height = 0;  // even
   int32_t frameRate = 0;
@@ -20,9 +20,9 @@ struct vnMOVIE_SPEC {
 };
 
 // False, after a trace, when the movie cannot be encoded or written.
-bool vnWRITE_Movie(const std::string& path, const vnMOVIE_SPEC& spec);
+bool vnWRITE_Movie(const std::string& path, const vnMOVIE_DESC& movie);
 
 // Pictures of one flat colour each, from a table; a short movie whose every picture can be told
 // apart after lossy coding.
-vnMOVIE_SPEC vnMOVIE_FlatColours(int32_t width, int32_t height, int32_t frameRate,
+vnMOVIE_DESC vnMOVIE_FlatColours(int32_t width, int32_t height, int32_t frameRate,
                                  const std::vector<uint32_t>& colours);

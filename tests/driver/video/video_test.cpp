@@ -305,12 +305,12 @@ class VideoSound : public Video {
   static constexpr int32_t kMixRate = 22050;
   void SetUp() override {
     Video::SetUp();
-    vnMOVIE_SPEC spec = vnMOVIE_FlatColours(64, 64, kRate, kColours);
-    spec.soundRate = kMixRate;
+    vnMOVIE_DESC movie = vnMOVIE_FlatColours(64, 64, kRate, kColours);
+    movie.soundRate = kMixRate;
     for (int i = 0; i < kMixRate; ++i)
-      spec.sound.push_back(static_cast<int16_t>(i % 50 < 25 ? 12000 : -12000));
+      movie.sound.push_back(static_cast<int16_t>(i % 50 < 25 ? 12000 : -12000));
     sounding = dir.file("FMV/Sounding.avi");
-    ASSERT_TRUE(vnWRITE_Movie(sounding, spec));
+    ASSERT_TRUE(vnWRITE_Movie(sounding, movie));
     ASSERT_TRUE(PLAT_SoundSetOutput(PLAT_SoundOutput::Manual));
     ASSERT_TRUE(PLAT_SoundInit(kMixRate, 8));
   }

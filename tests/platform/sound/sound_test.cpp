@@ -290,7 +290,7 @@ TEST_F(SoundLayer, MpegStreamsAreDecoded) {
 
 TEST_F(SoundLayer, MovieSoundTracksStreamAndLoop) {
   Start();
-  vnMOVIE_SPEC movie = vnMOVIE_FlatColours(16, 16, 10, {0xFF000000, 0xFFFFFFFF});
+  vnMOVIE_DESC movie = vnMOVIE_FlatColours(16, 16, 10, {0xFF000000, 0xFFFFFFFF});
   movie.soundRate = 22050;
   movie.sound = vnWRITE_Tone(movie.soundRate, 0.2f, 440.0f, 16000);
   ASSERT_TRUE(vnWRITE_Movie(dir_.file("clip.avi"), movie));

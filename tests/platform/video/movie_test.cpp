@@ -26,19 +26,19 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 12) {
 class Movie : public ::testing::Test {
  protected:
   void SetUp() override {
-    spec = vnMOVIE_FlatColours(32, 16, 10, kColours);
-    spec.soundRate = 8000;
-    spec.soundChannels = 2;
+    movie = vnMOVIE_FlatColours(32, 16, 10, kColours);
+    movie.soundRate = 8000;
+    movie.soundChannels = 2;
     for (int i = 0; i < 8000 / 2; ++i) {
-      spec.sound.push_back(static_cast<int16_t>(i * 7));
-      spec.sound.push_back(static_cast<int16_t>(-i));
+      movie.sound.push_back(static_cast<int16_t>(i * 7));
+      movie.sound.push_back(static_cast<int16_t>(-i));
     }
     path = dir.file("FMV/Test Movie.avi");
     dir.write("FMV/.keep", "");
-    ASSERT_TRUE(vnWRITE_Movie(path, spec));
+    ASSERT_TRUE(vnWRITE_Movie(path, movie));
   }
   vntest::TempDir dir;
-  vnMOVIE_SPEC spec;
+  vnMOVIE_DESC movie;
   std::string path;
 };
 
@@ -78,7 +78,7 @@ TEST_F(Movie, TheSoundTrackReadsBackSampleForSampleAndRewinds) {
   std::vector<int16_t> all;
   int16_t chunk[2 * 300];
   while (size_t got = PLAT_MovieSoundRead(s, chunk, 300)) all.insert(all.end(), chunk, chunk + 2 * got);
-  EXPECT_EQ(all, spec.sound);
+  EXPECT_EQ(all, movie.sound);
   ASSERT_TRUE(PLAT_MovieSoundRewind(s));
   ASSERT_EQ(PLAT_MovieSoundRead(s, chunk, 3), 3u);
   EXPECT_EQ(chunk[2], 7);
@@ -87,7 +87,7 @@ TEST_F(Movie, TheSoundTrackReadsBackSampleForSampleAndRewinds) {
 }
 
 TEST_F(Movie, AMovieWithoutSoundHasNoSoundTrack) {
-  vnMOVIE_SPEC silent = vnMOVIE_FlatColours(16, 16, 5, {0xFF000000});
+  vnMOVIE_DESC silent = vnMOVIE_FlatColours(16, 16, 5, {0xFF000000});
   silent.sound.clear();
   const std::string p = dir.file("FMV/silent.avi");
   ASSERT_TRUE(vnWRITE_Movie(p, silent));
@@ -130,9 +130,9 @@ TEST_F(Movie, MissingAndDamagedFilesAreRefusedOrEndWithoutACrash) {
 
 TEST(MovieWriter, ABadDescriptionIsRefused) {
   vntest::TempDir dir;
-  vnMOVIE_SPEC odd = vnMOVIE_FlatColours(15, 16, 10, {0xFF000000});
+  vnMOVIE_DESC odd = vnMOVIE_FlatColours(15, 16, 10, {0xFF000000});
   EXPECT_FALSE(vnWRITE_Movie(dir.file("odd.avi"), odd));
-  vnMOVIE_SPEC none = vnMOVIE_FlatColours(16, 16, 10, {});
+  vnMOVIE_DESC none = vnMOVIE_FlatColours(16, 16, 10, {});
   EXPECT_FALSE(vnWRITE_Movie(dir.file("none.avi"), none));
   EXPECT_FALSE(vnWRITE_Movie(dir.file("no/such/folder/x.avi"), vnMOVIE_FlatColours(16, 16, 10, {0})));
 }
