@@ -1,0 +1,348 @@
+#pragma once
+// The unit manager: every unit of a mission is a VNUNIT record held here plus a controller task
+// of the unit's class. One task of type VNTT_UNITMAN owns the players, the unit, order, link-node
+// and data-block pools, the keyed groups, the formation programs, the spatial grid and the
+// attribute rows, and runs the per-frame sighting and update passes.
+#include <cstdint>
+
+#include "engine/kernel/kernel.h"
+#include "engine/math/vecmath.h"
+#include "engine/memory/lists.h"
+#include "engine/memory/memblock.h"
+#include "world/unittype/attributes.h"
+
+struct SPW_DOBJECT;
+struct SPW_OBJECTTYPE;
+struct VNGRID;
+struct VNGRID_LINK;
+struct VNMOVER_RECORD;
+struct VNRANK_PROGRAM;
+
+constexpr int32_t VNTT_VEHICLE_MOVER = 135;
+constexpr int32_t VNTT_FLIGHT_MOVER = 136;
+constexpr int32_t VNTT_UNITMAN = 137;
+constexpr int32_t VNTT_BUGGIBS = 127;
+constexpr int32_t VNTT_BUGPATH = 133;
+
+// Unit flag bits.
+constexpr uint32_t VNUNIT_F_WEAPON = 0x08;
+constexpr uint32_t VNUNIT_F_ITEM = 0x40;
+constexpr uint32_t VNUNIT_F_PROJECTILE = 0x80;
+constexpr uint32_t VNUNIT_F_NODAMAGE_STAMP = 0x100;  // deltas neither divided nor frame-scaled
+constexpr uint32_t VNUNIT_F_IMPULSE_PAIR = 0x400;
+constexpr uint32_t VNUNIT_F_GIBS_7189 = 0x800;
+constexpr uint32_t VNUNIT_F_GIBS_7188 = 0x1000;
+constexpr uint32_t VNUNIT_F_GIBS_7187 = 0x2000;
+constexpr uint32_t VNUNIT_F_SOLDIER = 0x10000;  // also immunity class 1
+constexpr uint32_t VNUNIT_F_IMMUNE2 = 0x20000;
+constexpr uint32_t VNUNIT_F_MOVER = 0x80000;
+constexpr uint32_t VNUNIT_F_FLIGHT = 0x100000;
+constexpr uint32_t VNUNIT_F_OBSERVER = 0x200000;
+constexpr uint32_t VNUNIT_F_OBSERVABLE = 0x400000;
+constexpr uint32_t VNUNIT_F_SELECTED = 0x800000;
+constexpr uint32_t VNUNIT_F_NEVER_SIGHTED = 0x1000000;
+constexpr uint32_t VNUNIT_F_UPDATE = 0x2000000;      // message 531 each frame
+constexpr uint32_t VNUNIT_F_POSITION = 0x4000000;    // message 532 each frame
+constexpr uint32_t VNUNIT_F_FRAME_EXTRA = 0x8000000; // message 533 each frame
+constexpr uint32_t VNUNIT_F_SELECTABLE = 0x10000000;
+constexpr uint32_t VNUNIT_F_BIT29 = 0x20000000;
+constexpr uint32_t VNUNIT_F_BIT30 = 0x40000000;
+
+// Mode word bits of the manager.
+constexpr uint32_t VNUNITMAN_MODE_RUN = 0x1;
+constexpr uint32_t VNUNITMAN_MODE_IMMUNE1 = 0x40;  // units with VNUNIT_F_SOLDIER take no damage
+constexpr uint32_t VNUNITMAN_MODE_IMMUNE2 = 0x80;  // units with VNUNIT_F_IMMUNE2 take no damage
+
+constexpr int32_t VNUNIT_LABEL_SIZE = 64;
+constexpr int32_t VNPLAYER_NAME_SIZE = 32;
+constexpr int32_t VNORDER_WORDS = 12;
+constexpr uint32_t VNORDER_DONE = 0x08;  // in word 11
+constexpr int32_t VNUNIT_GROUP_MAX = 15;
+constexpr int32_t VNUNIT_DATABLOCK_WORDS = 30;
+constexpr int32_t VNUNITMAN_SIGHT_PER_UNIT = 100;
+constexpr int32_t VNUNITMAN_ORDERS_PER_UNIT = 6;
+constexpr int32_t VNUNITMAN_GRID_LINKS_PER_UNIT = 4;
+constexpr float VNUNITMAN_GRID_CELL = 10.0f;
+constexpr int32_t VNUNITMAN_MAX_SELECTED = 24;
+constexpr int32_t VNUNITMAN_BUG_GOAL_CLASSES = 15;
+constexpr int32_t VNUNITMAN_FORMATION_MARKERS = 4;
+// What the mission controller asks for.
+constexpr int32_t VNUNITMAN_MISSION_UNITS = 2000;
+constexpr int32_t VNUNITMAN_MISSION_DATABLOCKS = 600;
+constexpr int32_t VNUNITMAN_MISSION_LINKNODES = 650;
+constexpr int32_t VNUNITMAN_MISSION_PLAYERS = 2;
+
+// Messages of the manager task.
+constexpr int32_t SGM_UNITMAN_REGION_ENTERED = 42;
+constexpr int32_t SGM_UNITMAN_REGION_LEFT = 43;
+constexpr int32_t SGM_UNITMAN_CREATE_UNIT = 275;
+constexpr int32_t SGM_UNITMAN_DESTROY_UNIT = 276;
+constexpr int32_t SGM_UNITMAN_DESTROY_ALL = 277;
+constexpr int32_t SGM_UNITMAN_FIND_UNIT = 282;
+constexpr int32_t SGM_UNITMAN_HUMAN_PLAYER = 283;
+constexpr int32_t SGM_UNITMAN_CLEAR_SELECTION = 286;
+constexpr int32_t SGM_UNITMAN_SELECT = 287;
+constexpr int32_t SGM_UNITMAN_DESELECT = 288;
+constexpr int32_t SGM_UNITMAN_PICK = 289;
+constexpr int32_t SGM_UNITMAN_STATE = 290;
+constexpr int32_t SGM_UNITMAN_PLAYER_BY_ID = 291;
+constexpr int32_t SGM_UNITMAN_PLAYER_BY_NAME = 292;
+constexpr int32_t SGM_UNITMAN_SEND_SELECTED = 293;
+constexpr int32_t SGM_UNITMAN_SEND_PLAYER = 294;
+constexpr int32_t SGM_UNITMAN_SEND_PLAYER_TYPE = 295;
+constexpr int32_t SGM_UNITMAN_TAKE_ORDER = 296;
+constexpr int32_t SGM_UNITMAN_RETURN_ORDER = 297;
+constexpr int32_t SGM_UNITMAN_DEFAULT_ORDER = 298;
+constexpr int32_t SGM_UNITMAN_FOR_EACH = 299;
+constexpr int32_t SGM_UNITMAN_LOAD_FORMATIONS = 301;
+constexpr int32_t SGM_UNITMAN_SHOW_FORMATION = 302;
+constexpr int32_t SGM_UNITMAN_FIND_FORMATION = 303;
+constexpr int32_t SGM_UNITMAN_MOVE_GROUP = 304;
+constexpr int32_t SGM_UNITMAN_BOUNCE_GROUP = 305;
+constexpr int32_t SGM_UNITMAN_LIST_SELECTED = 306;
+constexpr int32_t SGM_UNITMAN_PLACE_FORMATION = 307;
+constexpr int32_t SGM_UNITMAN_COUNT_BUGHOLES = 308;
+constexpr int32_t SGM_UNITMAN_COUNT_TYPE = 309;
+constexpr int32_t SGM_UNITMAN_NEAREST_BUGHOLE = 310;
+constexpr int32_t SGM_UNITMAN_SET_RUN = 311;
+constexpr int32_t SGM_UNITMAN_TOP_RANK = 312;
+constexpr int32_t SGM_UNITMAN_AREA_NOTIFY = 314;
+constexpr int32_t SGM_UNITMAN_ANIM_INDEX = 316;
+
+// Messages the manager sends to a unit's controller.
+constexpr int32_t SGM_UNIT_GET_UNIT = 280;
+constexpr int32_t SGM_UNIT_PLACEMENT = 300;
+constexpr int32_t SGM_UNIT_UPDATE = 531;
+constexpr int32_t SGM_UNIT_FRAME_POSITION = 532;
+constexpr int32_t SGM_UNIT_FRAME_EXTRA = 533;
+constexpr int32_t SGM_UNIT_GET_OBJECT = 534;
+constexpr int32_t SGM_UNIT_PARENT_DESTROYED = 535;
+constexpr int32_t SGM_UNIT_DAMAGED = 537;
+constexpr int32_t SGM_UNIT_IS_INVULNERABLE = 538;
+constexpr int32_t SGM_UNIT_IS_DEAD = 540;
+constexpr int32_t SGM_UNIT_SOLDIER_PROFILE = 563;
+constexpr int32_t SGM_UNIT_FRAME_FIRST = 568;
+constexpr int32_t SGM_UNIT_ADD_AMMO = 573;
+constexpr int32_t SGM_UNIT_AREA_NOTIFY = 644;
+// Mission events the manager raises for trigger regions.
+constexpr int32_t SGM_VN_MISSCONT_EVENT_AREA_ENTERED = 2323;
+constexpr int32_t SGM_VN_MISSCONT_EVENT_AREA_LEFT = 2324;
+
+struct VNPLAYER {
+  SGE_DLLNODE link;  // in the manager's player list
+  uint32_t dwId;     // 1 << k for the k-th player
+  SGE_DLLNODE units;  // top-level units
+  uint32_t dwAllyMask;
+  uint32_t dwEnemyMask;
+  int32_t bControl;  // 1 for the human player
+  char szName[VNPLAYER_NAME_SIZE];
+};
+
+struct VNORDER {
+  int32_t anWord[VNORDER_WORDS];  // word 0 the kind, 11 the flags
+};
+
+// A pool node of the order queues.
+struct VNORDER_NODE {
+  SGE_DLLNODE link;
+  VNORDER order;
+};
+
+struct VNUNIT_GROUP {
+  SGE_DLLNODE link;
+  int32_t nKey;
+  int32_t nCount;
+  struct VNUNIT* apMembers[VNUNIT_GROUP_MAX];
+};
+
+// A block of thirty words a unit may hold in its block list.
+struct VNUNIT_DATABLOCK {
+  SGE_DLLNODE link;
+  uint32_t adwWords[VNUNIT_DATABLOCK_WORDS];
+};
+
+// The unit's four child lists, in their record order.
+enum VNUNIT_CHILDLIST : int32_t {
+  VNUNIT_CHILD_WEAPONS,
+  VNUNIT_CHILD_LIST1,
+  VNUNIT_CHILD_ITEMS,
+  VNUNIT_CHILD_LIST3,
+  VNUNIT_CHILD_LISTS,
+};
+// The order in which update and destruction visit them.
+constexpr VNUNIT_CHILDLIST VNUNIT_CHILD_VISIT_ORDER[VNUNIT_CHILD_LISTS] = {
+    VNUNIT_CHILD_LIST1, VNUNIT_CHILD_WEAPONS, VNUNIT_CHILD_LIST3, VNUNIT_CHILD_ITEMS};
+
+struct VNUNIT {
+  SGE_DLLNODE link;    // free list, a player's unit list, a target list or a parent's child list
+  SGE_DLLNODE orders;  // VNORDER_NODE; the current order is at the tail
+  uint32_t dwId;       // from 1, never reused in a run
+  uint32_t dwPlayer;   // the owning player's ID bit
+  uint32_t dwFlags;
+  int32_t nType;  // VN_UNIT_TYPE_FREE while in the pool
+  SPW_VECTOR vPos;
+  float fRadius;  // attribute value 22
+  SGE_DLLNODE list;  // empty at creation
+  uint32_t dwIncludeMask;
+  uint32_t dwExcludeMask;
+  uint32_t dwSeenBy;  // player bits of the observers that saw the unit this frame
+  SGE_DLLNODE blocks;  // VNUNIT_DATABLOCK
+  uint32_t adwAttr[VN_ATTR_VALUES];  // the type's attribute values, ints or floats
+  VNMOVER_RECORD* pMove;
+  SGE_TASK* pMover;
+  SGE_TASK* pController;
+  SGE_DLLNODE aChildren[VNUNIT_CHILD_LISTS];
+  VNUNIT** ppSighted;  // this frame's stretch of the sighting array
+  int32_t nSighted;
+  VNUNIT* pParent;
+  char szLabel[VNUNIT_LABEL_SIZE];
+  // Spatial grid fields.
+  VNGRID_LINK* pGridLinks;
+  int32_t nGridFirst;
+  int32_t nGridCols;
+  int32_t nGridRows;
+  uint32_t dwGridStamp;
+  float fHitPointScale;
+  int32_t nTotal;
+  int32_t nState;  // 1: the controller gets message 568 first in each update
+};
+
+struct VNUNIT_CREATE {
+  int32_t nType;
+  uint32_t dwPlayer;
+  SPW_VECTOR vPos;
+  int32_t anReserved[3];
+  SGE_DLLNODE* pTargetList;  // null: the unit list of the player with the ID
+  VNUNIT* pParent;
+  int32_t nBinding;  // 1 from every caller; 0 only logs
+  SPW_VECTOR vDir;   // for units with a mover
+  int32_t anReserved2[2];
+};
+
+// The creation record of the manager task.
+struct VNUNITMAN_CREATE {
+  int32_t nUnits;
+  int32_t nDataBlocks;
+  int32_t nLinkNodes;
+  int32_t nPlayers;
+  SGE_MEMBLOCK* pBlock;
+};
+
+// One of the bug goal tables: three lists of goal-trigger rows.
+struct VNBUG_GOALTABLE {
+  SGE_DLLNODE aLists[3];
+};
+
+// The animation-index record of message 316.
+struct VNUNITMAN_ANIMINDEX {
+  SGE_DLLNODE link;
+  int32_t nKey;
+  int32_t nCount;
+  int32_t* pIndices;
+};
+
+// The request of message 316.
+struct VNUNITMAN_ANIMREQUEST {
+  int32_t nKey;
+  int32_t nCount;
+  SPW_OBJECTTYPE* pType;
+  const char* const* ppNames;
+};
+
+// The instance data of the manager task.
+struct VNUNITMAN {
+  SGE_MEMBLOCK* pBlock;
+  SGE_DLLNODE freeUnits;
+  SGE_DLLNODE players;
+  SGE_DLLNODE freeLinkNodes;
+  SGE_DLLNODE freeDataBlocks;
+  SGE_DLLNODE freeOrders;
+  SGE_DLLNODE groups;
+  VNUNIT** ppSightings;
+  int32_t nSightCapacity;
+  int32_t nSightPerUnit;
+  SGE_TIMER* pFrameTimer;
+  VNORDER_NODE defaultOrder;
+  uint32_t dwMode;
+  int32_t anZero[2];
+  int32_t nTypes;
+  int32_t nUnits;
+  int32_t nLinkNodes;
+  int32_t nDataBlocks;
+  int32_t nOrders;
+  VNUNIT_ATTR* pAttrs;  // VN_UNIT_TYPE_COUNT rows
+  VNUNIT* pUnitPool;
+  VNUNIT_LINKNODE* pLinkNodePool;
+  VNUNIT_DATABLOCK* pDataBlockPool;
+  VNORDER_NODE* pOrderPool;
+  VNBUG_GOALTABLE defaultGoals;
+  VNBUG_GOALTABLE aClassGoals[VNUNITMAN_BUG_GOAL_CLASSES];
+  int32_t nSightCount;
+  SGE_DLLNODE formations;  // VNRANK_PROGRAM
+  SPW_OBJECTTYPE* apFormationTypes[VNUNITMAN_FORMATION_MARKERS];
+  SGE_DLLNODE formNodes;  // formation-node service
+  SGE_TIMER* pFormNodeTimer;
+  VNGRID* pGrid;
+  SGE_TASK* pBugGibs;
+  SGE_TASK* pBugPath;
+  SGE_DLLNODE animIndices;  // VNUNITMAN_ANIMINDEX
+  SGE_TASK* pTask;
+};
+
+// Attribute value access on a unit's copy.
+inline int32_t vnUNIT_AttrInt(const VNUNIT* unit, int32_t value) {
+  return static_cast<int32_t>(unit->adwAttr[value]);
+}
+float vnUNIT_AttrFloat(const VNUNIT* unit, int32_t value);
+void vnUNIT_SetAttrInt(VNUNIT* unit, int32_t value, int32_t v);
+void vnUNIT_SetAttrFloat(VNUNIT* unit, int32_t value, float v);
+
+// Task types and classes.
+// Registers the manager (137); the root task's registration calls it.
+int32_t vnUNITMAN_Register();
+// Registers the unit classes that exist in the program as task types.
+int32_t vnUNITMAN_RegisterUnitClasses();
+
+// The manager task of the running mission (the system slot every wrapper reaches it through),
+// or null.
+SGE_TASK* vnUNITMAN_GetTask();
+
+// Wrappers: each sends one manager message.
+VNUNITMAN* vnUNITMAN_Get();
+SGE_TASK* vnUNITMAN_GetBugGibs();
+SGE_TASK* vnUNITMAN_GetBugPath();
+int32_t vnUNITMAN_OrderSelected(int32_t msg, SGE_PARAM a, SGE_PARAM b);
+int32_t vnUNITMAN_OrderPlayerSelected(uint32_t player, int32_t msg, SGE_PARAM a, SGE_PARAM b);
+int32_t vnUNITMAN_SendToHumanUnits(int32_t msg, SGE_PARAM a, SGE_PARAM b);
+int32_t vnUNITMAN_SendToComputerUnits(int32_t msg, SGE_PARAM a, SGE_PARAM b);
+// The controller's answer; 0 when there is no such unit.
+int32_t vnUNITMAN_SendToUnit(uint32_t id, int32_t msg, SGE_PARAM a, SGE_PARAM b);
+int32_t vnUNITMAN_SendToPlayerType(uint32_t player, int32_t type, int32_t msg, SGE_PARAM a,
+                                   SGE_PARAM b);
+VNUNIT* vnUNITMAN_GetUnit(uint32_t id);
+// 1 when there is no such unit or its controller says it is dead.
+int32_t vnUNIT_IsDead(uint32_t id);
+VNPLAYER* vnUNITMAN_GetHumanPlayer();
+VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const char* placement);
+void vnUNITMAN_DestroyUnit(VNUNIT* unit);
+int32_t vnUNITMAN_SetFlagBit0(int32_t value);
+int32_t vnUNITMAN_ApplyFormation(const char* name, SGE_PARAM group, SGE_PARAM arrangement);
+int32_t vnUNITMAN_QueryRecord(const VNUNITMAN_ANIMREQUEST* request, int32_t** out);
+
+// Direct operations.
+void vnUNITMAN_SetUnitPosition(SGE_TASK* manager, VNUNIT* unit, const SPW_VECTOR* pos);
+void vnUNITMAN_SetUnitPositionDirection(SGE_TASK* manager, VNUNIT* unit, const SPW_VECTOR* pos,
+                                        const SPW_VECTOR* dir);
+VNUNIT_LINKNODE* vnUNITMAN_TakeLinkNode(VNUNITMAN* manager);
+int32_t vnUNITMAN_ReturnLinkNode(VNUNITMAN* manager, VNUNIT_LINKNODE* node);
+// Sighting suppression: units stop seeing enemy units; returns the old setting.
+int32_t vnUNITMAN_SetSightingSuppressed(int32_t on);
+// The unit the per-frame pass is updating, or null.
+VNUNIT* vnUNITMAN_GetCurrentUnit();
+// The computer player's ID.
+uint32_t vnUNITMAN_GetComputerPlayerId();
+void* vnUNIT_GetObjectUserValue(const VNUNIT* unit);
+int32_t vnUNIT_SetLabel(VNUNIT* unit, const char* text);
+int32_t vnUNIT_AddToTotal(VNUNIT* unit, int32_t amount);
+int32_t vnUNITMAN_GetLinkedType(int32_t type);
+int32_t vnUNIT_AddAmmo(SGE_TASK* weapon, int32_t type, int32_t count);
