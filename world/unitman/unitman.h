@@ -207,6 +207,9 @@ struct VNUNIT {
   int32_t nState;  // 1: the controller gets message 568 first in each update
 };
 
+// The function of message 299, called with each unit and the user value; 0 stops the walk.
+using VNUNIT_FUNC = int32_t (*)(VNUNIT* unit, SGE_PARAM user);
+
 struct VNUNIT_CREATE {
   int32_t nType;
   uint32_t dwPlayer;
