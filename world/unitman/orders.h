@@ -34,7 +34,12 @@ struct VNRANK_PROGRAM {
   int32_t nCapacity;
 };
 
-// Order queues.
+// Order queues. Nodes come from the order pool of the running manager (vnUNITMAN_GetTask()),
+// reached through its messages 296 (take), 297 (unlink and give back) and 298 (default order).
+// Append, Push and InsertAt return null when the pool is empty; InsertAt also returns null, and
+// gives the node back, when n is negative or at or past the queue's length.
+constexpr int32_t VNORDER_WORD_KIND = 0;
+constexpr int32_t VNORDER_WORD_FLAGS = 11;
 VNORDER* vnORDER_Current(VNUNIT* unit);
 VNORDER_NODE* vnORDER_Append(VNUNIT* unit, const VNORDER* order);
 VNORDER_NODE* vnORDER_Push(VNUNIT* unit, const VNORDER* order);
