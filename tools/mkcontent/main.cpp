@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "tools/mkcontent/fonts.h"
+#include "tools/mkcontent/formations.h"
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/network.h"
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Network(root)) return 1;
   if (!vnMKCONTENT_Movies(root)) return 1;
   if (!vnMKCONTENT_Units(root)) return 1;
+  if (!vnMKCONTENT_Formations(root)) return 1;
   return 0;
 }
