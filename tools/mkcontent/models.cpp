@@ -15,5 +15,8 @@ bool vnMKCONTENT_Models(const std::string& root) {
     ok = vnWRITE_POW(folder + "/" + m.name + ".pow", m) && ok;
     ok = vnWRITE_PDO(folder + "/" + m.name + ".pdo", m, tables) && ok;
   }
+  // The formation markers load from their POW files alone.
+  for (const vnMODEL& m : vnMODELS_FormationMarkers())
+    ok = vnWRITE_POW(folder + "/" + m.name + ".POW", m) && ok;
   return vnWRITE_PackedTables(folder, tables) && ok;
 }

@@ -216,3 +216,38 @@ vnMODEL vnMODELS_Sphere() {
   }
   return m;
 }
+
+std::vector<vnMODEL> vnMODELS_FormationMarkers() {
+  struct Box {
+    float c[3], h[3];
+  };
+  struct Marker {
+    const char* name;
+    std::vector<Box> boxes;
+  };
+  // In POW units, z up: plates 4 thick, marks on top.
+  const Box plate = {{0, 0, 2}, {20, 20, 2}};
+  const Box arrow = {{0, -28, 2}, {4, 8, 2}};
+  const Marker kMarkers[] = {
+      {"FormationGO", {plate, arrow}},
+      {"FormationNO", {plate, {{0, 0, 20}, {3, 3, 16}}}},
+      {"DNYFormationGO",
+       {{{14, 14, 6}, {4, 4, 6}}, {{-14, 14, 6}, {4, 4, 6}}, {{14, -14, 6}, {4, 4, 6}},
+        {{-14, -14, 6}, {4, 4, 6}}, arrow}},
+      {"DNYFormationNO", {{{0, 0, 2}, {24, 4, 2}}, {{0, 0, 2}, {4, 24, 2}}}},
+  };
+  std::vector<vnMODEL> models;
+  uint32_t id = 110;
+  for (const Marker& marker : kMarkers) {
+    vnMODEL m;
+    m.name = marker.name;
+    m.id = id++;
+    m.radius = 40;
+    m.materials.push_back(Material("Marker", "sprites/editor/ball.ppm"));
+    vnMODEL_NODE node = Node(0, marker.name, -1, 0, 0, 0);
+    for (const Box& b : marker.boxes) AddBox(node, b.c, b.h, 0);
+    m.lods.push_back({{node}});
+    models.push_back(m);
+  }
+  return models;
+}

@@ -14,3 +14,7 @@ std::vector<uint32_t> vnMODELS_FigureFootfalls();
 vnMODEL vnMODELS_Cube();
 // One node of triangles, radius 50 units; two levels of detail (fine, then coarse).
 vnMODEL vnMODELS_Sphere();
+// The four formation markers, each a flat plate with its own mark, facing -y: "FormationGO"
+// (an arrow), "FormationNO" (a post), "DNYFormationGO" (a ring of four studs and an arrow),
+// "DNYFormationNO" (a cross).
+std::vector<vnMODEL> vnMODELS_FormationMarkers();
