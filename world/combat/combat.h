@@ -121,12 +121,11 @@ int32_t vnCOMBAT_StructureKind(const BSTAR_Node* region);
 // The kind regions without a structure report; a negative value reports 0.
 void vnCOMBAT_SetDefaultStructureKind(int32_t kind);
 
-// Debug drawing through the driver of the display the lines go to.
-void vnCOMBAT_SetDebugDisplay(SPW_DISPLAYNODE* view);
-// The point two units below the position through the view's camera, in the node's pixels;
-// 0 when it lies behind the near plane.
+// Debug drawing. The point two units below the position through the virtual display's
+// camera, in the node's pixels: 1, or 0 when it lies behind the near plane.
 int32_t vnCOMBAT_ProjectToScreen(const SPW_DISPLAYNODE* view, const SPW_VECTOR* position,
                                  float* outX, float* outY);
+// Lines go through the driver of the first display that has one, with its current state.
 void vnCOMBAT_DrawDebugLine(const SPW_VECTOR* a, const SPW_VECTOR* b, int32_t r, int32_t g,
                             int32_t bl);
 // An octagon of eight lines around the centre.
