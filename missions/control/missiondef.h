@@ -1,0 +1,22 @@
+#pragma once
+// The definition of the running mission, as far as the world reads it, and its retrieval boat
+// manager. The mission controller records both when the mission loads and clears them when it
+// ends.
+#include <cstdint>
+
+#include "engine/kernel/kernel.h"
+
+struct VNMISSION_DEF {
+  int32_t nRetBoats;  // evacuation boats the mission allows
+};
+
+// Null clears it.
+void vnMISSCONT_SetMissionDef(const VNMISSION_DEF* def);
+// The running mission's definition, or null.
+const VNMISSION_DEF* vnMISSCONT_GetMissionDef();
+// The running mission's retrieval boat allowance; 0 outside a mission.
+int32_t vnMISSCONT_GetRetBoatAllowance();
+
+// The retrieval boat manager (type 225) of the running mission, or null.
+SGE_TASK* vnMISSCONT_GetRetBoatManager();
+void vnMISSCONT_SetRetBoatManager(SGE_TASK* task);
