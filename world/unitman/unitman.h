@@ -13,6 +13,7 @@
 
 struct SPW_DOBJECT;
 struct SPW_OBJECTTYPE;
+struct SPW_DOBJTYPE;
 struct VNGRID;
 struct VNGRID_LINK;
 struct VNMOVER_RECORD;
@@ -248,8 +249,36 @@ struct VNUNITMAN_ANIMINDEX {
 struct VNUNITMAN_ANIMREQUEST {
   int32_t nKey;
   int32_t nCount;
-  SPW_OBJECTTYPE* pType;
+  const SPW_DOBJTYPE* pType;
   const char* const* ppNames;
+};
+
+// The message record of messages 293 to 295: what goes to each unit's controller.
+struct VNUNITMAN_MSG {
+  int32_t nMsg;
+  SGE_PARAM a;
+  SGE_PARAM b;
+};
+
+// The second argument of message 295.
+struct VNUNITMAN_PLAYERTYPE {
+  uint32_t dwPlayer;
+  int32_t nType;
+};
+
+// The ray record of message 289: the ray test's arguments, then the unit hit last.
+struct VNUNITMAN_PICK {
+  const SPW_VECTOR* pStart;
+  const SPW_VECTOR* pDirection;
+  float* pBest;  // squared distance in direction lengths, improved by each hit
+  SPW_VECTOR* pHit;
+  VNUNIT* pUnit;
+};
+
+// The point record of message 314.
+struct VNUNITMAN_AREA {
+  SPW_VECTOR vPoint;
+  float fRadius;
 };
 
 // The instance data of the manager task.
@@ -282,7 +311,7 @@ struct VNUNITMAN {
   VNBUG_GOALTABLE aClassGoals[VNUNITMAN_BUG_GOAL_CLASSES];
   int32_t nSightCount;
   SGE_DLLNODE formations;  // VNRANK_PROGRAM
-  SPW_OBJECTTYPE* apFormationTypes[VNUNITMAN_FORMATION_MARKERS];
+  const SPW_DOBJTYPE* apFormationTypes[VNUNITMAN_FORMATION_MARKERS];  // reached, stopped; twice
   SGE_DLLNODE formNodes;  // formation-node service
   SGE_TIMER* pFormNodeTimer;
   VNGRID* pGrid;
@@ -290,7 +319,21 @@ struct VNUNITMAN {
   SGE_TASK* pBugPath;
   SGE_DLLNODE animIndices;  // VNUNITMAN_ANIMINDEX
   SGE_TASK* pTask;
+  struct VNUNITMAN_CURSOR* pCursors;  // the unit-list walks under way, innermost first
 };
+
+// Handlers answer in 32 bits. A message whose answer is a record (a unit, a player, a movement
+// record) hands it back through one program-wide slot: the handler returns vnUNITMAN_Answer's
+// result as its last act, and vnUNITMAN_Ask takes the record right after the send.
+int32_t vnUNITMAN_Answer(const void* record);  // 1 for a record, 0 for null
+void* vnUNITMAN_TakeAnswer();
+template <typename T>
+T* vnUNITMAN_Ask(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  vnUNITMAN_Answer(nullptr);
+  const int32_t answered = SGE_Send(task, msg, p1, p2);
+  void* record = vnUNITMAN_TakeAnswer();
+  return answered ? static_cast<T*>(record) : nullptr;
+}
 
 // Attribute value access on a unit's copy.
 inline int32_t vnUNIT_AttrInt(const VNUNIT* unit, int32_t value) {
@@ -349,3 +392,39 @@ int32_t vnUNIT_SetLabel(VNUNIT* unit, const char* text);
 int32_t vnUNIT_AddToTotal(VNUNIT* unit, int32_t amount);
 int32_t vnUNITMAN_GetLinkedType(int32_t type);
 int32_t vnUNIT_AddAmmo(SGE_TASK* weapon, int32_t type, int32_t count);
+
+// Counts the fielded soldiers of the mission's platoon whose unit exists, has a flag of the
+// include mask and none of the exclude mask, and is not dead.
+int32_t vnUNITMAN_CountLivePlatoonUnits(uint32_t exclude, uint32_t include);
+
+// The bug holes of the computer player by wave.
+constexpr int32_t VNUNITMAN_BUGHOLE_WAVES = 9;
+constexpr int32_t VNUNITMAN_MAX_BUGHOLES = 32;
+constexpr int32_t SGM_BUGHOLE_TRIGGER_B = 834;
+constexpr int32_t SGM_BUGHOLE_TRIGGER_A = 836;
+constexpr int32_t SGM_BUGHOLE_GET_WAVE = 846;
+struct VNUNITMAN_BUGHOLE {
+  uint32_t dwId;
+  int32_t nWave;
+  int32_t nZero;
+};
+struct VNUNITMAN_BUGHOLES {
+  int32_t nCount;
+  int32_t anPerWave[VNUNITMAN_BUGHOLE_WAVES];
+  VNUNITMAN_BUGHOLE aHoles[VNUNITMAN_MAX_BUGHOLES];
+};
+void vnUNITMAN_CollectBugHoles(VNUNITMAN_BUGHOLES* record);
+void vnUNITMAN_TriggerBugHoleWave(const VNUNITMAN_BUGHOLES* record, int32_t wave);
+
+// Ground lighting of a unit's model from the terrain under it.
+constexpr int32_t SGM_UNIT_GET_EXTRA_OBJECT = 38;
+constexpr int32_t VNUNIT_GROUND_LIGHTS = 10;
+void vnUNIT_SampleGroundLight(SPW_DOBJECT* object);
+void vnUNIT_UpdateGroundLighting(VNUNIT* unit, int32_t withExtra);
+// Every unit lights itself alone while this is set; the old setting.
+int32_t vnUNIT_SetGlobalLighting(int32_t on);
+int32_t vnUNIT_IsSegmentBlocked(SPW_DOBJECT* object, SPW_DOBJECT* other, float length);
+
+// The bytes of the mission block that a manager of that size carves for itself: its pools,
+// players and the links of its grid (not the grid's cells, which follow the terrain).
+uint32_t vnUNITMAN_BlockBytes(const VNUNITMAN_CREATE* create);

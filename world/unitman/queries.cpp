@@ -1,0 +1,286 @@
+// The manager's queries over players and units (messages 42, 43 and 282 to 316).
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "editor/aiedit.h"
+#include "engine/collide/collide.h"
+#include "engine/object/object.h"
+#include "missions/control/misscont.h"
+#include "platform/text.h"
+#include "world/grid/grid.h"
+#include "world/mover/mover.h"
+#include "world/unitman/internal.h"
+
+namespace {
+
+constexpr float kFarAway = 1e17f;  // squared distance that any bug hole beats
+constexpr uint32_t kAreaInclude = VNUNIT_F_SELECTABLE | VNUNIT_F_OBSERVABLE;
+constexpr uint32_t kAreaExclude = 0x40C8;  // weapons, items, projectiles and bit 0x4000
+
+template <typename Fn>
+void ForEachPlayer(VNUNITMAN* m, Fn fn) {
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
+    fn(vnUNITMAN_AsPlayer(p));
+}
+
+// Calls fn(unit) for each unit of the list until it returns false; safe against fn ending
+// units of the list.
+template <typename Fn>
+bool ForEachUnit(VNUNITMAN* m, const SGE_DLLNODE* units, Fn fn) {
+  VNUNITMAN_WALK walk(m, units);
+  while (VNUNIT* u = walk.Next())
+    if (!fn(u)) return false;
+  return true;
+}
+
+template <typename Fn>
+bool ForEveryUnit(VNUNITMAN* m, Fn fn) {
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
+    if (!ForEachUnit(m, &vnUNITMAN_AsPlayer(p)->units, fn)) return false;
+  return true;
+}
+
+int32_t Deliver(const VNUNIT* u, const VNUNITMAN_MSG* msg) {
+  if (!u->pController) return 0;
+  SGE_Send(u->pController, msg->nMsg, msg->a, msg->b);
+  return 1;
+}
+
+// Animation names compare over at most their first 20 characters.
+std::string_view AnimName(const char* name) {
+  return {name, strnlen(name, SPW_ANIM_NAME_SIZE)};
+}
+
+struct AREA_HITS {
+  const VNUNITMAN_AREA* pArea;
+  std::vector<std::pair<VNUNIT*, uint32_t>> units;
+};
+
+int32_t CollectInArea(void*, VNUNIT* u, void* user) {
+  auto* hits = static_cast<AREA_HITS*>(user);
+  const SPW_VECTOR& p = hits->pArea->vPoint;
+  const float dx = u->vPos.x - p.x, dy = u->vPos.y - p.y, dz = u->vPos.z - p.z;
+  const float r = hits->pArea->fRadius;
+  if (dx * dx + dy * dy + dz * dz <= r * r) hits->units.emplace_back(u, u->dwId);
+  return 1;
+}
+
+}  // namespace
+
+VNPLAYER* vnUNITMAN_FindPlayer(VNUNITMAN* m, uint32_t id) {
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
+    if (vnUNITMAN_AsPlayer(p)->dwId == id) return vnUNITMAN_AsPlayer(p);
+  return nullptr;
+}
+
+VNPLAYER* vnUNITMAN_FindPlayerByName(VNUNITMAN* m, const char* name) {
+  if (!name) return nullptr;
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p)) {
+    VNPLAYER* player = vnUNITMAN_AsPlayer(p);
+    if (PLAT_EqualNoCase(player->szName, name)) return player;
+  }
+  return nullptr;
+}
+
+VNPLAYER* vnUNITMAN_HumanPlayer(VNUNITMAN* m) {
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
+    if (vnUNITMAN_AsPlayer(p)->bControl) return vnUNITMAN_AsPlayer(p);
+  return nullptr;
+}
+
+VNUNIT* vnUNITMAN_FindUnit(VNUNITMAN* m, uint32_t id, uint32_t player) {
+  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p)) {
+    const VNPLAYER* owner = vnUNITMAN_AsPlayer(p);
+    if (player && owner->dwId != player) continue;
+    for (SGE_DLLNODE* n = SGE_ListFirst(&owner->units); n; n = SGE_ListNext(&owner->units, n))
+      if (vnUNITMAN_AsUnit(n)->dwId == id) return vnUNITMAN_AsUnit(n);
+  }
+  return nullptr;
+}
+
+void vnUNITMAN_ClearSelection(VNUNITMAN* m) {
+  for (VNPLAYER* player : {vnUNITMAN_HumanPlayer(m), vnUNITMAN_FindPlayer(m, vnUNITMAN_GetComputerPlayerId())}) {
+    if (!player) continue;
+    ForEachUnit(m, &player->units, [m](VNUNIT* u) {
+      if (u->dwFlags & VNUNIT_F_SELECTED)
+        SGE_Send(m->pTask, SGM_UNITMAN_DESELECT, reinterpret_cast<SGE_PARAM>(u), 0);
+      return true;
+    });
+  }
+}
+
+int32_t vnUNITMAN_Select(VNUNIT* u) {
+  if (!u || (u->dwFlags & VNUNIT_F_SELECTED) || !(u->dwFlags & VNUNIT_F_SELECTABLE)) return 0;
+  if (!u->pController || SGE_Send(u->pController, SGM_UNIT_IS_DEAD, 0, 0)) return 0;
+  u->dwFlags |= VNUNIT_F_SELECTED;
+  return 1;
+}
+
+int32_t vnUNITMAN_Deselect(VNUNIT* u) {
+  if (!u) return 0;
+  u->dwFlags &= ~VNUNIT_F_SELECTED;
+  return 1;
+}
+
+VNUNIT* vnUNITMAN_Pick(VNUNITMAN* m, VNUNITMAN_PICK* ray) {
+  if (!ray || !ray->pStart || !ray->pDirection || !ray->pBest) return nullptr;
+  VNUNIT* hit = nullptr;
+  ForEveryUnit(m, [&](VNUNIT* u) {
+    if (!u->pController) return true;
+    auto* object = vnUNITMAN_Ask<SPW_DOBJECT>(u->pController, SGM_UNIT_GET_OBJECT, 0, 0);
+    if (object && SPW_CollideDynamicObject(object, ray->pStart, ray->pDirection, ray->pBest,
+                                           ray->pHit, nullptr))
+      hit = u;
+    return true;
+  });
+  ray->pUnit = hit;
+  return hit;
+}
+
+int32_t vnUNITMAN_SendToSelected(VNUNITMAN* m, const VNUNITMAN_MSG* msg, uint32_t player) {
+  VNPLAYER* owner = vnUNITMAN_FindPlayer(m, player);
+  if (!msg || !owner) return 0;
+  ForEachUnit(m, &owner->units, [msg](VNUNIT* u) {
+    if (u->dwFlags & VNUNIT_F_SELECTED) Deliver(u, msg);
+    return true;
+  });
+  return 1;
+}
+
+int32_t vnUNITMAN_SendToPlayer(VNUNITMAN* m, const VNUNITMAN_MSG* msg, uint32_t player) {
+  VNPLAYER* owner = vnUNITMAN_FindPlayer(m, player);
+  if (!msg || !owner) return 0;
+  ForEachUnit(m, &owner->units, [msg](VNUNIT* u) {
+    Deliver(u, msg);
+    return true;
+  });
+  return 1;
+}
+
+int32_t vnUNITMAN_SendToType(VNUNITMAN* m, const VNUNITMAN_MSG* msg, const VNUNITMAN_PLAYERTYPE* which) {
+  VNPLAYER* owner = which ? vnUNITMAN_FindPlayer(m, which->dwPlayer) : nullptr;
+  if (!msg || !owner) return 0;
+  ForEachUnit(m, &owner->units, [msg, which](VNUNIT* u) {
+    if (u->nType == which->nType) Deliver(u, msg);
+    return true;
+  });
+  return 1;
+}
+
+int32_t vnUNITMAN_ForEach(VNUNITMAN* m, VNUNIT_FUNC fn, SGE_PARAM user) {
+  if (!fn) return 0;
+  return ForEveryUnit(m, [fn, user](VNUNIT* u) { return fn(u, user) != 0; }) ? 1 : 0;
+}
+
+int32_t vnUNITMAN_ListSelected(VNUNITMAN* m, VNUNIT** out, int32_t capacity) {
+  VNPLAYER* human = vnUNITMAN_HumanPlayer(m);
+  int32_t count = 0;
+  if (!human || !out) return 0;
+  for (SGE_DLLNODE* n = SGE_ListFirst(&human->units); n && count < capacity;
+       n = SGE_ListNext(&human->units, n))
+    if (vnUNITMAN_AsUnit(n)->dwFlags & VNUNIT_F_SELECTED) out[count++] = vnUNITMAN_AsUnit(n);
+  return count;
+}
+
+int32_t vnUNITMAN_CountType(VNUNITMAN* m, int32_t type, int32_t liveOnly) {
+  if (vnAIEDIT_IsDisplayOn()) return 0;
+  int32_t count = 0;
+  ForEachPlayer(m, [&](VNPLAYER* player) {
+    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
+      const VNUNIT* u = vnUNITMAN_AsUnit(n);
+      if (u->nType == type && (!liveOnly || vnUNIT_AttrFloat(u, VN_ATTR_HEALTH) > 0.0f)) ++count;
+    }
+  });
+  return count;
+}
+
+uint32_t vnUNITMAN_NearestBugHole(VNUNITMAN* m, const VNUNIT* unit) {
+  if (!unit || vnAIEDIT_IsDisplayOn()) return 0;
+  float best = kFarAway;
+  uint32_t id = 0;
+  ForEachPlayer(m, [&](VNPLAYER* player) {
+    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
+      const VNUNIT* u = vnUNITMAN_AsUnit(n);
+      if (u->nType != VN_UNIT_TYPE_PE_BUGHOLE) continue;
+      const float dx = u->vPos.x - unit->vPos.x, dy = u->vPos.y - unit->vPos.y;
+      if (dx * dx + dy * dy < best) {
+        best = dx * dx + dy * dy;
+        id = u->dwId;
+      }
+    }
+  });
+  return id;
+}
+
+uint32_t vnUNITMAN_TopRank(VNUNITMAN* m) {
+  VNUNIT* selected[VNUNITMAN_MAX_SELECTED];
+  const int32_t count = vnUNITMAN_ListSelected(m, selected, VNUNITMAN_MAX_SELECTED);
+  const VNUNIT* top = nullptr;
+  for (int32_t i = 0; i < count; ++i)
+    if (!top || vnUNIT_AttrInt(selected[i], VN_ATTR_RANK) > vnUNIT_AttrInt(top, VN_ATTR_RANK))
+      top = selected[i];
+  return top ? top->dwId : 0;
+}
+
+// The units are gathered first: a controller that ends units on message 644 must not pull the
+// cell lists from under the grid's walk.
+void vnUNITMAN_NotifyArea(VNUNITMAN* m, const VNUNITMAN_AREA* area) {
+  if (!area || !m->pGrid) return;
+  AREA_HITS hits{area, {}};
+  vnGrid_QueryRadius(CollectInArea, &hits, m->pGrid, nullptr, &area->vPoint, area->fRadius,
+                     kAreaInclude, kAreaExclude);
+  for (auto [u, id] : hits.units)
+    if (vnUNITMAN_IsLive(u, id) && u->pController)
+      SGE_Send(u->pController, SGM_UNIT_AREA_NOTIFY, reinterpret_cast<SGE_PARAM>(area), 0);
+}
+
+VNUNITMAN_ANIMINDEX* vnUNITMAN_AnimIndex(VNUNITMAN* m, const VNUNITMAN_ANIMREQUEST* request) {
+  if (!request || request->nCount < 0) return nullptr;
+  for (SGE_DLLNODE* n = SGE_ListFirst(&m->animIndices); n; n = SGE_ListNext(&m->animIndices, n)) {
+    auto* record = reinterpret_cast<VNUNITMAN_ANIMINDEX*>(n);
+    if (record->nKey == request->nKey) return record;
+  }
+  auto* record = static_cast<VNUNITMAN_ANIMINDEX*>(SGE_MemCalloc(m->pBlock, sizeof(VNUNITMAN_ANIMINDEX)));
+  const uint32_t bytes = static_cast<uint32_t>(request->nCount) * sizeof(int32_t);
+  auto* indices = record && bytes ? static_cast<int32_t*>(SGE_MemAlloc(m->pBlock, bytes)) : nullptr;
+  if (!record || (bytes && !indices)) {
+    if (record) SGE_MemFree(record);
+    return nullptr;
+  }
+  record->nKey = request->nKey;
+  record->nCount = request->nCount;
+  record->pIndices = indices;
+  for (int32_t k = 0; k < request->nCount; ++k) {
+    indices[k] = -1;
+    const SPW_DOBJTYPE* type = request->pType;
+    const char* name = request->ppNames ? request->ppNames[k] : nullptr;
+    for (uint32_t a = 0; type && name && a < type->dwNumAnims; ++a) {
+      if (PLAT_EqualNoCase(AnimName(type->pAnims[a].szName), AnimName(name))) {
+        indices[k] = static_cast<int32_t>(a);
+        break;
+      }
+    }
+  }
+  SGE_ListAddTail(&m->animIndices, &record->link);
+  return record;
+}
+
+void vnUNITMAN_FreeAnimIndices(VNUNITMAN* m) {
+  while (SGE_DLLNODE* n = SGE_ListPopHead(&m->animIndices)) {
+    auto* record = reinterpret_cast<VNUNITMAN_ANIMINDEX*>(n);
+    if (record->pIndices) SGE_MemFree(record->pIndices);
+    SGE_MemFree(record);
+  }
+}
+
+int32_t vnUNITMAN_RegionEvent(int32_t msg, SGE_PARAM region, const VNMOVER_RECORD* record) {
+  SGE_TASK* controller = record && record->pOwner ? record->pOwner->pParent : nullptr;
+  if (!controller) return 0;
+  VNUNIT* unit = vnUNITMAN_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
+  const int32_t event = msg == SGM_UNITMAN_REGION_ENTERED ? SGM_VN_MISSCONT_EVENT_AREA_ENTERED
+                                                          : SGM_VN_MISSCONT_EVENT_AREA_LEFT;
+  if (SGE_TASK* mission = vnMISSCONT_GetTask())
+    SGE_Send(mission, event, region, reinterpret_cast<SGE_PARAM>(unit));
+  return 1;
+}

@@ -1,0 +1,155 @@
+// The unit manager task: its handler, its registration and the walks over unit lists.
+#include "world/unitman/unitman.h"
+
+#include "world/unitman/internal.h"
+#include "world/unitman/orders.h"
+
+namespace {
+
+SGE_TASK* g_task = nullptr;
+const void* g_answer = nullptr;
+
+template <typename T>
+T* Arg(SGE_PARAM p) {
+  return reinterpret_cast<T*>(p);
+}
+
+int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  auto* m = SGE_TaskData<VNUNITMAN>(task);
+  switch (msg) {
+    case SGM_TASK_CREATE:
+      vnUNITMAN_StartUp(task, m, Arg<const VNUNITMAN_CREATE>(p1));
+      return 1;
+    case SGM_TASK_DESTROY:
+      vnUNITMAN_ShutDown(task, m);
+      break;
+    case SGM_TASK_FRAME:
+      vnUNITMAN_RunFrame(m);
+      return 1;
+    case SGM_UNITMAN_REGION_ENTERED:
+    case SGM_UNITMAN_REGION_LEFT:
+      return vnUNITMAN_RegionEvent(msg, p1, Arg<const VNMOVER_RECORD>(p2));
+    case SGM_UNITMAN_CREATE_UNIT:
+      return vnUNITMAN_Answer(vnUNITMAN_NewUnit(task, m, Arg<const VNUNIT_CREATE>(p1), Arg<const char>(p2)));
+    case SGM_UNITMAN_DESTROY_UNIT:
+      vnUNITMAN_FreeUnit(m, Arg<VNUNIT>(p1));
+      return 1;
+    case SGM_UNITMAN_DESTROY_ALL:
+      vnUNITMAN_FreeAllUnits(m);
+      return 1;
+    case SGM_UNITMAN_FIND_UNIT:
+      return vnUNITMAN_Answer(vnUNITMAN_FindUnit(m, static_cast<uint32_t>(p1), static_cast<uint32_t>(p2)));
+    case SGM_UNITMAN_HUMAN_PLAYER:
+      return vnUNITMAN_Answer(vnUNITMAN_HumanPlayer(m));
+    case SGM_UNITMAN_CLEAR_SELECTION:
+      vnUNITMAN_ClearSelection(m);
+      return 1;
+    case SGM_UNITMAN_SELECT:
+      return vnUNITMAN_Select(Arg<VNUNIT>(p1));
+    case SGM_UNITMAN_DESELECT:
+      return vnUNITMAN_Deselect(Arg<VNUNIT>(p1));
+    case SGM_UNITMAN_PICK:
+      return vnUNITMAN_Answer(vnUNITMAN_Pick(m, Arg<VNUNITMAN_PICK>(p1)));
+    case SGM_UNITMAN_STATE:
+      return vnUNITMAN_Answer(m);
+    case SGM_UNITMAN_PLAYER_BY_ID:
+      return vnUNITMAN_Answer(vnUNITMAN_FindPlayer(m, static_cast<uint32_t>(p1)));
+    case SGM_UNITMAN_PLAYER_BY_NAME:
+      return vnUNITMAN_Answer(vnUNITMAN_FindPlayerByName(m, Arg<const char>(p1)));
+    case SGM_UNITMAN_SEND_SELECTED:
+      return vnUNITMAN_SendToSelected(m, Arg<const VNUNITMAN_MSG>(p1), static_cast<uint32_t>(p2));
+    case SGM_UNITMAN_SEND_PLAYER:
+      return vnUNITMAN_SendToPlayer(m, Arg<const VNUNITMAN_MSG>(p1), static_cast<uint32_t>(p2));
+    case SGM_UNITMAN_SEND_PLAYER_TYPE:
+      return vnUNITMAN_SendToType(m, Arg<const VNUNITMAN_MSG>(p1), Arg<const VNUNITMAN_PLAYERTYPE>(p2));
+    case SGM_UNITMAN_TAKE_ORDER:
+      return vnUNITMAN_Answer(SGE_ListPopHead(&m->freeOrders));
+    case SGM_UNITMAN_RETURN_ORDER:
+      if (!p1) return 0;
+      SGE_ListUnlink(Arg<SGE_DLLNODE>(p1));
+      SGE_ListAddHead(&m->freeOrders, Arg<SGE_DLLNODE>(p1));
+      return 1;
+    case SGM_UNITMAN_DEFAULT_ORDER:
+      return vnUNITMAN_Answer(&m->defaultOrder);
+    case SGM_UNITMAN_FOR_EACH:
+      return vnUNITMAN_ForEach(m, reinterpret_cast<VNUNIT_FUNC>(p1), p2);
+    case SGM_UNITMAN_LOAD_FORMATIONS:
+      return vnUNITMAN_LoadFormations(m, Arg<const char>(p1));
+    case SGM_UNITMAN_FIND_FORMATION:
+      return vnUNITMAN_Answer(vnUNITMAN_FindFormation(m, Arg<const char>(p1)));
+    case SGM_UNITMAN_LIST_SELECTED:
+      return vnUNITMAN_ListSelected(m, Arg<VNUNIT*>(p1), static_cast<int32_t>(p2));
+    case SGM_UNITMAN_COUNT_BUGHOLES:
+      return vnUNITMAN_CountType(m, VN_UNIT_TYPE_PE_BUGHOLE, 0);
+    case SGM_UNITMAN_COUNT_TYPE:
+      return vnUNITMAN_CountType(m, static_cast<int32_t>(p1), static_cast<int32_t>(p2));
+    case SGM_UNITMAN_NEAREST_BUGHOLE:
+      return static_cast<int32_t>(vnUNITMAN_NearestBugHole(m, Arg<const VNUNIT>(p1)));
+    case SGM_UNITMAN_SET_RUN: {
+      const int32_t old = static_cast<int32_t>(m->dwMode & VNUNITMAN_MODE_RUN);
+      m->dwMode = p1 == 1 ? (m->dwMode | VNUNITMAN_MODE_RUN) : (m->dwMode & ~VNUNITMAN_MODE_RUN);
+      return old;
+    }
+    case SGM_UNITMAN_TOP_RANK:
+      return static_cast<int32_t>(vnUNITMAN_TopRank(m));
+    case SGM_UNITMAN_AREA_NOTIFY:
+      vnUNITMAN_NotifyArea(m, Arg<const VNUNITMAN_AREA>(p1));
+      return 1;
+    case SGM_UNITMAN_ANIM_INDEX:
+      return vnUNITMAN_Answer(vnUNITMAN_AnimIndex(m, Arg<const VNUNITMAN_ANIMREQUEST>(p1)));
+    default:
+      break;
+  }
+  return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+}
+
+}  // namespace
+
+int32_t vnUNITMAN_Answer(const void* record) {
+  g_answer = record;
+  return record != nullptr;
+}
+
+void* vnUNITMAN_TakeAnswer() {
+  void* record = const_cast<void*>(g_answer);
+  g_answer = nullptr;
+  return record;
+}
+
+int32_t vnUNITMAN_Register() {
+  return SGE_RegisterTaskType(VNTT_UNITMAN, Handler, SGE_TTF_ZERO_DATA, sizeof(VNUNITMAN),
+                              "UnitManager");
+}
+
+SGE_TASK* vnUNITMAN_GetTask() { return g_task; }
+
+void vnUNITMAN_SetTask(SGE_TASK* task) { g_task = task; }
+
+void vnUNITMAN_BeginWalk(VNUNITMAN* m, VNUNITMAN_CURSOR* c, const SGE_DLLNODE* head) {
+  c->pHead = head;
+  c->pNext = SGE_ListFirst(head);
+  c->pOuter = m->pCursors;
+  m->pCursors = c;
+}
+
+VNUNIT* vnUNITMAN_WalkNext(VNUNITMAN_CURSOR* c) {
+  SGE_DLLNODE* node = c->pNext;
+  if (!node) return nullptr;
+  // Taken before the caller runs anything that may destroy this unit or the next.
+  c->pNext = SGE_ListNext(c->pHead, node);
+  return vnUNITMAN_AsUnit(node);
+}
+
+void vnUNITMAN_EndWalk(VNUNITMAN* m, VNUNITMAN_CURSOR* c) {
+  for (VNUNITMAN_CURSOR** at = &m->pCursors; *at; at = &(*at)->pOuter) {
+    if (*at == c) {
+      *at = c->pOuter;
+      return;
+    }
+  }
+}
+
+void vnUNITMAN_StepWalksOff(VNUNITMAN* m, VNUNIT* unit) {
+  for (VNUNITMAN_CURSOR* c = m->pCursors; c; c = c->pOuter)
+    if (c->pNext == &unit->link) c->pNext = SGE_ListNext(c->pHead, &unit->link);
+}
