@@ -7,6 +7,7 @@
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/network.h"
 #include "tools/mkcontent/movies.h"
+#include "tools/mkcontent/shadows.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
 #include "tools/mkcontent/textures.h"
@@ -27,5 +28,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Movies(root)) return 1;
   if (!vnMKCONTENT_Units(root)) return 1;
   if (!vnMKCONTENT_Formations(root)) return 1;
+  if (!vnMKCONTENT_Shadows(root)) return 1;
   return 0;
 }
