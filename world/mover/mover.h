@@ -12,6 +12,7 @@
 
 struct BSTAR_Network;
 struct BSTAR_Node;
+struct BSTAR_SearchSpace;
 struct SPW_SCENE;
 struct VNMOVER_PLANNER;
 
@@ -59,11 +60,17 @@ constexpr uint32_t VNMOVER_F_BIT08 = 0x08;  // from unit flag bit 29
 constexpr uint32_t VNMOVER_F_BIT10 = 0x10;  // from unit flag bit 30
 constexpr uint32_t VNMOVER_F_NOPUSH = 0x20; // others' avoidance questions do not spare it
 
+// Region flag bit that makes the planner's listeners hear of movement records entering and
+// leaving the region.
+constexpr uint32_t VNMOVER_REGION_TRIGGER = 0x2000000;
+
 // Sweep junction masks.
 constexpr uint32_t VNMOVER_SWEEP_WALLS = 1;
 constexpr uint32_t VNMOVER_SWEEP_WALLS_AND_GATES = 3;
 
-// The movement record of a unit's mover, from the planner's pool.
+// The movement record of a unit's mover, from the planner's pool. From the creation record:
+// acceleration (attribute 21), maximum speed, the limits (attributes 26 and 29), arrival radius
+// (27), turn rate (24) and the further value (25); the speed parameter is the planner's scale.
 struct VNMOVER_RECORD {
   SGE_DLLNODE link;
   SGE_TASK* pOwner;  // the mover task; its parent gets the notifications
@@ -92,7 +99,8 @@ struct VNMOVER_RECORD {
   uint32_t dwUnitId;
 };
 
-// What the unit manager gives a new mover (message 24).
+// What the unit manager gives a new mover: p1 of its creation (message 1), or p1 of message 24
+// to a mover created without one. No planner: the running mission's.
 struct VNMOVER_CREATE {
   VNMOVER_PLANNER* pPlanner;
   SPW_VECTOR vPos;
@@ -124,6 +132,44 @@ struct VNMOVER_REQUEST {
   float fElapsed;
 };
 
+// The ground mover's instance.
+struct VNMOVER_GROUND {
+  VNMOVER_RECORD* pRecord;  // none: the mover is inert
+  int32_t bActive;          // following a path
+  SPW_VECTOR vTarget;
+  SGE_DLLNODE path;  // BSTAR_PATHCELL
+  int32_t bPlanned;
+  uint32_t dwLinkType;  // the highest link type its paths may use
+  SPW_VECTOR vFacing;
+  int32_t bFacing;
+  int32_t nLookAhead;
+  int32_t nCount;
+  SPW_VECTOR vSurface;  // message 26: the terrain normal under the unit
+};
+
+// The flight mover's instance.
+struct VNMOVER_FLIGHT {
+  VNMOVER_RECORD* pRecord;
+  SPW_VECTOR vTarget;
+  int32_t bMoving;
+};
+
+// The mission's path planner.
+struct VNMOVER_PLANNER {
+  SGE_MEMBLOCK* pBlock;
+  SGE_DLLNODE listeners;
+  SGE_DLLNODE freeRecords;
+  SGE_DLLNODE freeRequests;
+  float fScale;
+  float fInvScale;
+  SPW_SCENE* pScene;
+  BSTAR_Network* pNetwork;
+  BSTAR_SearchSpace* pSearch;
+  float* pPoints;  // x, y, z of each kind-32 node
+  int32_t nPoints;
+  SGE_DLLNODE records;  // movement records in use
+};
+
 // The mission's path planner: made after the network, before the unit manager.
 VNMOVER_PLANNER* vnMOVER_CreatePathPlanner(SGE_MEMBLOCK* block, SPW_SCENE* scene,
                                            BSTAR_Network* network, float scale);
@@ -137,6 +183,17 @@ int32_t vnMOVER_RemoveListener(VNMOVER_PLANNER* planner, SGE_TASK* task);
 int32_t vnMOVER_Register();
 
 int32_t vnMOVER_Destroy(SGE_TASK* mover);
+// Copies the mover's movement record; 1, or 0 for a mover without one.
+int32_t vnMOVER_GetMovementState(SGE_TASK* mover, VNMOVER_RECORD* out);
+// The position and the current region's box (min x, min y, max x, max y; zeros outside the
+// network); a ground mover following a path steps first. The path-active flag.
+int32_t vnMOVER_GetCurrentNode(SGE_TASK* mover, SPW_VECTOR* outPos, float* outExtents);
+// Takes a request, fills it (offset and direction from `target`, speed and time from `value`;
+// the caller may change them), appends it to the mover's record and tells the mover's parent
+// (51). None when no request can be had.
+VNMOVER_REQUEST* vnMOVER_QueueRequest(SGE_TASK* mover, uint32_t flags, const SPW_VECTOR* target,
+                                      float value);
+void vnMOVER_MarkRequest(VNMOVER_REQUEST* request);
 
 // Sweeps a disc in the ground plane from `start` towards `end` through the network, sliding
 // along blocking edges (at most four contacts). The region holding the final point, or the

@@ -1,0 +1,165 @@
+// The heading basis, the steering of ground movers towards points, braking, and the push away
+// from units and obstacles a mover overlaps.
+#include <cmath>
+
+#include "world/bstar/bstar.h"
+#include "world/bstar/search.h"
+#include "world/mover/internal.h"
+
+namespace {
+
+// Obstacle spheres of the network that may push one mover.
+constexpr int32_t kMaxObstacles = 20;
+constexpr SPW_VECTOR kWorldUp{0.0f, 0.0f, 1.0f};
+// Model forward: a mover with no direction at all faces this way.
+constexpr SPW_VECTOR kForward{0.0f, -1.0f, 0.0f};
+
+SPW_VECTOR Scale(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Side and up from the heading and a wanted up; false when they are parallel.
+bool Orthonormalise(VNMOVER_RECORD* r, const SPW_VECTOR& up) {
+  SPW_VECTOR side;
+  SPW_VecCross(&r->vHeading, &up, &side);
+  if (SPW_VecNormalise(&side) == 0.0f) return false;
+  SPW_VECTOR trueUp;
+  SPW_VecCross(&side, &r->vHeading, &trueUp);
+  SPW_VecNormalise(&trueUp);
+  r->vSide = side;
+  r->vUp = trueUp;
+  return true;
+}
+
+void AfterBasis(VNMOVER_RECORD* r) {
+  if (r->pfnBasis) r->pfnBasis(r);
+}
+
+// Speed along the heading.
+void SetSpeed(VNMOVER_RECORD* r, float speed) { r->vVel = Scale(r->vHeading, speed); }
+
+// Pushes the record away from a sphere it overlaps by half the overlap; the push's direction,
+// or a zero vector when they do not overlap.
+SPW_VECTOR PushFrom(const VNMOVER_RECORD* r, const SPW_VECTOR& centre, float radius,
+                    SPW_VECTOR* push) {
+  SPW_VECTOR away = Sub(r->vPos, centre);
+  if (r->dwFlags & VNMOVER_F_FLAT) away.z = 0.0f;
+  const float dist = SPW_VecDist(&r->vPos, &centre);
+  const float overlap = r->fRadius + radius - dist;
+  if (overlap <= 0.0f || SPW_VecNormalise(&away) == 0.0f) return {};
+  push->x += away.x * overlap * 0.5f;
+  push->y += away.y * overlap * 0.5f;
+  push->z += away.z * overlap * 0.5f;
+  return away;
+}
+
+// Turns the heading to run along the obstacle instead of into it.
+void SlideHeading(VNMOVER_RECORD* r, const SPW_VECTOR& normal) {
+  const float into = Dot(r->vHeading, normal);
+  if (into >= 0.0f) return;
+  SPW_VECTOR along = Sub(r->vHeading, Scale(normal, into));
+  if (SPW_VecNormalise(&along) == 0.0f) return;
+  const float speed = vnMOVER_Length(r->vVel);
+  vnMOVER_BuildBasis(r, &along);
+  SetSpeed(r, speed);
+}
+
+void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
+  BSTAR_Network* network = vnMOVER_Network(r);
+  if (!network) return;
+  BSTAR_Node* near[kMaxObstacles];
+  const int32_t count = BSTAR_FindCandidateObstacles(network, &r->vPos, r->fRadius, near, kMaxObstacles);
+  int32_t pushes = 0;
+  SPW_VECTOR lastNormal{};
+  for (int32_t i = 0; i < count; ++i) {
+    if (SPW_VecDist(&r->vPos, &near[i]->vCentre) >= r->fRadius + near[i]->fRadius) continue;
+    if (vnMOVER_Notify(r, SGM_MOVER_IGNORE_OBSTACLE, reinterpret_cast<SGE_PARAM>(r),
+                       reinterpret_cast<SGE_PARAM>(near[i])))
+      continue;
+    const SPW_VECTOR n = PushFrom(r, near[i]->vCentre, near[i]->fRadius, push);
+    if (Dot(n, n) == 0.0f) continue;
+    lastNormal = n;
+    ++pushes;
+  }
+  if (pushes == 1) SlideHeading(r, lastNormal);
+}
+
+}  // namespace
+
+float vnMOVER_Length(const SPW_VECTOR& v) { return std::sqrt(Dot(v, v)); }
+
+void vnMOVER_BuildBasis(VNMOVER_RECORD* r, const SPW_VECTOR* dir) {
+  SPW_VECTOR heading = dir ? *dir : r->vHeading;
+  if (SPW_VecNormalise(&heading) == 0.0f) {
+    heading = r->vHeading;
+    if (SPW_VecNormalise(&heading) == 0.0f) heading = kForward;
+  }
+  r->vHeading = heading;
+  // Straight up or down: the old side vector tells which way the unit's top faces.
+  if (!Orthonormalise(r, kWorldUp)) {
+    SPW_VECTOR up;
+    SPW_VecCross(&r->vSide, &r->vHeading, &up);
+    if (SPW_VecNormalise(&up) == 0.0f || !Orthonormalise(r, up)) {
+      r->vSide = {1.0f, 0.0f, 0.0f};
+      SPW_VecCross(&r->vSide, &r->vHeading, &r->vUp);
+      SPW_VecNormalise(&r->vUp);
+    }
+  }
+  AfterBasis(r);
+}
+
+void vnMOVER_TurnHeading(VNMOVER_RECORD* r, const SPW_VECTOR* dir, float angle) {
+  SPW_VECTOR turned;
+  SPW_VecTurnTowards(&r->vHeading, dir, angle, &turned);
+  vnMOVER_BuildBasis(r, &turned);
+}
+
+void vnMOVER_SteerTo(VNMOVER_RECORD* r, const SPW_VECTOR* point, float dt) {
+  SPW_VECTOR want = Sub(*point, r->vPos);
+  if (r->dwFlags & VNMOVER_F_FLAT) want.z = 0.0f;
+  if (SPW_VecNormalise(&want) == 0.0f) return;
+  vnMOVER_TurnHeading(r, &want, dt * r->fTurnRate);
+  float speed = vnMOVER_Length(r->vVel);
+  const float change = r->fAccel * r->fSpeedParam * dt;
+  if (Dot(r->vHeading, want) > 0.0f) {
+    if (speed >= r->fMaxSpeed)
+      speed = std::fmax(speed - change, r->fMaxSpeed);
+    else
+      speed = std::fmin(speed + change, r->fMaxSpeed);
+  } else {
+    // Facing away: slow down, and once stopped turn on the spot to face the point.
+    speed -= change;
+    if (speed <= 0.0f) {
+      vnMOVER_BuildBasis(r, &want);
+      speed = 0.0f;
+    }
+  }
+  SetSpeed(r, speed);
+}
+
+void vnMOVER_SteerToSlowing(VNMOVER_RECORD* r, const SPW_VECTOR* point, float slowing, float dt) {
+  if (slowing <= 0.0f) {
+    vnMOVER_SteerTo(r, point, dt);
+    return;
+  }
+  SPW_VECTOR want = Sub(*point, r->vPos);
+  if (r->dwFlags & VNMOVER_F_FLAT) want.z = 0.0f;
+  const float distance = SPW_VecNormalise(&want);
+  if (distance == 0.0f) {
+    r->vVel = {};
+    return;
+  }
+  float speed = std::fmin(distance / slowing * r->fMaxSpeed, r->fMaxSpeed);
+  speed = std::fmin(speed, vnMOVER_Length(r->vVel) + r->fAccel * r->fSpeedParam * dt);
+  vnMOVER_TurnHeading(r, &want, dt * r->fTurnRate);
+  SetSpeed(r, speed);
+}
+
+void vnMOVER_Brake(VNMOVER_RECORD* r, float dt) {
+  const float speed = vnMOVER_Length(r->vVel) - r->fAccel * r->fSpeedParam * dt;
+  SetSpeed(r, std::fmax(speed, 0.0f));
+}
+
+void vnMOVER_Avoid(VNMOVER_RECORD* r, SPW_VECTOR* push) {
+  AvoidObstacles(r, push);
+}
