@@ -8,6 +8,7 @@
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
+#include "terran/terunit.h"
 #include "world/unitman/unitman.h"
 
 struct SPW_DOBJECT;
@@ -77,3 +78,7 @@ VNFORMNODE* vnFORMNODE_Create(VNUNITMAN* ctx, int32_t markerType, const SPW_TRAN
 int32_t vnFORMNODE_MarkerSlot(const VNUNITMAN* ctx, int32_t which);
 // Destroys the node's marker and frees the node (unlinked first when linked).
 void vnFORMNODE_Free(VNFORMNODE* node);
+// The shortest turn from one direction onto another (neither need be unit length); opposite
+// directions give a half turn about z, a zero direction no turn.
+SPW_QUAT* vnFORMNODE_TurnBetween(const SPW_VECTOR* from, const SPW_VECTOR* to, SPW_QUAT* out);
+

@@ -1,0 +1,34 @@
+// Smoke trails started by the world framework.
+#include "effects/smoketrail.h"
+
+#include "missions/control/misscont.h"
+#include "world/unitman/unitman.h"
+
+namespace {
+
+// The human player is the first player, whose ID is the lowest bit.
+constexpr uint32_t kHumanPlayer = 1;
+constexpr uint32_t kHumanColour = 0xDC40C040u;
+constexpr uint32_t kOtherColour = 0xDCC04040u;
+constexpr uint32_t kFadedAlpha = 0x00FFFFFFu;
+
+}  // namespace
+
+VNSMOKETRAIL* vnSmokeTrail_StartSideColoured(const VNUNIT* unit, const SPW_VECTOR* point) {
+  SGE_TASK* task = vnMISSCONT_GetSmokeTrailTask();
+  if (!task || !unit || !point) return nullptr;
+  SGE_DATAREF* ref = SGE_CreateDataRef(nullptr, sizeof(VNSMOKETRAIL_RECORD));
+  if (!ref) return nullptr;
+  auto* record = static_cast<VNSMOKETRAIL_RECORD*>(ref->pData);
+  const uint32_t colour = unit->dwPlayer == kHumanPlayer ? kHumanColour : kOtherColour;
+  *record = {unit->vPos, *point, colour, colour & kFadedAlpha};
+  if (!SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, reinterpret_cast<SGE_PARAM>(record), 0)) {
+    SGE_ReleaseDataRef(ref);
+    return nullptr;
+  }
+  return ref;
+}
+
+void vnSmokeTrail_Release(VNSMOKETRAIL* trail) {
+  if (trail) SGE_ReleaseDataRef(trail);
+}
