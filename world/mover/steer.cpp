@@ -4,7 +4,9 @@
 
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
+#include "world/grid/grid.h"
 #include "world/mover/internal.h"
+#include "world/unitman/unitman.h"
 
 namespace {
 
@@ -62,6 +64,35 @@ void SlideHeading(VNMOVER_RECORD* r, const SPW_VECTOR& normal) {
   const float speed = vnMOVER_Length(r->vVel);
   vnMOVER_BuildBasis(r, &along);
   SetSpeed(r, speed);
+}
+
+struct UnitPush {
+  VNMOVER_RECORD* pRecord;
+  SPW_VECTOR* pPush;
+};
+
+int32_t PushFromUnit(void*, VNUNIT* other, void* user) {
+  const auto* ctx = static_cast<UnitPush*>(user);
+  VNMOVER_RECORD* r = ctx->pRecord;
+  const VNMOVER_RECORD* o = other->pMove;
+  if (!o || o == r || SPW_VecDist(&r->vPos, &o->vPos) >= r->fRadius + o->fRadius) return 1;
+  // The controller may spare a unit, unless that unit never lets itself be spared.
+  if (!(o->dwFlags & VNMOVER_F_NOPUSH) &&
+      vnMOVER_Notify(r, SGM_MOVER_IGNORE_MOVER, reinterpret_cast<SGE_PARAM>(r),
+                     reinterpret_cast<SGE_PARAM>(o)))
+    return 1;
+  PushFrom(r, o->vPos, o->fRadius, ctx->pPush);
+  return 1;
+}
+
+void AvoidUnits(VNMOVER_RECORD* r, SPW_VECTOR* push) {
+  SGE_TASK* controller = r->pOwner ? r->pOwner->pParent : nullptr;
+  if (!controller) return;
+  VNUNIT* unit = vnUNITMAN_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
+  const VNUNITMAN* manager = unit ? vnUNITMAN_Get() : nullptr;
+  if (!manager || !manager->pGrid) return;
+  UnitPush ctx{r, push};
+  vnGrid_QueryPairs(PushFromUnit, &ctx, manager->pGrid, unit);
 }
 
 void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
@@ -161,5 +192,6 @@ void vnMOVER_Brake(VNMOVER_RECORD* r, float dt) {
 }
 
 void vnMOVER_Avoid(VNMOVER_RECORD* r, SPW_VECTOR* push) {
+  AvoidUnits(r, push);
   AvoidObstacles(r, push);
 }

@@ -1,0 +1,95 @@
+// Movers of units made by the unit manager in the headless test world: the push between
+// overlapping units and the ground height under a unit.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/world/support/testworld.h"
+#include "world/bstar/bstar.h"
+#include "world/mover/mover.h"
+#include "world/unittype/classids.h"
+#include "world/unittype/unittype.h"
+
+namespace {
+
+constexpr int32_t kType = VN_UNIT_TYPE_TERRAN_ZR_0;
+constexpr uint32_t kFlags =
+    VNUNIT_F_SOLDIER | VNUNIT_F_MOVER | VNUNIT_F_OBSERVER | VNUNIT_F_OBSERVABLE;
+constexpr float kGround = 3.0f;
+
+class MoverWorldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vnworld::Options options;
+    options.standInMovers = false;
+    options.height = kGround;
+    world = std::make_unique<vnworld::TestWorld>(options);
+    world->WriteAttrs({vnworld::Row(kType, kFlags, {}, 1.0f)});
+    world->RegisterRecorder(VNTT_TERRAN_INFANTRY);
+    world->WriteNetwork(vnWRITE_BstarGrid(4, 4, 10.0f, kGround));
+    ASSERT_EQ(vnMOVER_Register(), 1);
+    ASSERT_TRUE(world->Start());
+    plannerMemory.assign(kPlannerBytes, 0);
+    plannerBlock = SGE_FormatMemBlock(plannerMemory.data(), kPlannerBytes, "planner");
+    planner = vnMOVER_CreatePathPlanner(plannerBlock, world->scene(), world->network(), 1.0f);
+    ASSERT_NE(planner, nullptr);
+  }
+  void TearDown() override {
+    // The movers give their records back while the manager destroys its units.
+    world->Stop();
+    vnMOVER_DestroyPathPlanner(planner);
+    SGE_ReleaseMemBlock(plannerBlock);
+    world.reset();
+  }
+  VNUNIT* Unit(SPW_VECTOR pos) {
+    VNUNIT* u = world->Create(kType, world->Human(), pos);
+    EXPECT_NE(u, nullptr);
+    EXPECT_NE(u->pMove, nullptr);
+    world->Place(u, pos);
+    return u;
+  }
+
+  static constexpr uint32_t kPlannerBytes = 1u << 20;
+  std::unique_ptr<vnworld::TestWorld> world;
+  std::vector<uint8_t> plannerMemory;
+  SGE_MEMBLOCK* plannerBlock = nullptr;
+  VNMOVER_PLANNER* planner = nullptr;
+};
+
+TEST_F(MoverWorldTest, OverlappingUnitsArePushedApartUnlessTheControllerSparesTheOther) {
+  VNUNIT* a = Unit({15.0f, 15.0f, kGround});
+  VNUNIT* b = Unit({15.5f, 15.0f, kGround});
+  ASSERT_EQ(a->pMove->pRegion, BSTAR_FindNodeById(world->network(), 5));
+
+  world->SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+    if (msg != SGM_MOVER_IGNORE_MOVER) return -1;
+    EXPECT_EQ(u, a);
+    EXPECT_EQ(p1, reinterpret_cast<SGE_PARAM>(a->pMove));
+    EXPECT_EQ(p2, reinterpret_cast<SGE_PARAM>(b->pMove));
+    return 1;
+  });
+  SGE_Send(a->pMover, SGM_MOVER_STEP, 0, 0);
+  EXPECT_FLOAT_EQ(a->pMove->vPos.x, 15.0f);
+
+  // A unit flagged never to be spared is pushed away from whatever the controller says.
+  b->pMove->dwFlags |= VNMOVER_F_NOPUSH;
+  SGE_Send(a->pMover, SGM_MOVER_STEP, 0, 0);
+  EXPECT_LT(a->pMove->vPos.x, 15.0f);
+  EXPECT_FLOAT_EQ(b->pMove->vPos.x, 15.5f);
+}
+
+TEST_F(MoverWorldTest, GroundHeightIsTheTerrainUnderTheUnit) {
+  VNUNIT* a = Unit({15.0f, 15.0f, 40.0f});
+  ASSERT_EQ(SGE_Send(a->pMover, SGM_MOVER_GROUND_HEIGHT, 1, 0), 1);
+  EXPECT_FLOAT_EQ(a->pMove->vPos.z, kGround);
+  const auto* normal = vnUNITMAN_Ask<SPW_VECTOR>(a->pMover, SGM_MOVER_GET_STATE_RECORD, 0, 0);
+  ASSERT_NE(normal, nullptr);
+  EXPECT_FLOAT_EQ(normal->z, 1.0f);
+  // Off the terrain there is no height.
+  const SPW_VECTOR off{-5.0f, 15.0f, 0.0f};
+  SGE_Send(a->pMover, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(&off), 0);
+  EXPECT_EQ(SGE_Send(a->pMover, SGM_MOVER_GROUND_HEIGHT, 0, 0), 0);
+}
+
+}  // namespace
