@@ -116,6 +116,12 @@ int32_t vnCOMBAT_HasLineOfFire(const SPW_VECTOR* origin, const SPW_VECTOR* dir, 
 int32_t vnCOMBAT_HasLineOfFireTo(const SPW_VECTOR* origin, const SPW_VECTOR* target,
                                  SPW_FEATUREINST* targetOwner, SPW_VECTOR* outHit,
                                  VNUNIT* shooter);
+// Turns the ground direction by a random angle within plus or minus the spread and sweeps a
+// disc of the radius from the origin along it for the distance through the path network from
+// the region; the point reached in *out and the region holding it. Null without a region.
+BSTAR_Node* vnCOMBAT_ScatterDirection(const SPW_VECTOR* origin, const SPW_VECTOR* dir,
+                                      float distance, float spread, uint32_t junctionMask,
+                                      float radius, BSTAR_Node* region, SPW_VECTOR* out);
 // 4 for a region bound to a wall or building, 3 for a bridge, else the mission's default kind.
 int32_t vnCOMBAT_StructureKind(const BSTAR_Node* region);
 // The kind regions without a structure report; a negative value reports 0.
