@@ -9,8 +9,7 @@
 namespace {
 
 VNORDER_NODE* TakeNode() {
-  return reinterpret_cast<VNORDER_NODE*>(
-      SGE_Send(vnUNITMAN_GetTask(), SGM_UNITMAN_TAKE_ORDER, 0, 0));
+  return vnUNITMAN_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_TAKE_ORDER, 0, 0);
 }
 
 // Unlinked here as well, so that a queue empties even when no manager runs.
@@ -20,8 +19,8 @@ void ReturnNode(VNORDER_NODE* node) {
 }
 
 VNORDER* DefaultOrder() {
-  auto* node = reinterpret_cast<VNORDER_NODE*>(
-      SGE_Send(vnUNITMAN_GetTask(), SGM_UNITMAN_DEFAULT_ORDER, 0, 0));
+  auto* node =
+      vnUNITMAN_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_DEFAULT_ORDER, 0, 0);
   return node ? &node->order : nullptr;
 }
 
