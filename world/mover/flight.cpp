@@ -6,15 +6,6 @@
 
 namespace {
 
-int32_t SetPosition(VNMOVER_FLIGHT* f, const SPW_VECTOR* pos, const SPW_VECTOR* dir, bool move) {
-  VNMOVER_RECORD* r = f->pRecord;
-  if (!pos) return 0;
-  r->vPrevPos = move ? r->vPos : *pos;
-  r->vPos = *pos;
-  if (dir) vnMOVER_BuildBasis(r, dir);
-  return 1;
-}
-
 int32_t SetTarget(VNMOVER_FLIGHT* f, const SPW_VECTOR* target) {
   if (!target) return 0;
   f->vTarget = *target;
@@ -129,9 +120,11 @@ int32_t vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
   if (!f->pRecord) return 0;
   switch (msg) {
     case SGM_MOVER_SET_POSITION:
-      return SetPosition(f, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2), false);
+      return vnMOVER_Place(f->pRecord, vnMOVER_Arg<const SPW_VECTOR>(p1),
+                           vnMOVER_Arg<const SPW_VECTOR>(p2), false);
     case SGM_MOVER_MOVE_TO:
-      return SetPosition(f, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2), true);
+      return vnMOVER_Place(f->pRecord, vnMOVER_Arg<const SPW_VECTOR>(p1),
+                           vnMOVER_Arg<const SPW_VECTOR>(p2), true);
     case SGM_MOVER_GOTO:
       return SetTarget(f, vnMOVER_Arg<const SPW_VECTOR>(p1));
     case SGM_MOVER_STOP:

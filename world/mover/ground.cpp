@@ -77,12 +77,8 @@ void Enter(VNMOVER_GROUND* g, BSTAR_Node* region) {
 // --- Positions -------------------------------------------------------------------------------
 
 int32_t SetPosition(VNMOVER_GROUND* g, const SPW_VECTOR* pos, const SPW_VECTOR* dir, bool move) {
-  VNMOVER_RECORD* r = g->pRecord;
-  if (!pos) return 0;
-  r->vPrevPos = move ? r->vPos : *pos;
-  r->vPos = *pos;
-  if (dir) vnMOVER_BuildBasis(r, dir);
-  Enter(g, BSTAR_FindNodeNear(Network(g), r->pRegion, pos));
+  if (!vnMOVER_Place(g->pRecord, pos, dir, move)) return 0;
+  Enter(g, BSTAR_FindNodeNear(Network(g), g->pRecord->pRegion, pos));
   return 1;
 }
 
@@ -120,15 +116,15 @@ int32_t GoTo(VNMOVER_GROUND* g, const SPW_VECTOR* point) {
 bool Reaches(VNMOVER_GROUND* g, const SPW_VECTOR& point) {
   VNMOVER_RECORD* r = g->pRecord;
   SPW_VECTOR reached;
-  vnMOVER_SweepDisc(Network(g), r->pRegion, r->fRadius, g->dwLinkType, &r->vPos, &point,
-                    &r->vVel, &reached, nullptr, nullptr, SweepMask(r));
+  vnMOVER_SweepDisc(Network(g), r->pRegion, r->fRadius, g->dwLinkType, &r->vPos, &point, &r->vVel,
+                    &reached, nullptr, nullptr, SweepMask(r));
   return Distance2D(reached, point) <= std::fmax(r->fRadius, kReachSlack);
 }
 
 struct Aim {
-  bool found = false;     // a gate far enough away to aim at
-  bool anyGate = false;   // the last gate looked at (all were near)
-  bool atEnd = false;     // the look-ahead reached the path's last region
+  bool found = false;    // a gate far enough away to aim at
+  bool anyGate = false;  // the last gate looked at (all were near)
+  bool atEnd = false;    // the look-ahead reached the path's last region
   bool blocked = false;
   SPW_VECTOR point{};
 };
@@ -137,11 +133,10 @@ struct Aim {
 bool Crossing(VNMOVER_GROUND* g, BSTAR_PATHCELL* a, BSTAR_PATHCELL* b, SPW_VECTOR* out) {
   VNMOVER_RECORD* r = g->pRecord;
   const bool last = !BSTAR_PathNext(&g->path, b);
-  const int32_t ok =
-      last ? BSTAR_GateCrossingPointTo(Network(g), a->pRegion, b->pRegion, &r->vPos, &g->vTarget,
-                                       r->fRadius, out, nullptr)
-           : BSTAR_GateCrossingPoint(Network(g), a->pRegion, b->pRegion, &r->vPos, r->fRadius,
-                                     out, nullptr);
+  const int32_t ok = last ? BSTAR_GateCrossingPointTo(Network(g), a->pRegion, b->pRegion, &r->vPos,
+                                                      &g->vTarget, r->fRadius, out, nullptr)
+                          : BSTAR_GateCrossingPoint(Network(g), a->pRegion, b->pRegion, &r->vPos,
+                                                    r->fRadius, out, nullptr);
   out->z = r->vPos.z;
   return ok != 0;
 }
@@ -231,9 +226,9 @@ void Move(VNMOVER_GROUND* g, float dt, bool avoid) {
   r->vPrevPos = r->vPos;
   if (end.x == r->vPos.x && end.y == r->vPos.y && end.z == r->vPos.z) return;
   SPW_VECTOR point, vel;
-  BSTAR_Node* region = vnMOVER_SweepDisc(Network(g), r->pRegion, r->fRadius, g->dwLinkType,
-                                         &r->vPos, &end, &r->vVel, &point, &vel, nullptr,
-                                         SweepMask(r));
+  BSTAR_Node* region =
+      vnMOVER_SweepDisc(Network(g), r->pRegion, r->fRadius, g->dwLinkType, &r->vPos, &end, &r->vVel,
+                        &point, &vel, nullptr, SweepMask(r));
   r->vPos = point;
   r->vVel = vel;
   Enter(g, region);
@@ -269,9 +264,9 @@ void Escape(VNMOVER_GROUND* g, float dt) {
       const float step = r->fMaxSpeed * dt;
       const SPW_VECTOR end{r->vPos.x + dir.x * step, r->vPos.y + dir.y * step, r->vPos.z};
       SPW_VECTOR point;
-      BSTAR_Node* next = vnMOVER_SweepDisc(network, region, r->fRadius, g->dwLinkType, &r->vPos,
-                                           &end, &r->vVel, &point, nullptr, nullptr,
-                                           VNMOVER_SWEEP_WALLS);
+      BSTAR_Node* next =
+          vnMOVER_SweepDisc(network, region, r->fRadius, g->dwLinkType, &r->vPos, &end, &r->vVel,
+                            &point, nullptr, nullptr, VNMOVER_SWEEP_WALLS);
       r->vPrevPos = r->vPos;
       r->vPos = point;
       Enter(g, next);
@@ -340,8 +335,9 @@ int32_t GroundHeight(VNMOVER_GROUND* g, SGE_PARAM wantSurface) {
       float best = SPW_COLLIDE_FAR;
       SPW_VECTOR hit;
       // Ignored items (flag bit 2) are refused by the object test itself.
-      if (item && SPW_CollideObject(item, &start, &down, 2.0f * kFeatureProbeHeight, &hit, &best,
-                                    nullptr) &&
+      if (item &&
+          SPW_CollideObject(item, &start, &down, 2.0f * kFeatureProbeHeight, &hit, &best,
+                            nullptr) &&
           hit.z > z)
         z = hit.z;
     }
@@ -389,7 +385,8 @@ int32_t RegionColour(VNMOVER_GROUND* g, float* out) {
     sum[1] += static_cast<float>((w >> 8) & 0xFF);
     sum[2] += static_cast<float>(w & 0xFF);
   }
-  for (int32_t c = 0; c < 3; ++c) out[c] = sum[c] / static_cast<float>(region->nOutlineCount) / 3.0f;
+  for (int32_t c = 0; c < 3; ++c)
+    out[c] = sum[c] / static_cast<float>(region->nOutlineCount) / 3.0f;
   return 1;
 }
 
@@ -404,7 +401,9 @@ int32_t SetLinkType(VNMOVER_GROUND* g, SGE_PARAM type) {
 
 int32_t SetLookAhead(VNMOVER_GROUND* g, SGE_PARAM count) {
   const int32_t old = g->nLookAhead;
-  g->nLookAhead = count < 0 ? 0 : count > kMaxLookAhead ? kMaxLookAhead : static_cast<int32_t>(count);
+  g->nLookAhead = count < 0               ? 0
+                  : count > kMaxLookAhead ? kMaxLookAhead
+                                          : static_cast<int32_t>(count);
   return old;
 }
 
@@ -460,9 +459,11 @@ int32_t vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
   if (!g->pRecord) return 0;
   switch (msg) {
     case SGM_MOVER_SET_POSITION:
-      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2), false);
+      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2),
+                         false);
     case SGM_MOVER_MOVE_TO:
-      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2), true);
+      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2),
+                         true);
     case SGM_MOVER_GOTO:
       return GoTo(g, vnMOVER_Arg<const SPW_VECTOR>(p1));
     case SGM_MOVER_STOP:

@@ -29,6 +29,10 @@ VNMOVER_RECORD* vnMOVER_Start(SGE_TASK* task, VNMOVER_RECORD** slot, const VNMOV
 VNMOVER_RECORD* vnMOVER_RecordOf(SGE_TASK* mover);
 // Fills a movement record from the creation record.
 void vnMOVER_FillRecord(VNMOVER_RECORD* record, SGE_TASK* owner, const VNMOVER_CREATE* create);
+// Messages 19 and 20 (move): the position (the old one kept as previous when moving) and
+// the basis along the direction when one is given. 0 without a position.
+int32_t vnMOVER_Place(VNMOVER_RECORD* record, const SPW_VECTOR* pos, const SPW_VECTOR* dir,
+                      bool move);
 // Sends to the owner's parent (the unit's controller); 0 without one.
 int32_t vnMOVER_Notify(const VNMOVER_RECORD* record, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
 // Makes `region` current, telling the parent (49 for the old one first, then 50) and the

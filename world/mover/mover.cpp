@@ -17,12 +17,12 @@ float vnMOVER_NextSubStep(float left) {
 int32_t vnMOVER_Answer(const void* record) { return vnUNITMAN_Answer(record); }
 
 int32_t vnMOVER_Register() {
-  const int32_t ground = SGE_RegisterTaskType(VNTT_VEHICLE_MOVER, vnMOVER_GroundHandler,
-                                              SGE_TTF_ZERO_DATA, sizeof(VNMOVER_GROUND),
-                                              "VEHICLE_MOVER");
-  const int32_t flight = SGE_RegisterTaskType(VNTT_FLIGHT_MOVER, vnMOVER_FlightHandler,
-                                              SGE_TTF_ZERO_DATA, sizeof(VNMOVER_FLIGHT),
-                                              "FLIGHT_MOVER");
+  const int32_t ground =
+      SGE_RegisterTaskType(VNTT_VEHICLE_MOVER, vnMOVER_GroundHandler, SGE_TTF_ZERO_DATA,
+                           sizeof(VNMOVER_GROUND), "VEHICLE_MOVER");
+  const int32_t flight =
+      SGE_RegisterTaskType(VNTT_FLIGHT_MOVER, vnMOVER_FlightHandler, SGE_TTF_ZERO_DATA,
+                           sizeof(VNMOVER_FLIGHT), "FLIGHT_MOVER");
   return ground && flight ? 1 : 0;
 }
 
@@ -69,6 +69,14 @@ VNMOVER_RECORD* vnMOVER_Start(SGE_TASK* task, VNMOVER_RECORD** slot, const VNMOV
   vnMOVER_FillRecord(r, task, create);
   *slot = r;
   return r;
+}
+
+int32_t vnMOVER_Place(VNMOVER_RECORD* r, const SPW_VECTOR* pos, const SPW_VECTOR* dir, bool move) {
+  if (!pos) return 0;
+  r->vPrevPos = move ? r->vPos : *pos;
+  r->vPos = *pos;
+  if (dir) vnMOVER_BuildBasis(r, dir);
+  return 1;
 }
 
 int32_t vnMOVER_Notify(const VNMOVER_RECORD* r, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {

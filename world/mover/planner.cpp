@@ -52,7 +52,8 @@ void CollectPoints(VNMOVER_PLANNER* planner) {
 ListenerCell* FindListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
   for (SGE_DLLNODE* n = SGE_ListFirst(&planner->listeners); n;
        n = SGE_ListNext(&planner->listeners, n))
-    if (reinterpret_cast<ListenerCell*>(n)->pTask == task) return reinterpret_cast<ListenerCell*>(n);
+    if (reinterpret_cast<ListenerCell*>(n)->pTask == task)
+      return reinterpret_cast<ListenerCell*>(n);
   return nullptr;
 }
 
@@ -169,8 +170,7 @@ VNMOVER_REQUEST* vnMOVER_TakeRequest(VNMOVER_PLANNER* planner) {
   if (!planner) return nullptr;
   auto* request = PopAs<VNMOVER_REQUEST>(&planner->freeRequests);
   if (!request)
-    request =
-        static_cast<VNMOVER_REQUEST*>(SGE_MemAlloc(planner->pBlock, sizeof(VNMOVER_REQUEST)));
+    request = static_cast<VNMOVER_REQUEST*>(SGE_MemAlloc(planner->pBlock, sizeof(VNMOVER_REQUEST)));
   if (!request) {
     PLAT_Trace("vnMOVER: no movement request left\n");
     return nullptr;

@@ -97,5 +97,6 @@ uint32_t vnMOVER_RunRequests(VNMOVER_RECORD* r, float dt) {
 }
 
 void vnMOVER_DropRequests(VNMOVER_RECORD* r) {
-  while (SGE_DLLNODE* n = SGE_ListFirst(&r->requests)) vnMOVER_ReturnRequest(r->pPlanner, AsRequest(n));
+  while (SGE_DLLNODE* n = SGE_ListFirst(&r->requests))
+    vnMOVER_ReturnRequest(r->pPlanner, AsRequest(n));
 }

@@ -17,7 +17,9 @@ constexpr SPW_VECTOR kWorldUp{0.0f, 0.0f, 1.0f};
 constexpr SPW_VECTOR kForward{0.0f, -1.0f, 0.0f};
 
 SPW_VECTOR Scale(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Side and up from the heading and a wanted up; false when they are parallel.
@@ -99,7 +101,8 @@ void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
   BSTAR_Network* network = vnMOVER_Network(r);
   if (!network) return;
   BSTAR_Node* near[kMaxObstacles];
-  const int32_t count = BSTAR_FindCandidateObstacles(network, &r->vPos, r->fRadius, near, kMaxObstacles);
+  const int32_t count =
+      BSTAR_FindCandidateObstacles(network, &r->vPos, r->fRadius, near, kMaxObstacles);
   int32_t pushes = 0;
   SPW_VECTOR lastNormal{};
   for (int32_t i = 0; i < count; ++i) {

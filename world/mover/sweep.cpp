@@ -10,11 +10,11 @@
 namespace {
 
 constexpr int32_t kMaxContacts = 4;
-constexpr float kSlideMargin = 0.001f;     // the slid end point stays this far inside
-constexpr float kVelocityMargin = 1e-6f;   // what is left of a velocity into the edge
-constexpr float kInside = -1e-4f;          // how far behind an edge a point still counts inside
-constexpr int32_t kMaxRegionHops = 64;     // regions one sweep may pass through
-constexpr int32_t kMaxVisited = 16;        // regions remembered for finding the final one
+constexpr float kSlideMargin = 0.001f;    // the slid end point stays this far inside
+constexpr float kVelocityMargin = 1e-6f;  // what is left of a velocity into the edge
+constexpr float kInside = -1e-4f;         // how far behind an edge a point still counts inside
+constexpr int32_t kMaxRegionHops = 64;    // regions one sweep may pass through
+constexpr int32_t kMaxVisited = 16;       // regions remembered for finding the final one
 
 struct Vec2 {
   float x, y;
@@ -172,8 +172,9 @@ void Slide(const Contact& c, float radius, Vec2* q, Vec2* vel) {
   const float want = radius + kSlideMargin;
   if (d < want) *q = {q->x + c.normal.x * (want - d), q->y + c.normal.y * (want - d)};
   const float vn = Dot(c.normal, *vel);
-  if (vn < 0.0f) *vel = {vel->x - c.normal.x * (vn - kVelocityMargin),
-                         vel->y - c.normal.y * (vn - kVelocityMargin)};
+  if (vn < 0.0f)
+    *vel = {vel->x - c.normal.x * (vn - kVelocityMargin),
+            vel->y - c.normal.y * (vn - kVelocityMargin)};
 }
 
 void Remember(BSTAR_Node** visited, int32_t* count, BSTAR_Node* region) {
@@ -232,10 +233,9 @@ BSTAR_Node* vnMOVER_SweepDisc(BSTAR_Network* network, BSTAR_Node* startRegion, f
   return region;
 }
 
-BSTAR_Node* vnMOVER_SweepSegment(BSTAR_Network* network, BSTAR_Node* startRegion,
-                                 uint32_t linkType, const SPW_VECTOR* start,
-                                 const SPW_VECTOR* delta, SPW_VECTOR* outPoint,
-                                 int32_t* outBlocked, uint32_t junctionMask) {
+BSTAR_Node* vnMOVER_SweepSegment(BSTAR_Network* network, BSTAR_Node* startRegion, uint32_t linkType,
+                                 const SPW_VECTOR* start, const SPW_VECTOR* delta,
+                                 SPW_VECTOR* outPoint, int32_t* outBlocked, uint32_t junctionMask) {
   if (!start || !delta) {
     if (outBlocked) *outBlocked = 0;
     return startRegion;

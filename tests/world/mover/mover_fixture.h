@@ -153,9 +153,9 @@ class MoverFixture : public ::testing::Test {
     c.dwUnitId = 1;
     c.fAttr21 = 20.0f;  // acceleration
     c.fSpeed = 5.0f;
-    c.fAttr26 = 2.0f;   // gate reach
-    c.fAttr27 = 1.0f;   // arrival radius
-    c.fAttr24 = 6.0f;   // turn rate
+    c.fAttr26 = 2.0f;  // gate reach
+    c.fAttr27 = 1.0f;  // arrival radius
+    c.fAttr24 = 6.0f;  // turn rate
     c.vDir = {1.0f, 0.0f, 0.0f};
     return c;
   }

@@ -16,7 +16,8 @@ class MoverTest : public MoverFixture {
   std::vector<uint32_t> Entered(SGE_TASK* controller) {
     std::vector<uint32_t> ids;
     for (const Message& m : Log(controller))
-      if (m.msg == SGM_MOVER_ENTERED_REGION) ids.push_back(reinterpret_cast<BSTAR_Node*>(m.p2)->dwId);
+      if (m.msg == SGM_MOVER_ENTERED_REGION)
+        ids.push_back(reinterpret_cast<BSTAR_Node*>(m.p2)->dwId);
     return ids;
   }
 };
@@ -82,6 +83,39 @@ TEST_F(MoverTest, AGroundUnitFollowsTheGatesAroundAWallAndArrives) {
   // Arrival stops the unit.
   EXPECT_FLOAT_EQ(Speed(r), 0.0f);
   EXPECT_FALSE(SGE_TaskData<VNMOVER_GROUND>(m)->bActive);
+}
+
+TEST_F(MoverTest, AGateClosedOnTheWayIsGoneAroundAfterPlanningAgain) {
+  BuildGrid(3, 2);
+  SGE_TASK* c = Controller();
+  SGE_TASK* m = Ground(c, {5, 5, 0});
+  ASSERT_EQ(GoTo(m, {25, 5, 0}), 1);
+  BSTAR_SetLinkEnabled(network, BSTAR_FindLink(Region(1), Region(2)), 0);
+  ASSERT_GE(RunUntilArrived(m, c), 0);
+  const std::vector<uint32_t> entered = Entered(c);
+  EXPECT_EQ(entered.back(), 2u);
+  EXPECT_NE(std::find(entered.begin(), entered.end(), 5u), entered.end());
+}
+
+TEST_F(MoverTest, TheStateAndTheCurrentNodeAreReadDirectly) {
+  BuildGrid(2, 1);
+  SGE_TASK* m = Ground(Controller(), {15, 5, 0});
+  VNMOVER_RECORD copy{};
+  ASSERT_EQ(vnMOVER_GetMovementState(m, &copy), 1);
+  EXPECT_EQ(copy.pRegion, Region(1));
+  SPW_VECTOR pos;
+  float box[4];
+  EXPECT_EQ(vnMOVER_GetCurrentNode(m, &pos, box), 0);
+  EXPECT_FLOAT_EQ(pos.x, 15.0f);
+  EXPECT_FLOAT_EQ(box[0], 10.0f);
+  EXPECT_FLOAT_EQ(box[3], 10.0f);
+  // A path under way steps first.
+  ASSERT_EQ(GoTo(m, {5, 5, 0}), 1);
+  EXPECT_EQ(vnMOVER_GetCurrentNode(m, &pos, box), 1);
+  EXPECT_LT(pos.x, 15.0f);
+  SGE_TASK* other = Controller();
+  EXPECT_EQ(vnMOVER_GetMovementState(other, &copy), 0);
+  EXPECT_EQ(vnMOVER_QueueRequest(other, VNMOVER_REQ_TURN, nullptr, 0.0f), nullptr);
 }
 
 TEST_F(MoverTest, LeavingARegionIsToldBeforeEnteringTheNext) {
@@ -204,8 +238,8 @@ TEST_F(MoverTest, ATimedRequestRunsForItsTimeAndIsThenReturned) {
   BuildGrid(3, 1);
   SGE_TASK* c = Controller();
   SGE_TASK* m = Ground(c, {5, 5, 0});
-  VNMOVER_REQUEST* q = vnMOVER_QueueRequest(m, VNMOVER_REQ_VELOCITY | VNMOVER_REQ_TIMED,
-                                            nullptr, 0.1f);
+  VNMOVER_REQUEST* q =
+      vnMOVER_QueueRequest(m, VNMOVER_REQ_VELOCITY | VNMOVER_REQ_TIMED, nullptr, 0.1f);
   ASSERT_NE(q, nullptr);
   q->fSpeed = 2.0f;
   EXPECT_EQ(Count(c, SGM_MOVER_REQUEST_QUEUED), 1);

@@ -40,7 +40,7 @@ TEST_F(SweepTest, AWallStopsTheDiscItsRadiusShortAndTheRestSlidesAlongIt) {
   const Result slant = Disc({5, 5, 0}, {25, 8, 0});
   EXPECT_EQ(slant.blocked, 1);
   EXPECT_NEAR(slant.point.x, 9.0f - 0.001f, 1e-4f);
-  EXPECT_FLOAT_EQ(slant.point.y, 8.0f);  // the motion along the wall is kept
+  EXPECT_FLOAT_EQ(slant.point.y, 8.0f);   // the motion along the wall is kept
   EXPECT_NEAR(slant.vel.x, 0.0f, 1e-5f);  // none of the velocity goes into the wall
   EXPECT_FLOAT_EQ(slant.vel.y, 3.0f);
 }
@@ -80,8 +80,8 @@ TEST_F(SweepTest, ASegmentStopsAtTheWallItselfAndHasNoRadius) {
   const SPW_VECTOR start{5, 5, 0}, delta{20, 0, 0};
   SPW_VECTOR point;
   int32_t blocked = 0;
-  BSTAR_Node* region = vnMOVER_SweepSegment(network, Region(0), 1, &start, &delta, &point,
-                                            &blocked, VNMOVER_SWEEP_WALLS_AND_GATES);
+  BSTAR_Node* region = vnMOVER_SweepSegment(network, Region(0), 1, &start, &delta, &point, &blocked,
+                                            VNMOVER_SWEEP_WALLS_AND_GATES);
   EXPECT_EQ(blocked, 1);
   EXPECT_NEAR(point.x, 20.0f - 0.001f, 1e-4f);
   EXPECT_EQ(region, Region(1));
@@ -94,6 +94,37 @@ TEST_F(SweepTest, ACornerTakesTwoContactsAndKeepsTheDiscInside) {
   EXPECT_NEAR(r.point.x, 9.0f, 0.01f);
   EXPECT_NEAR(r.point.y, 9.0f, 0.01f);
   EXPECT_EQ(r.region, Region(0));
+}
+
+TEST_F(SweepTest, ADiscDrivenIntoANarrowWedgeStopsClearOfBothWalls) {
+  // One triangular region whose tip is too narrow for the disc: every slide along one wall
+  // runs into the other, and the sweep gives up after its fourth contact.
+  VNWRITE_BSTARNET net;
+  VNWRITE_BSTARNODE region;
+  region.x = 14;
+  region.radius = 5;
+  region.bValue = 1u << 16 | 2u;
+  net.nodes.push_back(region);
+  const float corners[3][2] = {{0, 0}, {20, -3}, {20, 3}};
+  for (int32_t i = 0; i < 3; ++i) {
+    VNWRITE_BSTARNODE v;
+    v.id = i + 1;
+    v.flags = BSTAR_KIND_VERTEX << BSTAR_KIND_SHIFT;
+    v.x = corners[i][0];
+    v.y = corners[i][1];
+    net.nodes.push_back(v);
+    net.links.push_back({i + 1, (i + 1) % 3 + 1, 1, 1, 1, false});
+  }
+  Build(net);
+  ASSERT_EQ(Region(0)->nOutlineCount, 3);
+  const Result r = Disc({16, 0.5f, 0}, {-10, -0.5f, 0});
+  EXPECT_EQ(r.blocked, 1);
+  EXPECT_EQ(r.region, Region(0));
+  // Distance to each wall line through the tip: |cross| / length.
+  const float len = std::sqrt(20.0f * 20.0f + 3.0f * 3.0f);
+  EXPECT_GE(std::fabs(r.point.x * -3.0f - r.point.y * 20.0f) / len, 1.0f - 1e-3f);
+  EXPECT_GE(std::fabs(r.point.x * 3.0f - r.point.y * 20.0f) / len, 1.0f - 1e-3f);
+  EXPECT_GT(r.point.x, 6.0f);  // where the wedge is two radii wide
 }
 
 TEST_F(SweepTest, OutsideTheNetworkNothingBlocks) {
