@@ -75,7 +75,7 @@ struct VNSHADOW {
   float fFade;       // computed when added
   float fInnerRadius;
   float fOuterRadius;
-  SPW_TESS* pTess;   // the current quad, none when not built
+  SPW_TESS* pTess;   // this frame's quad, none when it casts none
   VNSHADOW_ROTATION rotation;
 };
 
