@@ -85,6 +85,37 @@ TEST_F(MoverTest, AGroundUnitFollowsTheGatesAroundAWallAndArrives) {
   EXPECT_FALSE(SGE_TaskData<VNMOVER_GROUND>(m)->bActive);
 }
 
+TEST_F(MoverTest, WithEveryGateInSightNearerThanTheReachTheUnitStillKeepsToThePath) {
+  // The gates are nearer than the reach distance and only one is looked at: heading straight
+  // for the target would run the unit into the wall between it and the target.
+  BuildGrid(3, 3, [](VNWRITE_BSTARNET& net) {
+    RemoveLink(net, 0, 1);
+    RemoveLink(net, 3, 4);
+  });
+  SGE_TASK* c = Controller();
+  VNMOVER_CREATE create = Creation({5, 5, 0}, 1.0f);
+  create.fAttr26 = 25.0f;
+  SGE_TASK* m = Mover(VNTT_VEHICLE_MOVER, c, create);
+  SGE_Send(m, SGM_MOVER_SET_LOOKAHEAD, 1, 0);
+  ASSERT_EQ(GoTo(m, {15, 5, 0}), 1);
+  ASSERT_GE(RunUntilArrived(m, c), 0);
+  EXPECT_EQ(Entered(c), (std::vector<uint32_t>{0, 3, 6, 7, 4, 1}));
+}
+
+TEST_F(MoverTest, APathThatCannotBePlannedAgainIsDroppedAndTheUnitStops) {
+  BuildGrid(3, 1);
+  SGE_TASK* c = Controller();
+  SGE_TASK* m = Ground(c, {5, 5, 0});
+  ASSERT_EQ(GoTo(m, {25, 5, 0}), 1);
+  for (int32_t i = 0; i < 5; ++i) SGE_Send(m, SGM_MOVER_STEP, 0, 0);
+  ASSERT_GT(Speed(Record(m)), 0.0f);
+  BSTAR_SetLinkEnabled(network, BSTAR_FindLink(Region(0), Region(1)), 0);
+  SGE_Send(m, SGM_MOVER_STEP, 0, 0);
+  EXPECT_FALSE(SGE_TaskData<VNMOVER_GROUND>(m)->bActive);
+  EXPECT_FLOAT_EQ(Speed(Record(m)), 0.0f);
+  EXPECT_EQ(Count(c, SGM_MOVER_ARRIVED), 0);
+}
+
 TEST_F(MoverTest, AGateClosedOnTheWayIsGoneAroundAfterPlanningAgain) {
   BuildGrid(3, 2);
   SGE_TASK* c = Controller();
