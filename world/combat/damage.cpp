@@ -62,9 +62,9 @@ bool IsImmune(const VNUNIT* target) {
 }
 
 SPW_VECTOR DirectionTo(const SPW_VECTOR& from, const SPW_VECTOR& to) {
-  const SPW_VECTOR d{to.x - from.x, to.y - from.y, to.z - from.z};
-  const float len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-  return len > 0.0f ? Scaled(d, 1.0f / len) : d;
+  SPW_VECTOR d{to.x - from.x, to.y - from.y, to.z - from.z};
+  SPW_VecNormalise(&d);
+  return d;
 }
 
 void SendGibEffects(const VNUNIT* source, VNUNIT* target, const VNDAMAGE& damage,
@@ -79,11 +79,6 @@ void SendGibEffects(const VNUNIT* source, VNUNIT* target, const VNDAMAGE& damage
                reinterpret_cast<SGE_PARAM>(&target->fRadius));
 }
 
-float Distance(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  const float dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 struct AreaHit {
   const VNAREA_DAMAGE* source;
   float fRadius;
@@ -93,7 +88,7 @@ struct AreaHit {
 int32_t DamageInArea(void*, VNUNIT* unit, void* user) {
   const auto* area = static_cast<const AreaHit*>(user);
   const SPW_VECTOR& centre = area->source->vCentre;
-  const float d = Distance(centre, unit->vPos);
+  const float d = SPW_VecDist(&centre, &unit->vPos);
   if (d > area->fRadius || AskController(unit, SGM_UNIT_IS_DEAD) == 1) return 1;
   VNDAMAGE copy = area->source->damage;
   if (d > 0.0f) copy.vDir = {(unit->vPos.x - centre.x) / d, (unit->vPos.y - centre.y) / d, 1.0f};
@@ -123,7 +118,7 @@ bool Listed(const int32_t* types, int32_t type) {
 
 int32_t RemoveIfListed(void*, VNUNIT* unit, void* user) {
   const auto* removal = static_cast<const TypeRemoval*>(user);
-  if (Distance(removal->vPoint, unit->vPos) <= removal->fRadius &&
+  if (SPW_VecDist(&removal->vPoint, &unit->vPos) <= removal->fRadius &&
       Listed(removal->pTypes, unit->nType))
     SGE_Post(removal->pManager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(unit), 0);
   return 1;

@@ -29,8 +29,6 @@ int32_t g_defaultKind = -1;
 
 SPW_SCENE* MissionScene() { return BSTAR_CurrentNetwork ? BSTAR_CurrentNetwork->pScene : nullptr; }
 
-float Length(const SPW_VECTOR& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
 std::string_view ClassName(const SPW_FEATUREINST* item) {
   if (!item || !item->pClass) return {};
   const char* name = item->pClass->szClassName;
@@ -74,10 +72,11 @@ void TraceNetwork(const SPW_VECTOR& start, const SPW_VECTOR& dir, float* length,
     return;
   t->bHit = true;
   t->vHit = point;
+  // Outward from the obstacle sphere's centre.
+  t->vNormal = {0, 0, 1};
   const SPW_VECTOR out{point.x - obstacle->vCentre.x, point.y - obstacle->vCentre.y,
                        point.z - obstacle->vCentre.z};
-  const float len = Length(out);
-  t->vNormal = len > 0.0f ? SPW_VECTOR{out.x / len, out.y / len, out.z / len} : SPW_VECTOR{0, 0, 1};
+  SPW_VecNormaliseTo(&out, &t->vNormal);
 }
 
 void TraceScene(SPW_SCENE* scene, const SPW_VECTOR& start, const SPW_VECTOR& dir, float length,
@@ -152,9 +151,7 @@ int32_t vnCOMBAT_TraceShotEx(const VNCOMBAT_SHOT* shot, SPW_VECTOR* outHit,
   Trace t;
   TraceAlong(shot->vStart, shot->vDir, shot->fLength, options, owner, &t);
   Report(t, outHit, outNormal, outObject);
-  if (t.bHit && outDistance)
-    *outDistance = Length({t.vHit.x - shot->vStart.x, t.vHit.y - shot->vStart.y,
-                           t.vHit.z - shot->vStart.z});
+  if (t.bHit && outDistance) *outDistance = SPW_VecDist(&t.vHit, &shot->vStart);
   return t.bHit ? 1 : 0;
 }
 
@@ -187,9 +184,8 @@ int32_t vnCOMBAT_HasLineOfFire(const SPW_VECTOR* origin, const SPW_VECTOR* dir, 
                                SPW_FEATUREINST* targetOwner, SPW_VECTOR* outHit,
                                VNUNIT* shooter) {
   if (!origin || !dir) return 0;
-  const float len = Length(*dir);
-  if (!(len > 0.0f)) return 1;
-  const SPW_VECTOR unit{dir->x / len, dir->y / len, dir->z / len};
+  SPW_VECTOR unit;
+  if (!(SPW_VecNormaliseTo(dir, &unit) > 0.0f)) return 1;
   SPW_SCENE* scene = MissionScene();
   float best = length * length;
   SPW_VECTOR point;
@@ -207,7 +203,8 @@ int32_t vnCOMBAT_HasLineOfFireTo(const SPW_VECTOR* origin, const SPW_VECTOR* tar
                                  VNUNIT* shooter) {
   if (!origin || !target) return 0;
   const SPW_VECTOR d{target->x - origin->x, target->y - origin->y, target->z - origin->z};
-  return vnCOMBAT_HasLineOfFire(origin, &d, Length(d), targetOwner, outHit, shooter);
+  return vnCOMBAT_HasLineOfFire(origin, &d, SPW_VecDist(origin, target), targetOwner, outHit,
+                                shooter);
 }
 
 int32_t vnCOMBAT_StructureKind(const BSTAR_Node* region) {
