@@ -3,6 +3,9 @@
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 
+// The block sizes scale with this record.
+static_assert(sizeof(SGE_MSG) == SGE_MSG_SIZE);
+
 namespace {
 
 // A record handed over with no owner (count 0) goes even when nothing is delivered.

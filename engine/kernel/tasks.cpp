@@ -5,6 +5,9 @@
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 
+// The block sizes scale with this record.
+static_assert(sizeof(SGE_TASK) == SGE_TASK_SIZE);
+
 SGE_DATAREF* SGE_CreateDataRef(void* data, int32_t size) {
   if (size < 0) {
     PLAT_Trace("SGE_CreateDataRef: negative size %d\n", size);

@@ -4,6 +4,9 @@
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 
+// The block sizes scale with this record.
+static_assert(sizeof(SGE_DLLNODE) == SGE_DLLNODE_SIZE);
+
 namespace {
 
 void InsertBetween(SGE_DLLNODE* node, SGE_DLLNODE* prev, SGE_DLLNODE* next) {

@@ -39,10 +39,24 @@ struct SGE_MEMSTATS {
   uint32_t dwSmallestUsed;
 };
 
+// The list, task and message blocks were sized for records of 32-bit pointers; ours are wider,
+// so each block grows by the ratio of its record's size to the 32-bit size (rounded up) and
+// holds as many list heads, tasks and queued messages as intended.
+constexpr uint32_t SGE_DLLNODE_SIZE32 = 8;
+constexpr uint32_t SGE_DLLNODE_SIZE = 16;
+constexpr uint32_t SGE_TASK_SIZE32 = 88;
+constexpr uint32_t SGE_TASK_SIZE = 128;
+constexpr uint32_t SGE_MSG_SIZE32 = 28;
+constexpr uint32_t SGE_MSG_SIZE = 56;
+constexpr uint32_t SGE_ScaleForRecords(uint32_t bytes, uint32_t ours, uint32_t theirs) {
+  const uint64_t scaled = (uint64_t{bytes} * ours + theirs - 1) / theirs;
+  return static_cast<uint32_t>((scaled + SGE_MEM_GRANULE - 1) / SGE_MEM_GRANULE * SGE_MEM_GRANULE);
+}
+
 // Payload sizes of the named blocks.
-constexpr uint32_t SGE_DLLLISTS_SIZE = 200000;
-constexpr uint32_t SGE_TASKMEM_SIZE = 1000000;
-constexpr uint32_t SGE_MSGMEM_SIZE = 100000;
+constexpr uint32_t SGE_DLLLISTS_SIZE = SGE_ScaleForRecords(200000, SGE_DLLNODE_SIZE, SGE_DLLNODE_SIZE32);
+constexpr uint32_t SGE_TASKMEM_SIZE = SGE_ScaleForRecords(1000000, SGE_TASK_SIZE, SGE_TASK_SIZE32);
+constexpr uint32_t SGE_MSGMEM_SIZE = SGE_ScaleForRecords(100000, SGE_MSG_SIZE, SGE_MSG_SIZE32);
 constexpr uint32_t SGE_TREGMEM_SIZE = 100000;
 constexpr uint32_t SGE_GAMEMEM_SIZE = 200000;
 constexpr uint32_t SPW_OBJSMEM_SIZE = 16250000;
@@ -52,8 +66,12 @@ constexpr uint32_t SPW_BRKPTSMEM_SIZE = 500000;
 constexpr uint32_t SPW_FRACTMEM_SIZE = 200000;
 constexpr uint32_t SPW_DOBJECTMEM_SIZE = 11000000;
 constexpr uint32_t SGE_NUM_SUBBLOCKS = 11;
-// The sum of the table above plus about 50,000 bytes that stay uncarved.
-constexpr uint32_t SGE_SYSBLOCK_PAYLOAD = 32100000;
+// The sum of the table above plus 50,000 bytes that stay uncarved.
+constexpr uint32_t SGE_SYSBLOCK_SPARE = 50000;
+constexpr uint32_t SGE_SYSBLOCK_PAYLOAD =
+    SGE_DLLLISTS_SIZE + SGE_TASKMEM_SIZE + SGE_MSGMEM_SIZE + SGE_TREGMEM_SIZE + SGE_GAMEMEM_SIZE +
+    SPW_OBJSMEM_SIZE + SPW_SPRITESMEM_SIZE + SPW_FOBJSMEM_SIZE + SPW_BRKPTSMEM_SIZE +
+    SPW_FRACTMEM_SIZE + SPW_DOBJECTMEM_SIZE + SGE_SYSBLOCK_SPARE;
 constexpr uint32_t SGE_SYSBLOCK_SIZE =
     SGE_SYSBLOCK_PAYLOAD + SGE_NUM_SUBBLOCKS * (SGE_MEMBLOCK_OVERHEAD + SGE_MEMCHUNK_HEADER_SIZE) +
     SGE_MEMBLOCK_OVERHEAD;

@@ -263,7 +263,7 @@ TEST_F(Tasks, FullBlocksGiveNoneAndLeaveNothingBehind) {
 TEST_F(Tasks, InstanceDataFallsBackToTheEngineBlockWhenTaskMemIsFull) {
   SGE_TASKTYPE big = *SGE_GetTaskType(kTypeA);
   big.nTypeId = 12;
-  big.nInstanceSize = 600000;
+  big.nInstanceSize = static_cast<int32_t>(SGE_TASKMEM_SIZE / 5 * 3);  // one fits, two do not
   ASSERT_EQ(SGE_RegisterTaskType(big), 1);
   vntest::TraceCapture trace;
   SGE_TASK* first = Make(nullptr, 12);
@@ -273,7 +273,7 @@ TEST_F(Tasks, InstanceDataFallsBackToTheEngineBlockWhenTaskMemIsFull) {
   const auto* data = static_cast<const char*>(second->pInstance->pData);
   EXPECT_GE(data, reinterpret_cast<const char*>(SPW_ObjsMem));
   EXPECT_LT(data, reinterpret_cast<const char*>(SPW_ObjsMem) + SPW_OBJSMEM_SIZE);
-  EXPECT_EQ(data[599999], 0);
+  EXPECT_EQ(data[big.nInstanceSize - 1], 0);
 }
 
 }  // namespace
