@@ -1,5 +1,5 @@
 // Combat geometry: range bands, random points, shot traces through the path network and the
-// scene, lobbed-shot intercepts, line-of-fire tests and the structure kind of a region.
+// scene, lobbed-shot intercepts, line-of-fire tests, scatter and the structure kind of a region.
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -22,6 +22,8 @@ constexpr float kBandNear = 10.0f;
 constexpr float kBandMid = 20.0f;
 // rand() over its range scaled to 0..1, as the region's random points were tuned with.
 constexpr float kRandUnit = 0.00003051851f;
+// Every gate type lets a scattered disc through; only the junction mask stops it.
+constexpr uint32_t kAnyLinkType = 0xFFFFFFFFu;
 // Half the gravity of lobbed shots.
 constexpr float kHalfGravity = 4.9f;
 
@@ -205,6 +207,22 @@ int32_t vnCOMBAT_HasLineOfFireTo(const SPW_VECTOR* origin, const SPW_VECTOR* tar
   const SPW_VECTOR d{target->x - origin->x, target->y - origin->y, target->z - origin->z};
   return vnCOMBAT_HasLineOfFire(origin, &d, SPW_VecDist(origin, target), targetOwner, outHit,
                                 shooter);
+}
+
+BSTAR_Node* vnCOMBAT_ScatterDirection(const SPW_VECTOR* origin, const SPW_VECTOR* dir,
+                                      float distance, float spread, uint32_t junctionMask,
+                                      float radius, BSTAR_Node* region, SPW_VECTOR* out) {
+  if (!origin || !dir || !region || !out || !BSTAR_CurrentNetwork) return nullptr;
+  const float angle = (2.0f * static_cast<float>(PLAT_Rand()) * kRandUnit - 1.0f) * spread;
+  const float c = std::cos(angle), s = std::sin(angle);
+  const SPW_VECTOR turned{dir->x * c - dir->y * s, dir->x * s + dir->y * c, 0.0f};
+  const SPW_VECTOR end{origin->x + turned.x * distance, origin->y + turned.y * distance,
+                       origin->z};
+  const SPW_VECTOR vel{turned.x * distance, turned.y * distance, 0.0f};
+  SPW_VECTOR outVel;
+  int32_t blocked = 0;
+  return vnMOVER_SweepDisc(BSTAR_CurrentNetwork, region, radius, kAnyLinkType, origin, &end, &vel,
+                           out, &outVel, &blocked, junctionMask);
 }
 
 int32_t vnCOMBAT_StructureKind(const BSTAR_Node* region) {
