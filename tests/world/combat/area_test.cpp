@@ -2,7 +2,9 @@
 // through its spatial grid.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <vector>
 
 #include "tests/world/support/testworld.h"
 #include "world/combat/combat.h"
@@ -14,6 +16,21 @@ constexpr int32_t kSoldier = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr int32_t kOtherSoldier = VN_UNIT_TYPE_TERRAN_COMMS;  // the same class
 constexpr int32_t kRifle = VN_UNIT_TYPE_WEAPON_SMARTRIFLE_0;
 constexpr uint32_t kTargetFlags = VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE;
+
+// A stand-in gib service: the effect messages it gets, with copies of their records.
+constexpr int32_t kGibsType = 497;
+struct GibMessage {
+  int32_t msg;
+  VNDAMAGE_EFFECT effect;
+  const float* radius;
+};
+std::vector<GibMessage> g_gibs;
+int32_t GibRecorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  if (msg < SGM_KERNEL_BAND_END) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+  g_gibs.push_back({msg, *reinterpret_cast<const VNDAMAGE_EFFECT*>(p1),
+                    reinterpret_cast<const float*>(p2)});
+  return 0;
+}
 
 class ManagedCombatTest : public ::testing::Test {
  protected:
@@ -37,6 +54,12 @@ class ManagedCombatTest : public ::testing::Test {
     return u;
   }
   static float Health(const VNUNIT* u) { return vnUNIT_AttrFloat(u, VN_ATTR_HEALTH); }
+  VNUNIT* Rifle(float health) {
+    VNUNIT* rifle = At(kRifle, {10, 10, 0});
+    vnUNIT_SetAttrFloat(rifle, VN_ATTR_HEALTH, health);
+    vnUNIT_SetAttrFloat(rifle, VN_ATTR_DIVISOR, 1);
+    return rifle;
+  }
 
   vnworld::TestWorld world;
   std::map<const VNUNIT*, VNDAMAGE> damaged;
@@ -44,9 +67,7 @@ class ManagedCombatTest : public ::testing::Test {
 };
 
 TEST_F(ManagedCombatTest, AnImmuneSoldierTakesNoDamageButIsTold) {
-  VNUNIT* rifle = At(kRifle, {10, 10, 0});
-  vnUNIT_SetAttrFloat(rifle, VN_ATTR_HEALTH, -30);
-  vnUNIT_SetAttrFloat(rifle, VN_ATTR_DIVISOR, 1);
+  VNUNIT* rifle = Rifle(-30);
   VNUNIT* soldier = At(kSoldier, {12, 10, 0});
   world.state()->dwMode |= VNUNITMAN_MODE_IMMUNE1;
   vnInflictDamage(rifle, soldier, 0, nullptr, nullptr, nullptr);
@@ -57,6 +78,33 @@ TEST_F(ManagedCombatTest, AnImmuneSoldierTakesNoDamageButIsTold) {
   world.state()->dwMode = (world.state()->dwMode & ~VNUNITMAN_MODE_IMMUNE1) | VNUNITMAN_MODE_IMMUNE2;
   vnInflictDamage(rifle, soldier, 0, nullptr, nullptr, nullptr);
   EXPECT_FLOAT_EQ(Health(soldier), 70);
+}
+
+TEST_F(ManagedCombatTest, TheGibServiceGetsAnEffectForEveryFlagBothUnitsShare) {
+  ASSERT_EQ(SGE_RegisterTaskType(kGibsType, GibRecorder, 0, 0, "GibRecorder"), 1);
+  ASSERT_EQ(world.state()->pBugGibs, nullptr) << "no gib class in this program";
+  world.state()->pBugGibs = SGE_CreateTask(kGibsType, world.manager(), nullptr, 0, 0);
+  g_gibs.clear();
+  VNUNIT* rifle = Rifle(-10);
+  VNUNIT* soldier = At(kSoldier, {12, 10, 0});
+  rifle->dwFlags |= VNUNIT_F_GIBS_7189 | VNUNIT_F_GIBS_7188 | VNUNIT_F_GIBS_7187;
+  soldier->dwFlags |= VNUNIT_F_GIBS_7189 | VNUNIT_F_GIBS_7187;
+  const SPW_VECTOR hit{12, 10, 1}, up{0, 1, 0};
+  vnInflictDamage(rifle, soldier, 0, &hit, nullptr, &up);
+  ASSERT_EQ(g_gibs.size(), 2u);
+  EXPECT_EQ(g_gibs[0].msg, SGM_BUGGIBS_EFFECT_800);
+  EXPECT_EQ(g_gibs[1].msg, SGM_BUGGIBS_EFFECT_2000);
+  const VNDAMAGE_EFFECT& e = g_gibs[0].effect;
+  EXPECT_EQ(e.pTarget, soldier);
+  EXPECT_EQ(g_gibs[0].radius, &soldier->fRadius);
+  EXPECT_FLOAT_EQ(e.vHit.z, 1);
+  EXPECT_FLOAT_EQ(e.vUp.y, 1);
+  EXPECT_FLOAT_EQ(e.afValues[1], 6.0f);
+  EXPECT_FLOAT_EQ(e.damage.fHealth, -10);
+  EXPECT_FLOAT_EQ(e.vDir.x, 2 / std::sqrt(5.0f));  // from the rifle to the hit point
+  // Without the up vector it points up.
+  vnInflictDamage(rifle, soldier, 0, &hit, nullptr, nullptr);
+  EXPECT_FLOAT_EQ(g_gibs.back().effect.vUp.z, 1);
 }
 
 TEST_F(ManagedCombatTest, AreaDamageFallsOffWithDistanceAndSkipsTheDeadAndTheFar) {
