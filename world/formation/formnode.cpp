@@ -40,27 +40,20 @@ void ListSelected(SGE_TASK* task, Group* group) {
 void OrderGroup(Group* group, int32_t key) {
   VNUNIT** units = group->apUnits;
   VNUNIT** end = units + group->nCount;
-  VNUNIT** keyed = std::find_if(units, end, [key](const VNUNIT* u) {
-    return static_cast<int32_t>(u->dwId) == key;
-  });
+  VNUNIT** keyed = std::find_if(
+      units, end, [key](const VNUNIT* u) { return static_cast<int32_t>(u->dwId) == key; });
   std::stable_sort(units, end,
                    [](const VNUNIT* a, const VNUNIT* b) { return RankOf(a) > RankOf(b); });
   if (keyed != end) {
     // Sorting moved it: find it again and bring it to the front, the rest keeping their order.
-    VNUNIT** it = std::find_if(units, end, [key](const VNUNIT* u) {
-      return static_cast<int32_t>(u->dwId) == key;
-    });
+    VNUNIT** it = std::find_if(
+        units, end, [key](const VNUNIT* u) { return static_cast<int32_t>(u->dwId) == key; });
     std::rotate(units, it, it + 1);
   }
 }
 
 // The scene the markers live in: the running mission's, through its path network.
 SPW_SCENE* MarkerScene() { return BSTAR_CurrentNetwork ? BSTAR_CurrentNetwork->pScene : nullptr; }
-
-uint32_t LinkTypeOf(const VNUNIT* unit) {
-  return unit->pMover ? static_cast<uint32_t>(SGE_Send(unit->pMover, SGM_MOVER_GET_LINK_TYPE, 0, 0))
-                      : 0u;
-}
 
 BSTAR_Node* RegionAt(const SPW_VECTOR* point) {
   if (!BSTAR_CurrentNetwork) return nullptr;
@@ -74,12 +67,16 @@ int32_t SweepFrom(const VNUNIT* unit, const SPW_VECTOR* start, const SPW_VECTOR*
   BSTAR_Node* region = RegionAt(start);
   if (!region) return 0;
   int32_t blocked = 0;
-  return vnMOVER_SweepSegment(BSTAR_CurrentNetwork, region, LinkTypeOf(unit), start, delta, out,
-                              &blocked, VNMOVER_SWEEP_WALLS_AND_GATES) != nullptr;
+  return vnMOVER_SweepSegment(BSTAR_CurrentNetwork, region, vnFORMNODE_UnitLinkType(unit), start,
+                              delta, out, &blocked, VNMOVER_SWEEP_WALLS_AND_GATES) != nullptr;
 }
 
-SPW_VECTOR Add(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+SPW_VECTOR Add(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 
 // The unit's dynamic object, as its controller answers message 534.
 SPW_DOBJECT* UnitObject(const VNUNIT* unit) {
@@ -94,10 +91,10 @@ void ShowMarker(VNUNITMAN* ctx, int32_t which, const SPW_VECTOR& at, const SPW_Q
 }
 
 // The formation named for a 302 or 307 order and its group; 0 when either is missing.
-int32_t FormationGroup(SGE_TASK* task, const char* name, int32_t key,
-                       VNRANK_PROGRAM** outFormation, Group* group) {
+int32_t FormationGroup(SGE_TASK* task, const char* name, int32_t key, VNRANK_PROGRAM** outFormation,
+                       Group* group) {
   *outFormation = name ? vnUNITMAN_Ask<VNRANK_PROGRAM>(task, SGM_UNITMAN_FIND_FORMATION,
-                                                      reinterpret_cast<SGE_PARAM>(name), 0)
+                                                       reinterpret_cast<SGE_PARAM>(name), 0)
                        : nullptr;
   if (!*outFormation) return 0;
   ListSelected(task, group);
@@ -125,6 +122,11 @@ SlotPlace PlaceSlot(const VNRANK_SLOT& slot, const SPW_QUAT& q, const VNUNIT* un
 }
 
 }  // namespace
+
+uint32_t vnFORMNODE_UnitLinkType(const VNUNIT* unit) {
+  return unit->pMover ? static_cast<uint32_t>(SGE_Send(unit->pMover, SGM_MOVER_GET_LINK_TYPE, 0, 0))
+                      : 0u;
+}
 
 SPW_QUAT* vnFORMNODE_TurnBetween(const SPW_VECTOR* from, const SPW_VECTOR* to, SPW_QUAT* out) {
   SPW_VECTOR a = *from;
@@ -252,9 +254,9 @@ int32_t vnFORMNODE_ShowFormation(VNUNITMAN* ctx, SGE_TASK* task, const char* nam
       SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, reinterpret_cast<SGE_PARAM>(&p.vFacing), 0);
     if (unit->pController)
       SGE_Send(unit->pController, SGM_UNIT_GOTO_POINT, reinterpret_cast<SGE_PARAM>(&p.vSpot), 0);
-    const int32_t which = VNFORMNODE_FIRST_PAIR + (DiffersInPlane(p.vSpot, p.vWanted)
-                                                       ? VNFORMNODE_STOPPED
-                                                       : VNFORMNODE_REACHED);
+    const int32_t which =
+        VNFORMNODE_FIRST_PAIR +
+        (DiffersInPlane(p.vSpot, p.vWanted) ? VNFORMNODE_STOPPED : VNFORMNODE_REACHED);
     SPW_QUAT rot;
     vnFORMNODE_TurnBetween(&kMarkerFront, &p.vFacing, &rot);
     SPW_VECTOR at = p.vWanted;

@@ -19,8 +19,8 @@ constexpr int32_t VNFORMNODE_STOPPED = 1;
 constexpr int32_t VNFORMNODE_FIRST_PAIR = 0;
 constexpr int32_t VNFORMNODE_SECOND_PAIR = 2;
 inline constexpr const char* VNFORMNODE_MARKER_FILES[VNUNITMAN_FORMATION_MARKERS] = {
-    "Export/Pows/FormationGO.POW", "Export/Pows/FormationNO.POW",
-    "Export/Pows/DNYFormationGO.POW", "Export/Pows/DNYFormationNO.POW"};
+    "Export/Pows/FormationGO.POW", "Export/Pows/FormationNO.POW", "Export/Pows/DNYFormationGO.POW",
+    "Export/Pows/DNYFormationNO.POW"};
 
 // Node timer kinds: 1 after a formation or rank order, 2 after a group move; any other kind
 // leaves no timer.
@@ -78,7 +78,9 @@ VNFORMNODE* vnFORMNODE_Create(VNUNITMAN* ctx, int32_t markerType, const SPW_TRAN
 int32_t vnFORMNODE_MarkerSlot(const VNUNITMAN* ctx, int32_t which);
 // Destroys the node's marker and frees the node (unlinked first when linked).
 void vnFORMNODE_Free(VNFORMNODE* node);
+// The highest link type the unit's paths may use (message 33 to its mover), the sweeps' allowed
+// gate type; 0 without a mover.
+uint32_t vnFORMNODE_UnitLinkType(const VNUNIT* unit);
 // The shortest turn from one direction onto another (neither need be unit length); opposite
 // directions give a half turn about z, a zero direction no turn.
 SPW_QUAT* vnFORMNODE_TurnBetween(const SPW_VECTOR* from, const SPW_VECTOR* to, SPW_QUAT* out);
-

@@ -24,8 +24,8 @@
 namespace {
 
 constexpr SPW_VECTOR kUp = {0.0f, 0.0f, 1.0f};
-constexpr SPW_VECTOR kFront = {0.0f, 1.0f, 0.0f};           // the leader's facing in the frame
-constexpr SPW_VECTOR kDefaultDir = {0.0f, -1.0f, 0.0f};     // the stored form of kFront
+constexpr SPW_VECTOR kFront = {0.0f, 1.0f, 0.0f};        // the leader's facing in the frame
+constexpr SPW_VECTOR kDefaultDir = {0.0f, -1.0f, 0.0f};  // the stored form of kFront
 constexpr float kMarkerLift = 0.3f;
 constexpr float kMinTiltNormalZ = 0.3f;  // steeper ground leaves the marker upright
 constexpr float kTrailMinDistSq = 625.0f;
@@ -143,7 +143,8 @@ void PlaceNode(VNUNITMAN* m, NodePools* pools, bool reached, const SPW_VECTOR& a
   if (!n) n = SGE_ListPopHead(&pools->rest);
   const SPW_TRANSFORM t = {at, rot, 1.0f};
   if (!n) {
-    const int32_t which = VNFORMNODE_SECOND_PAIR + (reached ? VNFORMNODE_REACHED : VNFORMNODE_STOPPED);
+    const int32_t which =
+        VNFORMNODE_SECOND_PAIR + (reached ? VNFORMNODE_REACHED : VNFORMNODE_STOPPED);
     vnFORMNODE_Create(m, vnFORMNODE_MarkerSlot(m, which), &t);
     return;
   }
@@ -156,13 +157,9 @@ void PlaceNode(VNUNITMAN* m, NodePools* pools, bool reached, const SPW_VECTOR& a
   }
   node->link = {};
   vnFORMNODE_Free(node);
-  const int32_t which = VNFORMNODE_SECOND_PAIR + (reached ? VNFORMNODE_REACHED : VNFORMNODE_STOPPED);
+  const int32_t which =
+      VNFORMNODE_SECOND_PAIR + (reached ? VNFORMNODE_REACHED : VNFORMNODE_STOPPED);
   vnFORMNODE_Create(m, vnFORMNODE_MarkerSlot(m, which), &t);
-}
-
-uint32_t LinkTypeOf(const VNUNIT* unit) {
-  return unit->pMover ? static_cast<uint32_t>(SGE_Send(unit->pMover, SGM_MOVER_GET_LINK_TYPE, 0, 0))
-                      : 0u;
 }
 
 // Where a slot's unit can get: the disc swept from the point to its target. reached is 0 when
@@ -182,8 +179,8 @@ SlotDest SweepSlot(const VNUNIT* unit, const SPW_VECTOR& from, const SPW_VECTOR&
   SPW_VECTOR out = target;
   SPW_VECTOR outVel;
   int32_t blocked = 0;
-  if (!vnMOVER_SweepDisc(net, start, unit->fRadius, LinkTypeOf(unit), &from, &target, &vel, &out,
-                         &outVel, &blocked, VNMOVER_SWEEP_WALLS_AND_GATES))
+  if (!vnMOVER_SweepDisc(net, start, unit->fRadius, vnFORMNODE_UnitLinkType(unit), &from, &target,
+                         &vel, &out, &outVel, &blocked, VNMOVER_SWEEP_WALLS_AND_GATES))
     return d;
   d.vDest = {out.x, out.y, target.z};
   d.bReached = blocked == 0;
@@ -203,8 +200,7 @@ struct Launch {
 void SendFacingAndGo(VNUNIT* unit, int32_t msg, SPW_VECTOR* facing, SPW_VECTOR* dest) {
   if (unit->pMover)
     SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, reinterpret_cast<SGE_PARAM>(facing), 0);
-  if (unit->pController)
-    SGE_Send(unit->pController, msg, reinterpret_cast<SGE_PARAM>(dest), 0);
+  if (unit->pController) SGE_Send(unit->pController, msg, reinterpret_cast<SGE_PARAM>(dest), 0);
 }
 
 // The answer of a jumper to SGM_UNIT_BOUNCE_CHECK for the distance to its destination.
@@ -412,9 +408,8 @@ int32_t vnRANK_Align(SGE_TASK* ctx, VNRANK_PROGRAM* program, int32_t msg, float 
   return vnRANK_Move(ctx, program, msg, &point, &dir, program->fScale, send);
 }
 
-int32_t vnRANK_Move(SGE_TASK* ctx, VNRANK_PROGRAM* program, int32_t msg,
-                    const SPW_VECTOR* point, const SPW_VECTOR* direction, float scale,
-                    int32_t send) {
+int32_t vnRANK_Move(SGE_TASK* ctx, VNRANK_PROGRAM* program, int32_t msg, const SPW_VECTOR* point,
+                    const SPW_VECTOR* direction, float scale, int32_t send) {
   VNUNITMAN* m = Manager(ctx);
   if (!m || !program || !point || !direction) return 0;
   NodePools pools;
@@ -511,10 +506,9 @@ int32_t vnRANK_ApplyFormation(SGE_TASK* ctx, const char* name) {
     rank->pSlots[i].vOffset = shape->pSlots[i].vOffset;
   }
   VNRANK_ORDER order = {};
-  const int32_t answered =
-      leader->pController
-          ? SGE_Send(leader->pController, SGM_UNIT_GET_ORDER, reinterpret_cast<SGE_PARAM>(&order), 0)
-          : 0;
+  const int32_t answered = leader->pController ? SGE_Send(leader->pController, SGM_UNIT_GET_ORDER,
+                                                          reinterpret_cast<SGE_PARAM>(&order), 0)
+                                               : 0;
   const SPW_VECTOR dir = rank->vDir;
   if (answered && (order.nKind == VNRANK_ORDER_WALK || order.nKind == VNRANK_ORDER_WALK_TO))
     return vnRANK_Move(ctx, rank, SGM_UNIT_GOTO_POINT, &order.vPoint, &dir, rank->fScale, 1);

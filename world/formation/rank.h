@@ -54,13 +54,11 @@ int32_t vnRANK_ApplyFormation(SGE_TASK* ctx, const char* name);
 int32_t vnRANK_ChangeFormation(SGE_TASK* ctx, const char* name);
 // Moves "Prog_0" to the point; a null direction or scale takes the stored or default one.
 int32_t vnRANK_MoveTo(SGE_TASK* ctx, int32_t msg, const SPW_VECTOR* point,
-                      const SPW_VECTOR* direction, const float* scale, int32_t send,
-                      int32_t trail);
+                      const SPW_VECTOR* direction, const float* scale, int32_t send, int32_t trail);
 // The placement: every slot's unit sent to its spot of the shape at the point, facing the
 // direction, and a node shown there. msg is SGM_UNIT_GOTO_POINT or SGM_UNIT_BOUNCE_TO_POINT.
-int32_t vnRANK_Move(SGE_TASK* ctx, VNRANK_PROGRAM* program, int32_t msg,
-                    const SPW_VECTOR* point, const SPW_VECTOR* direction, float scale,
-                    int32_t send);
+int32_t vnRANK_Move(SGE_TASK* ctx, VNRANK_PROGRAM* program, int32_t msg, const SPW_VECTOR* point,
+                    const SPW_VECTOR* direction, float scale, int32_t send);
 // "Prog_0" to "Prog_6" from the platoon's fielded units.
 int32_t vnRANK_SelectProgram(SGE_TASK* ctx, const VNPLATOON* platoon);
 
