@@ -1,0 +1,107 @@
+// Status bars on screen: the marker task drawn through the effect list of a camera view by the
+// render pass and the driver's own code, read back as pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/memory/memblock.h"
+#include "engine/vdisplay/vdisplay.h"
+#include "tests/driver/batch/draw_fixture.h"
+#include "tests/world/marker/marker_fixture.h"
+
+namespace markertest {
+namespace {
+
+using drawtest::Near;
+
+class MarkerPixelsTest : public drawtest::DrawTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
+    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+    drawtest::DrawTest::SetUp();
+    if (HasFatalFailure()) return;
+    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
+#define MARKERTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
+    SPPD_TABLE_SLOTS(MARKERTEST_BIND)
+#undef MARKERTEST_BIND
+    // The fixture's display joins the render pass.
+    display.fFlags = SPW_DISPLAY_RENDER;
+    display.pfnVPGet = SPPD_VPGet;
+    display.pfnVPSet = SPPD_VPSet;
+    SGE_ListInit(&display.callbacks);
+    SGE_ListInit(&display.nodes);
+    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
+    // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
+    const SPW_RECT rect{0, 0, 640, 480};
+    view = SPW_CreateVDisplay(&display, nullptr, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
+                              SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 1.0f,
+                              100.0f, 0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
+    ASSERT_NE(view, nullptr);
+    SPW_SetDisplayNodeColour(view, kBlack);
+    ASSERT_EQ(vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES), 1);
+    defaults = Defaults(SGE_GameMem);
+    list = StartMarkers(view, defaults, &task);
+    ASSERT_TRUE(list && task);
+    EndFrame();  // the fixture's own frame
+  }
+  void TearDown() override {
+    StopMarkers(list, task);
+    vnFX_AttachPoolFree();
+    if (view) SPW_DestroyVDisplay(view);
+    SGE_ListUnlink(&display.link.link);
+    drawtest::DrawTest::TearDown();
+    SPW_ReleaseEngineBlocks();
+    SGE_ShutdownKernelAndMemory();
+  }
+
+  void NextFrame() {
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    SPW_RenderDisplays();
+    EndFrame();
+  }
+
+  VNMARKER_DEFAULTS defaults;
+  SPW_DISPLAYNODE* view = nullptr;
+  VNFX_ATTACHLIST* list = nullptr;
+  SGE_TASK* task = nullptr;
+};
+
+TEST_F(MarkerPixelsTest, AStatusBarIsFilledToItsLevel) {
+  // Straight ahead at 10: the bar's centre lands on the display's centre (320, 240).
+  const SPW_VECTOR at{0, 0, -10};
+  VNMARKER* m = vnMARK_Send2579(&at, 0);
+  ASSERT_NE(m, nullptr);
+  const float outer[2] = {60, 12}, middle[2] = {56, 8}, inner[2] = {52, 4};
+  SGE_Send(task, SGM_MARK_PAIR_C, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(outer));
+  SGE_Send(task, SGM_MARK_PAIR_B, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(middle));
+  SGE_Send(task, SGM_MARK_PAIR_A, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(inner));
+  vnMARK_Send2581(m, 0.25f);
+  NextFrame();
+  // The fill runs from 268 to 268 + 104 / 4 = 294, a quarter of the way from red to green.
+  const uint32_t quarter = 0xFFC03F00;
+  const struct {
+    int x, y;
+    uint32_t colour;
+  } quarterFull[] = {{272, 240, quarter}, {290, 238, quarter}, {298, 240, kGrey},
+                     {360, 240, kGrey},   {320, 250, kBlue},   {262, 240, kBlue},
+                     {320, 256, kBlack},  {384, 240, kBlack},  {320, 220, kBlack}};
+  for (const auto& p : quarterFull)
+    EXPECT_TRUE(Near(Pixel(p.x, p.y), p.colour, 4)) << p.x << "," << p.y;
+
+  // Three quarters: the fill reaches 346 and turns mostly green.
+  vnMARK_Send2581(m, 0.75f);
+  NextFrame();
+  const uint32_t threeQuarters = 0xFF40BF00;
+  EXPECT_TRUE(Near(Pixel(340, 240), threeQuarters, 4));
+  EXPECT_TRUE(Near(Pixel(350, 240), kGrey, 4));
+
+  // Hidden, nothing but the cleared view.
+  m->data.dwFlags |= VNMARKER_HIDDEN;
+  NextFrame();
+  EXPECT_TRUE(Near(Pixel(320, 240), kBlack));
+  EXPECT_TRUE(Near(Pixel(320, 250), kBlack));
+}
+
+}  // namespace
+}  // namespace markertest

@@ -1,0 +1,154 @@
+// The marker task: its records, the messages that change them, and its draw.
+#include "world/marker/marker.h"
+
+#include <cstring>
+
+#include "effects/airexplode.h"
+#include "missions/control/overlay.h"
+#include "platform/trace.h"
+#include "world/attach/attach.h"
+
+namespace {
+
+// The record the last SGM_MARK_ADD made: a handler's result is 32 bits, a record is not.
+VNMARKER* g_added = nullptr;
+
+VNMARKER* AsMarker(SGE_DLLNODE* n) { return reinterpret_cast<VNMARKER*>(n); }
+VNMARKER* AsRecord(SGE_PARAM p) { return reinterpret_cast<VNMARKER*>(p); }
+template <typename T>
+const T* AsValues(SGE_PARAM p) {
+  return reinterpret_cast<const T*>(p);
+}
+
+void OnCreate(SGE_TASK* task, VNMARKERS* self, const VNMARKER_DEFAULTS* defaults) {
+  std::memset(static_cast<void*>(self), 0, sizeof *self);
+  if (defaults)
+    self->defaults = *defaults;
+  else
+    PLAT_Trace("[MARKERS]: created without defaults; no record can be added\n");
+  SGE_ListInit(&self->active);
+  SGE_ListInit(&self->free);
+  self->pNode = vnFX_AttachTask(vnMISSCONT_GetAttachDisplay(), task, task->pInstance, 0);
+  if (!self->pNode) PLAT_Trace("[MARKERS]: not on a draw list; markers are not drawn\n");
+}
+
+void OnDestroy(SGE_TASK* task, VNMARKERS* self) {
+  vnFX_AttachNodeRelease(self->pNode);
+  self->pNode = nullptr;
+  SGE_ListFreeAll(&self->active);
+  SGE_ListFreeAll(&self->free);
+  g_added = nullptr;
+  // Owners that reach the service after this find no task rather than a freed one.
+  if (vnMISSCONT_GetOverlayTask() == task) vnMISSCONT_SetOverlayTask(nullptr);
+}
+
+VNMARKER* TakeRecord(VNMARKERS* self) {
+  if (SGE_DLLNODE* n = SGE_ListPopHead(&self->free)) return AsMarker(n);
+  if (!self->defaults.pBlock) return nullptr;
+  return static_cast<VNMARKER*>(SGE_MemAlloc(self->defaults.pBlock, sizeof(VNMARKER)));
+}
+
+VNMARKER* Add(VNMARKERS* self, const SPW_VECTOR* position, uint32_t flags) {
+  if (!position) return nullptr;
+  VNMARKER* m = TakeRecord(self);
+  if (!m) {
+    PLAT_Trace("[MARKERS]: no memory for another marker\n");
+    return nullptr;
+  }
+  const VNMARKER_DATA& d = self->defaults.data;
+  std::memcpy(m->data.adwLook, d.adwLook, sizeof d.adwLook);
+  std::memcpy(m->data.afPair, d.afPair, sizeof d.afPair);
+  m->data.fLevel = d.fLevel;
+  std::memcpy(m->data.anWords, d.anWords, sizeof d.anWords);
+  m->data.vPos = *position;
+  m->data.dwFlags = flags;
+  m->data.nWord = 0;
+  SGE_ListAddTail(&self->active, &m->link);
+  for (float(&pair)[2] : m->data.afPair) std::memcpy(pair, VNMARKER_DEFAULT_PAIR, sizeof pair);
+  return m;
+}
+
+void Remove(VNMARKERS* self, VNMARKER* m) {
+  SGE_ListUnlink(&m->link);
+  SGE_ListAddTail(&self->free, &m->link);
+}
+
+void SetPair(VNMARKER* m, VNMARKER_PAIR which, const float* values) {
+  m->data.afPair[which][0] = values[0];
+  m->data.afPair[which][1] = values[1];
+}
+
+// Appearance words counted from 1, as the messages name them.
+void SetLook(VNMARKER* m, int32_t word, const int32_t* value) {
+  m->data.adwLook[word - 1] = static_cast<uint32_t>(*value);
+}
+
+void Draw(VNMARKERS* self, const VNFX_ATTACHNODE* node) {
+  SPW_DISPLAYNODE* view = vnFX_AttachNodeGetDrawRecord(node);
+  if (!view) return;
+  for (SGE_DLLNODE* n = SGE_ListFirst(&self->active); n; n = SGE_ListNext(&self->active, n)) {
+    VNMARKER* m = AsMarker(n);
+    if (!(m->data.dwFlags & VNMARKER_HIDDEN)) vnAIREXPLODE_ObjectCallback(view, self, m);
+  }
+}
+
+// The record messages; a null record or value pointer changes nothing.
+void OnRecordMessage(VNMARKERS* self, int32_t msg, VNMARKER* m, SGE_PARAM p2) {
+  if (!m) return;
+  if (msg == SGM_MARK_REMOVE) return Remove(self, m);
+  if (msg == SGM_MARK_WORD) {
+    m->data.nWord = static_cast<int32_t>(p2);
+    return;
+  }
+  if (!p2) return;
+  switch (msg) {
+    // Held in [0, 1]; a level that is not a number (0 / 0 from an owner) shows as 0.
+    case SGM_MARK_LEVEL: m->data.fLevel = vnMARK_BarLevel(*AsValues<float>(p2), 1.0f); break;
+    case SGM_MARK_PAIR_A: SetPair(m, VNMARKER_PAIR_A, AsValues<float>(p2)); break;
+    case SGM_MARK_PAIR_B: SetPair(m, VNMARKER_PAIR_B, AsValues<float>(p2)); break;
+    case SGM_MARK_PAIR_C: SetPair(m, VNMARKER_PAIR_C, AsValues<float>(p2)); break;
+    case SGM_MARK_POSITION: m->data.vPos = *AsValues<SPW_VECTOR>(p2); break;
+    case SGM_MARK_WORDS:
+      std::memcpy(m->data.anWords, AsValues<int32_t>(p2), sizeof m->data.anWords);
+      break;
+    case SGM_MARK_LOOK5: SetLook(m, 5, AsValues<int32_t>(p2)); break;
+    case SGM_MARK_LOOK4: SetLook(m, 4, AsValues<int32_t>(p2)); break;
+    case SGM_MARK_LOOK2: SetLook(m, 2, AsValues<int32_t>(p2)); break;
+    case SGM_MARK_LOOK3: SetLook(m, 3, AsValues<int32_t>(p2)); break;
+    default: break;
+  }
+}
+
+bool IsRecordMessage(int32_t msg) { return msg >= SGM_MARK_REMOVE && msg <= SGM_MARK_LOOK3; }
+
+}  // namespace
+
+int32_t vnMARK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                       SGE_PARAM p2) {
+  VNMARKERS* self = SGE_TaskData<VNMARKERS>(task);
+  if (!self) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+  switch (msg) {
+    case SGM_TASK_CREATE: OnCreate(task, self, AsValues<VNMARKER_DEFAULTS>(p1)); break;
+    case SGM_TASK_DESTROY: OnDestroy(task, self); break;
+    case SGM_TASK_DRAW: Draw(self, reinterpret_cast<const VNFX_ATTACHNODE*>(p1)); break;
+    case SGM_MARK_ADD:
+      g_added = Add(self, AsValues<SPW_VECTOR>(p1), static_cast<uint32_t>(p2));
+      break;
+    default:
+      if (IsRecordMessage(msg)) OnRecordMessage(self, msg, AsRecord(p1), p2);
+      break;
+  }
+  const int32_t passed = SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+  return msg == SGM_MARK_ADD ? g_added != nullptr : passed;
+}
+
+VNMARKER* vnMARK_TakeAdded() {
+  VNMARKER* record = g_added;
+  g_added = nullptr;
+  return record;
+}
+
+int32_t vnMARK_Register() {
+  return SGE_RegisterTaskType(VNTT_MARKERS, vnMARK_Handler, SGE_TTF_ALLOC_DATA,
+                              static_cast<int32_t>(sizeof(VNMARKERS)), nullptr);
+}
