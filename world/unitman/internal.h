@@ -44,7 +44,7 @@ void vnUNITMAN_ShutDown(SGE_TASK* task, VNUNITMAN* m);
 
 // Units (messages 275, 276, 277).
 VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* create,
-                          const char* block);
+                          const VNPLACE_COMMANDBLOCK* block);
 void vnUNITMAN_FreeUnit(VNUNITMAN* m, VNUNIT* unit);
 void vnUNITMAN_FreeAllUnits(VNUNITMAN* m);
 

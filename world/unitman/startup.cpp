@@ -3,7 +3,9 @@
 
 #include "missions/control/misscont.h"
 #include "platform/trace.h"
+#include "world/formation/formnode.h"
 #include "world/grid/grid.h"
+#include "world/mover/mover.h"
 #include "world/unitman/internal.h"
 #include "world/unitman/orders.h"
 
@@ -185,6 +187,8 @@ void vnUNITMAN_StartUp(SGE_TASK* task, VNUNITMAN* m, const VNUNITMAN_CREATE* cre
   m->pFrameTimer = SGE_AddFrameTimer(task, 1, nullptr, SGE_TIMER_REPEAT);
   NamePlayers(m);
   SGE_Send(task, SGM_UNITMAN_LOAD_FORMATIONS, reinterpret_cast<SGE_PARAM>(kFormationFile), 0);
+  vnFORMNODE_LoadMarkerTypes(m);
+  if (VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner()) vnMOVER_AddListener(planner, task);
   CreateGrid(m);
   m->pBugGibs = CreateService(task, VNTT_BUGGIBS, create);
   m->pBugPath = CreateService(task, VNTT_BUGPATH, create);
@@ -200,6 +204,8 @@ void vnUNITMAN_ShutDown(SGE_TASK* task, VNUNITMAN* m) {
   if (m->pFrameTimer) SGE_KillTimer(m->pFrameTimer);
   m->pFrameTimer = nullptr;
   vnUNITMAN_FreeGroups(m);
+  vnFORMNODE_Reset(m, task);
+  if (VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner()) vnMOVER_RemoveListener(planner, task);
   if (m->pAttrs) vnUNITMAN_FreeAttributes(m->pAttrs, &m->freeLinkNodes);
   DestroyOrphanMovers(m);
   FreePools(m);

@@ -1,6 +1,8 @@
 // The unit manager task: its handler, its registration and the walks over unit lists.
 #include "world/unitman/unitman.h"
 
+#include "terran/terunit.h"
+#include "world/formation/formnode.h"
 #include "world/unitman/internal.h"
 #include "world/unitman/orders.h"
 
@@ -14,6 +16,17 @@ T* Arg(SGE_PARAM p) {
   return reinterpret_cast<T*>(p);
 }
 
+int32_t ShowFormation(SGE_TASK* task, VNUNITMAN* m, const char* name, const VNFORMNODE_ORDER* order) {
+  vnFORMNODE_Reset(m, task);
+  if (!order) return 0;
+  return vnFORMNODE_ShowFormation(m, task, name, order->nKey, &order->vPoint, &order->vDir);
+}
+
+int32_t PlaceFormation(SGE_TASK* task, VNUNITMAN* m, const char* name, const VNFORMNODE_ORDER* order) {
+  if (!order) return 0;
+  return vnFORMNODE_PlaceFormation(m, task, name, order->nKey, &order->vPoint, &order->vDir);
+}
+
 int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   auto* m = SGE_TaskData<VNUNITMAN>(task);
   switch (msg) {
@@ -23,6 +36,9 @@ int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SG
     case SGM_TASK_DESTROY:
       vnUNITMAN_ShutDown(task, m);
       break;
+    case SGM_TASK_TIMER:
+      if (vnFORMNODE_OnTimer(m, task, Arg<SGE_TIMER>(p1))) return 1;
+      break;
     case SGM_TASK_FRAME:
       vnUNITMAN_RunFrame(m);
       return 1;
@@ -30,7 +46,8 @@ int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SG
     case SGM_UNITMAN_REGION_LEFT:
       return vnUNITMAN_RegionEvent(msg, p1, Arg<const VNMOVER_RECORD>(p2));
     case SGM_UNITMAN_CREATE_UNIT:
-      return vnUNITMAN_Answer(vnUNITMAN_NewUnit(task, m, Arg<const VNUNIT_CREATE>(p1), Arg<const char>(p2)));
+      return vnUNITMAN_Answer(
+          vnUNITMAN_NewUnit(task, m, Arg<const VNUNIT_CREATE>(p1), Arg<const VNPLACE_COMMANDBLOCK>(p2)));
     case SGM_UNITMAN_DESTROY_UNIT:
       vnUNITMAN_FreeUnit(m, Arg<VNUNIT>(p1));
       return 1;
@@ -75,6 +92,15 @@ int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SG
       return vnUNITMAN_ForEach(m, reinterpret_cast<VNUNIT_FUNC>(p1), p2);
     case SGM_UNITMAN_LOAD_FORMATIONS:
       return vnUNITMAN_LoadFormations(m, Arg<const char>(p1));
+    case SGM_UNITMAN_SHOW_FORMATION:
+      return ShowFormation(task, m, Arg<const char>(p1), Arg<const VNFORMNODE_ORDER>(p2));
+    case SGM_UNITMAN_MOVE_GROUP:
+    case SGM_UNITMAN_BOUNCE_GROUP:
+      vnFORMNODE_Reset(m, task);
+      return vnFORMNODE_MoveGroup(m, task, Arg<const SPW_VECTOR>(p1), Arg<const VNUNIT>(p2),
+                                  msg == SGM_UNITMAN_MOVE_GROUP ? SGM_UNIT_GOTO_POINT : SGM_UNIT_BOUNCE_TO_POINT);
+    case SGM_UNITMAN_PLACE_FORMATION:
+      return PlaceFormation(task, m, Arg<const char>(p1), Arg<const VNFORMNODE_ORDER>(p2));
     case SGM_UNITMAN_FIND_FORMATION:
       return vnUNITMAN_Answer(vnUNITMAN_FindFormation(m, Arg<const char>(p1)));
     case SGM_UNITMAN_LIST_SELECTED:

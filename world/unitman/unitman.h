@@ -16,6 +16,7 @@ struct SPW_OBJECTTYPE;
 struct SPW_DOBJTYPE;
 struct VNGRID;
 struct VNGRID_LINK;
+struct VNPLACE_COMMANDBLOCK;
 struct VNMOVER_RECORD;
 struct VNRANK_PROGRAM;
 
@@ -369,7 +370,7 @@ VNUNIT* vnUNITMAN_GetUnit(uint32_t id);
 // 1 when there is no such unit or its controller says it is dead.
 int32_t vnUNIT_IsDead(uint32_t id);
 VNPLAYER* vnUNITMAN_GetHumanPlayer();
-VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const char* placement);
+VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const VNPLACE_COMMANDBLOCK* placement);
 void vnUNITMAN_DestroyUnit(VNUNIT* unit);
 int32_t vnUNITMAN_SetFlagBit0(int32_t value);
 int32_t vnUNITMAN_ApplyFormation(const char* name, SGE_PARAM group, SGE_PARAM arrangement);

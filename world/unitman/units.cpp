@@ -6,6 +6,7 @@
 #include "platform/trace.h"
 #include "world/grid/grid.h"
 #include "world/mover/mover.h"
+#include "world/placement/placement.h"
 #include "world/unitman/internal.h"
 
 namespace {
@@ -82,6 +83,7 @@ SPW_VECTOR Normalised(SPW_VECTOR v) {
 void AttachMover(VNUNIT* u, const VNUNIT_CREATE* create) {
   const bool flight = (u->dwFlags & VNUNIT_F_FLIGHT) != 0;
   VNMOVER_CREATE mc{};
+  mc.pPlanner = vnMOVER_GetPathPlanner();
   mc.dwUnitId = u->dwId;
   mc.fAttr21 = vnUNIT_AttrFloat(u, kAttrMoverB);
   mc.fSpeed = vnUNIT_AttrFloat(u, kAttrMoverSpeed) * kKmhToMs;
@@ -113,7 +115,7 @@ void AttachMover(VNUNIT* u, const VNUNIT_CREATE* create) {
 
 // Weapons and items never bring their own linked types.
 void CreateLinked(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNIT_CREATE* create,
-                  const char* block) {
+                  const VNPLACE_COMMANDBLOCK* block) {
   const VNUNIT_ATTR* row = RowOf(m, u->nType);
   if (!row || (u->dwFlags & (VNUNIT_F_WEAPON | VNUNIT_F_ITEM))) return;
   const SGE_DLLNODE* head = &row->linked;
@@ -137,7 +139,7 @@ void CreateLinked(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNIT_CR
 }
 
 void CreateController(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNIT_CREATE* create,
-                      const char* block) {
+                      const VNPLACE_COMMANDBLOCK* block) {
   const VNUNIT_ATTR* row = RowOf(m, u->nType);
   if (!row || !row->nClassId) return;
   u->pController = SGE_CreateTask(row->nClassId, task, nullptr, reinterpret_cast<SGE_PARAM>(u),
@@ -222,7 +224,7 @@ void DestroyChildren(VNUNITMAN* m, VNUNIT* u) {
 }  // namespace
 
 VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* create,
-                          const char* block) {
+                          const VNPLACE_COMMANDBLOCK* block) {
   if (!create || create->nType < 0 || create->nType >= VN_UNIT_TYPE_COUNT) {
     PLAT_Trace("[UNITMAN]: unit creation with no record or a type out of 0..%d\n", VN_UNIT_TYPE_COUNT - 1);
     return nullptr;
@@ -244,6 +246,8 @@ VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* cre
   // A controller may end its own unit while it is being created.
   if (!vnUNITMAN_IsLive(u, id)) return nullptr;
   SGE_ListAddTail(target, &u->link);
+  if (block) vnPLParser_ApplyCommands(block, u);
+  if (!vnUNITMAN_IsLive(u, id)) return nullptr;
   SendSoldierStats(m, u);
   return vnUNITMAN_IsLive(u, id) ? u : nullptr;
 }

@@ -85,7 +85,7 @@ int32_t vnUNIT_IsDead(uint32_t id) {
 
 VNPLAYER* vnUNITMAN_GetHumanPlayer() { return Ask<VNPLAYER>(SGM_UNITMAN_HUMAN_PLAYER); }
 
-VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const char* placement) {
+VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const VNPLACE_COMMANDBLOCK* placement) {
   return Ask<VNUNIT>(SGM_UNITMAN_CREATE_UNIT, P(create), P(placement));
 }
 

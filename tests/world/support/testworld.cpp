@@ -233,7 +233,7 @@ uint32_t TestWorld::Human() const {
 uint32_t TestWorld::Computer() const { return vnUNITMAN_GetComputerPlayerId(); }
 
 VNUNIT* TestWorld::Create(int32_t type, uint32_t player, SPW_VECTOR pos, SGE_DLLNODE* list,
-                          VNUNIT* parent, const char* block) {
+                          VNUNIT* parent, const VNPLACE_COMMANDBLOCK* block) {
   VNUNIT_CREATE c{};
   c.nType = type;
   c.dwPlayer = player;

@@ -93,7 +93,7 @@ class TestWorld {
 
   // Message 275 with a plain creation record (binding 1, direction (0, 1, 0)).
   VNUNIT* Create(int32_t type, uint32_t player, SPW_VECTOR pos = {}, SGE_DLLNODE* list = nullptr,
-                 VNUNIT* parent = nullptr, const char* block = nullptr);
+                 VNUNIT* parent = nullptr, const VNPLACE_COMMANDBLOCK* block = nullptr);
   void Destroy(VNUNIT* unit);
   // vnUNITMAN_SetUnitPosition: the unit joins the grid there.
   void Place(VNUNIT* unit, SPW_VECTOR pos);
