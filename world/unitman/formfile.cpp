@@ -83,7 +83,9 @@ void StoreFormation(VNUNITMAN* manager, const Reader& r) {
     PLAT_Trace("%s: no memory for formation %s; not stored\n", r.path, r.name);
     return;
   }
-  std::memcpy(program->pSlots, r.slots, sizeof(VNRANK_SLOT) * static_cast<size_t>(r.count));
+  if (r.count > 0) {
+    std::memcpy(program->pSlots, r.slots, sizeof(VNRANK_SLOT) * static_cast<size_t>(r.count));
+  }
   program->nCount = r.count;
   SGE_ListAddTail(&manager->formations, &program->link);
 }
