@@ -11,6 +11,8 @@
 #include "shell/fade/fade.h"
 #include "shell/sound/sound.h"
 #include "shell/util.h"
+#include "world/mover/mover.h"
+#include "world/unitman/unitman.h"
 
 namespace {
 
@@ -247,8 +249,11 @@ void vnROOT_Destroy() {
 }
 
 void vnROOT_RegisterTaskTypes() {
+  if (!vnMOVER_Register()) PLAT_Trace("[ROOT]: mover task types not registered\n");
+  if (!vnUNITMAN_Register()) PLAT_Trace("[ROOT]: unit manager type not registered\n");
   if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
   if (!vnPOINTER_Register()) PLAT_Trace("[ROOT]: pointer task type not registered\n");
+  if (!vnUNITMAN_RegisterUnitClasses()) PLAT_Trace("[ROOT]: unit classes not registered\n");
   if (!vnFADE_Register()) PLAT_Trace("[ROOT]: transition controller type not registered\n");
 }
 

@@ -169,6 +169,7 @@ uint32_t vnUNITMAN_GetComputerPlayerId() { return g_computerId; }
 void vnUNITMAN_StartUp(SGE_TASK* task, VNUNITMAN* m, const VNUNITMAN_CREATE* create) {
   const VNUNITMAN_CREATE none{};
   if (!create) create = &none;
+  *m = VNUNITMAN{};
   m->pTask = task;
   m->pBlock = create->pBlock;
   m->dwMode = 0;

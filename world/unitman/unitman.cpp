@@ -143,8 +143,7 @@ void* vnUNITMAN_TakeAnswer() {
 }
 
 int32_t vnUNITMAN_Register() {
-  return SGE_RegisterTaskType(VNTT_UNITMAN, Handler, SGE_TTF_ZERO_DATA, sizeof(VNUNITMAN),
-                              "UnitManager");
+  return SGE_RegisterTaskType(VNTT_UNITMAN, Handler, SGE_TTF_ALLOC_DATA, sizeof(VNUNITMAN), "");
 }
 
 SGE_TASK* vnUNITMAN_GetTask() { return g_task; }
