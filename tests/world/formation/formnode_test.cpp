@@ -1,8 +1,30 @@
 // Formation nodes: group orders of the selected units, the markers they show and the node timer.
+#include "platform/clock.h"
 #include "tests/world/formation/formation_fixture.h"
 
 namespace formtest {
 namespace {
+
+uint32_t g_now = 0;
+uint32_t FakeClock() { return g_now; }
+
+// Drives the kernel's millisecond timers by a fake clock.
+class FakeTime {
+ public:
+  FakeTime() {
+    g_now = 1000;
+    PLAT_SetClockOverride(FakeClock);
+    SGE_InitClock();
+    Advance(0);
+  }
+  ~FakeTime() { PLAT_SetClockOverride(nullptr); }
+  void Advance(uint32_t ms) {
+    g_now += ms;
+    SGE_UpdateClock();
+    SGE_UpdateTimers();
+    SGE_DispatchMessages();
+  }
+};
 
 constexpr SPW_VECTOR kNorth = {0.0f, -1.0f, 0.0f};  // the Line's slot 0 facing: no turn
 
@@ -83,6 +105,25 @@ TEST_F(FormNodeTest, OrderingAGroupTwiceWithinHalfASecondReplacesTheNodes) {
   EXPECT_EQ(Markers().size(), first.size());
   EXPECT_NE(man()->pFormNodeTimer, nullptr);
   EXPECT_EQ(SGE_ListCount(&task()->timers), 2) << "the frame timer and one node timer";
+}
+
+TEST_F(FormNodeTest, AManagerOrderWithinHalfASecondReplacesTheNodesAndRestartsTheirTime) {
+  LineAtTheWall();
+  FakeTime time;
+  VNFORMNODE_ORDER order = {0, {0.0f, 0.0f, 0.0f}, kNorth};
+  const auto show = [&] {
+    return SGE_Send(task(), SGM_UNITMAN_SHOW_FORMATION, reinterpret_cast<SGE_PARAM>("Line"),
+                    reinterpret_cast<SGE_PARAM>(&order));
+  };
+  ASSERT_EQ(show(), 1);
+  time.Advance(300);
+  ASSERT_EQ(show(), 1);
+  EXPECT_EQ(Markers().size(), 3u);
+  time.Advance(300);
+  EXPECT_EQ(Markers().size(), 3u) << "the second order's nodes last their own half second";
+  time.Advance(250);
+  EXPECT_TRUE(Markers().empty());
+  EXPECT_EQ(man()->pFormNodeTimer, nullptr);
 }
 
 TEST_F(FormNodeTest, TheNodeTimerClearsTheNodesAndStopsOnlyForItsOwnTick) {
