@@ -6,11 +6,14 @@
 #include "engine/font/font.h"
 #include "engine/gui/gui.h"
 #include "engine/kernel/frametime.h"
+#include "engine/memory/memblock.h"
 #include "platform/trace.h"
 #include "shell/app.h"
 #include "shell/fade/fade.h"
 #include "shell/sound/sound.h"
 #include "shell/util.h"
+#include "world/attach/attach.h"
+#include "world/marker/marker.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
 
@@ -98,6 +101,8 @@ void OnCreate(SGE_TASK* task) {
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
   if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
+  if (!vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES))
+    PLAT_Trace("[ROOT]: no attachment pool; nothing hangs on draw lists\n");
   if (!SGE_CreateTask(VNTT_FADE, task, nullptr, 0, 0))
     PLAT_Trace("[ROOT]: transition controller not created\n");
   g_root.pPointer = SGE_CreateTask(VNTT_POINTER, task, nullptr, 0, 0);
@@ -107,6 +112,7 @@ void OnCreate(SGE_TASK* task) {
 
 void OnDestroy() {
   vnSOUND_Close();
+  vnFX_AttachPoolFree();
   vnROOT_FreeFonts(&g_root);
   SPW_RemoveDisplayNode(g_root.pClearCb);
   SPW_RemoveDisplayNode(g_root.pNullCb);
@@ -251,6 +257,7 @@ void vnROOT_Destroy() {
 void vnROOT_RegisterTaskTypes() {
   if (!vnMOVER_Register()) PLAT_Trace("[ROOT]: mover task types not registered\n");
   if (!vnUNITMAN_Register()) PLAT_Trace("[ROOT]: unit manager type not registered\n");
+  if (!vnMARK_Register()) PLAT_Trace("[ROOT]: marker service type not registered\n");
   if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
   if (!vnPOINTER_Register()) PLAT_Trace("[ROOT]: pointer task type not registered\n");
   if (!vnUNITMAN_RegisterUnitClasses()) PLAT_Trace("[ROOT]: unit classes not registered\n");
