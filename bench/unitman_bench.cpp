@@ -1,0 +1,174 @@
+// The unit manager's frame pass for 1,000 units on a 1,000 m square map: each unit sights the
+// others within 30 m through the spatial grid, gets its update and reports a new position
+// (re-bucketed in the grid). The goal: at most 2 microseconds per unit and frame.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/goal.h"
+#include "engine/kernel/kernel.h"
+#include "engine/memory/memblock.h"
+#include "engine/scene/scene.h"
+#include "engine/terrain/terrain.h"
+#include "missions/control/misscont.h"
+#include "platform/random.h"
+#include "platform/trace.h"
+#include "tools/writers/unitattr_writer.h"
+#include "world/unitman/unitman.h"
+#include "world/unittype/classids.h"
+
+namespace {
+
+constexpr int32_t kUnits = 1000;
+constexpr int32_t kFrames = 50;
+constexpr int32_t kPatches = 25;        // of 4 cells of 10 m: a 1,000 m square
+constexpr float kCellSize = 10.0f;
+constexpr float kMapSide = kPatches * 4 * kCellSize;
+constexpr float kSight = 30.0f;
+constexpr float kStep = 0.05f;          // metres a frame
+constexpr int32_t kType = VN_UNIT_TYPE_TERRAN_ZR_0;
+constexpr int32_t kClass = VNTT_TERRAN_INFANTRY;
+constexpr uint32_t kFlags = VNUNIT_F_OBSERVER | VNUNIT_F_OBSERVABLE | VNUNIT_F_UPDATE | VNUNIT_F_POSITION;
+constexpr uint32_t kSlack = 1u << 20;
+constexpr double kTargetUs = 2.0;
+
+float RandomCoord() { return static_cast<float>(PLAT_Rand()) * (kMapSide - 20.0f) / PLAT_RAND_MAX + 10.0f; }
+
+void Silent(const char*, void*) {}
+
+// A controller that walks its unit along x and answers its new position.
+struct WALKER {
+  VNUNIT* pUnit;
+  SPW_VECTOR vPos;
+  float fStep;
+};
+
+int32_t Walker(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  auto* w = SGE_TaskData<WALKER>(task);
+  switch (msg) {
+    case SGM_TASK_CREATE:
+      w->pUnit = reinterpret_cast<VNUNIT*>(p1);
+      w->vPos = w->pUnit->vPos;
+      w->fStep = kStep;
+      return 1;
+    case SGM_UNIT_UPDATE:
+      return 0;
+    case SGM_UNIT_FRAME_POSITION:
+      w->vPos.x += w->fStep;
+      if (w->vPos.x < 10.0f || w->vPos.x > kMapSide - 10.0f) w->fStep = -w->fStep;
+      return vnUNITMAN_Answer(&w->vPos);
+    default:
+      break;
+  }
+  if (msg >= SGM_KERNEL_BAND_END) return 0;
+  return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+}
+
+struct World {
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("vn_unitman_bench_" + std::to_string(getpid()));
+  std::vector<uint8_t> memory;
+  SPW_SCENE* scene = nullptr;
+  SGE_TASK* manager = nullptr;
+
+  World() {
+    // The manager traces the content it finds missing; none matters here.
+    PLAT_SetTraceSink(Silent, nullptr);
+    // The manager reads "units/" from the working folder.
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    VNWRITE_UNITATTR row;
+    row.type = kType;
+    row.flags = kFlags;
+    row.floats[VN_ATTR_RADIUS - 11] = 0.5f;
+    row.floats[VN_ATTR_RANGE - 11] = kSight;
+    if (!vnWRITE_UnitAttrs(dir.string(), {row})) std::abort();
+    if (SGE_InitMemoryAndKernel(0) != 1 || SPW_CreateEngineBlocks() != 1 || !vnUNITMAN_Register() ||
+        !SGE_RegisterTaskType(kClass, Walker, SGE_TTF_ZERO_DATA, sizeof(WALKER), ""))
+      std::abort();
+    MakeTerrain();
+    const VNMISSION_WORLD world{nullptr, scene, nullptr};
+    vnMISSCONT_SetWorld(&world);
+    VNUNITMAN_CREATE create{VNUNITMAN_MISSION_UNITS, VNUNITMAN_MISSION_DATABLOCKS,
+                            VNUNITMAN_MISSION_LINKNODES, VNUNITMAN_MISSION_PLAYERS, nullptr};
+    const auto cells = static_cast<uint32_t>(kMapSide / VNUNITMAN_GRID_CELL + 2);
+    const uint32_t bytes =
+        vnUNITMAN_BlockBytes(&create) + cells * cells * sizeof(SGE_DLLNODE) + kSlack + SGE_MEMBLOCK_OVERHEAD;
+    memory.assign(bytes, 0);
+    create.pBlock = SGE_FormatMemBlock(memory.data(), bytes, "BenchMission");
+    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, reinterpret_cast<SGE_PARAM>(&create), 0);
+    if (!manager || !SGE_TaskData<VNUNITMAN>(manager)->pGrid) std::abort();
+    vnUNITMAN_SetFlagBit0(1);
+    for (int32_t i = 0; i < kUnits; ++i) {
+      VNUNIT_CREATE c{};
+      c.nType = kType;
+      c.dwPlayer = (i & 1) ? vnUNITMAN_GetComputerPlayerId() : vnUNITMAN_GetHumanPlayer()->dwId;
+      c.vPos = {RandomCoord(), RandomCoord(), 0.0f};
+      c.nBinding = 1;
+      VNUNIT* u = vnUNITMAN_CreateUnit(&c, nullptr);
+      if (!u) std::abort();
+      vnUNITMAN_SetUnitPosition(manager, u, &c.vPos);
+    }
+    std::filesystem::current_path(home);
+    std::filesystem::remove_all(dir);
+    PLAT_SetTraceSink(nullptr, nullptr);
+  }
+
+  void MakeTerrain() {
+    const int32_t verts = kPatches * 4 + 1;
+    std::vector<int32_t> heights(static_cast<size_t>(verts * verts), 0);
+    std::vector<uint32_t> surfaces(static_cast<size_t>(kPatches * kPatches), 0);
+    SPW_TERRAINHEADER header{};
+    header.nCellShift = static_cast<int32_t>(SPW_TERRAIN_PATCH_SHIFT);
+    header.nPatchesX = header.nPatchesY = kPatches;
+    header.nCellSize = static_cast<int32_t>(kCellSize / SPW_TERRAIN_FILE_SCALE);
+    header.pHeights = heights.data();
+    header.dwNumHeights = static_cast<uint32_t>(heights.size());
+    header.pSurfaces = surfaces.data();
+    header.dwNumSurfaces = static_cast<uint32_t>(surfaces.size());
+    scene = SPW_CreateScene(0, 1.0f, 1, 0);
+    if (!scene || !(scene->pTerrain = SPW_InitTerrain(&header, nullptr, "bench", nullptr, 0, 0, 0)))
+      std::abort();
+  }
+
+  void Frames(int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+      SGE_UpdateFrameTimers();
+      SGE_DispatchMessages();
+    }
+  }
+};
+
+World& TheWorld() {
+  static World world;
+  return world;
+}
+
+void BM_UnitmanFrame(benchmark::State& state) {
+  World& w = TheWorld();
+  for (auto _ : state) w.Frames(1);
+  state.SetItemsProcessed(state.iterations() * kUnits);
+}
+BENCHMARK(BM_UnitmanFrame);
+
+void PrintGoals() {
+  World& w = TheWorld();
+  auto frames = [&w] { w.Frames(kFrames); };
+  frames();
+  std::vector<double> seconds;
+  for (int rep = 0; rep < 15; ++rep) seconds.push_back(vnBENCH_Seconds(frames));
+  const vnBENCH_TIMES t = vnBENCH_Summary(seconds);
+  vnBENCH_PrintTimes("50 frames of 1,000 units", t);
+  const double usPerUnit = t.min * 1e6 / (static_cast<double>(kFrames) * kUnits);
+  vnBENCH_GoalAtMost("unitman-frame-us-per-unit", usPerUnit, kTargetUs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return vnBENCH_Main(argc, argv, PrintGoals); }
