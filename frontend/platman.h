@@ -22,11 +22,22 @@ constexpr int32_t VNPLATOON_SLOTS = 57;
 constexpr int32_t VNPLATOON_FIRST_FIELDED = 36;
 constexpr int32_t VNPLATOON_FIELDED = 21;
 
+// The equipment words of a soldier; the first two hold the item types of his tech slots.
+constexpr int32_t VNPLATOON_EQUIPMENT = 2;
+// Flag word bits: the tech item of the first or second equipment word has been used.
+constexpr uint32_t VNPLATOON_UNIT_ITEM1_USED = 0x80;
+constexpr uint32_t VNPLATOON_UNIT_ITEM2_USED = 0x100;
+
 // A soldier of the platoon; while fielded its roster id is its unit's id.
 struct VNPLATOON_UNIT {
   int32_t nRosterId;
+  uint32_t dwFlags;
+  int32_t anEquipment[VNPLATOON_EQUIPMENT];
 };
 
 struct VNPLATOON {
   VNPLATOON_UNIT* apUnits[VNPLATOON_SLOTS];  // null: an empty slot
 };
+
+// The soldier of any of the platoon's slots whose roster id is the key, or null.
+VNPLATOON_UNIT* vnPLATMAN_FindUnit(const VNPLATOON* platoon, int32_t rosterId);

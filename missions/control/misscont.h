@@ -30,3 +30,8 @@ VNPLATOON* vnMISSCONT_GetPlatoon();
 int32_t vnMISSCONT_GetTerrainBounds(SPW_VECTOR* min, SPW_VECTOR* max);
 // The running mission's smoke-trail task, or null.
 SGE_TASK* vnMISSCONT_GetSmokeTrailTask();
+// The running mission's scene, or null.
+SPW_SCENE* vnMISSCONT_GetScene();
+
+// Mission events the controller passes on to the mission script.
+constexpr int32_t SGM_VN_MISSCONT_EVENT_FEATURE_KILLED = 2331;  // p1 unit id, p2 unit type

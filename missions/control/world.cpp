@@ -13,6 +13,8 @@ SGE_TASK* vnMISSCONT_GetTask() { return g_world.pController; }
 
 VNPLATOON* vnMISSCONT_GetPlatoon() { return g_world.pPlatoon; }
 
+SPW_SCENE* vnMISSCONT_GetScene() { return g_world.pScene; }
+
 int32_t vnMISSCONT_GetTerrainBounds(SPW_VECTOR* min, SPW_VECTOR* max) {
   const SPW_TERRAIN* terrain = g_world.pScene ? g_world.pScene->pTerrain : nullptr;
   if (!terrain || !terrain->pRoot || !min || !max) return 0;

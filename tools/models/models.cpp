@@ -251,3 +251,7 @@ std::vector<vnMODEL> vnMODELS_FormationMarkers() {
   }
   return models;
 }
+
+void vnMODELS_AddBox(vnMODEL_NODE& node, const float c[3], const float h[3], uint32_t material) {
+  AddBox(node, c, h, material);
+}

@@ -18,3 +18,6 @@ vnMODEL vnMODELS_Sphere();
 // (an arrow), "FormationNO" (a post), "DNYFormationGO" (a ring of four studs and an arrow),
 // "DNYFormationNO" (a cross).
 std::vector<vnMODEL> vnMODELS_FormationMarkers();
+// Adds a box with outward normals centred on c with half sizes h to the node, each side two
+// triangles of the material.
+void vnMODELS_AddBox(vnMODEL_NODE& node, const float c[3], const float h[3], uint32_t material);

@@ -126,6 +126,11 @@ constexpr int32_t SGM_UNIT_SOLDIER_PROFILE = 563;
 constexpr int32_t SGM_UNIT_FRAME_FIRST = 568;
 constexpr int32_t SGM_UNIT_ADD_AMMO = 573;
 constexpr int32_t SGM_UNIT_AREA_NOTIFY = 644;
+// Messages of the common unit-controller protocol that the world's own classes answer.
+constexpr int32_t SGM_UNIT_GET_FACING = 536;   // p1 out: the facing direction
+constexpr int32_t SGM_UNIT_GET_LOCATOR = 589;  // p1 out: the locator position; 1
+constexpr int32_t SGM_UNIT_GET_CLASS = 591;    // the class query, 0 for most
+constexpr int32_t SGM_UNIT_GET_SCALE = 592;    // the scale, as a record answer
 // Mission events the manager raises for trigger regions.
 constexpr int32_t SGM_VN_MISSCONT_EVENT_AREA_ENTERED = 2323;
 constexpr int32_t SGM_VN_MISSCONT_EVENT_AREA_LEFT = 2324;
@@ -393,6 +398,18 @@ int32_t vnUNIT_SetLabel(VNUNIT* unit, const char* text);
 int32_t vnUNIT_AddToTotal(VNUNIT* unit, int32_t amount);
 int32_t vnUNITMAN_GetLinkedType(int32_t type);
 int32_t vnUNIT_AddAmmo(SGE_TASK* weapon, int32_t type, int32_t count);
+
+// The unit's object list (VNUNIT::list): the scene objects its controller made, each held by a
+// link node of the manager. 0 when there is no object or no node is left (the caller keeps it).
+int32_t vnUNIT_AddObject(VNUNIT* unit, SPW_DOBJECT* object);
+// The first object of the list, or null.
+SPW_DOBJECT* vnUNIT_FirstObject(const VNUNIT* unit);
+// Destroys every object of the list and gives its nodes back.
+void vnUNIT_DestroyObjects(VNUNIT* unit);
+// Loads the model file at the scale, makes its object in the mission's scene with the transform
+// and adds it to the unit's list; null when the model, the object or a list node is missing.
+SPW_DOBJECT* vnUNIT_CreateObject(VNUNIT* unit, const char* file, float scale,
+                                 const SPW_TRANSFORM* at);
 
 // Counts the fielded soldiers of the mission's platoon whose unit exists, has a flag of the
 // include mask and none of the exclude mask, and is not dead.
