@@ -3,6 +3,8 @@
 #include <iterator>
 
 #include "platform/trace.h"
+#include "world/ammodump/ammodump.h"
+#include "world/featunit/featunit.h"
 #include "world/unittype/classids.h"
 #include "world/unitman/unitman.h"
 
@@ -66,7 +68,7 @@ constexpr UNITCLASS kClasses[] = {
     {VNTT_AMMO, 4, nullptr},
     {VNTT_PE_PROP, 108, nullptr},
     {VNTT_PE_THREESTATUES, 20, nullptr},
-    {VNTT_PE_AMMO_DUMP, 896, nullptr},
+    {VNTT_PE_AMMO_DUMP, 896, vnAMMODUMP_Handler},
     {VNTT_PE_FORTWALL, 28, nullptr},
     {VNTT_VEHICLE_TRANSPORT, 140, nullptr},
     {VNTT_WEAPON_SPECIMENCAPTURE, 16, nullptr},
@@ -89,6 +91,11 @@ int32_t vnUNITMAN_RegisterUnitClasses() {
       PLAT_Trace("[UNITMAN]: unit class %d not registered\n", c.nTypeId);
       ok = 0;
     }
+  }
+  // Then the families that register themselves.
+  if (!vnFEATUNIT_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_FEATURE_UNIT);
+    ok = 0;
   }
   return ok;
 }
