@@ -88,10 +88,14 @@ vnFEATURE_SET Scenery(const std::string& folder) {
                                  Uniform(0.6f, 1.8f), -0.3f));
   }
   vnFEATURE_GROUP barrels{vnMODELS_FeatureBarrel("Barrel", 40, 120, 10, 1), {}};
-  for (int i = 0; i < 6; ++i)
-    barrels.instances.push_back(On("barrel" + std::to_string(i), barrels.cls, 120,
-                                   vnMODELS_TERRAIN_PAD_X + 8 + static_cast<float>(i % 3),
-                                   vnMODELS_TERRAIN_PAD_Y - 6 + static_cast<float>(i / 3), 0, 1));
+  // Each barrel's wreck stands inside it, for the barrel's feature unit to show once shot.
+  vnFEATURE_GROUP wrecks{vnMODELS_FeatureBarrel("Barrel_Destroyed", 36, 30, 10, 1), {}};
+  for (int i = 0; i < 6; ++i) {
+    const float x = vnMODELS_TERRAIN_PAD_X + 8 + static_cast<float>(i % 3);
+    const float y = vnMODELS_TERRAIN_PAD_Y - 6 + static_cast<float>(i / 3);
+    barrels.instances.push_back(On("barrel" + std::to_string(i), barrels.cls, 120, x, y, 0, 1));
+    wrecks.instances.push_back(On("barrelwreck" + std::to_string(i), wrecks.cls, 30, x, y, 0, 1));
+  }
   vnFEATURE_GROUP bridge{vnMODELS_FeatureBridge("Bridge", 2400, 500, 300, 2), {}};
   bridge.instances.push_back(On("bridge", bridge.cls, 400, vnMODELS_TERRAIN_PAD_X - 40,
                                 vnMODELS_TERRAIN_PAD_Y + 30, 0.4f, 1));
@@ -99,7 +103,7 @@ vnFEATURE_SET Scenery(const std::string& folder) {
   vnFEATURE_INSTANCE dome;
   dome.name = "sky";
   sky.instances.push_back(dome);
-  set.groups = {rocks, barrels, bridge, sky};
+  set.groups = {rocks, barrels, wrecks, bridge, sky};
   return set;
 }
 

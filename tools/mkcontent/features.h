@@ -1,6 +1,7 @@
 #pragma once
-// The demo mission's static scenery: rocks around the landing area, barrels on it, a bridge and
-// the sky, added as feature objects to the first mission's terrain with their textures.
+// The demo mission's static scenery: rocks around the landing area, barrels on it (each with its
+// wreck inside), a bridge and the sky, added as feature objects to the first mission's terrain
+// with their textures.
 #include <string>
 
 #include "tools/writers/terrain_writer.h"

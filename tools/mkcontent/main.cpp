@@ -6,6 +6,7 @@
 #include "tools/mkcontent/locale.h"
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/network.h"
+#include "tools/mkcontent/placed.h"
 #include "tools/mkcontent/movies.h"
 #include "tools/mkcontent/shadows.h"
 #include "tools/mkcontent/sounds.h"
@@ -29,5 +30,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Units(root)) return 1;
   if (!vnMKCONTENT_Formations(root)) return 1;
   if (!vnMKCONTENT_Shadows(root)) return 1;
+  if (!vnMKCONTENT_PlacedObjects(root)) return 1;
   return 0;
 }

@@ -37,7 +37,8 @@ TEST_F(DemoSceneryTest, TheDemoTerrainCarriesRocksBarrelsABridgeAndTheSky) {
     names.push_back(c->szClassName);
     c->dwAttributes = 0x1;
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"Rock", "Barrel", "Bridge", "Sky"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Rock", "Barrel", "Barrel_Destroyed", "Bridge", "Sky"}));
   // Every feature face names a texture of its own in the terrain's folder.
   for (const char* file : {"rock", "barrel", "bridge", "sky"})
     EXPECT_EQ(g_fake.ids.count(PLAT_GetWorkingDir() + "/EXPORT/Terrain/C1M1A/textures/" + file + ".ppm"), 1u) << file;
