@@ -21,6 +21,20 @@ T* PopAs(SGE_DLLNODE* head) {
   return reinterpret_cast<T*>(SGE_ListPopHead(head));
 }
 
+// A zeroed record from the free list, else from the planner's block.
+template <typename T>
+T* Take(VNMOVER_PLANNER* planner, SGE_DLLNODE* freeList, const char* what) {
+  T* item = PopAs<T>(freeList);
+  if (!item) item = static_cast<T*>(SGE_MemAlloc(planner->pBlock, sizeof(T)));
+  if (!item) {
+    PLAT_Trace("vnMOVER: no movement %s left\n", what);
+    return nullptr;
+  }
+  std::memset(item, 0, sizeof(*item));
+  SGE_ListInit(&item->link);
+  return item;
+}
+
 void FreeAll(SGE_DLLNODE* head) {
   while (SGE_DLLNODE* n = SGE_ListPopHead(head)) SGE_MemFree(n);
 }
@@ -143,15 +157,8 @@ int32_t vnMOVER_RemoveListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
 }
 
 VNMOVER_RECORD* vnMOVER_TakeRecord(VNMOVER_PLANNER* planner) {
-  if (!planner) return nullptr;
-  auto* record = PopAs<VNMOVER_RECORD>(&planner->freeRecords);
-  if (!record)
-    record = static_cast<VNMOVER_RECORD*>(SGE_MemAlloc(planner->pBlock, sizeof(VNMOVER_RECORD)));
-  if (!record) {
-    PLAT_Trace("vnMOVER: no movement record left\n");
-    return nullptr;
-  }
-  std::memset(record, 0, sizeof(*record));
+  auto* record = planner ? Take<VNMOVER_RECORD>(planner, &planner->freeRecords, "record") : nullptr;
+  if (!record) return nullptr;
   record->pPlanner = planner;
   SGE_ListInit(&record->requests);
   SGE_ListAddTail(&planner->records, &record->link);
@@ -167,17 +174,7 @@ void vnMOVER_ReturnRecord(VNMOVER_RECORD* record) {
 }
 
 VNMOVER_REQUEST* vnMOVER_TakeRequest(VNMOVER_PLANNER* planner) {
-  if (!planner) return nullptr;
-  auto* request = PopAs<VNMOVER_REQUEST>(&planner->freeRequests);
-  if (!request)
-    request = static_cast<VNMOVER_REQUEST*>(SGE_MemAlloc(planner->pBlock, sizeof(VNMOVER_REQUEST)));
-  if (!request) {
-    PLAT_Trace("vnMOVER: no movement request left\n");
-    return nullptr;
-  }
-  std::memset(request, 0, sizeof(*request));
-  SGE_ListInit(&request->link);
-  return request;
+  return planner ? Take<VNMOVER_REQUEST>(planner, &planner->freeRequests, "request") : nullptr;
 }
 
 void vnMOVER_ReturnRequest(VNMOVER_PLANNER* planner, VNMOVER_REQUEST* request) {

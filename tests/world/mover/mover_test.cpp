@@ -308,6 +308,24 @@ TEST_F(MoverTest, DestroyedMoversGiveTheirRecordsBack) {
   EXPECT_EQ(Record(again), first);
 }
 
+TEST_F(MoverTest, WithoutAMovementRecordTheMoverIsInert) {
+  BuildGrid(1, 1);
+  // A planner in a block with room for nothing but itself.
+  alignas(8) static uint8_t memory[SGE_MEMBLOCK_OVERHEAD + sizeof(VNMOVER_PLANNER)];
+  SGE_MEMBLOCK* tiny = SGE_FormatMemBlock(memory, sizeof(memory), "tiny");
+  VNMOVER_PLANNER* starved = vnMOVER_CreatePathPlanner(tiny, nullptr, network, 1.0f);
+  ASSERT_NE(starved, nullptr);
+  VNMOVER_CREATE create = Creation({5, 5, 0}, 1.0f);
+  create.pPlanner = starved;
+  SGE_TASK* m = Mover(VNTT_VEHICLE_MOVER, Controller(), create);
+  EXPECT_EQ(vnUNITMAN_Ask<VNMOVER_RECORD>(m, SGM_MOVER_GET_RECORD, P(&create), 0), nullptr);
+  EXPECT_EQ(GoTo(m, {5, 5, 0}), 0);
+  EXPECT_EQ(SGE_Send(m, SGM_MOVER_STEP, 0, 0), 0);
+  EXPECT_EQ(vnMOVER_QueueRequest(m, VNMOVER_REQ_TURN, nullptr, 0.0f), nullptr);
+  vnMOVER_DestroyPathPlanner(starved);
+  SGE_ReleaseMemBlock(tiny);
+}
+
 TEST_F(MoverTest, RandomPointsComeFromTheKind32Nodes) {
   BuildGrid(1, 1, [](VNWRITE_BSTARNET& net) {
     VNWRITE_BSTARNODE p;
