@@ -436,12 +436,17 @@ void vnUNITMAN_TriggerBugHoleWave(const VNUNITMAN_BUGHOLES* record, int32_t wave
 
 // Ground lighting of a unit's model from the terrain under it.
 constexpr int32_t SGM_UNIT_GET_EXTRA_OBJECT = 38;
-constexpr int32_t VNUNIT_GROUND_LIGHTS = 10;
+// The model's colour from the ground under its position and offset, plus the scene's ambient
+// colour on the terrain.
 void vnUNIT_SampleGroundLight(SPW_DOBJECT* object);
+// Samples the ground under the unit's model (and its extra model unless withExtra is 0 or the
+// global switch is set) and has the renderer relight every object of their trees.
 void vnUNIT_UpdateGroundLighting(VNUNIT* unit, int32_t withExtra);
-// Every unit lights itself alone while this is set; the old setting.
+// While set, units relight their own model only; the old setting.
 int32_t vnUNIT_SetGlobalLighting(int32_t on);
-int32_t vnUNIT_IsSegmentBlocked(SPW_DOBJECT* object, SPW_DOBJECT* other, float length);
+// A light's per-point test: 1 when the ray from start along direction meets the mission's
+// terrain or scenery within length.
+int32_t vnUNIT_IsSegmentBlocked(const SPW_VECTOR* start, const SPW_VECTOR* direction, float length);
 
 // The bytes of the mission block that a manager of that size carves for itself: its pools,
 // players and the links of its grid (not the grid's cells, which follow the terrain).
