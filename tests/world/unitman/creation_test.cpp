@@ -70,4 +70,20 @@ TEST_F(CreationTest, AnUnknownPlayerFailsWithoutTakingARecord) {
   EXPECT_EQ(SGE_ListCount(&world.state()->freeUnits), free);
 }
 
+// A controller may end its own unit while it is being made: the creation fails and the record
+// goes back to the pool once, with the unit's weapons.
+TEST_F(CreationTest, AUnitEndedByItsControllerAtCreationIsNotHandedOut) {
+  SGE_TASK* manager = world.manager();
+  world.SetHook([manager](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg == SGM_TASK_CREATE && u->nType == kSoldier)
+      SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(u), 0);
+    return msg == SGM_TASK_CREATE ? 1 : -1;
+  });
+  const int32_t free = SGE_ListCount(&world.state()->freeUnits);
+  EXPECT_EQ(world.Create(kSoldier, world.Human()), nullptr);
+  EXPECT_EQ(SGE_ListCount(&world.state()->freeUnits), free);
+  VNPLAYER* human = vnUNITMAN_GetHumanPlayer();
+  EXPECT_TRUE(SGE_ListIsEmpty(&human->units));
+}
+
 }  // namespace

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "editor/aiedit.h"
+#include "engine/object/object.h"
 #include "frontend/platman.h"
+#include "missions/control/misscont.h"
+#include "world/mover/mover.h"
 #include "tests/world/support/testworld.h"
 #include "world/unittype/classids.h"
 
@@ -239,6 +242,60 @@ TEST_F(QueriesTest, PlayersAndUnitsAreFoundByIdAndName) {
   EXPECT_EQ(vnUNITMAN_Get(), world.state());
   EXPECT_EQ(vnUNITMAN_SetFlagBit0(0), 1);
   EXPECT_EQ(vnUNITMAN_SetFlagBit0(1), 0);
+}
+
+TEST_F(QueriesTest, AnimationIndexRecordsAreMadeOnceAKey) {
+  SPW_ANIMATION anims[3] = {};
+  std::strcpy(anims[0].szName, "Walk");
+  std::strcpy(anims[1].szName, "RUN");
+  std::strcpy(anims[2].szName, "Idle");
+  SPW_DOBJTYPE type{};
+  type.dwNumAnims = 3;
+  type.pAnims = anims;
+  const char* names[] = {"run", "Crawl", "idle"};
+  const VNUNITMAN_ANIMREQUEST request{7, 3, &type, names};
+  int32_t* indices = nullptr;
+  ASSERT_EQ(vnUNITMAN_QueryRecord(&request, &indices), 1);
+  ASSERT_NE(indices, nullptr);
+  EXPECT_EQ(indices[0], 1);
+  EXPECT_EQ(indices[1], -1);
+  EXPECT_EQ(indices[2], 2);
+  int32_t* again = nullptr;
+  const VNUNITMAN_ANIMREQUEST sameKey{7, 1, nullptr, nullptr};
+  ASSERT_EQ(vnUNITMAN_QueryRecord(&sameKey, &again), 1);
+  EXPECT_EQ(again, indices) << "found by its key, not made again";
+}
+
+TEST_F(QueriesTest, TriggerRegionsAreReportedToTheMissionWithTheUnit) {
+  std::vector<std::pair<int32_t, SGE_PARAM>> got;
+  static std::vector<std::pair<int32_t, SGE_PARAM>>* sink = nullptr;
+  sink = &got;
+  constexpr int32_t kMissionType = 4;
+  ASSERT_EQ(SGE_RegisterTaskType(kMissionType, [](SGE_TASK* t, SGE_DATAREF* d, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+    if (msg == SGM_VN_MISSCONT_EVENT_AREA_ENTERED || msg == SGM_VN_MISSCONT_EVENT_AREA_LEFT) {
+      sink->emplace_back(msg, p1);
+      sink->emplace_back(msg, p2);
+      return 1;
+    }
+    return SGE_DefaultTaskHandler(t, d, msg, p1, p2);
+  }, 0, 0, ""), 1);
+  SGE_TASK* mission = SGE_CreateTask(kMissionType, nullptr, nullptr, 0, 0);
+  const VNMISSION_WORLD w{mission, world.scene(), nullptr};
+  vnMISSCONT_SetWorld(&w);
+  VNUNIT* unit = world.Create(kSoldier, world.Human());
+  SGE_TASK* mover = SGE_CreateTask(VNTT_VEHICLE_MOVER, unit->pController, nullptr, 0, 0);
+  VNMOVER_RECORD record{};
+  record.pOwner = mover;
+  int region = 0;
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_ENTERED, P(&region), P(&record)), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, P(&region), P(&record)), 1);
+  record.pOwner = nullptr;
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, P(&region), P(&record)), 0) << "no controller";
+  const std::vector<std::pair<int32_t, SGE_PARAM>> expected = {
+      {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, P(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, P(unit)},
+      {SGM_VN_MISSCONT_EVENT_AREA_LEFT, P(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_LEFT, P(unit)}};
+  EXPECT_EQ(got, expected);
+  SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
 }
 
 }  // namespace
