@@ -80,7 +80,7 @@ void End(VNAMMODUMP* self) {
   self->pObject = nullptr;
 }
 
-int32_t Answer(VNAMMODUMP* self, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+int32_t Answer(VNAMMODUMP* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
       Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
@@ -99,8 +99,5 @@ int32_t Answer(VNAMMODUMP* self, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
 
 int32_t vnAMMODUMP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                            SGE_PARAM p2) {
-  VNAMMODUMP* self = SGE_TaskData<VNAMMODUMP>(task);
-  const int32_t answer = self ? Answer(self, msg, p1, p2) : 0;
-  SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  return answer;
+  return vnUNIT_ControllerHandler<VNAMMODUMP, Answer>(task, data, msg, p1, p2);
 }

@@ -315,10 +315,7 @@ int32_t Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_
 
 int32_t vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                            SGE_PARAM p2) {
-  VNFEATUNIT* self = SGE_TaskData<VNFEATUNIT>(task);
-  const int32_t answer = self ? Answer(self, task, msg, p1, p2) : 0;
-  SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  return answer;
+  return vnUNIT_ControllerHandler<VNFEATUNIT, Answer>(task, data, msg, p1, p2);
 }
 
 int32_t vnFEATUNIT_Register() {

@@ -411,6 +411,18 @@ void vnUNIT_DestroyObjects(VNUNIT* unit);
 SPW_DOBJECT* vnUNIT_CreateObject(VNUNIT* unit, const char* file, float scale,
                                  const SPW_TRANSFORM* at);
 
+// The handler of a unit-controller class whose instance is T: Answer(self, task, msg, p1, p2)
+// gives the answer (0 without an instance), and the kernel's default handling follows every
+// message.
+template <typename T, int32_t (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
+int32_t vnUNIT_ControllerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
+  T* self = SGE_TaskData<T>(task);
+  const int32_t answer = self ? Answer(self, task, msg, p1, p2) : 0;
+  SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+  return answer;
+}
+
 // Counts the fielded soldiers of the mission's platoon whose unit exists, has a flag of the
 // include mask and none of the exclude mask, and is not dead.
 int32_t vnUNITMAN_CountLivePlatoonUnits(uint32_t exclude, uint32_t include);
