@@ -95,6 +95,10 @@ int32_t vnUNITMAN_SetFlagBit0(int32_t value) {
   return Send(SGM_UNITMAN_SET_RUN, static_cast<SGE_PARAM>(value));
 }
 
+int32_t vnUNITMAN_ApplyFormation(const char* name, const VNFORMNODE_ORDER* order) {
+  return Send(SGM_UNITMAN_PLACE_FORMATION, P(name), P(order));
+}
+
 int32_t vnUNITMAN_QueryRecord(const VNUNITMAN_ANIMREQUEST* request, int32_t** out) {
   auto* record = Ask<VNUNITMAN_ANIMINDEX>(SGM_UNITMAN_ANIM_INDEX, P(request));
   if (!record) return 0;
