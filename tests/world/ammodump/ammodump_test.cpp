@@ -23,6 +23,11 @@ constexpr int32_t kSoldier = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr int32_t kRifle = VN_UNIT_TYPE_WEAPON_SMARTRIFLE_0;
 constexpr int32_t kBullet = VN_UNIT_TYPE_AMMO_STANDARD_BULLET;
 constexpr int32_t kNerveGas = VN_UNIT_TYPE_TECH_NERVEGAS;
+constexpr int32_t kGunner = VN_UNIT_TYPE_TERRAN_ZR_0_FEM;
+constexpr int32_t kRevolver = VN_UNIT_TYPE_WEAPON_REVOLVER;
+constexpr int32_t kSuit = VN_UNIT_TYPE_SUIT_BRAKKAR_0;
+constexpr int32_t kLauncher = VN_UNIT_TYPE_WEAPON_MICROROCKETS;
+constexpr int32_t kRockets = VN_UNIT_TYPE_AMMO_MICRO_ROCKET_PACK;
 constexpr float kDumpRadius = 1.0f;
 constexpr float kBulletCost = 2.0f;
 constexpr float kGasCost = 5.0f;
@@ -35,7 +40,8 @@ struct Supply {
 
 class AmmoDumpTest : public PlacedObjectTest {
  protected:
-  void StartWith(Supply supply) {
+  void StartWith(Supply supply, std::vector<VNWRITE_UNITATTR> extra = {},
+                 std::vector<int32_t> recorders = {}) {
     VNWRITE_UNITATTR dump = vnworld::Row(
         kDump, VNUNIT_F_OBSERVER | VNUNIT_F_OBSERVABLE | VNUNIT_F_UPDATE, {}, kDumpRadius, 30.0f);
     dump.supply = supply.amount;
@@ -45,9 +51,12 @@ class AmmoDumpTest : public PlacedObjectTest {
     VNWRITE_UNITATTR gas = vnworld::Row(kNerveGas, VNUNIT_F_ITEM);
     gas.supply = kGasCost;
     WriteModel("Export/Pows/ammo_drop.pow", vnMODELS_AmmoDrop());
-    Start({dump, bullet, gas, vnworld::Row(kRifle, VNUNIT_F_WEAPON, {kBullet}),
-           vnworld::Row(kSoldier, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE, {kRifle})},
-          {VNTT_TERRAN_INFANTRY, VNTT_WEAPON_SMARTRIFLE});
+    std::vector<VNWRITE_UNITATTR> rows = {
+        dump, bullet, gas, vnworld::Row(kRifle, VNUNIT_F_WEAPON, {kBullet}),
+        vnworld::Row(kSoldier, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE, {kRifle})};
+    rows.insert(rows.end(), extra.begin(), extra.end());
+    recorders.insert(recorders.end(), {VNTT_TERRAN_INFANTRY, VNTT_WEAPON_SMARTRIFLE});
+    Start(rows, recorders);
     w.SetHook([this](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
       return Hook(u, msg, p1, p2);
     });
@@ -58,17 +67,28 @@ class AmmoDumpTest : public PlacedObjectTest {
   // Soldiers hold magazines of `capacity` rounds and accept a refill of their first tech slot.
   int32_t Hook(VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
     if (!u) return -1;
+    if (u->nType == kRevolver && msg == SGM_WEAPON_GET_AMMO_TYPE) return VN_UNIT_TYPE_COUNT;
+    if (u->nType == kSuit && msg == SGM_WEAPON_AMMO_NEEDED) {
+      EXPECT_EQ(p1, static_cast<SGE_PARAM>(kLauncher));
+      return capacity - rounds[u->dwId];
+    }
+    if (u->nType == kSuit && msg == SGM_UNIT_ADD_AMMO) {
+      EXPECT_EQ(p1, static_cast<SGE_PARAM>(kRockets));
+      ++rounds[u->dwId];
+      return 1;
+    }
     if (u->nType == kRifle && msg == SGM_WEAPON_GET_AMMO_TYPE) return kBullet;
     if (u->nType == kRifle && msg == SGM_UNIT_ADD_AMMO) {
       EXPECT_EQ(p1, static_cast<SGE_PARAM>(kBullet));
       ++rounds[u->pParent->dwId];
       return 1;
     }
-    if (u->nType == kSoldier && msg == SGM_WEAPON_AMMO_NEEDED) {
+    const bool rifleman = u->nType == kSoldier || u->nType == kGunner;
+    if (rifleman && msg == SGM_WEAPON_AMMO_NEEDED) {
       EXPECT_EQ(p1, static_cast<SGE_PARAM>(kRifle));
       return capacity - rounds[u->dwId];
     }
-    if (u->nType == kSoldier && msg == SGM_UNIT_REFILL_ITEM) return p2 == 2 ? 1 : 0;
+    if (rifleman && msg == SGM_UNIT_REFILL_ITEM) return p2 == 2 ? 1 : 0;
     return -1;
   }
 
@@ -237,6 +257,42 @@ TEST_F(AmmoDumpTest, AUsedNerveGasIsRefilledWhenTheSoldierTakesIt) {
   RunFrames(1);
   EXPECT_EQ(record.dwFlags, VNPLATOON_UNIT_ITEM1_USED);
   EXPECT_FLOAT_EQ(Self(dump)->fSupply, 2.0f);
+}
+
+TEST_F(AmmoDumpTest, ARocketSuitsLauncherIsRefilledAndARevolverHandHoldsTheRefilledWeapon) {
+  VNWRITE_UNITATTR rockets = vnworld::Row(kRockets, VNUNIT_F_ITEM);
+  rockets.supply = 3.0f;
+  StartWith({30.0f, 0.0f},
+            {rockets, vnworld::Row(kLauncher, VNUNIT_F_WEAPON, {kRockets}),
+             vnworld::Row(kRevolver, VNUNIT_F_WEAPON),
+             vnworld::Row(kSuit, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE),
+             vnworld::Row(kGunner, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE,
+                          {kRevolver, kRifle})},
+            {VNTT_SUIT_BRAKKAR, VNTT_WEAPON_REVOLVER});
+  capacity = 4;
+  VNUNIT* dump = Dump();
+  VNUNIT* suit = w.Create(kSuit, w.Human(), {0, 0, 0});
+  VNUNIT* gunner = w.Create(kGunner, w.Human(), {0, 0, 0});
+  ASSERT_NE(suit, nullptr);
+  ASSERT_NE(gunner, nullptr);
+  w.Place(suit, {kAt.x + 2.0f, kAt.y, kAt.z});
+  w.Place(gunner, {kAt.x, kAt.y + 2.0f, kAt.z});
+  vntest::TraceCapture trace;
+  RunFrames(1);
+  EXPECT_EQ(rounds[suit->dwId], 4);
+  EXPECT_EQ(rounds[gunner->dwId], 4);
+  EXPECT_FLOAT_EQ(Self(dump)->fSupply, 30.0f - 4 * 3.0f - 4 * kBulletCost);
+  // The revolver has no rounds to take and says nothing of it.
+  EXPECT_FALSE(trace.contains("Weapon never supplied ammo!!"));
+  const VNUNIT* rifle = reinterpret_cast<VNUNIT*>(
+      SGE_ListNext(&gunner->aChildren[VNUNIT_CHILD_WEAPONS],
+                   SGE_ListFirst(&gunner->aChildren[VNUNIT_CHILD_WEAPONS])));
+  ASSERT_NE(rifle, nullptr);
+  ASSERT_EQ(rifle->nType, kRifle);
+  const std::vector<vnworld::Event> taken = w.EventsOf(SGM_UNIT_TAKE_WEAPON);
+  ASSERT_EQ(taken.size(), 1u);
+  EXPECT_EQ(taken[0].unitId, gunner->dwId);
+  EXPECT_EQ(taken[0].p1, static_cast<SGE_PARAM>(rifle->dwId));
 }
 
 TEST_F(AmmoDumpTest, ADumpWithoutSupplyShowsAnEmptyBarRatherThanDividingByZero) {
