@@ -5,6 +5,13 @@
 #include "platform/trace.h"
 #include "world/ammodump/ammodump.h"
 #include "world/featunit/featunit.h"
+#include "world/fobj/bigrock.h"
+#include "world/fobj/fortwall.h"
+#include "world/fobj/gate.h"
+#include "world/fobj/prop.h"
+#include "world/fobj/solarcollector.h"
+#include "world/fobj/statues.h"
+#include "world/fobj/teleporter.h"
 #include "world/unittype/classids.h"
 #include "world/unitman/unitman.h"
 
@@ -66,10 +73,10 @@ constexpr UNITCLASS kClasses[] = {
     {VNTT_PROJECTILE_BUGSPIT, 152, nullptr},
     {VNTT_PROJECTILE_FLAME_MANAGER, 432, nullptr},
     {VNTT_AMMO, 4, nullptr},
-    {VNTT_PE_PROP, 108, nullptr},
-    {VNTT_PE_THREESTATUES, 20, nullptr},
+    {VNTT_PE_PROP, sizeof(VNPROP), vnPROP_Handler},
+    {VNTT_PE_THREESTATUES, sizeof(VNSTATUES), vnSTATUES_Handler},
     {VNTT_PE_AMMO_DUMP, 896, vnAMMODUMP_Handler},
-    {VNTT_PE_FORTWALL, 28, nullptr},
+    {VNTT_PE_FORTWALL, sizeof(VNFORTWALL), vnFORTWALL_Handler},
     {VNTT_VEHICLE_TRANSPORT, 140, nullptr},
     {VNTT_WEAPON_SPECIMENCAPTURE, 16, nullptr},
     {VNTT_PROJECTILE_CAPTURE, 112, nullptr},
@@ -93,8 +100,24 @@ int32_t vnUNITMAN_RegisterUnitClasses() {
     }
   }
   // Then the families that register themselves.
+  if (!vnBIGROCK_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_BIGROCK);
+    ok = 0;
+  }
+  if (!vnSOLARCOLLECTOR_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_SOLARCOLLECTOR);
+    ok = 0;
+  }
+  if (!vnGATE_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_GATE);
+    ok = 0;
+  }
   if (!vnFEATUNIT_Register()) {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_FEATURE_UNIT);
+    ok = 0;
+  }
+  if (!vnTELEPORTER_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_PE_TELEPORTER);
     ok = 0;
   }
   return ok;

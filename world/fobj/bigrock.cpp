@@ -1,0 +1,118 @@
+// The splitting rock's controller.
+#include "world/fobj/bigrock.h"
+
+#include <cstring>
+
+#include "engine/dobject/dobject.h"
+#include "platform/trace.h"
+#include "world/combat/combat.h"
+#include "world/fobj/common_scenery.h"
+#include "world/mover/mover.h"
+#include "world/unitman/unitman.h"
+#include "world/unittype/classids.h"
+
+namespace {
+
+void Create(VNBIGROCK* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
+  std::memset(static_cast<void*>(self), 0, sizeof *self);
+  self->pUnit = unit;
+  self->nSplitAnim = -1;
+  if (!unit) return;
+  const SPW_VECTOR at = create ? create->vPos : unit->vPos;
+  self->t = vnFOBJ_At(at, create ? vnFOBJ_Heading(create->vDir) : 0.0f);
+  self->pObject = vnUNIT_CreateObject(unit, VNBIGROCK_MODEL, 1.0f, &self->t);
+  if (!self->pObject) {
+    PLAT_Trace("[BIGROCK] Failed to create dynamic object: %s\n", VNBIGROCK_MODEL);
+    return;
+  }
+  self->pObject->fFlags |= VNFOBJ_WORLD_OBJECT;
+  self->nSplitAnim = SPW_LookupAnimationByName(self->pObject, VNBIGROCK_SPLIT_ANIM);
+}
+
+// Everything the rock sights this frame is in its way.
+int32_t Update(VNBIGROCK* self) {
+  VNUNIT* rock = self->pUnit;
+  if (!rock || self->bSplit) return 0;
+  for (int32_t i = 0; i < rock->nSighted; ++i) {
+    VNUNIT* target = rock->ppSighted[i];
+    if (!target || target == rock) continue;
+    vnInflictDamage(rock, target, SPW_VecDist(&rock->vPos, &target->vPos), &target->vPos, nullptr,
+                    nullptr);
+  }
+  return 0;
+}
+
+int32_t Split(VNBIGROCK* self) {
+  if (!self->pUnit || self->bSplit) return 0;
+  self->bSplit = 1;
+  if (self->pObject && self->nSplitAnim >= 0) {
+    SPW_SetAnimationTime(self->pObject, self->nSplitAnim, 0.0f);
+    SPW_PlayAnimation(self->pObject, self->nSplitAnim, -1, nullptr, 0, SPW_ANIM_ONCE_FLAGS, 1.0f);
+  }
+  if (self->pUnit->pMover) SGE_Send(self->pUnit->pMover, SGM_MOVER_STOP, 0, 0);
+  vnUNIT_SetAttrFloat(self->pUnit, VN_ATTR_HEALTH, 0.0f);
+  return 1;
+}
+
+// The rock follows its unit, which its mover carries.
+int32_t FramePosition(VNBIGROCK* self) {
+  if (self->pUnit) self->t.vPos = self->pUnit->vPos;
+  return vnUNITMAN_Answer(&self->t.vPos);
+}
+
+int32_t FrameExtra(VNBIGROCK* self) {
+  if (self->pObject) self->pObject->t = self->t;
+  return 0;
+}
+
+int32_t Facing(const VNBIGROCK* self, SPW_VECTOR* out) {
+  if (!out) return 0;
+  const SPW_VECTOR ahead{0.0f, -1.0f, 0.0f};
+  SPW_QuatRotateVector(&self->t.qRot, &ahead, out);
+  return 1;
+}
+
+void Place(VNBIGROCK* self, const SPW_TRANSFORM* t) {
+  if (!t || !self->pUnit) return;
+  self->t.vPos = t->vPos;
+  self->t.qRot = t->qRot;
+  vnUNITMAN_SetUnitPosition(vnUNITMAN_GetTask(), self->pUnit, &self->t.vPos);
+  FrameExtra(self);
+}
+
+void End(VNBIGROCK* self) {
+  vnUNIT_DestroyObjects(self->pUnit);
+  self->pObject = nullptr;
+}
+
+int32_t Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  switch (msg) {
+    case SGM_TASK_CREATE:
+      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      return 1;
+    case SGM_TASK_DESTROY: End(self); return 0;
+    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_UPDATE: return Update(self);
+    case SGM_UNIT_FRAME_POSITION: return FramePosition(self);
+    case SGM_UNIT_FRAME_EXTRA: return FrameExtra(self);
+    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
+    case SGM_UNIT_GET_FACING: return Facing(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_BIGROCK_SPLIT: return Split(self);
+    case SGM_BIGROCK_HAS_SPLIT: return self->bSplit;
+    case SGM_UNIT_GET_CLASS: return 0;
+    case SGM_UNIT_SEQUENCE_TRANSFORM: Place(self, reinterpret_cast<const SPW_TRANSFORM*>(p1)); return 0;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+int32_t vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
+  return vnUNIT_ControllerHandler<VNBIGROCK, Answer>(task, data, msg, p1, p2);
+}
+
+int32_t vnBIGROCK_Register() {
+  return SGE_RegisterTaskType(VNTT_BIGROCK, vnBIGROCK_Handler, SGE_TTF_ALLOC_DATA,
+                              static_cast<int32_t>(sizeof(VNBIGROCK)), VNBIGROCK_NAME);
+}
