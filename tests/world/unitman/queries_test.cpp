@@ -298,4 +298,29 @@ TEST_F(QueriesTest, TriggerRegionsAreReportedToTheMissionWithTheUnit) {
   SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
 }
 
+TEST_F(QueriesTest, LivePlatoonSoldiersAreCountedByTheirFlags) {
+  VNUNIT* alive = world.Create(kSoldier, world.Human());
+  VNUNIT* dead = world.Create(kSoldier, world.Human());
+  VNUNIT* excluded = world.Create(kSoldier, world.Human());
+  excluded->dwFlags |= VNUNIT_F_FLIGHT;
+  world.SetHook([dead](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    return msg == SGM_UNIT_IS_DEAD ? (u == dead ? 1 : 0) : -1;
+  });
+  VNPLATOON_UNIT soldiers[4] = {};
+  soldiers[0].nRosterId = static_cast<int32_t>(alive->dwId);
+  soldiers[1].nRosterId = static_cast<int32_t>(dead->dwId);
+  soldiers[2].nRosterId = static_cast<int32_t>(excluded->dwId);
+  soldiers[3].nRosterId = static_cast<int32_t>(alive->dwId);  // outside the fielded slots
+  VNPLATOON platoon{};
+  platoon.apUnits[VNPLATOON_FIRST_FIELDED] = &soldiers[0];
+  platoon.apUnits[VNPLATOON_FIRST_FIELDED + 5] = &soldiers[1];
+  platoon.apUnits[VNPLATOON_FIRST_FIELDED + VNPLATOON_FIELDED - 1] = &soldiers[2];
+  platoon.apUnits[VNPLATOON_FIRST_FIELDED - 1] = &soldiers[3];
+  const VNMISSION_WORLD w{nullptr, world.scene(), &platoon};
+  vnMISSCONT_SetWorld(&w);
+  EXPECT_EQ(vnUNITMAN_CountLivePlatoonUnits(VNUNIT_F_FLIGHT, kPick), 1);
+  EXPECT_EQ(vnUNITMAN_CountLivePlatoonUnits(0, kPick), 2);
+  EXPECT_EQ(vnUNITMAN_CountLivePlatoonUnits(0, VNUNIT_F_WEAPON), 0);
+}
+
 }  // namespace
