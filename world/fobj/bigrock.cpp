@@ -65,13 +65,6 @@ int32_t FrameExtra(VNBIGROCK* self) {
   return 0;
 }
 
-int32_t Facing(const VNBIGROCK* self, SPW_VECTOR* out) {
-  if (!out) return 0;
-  const SPW_VECTOR ahead{0.0f, -1.0f, 0.0f};
-  SPW_QuatRotateVector(&self->t.qRot, &ahead, out);
-  return 1;
-}
-
 void Place(VNBIGROCK* self, const SPW_TRANSFORM* t) {
   if (!t || !self->pUnit) return;
   self->t.vPos = t->vPos;
@@ -96,7 +89,8 @@ int32_t Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
     case SGM_UNIT_FRAME_POSITION: return FramePosition(self);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(self);
     case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
-    case SGM_UNIT_GET_FACING: return Facing(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_UNIT_GET_FACING:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), vnFOBJ_Ahead(self->t.qRot));
     case SGM_BIGROCK_SPLIT: return Split(self);
     case SGM_BIGROCK_HAS_SPLIT: return self->bSplit;
     case SGM_UNIT_GET_CLASS: return 0;

@@ -15,6 +15,19 @@ SPW_QUAT vnFOBJ_TurnZ(float angle) {
 
 SPW_TRANSFORM vnFOBJ_At(const SPW_VECTOR& pos, float turn) { return {pos, vnFOBJ_TurnZ(turn), 1.0f}; }
 
+int32_t vnFOBJ_WriteVector(SPW_VECTOR* out, const SPW_VECTOR& v) {
+  if (!out) return 0;
+  *out = v;
+  return 1;
+}
+
+SPW_VECTOR vnFOBJ_Ahead(const SPW_QUAT& rot) {
+  const SPW_VECTOR ahead{0.0f, -1.0f, 0.0f};
+  SPW_VECTOR out{};
+  SPW_QuatRotateVector(&rot, &ahead, &out);
+  return out;
+}
+
 float vnFOBJ_Heading(const SPW_VECTOR& dir) { return std::atan2(dir.x, -dir.y); }
 
 SPW_VECTOR vnFOBJ_FeaturePosition(const SPW_FEATUREINST* f) {

@@ -19,6 +19,11 @@ constexpr uint32_t VNFOBJ_OUT_OF_PLAY = 0x4000;
 SPW_QUAT vnFOBJ_TurnZ(float angle);
 // The transform at the point turned by the angle about z, scale 1.
 SPW_TRANSFORM vnFOBJ_At(const SPW_VECTOR& pos, float turn);
+// The answer of the messages that write a point or direction into p1: 0 when there is no
+// place for it, else 1 with the vector written.
+int32_t vnFOBJ_WriteVector(SPW_VECTOR* out, const SPW_VECTOR& v);
+// The direction the rotation turns -y onto: where a model faces.
+SPW_VECTOR vnFOBJ_Ahead(const SPW_QUAT& rot);
 // The heading angle about z of a ground direction, so that vnFOBJ_TurnZ turns -y onto it.
 float vnFOBJ_Heading(const SPW_VECTOR& dir);
 

@@ -287,18 +287,6 @@ void Damaged(VNPROP* self) {
   if (self->pUnit && vnUNIT_AttrFloat(self->pUnit, VN_ATTR_HEALTH) <= 0.0f) Burst(self);
 }
 
-int32_t Facing(const VNPROP* self, SPW_VECTOR* out) {
-  if (!out) return 0;
-  const SPW_VECTOR ahead{0.0f, -1.0f, 0.0f};
-  SPW_QuatRotateVector(&self->t.qRot, &ahead, out);
-  return 1;
-}
-
-int32_t Locator(const VNPROP* self, SPW_VECTOR* out) {
-  if (!out) return 0;
-  *out = self->t.vPos;
-  return 1;
-}
 
 int32_t IsDead(const VNPROP* self) {
   if (self->dwFlags & VNPROP_F_BURST) return 1;
@@ -323,10 +311,11 @@ int32_t Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARA
     case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(task, self);
     case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
-    case SGM_UNIT_GET_FACING: return Facing(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_UNIT_GET_FACING:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), vnFOBJ_Ahead(self->t.qRot));
     case SGM_UNIT_DAMAGED: Damaged(self); return 0;
     case SGM_UNIT_IS_DEAD: return IsDead(self);
-    case SGM_UNIT_GET_LOCATOR: return Locator(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_UNIT_GET_LOCATOR: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->t.vPos);
     case SGM_UNIT_GET_CLASS: return 0;
     case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->t.fScale);
     case SGM_PROP_LAUNCH: return Launch(task, self, reinterpret_cast<const VNPROP_LAUNCH*>(p1));

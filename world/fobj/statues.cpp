@@ -29,12 +29,6 @@ void Create(VNSTATUES* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   SPW_PlayAnimation(self->pObject, kOnlyAnimation, -1, nullptr, 0, SPW_ANIM_LOOP_FLAGS, 1.0f);
 }
 
-int32_t Facing(const VNSTATUES* self, SPW_VECTOR* out) {
-  if (!out) return 0;
-  *out = self->vDir;
-  return 1;
-}
-
 void End(VNSTATUES* self) {
   vnUNIT_DestroyObjects(self->pUnit);
   self->pObject = nullptr;
@@ -48,7 +42,7 @@ int32_t Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
     case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
     case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
-    case SGM_UNIT_GET_FACING: return Facing(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_UNIT_GET_FACING: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
     case SGM_UNIT_GET_CLASS: return 0;
     default: return 0;
   }

@@ -280,12 +280,6 @@ void Left(VNTELEPORTER* self, const VNUNIT* unit) {
   }
 }
 
-int32_t Facing(const VNTELEPORTER* self, SPW_VECTOR* out) {
-  if (!out) return 0;
-  *out = self->vDir;
-  return 1;
-}
-
 void End(VNTELEPORTER* self) {
   for (int32_t i = 0; i < self->nSwitches; ++i) {
     SPW_FreeLight(self->aSwitches[i].pLight);
@@ -304,7 +298,7 @@ int32_t Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PAR
     case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
     case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(&self->vPos);
-    case SGM_UNIT_GET_FACING: return Facing(self, reinterpret_cast<SPW_VECTOR*>(p1));
+    case SGM_UNIT_GET_FACING: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
     case SGM_UNIT_IS_DEAD: return self->bRemoved;
     case SGM_UNIT_GET_CLASS: return 0;
     case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);

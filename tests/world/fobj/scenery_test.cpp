@@ -12,6 +12,7 @@
 #include "platform/random.h"
 #include "tests/world/featunit/featunit_fixture.h"
 #include "tools/models/models.h"
+#include "tools/models/props.h"
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
 #include "world/combat/combat.h"
@@ -20,6 +21,7 @@
 #include "world/fobj/gate.h"
 #include "world/fobj/prop.h"
 #include "world/fobj/solarcollector.h"
+#include "world/fobj/statues.h"
 #include "world/fobj/teleporter.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
@@ -57,6 +59,20 @@ vnFEATURE_GROUP NamedBoxes(const std::string& className,
   return g;
 }
 
+// A cube with the locator "p" two metres above its centre.
+vnMODEL Holder() {
+  vnMODEL m = NamedCube("holder");
+  vnMODEL_NODE p;
+  p.id = 1;
+  p.name = VNPROP_HOLD_LOCATOR;
+  p.kind = SPW_NODEKIND_LOCATOR;
+  p.parentId = 0;
+  p.transform[2] = 200.0f;
+  m.lods[0].nodes[0].childCount = 1;
+  m.lods[0].nodes.push_back(p);
+  return m;
+}
+
 class SceneryTest : public PlacedObjectTest {
  protected:
   void TearDown() override {
@@ -80,6 +96,8 @@ class SceneryTest : public PlacedObjectTest {
     for (const char* file : {"rock01", "rock02", "rock03", "drumsingle", "fortPlaceholder",
                              "SplittingRock", "teleportereffect"})
       WriteModel(std::string("Export/Pows/") + file + ".pow", NamedCube(file));
+    WriteModel("Export/Pows/holder.pow", Holder());
+    WriteModel(VNSTATUES_MODEL, vnMODELS_Collapse("statue", 4800));
   }
 
   int32_t Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
@@ -224,6 +242,75 @@ TEST_F(PropTest, ABurstingPropSendsTheAirExplosionUnlessItIsQuiet) {
   EXPECT_EQ(TaskEvents(SGM_AIREXPLODE_START).size(), 1u);
   EXPECT_EQ(Ask(quiet, SGM_UNIT_IS_DEAD), 1);
   SGE_Send(explosions, SGM_TASK_DESTROY, 0, 0);
+}
+
+TEST_F(PropTest, AHeldPropRidesTheHoldersLocatorAndFallsWhenLetGo) {
+  StartProps();
+  VNUNIT* holder = w.Create(kSoldier, w.Human(), {50, 50, 0});
+  VNUNIT* bare = w.Create(kSoldier, w.Human(), {60, 50, 0});
+  const SPW_TRANSFORM at{{50, 50, 0}, {0, 0, 0, 1}, 1};
+  SPW_DOBJECT* model = vnUNIT_CreateObject(holder, "Export/Pows/holder.pow", 1.0f, &at);
+  SPW_DOBJECT* cube = vnUNIT_CreateObject(bare, "Export/Pows/rock01.pow", 1.0f, &at);
+  ASSERT_NE(model, nullptr);
+  ASSERT_NE(cube, nullptr);
+  w.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    if (msg != SGM_UNIT_GET_OBJECT) return -1;
+    return vnUNITMAN_Answer(u == holder ? model : cube);
+  });
+  VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20, 20, 0});
+  VNPROP* self = Self<VNPROP>(rock);
+  // No locator, no unit: refused.
+  EXPECT_EQ(Ask(rock, SGM_PROP_HOLD, static_cast<SGE_PARAM>(bare->dwId)), 0);
+  EXPECT_EQ(Ask(rock, SGM_PROP_HOLD, 9999), 0);
+  EXPECT_FALSE(self->dwFlags & VNPROP_F_HELD);
+  ASSERT_EQ(Ask(rock, SGM_PROP_HOLD, static_cast<SGE_PARAM>(holder->dwId)), 1);
+  EXPECT_TRUE(self->dwFlags & VNPROP_F_HELD);
+  // A held prop is not thrown.
+  VNPROP_LAUNCH launch{{1, 0, 0}, {}, 0.0f, 0};
+  EXPECT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 0);
+  Ask(rock, SGM_UNIT_FRAME_EXTRA);
+  EXPECT_NEAR(self->t.vPos.x, 50.0f, 1e-4f);
+  EXPECT_NEAR(self->t.vPos.z, 2.0f, 1e-4f);
+  model->t.vPos = {40, 45, 1};
+  Ask(rock, SGM_UNIT_FRAME_EXTRA);
+  EXPECT_NEAR(self->t.vPos.y, 45.0f, 1e-4f);
+  EXPECT_NEAR(self->t.vPos.z, 3.0f, 1e-4f);
+  EXPECT_FLOAT_EQ(rock->vPos.x, 40.0f);
+  EXPECT_FLOAT_EQ(self->pObject->t.vPos.z, self->t.vPos.z);
+  // Let go, it drops to the ground below.
+  Ask(rock, SGM_PROP_RELEASE);
+  EXPECT_FALSE(self->dwFlags & VNPROP_F_HELD);
+  RunFrames(30);
+  EXPECT_FALSE(self->dwFlags & VNPROP_F_FLYING);
+  EXPECT_NEAR(self->t.vPos.x, 40.0f, 1e-3f);
+  EXPECT_NEAR(self->t.vPos.z, 0.0f, 0.05f);
+}
+
+TEST_F(PropTest, ScriptedCollapseOnlyMarksTheProp) {
+  StartProps();
+  VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20, 20, 0});
+  Ask(rock, SGM_PROP_COLLAPSE);
+  EXPECT_EQ(Self<VNPROP>(rock)->dwFlags, VNPROP_F_COLLAPSED);
+  EXPECT_EQ(Ask(rock, SGM_UNIT_IS_DEAD), 0);
+}
+
+// Statues.
+
+TEST_F(SceneryTest, TheStatuesStandHighAboveTheirPlaceAndPlayForEver) {
+  StartWith({vnworld::Row(VN_UNIT_TYPE_PE_THREESTATUES, kPlaced)});
+  VNUNIT* statues = w.Create(VN_UNIT_TYPE_PE_THREESTATUES, w.Computer(), {30, 40, 2});
+  ASSERT_NE(statues, nullptr);
+  const VNSTATUES* self = Self<VNSTATUES>(statues);
+  ASSERT_NE(self->pObject, nullptr);
+  EXPECT_FLOAT_EQ(self->pObject->t.vPos.z, 2.0f + VNSTATUES_LIFT);
+  const SPW_ANIMSLOT& slot = self->pObject->pSlots[0];
+  EXPECT_TRUE(slot.fFlags & SPW_ANIM_PLAYING);
+  EXPECT_FALSE(slot.fFlags & SPW_ANIM_ONCE);
+  EXPECT_FLOAT_EQ(slot.fSpeed, 1.0f);
+  SPW_VECTOR facing{};
+  EXPECT_EQ(Ask(statues, SGM_UNIT_GET_FACING, P(&facing)), 1);
+  EXPECT_FLOAT_EQ(facing.y, 1.0f);  // the creation direction
+  EXPECT_EQ(Ask(statues, SGM_UNIT_GET_FACING, 0), 0);
 }
 
 // Fort walls.
