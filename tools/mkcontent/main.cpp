@@ -8,6 +8,7 @@
 #include "tools/mkcontent/network.h"
 #include "tools/mkcontent/placed.h"
 #include "tools/mkcontent/movies.h"
+#include "tools/mkcontent/scenery.h"
 #include "tools/mkcontent/shadows.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
@@ -31,5 +32,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Formations(root)) return 1;
   if (!vnMKCONTENT_Shadows(root)) return 1;
   if (!vnMKCONTENT_PlacedObjects(root)) return 1;
+  if (!vnMKCONTENT_Scenery(root)) return 1;
   return 0;
 }

@@ -13,6 +13,12 @@
 
 namespace {
 
+void PlaySplit(VNBIGROCK* self, float speed) {
+  if (!self->pObject || self->nSplitAnim < 0) return;
+  SPW_PlayAnimation(self->pObject, self->nSplitAnim, -1, nullptr, 0, SPW_ANIM_ONCE_FLAGS, speed);
+  SPW_SetAnimationTime(self->pObject, self->nSplitAnim, 0.0f);
+}
+
 void Create(VNBIGROCK* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   std::memset(static_cast<void*>(self), 0, sizeof *self);
   self->pUnit = unit;
@@ -27,6 +33,9 @@ void Create(VNBIGROCK* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   }
   self->pObject->fFlags |= VNFOBJ_WORLD_OBJECT;
   self->nSplitAnim = SPW_LookupAnimationByName(self->pObject, VNBIGROCK_SPLIT_ANIM);
+  // Whole until it splits: the object starts its first animation, so the split is held at its
+  // start.
+  PlaySplit(self, 0.0f);
 }
 
 // Everything the rock sights this frame is in its way.
@@ -45,10 +54,7 @@ int32_t Update(VNBIGROCK* self) {
 int32_t Split(VNBIGROCK* self) {
   if (!self->pUnit || self->bSplit) return 0;
   self->bSplit = 1;
-  if (self->pObject && self->nSplitAnim >= 0) {
-    SPW_SetAnimationTime(self->pObject, self->nSplitAnim, 0.0f);
-    SPW_PlayAnimation(self->pObject, self->nSplitAnim, -1, nullptr, 0, SPW_ANIM_ONCE_FLAGS, 1.0f);
-  }
+  PlaySplit(self, 1.0f);
   if (self->pUnit->pMover) SGE_Send(self->pUnit->pMover, SGM_MOVER_STOP, 0, 0);
   vnUNIT_SetAttrFloat(self->pUnit, VN_ATTR_HEALTH, 0.0f);
   return 1;

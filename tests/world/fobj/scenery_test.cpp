@@ -13,6 +13,7 @@
 #include "tests/world/featunit/featunit_fixture.h"
 #include "tools/models/models.h"
 #include "tools/models/props.h"
+#include "tools/models/scenery.h"
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
 #include "world/combat/combat.h"
@@ -93,11 +94,9 @@ class SceneryTest : public PlacedObjectTest {
         vnworld::Row(kGun, kGunFlags, {}, 0.5f, 0.0f, -60.0f)};
     rows.insert(rows.end(), extra.begin(), extra.end());
     Start(rows, {VNTT_TERRAN_INFANTRY, VNTT_TERRAN_MIST, kAirExplosion, kCamera});
-    for (const char* file : {"rock01", "rock02", "rock03", "drumsingle", "fortPlaceholder",
-                             "SplittingRock", "teleportereffect"})
-      WriteModel(std::string("Export/Pows/") + file + ".pow", NamedCube(file));
+    for (const auto& [file, model] : vnMODELS_SceneryObjects())
+      WriteModel("Export/Pows/" + file, model);
     WriteModel("Export/Pows/holder.pow", Holder());
-    WriteModel(VNSTATUES_MODEL, vnMODELS_Collapse("statue", 4800));
   }
 
   int32_t Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
@@ -134,6 +133,7 @@ class PropTest : public SceneryTest {
 TEST_F(PropTest, ARockShowsOneOfItsThreeModelsAtOneAndAHalfTimesItsSize) {
   StartProps();
   PLAT_SRand(7);
+  const float kRockRadius = vnMODELS_Sphere().radius * 0.01f;
   std::set<std::string> models;
   for (int i = 0; i < 12; ++i) {
     VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20.0f + i, 20, 0});
@@ -143,8 +143,8 @@ TEST_F(PropTest, ARockShowsOneOfItsThreeModelsAtOneAndAHalfTimesItsSize) {
     const SPW_DOBJTYPE* type = SPW_GetObjectType(self->pObject->nType);
     ASSERT_NE(type, nullptr);
     models.insert(type->szName);
-    // The cube's radius of 87 file units, loaded at 1.4 times.
-    EXPECT_NEAR(type->fRadius, 0.87f * VNPROP_ROCK_SCALE, 1e-4f);
+    // The model's radius in file units, loaded at 1.4 times.
+    EXPECT_NEAR(type->fRadius, kRockRadius * VNPROP_ROCK_SCALE, 1e-4f);
     // Turned about z only.
     EXPECT_FLOAT_EQ(self->t.qRot.x, 0.0f);
     EXPECT_FLOAT_EQ(self->t.qRot.y, 0.0f);
@@ -155,7 +155,8 @@ TEST_F(PropTest, ARockShowsOneOfItsThreeModelsAtOneAndAHalfTimesItsSize) {
   // Other props keep their listed size.
   VNUNIT* drum = w.Create(VN_UNIT_TYPE_PE_DRUM, w.Computer(), {40, 40, 0});
   ASSERT_NE(Self<VNPROP>(drum)->pObject, nullptr);
-  EXPECT_NEAR(SPW_GetObjectType(Self<VNPROP>(drum)->pObject->nType)->fRadius, 0.87f, 1e-4f);
+  EXPECT_NEAR(SPW_GetObjectType(Self<VNPROP>(drum)->pObject->nType)->fRadius,
+              vnMODELS_Cube().radius * 0.01f, 1e-4f);
 }
 
 TEST_F(PropTest, ALaunchedPropFallsBouncesWithAQuarterOfItsSpeedAndComesToRest) {
@@ -438,8 +439,16 @@ TEST_F(SceneryTest, TheBigRockHurtsWhatItSightsUntilItSplits) {
   EXPECT_EQ(hits[2], 0);
   (void)far;
   EXPECT_EQ(Ask(rock, SGM_BIGROCK_HAS_SPLIT), 0);
+  const VNBIGROCK* self = Self<VNBIGROCK>(rock);
+  ASSERT_GE(self->nSplitAnim, 0);
+  const SPW_ANIMSLOT& split = self->pObject->pSlots[self->nSplitAnim];
+  RunFrames(3);
+  EXPECT_FLOAT_EQ(split.fSpeed, 0.0f);
+  EXPECT_FLOAT_EQ(split.fTime, 0.0f);
   EXPECT_EQ(Ask(rock, SGM_BIGROCK_SPLIT), 1);
   EXPECT_EQ(Ask(rock, SGM_BIGROCK_HAS_SPLIT), 1);
+  EXPECT_TRUE(split.fFlags & SPW_ANIM_PLAYING);
+  EXPECT_FLOAT_EQ(split.fSpeed, 1.0f);
   EXPECT_FLOAT_EQ(Health(rock), 0.0f);
   Ask(rock, SGM_UNIT_UPDATE);
   EXPECT_EQ(hits[0], 3);
