@@ -7,6 +7,7 @@
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/network.h"
 #include "tools/mkcontent/placed.h"
+#include "tools/mkcontent/playobjects.h"
 #include "tools/mkcontent/movies.h"
 #include "tools/mkcontent/scenery.h"
 #include "tools/mkcontent/shadows.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Fonts(root)) return 1;
   if (!vnMKCONTENT_Sounds(root)) return 1;
   if (!vnMKCONTENT_Models(root)) return 1;
+  if (!vnMKCONTENT_PlayObjects(root)) return 1;
   if (!vnMKCONTENT_Terrain(root)) return 1;
   if (!vnMKCONTENT_Network(root)) return 1;
   if (!vnMKCONTENT_Movies(root)) return 1;

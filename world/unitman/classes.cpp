@@ -6,12 +6,16 @@
 #include "world/ammodump/ammodump.h"
 #include "world/featunit/featunit.h"
 #include "world/fobj/bigrock.h"
+#include "world/fobj/dropcapsule.h"
 #include "world/fobj/fortwall.h"
 #include "world/fobj/gate.h"
+#include "world/fobj/poptarget.h"
 #include "world/fobj/prop.h"
 #include "world/fobj/solarcollector.h"
 #include "world/fobj/statues.h"
 #include "world/fobj/teleporter.h"
+#include "world/fobj/transport.h"
+#include "world/fobj/twingun.h"
 #include "world/unittype/classids.h"
 #include "world/unitman/unitman.h"
 
@@ -77,7 +81,7 @@ constexpr UNITCLASS kClasses[] = {
     {VNTT_PE_THREESTATUES, sizeof(VNSTATUES), vnSTATUES_Handler},
     {VNTT_PE_AMMO_DUMP, 896, vnAMMODUMP_Handler},
     {VNTT_PE_FORTWALL, sizeof(VNFORTWALL), vnFORTWALL_Handler},
-    {VNTT_VEHICLE_TRANSPORT, 140, nullptr},
+    {VNTT_VEHICLE_TRANSPORT, sizeof(VNTRANSPORT), vnTRANSPORT_Handler},
     {VNTT_WEAPON_SPECIMENCAPTURE, 16, nullptr},
     {VNTT_PROJECTILE_CAPTURE, 112, nullptr},
     {VNTT_WEAPON_MINE, 16, nullptr},
@@ -104,6 +108,10 @@ int32_t vnUNITMAN_RegisterUnitClasses() {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_BIGROCK);
     ok = 0;
   }
+  if (!vnDOOR_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_DROPCAPSULE);
+    ok = 0;
+  }
   if (!vnSOLARCOLLECTOR_Register()) {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_SOLARCOLLECTOR);
     ok = 0;
@@ -116,8 +124,16 @@ int32_t vnUNITMAN_RegisterUnitClasses() {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_FEATURE_UNIT);
     ok = 0;
   }
+  if (!vnTWINGUN_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_WEAPON_TWINGUN);
+    ok = 0;
+  }
   if (!vnTELEPORTER_Register()) {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_PE_TELEPORTER);
+    ok = 0;
+  }
+  if (!vnPOPTARGET_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_POPTARGET);
     ok = 0;
   }
   return ok;

@@ -1,0 +1,256 @@
+// The twin-gun emplacement class.
+#include "world/fobj/twingun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/dobject/dobject.h"
+#include "engine/kernel/frametime.h"
+#include "platform/random.h"
+#include "world/combat/combat.h"
+#include "world/fobj/common_play.h"
+#include "world/fobj/common_scenery.h"
+#include "world/grid/grid.h"
+#include "world/unitman/unitman.h"
+#include "world/unittype/classids.h"
+#include "world/unittype/unittype.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+constexpr const char* kTwin50File = "Export/Pows/Twin50.pow";
+constexpr const char* kCanopyFile = "Export/Pows/twin80canopy.pow";
+constexpr const char* kGunFiles[2] = {"Export/Pows/twin80leftgun.pow",
+                                      "Export/Pows/twin80rightgun.pow"};
+constexpr const char* kGunLocators[2] = {"PL", "PR"};
+constexpr const char* kSwivelNode = "swivel";
+constexpr float kCanopyScale = 4.0f;
+constexpr float kTwin50Limits[2] = {1.3962634f, 0.6981317f};
+constexpr float kTwin80Limits[2] = {1.0471976f, 2.0943952f};
+// The gunner sits this much above the emplacement's position.
+constexpr float kTwin50Seat = 0.84f;
+constexpr float kTwin80Seat = 1.2f;
+// He gets off this far behind it.
+constexpr float kExitBehind = 1.5f;
+// How fast the guns swivel, and the time between shots.
+constexpr float kSwivelRate = 2.0f;
+constexpr float kShotSeconds = 0.1f;
+// The shot sounds: a random one of the range.
+constexpr int32_t kTwin50Sounds[2] = {735, 738};
+constexpr int32_t kTwin80Sounds[2] = {707, 708};
+// What a target may not be: a weapon, an item, a projectile, or out of play.
+constexpr uint32_t kNoTarget = VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | 0x4000;
+
+float Wrap(float a) {
+  while (a > kPi) a -= 2.0f * kPi;
+  while (a < -kPi) a += 2.0f * kPi;
+  return a;
+}
+
+// The aim at a point: the turn from the forward direction and the elevation.
+void AimAt(const SPW_VECTOR& forward, const SPW_VECTOR& from, const SPW_VECTOR& to, float* yaw,
+           float* pitch) {
+  const SPW_VECTOR d{to.x - from.x, to.y - from.y, to.z - from.z};
+  const float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+  *yaw = Wrap(std::atan2(d.y, d.x) - std::atan2(forward.y, forward.x));
+  *pitch = length > 0.0f ? std::asin(std::clamp(d.z / length, -1.0f, 1.0f)) : 0.0f;
+}
+
+SPW_VECTOR Seat(const VNTWINGUN* self) {
+  SPW_VECTOR p = self->pUnit->vPos;
+  p.z += self->bTwin80 ? kTwin80Seat : kTwin50Seat;
+  return p;
+}
+
+void MakeModels(VNTWINGUN* self, const SPW_TRANSFORM& at) {
+  if (!self->bTwin80) {
+    self->pModel = vnUNIT_CreateObject(self->pUnit, kTwin50File, 1.0f, &at);
+    if (self->pModel) self->pModel->nOverrideNode = SPW_FindNodeByName(self->pModel, kSwivelNode);
+    return;
+  }
+  self->pModel = vnUNIT_CreateObject(self->pUnit, kCanopyFile, kCanopyScale, &at);
+  for (int32_t i = 0; i < 2; ++i) self->apGuns[i] = vnUNIT_CreateObject(self->pUnit, kGunFiles[i], 1.0f, &at);
+}
+
+void Create(VNTWINGUN* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
+  std::memset(static_cast<void*>(self), 0, sizeof *self);
+  self->pUnit = unit;
+  if (!unit) return;
+  self->bTwin80 = unit->nType == VN_UNIT_TYPE_WEAPON_TWIN80;
+  const float* limits = self->bTwin80 ? kTwin80Limits : kTwin50Limits;
+  self->afLimits[0] = limits[0];
+  self->afLimits[1] = limits[1];
+  self->vForward = create ? create->vDir : SPW_VECTOR{0.0f, 1.0f, 0.0f};
+  self->vForward.z = 0.0f;
+  if (!(SPW_VecNormalise(&self->vForward) > 0.0f)) self->vForward = {0.0f, 1.0f, 0.0f};
+  const SPW_TRANSFORM at{unit->vPos, vnFOBJPLAY_Facing(self->vForward), 1.0f};
+  MakeModels(self, at);
+}
+
+// The guns follow the aim: the Twin50's swivel node turns, the Twin80's guns hang at the
+// canopy's locators turned as a whole.
+void PoseGuns(VNTWINGUN* self) {
+  const SPW_VECTOR angles{self->fPitch, 0.0f, self->fYaw};
+  if (self->pModel) self->pModel->vOverrideAngles = angles;
+  const SPW_QUAT base = vnFOBJPLAY_Facing(self->vForward);
+  const SPW_QUAT turn = vnFOBJ_TurnZ(self->fYaw);
+  for (int32_t i = 0; i < 2; ++i) {
+    SPW_DOBJECT* gun = self->apGuns[i];
+    if (!gun) continue;
+    SPW_MATRIX m{};
+    float scale = 1.0f;
+    if (self->pModel && SPW_GetNamedNodeTransform(self->pModel, kGunLocators[i], &m, &scale))
+      gun->t.vPos = {m.m[3][0], m.m[3][1], m.m[3][2]};
+    SPW_QuatMultiply(&turn, &base, &gun->t.qRot);
+  }
+}
+
+bool IsEnemy(const VNUNIT* gun, const VNUNIT* other) {
+  const VNUNITMAN* manager = vnUNITMAN_Get();
+  if (!manager || other == gun || !other->dwPlayer) return false;
+  SGE_DLLNODE* head = const_cast<SGE_DLLNODE*>(&manager->players);
+  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
+    const auto* player = reinterpret_cast<const VNPLAYER*>(n);
+    if (player->dwId == gun->dwPlayer) return (player->dwEnemyMask & other->dwPlayer) != 0;
+  }
+  return false;
+}
+
+struct Search {
+  const VNTWINGUN* pGun;
+  float fBest;
+  uint32_t dwFound;
+};
+
+int32_t ConsiderTarget(void*, VNUNIT* unit, void* user) {
+  auto* s = static_cast<Search*>(user);
+  const VNUNIT* gun = s->pGun->pUnit;
+  const float d = SPW_VecDist(&gun->vPos, &unit->vPos);
+  if (d >= s->fBest || !IsEnemy(gun, unit) || vnUNIT_IsDead(unit->dwId) ||
+      !vnTWINGUN_AcceptsTarget(s->pGun->vForward, gun->vPos, unit->vPos))
+    return 1;
+  s->fBest = d;
+  s->dwFound = unit->dwId;
+  return 1;
+}
+
+// The nearest living enemy within the arc and the gun's range, 0 for none.
+uint32_t FindTarget(const VNTWINGUN* self) {
+  const VNUNITMAN* manager = vnUNITMAN_Get();
+  const float range = vnUNIT_AttrFloat(self->pUnit, VN_ATTR_RANGE);
+  if (!manager || !manager->pGrid || !(range > 0.0f)) return 0;
+  Search s{self, range, 0};
+  VNUNIT* gun = self->pUnit;
+  vnGrid_QueryRadius(ConsiderTarget, &s, manager->pGrid, nullptr, &gun->vPos, range,
+                     VNUNIT_F_OBSERVABLE, kNoTarget);
+  return s.dwFound;
+}
+
+bool StillTarget(const VNTWINGUN* self) {
+  const VNUNIT* target = self->dwTarget ? vnUNITMAN_GetUnit(self->dwTarget) : nullptr;
+  return target && !vnUNIT_IsDead(target->dwId) &&
+         SPW_VecDist(&target->vPos, &self->pUnit->vPos) <= vnUNIT_AttrFloat(self->pUnit, VN_ATTR_RANGE) &&
+         vnTWINGUN_AcceptsTarget(self->vForward, self->pUnit->vPos, target->vPos);
+}
+
+float Towards(float from, float to, float step) {
+  return from + std::clamp(to - from, -step, step);
+}
+
+void Fire(VNTWINGUN* self, VNUNIT* target) {
+  VNUNIT* gun = self->pUnit;
+  const int32_t* range = self->bTwin80 ? kTwin80Sounds : kTwin50Sounds;
+  vnFOBJPLAY_Sound(range[0] + PLAT_Rand() % (range[1] - range[0] + 1), gun->vPos);
+  vnInflictDamage(gun, target, SPW_VecDist(&gun->vPos, &target->vPos), nullptr, nullptr, nullptr);
+}
+
+// Turns towards the target; fires when the aim is close and the last shot is long enough ago.
+void Engage(VNTWINGUN* self, float dt) {
+  VNUNIT* target = vnUNITMAN_GetUnit(self->dwTarget);
+  float yaw = 0.0f, pitch = 0.0f;
+  AimAt(self->vForward, self->pUnit->vPos, target->vPos, &yaw, &pitch);
+  const float wantYaw = std::clamp(yaw, -self->afLimits[0], self->afLimits[0]);
+  const float wantPitch = std::clamp(pitch, -self->afLimits[1], self->afLimits[1]);
+  self->fYaw = Towards(self->fYaw, wantYaw, kSwivelRate * dt);
+  self->fPitch = Towards(self->fPitch, wantPitch, kSwivelRate * dt);
+  self->fFireTimer -= dt;
+  const bool aimed = std::fabs(yaw - self->fYaw) < VNTWINGUN_FIRE_TOLERANCE &&
+                     std::fabs(pitch - self->fPitch) < VNTWINGUN_FIRE_TOLERANCE;
+  if (aimed && self->fFireTimer <= 0.0f) {
+    self->fFireTimer = kShotSeconds;
+    Fire(self, target);
+  }
+}
+
+void Leave(VNTWINGUN* self) {
+  const uint32_t gunner = self->dwGunner;
+  self->dwGunner = 0;
+  self->dwTarget = 0;
+  const VNUNIT* unit = self->pUnit;
+  const SPW_VECTOR exit{unit->vPos.x - self->vForward.x * kExitBehind,
+                        unit->vPos.y - self->vForward.y * kExitBehind, unit->vPos.z};
+  if (gunner) vnUNITMAN_SendToUnit(gunner, SGM_TWINGUN_GET_OFF, reinterpret_cast<SGE_PARAM>(&exit), 0);
+}
+
+void Occupy(VNTWINGUN* self, SGE_PARAM on, SGE_PARAM unitId) {
+  if (on != 1) {
+    Leave(self);
+    return;
+  }
+  if (self->dwGunner) Leave(self);
+  self->dwGunner = static_cast<uint32_t>(unitId);
+  const SPW_VECTOR seat = Seat(self);
+  vnUNITMAN_SendToUnit(self->dwGunner, SGM_TWINGUN_GET_ON, reinterpret_cast<SGE_PARAM>(&seat),
+                       static_cast<SGE_PARAM>(self->pUnit->dwId));
+}
+
+void Update(VNTWINGUN* self) {
+  if (self->dwGunner && vnUNIT_IsDead(self->dwGunner)) Leave(self);
+  if (self->dwGunner) {
+    if (!StillTarget(self)) self->dwTarget = FindTarget(self);
+    if (self->dwTarget) Engage(self, SGE_GetFrameTime());
+  }
+  PoseGuns(self);
+}
+
+void End(VNTWINGUN* self) {
+  vnUNIT_DestroyObjects(self->pUnit);
+  self->pModel = self->apGuns[0] = self->apGuns[1] = nullptr;
+}
+
+int32_t Answer(VNTWINGUN* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  switch (msg) {
+    case SGM_TASK_DESTROY: End(self); return 0;
+    case SGM_UNIT_UPDATE: Update(self); return 0;
+    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pModel);
+    case SGM_TWINGUN_GUNNER: return static_cast<int32_t>(self->dwGunner);
+    case SGM_TWINGUN_OCCUPY: Occupy(self, p1, p2); return 1;
+    case SGM_TWINGUN_MOUNT_POINT: return vnFOBJPLAY_WriteVector(p1, Seat(self));
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+bool vnTWINGUN_AcceptsTarget(const SPW_VECTOR& forward, const SPW_VECTOR& from,
+                             const SPW_VECTOR& to) {
+  const SPW_VECTOR d{to.x - from.x, to.y - from.y, to.z - from.z};
+  const float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+  if (!(length > 0.0f)) return false;
+  float yaw = 0.0f, pitch = 0.0f;
+  AimAt(forward, from, to, &yaw, &pitch);
+  return std::fabs(yaw) <= VNTWINGUN_TARGET_ARC &&
+         d.z / length < std::sin(VNTWINGUN_MAX_ELEVATION);
+}
+
+int32_t vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
+  return vnUNIT_ControllerHandler<VNTWINGUN, vnFOBJPLAY_Answer<VNTWINGUN, Create, Answer>>(task, data, msg,
+                                                                               p1, p2);
+}
+
+int32_t vnTWINGUN_Register() {
+  return SGE_RegisterTaskType(VNTT_WEAPON_TWINGUN, vnTWINGUN_Handler, SGE_TTF_ALLOC_DATA,
+                              static_cast<int32_t>(sizeof(VNTWINGUN)), nullptr);
+}
