@@ -24,9 +24,10 @@ std::vector<std::pair<std::string, vnMODEL>> vnMODELS_SceneryObjects() {
   std::vector<std::pair<std::string, vnMODEL>> out;
   for (const char* rock : {"rock01", "rock02", "rock03"})
     out.emplace_back(std::string(rock) + ".pow", Named(vnMODELS_Sphere(), rock));
-  for (const char* prop : {"plasmachunk", "plasmashell", "tankerchunk", "genvehicle1", "genvehicle2",
-                           "genvehicle3", "genvehicle4", "genvehicle5", "drumsingle", "drumcluster",
-                           "mushroom1", "mushroom2", "fortPlaceholder"})
+  for (const char* prop :
+       {"plasmachunk", "plasmashell", "tankerchunk", "genvehicle1", "genvehicle2", "genvehicle3",
+        "genvehicle4", "genvehicle5", "drumsingle", "drumcluster", "mushroom1", "mushroom2",
+        "fortPlaceholder"})
     out.emplace_back(std::string(prop) + ".pow", Named(vnMODELS_Cube(), prop));
   out.emplace_back("statue.pow", Animated("statue", "idle"));
   out.emplace_back("SplittingRock.pow", Animated("SplittingRock", VNMODELS_SPLIT_ANIM));

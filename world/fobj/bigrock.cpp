@@ -100,7 +100,9 @@ int32_t Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
     case SGM_BIGROCK_SPLIT: return Split(self);
     case SGM_BIGROCK_HAS_SPLIT: return self->bSplit;
     case SGM_UNIT_GET_CLASS: return 0;
-    case SGM_UNIT_SEQUENCE_TRANSFORM: Place(self, reinterpret_cast<const SPW_TRANSFORM*>(p1)); return 0;
+    case SGM_UNIT_SEQUENCE_TRANSFORM:
+      Place(self, reinterpret_cast<const SPW_TRANSFORM*>(p1));
+      return 0;
     default: return 0;
   }
 }

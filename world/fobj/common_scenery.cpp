@@ -13,7 +13,9 @@ SPW_QUAT vnFOBJ_TurnZ(float angle) {
   return {0.0f, 0.0f, std::sin(angle * 0.5f), std::cos(angle * 0.5f)};
 }
 
-SPW_TRANSFORM vnFOBJ_At(const SPW_VECTOR& pos, float turn) { return {pos, vnFOBJ_TurnZ(turn), 1.0f}; }
+SPW_TRANSFORM vnFOBJ_At(const SPW_VECTOR& pos, float turn) {
+  return {pos, vnFOBJ_TurnZ(turn), 1.0f};
+}
 
 int32_t vnFOBJ_WriteVector(SPW_VECTOR* out, const SPW_VECTOR& v) {
   if (!out) return 0;

@@ -91,7 +91,8 @@ int32_t Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM
     case SGM_UNIT_FRAME_POSITION:
       return vnUNITMAN_Answer(self->pUnit ? &self->pUnit->vPos : nullptr);
     case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pPlaceholder);
-    case SGM_UNIT_GET_FACING: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+    case SGM_UNIT_GET_FACING:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
     case SGM_UNIT_DAMAGED: Damaged(self); return 0;
     case SGM_UNIT_IS_DEAD: return self->nState == VNFORTWALL_FALLEN ? 1 : 0;
     case SGM_UNIT_GET_CLASS: return 0;

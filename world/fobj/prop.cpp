@@ -40,7 +40,8 @@ struct PROPMODELS {
 constexpr PROPMODELS kModels[] = {
     {VN_UNIT_TYPE_PE_ROCK, VNPROP_ROCK_SCALE,
      {"Export/Pows/rock01.pow", "Export/Pows/rock02.pow", "Export/Pows/rock03.pow"}},
-    {VN_UNIT_TYPE_PE_GIB_PLASMA, 1.0f, {"Export/Pows/plasmachunk.pow", "Export/Pows/plasmashell.pow"}},
+    {VN_UNIT_TYPE_PE_GIB_PLASMA, 1.0f,
+     {"Export/Pows/plasmachunk.pow", "Export/Pows/plasmashell.pow"}},
     {VN_UNIT_TYPE_PE_GIB_TANKER, 1.0f, {"Export/Pows/tankerchunk.pow"}},
     {VN_UNIT_TYPE_PE_STATIONARY_VEHICLE, 1.0f,
      {"Export/Pows/genvehicle1.pow", "Export/Pows/genvehicle2.pow", "Export/Pows/genvehicle3.pow",
@@ -315,7 +316,8 @@ int32_t Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARA
       return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), vnFOBJ_Ahead(self->t.qRot));
     case SGM_UNIT_DAMAGED: Damaged(self); return 0;
     case SGM_UNIT_IS_DEAD: return IsDead(self);
-    case SGM_UNIT_GET_LOCATOR: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->t.vPos);
+    case SGM_UNIT_GET_LOCATOR:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->t.vPos);
     case SGM_UNIT_GET_CLASS: return 0;
     case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->t.fScale);
     case SGM_PROP_LAUNCH: return Launch(task, self, reinterpret_cast<const VNPROP_LAUNCH*>(p1));

@@ -42,7 +42,8 @@ int32_t Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
     case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
     case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
-    case SGM_UNIT_GET_FACING: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+    case SGM_UNIT_GET_FACING:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
     case SGM_UNIT_GET_CLASS: return 0;
     default: return 0;
   }

@@ -122,7 +122,8 @@ void FindSwitches(VNTELEPORTER* self) {
     ++bound;
     AddSwitch(self, padNode, &list->aBinding[i]);
   }
-  if (!bound) PLAT_Trace("[TELEPORTER] Error: No switch objects found, this teleporter won't do much!\n");
+  if (!bound)
+    PLAT_Trace("[TELEPORTER] Error: No switch objects found, this teleporter won't do much!\n");
 }
 
 void SelfDestruct(VNTELEPORTER* self) {
@@ -140,7 +141,8 @@ void Create(VNTELEPORTER* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   self->vPos = create ? create->vPos : unit->vPos;
   self->pPad = vnFOBJ_NearestFeature(VNTELEPORTER_PAD, self->vPos);
   if (!self->pPad) {
-    PLAT_Trace("[TELEPORTER] Error: Teleport Pad feature object not found, unit self-destructing.\n");
+    PLAT_Trace(
+        "[TELEPORTER] Error: Teleport Pad feature object not found, unit self-destructing.\n");
     SelfDestruct(self);
     return;
   }
@@ -156,14 +158,16 @@ void Create(VNTELEPORTER* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
 
 VNTELEPORTER_SWITCH* Switch(VNTELEPORTER* self, SGE_PARAM feature) {
   for (int32_t i = 0; i < self->nSwitches; ++i)
-    if (reinterpret_cast<SGE_PARAM>(self->aSwitches[i].pFeature) == feature) return &self->aSwitches[i];
+    if (reinterpret_cast<SGE_PARAM>(self->aSwitches[i].pFeature) == feature)
+      return &self->aSwitches[i];
   return nullptr;
 }
 
 void Freeze(VNUNIT* unit, SGE_PARAM on) {
   const bool mist =
       unit->nType == VN_UNIT_TYPE_TERRAN_MIST || unit->nType == VN_UNIT_TYPE_TERRAN_MIST_FEM;
-  if (unit->pController) SGE_Send(unit->pController, mist ? SGM_MIST_FREEZE : SGM_UNIT_FREEZE, on, 0);
+  if (unit->pController)
+    SGE_Send(unit->pController, mist ? SGM_MIST_FREEZE : SGM_UNIT_FREEZE, on, 0);
 }
 
 // Calls fn for each unit on the pad that still exists.
@@ -298,7 +302,8 @@ int32_t Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PAR
     case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
     case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(&self->vPos);
-    case SGM_UNIT_GET_FACING: return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+    case SGM_UNIT_GET_FACING:
+      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
     case SGM_UNIT_IS_DEAD: return self->bRemoved;
     case SGM_UNIT_GET_CLASS: return 0;
     case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);

@@ -87,7 +87,8 @@ class SceneryTest : public PlacedObjectTest {
         vnworld::Row(VN_UNIT_TYPE_PE_ROCK, kPlaced, {}, 0.5f, 0.0f, 100.0f),
         vnworld::Row(VN_UNIT_TYPE_PE_DRUM, kPlaced, {}, 0.5f, 0.0f, 50.0f),
         vnworld::Row(VN_UNIT_TYPE_PE_FORTWALL, kPlaced, {}, 2.0f, 0.0f, 100.0f),
-        vnworld::Row(VN_UNIT_TYPE_PROJECTILE_BIGROCK, kPlaced | VNUNIT_F_PROJECTILE, {}, 2.0f, 10.0f, -10.0f),
+        vnworld::Row(VN_UNIT_TYPE_PROJECTILE_BIGROCK, kPlaced | VNUNIT_F_PROJECTILE, {}, 2.0f,
+                     10.0f, -10.0f),
         vnworld::Row(VN_UNIT_TYPE_PE_TELEPORTER, kPlaced, {}, 1.0f, 0.0f, 100.0f),
         vnworld::Row(kSoldier, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE | VNUNIT_F_MOVER),
         vnworld::Row(kMist, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE | VNUNIT_F_MOVER),
@@ -173,7 +174,8 @@ TEST_F(PropTest, ALaunchedPropFallsBouncesWithAQuarterOfItsSpeedAndComesToRest) 
     RunFrames(1);
     ASSERT_GE(self->fAngle, 0.0f);
     ASSERT_LT(self->fAngle, 2.0f * SPW_PI);
-    if (!(self->dwFlags & VNPROP_F_FLYING) || self->vVelocity.z <= 0.0f || before.z > 0.0f) continue;
+    const bool bounced = (self->dwFlags & VNPROP_F_FLYING) && self->vVelocity.z > 0.0f;
+    if (!bounced || before.z > 0.0f) continue;
     // The frame's velocity reflected off the flat ground, a quarter as fast.
     ++bounces;
     SCOPED_TRACE(bounces);
@@ -331,7 +333,8 @@ class FortWallTest : public SceneryTest {
     StartWith();
     vnFEATURE_SET set;
     set.groups = {NamedBoxes("Fort Wall", {{"Wall0", {30, 30, 0}}, {"Wall1", {60, 60, 0}}}),
-                  NamedBoxes("Fort Wall Broken", {{"Broken0", {30, 30, 0}}, {"Broken1", {60, 60, 0}}})};
+                  NamedBoxes("Fort Wall Broken",
+                             {{"Broken0", {30, 30, 0}}, {"Broken1", {60, 60, 0}}})};
     LoadScenery(set);
   }
   bool Disabled(uint32_t a, uint32_t b) {
@@ -617,6 +620,22 @@ TEST_F(TeleporterTest, AMissingDestinationNodeEndsTheTeleporter) {
   ExpectFailure(pads,
                 "[TELEPORTER] Error: Teleport Destination Node not found, unit self-destructing.",
                 true);
+}
+
+TEST_F(TeleporterTest, UnitsFrozenOnThePadAreLetGoWhenTheDestinationIsMissing) {
+  PADS pads;
+  pads.destinationName = "77";
+  StartPads(pads);
+  VNUNIT* porter = Teleporter();
+  VNUNIT* soldier = w.Create(kSoldier, w.Human(), {21, 20, 0});
+  Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_ENTERED, 0, P(soldier));
+  const SGE_PARAM sw = P(Self<VNTELEPORTER>(porter)->aSwitches[0].pFeature);
+  ASSERT_EQ(Ask(porter, SGM_TELEPORTER_START, sw), 1);
+  RunFrames(10);
+  const auto freezes = Received(soldier->dwId, SGM_UNIT_FREEZE);
+  ASSERT_EQ(freezes.size(), 2u);
+  EXPECT_EQ(freezes[1].p1, 0);
+  EXPECT_FLOAT_EQ(soldier->pMove->vPos.x, 21.0f);
 }
 
 TEST_F(TeleporterTest, ATeleporterWithoutItsPadRemovesItself) {
