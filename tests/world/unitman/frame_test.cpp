@@ -160,4 +160,32 @@ TEST_F(FrameTest, AWeaponEndingItsParentStopsTheParentsChildren) {
             (std::vector<uint32_t>{firstRifle - 1, firstRifle, nextId, nextId + 1, nextId + 2}));
 }
 
+TEST_F(FrameTest, AnObserversListHoldsAHundredButEverySightingMarksTheUnit) {
+  Start({vnworld::Row(kSoldier, kSeeing, {}, 0.5f, 50.0f), vnworld::Row(kBug, VNUNIT_F_OBSERVABLE, {}, 0.5f)});
+  VNUNIT* observer = At(kSoldier, world.Human(), {80, 80, 0});
+  std::vector<VNUNIT*> bugs;
+  for (int i = 0; i < 120; ++i)
+    bugs.push_back(At(kBug, world.Computer(), {60.0f + static_cast<float>(i % 12) * 3, 60.0f + static_cast<float>(i / 12) * 3, 0}));
+  world.RunFrames(1);
+  EXPECT_EQ(observer->nSighted, VNUNITMAN_SIGHT_PER_UNIT);
+  EXPECT_EQ(world.state()->nSightCount, VNUNITMAN_SIGHT_PER_UNIT);
+  for (const VNUNIT* bug : bugs) EXPECT_EQ(bug->dwSeenBy, world.Human());
+}
+
+TEST_F(FrameTest, AReportedPositionMovesTheUnitInTheGrid) {
+  Start({vnworld::Row(kSoldier, kSeeing | VNUNIT_F_POSITION, {}, 0.5f, 5.0f),
+         vnworld::Row(kBug, VNUNIT_F_OBSERVABLE, {}, 0.5f)});
+  VNUNIT* walker = At(kSoldier, world.Human(), {20, 20, 0});
+  VNUNIT* bug = At(kBug, world.Computer(), {100, 100, 0});
+  SPW_VECTOR next{99, 100, 0};
+  world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    return msg == SGM_UNIT_FRAME_POSITION && u == walker ? vnUNITMAN_Answer(&next) : -1;
+  });
+  world.RunFrames(1);  // sighting runs before the move
+  EXPECT_EQ(bug->dwSeenBy, 0u);
+  EXPECT_FLOAT_EQ(walker->vPos.x, 99.0f);
+  world.RunFrames(1);
+  EXPECT_EQ(bug->dwSeenBy, world.Human());
+}
+
 }  // namespace
