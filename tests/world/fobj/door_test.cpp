@@ -248,6 +248,40 @@ TEST_F(DoorTest, TheBarHidesOnTheFirstFrameAndAHitShowsItForTenSeconds) {
   EXPECT_TRUE(d->pBar->data.dwFlags & VNMARKER_HIDDEN);
 }
 
+TEST_F(DoorTest, APlacedDoorTakesItsPartsToTheUnitsPlace) {
+  StartDoors();
+  VNUNIT* u = MakeDoor();
+  VNDOOR* d = Door(u);
+  const SPW_TRANSFORM placed{{40, 44, 0}, {0, 0, 0.70710678f, 0.70710678f}, 1.0f};
+  SGE_Send(u->pController, 3093, P(&placed), 0);
+  EXPECT_FLOAT_EQ(u->vPos.x, 40.0f);
+  SGE_Send(u->pController, SGM_CAPSULE_RESET_PARTS, 0, 0);
+  EXPECT_FLOAT_EQ(d->pModel->t.vPos.x, 40.0f);
+  EXPECT_FLOAT_EQ(d->pModel->t.vPos.y, 44.0f);
+  EXPECT_FLOAT_EQ(d->pModel->t.qRot.z, placed.qRot.z);
+  EXPECT_FLOAT_EQ(d->pBar->data.vPos.z, u->vPos.z + 10.0f);
+  ASSERT_NE(d->pExplosion, nullptr);
+  EXPECT_FLOAT_EQ(d->pExplosion->t.vPos.x, 40.0f);
+  SPW_VECTOR facing{};
+  SGE_Send(u->pController, SGM_UNIT_GET_FACING, P(&facing), 0);
+  EXPECT_NEAR(facing.x, -1.0f, 1e-5f);
+  // A second 578 keeps the one explosion.
+  SPW_DOBJECT* explosion = d->pExplosion;
+  SGE_Send(u->pController, SGM_CAPSULE_RESET_PARTS, 0, 0);
+  EXPECT_EQ(d->pExplosion, explosion);
+}
+
+TEST_F(DoorTest, TheBarToggles) {
+  StartDoors();
+  VNUNIT* u = MakeDoor();
+  VNDOOR* d = Door(u);
+  RunFrames(1);
+  SGE_Send(u->pController, SGM_CAPSULE_TOGGLE, 0, 0);
+  EXPECT_FALSE(d->pBar->data.dwFlags & VNMARKER_HIDDEN);
+  SGE_Send(u->pController, SGM_CAPSULE_TOGGLE, 0, 0);
+  EXPECT_TRUE(d->pBar->data.dwFlags & VNMARKER_HIDDEN);
+}
+
 TEST_F(DoorTest, TheGatesLocatorIsALittleLower) {
   StartDoors();
   for (int32_t kind : {kPodDoor, VNDOOR_KIND_GATE}) {

@@ -77,6 +77,7 @@ inline vnworld::Options NoStandInMovers() {
 class PlayTest : public ::testing::Test {
  protected:
   PlayTest() : w(NoStandInMovers()) {}
+  explicit PlayTest(const vnworld::Options& options) : w(options) {}
 
   void SetUp() override {
     g_moverCalls.clear();

@@ -38,6 +38,8 @@ TEST(TransportTurnTest, TheHeadingAndTheSampleChooseTheAnimation) {
 
 class TransportTest : public PlayTest {
  protected:
+  TransportTest() = default;
+  explicit TransportTest(const vnworld::Options& options) : PlayTest(options) {}
   VNUNIT* StartTransport(SPW_VECTOR dir) {
     Start({vnworld::Row(VN_UNIT_TYPE_VEHICLE_TRANSPORT, kTransportFlags, {}, 3.0f, 0.0f, 100.0f)});
     VNUNIT* u = Create(VN_UNIT_TYPE_VEHICLE_TRANSPORT, {30, 30, 0}, 0, dir);
@@ -131,6 +133,31 @@ TEST_F(TransportTest, DestructionStopsTheMoverLeavesAWreckAndReportsIt) {
   RunFrames(1);
   EXPECT_FLOAT_EQ(t->pModel->t.vPos.x, before.x);
   EXPECT_EQ(MoverCalls(u->dwId, SGM_MOVER_STEP), 0);
+}
+
+// A manager with one list node: the transport's model takes it.
+vnworld::Options OneListNode() {
+  vnworld::Options o = NoStandInMovers();
+  o.manager.nLinkNodes = 1;
+  return o;
+}
+
+class TransportWithoutNodesTest : public TransportTest {
+ protected:
+  TransportWithoutNodesTest() : TransportTest(OneListNode()) {}
+};
+
+TEST_F(TransportWithoutNodesTest, AWreckWithoutAListNodeGoesAgainAndNoShockwaveStarts) {
+  VNUNIT* u = StartTransport({1, 0, 0});
+  VNTRANSPORT* t = Transport(u);
+  ASSERT_NE(t->pModel, nullptr);
+  vnUNIT_SetAttrFloat(u, VN_ATTR_HEALTH, 0.0f);
+  SGE_Send(u->pController, SGM_UNIT_DAMAGED, 0, 0);
+  EXPECT_EQ(SGE_ListNext(&u->list, SGE_ListFirst(&u->list)), nullptr);
+  ASSERT_NE(t->pShockwaves, nullptr);
+  for (int32_t i = 0; i < VNTRANSPORT_SHOCKWAVES; ++i) EXPECT_FALSE(t->pShockwaves[i].bActive);
+  EXPECT_EQ(Sent(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED).size(), 1u);
+  EXPECT_EQ(SGE_Send(u->pController, SGM_UNIT_IS_DEAD, 0, 0), 1);
 }
 
 TEST_F(TransportTest, ItReportsToTheMissionEachFrameWhileAlive) {
