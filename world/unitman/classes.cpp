@@ -4,7 +4,9 @@
 
 #include "platform/trace.h"
 #include "world/ammodump/ammodump.h"
+#include "world/dome/dome.h"
 #include "world/featunit/featunit.h"
+#include "world/flyby/flyby.h"
 #include "world/fobj/bigrock.h"
 #include "world/fobj/dropcapsule.h"
 #include "world/fobj/fortwall.h"
@@ -122,6 +124,14 @@ int32_t vnUNITMAN_RegisterUnitClasses() {
   }
   if (!vnFEATUNIT_Register()) {
     PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_FEATURE_UNIT);
+    ok = 0;
+  }
+  if (!vnDome_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_DOME);
+    ok = 0;
+  }
+  if (!vnFlyBy_Register()) {
+    PLAT_Trace("[UNITMAN]: unit class %d not registered\n", VNTT_FLYBY);
     ok = 0;
   }
   if (!vnTWINGUN_Register()) {

@@ -80,6 +80,7 @@ constexpr int32_t VNTT_WEAPON_MICROROCKETS = 234;
 constexpr int32_t VNTT_FEATURE_UNIT = 235;
 constexpr int32_t VNTT_WEAPON_SNIPER = 236;
 constexpr int32_t VNTT_WEAPON_AIRSTRIKE = 238;
+constexpr int32_t VNTT_FLYBY = 239;
 constexpr int32_t VNTT_WEAPON_TWINGUN = 240;
 constexpr int32_t VNTT_SCOUT_CAM = 245;
 constexpr int32_t VNTT_TECH_COMBAT_HARNESS = 246;
