@@ -127,7 +127,8 @@ vnMODEL vnMODELS_Twin50() {
 vnMODEL vnMODELS_Twin80Canopy() {
   const float c[3] = {0, 0, 20}, h[3] = {30, 30, 20};
   return WithChildren(Boxed("twin80canopy", 135, 60, c, h),
-                      {Locator(1, "PL", 0, -25, 0, 30), Locator(2, "PR", 0, 25, 0, 30)});
+                      {Locator(1, "PL", 0, -25, 0, 30), Locator(2, "PR", 0, 25, 0, 30),
+                       Locator(3, "gL", 0, -25, 140, 30), Locator(4, "gR", 0, 25, 140, 30)});
 }
 
 vnMODEL vnMODELS_Twin80Gun(const std::string& name) {

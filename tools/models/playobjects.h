@@ -20,7 +20,8 @@ vnMODEL vnMODELS_Transport();
 vnMODEL vnMODELS_PopTarget(const std::string& name, uint32_t ticks);
 // The Twin50: a base, the node "swivel" with the barrels, the locators "hold" and "g".
 vnMODEL vnMODELS_Twin50();
-// The Twin80's canopy with the locators "PL" and "PR", and one of its guns with the muzzle "ga".
+// The Twin80's canopy with the gun locators "PL" and "PR" and the muzzle flash locators "gL" and
+// "gR", and one of its guns with the muzzle "ga".
 vnMODEL vnMODELS_Twin80Canopy();
 vnMODEL vnMODELS_Twin80Gun(const std::string& name);
 // A flat ring for the shockwave.

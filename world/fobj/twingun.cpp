@@ -7,6 +7,9 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/sprite/sprite.h"
+#include "missions/control/effecttexture.h"
+#include "missions/control/misscont.h"
 #include "platform/random.h"
 #include "world/combat/combat.h"
 #include "world/fobj/common_play.h"
@@ -39,6 +42,15 @@ constexpr float kShotSeconds = 0.1f;
 // The shot sounds: a random one of the range.
 constexpr int32_t kTwin50Sounds[2] = {735, 738};
 constexpr int32_t kTwin80Sounds[2] = {707, 708};
+// Muzzle flashes: a one-frame sprite at each muzzle locator, by kind (Twin50, Twin80).
+constexpr const char* kFlashTextures[2] = {"sprites/effects/muzzlf02.ppm",
+                                           "sprites/effects/lightcannon.ppm"};
+constexpr uint32_t kFlashSetIds[2] = {2400, 2401};
+constexpr const char* kTwin50Muzzles[1] = {"g"};
+constexpr const char* kTwin80Muzzles[2] = {"gL", "gR"};
+constexpr float kFlashHalfSize = 0.4f;
+constexpr uint32_t kFlashFlags =
+    SPW_SPRITE_ANIMATED | SPW_SPRITE_DESTROY_AT_END | SPW_SPRITE_ADDITIVE;
 // What a target may not be: a weapon, an item, a projectile, or out of play.
 constexpr uint32_t kNoTarget = VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | 0x4000;
 
@@ -158,8 +170,35 @@ float Towards(float from, float to, float step) {
   return from + std::clamp(to - from, -step, step);
 }
 
+// Every emplacement of a kind shares one flash set: a set per gun would never be given back.
+SPW_SPRITESET* FlashSet(int32_t kind) {
+  if (SPW_SPRITESET* set = SPW_FindSpriteSet(kFlashSetIds[kind])) return set;
+  return SPW_CreateSpriteSet(vnMISSCONT_GetEffectTextureID(kFlashTextures[kind]),
+                             kFlashSetIds[kind], nullptr, nullptr, nullptr, nullptr, 1.0f);
+}
+
+void Flash(const VNTWINGUN* self) {
+  SPW_SCENE* scene = vnMISSCONT_GetScene();
+  SPW_SPRITESET* set = scene && self->pModel ? FlashSet(self->bTwin80) : nullptr;
+  if (!set) return;
+  const char* const* muzzles = self->bTwin80 ? kTwin80Muzzles : kTwin50Muzzles;
+  const int32_t count = self->bTwin80 ? 2 : 1;
+  for (int32_t i = 0; i < count; ++i) {
+    SPW_MATRIX m{};
+    float scale = 1.0f;
+    if (!SPW_GetNamedNodeTransform(self->pModel, muzzles[i], &m, &scale)) continue;
+    SPW_SPRITEPLACE place{};
+    place.x = m.m[3][0];
+    place.y = m.m[3][1];
+    place.z = m.m[3][2];
+    place.fScale = 1.0f;
+    SPW_CreateSprite(scene, set, &place, kFlashHalfSize, kFlashHalfSize, 1.0f, nullptr, kFlashFlags);
+  }
+}
+
 void Fire(VNTWINGUN* self, VNUNIT* target) {
   VNUNIT* gun = self->pUnit;
+  Flash(self);
   const int32_t* range = self->bTwin80 ? kTwin80Sounds : kTwin50Sounds;
   vnFOBJPLAY_Sound(range[0] + PLAT_Rand() % (range[1] - range[0] + 1), gun->vPos);
   vnInflictDamage(gun, target, SPW_VecDist(&gun->vPos, &target->vPos), nullptr, nullptr, nullptr);

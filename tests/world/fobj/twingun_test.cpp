@@ -2,6 +2,7 @@
 // nearest enemy within its arc.
 #include <cmath>
 
+#include "engine/scene/scene.h"
 #include "tests/world/fobj/play_fixture.h"
 #include "world/fobj/twingun.h"
 
@@ -115,6 +116,20 @@ TEST_F(TwinGunTest, AMannedGunEngagesAnEnemyInItsArcAndNotOneBehind) {
   EXPECT_GT(Hits(ahead), 0);
   EXPECT_EQ(Hits(behind), 0);
   EXPECT_NEAR(TwinGun(gun)->fYaw, std::atan2(30.0f, 5.0f) - 3.14159265f / 2.0f, 0.035f);
+}
+
+TEST_F(TwinGunTest, AShotFlashesAtEachMuzzle) {
+  StartGuns();
+  VNUNIT* gun = Gun(VN_UNIT_TYPE_WEAPON_TWIN80);
+  Man(gun);
+  VNUNIT* ahead = Soldier(w.Computer(), {80, 110, 0});
+  int32_t flashes = 0;
+  for (int32_t i = 0; i < 20 && !flashes; ++i) {
+    w.RunFrames(1);
+    flashes = SGE_ListCount(&w.scene()->sprites);
+  }
+  EXPECT_GT(Hits(ahead), 0);
+  EXPECT_EQ(flashes, 2);
 }
 
 TEST_F(TwinGunTest, AFriendIsNoTarget) {
