@@ -11,6 +11,7 @@
 #include "tools/mkcontent/movies.h"
 #include "tools/mkcontent/scenery.h"
 #include "tools/mkcontent/shadows.h"
+#include "tools/mkcontent/shields.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
 #include "tools/mkcontent/textures.h"
@@ -35,5 +36,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Shadows(root)) return 1;
   if (!vnMKCONTENT_PlacedObjects(root)) return 1;
   if (!vnMKCONTENT_Scenery(root)) return 1;
+  if (!vnMKCONTENT_Shields(root)) return 1;
   return 0;
 }
