@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/kernel/frametime.h"
+#include "platform/clock.h"
 #include "tests/world/support/testworld.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
@@ -12,6 +14,9 @@
 #include "world/unittype/unittype.h"
 
 namespace {
+
+uint32_t g_clockMs = 0;
+uint32_t TestClock() { return g_clockMs; }
 
 constexpr int32_t kType = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr uint32_t kFlags =
@@ -21,6 +26,13 @@ constexpr float kGround = 3.0f;
 class MoverWorldTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Every frame lasts 40 ms, whatever ran in this process before.
+    g_clockMs = 100000;
+    PLAT_SetClockOverride(&TestClock);
+    for (int i = 0; i < 3; ++i) {
+      g_clockMs += 40;
+      SGE_UpdateFrameTiming();
+    }
     vnworld::Options options;
     options.standInMovers = false;
     options.height = kGround;
@@ -41,6 +53,7 @@ class MoverWorldTest : public ::testing::Test {
     vnMOVER_DestroyPathPlanner(planner);
     SGE_ReleaseMemBlock(plannerBlock);
     world.reset();
+    PLAT_SetClockOverride(nullptr);
   }
   VNUNIT* Unit(SPW_VECTOR pos) {
     VNUNIT* u = world->Create(kType, world->Human(), pos);
