@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "effects/smoketrail.h"
+#include "effects/trailhead.h"
 #include "effects/unitattach.h"
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
@@ -28,8 +29,9 @@ constexpr float kBounceLift = 0.01f;
 constexpr float kBurstValue = -100.0f;
 constexpr float kBurstSize = 3.0f;
 constexpr int32_t kBurstSteps = 100;  // r in hundredths
-constexpr uint32_t kTrailColour = 0xDC808080u;
-constexpr uint32_t kFadedAlpha = 0x00FFFFFFu;
+// The look of a thrown prop's trail: grey smoke, thin at the prop and spreading behind it.
+constexpr VNSMOKETRAIL_HEADED kTrail{
+    {}, 0xDC808080u, 0x00808080u, 0, 1.0f, VNPROP_TRAIL_MS * 0.001f, 0.3f, 1.0f, 2, 16, 0, {}, {}};
 
 struct PROPMODELS {
   int32_t nType;
@@ -115,28 +117,21 @@ void Create(VNPROP* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
 void StopTrail(VNPROP* self) {
   SGE_KillTimer(self->pTrailTimer);
   self->pTrailTimer = nullptr;
-  if (self->pTrail) SGE_ReleaseDataRef(self->pTrail);
+  vnSmokeTrail_Release(self->pTrail);
   self->pTrail = nullptr;
 }
 
 void StartTrail(SGE_TASK* task, VNPROP* self) {
-  SGE_TASK* trails = vnMISSCONT_GetSmokeTrailTask();
-  if (!trails || self->pTrail) return;
-  SGE_DATAREF* ref = SGE_CreateDataRef(nullptr, sizeof(VNSMOKETRAIL_RECORD));
-  if (!ref) return;
-  auto* record = static_cast<VNSMOKETRAIL_RECORD*>(ref->pData);
-  *record = {self->t.vPos, self->t.vPos, kTrailColour, kTrailColour & kFadedAlpha};
-  if (!SGE_SendMessage(trails, ref, SGM_SMOKETRAIL_START, reinterpret_cast<SGE_PARAM>(record), 0)) {
-    SGE_ReleaseDataRef(ref);
-    return;
-  }
-  self->pTrail = ref;
-  self->pTrailTimer = SGE_AddTimer(task, VNPROP_TRAIL_MS, nullptr, SGE_TIMER_REPEAT);
+  if (self->pTrail) return;
+  VNSMOKETRAIL_HEADED settings = kTrail;
+  settings.vStart = self->t.vPos;
+  self->pTrail = vnSmokeTrail_StartHeaded(&settings);
+  if (self->pTrail) self->pTrailTimer = SGE_AddTimer(task, VNPROP_TRAIL_MS, nullptr, SGE_TIMER_REPEAT);
 }
 
-// The trail's head takes the prop's place.
+// The trail's head goes where the prop is, moving on as it flies.
 void TrailPoint(VNPROP* self) {
-  if (self->pTrail) static_cast<VNSMOKETRAIL_RECORD*>(self->pTrail->pData)->vEnd = self->t.vPos;
+  vnSmokeTrail_Attach(self->pTrail, &self->t.vPos, &self->vVelocity);
 }
 
 void StopFlight(VNPROP* self) {

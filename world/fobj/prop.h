@@ -58,7 +58,7 @@ struct VNPROP {
   uint32_t dwHolder;  // unit id
   SGE_TIMER* pFlight;  // frame timer while it flies
   SGE_TIMER* pTrailTimer;
-  SGE_DATAREF* pTrail;
+  SGE_DATAREF* pTrail;  // the smoke trail's shared record while it flies
 };
 
 int32_t vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,

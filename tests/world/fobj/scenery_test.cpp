@@ -8,7 +8,9 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/object/object.h"
+#include "effects/trailhead.h"
 #include "missions/control/missiontasks.h"
+#include "missions/control/smoketrail.h"
 #include "platform/random.h"
 #include "tests/world/featunit/featunit_fixture.h"
 #include "tools/models/models.h"
@@ -38,6 +40,7 @@ constexpr uint32_t kGunFlags = VNUNIT_F_WEAPON | VNUNIT_F_NODAMAGE_STAMP;
 // Task types of recording stand-ins for the mission's other tasks.
 constexpr int32_t kAirExplosion = 130;
 constexpr int32_t kCamera = 207;
+constexpr int32_t kSmokeTrails = 242;
 
 // A cube model named after its file, so that each file is its own object type.
 vnMODEL NamedCube(const std::string& name) {
@@ -79,6 +82,7 @@ class SceneryTest : public PlacedObjectTest {
   void TearDown() override {
     vnMISSCONT_SetAirExplosionTask(nullptr);
     vnMISSCONT_SetCameraTask(nullptr);
+    vnMISSCONT_SetSmokeTrailTask(nullptr);
     PlacedObjectTest::TearDown();
   }
 
@@ -94,7 +98,7 @@ class SceneryTest : public PlacedObjectTest {
         vnworld::Row(kMist, VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE | VNUNIT_F_MOVER),
         vnworld::Row(kGun, kGunFlags, {}, 0.5f, 0.0f, -60.0f)};
     rows.insert(rows.end(), extra.begin(), extra.end());
-    Start(rows, {VNTT_TERRAN_INFANTRY, VNTT_TERRAN_MIST, kAirExplosion, kCamera});
+    Start(rows, {VNTT_TERRAN_INFANTRY, VNTT_TERRAN_MIST, kAirExplosion, kCamera, kSmokeTrails});
     for (const auto& [file, model] : vnMODELS_SceneryObjects())
       WriteModel("Export/Pows/" + file, model);
     WriteModel("Export/Pows/holder.pow", Holder());
@@ -196,6 +200,42 @@ TEST_F(PropTest, ALaunchedPropFallsBouncesWithAQuarterOfItsSpeedAndComesToRest) 
   const SPW_VECTOR rest = self->t.vPos;
   RunFrames(5);
   EXPECT_FLOAT_EQ(self->t.vPos.x, rest.x);
+}
+
+TEST_F(PropTest, AThrownPropWithTheTrailFlagDragsASmokeTrailUntilItRests) {
+  StartProps();
+  SGE_TASK* trails = SGE_CreateTask(kSmokeTrails, nullptr, nullptr, 0, 0);
+  vnMISSCONT_SetSmokeTrailTask(trails);
+  w.SetHook([](VNUNIT*, int32_t msg, SGE_PARAM, SGE_PARAM) {
+    return msg == SGM_SMOKETRAIL_START ? 1 : -1;
+  });
+  VNUNIT* plain = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {30, 20, 3});
+  VNPROP_LAUNCH launch{{2.0f, 0.0f, 0.0f}, {}, 0.0f, 0};
+  Ask(plain, SGM_PROP_LAUNCH, P(&launch));
+  EXPECT_TRUE(TaskEvents(SGM_SMOKETRAIL_START).empty());
+
+  VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20, 20, 3});
+  VNPROP* self = Self<VNPROP>(rock);
+  launch.dwFlags = VNPROP_F_TRAIL;
+  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 1);
+  const auto starts = TaskEvents(SGM_SMOKETRAIL_START);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].p2, VNSMOKETRAIL_FORM_HEADED);
+  const VNSMOKETRAIL_HEADED* trail = vnSmokeTrail_GetHeaded(self->pTrail);
+  ASSERT_NE(trail, nullptr);
+  EXPECT_NEAR(trail->fPointInterval, 0.08f, 1e-6f);
+  EXPECT_FLOAT_EQ(trail->vHead.z, 3.0f);
+  RunFrames(2);
+  // Each point of the trail's timer takes the prop's place and motion.
+  Ask(rock, SGM_TASK_TIMER);
+  EXPECT_FLOAT_EQ(trail->vHead.x, self->t.vPos.x);
+  EXPECT_FLOAT_EQ(trail->vHead.z, self->t.vPos.z);
+  EXPECT_FLOAT_EQ(trail->vVelocity.z, self->vVelocity.z);
+  RunFrames(40);
+  EXPECT_FALSE(self->dwFlags & VNPROP_F_FLYING);
+  EXPECT_EQ(self->pTrail, nullptr);
+  EXPECT_EQ(self->pTrailTimer, nullptr);
+  SGE_Send(trails, SGM_TASK_DESTROY, 0, 0);
 }
 
 TEST_F(PropTest, APropFarBelowTheTerrainIsRemoved) {
