@@ -126,7 +126,8 @@ void StartTrail(SGE_TASK* task, VNPROP* self) {
   VNSMOKETRAIL_HEADED settings = kTrail;
   settings.vStart = self->t.vPos;
   self->pTrail = vnSmokeTrail_StartHeaded(&settings);
-  if (self->pTrail) self->pTrailTimer = SGE_AddTimer(task, VNPROP_TRAIL_MS, nullptr, SGE_TIMER_REPEAT);
+  if (self->pTrail)
+    self->pTrailTimer = SGE_AddTimer(task, VNPROP_TRAIL_MS, nullptr, SGE_TIMER_REPEAT);
 }
 
 // The trail's head goes where the prop is, moving on as it flies.
