@@ -10,7 +10,9 @@
 #include "engine/object/object.h"
 #include "missions/control/misscont.h"
 #include "missions/control/missionevents.h"
+#include "missions/control/overlay.h"
 #include "platform/trace.h"
+#include "world/attach/attach.h"
 #include "world/fobj/common_play.h"
 #include "world/fobj/common_scenery.h"
 #include "world/mover/mover.h"
@@ -164,6 +166,9 @@ void Destroy(SGE_TASK* task, VNTRANSPORT* self) {
   if (MakeWreck(self)) {
     const VNSHOCKWAVE wave = Wave(task, unit->vPos);
     vnShockwave_Start(self->pShockwaves, &wave, VNTRANSPORT_SHOCKWAVES);
+    if (!self->pNode)
+      self->pNode = vnFX_AttachTask(vnMISSCONT_GetAttachDisplay(), task, nullptr,
+                                    VNTRANSPORT_NODE_VALUE);
   }
   vnMISSCONT_RaiseEvent(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED, static_cast<SGE_PARAM>(unit->dwId),
                         static_cast<SGE_PARAM>(unit->nType));
@@ -186,6 +191,8 @@ void Place(VNTRANSPORT* self, const SPW_TRANSFORM* t) {
 }
 
 void End(VNTRANSPORT* self) {
+  vnFX_AttachNodeRelease(self->pNode);
+  self->pNode = nullptr;
   vnShockwave_FreePool(&self->pShockwaves, VNTRANSPORT_SHOCKWAVES);
   vnUNIT_DestroyObjects(self->pUnit);
   self->pModel = nullptr;

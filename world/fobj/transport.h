@@ -8,6 +8,7 @@
 #include "engine/math/vecmath.h"
 
 struct SPW_DOBJECT;
+struct VNFX_ATTACHNODE;
 struct VNSHOCKWAVE_ENTRY;
 struct VNUNIT;
 
@@ -30,7 +31,11 @@ struct VNTRANSPORT {
   int32_t bDead;
   VNSHOCKWAVE_ENTRY* pShockwaves;
   float fScale;
+  VNFX_ATTACHNODE* pNode;  // on the mission's effect draw list once a wave runs
 };
+
+// The transport's node on the effect draw list: message 16 draws its shockwaves.
+constexpr int32_t VNTRANSPORT_NODE_VALUE = 1;
 
 // The turn that the heading and the heading sampled before call for: the animation to play, or
 // -1 when the heading lies between the two axes and the current one goes on.
