@@ -20,6 +20,7 @@ constexpr uint32_t kFlight = 0x100000;
 constexpr uint32_t kObserver = 0x200000;
 constexpr uint32_t kObservable = 0x400000;
 constexpr uint32_t kUpdate = 0x2000000;
+constexpr uint32_t kPosition = 0x4000000;
 constexpr uint32_t kSelectable = 0x10000000;
 
 // Indices into VNWRITE_UNITATTR::floats (attribute value minus 11) and ::ints.
@@ -128,6 +129,10 @@ VNWRITE_UNITATTR Row(int32_t t) {
       Mover(r, 20.0f);
       break;
   }
+  // Placed objects that act each frame: doors (36, 45), pop-up targets (42-44) and the twin guns
+  // are updated; the transport's model follows its mover through its position.
+  if (t == 36 || (t >= 42 && t <= 45) || t == 198 || t == 199) r.flags |= kUpdate;
+  if (t == 201) r.flags |= kPosition;
   return r;
 }
 
