@@ -1,6 +1,7 @@
 // Shield spheres and the fly-by aircraft.
 #include "tools/models/shields.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,6 +64,22 @@ vnMODEL_NODE Locator(int32_t id, const char* name, float x, float y, float z) {
   return node;
 }
 
+// A plane of one wedge over a keel, nose at -y: span and length of the wedge, which sits `lift`
+// above the keel's foot.
+vnMODEL Plane(const std::string& name, uint32_t id, float halfSpan, float length, float lift,
+              float keel) {
+  vnMODEL m;
+  m.name = name;
+  m.id = id;
+  m.radius = std::max(halfSpan, length / 2);
+  m.materials.push_back(Material("Hull", "sprites/editor/ball.ppm"));
+  vnMODEL_NODE node = Root(name);
+  AddWedge(node, halfSpan, length, lift);
+  AddKeel(node, length, keel);
+  m.lods.push_back({{node}});
+  return m;
+}
+
 }  // namespace
 
 vnMODEL vnMODELS_DomeSphere(const std::string& name, uint32_t segments, uint32_t rings,
@@ -96,32 +113,15 @@ vnMODEL vnMODELS_DomeSphere(const std::string& name, uint32_t segments, uint32_t
 
 vnMODEL vnMODELS_ShieldSphere() { return vnMODELS_DomeSphere("sphere", 17, 4, 100); }
 
-vnMODEL vnMODELS_Fighter() {
-  vnMODEL m;
-  m.name = "tacfighter";
-  m.id = 131;
-  m.radius = 300;
-  m.materials.push_back(Material("Hull", "sprites/editor/ball.ppm"));
-  vnMODEL_NODE node = Root(m.name);
-  AddWedge(node, 250, 600, 40);
-  AddKeel(node, 600, 120);
-  m.lods.push_back({{node}});
-  return m;
-}
+vnMODEL vnMODELS_Fighter() { return Plane("tacfighter", 131, 250, 600, 40, 120); }
 
 vnMODEL vnMODELS_DS10() {
-  vnMODEL m;
-  m.name = "DS10";
-  m.id = 132;
-  m.radius = 900;
-  m.materials.push_back(Material("Hull", "sprites/editor/ball.ppm"));
-  vnMODEL_NODE body = Root(m.name);
-  body.childCount = 4;
-  AddWedge(body, 500, 1600, 100);
-  AddKeel(body, 1600, 300);
-  m.lods.push_back({{body, Locator(1, "thrustmain1", -300, 700, 100),
-                     Locator(2, "thrustmain2", 300, 700, 100),
-                     Locator(3, "thrustmain3", 300, 800, 100),
-                     Locator(4, "thrustmain4", -300, 800, 100)}});
+  vnMODEL m = Plane("DS10", 132, 500, 1600, 100, 300);
+  std::vector<vnMODEL_NODE>& nodes = m.lods[0].nodes;
+  nodes[0].childCount = 4;
+  nodes.push_back(Locator(1, "thrustmain1", -300, 700, 100));
+  nodes.push_back(Locator(2, "thrustmain2", 300, 700, 100));
+  nodes.push_back(Locator(3, "thrustmain3", 300, 800, 100));
+  nodes.push_back(Locator(4, "thrustmain4", -300, 800, 100));
   return m;
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "engine/object/object.h"
 #include "engine/scene/scene.h"
@@ -326,6 +328,19 @@ TEST_F(DomeTest, TheSurfaceSwingsScrollsOrPulses) {
   w.RunFrames(1);
   EXPECT_EQ(Dome()->dwColour >> 24, 225u);
   EXPECT_EQ(Dome()->dwColour & 0xFFFFFFu, 0x4040FFu);
+}
+
+TEST_F(DomeTest, EveryKindRaisesTheModelOfTheDemoTree) {
+  const std::string command =
+      std::string(VN_MKCONTENT_PATH) + " '" + w.content().path() + "' >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (int32_t kind = 0; kind < VNDOME_KINDS; ++kind) {
+    ASSERT_EQ(RaiseWith(Raise(0, 0, kind)), 1) << kind;
+    EXPECT_EQ(Dome()->nFaces, kFaces) << kind;
+    EXPECT_EQ(DrawnFaces(), kFaces) << kind;
+  }
+  EXPECT_GT(view.TextureId("sprites/effects/laserhits02.ppm"), 0);
+  EXPECT_TRUE(PLAT_FileExists("sprites/effects/laserhits02.ppm"));
 }
 
 }  // namespace

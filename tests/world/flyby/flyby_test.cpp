@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "effects/trailhead.h"
@@ -333,6 +335,22 @@ TEST_F(FlyByTest, TheThrusterFrameStepsEverySecondDrawThroughSixCells) {
     frames.push_back(f->nThrusterFrame);
   }
   EXPECT_EQ(frames, (std::vector<int32_t>{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 0, 0, 1}));
+}
+
+TEST_F(FlyByTest, TheDemoTreesAircraftFlyWithTheirThrustersAndTextures) {
+  const std::string command =
+      std::string(VN_MKCONTENT_PATH) + " '" + w.content().path() + "' >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (const char* file : {"sprites/effects/thrusters2.ppm", "sprites/effects/fx_01.ppm"})
+    EXPECT_TRUE(PLAT_FileExists(file)) << file;
+  const VNFLYBY* fighters = Of(Start(VNFLYBY_FIGHTERS));
+  EXPECT_NE(fighters->aPlanes[0].pObject, nullptr);
+  const VNFLYBY* ds10 = Of(Start(VNFLYBY_DS10));
+  ASSERT_NE(ds10->aPlanes[0].pObject, nullptr);
+  for (const char* node : {"thrustmain1", "thrustmain2", "thrustmain3", "thrustmain4"})
+    EXPECT_GE(SPW_FindNodeByName(ds10->aPlanes[0].pObject, node), 0) << node;
+  const std::vector<Drawn> drawn = view.Draw();
+  EXPECT_GE(drawn.size(), 2u);
 }
 
 }  // namespace
