@@ -1,0 +1,110 @@
+// The dome on screen: drawn through the effect list of a camera view by the render pass and the
+// driver's own code, read back as pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/memory/memblock.h"
+#include "engine/object/object.h"
+#include "engine/sprite/sprite.h"
+#include "engine/vdisplay/vdisplay.h"
+#include "missions/control/overlay.h"
+#include "platform/files.h"
+#include "tests/driver/batch/draw_fixture.h"
+#include "tests/support/support.h"
+#include "tools/models/shields.h"
+#include "world/attach/attach.h"
+#include "world/dome/dome.h"
+#include "world/unittype/classids.h"
+
+namespace {
+
+using drawtest::Near;
+
+constexpr uint32_t kBlack = 0xFF000000;
+constexpr uint32_t kWhite = 0xFFFFFFFF;
+
+class DomePixelsTest : public drawtest::DrawTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
+    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+    drawtest::DrawTest::SetUp();
+    if (HasFatalFailure()) return;
+    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
+#define DOMETEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
+    SPPD_TABLE_SLOTS(DOMETEST_BIND)
+#undef DOMETEST_BIND
+    display.fFlags = SPW_DISPLAY_RENDER;
+    display.pfnVPGet = SPPD_VPGet;
+    display.pfnVPSet = SPPD_VPSet;
+    SGE_ListInit(&display.callbacks);
+    SGE_ListInit(&display.nodes);
+    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
+    // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
+    const SPW_RECT rect{0, 0, 640, 480};
+    view = SPW_CreateVDisplay(&display, nullptr, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
+                              SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 0.5f,
+                              100.0f, 0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
+    ASSERT_NE(view, nullptr);
+    SPW_SetDisplayNodeColour(view, kBlack);
+    ASSERT_EQ(vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES), 1);
+    list = vnFX_AttachListCreate(view, VNMISSCONT_EFFECT_LIST_PRIORITY);
+    ASSERT_NE(list, nullptr);
+    vnMISSCONT_SetAttachDisplay(list);
+    SPW_InitSprites();
+    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+    // The command shield: a white sphere of 1 unit.
+    ASSERT_TRUE(PLAT_MakeDirectory("Export") && PLAT_MakeDirectory("Export/Pows"));
+    ASSERT_TRUE(vnWRITE_POW("Export/Pows/commandsheild.pow",
+                            vnMODELS_DomeSphere("commandsheild", 17, 4, 100)));
+    ASSERT_EQ(vnDome_Register(), 1);
+    dome = SGE_CreateTask(VNTT_DOME, nullptr, nullptr, 0, 0);
+    ASSERT_NE(dome, nullptr);
+    EndFrame();  // the fixture's own frame
+  }
+  void TearDown() override {
+    if (dome) SGE_Send(dome, SGM_TASK_DESTROY, 0, 0);
+    vnMISSCONT_SetAttachDisplay(nullptr);
+    vnFX_AttachListDestroy(list);
+    vnFX_AttachPoolFree();
+    SPW_DestroyAllSpriteSets();
+    SPW_FreeAllObjectTypes();
+    SPW_ReleaseObjectTypes();
+    if (view) SPW_DestroyVDisplay(view);
+    SGE_ListUnlink(&display.link.link);
+    drawtest::DrawTest::TearDown();
+    SPW_ReleaseEngineBlocks();
+    SGE_ShutdownKernelAndMemory();
+  }
+
+  void NextFrame() {
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    SPW_RenderDisplays();
+    EndFrame();
+  }
+  void RaiseAt(SPW_VECTOR at) {
+    const VNDOME_RAISE r{2.0f, VNDOME_KIND_COMMAND, 0, at, 0, 0, 0, 0.0f};
+    ASSERT_EQ(SGE_Send(dome, SGM_DOME_RAISE, reinterpret_cast<SGE_PARAM>(&r), 0), 1);
+  }
+
+  vntest::TempDir dir;
+  vntest::ScopedWorkingDir cwd{dir.path()};
+  SPW_DISPLAYNODE* view = nullptr;
+  VNFX_ATTACHLIST* list = nullptr;
+  SGE_TASK* dome = nullptr;
+};
+
+TEST_F(DomePixelsTest, ASphereAheadCoversItsDiscAndNothingElse) {
+  // Radius 2 at 10 ahead: a disc of about 64 pixels around the centre.
+  RaiseAt({0, 0, -10});
+  NextFrame();
+  for (const auto& p : {SPW_POINT{320, 240}, SPW_POINT{360, 240}, SPW_POINT{320, 200}})
+    EXPECT_TRUE(Near(Pixel(static_cast<int>(p.x), static_cast<int>(p.y)), kWhite, 8))
+        << p.x << "," << p.y;
+  for (const auto& p : {SPW_POINT{420, 240}, SPW_POINT{320, 330}, SPW_POINT{10, 10}})
+    EXPECT_TRUE(Near(Pixel(static_cast<int>(p.x), static_cast<int>(p.y)), kBlack))
+        << p.x << "," << p.y;
+}
+
+}  // namespace
