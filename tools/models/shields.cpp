@@ -9,13 +9,6 @@ namespace {
 constexpr float kPi = 3.14159265f;
 constexpr uint32_t kLocator = 2;
 
-vnMODEL_MATERIAL Material(const std::string& name, const std::string& texture) {
-  vnMODEL_MATERIAL m;
-  m.name = name;
-  m.textures.push_back({1, texture});
-  return m;
-}
-
 vnMODEL_NODE Root(const std::string& name) {
   vnMODEL_NODE node;
   node.name = name;
@@ -72,7 +65,7 @@ vnMODEL Plane(const std::string& name, uint32_t id, float halfSpan, float length
   m.name = name;
   m.id = id;
   m.radius = std::max(halfSpan, length / 2);
-  m.materials.push_back(Material("Hull", "sprites/editor/ball.ppm"));
+  m.materials.push_back({0, "Hull", {}, {{1, "sprites/editor/ball.ppm"}}});
   vnMODEL_NODE node = Root(name);
   AddWedge(node, halfSpan, length, lift);
   AddKeel(node, length, keel);
@@ -88,7 +81,7 @@ vnMODEL vnMODELS_DomeSphere(const std::string& name, uint32_t segments, uint32_t
   m.name = name;
   m.id = 130;
   m.radius = radius;
-  m.materials.push_back(Material("Shield", "sprites/effects/laserhits02.ppm"));
+  m.materials.push_back({0, "Shield", {}, {{1, "sprites/effects/laserhits02.ppm"}}});
   vnMODEL_NODE node = Root(name);
   // Ring r of rings + 1 from the top pole (r = 0) to the bottom one, each with a closing seam.
   auto at = [&](uint32_t r, uint32_t s) { return r * (segments + 1) + s; };
