@@ -1,6 +1,6 @@
 // Drawing the tiles the set-up kept: each tile's mesh from its active vertices, projected and
 // fogged into the terrain's batch lists (clipped against its planes when it straddles them),
-// and the glow of the dynamic lights that reach it.
+// the glow of the dynamic lights that reach it, and the overlays laid on it.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -382,6 +382,7 @@ void DrawTile(const Frame& f, SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
   Tile k;
   k.t = t;
   k.p = p;
+  const bool meshChanged = !p->bMeshIndices || (p->dwFlags & SPW_TPATCH_REBUILD);
   Prepare(f, k);
   SPPD_BATCHLIST* second = p->nTextureId > 0 ? f.second : nullptr;
   const uint32_t firstTex = p->dwSurface & SPW_TERRAIN_SURFACE_ID_MASK;
@@ -391,6 +392,7 @@ void DrawTile(const Frame& f, SPW_TERRAIN* t, SPW_TERRAINPATCH* p) {
     else AppendUnclipped(f, k, second, firstTex, secondTex);
   }
   if (p->dwFlags & SPW_TPATCH_LIT) DrawGlows(k);
+  if (p->dwFlags & SPW_TPATCH_OVERLAYS) SPPD_TerrainDrawOverlays(t, p, k.tri, k.numIndices, meshChanged);
   p->dwFlags &= ~SPW_TPATCH_VISIBLE;
 }
 

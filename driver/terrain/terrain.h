@@ -55,5 +55,9 @@ void SPPD_TerrainTileBounds(const SPW_TERRAIN* terrain, const SPW_TERRAINPATCH* 
 // The leaf triangles of a tile as vertex numbers 0-24 (three a triangle), at most 96.
 uint32_t SPPD_TerrainTileTriangles(const SPW_TERRAIN* terrain, const SPW_TERRAINPATCH* tile,
                                    uint8_t* out);
+// Queues the overlays of a tile after it, cut again to its triangles (vertex numbers 0-24, three
+// a triangle) where asked or, for all of them, when the tile's mesh changed.
+void SPPD_TerrainDrawOverlays(SPW_TERRAIN* terrain, SPW_TERRAINPATCH* tile, const uint8_t* tri,
+                              uint32_t numIndices, bool meshChanged);
 // Draws what the last set-up prepared.
 void SPPD_TerrainDrawFrame();

@@ -103,13 +103,8 @@ void SPW_DrawDecals(const SPW_SCENERYFRAME& f, SPW_SCENE* scene, SPW_FEATUREINST
     const SPW_TESS* tess = side->pTess;
     if (!tess) continue;
     if (side->fFlags & SPW_TESSSIDE_REBUILD) Rebuild(scene, item, side);
-    int32_t layer;
-    if (tess->nKind == 1 || tess->nKind == 3)
-      layer = SPW_DECAL_LAYER;
-    else if (tess->nKind == 2)
-      layer = SPW_DECAL_LAYER_KIND2;
-    else
-      continue;
+    const int32_t layer = SPW_TessLayer(tess->nKind);
+    if (layer < 0) continue;
     const uint32_t fade = static_cast<uint32_t>(std::max(tess->fFade, 0.0f));
     for (SGE_DLLNODE* b = SGE_ListFirst(&side->buffers); b; b = SGE_ListNext(&side->buffers, b)) {
       const auto* buf = reinterpret_cast<const SPW_POLYBUFFER*>(b);

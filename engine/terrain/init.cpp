@@ -54,6 +54,7 @@ void FillSizes(SPW_TERRAIN& t, const SPW_TERRAINHEADER& h, SPW_DISPLAY* display)
   for (int i = 0; i < 3; ++i) t.afValues[i] = static_cast<float>(h.anValues[i]) * SPW_TERRAIN_FILE_SCALE;
   t.fInv256 = 1.0f / 256.0f;
   SGE_ListInit(&t.freeLinks);
+  SGE_ListInit(&t.freePieces);
 }
 
 uint8_t EdgeBlend(const SPW_TERRAIN& t, uint32_t x, uint32_t y) {
@@ -148,6 +149,7 @@ void FillPatches(SPW_TERRAIN& t, const SPW_TERRAINHEADER& h, const char* path) {
       p.dwFlags = (py + 1 == t.dwPatchesY ? SPW_TPATCH_LAST_ROW : 0) |
                   (px + 1 == t.dwPatchesX ? SPW_TPATCH_LAST_COLUMN : 0);
       SGE_ListInit(&p.lights);
+      SGE_ListInit(&p.overlays);
       p.fMinHeight = 1e30f;
       p.fMaxHeight = -1e30f;
       for (uint32_t r = 0; r < kSide; ++r) {
@@ -460,6 +462,17 @@ void SPW_FreeTerrain(SPW_TERRAIN* t) {
     }
   }
   if (t->freeLinks.pNext) SGE_ListFreeAll(&t->freeLinks);
+  // Overlays still laid on the patches are let go (their owners unlink them harmlessly later);
+  // the pieces the driver gave them are freed with the spare ones.
+  for (uint32_t i = 0; t->pPatches && i < t->dwPatchesX * t->dwPatchesY; ++i) {
+    SGE_DLLNODE* head = &t->pPatches[i].overlays;
+    if (!head->pNext) continue;
+    while (SGE_DLLNODE* n = SGE_ListPopHead(head)) {
+      auto* overlay = reinterpret_cast<SPW_TERRAINOVERLAY*>(n);
+      if (overlay->pieces.pNext) SGE_ListFreeAll(&overlay->pieces);
+    }
+  }
+  if (t->freePieces.pNext) SGE_ListFreeAll(&t->freePieces);
   Release(t->pVertices);
   Release(t->pNormals);
   Release(t->pSurfaces);

@@ -5,6 +5,7 @@
 // game code asks it for heights, normals and colours. Main thread only.
 #include <cstdint>
 
+#include "engine/driver/sppd.h"
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
 
@@ -99,6 +100,31 @@ constexpr uint32_t SPW_TPATCH_LIT = 0x40;
 constexpr uint32_t SPW_TPATCH_OVERLAYS = 0x80;
 constexpr uint32_t SPW_TPATCH_REBUILD = 0x100;
 
+// A flat polygon laid on a patch (a decal or a shadow), drawn by the driver with the patch. The
+// driver cuts it to the patch's current triangles, on their heights, when SPW_TOVERLAY_REBUILD is
+// set (and whenever the patch's mesh changes) and keeps the cuts in its pieces; whoever links it
+// sets SPW_TPATCH_OVERLAYS on the patch, and unlinking gives the pieces to the terrain's
+// freePieces.
+constexpr uint32_t SPW_TOVERLAY_REBUILD = 0x1;
+constexpr int32_t SPW_TOVERLAY_OWN_COLOURS = -1;  // colour mode: the points' colours as they are
+constexpr uint32_t SPW_TOVERLAY_PIECE_VERTICES = 128;
+struct SPW_TERRAINPIECE {
+  SGE_DLLNODE link;  // in SPW_TERRAINOVERLAY::pieces or SPW_TERRAIN::freePieces
+  uint32_t dwCount;  // world-space triangles of three
+  SPPD_VERTEX aVertex[SPW_TOVERLAY_PIECE_VERTICES];
+};
+struct SPW_TERRAINOVERLAY {
+  SGE_DLLNODE link;  // in SPW_TERRAINPATCH::overlays
+  uint32_t fFlags;   // SPW_TOVERLAY_REBUILD
+  const SPPD_VERTEX* pPoints;  // the convex polygon: x, y in world space, colour, u, v
+  uint32_t dwNumPoints;
+  int32_t nTexture;     // driver texture id
+  int32_t nLayer;       // the batch layer its pieces are queued on
+  int32_t nColourMode;  // SPW_TOVERLAY_OWN_COLOURS, else dwColour multiplies the points' colours
+  uint32_t dwColour;
+  SGE_DLLNODE pieces;  // SPW_TERRAINPIECE
+};
+
 // A patch: a leaf of the quadtree and the driver's tile record.
 struct SPW_TERRAINPATCH {
   float fCentreX, fCentreY;
@@ -127,6 +153,7 @@ struct SPW_TERRAINPATCH {
   uint8_t abMeshIndices[SPW_TERRAIN_MESH_INDICES];
   uint8_t bMeshVertices;
   uint8_t bMeshIndices;
+  SGE_DLLNODE overlays;  // SPW_TERRAINOVERLAY by link
 };
 
 // A quadtree node: a box over its children. The last level has a negative x extent and holds
@@ -177,6 +204,7 @@ struct SPW_TERRAIN {
   SPW_TERRAINPATCH* pPatches;
   SPW_TERRAINNODE* pRoot;
   SGE_DLLNODE freeLinks;  // SPW_TERRAINLIGHTLINK by lightLink
+  SGE_DLLNODE freePieces;  // SPW_TERRAINPIECE, the driver's records given back
   // Built with the record for the driver.
   SPW_TERRAINDEPS* pDeps;
   SPW_TERRAINNODE* pNodes;

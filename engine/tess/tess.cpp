@@ -76,6 +76,33 @@ SPW_TESSSIDE* MakeLink(SPW_TESS* tess, SGE_DLLNODE* links, SGE_DLLNODE* sideFree
   return side;
 }
 
+// The patch side's overlay, laid on the patch for the driver to cut and draw.
+void LayOverlay(const SPW_TESS* tess, SPW_TESSSIDE* side, SPW_TERRAINPATCH* patch) {
+  SPW_TERRAINOVERLAY& o = side->overlay;
+  o.fFlags = SPW_TOVERLAY_REBUILD;
+  o.pPoints = tess->pPoints;
+  o.dwNumPoints = tess->dwNumPoints;
+  o.nTexture = tess->nTexture;
+  o.nLayer = SPW_TessLayer(tess->nKind);
+  o.nColourMode = SPW_TOVERLAY_OWN_COLOURS;
+  SGE_ListInit(&o.pieces);
+  SGE_ListAddTail(&patch->overlays, &o.link);
+  patch->dwFlags |= SPW_TPATCH_OVERLAYS;
+}
+
+// Takes the overlay off its patch: the driver's pieces go to the terrain's spare ones, and the
+// patch carries overlays no longer when this was its last. An overlay the terrain already let go
+// (the terrain was freed first) touches nothing.
+void LiftOverlay(SPW_SCENE* scene, SPW_TESSSIDE* side) {
+  SPW_TERRAINOVERLAY& o = side->overlay;
+  if (!o.link.pNext || o.link.pNext == &o.link) return;
+  SGE_ListUnlink(&o.link);
+  if (SPW_TERRAIN* terrain = TerrainOf(scene)) SGE_ListAppendList(&terrain->freePieces, &o.pieces);
+  else SGE_ListFreeAll(&o.pieces);
+  auto* patch = static_cast<SPW_TERRAINPATCH*>(side->pOwner);
+  if (patch && SGE_ListIsEmpty(&patch->overlays)) patch->dwFlags &= ~SPW_TPATCH_OVERLAYS;
+}
+
 void LinkPatches(SPW_TESS* tess) {
   SPW_SCENE* scene = tess->pScene;
   SPW_TERRAIN* terrain = TerrainOf(scene);
@@ -103,7 +130,7 @@ void LinkPatches(SPW_TESS* tess) {
       if (!side) return;
       side->pOwner = &terrain->pPatches[patch];
       side->dwPatch = patch;
-      terrain->pPatches[patch].dwFlags |= SPW_PATCH_HAS_TESS;
+      LayOverlay(tess, side, &terrain->pPatches[patch]);
     }
 }
 
@@ -139,9 +166,7 @@ void ReleasePatchLinks(SPW_TESS* tess) {
     SPW_TESSSIDE* side = reinterpret_cast<SPW_TESSLINK*>(n)->pSide;
     ReturnBuffers(scene, side);
     SGE_ListUnlink(&side->link);
-    if (side->dwPatch < scene->dwTessPatchCount &&
-        SGE_ListIsEmpty(&scene->pTessPatchLists[side->dwPatch]) && side->pOwner)
-      static_cast<SPW_TERRAINPATCH*>(side->pOwner)->dwFlags &= ~SPW_PATCH_HAS_TESS;
+    LiftOverlay(scene, side);
     SGE_ListAddTail(&scene->tessFreePatchSides, &side->link);
     GiveBack(&scene->tessFreeLinks, n);
   }
@@ -321,6 +346,15 @@ void SPW_ReturnPolygonBuffer(SPW_SCENE* scene, SPW_POLYBUFFER* buffer) {
 SGE_DLLNODE* SPW_TessPatchList(SPW_SCENE* scene, uint32_t patch) {
   if (!scene || patch >= scene->dwTessPatchCount) return nullptr;
   return &scene->pTessPatchLists[patch];
+}
+
+int32_t SPW_TessLayer(int32_t kind) {
+  switch (kind) {
+    case SPW_TESS_KIND_OPAQUE:
+    case SPW_TESS_KIND_OPAQUE_B: return SPW_TESS_LAYER_OPAQUE;
+    case SPW_TESS_KIND_TRANSLUCENT: return SPW_TESS_LAYER_TRANSLUCENT;
+    default: return -1;
+  }
 }
 
 int32_t SPW_CeilToInt(float x) {

@@ -10,6 +10,7 @@
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
 #include "engine/memory/memblock.h"
+#include "engine/terrain/terrain.h"
 
 struct SPW_SCENE;
 struct SPW_DOBJECT;
@@ -27,7 +28,15 @@ constexpr uint32_t SPW_TESS_WORLD_POS = 0x40;    // a world position (vector) is
 constexpr uint32_t SPW_TESS_SCROLL = 0x80;       // scroll the texture
 constexpr uint32_t SPW_TESS_FADE = 0x100;        // fade the colour
 // A patch that carries tessellations (in the terrain's patch flags).
-constexpr uint32_t SPW_PATCH_HAS_TESS = 0x80;
+constexpr uint32_t SPW_PATCH_HAS_TESS = SPW_TPATCH_OVERLAYS;
+// The decal layers of the drawing kinds: 1 and 3 on the opaque decal layer, 2 translucent.
+constexpr int32_t SPW_TESS_KIND_OPAQUE = 1;
+constexpr int32_t SPW_TESS_KIND_TRANSLUCENT = 2;
+constexpr int32_t SPW_TESS_KIND_OPAQUE_B = 3;
+constexpr int32_t SPW_TESS_LAYER_OPAQUE = 8;
+constexpr int32_t SPW_TESS_LAYER_TRANSLUCENT = 11;
+// The layer a kind is drawn on; -1 for the kinds that draw nothing.
+int32_t SPW_TessLayer(int32_t kind);
 
 constexpr int32_t SPW_TESS_BOUNDARY_POINTS = 4;
 constexpr int32_t SPW_TESS_MAX_EDGES = 10;     // edges of a boundary a polygon is clipped to
@@ -55,6 +64,7 @@ struct SPW_TESSSIDE {
   SGE_DLLNODE buffers;   // SPW_POLYBUFFER
   void* pOwner;          // the patch or the item
   uint32_t dwPatch;      // the patch index (patch side)
+  SPW_TERRAINOVERLAY overlay;  // patch side: what the driver draws on the patch
 };
 
 struct SPW_TESS {

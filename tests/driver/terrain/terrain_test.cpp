@@ -184,6 +184,87 @@ TEST_F(TerrainDrawTest, AmbientColourAndLevelOfDetailFactor) {
   EXPECT_EQ(SPPD_TERRAIN_RenderTerrainDataSetup(nullptr, &display), SPPD_OK);
 }
 
+// An overlay square over [21, 23] in x and y on the tile from 20 to 24, seen from above the
+// square's middle: where it lies the ground shows the overlay, beside it the tile's own texture.
+// On a slope (z = x / 2) it must lie on the ground's height to be seen at all, and its edges
+// show where that height puts them.
+TEST_F(TerrainDrawTest, AnOverlayIsDrawnWhereItLiesOnItsTileAndOnTheTileHeights) {
+  constexpr uint32_t kOverlayTexture = 901, kBlue = 0xFF0000FFu;
+  constexpr uint32_t kTile = 5 + 5 * kPatches;
+  Texture(kOverlayTexture, 0xFFFFFFFFu, false);
+  struct Case {
+    const char* name;
+    bool slope;
+    int32_t colourMode;
+    uint32_t pointColour, overlayColour;
+    float eyeZ;
+    int inside[2], outside[2];  // screen x along the middle row
+  };
+  const Case cases[] = {
+      // Flat, 10 above: a unit is 32 pixels; the overlay's colour tints white points.
+      {"flat", false, 0, 0xFFFFFFFFu, kBlue, 10.0f, {ScreenX(21.2f, 22, 10), ScreenX(22.8f, 22, 10)},
+       {ScreenX(20.7f, 22, 10), ScreenX(23.3f, 22, 10)}},
+      // Sloped, the eye 10 above the middle (z 11): the edge at x = 23 lies at z = 11.5.
+      {"slope", true, SPW_TOVERLAY_OWN_COLOURS, kBlue, 0xFFFF0000u, 21.0f,
+       {320 - static_cast<int>(320.0f * 0.8f / 10.4f), 320 + static_cast<int>(320.0f * 0.8f / 9.6f)},
+       {320 - static_cast<int>(320.0f * 1.3f / 10.65f), 320 + static_cast<int>(320.0f * 1.3f / 9.35f)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SPW_TERRAIN* t = Make(kPatches, kPatches, [&](uint32_t x, uint32_t) { return c.slope ? static_cast<int32_t>(50 * x) : 0; });
+    const SPPD_VERTEX square[4] = {{0, c.pointColour, 21, 21, 0, 0, 0}, {0, c.pointColour, 23, 21, 0, 1, 0},
+                                   {0, c.pointColour, 23, 23, 0, 1, 1}, {0, c.pointColour, 21, 23, 0, 0, 1}};
+    SPW_TERRAINOVERLAY overlay{};
+    overlay.fFlags = SPW_TOVERLAY_REBUILD;
+    overlay.pPoints = square;
+    overlay.dwNumPoints = 4;
+    overlay.nTexture = kOverlayTexture;
+    overlay.nLayer = 11;  // the translucent decal layer
+    overlay.nColourMode = c.colourMode;
+    overlay.dwColour = c.overlayColour;
+    SGE_ListInit(&overlay.pieces);
+    SPW_TERRAINPATCH& tile = t->pPatches[kTile];
+    SGE_ListAddTail(&tile.overlays, &overlay.link);
+    tile.dwFlags |= SPW_TPATCH_OVERLAYS;
+
+    Look(22, 22, c.eyeZ);
+    Frame();
+    EndFrame();
+    EXPECT_FALSE(overlay.fFlags & SPW_TOVERLAY_REBUILD);
+    SGE_DLLNODE* firstPiece = SGE_ListFirst(&overlay.pieces);
+    ASSERT_NE(firstPiece, nullptr);
+    for (int x : c.inside) EXPECT_TRUE(Near(Pixel(x, 240), kBlue, 6)) << x;
+    EXPECT_TRUE(Near(Pixel(320, 240), kBlue, 6));
+    for (int x : c.outside) EXPECT_TRUE(Near(Pixel(x, 240), kRed, 6)) << x;
+
+    // The next frame keeps the pieces while the tile's mesh stands; a changed mesh rebuilds them.
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Look(22, 22, c.eyeZ);
+    Frame();
+    EXPECT_EQ(SGE_ListFirst(&overlay.pieces), firstPiece);
+    EndFrame();
+    reinterpret_cast<SPW_TERRAINPIECE*>(firstPiece)->dwCount = 0;  // kept, it would draw nothing
+    tile.dwFlags |= SPW_TPATCH_REBUILD;
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Look(22, 22, c.eyeZ);
+    Frame();
+    EndFrame();
+    EXPECT_TRUE(Near(Pixel(320, 240), kBlue, 6));
+
+    // Lifted as the engine lifts it: the tile draws bare again.
+    SGE_ListUnlink(&overlay.link);
+    SGE_ListAppendList(&t->freePieces, &overlay.pieces);
+    tile.dwFlags &= ~SPW_TPATCH_OVERLAYS;
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Look(22, 22, c.eyeZ);
+    Frame();
+    EndFrame();
+    EXPECT_TRUE(Near(Pixel(320, 240), kRed, 6));
+    SPW_FreeTerrain(&SPW_Terrain);  // gives the pieces back before the driver goes
+    ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+  }
+}
+
 // Every vertex in the mesh has the two it bisects between in the mesh too.
 ::testing::AssertionResult NoCracks(const SPW_TERRAIN* t) {
   for (uint32_t i = 0; i < t->dwVertsX * t->dwVertsY; ++i) {

@@ -42,6 +42,8 @@ class TessTest : public ::testing::Test {
     terrain->fPatchSize = 10.0f;
     terrain->fInvPatchSize = 0.1f;
     patches.resize(kPatchesX * kPatchesY);
+    for (SPW_TERRAINPATCH& p : patches) SGE_ListInit(&p.overlays);
+    SGE_ListInit(&terrain->freePieces);
     terrain->pPatches = patches.data();
     scene->pTerrain = terrain.get();
     items.resize(5);
@@ -96,6 +98,37 @@ TEST_F(TessTest, ATessellationLinksThePatchesUnderItsBoxInsideTheTerrain) {
   EXPECT_EQ(patches[5].dwFlags & SPW_PATCH_HAS_TESS, 0u);
   EXPECT_NE(patches[2].dwFlags & SPW_PATCH_HAS_TESS, 0u);
   EXPECT_EQ(SPW_ReleaseTessellation(nullptr), 0);
+}
+
+TEST_F(TessTest, EachLinkedPatchCarriesAnOverlayOfThePolygonWhosePiecesGoBackWithIt) {
+  SPW_TESS* t = Lay(5, 5, 15, 8, SPW_TESS_NO_ITEMS);  // translucent kind 2 over patches 0 and 1
+  t->nKind = 2;
+  ASSERT_EQ(SPW_RelinkTessellation(t), 1);
+  SPW_TESS* other = Lay(12, 2, 14, 4, SPW_TESS_NO_ITEMS);  // kind 1 on patch 1 only
+  ASSERT_EQ(SGE_ListCount(&patches[1].overlays), 2);
+  auto* o = reinterpret_cast<SPW_TERRAINOVERLAY*>(SGE_ListFirst(&patches[1].overlays));
+  EXPECT_EQ(o->pPoints, t->pPoints);
+  EXPECT_EQ(o->dwNumPoints, 4u);
+  EXPECT_EQ(o->nTexture, 2);
+  EXPECT_EQ(o->nLayer, SPW_TESS_LAYER_TRANSLUCENT);
+  EXPECT_EQ(o->nColourMode, SPW_TOVERLAY_OWN_COLOURS);
+  EXPECT_TRUE(o->fFlags & SPW_TOVERLAY_REBUILD);
+  EXPECT_EQ(reinterpret_cast<SPW_TERRAINOVERLAY*>(SGE_ListLast(&patches[1].overlays))->nLayer,
+            SPW_TESS_LAYER_OPAQUE);
+  EXPECT_NE(patches[0].dwFlags & SPW_TPATCH_OVERLAYS, 0u);
+  // Pieces the driver made go to the terrain's spare ones when the overlay is lifted.
+  SPW_TERRAINPIECE piece{};
+  SGE_ListInit(&piece.link);
+  SGE_ListAddTail(&o->pieces, &piece.link);
+  EXPECT_EQ(SPW_ReleaseTessellation(t), 1);
+  EXPECT_EQ(SGE_ListFirst(&terrain->freePieces), &piece.link);
+  EXPECT_EQ(patches[0].dwFlags & SPW_TPATCH_OVERLAYS, 0u);
+  EXPECT_TRUE(SGE_ListIsEmpty(&patches[0].overlays));
+  EXPECT_NE(patches[1].dwFlags & SPW_TPATCH_OVERLAYS, 0u);  // the other one is still there
+  EXPECT_EQ(SGE_ListCount(&patches[1].overlays), 1);
+  SPW_ReleaseTessellation(other);
+  EXPECT_EQ(patches[1].dwFlags & SPW_TPATCH_OVERLAYS, 0u);
+  SGE_ListUnlink(&piece.link);
 }
 
 TEST_F(TessTest, ItemsAreLinkedUpToTheLimitAndNotAtAllWithFlag0x10) {

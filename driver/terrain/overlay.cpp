@@ -1,0 +1,179 @@
+// The overlays laid on a tile (decals, shadows): cut to the tile's current triangles on their
+// heights when asked, kept as pieces, and queued on their layers after the tile.
+#include <cmath>
+
+#include "driver/core/block.h"
+#include "driver/core/pools.h"
+#include "driver/device/renderstate.h"
+#include "driver/terrain/terrain.h"
+#include "platform/trace.h"
+
+namespace {
+
+constexpr uint32_t kMaxBoundary = 10;  // edges of a boundary a polygon is cut against
+constexpr uint32_t kMaxPoints = 32;    // points of an overlay polygon
+constexpr uint32_t kMaxCut = kMaxPoints + kMaxBoundary;  // a convex cut gains one point an edge
+constexpr float kFlat = 1e-6f;  // a triangle seen this edge-on from above takes no piece
+
+struct Point2 {
+  float x, y;
+};
+
+SPPD_VERTEX Lerp(const SPPD_VERTEX& a, const SPPD_VERTEX& b, float t) {
+  SPPD_VERTEX v = a;
+  v.x = a.x + (b.x - a.x) * t;
+  v.y = a.y + (b.y - a.y) * t;
+  v.z = a.z + (b.z - a.z) * t;
+  v.u = a.u + (b.u - a.u) * t;
+  v.v = a.v + (b.v - a.v) * t;
+  uint32_t colour = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const float ca = static_cast<float>((a.dwColour >> shift) & 0xFFu);
+    const float cb = static_cast<float>((b.dwColour >> shift) & 0xFFu);
+    colour |= static_cast<uint32_t>(ca + (cb - ca) * t + 0.5f) << shift;
+  }
+  v.dwColour = colour;
+  return v;
+}
+
+// Twice the signed area in xy: positive counter-clockwise seen from above.
+template <typename P>
+float Area(const P* p, uint32_t n) {
+  float a = 0.0f;
+  for (uint32_t i = 0; i < n; ++i) a += p[i].x * p[(i + 1) % n].y - p[(i + 1) % n].x * p[i].y;
+  return a;
+}
+
+// Cuts a convex polygon (in xy; every field interpolated) to the inside of a convex boundary of
+// either winding. The points left in poly; 0 when nothing is left or the boundary is refused.
+uint32_t Clip(SPPD_VERTEX (&poly)[kMaxCut], uint32_t n, const Point2* boundary, uint32_t edges) {
+  if (edges > kMaxBoundary) {
+    PLAT_Trace("GFXDRV: an overlay cannot be cut against a boundary of %u (max=%u)\n", edges,
+               kMaxBoundary);
+    return 0;
+  }
+  const float sign = Area(boundary, edges) < 0.0f ? -1.0f : 1.0f;
+  SPPD_VERTEX next[kMaxCut];
+  for (uint32_t e = 0; e < edges && n >= 3; ++e) {
+    const Point2& a = boundary[e];
+    const Point2& b = boundary[(e + 1) % edges];
+    auto side = [&](const SPPD_VERTEX& p) {
+      return sign * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x));
+    };
+    uint32_t m = 0;
+    for (uint32_t i = 0; i < n && m + 2 <= kMaxCut; ++i) {
+      const SPPD_VERTEX& p = poly[i];
+      const SPPD_VERTEX& q = poly[(i + 1) % n];
+      const float sp = side(p), sq = side(q);
+      if (sp >= 0.0f) next[m++] = p;
+      if ((sp >= 0.0f) != (sq >= 0.0f)) next[m++] = Lerp(p, q, sp / (sp - sq));
+    }
+    for (uint32_t i = 0; i < m; ++i) poly[i] = next[i];
+    n = m;
+  }
+  return n >= 3 ? n : 0;
+}
+
+void ReturnPieces(SPW_TERRAIN* t, SPW_TERRAINOVERLAY* o) {
+  SGE_ListAppendList(&t->freePieces, &o->pieces);
+}
+
+// A piece record from the terrain's spare ones or the driver's pool, appended to the overlay's.
+SPW_TERRAINPIECE* TakePiece(SPW_TERRAIN* t, SPW_TERRAINOVERLAY* o) {
+  auto* piece = reinterpret_cast<SPW_TERRAINPIECE*>(SGE_ListPopHead(&t->freePieces));
+  if (!piece) {
+    SPPD_DRIVERSTATE* s = SPPD_GetDriverState(SPPD_TerrainState()->pDisplay);
+    piece = static_cast<SPW_TERRAINPIECE*>(s ? SPPD_PoolAlloc(s->pGeneralPool, sizeof(SPW_TERRAINPIECE)) : nullptr);
+    if (!piece) return nullptr;
+  }
+  SGE_ListInit(&piece->link);
+  piece->dwCount = 0;
+  SGE_ListAddTail(&o->pieces, &piece->link);
+  return piece;
+}
+
+// The overlay cut to each of the tile's triangles, lying on it, wound as the triangle is.
+void Rebuild(SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, const uint8_t* tri, uint32_t numIndices,
+             SPW_TERRAINOVERLAY* o) {
+  ReturnPieces(t, o);
+  o->fFlags &= ~SPW_TOVERLAY_REBUILD;
+  if (o->dwNumPoints > kMaxPoints) {
+    PLAT_Trace("GFXDRV: an overlay of %u points is not drawn (max=%u)\n", o->dwNumPoints, kMaxPoints);
+    return;
+  }
+  SPPD_VERTEX points[kMaxPoints];
+  for (uint32_t i = 0; i < o->dwNumPoints; ++i) {
+    points[i] = o->pPoints[i];
+    if (o->nColourMode != SPW_TOVERLAY_OWN_COLOURS)
+      SPPD_ModulateColour(points[i].dwColour, o->dwColour, &points[i].dwColour);
+  }
+  const SPW_TERRAINVERTEX* grid = t->pVertices + p->dwFirstVertex;
+  SPW_TERRAINPIECE* piece = nullptr;
+  for (uint32_t i = 0; i + 2 < numIndices; i += 3) {
+    SPW_VECTOR c[3];
+    Point2 boundary[3];
+    for (uint32_t j = 0; j < 3; ++j) {
+      const SPW_TERRAINTEMPLATE& v = t->aTemplate[tri[i + j]];
+      c[j] = {p->fCentreX + v.dx, p->fCentreY + v.dy, grid[v.dwGridOffset].fHeight};
+      boundary[j] = {c[j].x, c[j].y};
+    }
+    const SPW_VECTOR e1{c[1].x - c[0].x, c[1].y - c[0].y, c[1].z - c[0].z};
+    const SPW_VECTOR e2{c[2].x - c[0].x, c[2].y - c[0].y, c[2].z - c[0].z};
+    const SPW_VECTOR n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    if (!(std::fabs(n.z) > kFlat)) continue;
+    SPPD_VERTEX cut[kMaxCut];
+    for (uint32_t j = 0; j < o->dwNumPoints; ++j) {
+      cut[j] = points[j];
+      cut[j].z = c[0].z - (n.x * (cut[j].x - c[0].x) + n.y * (cut[j].y - c[0].y)) / n.z;
+    }
+    const uint32_t count = Clip(cut, o->dwNumPoints, boundary, 3);
+    if (count == 0) continue;
+    const uint32_t need = 3 * (count - 2);
+    if (!piece || piece->dwCount + need > SPW_TOVERLAY_PIECE_VERTICES) {
+      piece = TakePiece(t, o);
+      if (!piece) return;  // the pieces that find no record are dropped
+    }
+    // The cut keeps the overlay's winding; the triangle's is the one the lists keep.
+    const bool flip = (Area(cut, count) < 0.0f) != (n.z < 0.0f);
+    for (uint32_t j = 2; j < count; ++j) {
+      piece->aVertex[piece->dwCount++] = cut[0];
+      piece->aVertex[piece->dwCount++] = cut[flip ? j : j - 1];
+      piece->aVertex[piece->dwCount++] = cut[flip ? j - 1 : j];
+    }
+  }
+}
+
+// The pieces taken into view space and queued on the overlay's layer.
+void Queue(const SPW_TERRAINPATCH* p, const SPW_TERRAINOVERLAY* o) {
+  const SPPD_TERRAINSTATE* g = SPPD_TerrainState();
+  const float* m = SPPD_CurrentRenderState()->fViewMatrix;
+  for (SGE_DLLNODE* n = SGE_ListFirst(&o->pieces); n; n = SGE_ListNext(&o->pieces, n)) {
+    const auto* piece = reinterpret_cast<const SPW_TERRAINPIECE*>(n);
+    for (uint32_t i = 0; i + 3 <= piece->dwCount; i += 3) {
+      SPPD_VERTEX v[3];
+      for (uint32_t j = 0; j < 3; ++j) {
+        const SPPD_VERTEX& w = piece->aVertex[i + j];
+        v[j] = w;
+        v[j].x = w.x * m[0] + w.y * m[4] + w.z * m[8] + m[12];
+        v[j].y = w.x * m[1] + w.y * m[5] + w.z * m[9] + m[13];
+        v[j].z = w.x * m[2] + w.y * m[6] + w.z * m[10] + m[14];
+      }
+      SPPD_RenderFVFPolygonLayer(g->pDisplay, o->nLayer, v, 3, 1, o->nTexture, 0, p->dwClipMask);
+    }
+  }
+}
+
+}  // namespace
+
+void SPPD_TerrainDrawOverlays(SPW_TERRAIN* t, SPW_TERRAINPATCH* p, const uint8_t* tri,
+                              uint32_t numIndices, bool meshChanged) {
+  const SGE_DLLNODE* head = &p->overlays;
+  if (!head->pNext) return;
+  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
+    auto* o = reinterpret_cast<SPW_TERRAINOVERLAY*>(n);
+    if (meshChanged) o->fFlags |= SPW_TOVERLAY_REBUILD;
+    if (o->nLayer < 0 || !o->pPoints || o->dwNumPoints < 3) continue;
+    if (o->fFlags & SPW_TOVERLAY_REBUILD) Rebuild(t, p, tri, numIndices, o);
+    Queue(p, o);
+  }
+}
