@@ -10,12 +10,14 @@
 #include "engine/feature/feature.h"
 #include "engine/scene/scene.h"
 #include "engine/scenery/scenery.h"
+#include "engine/terrain/terrain.h"
 #include "engine/tess/tess.h"
 #include "engine/vdisplay/vdisplay.h"
 #include "platform/files.h"
 #include "tests/engine/quad/screen_fixture.h"
 #include "tools/models/features.h"
 #include "tools/writers/feature_writer.h"
+#include "driver/terrain/terrain.h"
 #include "world/shadow/shadow.h"
 
 namespace {
@@ -129,6 +131,53 @@ TEST_F(ShadowPixelTest, AShadowFadesWithTheHeightOfItsObject) {
   EXPECT_GE(above, 250u) << std::hex << Pixel(480, 240);
   // Between the shadows the slab stays white.
   EXPECT_GE(Grey(Pixel(240, 240)), 250u) << std::hex << Pixel(240, 240);
+}
+
+// On bare ground the shadow lies on the terrain: a white, flat terrain of 48 metres square seen
+// from 10 above its middle, one object half a metre over it.
+TEST_F(ShadowPixelTest, AShadowDarkensTheBareTerrainUnderItsObject) {
+  constexpr uint32_t kPatches = 12, kWhiteTexture = 900;
+  constexpr float kMid = 24.0f;
+  Texture(kWhiteTexture, 0xFFFFFFFFu, false);
+  std::vector<int32_t> heights((4 * kPatches + 1) * (4 * kPatches + 1), 0);
+  std::vector<uint32_t> surfaces(kPatches * kPatches, kWhiteTexture);
+  SPW_TERRAINHEADER h{};
+  h.nCellShift = 2;
+  h.nPatchesX = h.nPatchesY = static_cast<int32_t>(kPatches);
+  h.nCellSize = 100;
+  h.pHeights = heights.data();
+  h.dwNumHeights = static_cast<uint32_t>(heights.size());
+  h.pSurfaces = surfaces.data();
+  h.dwNumSurfaces = kPatches * kPatches;
+  SPW_TERRAIN* t = SPW_InitTerrain(&h, nullptr, nullptr, nullptr, 0, 0, 0);
+  ASSERT_NE(t, nullptr);
+  scene->pTerrain = t;
+  ASSERT_EQ(SPPD_InitTerrain(&display, t), SPPD_OK);
+  view.mView.m[3][0] = view.mView.m[3][1] = -kMid;
+  view.mCamera.m[3][0] = view.mCamera.m[3][1] = kMid;
+  static const float normal[3] = {0, 0, -1}, point[3] = {0, 0, -drawtest::kNear};
+  SetView(0xFF00FF00, 1, normal, point, 0, &view.mCamera.m[0][0], &view.mView.m[0][0]);
+
+  ShadowTexture(VNSHADOW_TEXTURE_FILES[0]);
+  const SPW_VECTOR light = {0.6f, 0.0f, 0.8f};
+  vnShadow_Init(SPW_ObjsMem, scene.get(), &display, &light, 1, 4, 10, 20, 70);
+  vnShadow_SetTexture(0, VNSHADOW_TEXTURE_FILES[0]);
+  // 3 metres square, its middle 3 metres right of the eye's: screen x 416, 32 pixels a metre.
+  ASSERT_NE(vnShadow_Add(0, Object(kMid + 3.0f, kMid, 0.5f), VNSHADOW_FADE_HEIGHT | VNSHADOW_ALWAYS,
+                         1.5f, 0, 0, kMaxHeight, 0, 0, nullptr),
+            nullptr);
+  EXPECT_EQ(vnShadow_Draw(&node, nullptr, nullptr), 1);
+  EXPECT_EQ(SPPD_TERRAIN_RenderTerrainDataSetup(&view, &display), SPPD_OK);
+  EXPECT_EQ(SPPD_TERRAIN_RenderTerrainData(), SPPD_OK);
+  EndFrame();
+
+  EXPECT_NEAR(Grey(Pixel(416, 240)), 255 / 6, 12) << std::hex << Pixel(416, 240);
+  EXPECT_GE(Grey(Pixel(320, 240)), 250u) << std::hex << Pixel(320, 240);  // beside it: bare
+  EXPECT_GE(Grey(Pixel(416, 170)), 250u) << std::hex << Pixel(416, 170);
+  vnShadow_Shutdown();
+  SPW_ReleaseAllTessellations(scene.get());
+  scene->pTerrain = nullptr;
+  SPW_FreeTerrain(t);  // the pieces go back before the driver does
 }
 
 }  // namespace
