@@ -66,7 +66,8 @@ uint32_t Clip(SPPD_VERTEX (&poly)[kMaxCut], uint32_t n, const Point2* boundary, 
       const SPPD_VERTEX& q = poly[(i + 1) % n];
       const float sp = side(p), sq = side(q);
       if (sp >= 0.0f) next[m++] = p;
-      if ((sp >= 0.0f) != (sq >= 0.0f)) next[m++] = Lerp(p, q, sp / (sp - sq));
+      // A point on the edge is kept as it is: a cut there would repeat it.
+      if ((sp > 0.0f && sq < 0.0f) || (sp < 0.0f && sq > 0.0f)) next[m++] = Lerp(p, q, sp / (sp - sq));
     }
     for (uint32_t i = 0; i < m; ++i) poly[i] = next[i];
     n = m;
