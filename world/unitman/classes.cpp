@@ -29,7 +29,8 @@ struct UNITCLASS {
   SGE_TASKHANDLER pHandler;  // null while the class is not in the program
 };
 
-// In registration order.
+// In registration order. A built class's instance is its record's own size, which holds 64-bit
+// pointers; the figures of the classes not built yet are their 32-bit sizes.
 constexpr UNITCLASS kClasses[] = {
     {VNTT_TERRAN_INFANTRY, 792, nullptr},
     {VNTT_TERRAN_MIST, 772, nullptr},
@@ -81,7 +82,7 @@ constexpr UNITCLASS kClasses[] = {
     {VNTT_AMMO, 4, nullptr},
     {VNTT_PE_PROP, sizeof(VNPROP), vnPROP_Handler},
     {VNTT_PE_THREESTATUES, sizeof(VNSTATUES), vnSTATUES_Handler},
-    {VNTT_PE_AMMO_DUMP, 896, vnAMMODUMP_Handler},
+    {VNTT_PE_AMMO_DUMP, sizeof(VNAMMODUMP), vnAMMODUMP_Handler},
     {VNTT_PE_FORTWALL, sizeof(VNFORTWALL), vnFORTWALL_Handler},
     {VNTT_VEHICLE_TRANSPORT, sizeof(VNTRANSPORT), vnTRANSPORT_Handler},
     {VNTT_WEAPON_SPECIMENCAPTURE, 16, nullptr},
