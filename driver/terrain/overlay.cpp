@@ -6,6 +6,7 @@
 #include "driver/core/pools.h"
 #include "driver/device/renderstate.h"
 #include "driver/terrain/terrain.h"
+#include "engine/tess/lerpvertex.h"
 #include "platform/trace.h"
 
 namespace {
@@ -18,23 +19,6 @@ constexpr float kFlat = 1e-6f;  // a triangle seen this edge-on from above takes
 struct Point2 {
   float x, y;
 };
-
-SPPD_VERTEX Lerp(const SPPD_VERTEX& a, const SPPD_VERTEX& b, float t) {
-  SPPD_VERTEX v = a;
-  v.x = a.x + (b.x - a.x) * t;
-  v.y = a.y + (b.y - a.y) * t;
-  v.z = a.z + (b.z - a.z) * t;
-  v.u = a.u + (b.u - a.u) * t;
-  v.v = a.v + (b.v - a.v) * t;
-  uint32_t colour = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const float ca = static_cast<float>((a.dwColour >> shift) & 0xFFu);
-    const float cb = static_cast<float>((b.dwColour >> shift) & 0xFFu);
-    colour |= static_cast<uint32_t>(ca + (cb - ca) * t + 0.5f) << shift;
-  }
-  v.dwColour = colour;
-  return v;
-}
 
 // Twice the signed area in xy: positive counter-clockwise seen from above.
 template <typename P>
@@ -67,7 +51,7 @@ uint32_t Clip(SPPD_VERTEX (&poly)[kMaxCut], uint32_t n, const Point2* boundary, 
       const float sp = side(p), sq = side(q);
       if (sp >= 0.0f) next[m++] = p;
       // A point on the edge is kept as it is: a cut there would repeat it.
-      if ((sp > 0.0f && sq < 0.0f) || (sp < 0.0f && sq > 0.0f)) next[m++] = Lerp(p, q, sp / (sp - sq));
+      if ((sp > 0.0f && sq < 0.0f) || (sp < 0.0f && sq > 0.0f)) next[m++] = SPW_LerpVertex(p, q, sp / (sp - sq));
     }
     for (uint32_t i = 0; i < m; ++i) poly[i] = next[i];
     n = m;

@@ -1,29 +1,9 @@
 // Clipping a decal polygon to a patch cell or an item triangle in the ground plane.
 #include <vector>
 
+#include "engine/tess/lerpvertex.h"
 #include "engine/tess/tess.h"
 #include "platform/trace.h"
-
-namespace {
-
-SPPD_VERTEX Lerp(const SPPD_VERTEX& a, const SPPD_VERTEX& b, float t) {
-  SPPD_VERTEX v = a;
-  v.x = a.x + (b.x - a.x) * t;
-  v.y = a.y + (b.y - a.y) * t;
-  v.z = a.z + (b.z - a.z) * t;
-  v.u = a.u + (b.u - a.u) * t;
-  v.v = a.v + (b.v - a.v) * t;
-  uint32_t colour = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const float ca = static_cast<float>((a.dwColour >> shift) & 0xFFu);
-    const float cb = static_cast<float>((b.dwColour >> shift) & 0xFFu);
-    colour |= static_cast<uint32_t>(ca + (cb - ca) * t + 0.5f) << shift;
-  }
-  v.dwColour = colour;
-  return v;
-}
-
-}  // namespace
 
 int32_t SPW_TessClipPolygon(const SPPD_VERTEX* in, int32_t count, const SPW_VECTOR* boundary,
                             int32_t edges, SPPD_VERTEX* out, int32_t maxOut) {
@@ -53,7 +33,7 @@ int32_t SPW_TessClipPolygon(const SPPD_VERTEX* in, int32_t count, const SPW_VECT
       const SPPD_VERTEX& q = poly[(i + 1) % poly.size()];
       const float sp = side(p), sq = side(q);
       if (sp >= 0.0f) next.push_back(p);
-      if ((sp >= 0.0f) != (sq >= 0.0f)) next.push_back(Lerp(p, q, sp / (sp - sq)));
+      if ((sp >= 0.0f) != (sq >= 0.0f)) next.push_back(SPW_LerpVertex(p, q, sp / (sp - sq)));
     }
     poly.swap(next);
   }
