@@ -227,6 +227,7 @@ TEST_F(TerrainDrawTest, AnOverlayIsDrawnWhereItLiesOnItsTileAndOnTheTileHeights)
     SGE_ListAddTail(&tile.overlays, &overlay.link);
     tile.dwFlags |= SPW_TPATCH_OVERLAYS;
 
+    Clear(kBlack);  // every frame: the last case's nearer depths would hide this one's ground
     Look(22, 22, c.eyeZ);
     Frame();
     EndFrame();
@@ -239,6 +240,7 @@ TEST_F(TerrainDrawTest, AnOverlayIsDrawnWhereItLiesOnItsTileAndOnTheTileHeights)
 
     // The next frame keeps the pieces while the tile's mesh stands; a changed mesh rebuilds them.
     ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Clear(kBlack);
     Look(22, 22, c.eyeZ);
     Frame();
     EXPECT_EQ(SGE_ListFirst(&overlay.pieces), firstPiece);
@@ -246,6 +248,7 @@ TEST_F(TerrainDrawTest, AnOverlayIsDrawnWhereItLiesOnItsTileAndOnTheTileHeights)
     reinterpret_cast<SPW_TERRAINPIECE*>(firstPiece)->dwCount = 0;  // kept, it would draw nothing
     tile.dwFlags |= SPW_TPATCH_REBUILD;
     ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Clear(kBlack);
     Look(22, 22, c.eyeZ);
     Frame();
     EndFrame();
@@ -256,12 +259,14 @@ TEST_F(TerrainDrawTest, AnOverlayIsDrawnWhereItLiesOnItsTileAndOnTheTileHeights)
     SGE_ListAppendList(&t->freePieces, &overlay.pieces);
     tile.dwFlags &= ~SPW_TPATCH_OVERLAYS;
     ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Clear(kBlack);
     Look(22, 22, c.eyeZ);
     Frame();
     EndFrame();
     EXPECT_TRUE(Near(Pixel(320, 240), kRed, 6));
     SPW_FreeTerrain(&SPW_Terrain);  // gives the pieces back before the driver goes
     ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+    Clear(kBlack);
   }
 }
 
