@@ -56,6 +56,7 @@ class FormationWorld : public ::testing::Test {
   void SetUp() override {
     vnworld::Options options;
     options.standInMovers = false;
+    options.planner = true;
     world = std::make_unique<vnworld::TestWorld>(options);
     VNWRITE_UNITATTR row = vnworld::Row(kSoldier, kFlags, {}, kRadius);
     row.floats[28 - 11] = static_cast<float>(kLinkType);
@@ -74,10 +75,6 @@ class FormationWorld : public ::testing::Test {
       ASSERT_EQ(vnMOVER_Register(), 1);
     }
     ASSERT_TRUE(world->Start());
-    plannerMemory.assign(kPlannerBytes, 0);
-    plannerBlock = SGE_FormatMemBlock(plannerMemory.data(), kPlannerBytes, "planner");
-    planner = vnMOVER_CreatePathPlanner(plannerBlock, world->scene(), world->network(), 1.0f);
-    ASSERT_NE(planner, nullptr);
     if (!man()->apFormationTypes[0]) {
       ASSERT_EQ(vnFORMNODE_LoadMarkerTypes(man()), 4);
     }
@@ -91,8 +88,6 @@ class FormationWorld : public ::testing::Test {
     // The markers go before the scene that holds them.
     if (world->manager()) vnFORMNODE_Reset(man(), task());
     world->Stop();
-    vnMOVER_DestroyPathPlanner(planner);
-    SGE_ReleaseMemBlock(plannerBlock);
     SPW_FreeAllObjectTypes();
     SPW_ReleaseObjectTypes();
     world.reset();
@@ -168,11 +163,7 @@ class FormationWorld : public ::testing::Test {
     return best;
   }
 
-  static constexpr uint32_t kPlannerBytes = 1u << 20;
   std::unique_ptr<vnworld::TestWorld> world;
-  std::vector<uint8_t> plannerMemory;
-  SGE_MEMBLOCK* plannerBlock = nullptr;
-  VNMOVER_PLANNER* planner = nullptr;
   std::map<uint32_t, std::vector<Sent>> sent;
   std::map<uint32_t, int32_t> bounceAnswer;
   std::map<uint32_t, SPW_DOBJECT*> objects;

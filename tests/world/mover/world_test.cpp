@@ -35,6 +35,7 @@ class MoverWorldTest : public ::testing::Test {
     }
     vnworld::Options options;
     options.standInMovers = false;
+    options.planner = true;
     options.height = kGround;
     world = std::make_unique<vnworld::TestWorld>(options);
     world->WriteAttrs({vnworld::Row(kType, kFlags, {}, 1.0f)});
@@ -42,16 +43,8 @@ class MoverWorldTest : public ::testing::Test {
     world->WriteNetwork(vnWRITE_BstarGrid(4, 4, 10.0f, kGround));
     ASSERT_EQ(vnMOVER_Register(), 1);
     ASSERT_TRUE(world->Start());
-    plannerMemory.assign(kPlannerBytes, 0);
-    plannerBlock = SGE_FormatMemBlock(plannerMemory.data(), kPlannerBytes, "planner");
-    planner = vnMOVER_CreatePathPlanner(plannerBlock, world->scene(), world->network(), 1.0f);
-    ASSERT_NE(planner, nullptr);
   }
   void TearDown() override {
-    // The movers give their records back while the manager destroys its units.
-    world->Stop();
-    vnMOVER_DestroyPathPlanner(planner);
-    SGE_ReleaseMemBlock(plannerBlock);
     world.reset();
     PLAT_SetClockOverride(nullptr);
   }
@@ -63,11 +56,7 @@ class MoverWorldTest : public ::testing::Test {
     return u;
   }
 
-  static constexpr uint32_t kPlannerBytes = 1u << 20;
   std::unique_ptr<vnworld::TestWorld> world;
-  std::vector<uint8_t> plannerMemory;
-  SGE_MEMBLOCK* plannerBlock = nullptr;
-  VNMOVER_PLANNER* planner = nullptr;
 };
 
 TEST_F(MoverWorldTest, OverlappingUnitsArePushedApartUnlessTheControllerSparesTheOther) {

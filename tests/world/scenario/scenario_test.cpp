@@ -56,6 +56,7 @@ class ScenarioTest : public ::testing::Test {
     SGE_UpdateFrameTiming();
     vnworld::Options options;
     options.standInMovers = false;
+    options.planner = true;
     world = std::make_unique<vnworld::TestWorld>(options);
 
     VNWRITE_UNITATTR soldier = vnworld::Row(kSoldier, kSoldierFlags, {kRifle}, 0.5f, 30.0f);
@@ -86,17 +87,9 @@ class ScenarioTest : public ::testing::Test {
       return -1;
     });
     ASSERT_EQ(vnMOVER_Register(), 1);
-    plannerMemory.assign(1u << 20, 0);
-    plannerBlock = SGE_FormatMemBlock(plannerMemory.data(),
-                                      static_cast<uint32_t>(plannerMemory.size()), "planner");
     ASSERT_TRUE(world->Start());
-    planner = vnMOVER_CreatePathPlanner(plannerBlock, world->scene(), world->network(), 1.0f);
-    ASSERT_NE(planner, nullptr);
   }
   void TearDown() override {
-    world->Stop();
-    vnMOVER_DestroyPathPlanner(planner);
-    SGE_ReleaseMemBlock(plannerBlock);
     world.reset();
     PLAT_SetClockOverride(nullptr);
   }
@@ -114,9 +107,6 @@ class ScenarioTest : public ::testing::Test {
   }
 
   std::unique_ptr<vnworld::TestWorld> world;
-  std::vector<uint8_t> plannerMemory;
-  SGE_MEMBLOCK* plannerBlock = nullptr;
-  VNMOVER_PLANNER* planner = nullptr;
 };
 
 TEST_F(ScenarioTest, APlacedSoldierWithItsRifleWalksAcrossTheNetworkAndReportsEachRegion) {

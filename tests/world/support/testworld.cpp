@@ -18,6 +18,7 @@ namespace {
 
 constexpr const char* kMission = "test";
 constexpr uint32_t kSlack = 1u << 20;  // formation programs, animation records, odd records
+constexpr uint32_t kPlannerBytes = 1u << 20;
 
 std::vector<Event> g_events;
 Hook g_hook;
@@ -184,6 +185,13 @@ bool TestWorld::Start() {
     network_ = BSTAR_NetworkConstruct(block_, BSTAR_CONSTRUCT_SIZE, scene_, kMission);
     if (!network_) return false;
   }
+  if (options_.planner) {
+    if (!network_) return false;
+    plannerMemory_.assign(kPlannerBytes, 0);
+    plannerBlock_ = SGE_FormatMemBlock(plannerMemory_.data(), kPlannerBytes, "TestPlanner");
+    planner_ = vnMOVER_CreatePathPlanner(plannerBlock_, scene_, network_, 1.0f);
+    if (!planner_) return false;
+  }
   const VNMISSION_WORLD world{nullptr, scene_, nullptr};
   vnMISSCONT_SetWorld(&world);
   if (options_.standInMovers) {
@@ -207,6 +215,12 @@ void TestWorld::Stop() {
     manager_ = nullptr;
   }
   SGE_DispatchMessages();
+  // The movers gave their records back while the manager destroyed its units.
+  if (planner_) vnMOVER_DestroyPathPlanner(planner_);
+  planner_ = nullptr;
+  if (plannerBlock_) SGE_ReleaseMemBlock(plannerBlock_);
+  plannerBlock_ = nullptr;
+  plannerMemory_.clear();
   vnMISSCONT_SetWorld(nullptr);
   if (network_) BSTAR_NetworkDestroy(network_);
   network_ = nullptr;

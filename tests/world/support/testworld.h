@@ -25,6 +25,7 @@
 
 struct SPW_SCENE;
 struct BSTAR_Network;
+struct VNMOVER_PLANNER;
 
 namespace vnworld {
 
@@ -41,6 +42,9 @@ struct Options {
   bool standInMovers = true;
   // Sets the manager's mode bit 0 after creating it, as the mission does.
   bool run = true;
+  // The path planner over the network (scale 1), made before the manager as the mission makes
+  // it and freed after it; needs a network.
+  bool planner = false;
 };
 
 // What a recording controller received.
@@ -88,6 +92,7 @@ class TestWorld {
   SGE_MEMBLOCK* block() const { return block_; }
   SPW_SCENE* scene() const { return scene_; }
   BSTAR_Network* network() const { return network_; }
+  VNMOVER_PLANNER* planner() const { return planner_; }
   uint32_t Human() const;
   uint32_t Computer() const;
 
@@ -108,6 +113,9 @@ class TestWorld {
   SGE_MEMBLOCK* block_ = nullptr;
   SPW_SCENE* scene_ = nullptr;
   BSTAR_Network* network_ = nullptr;
+  std::vector<uint8_t> plannerMemory_;
+  SGE_MEMBLOCK* plannerBlock_ = nullptr;
+  VNMOVER_PLANNER* planner_ = nullptr;
   SGE_TASK* manager_ = nullptr;
   bool hasNetwork_ = false;
   bool kernel_ = false;
