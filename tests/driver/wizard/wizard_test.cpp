@@ -253,8 +253,9 @@ TEST_F(WizardRun, ASecondaryCardAsksAboutMipMappingAndTheAnswerIsKept) {
     EXPECT_EQ(w.record.fAutoMipMap, c.mipmap) << c.line;
     EXPECT_TRUE(PLAT_GuidEqual(w.record.guidDisplay, w.lists.displays[c.line].guid));
     ASSERT_EQ(boxes.size(), c.boxes);
-    if (c.boxes)
+    if (c.boxes) {
       EXPECT_EQ(boxes[0].rfind("Automatic Mip-Mapping Support: Would you like", 0), 0u) << boxes[0];
+    }
   }
   const std::vector<std::string> descriptions = {"Primary Display Driver", "3D Accelerator"};
   EXPECT_EQ(lines[0], descriptions);
