@@ -29,8 +29,8 @@ struct UNITCLASS {
   SGE_TASKHANDLER pHandler;  // null while the class is not in the program
 };
 
-// In registration order. A built class's instance is its record's own size, which holds 64-bit
-// pointers; the figures of the classes not built yet are their 32-bit sizes.
+// In registration order. A class with a handler takes its record's own size, which holds 64-bit
+// pointers; a row without one keeps the 32-bit figure and registers nothing.
 constexpr UNITCLASS kClasses[] = {
     {VNTT_TERRAN_INFANTRY, 792, nullptr},
     {VNTT_TERRAN_MIST, 772, nullptr},

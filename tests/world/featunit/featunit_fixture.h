@@ -52,7 +52,7 @@ inline vnFEATURE_GROUP Boxes(const std::string& className,
   return g;
 }
 
-// The mission controller's task type: a recorder, as the mission controller is not built here.
+// The mission controller's task type, taken by a recorder that logs the mission events.
 constexpr int32_t kMissionController = 4;
 
 class PlacedObjectTest : public ::testing::Test {
