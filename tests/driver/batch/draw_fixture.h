@@ -15,6 +15,8 @@
 #include "driver/batch/texlookup.h"
 #include "driver/device/frame.h"
 #include "driver/device/renderstate.h"
+#include "engine/display/display.h"
+#include "engine/kernel/kernel.h"
 #include "tests/driver/gldev_fixture.h"
 #include "tools/writers/ppm_writer.h"
 
@@ -40,6 +42,25 @@ class DrawTest : public gldevtest::DriverDisplay {
     SPPD_ResetRenderState();
     SPPD_EnableTexturePreLoad(1);
     gldevtest::DriverDisplay::TearDown();
+  }
+
+  // The display's driver table filled with the driver's own functions, as binding the library
+  // fills it.
+  void BindDriverTable() {
+    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
+#define DRAWTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
+    SPPD_TABLE_SLOTS(DRAWTEST_BIND)
+#undef DRAWTEST_BIND
+  }
+  // The bound display joins the engine's render pass, so that the display's nodes draw in it.
+  void JoinRenderPass() {
+    BindDriverTable();
+    display.fFlags = SPW_DISPLAY_RENDER;
+    display.pfnVPGet = SPPD_VPGet;
+    display.pfnVPSet = SPPD_VPSet;
+    SGE_ListInit(&display.callbacks);
+    SGE_ListInit(&display.nodes);
+    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
   }
 
   // Near 1, far 100, depth 0..1, 640x480 with y up, identity matrices; planes as given.

@@ -23,10 +23,7 @@ class ScreenTest : public drawtest::DrawTest {
     PLAT_IniFlushCache();
     drawtest::DrawTest::SetUp();
     if (HasFatalFailure()) return;
-    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
-#define SCREENTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
-    SPPD_TABLE_SLOTS(SCREENTEST_BIND)
-#undef SCREENTEST_BIND
+    BindDriverTable();
   }
   void TearDown() override {
     drawtest::DrawTest::TearDown();

@@ -30,17 +30,7 @@ class ViewPixelsTest : public drawtest::DrawTest {
     if (HasFatalFailure()) return;
     drawtest::DrawTest::SetUp();
     if (HasFatalFailure()) return;
-    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
-#define VIEWTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
-    SPPD_TABLE_SLOTS(VIEWTEST_BIND)
-#undef VIEWTEST_BIND
-    // The fixture's display joins the render pass.
-    display.fFlags = SPW_DISPLAY_RENDER;
-    display.pfnVPGet = SPPD_VPGet;
-    display.pfnVPSet = SPPD_VPSet;
-    SGE_ListInit(&display.callbacks);
-    SGE_ListInit(&display.nodes);
-    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
+    JoinRenderPass();
   }
   void TearDown() override {
     if (view) SPW_DestroyVDisplay(view);

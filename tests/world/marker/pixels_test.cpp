@@ -21,17 +21,7 @@ class MarkerPixelsTest : public drawtest::DrawTest {
     ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
     drawtest::DrawTest::SetUp();
     if (HasFatalFailure()) return;
-    auto* table = reinterpret_cast<SPPD_DRIVERTABLE*>(block.data());
-#define MARKERTEST_BIND(slot, Name) table->SPPD_##Name = &SPPD_##Name;
-    SPPD_TABLE_SLOTS(MARKERTEST_BIND)
-#undef MARKERTEST_BIND
-    // The fixture's display joins the render pass.
-    display.fFlags = SPW_DISPLAY_RENDER;
-    display.pfnVPGet = SPPD_VPGet;
-    display.pfnVPSet = SPPD_VPSet;
-    SGE_ListInit(&display.callbacks);
-    SGE_ListInit(&display.nodes);
-    SGE_ListInsertSorted(SGE_GetDisplayList(), &display.link);
+    JoinRenderPass();
     // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
     const SPW_RECT rect{0, 0, 640, 480};
     view = SPW_CreateVDisplay(&display, nullptr, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
