@@ -7,10 +7,9 @@
 #include "engine/memory/memblock.h"
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
-#include "engine/vdisplay/vdisplay.h"
 #include "missions/control/overlay.h"
 #include "platform/files.h"
-#include "tests/driver/batch/draw_fixture.h"
+#include "tests/world/attach/pixel_view.h"
 #include "tests/support/support.h"
 #include "tools/models/shields.h"
 #include "world/attach/attach.h"
@@ -24,22 +23,11 @@ using drawtest::Near;
 constexpr uint32_t kBlack = 0xFF000000;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
-class DomePixelsTest : public drawtest::DrawTest {
+class DomePixelsTest : public attachtest::PixelView {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    drawtest::DrawTest::SetUp();
+    StartView(0.5f);
     if (HasFatalFailure()) return;
-    JoinRenderPass();
-    // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
-    const SPW_RECT rect{0, 0, 640, 480};
-    view = SPW_CreateVDisplay(&display, nullptr, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
-                              SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 0.5f,
-                              100.0f, 0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
-    ASSERT_NE(view, nullptr);
-    SPW_SetDisplayNodeColour(view, kBlack);
-    ASSERT_EQ(vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES), 1);
     list = vnFX_AttachListCreate(view, VNMISSCONT_EFFECT_LIST_PRIORITY);
     ASSERT_NE(list, nullptr);
     vnMISSCONT_SetAttachDisplay(list);
@@ -58,15 +46,10 @@ class DomePixelsTest : public drawtest::DrawTest {
     if (dome) SGE_Send(dome, SGM_TASK_DESTROY, 0, 0);
     vnMISSCONT_SetAttachDisplay(nullptr);
     vnFX_AttachListDestroy(list);
-    vnFX_AttachPoolFree();
     SPW_DestroyAllSpriteSets();
     SPW_FreeAllObjectTypes();
     SPW_ReleaseObjectTypes();
-    if (view) SPW_DestroyVDisplay(view);
-    SGE_ListUnlink(&display.link.link);
-    drawtest::DrawTest::TearDown();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownKernelAndMemory();
+    StopView();
   }
 
   void NextFrame() {
@@ -81,7 +64,6 @@ class DomePixelsTest : public drawtest::DrawTest {
 
   vntest::TempDir dir;
   vntest::ScopedWorkingDir cwd{dir.path()};
-  SPW_DISPLAYNODE* view = nullptr;
   VNFX_ATTACHLIST* list = nullptr;
   SGE_TASK* dome = nullptr;
 };

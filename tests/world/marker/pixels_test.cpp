@@ -4,9 +4,7 @@
 
 #include <cmath>
 
-#include "engine/memory/memblock.h"
-#include "engine/vdisplay/vdisplay.h"
-#include "tests/driver/batch/draw_fixture.h"
+#include "tests/world/attach/pixel_view.h"
 #include "tests/world/marker/marker_fixture.h"
 
 namespace markertest {
@@ -14,22 +12,11 @@ namespace {
 
 using drawtest::Near;
 
-class MarkerPixelsTest : public drawtest::DrawTest {
+class MarkerPixelsTest : public attachtest::PixelView {
  protected:
   void SetUp() override {
-    ASSERT_EQ(SGE_InitMemoryAndKernel(0), 1);
-    ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
-    drawtest::DrawTest::SetUp();
+    StartView(1.0f);
     if (HasFatalFailure()) return;
-    JoinRenderPass();
-    // 90 degrees across, 2 atan 0.75 down: 320 pixels per unit of x / -z and of y / -z.
-    const SPW_RECT rect{0, 0, 640, 480};
-    view = SPW_CreateVDisplay(&display, nullptr, nullptr, nullptr, 6, &rect, nullptr, 0, 0,
-                              SPW_NODE_CLEAR_TARGET | SPW_NODE_CLEAR_DEPTH, nullptr, 1.0f,
-                              100.0f, 0, 0, 0, SPW_PI / 2, 2 * std::atan(0.75f), 0);
-    ASSERT_NE(view, nullptr);
-    SPW_SetDisplayNodeColour(view, kBlack);
-    ASSERT_EQ(vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES), 1);
     defaults = Defaults(SGE_GameMem);
     list = StartMarkers(view, defaults, &task);
     ASSERT_TRUE(list && task);
@@ -37,12 +24,7 @@ class MarkerPixelsTest : public drawtest::DrawTest {
   }
   void TearDown() override {
     StopMarkers(list, task);
-    vnFX_AttachPoolFree();
-    if (view) SPW_DestroyVDisplay(view);
-    SGE_ListUnlink(&display.link.link);
-    drawtest::DrawTest::TearDown();
-    SPW_ReleaseEngineBlocks();
-    SGE_ShutdownKernelAndMemory();
+    StopView();
   }
 
   void NextFrame() {
@@ -52,7 +34,6 @@ class MarkerPixelsTest : public drawtest::DrawTest {
   }
 
   VNMARKER_DEFAULTS defaults;
-  SPW_DISPLAYNODE* view = nullptr;
   VNFX_ATTACHLIST* list = nullptr;
   SGE_TASK* task = nullptr;
 };
