@@ -1,34 +1,14 @@
 #pragma once
-// What the world framework asks of the Terran unit classes: the suit tier of a unit type and
-// the messages their controllers answer.
+// What the world framework asks of the Terran unit classes: the suit tier of a unit type, and
+// the world's messages to units, which their controllers answer.
 #include <cstdint>
+
+#include "world/unitman/unitmsg.h"
 
 // Suit tiers: the tier-0 suits and the combat engineer, the tier-1 suits, everyone else.
 constexpr int32_t VNTERUNIT_TIER_BASIC = 1;
 constexpr int32_t VNTERUNIT_TIER_ADVANCED = 2;
 constexpr int32_t VNTERUNIT_TIER_OTHER = 3;
-
-// Messages to a Terran unit's controller.
-constexpr int32_t SGM_UNIT_SET_USER = 545;
-constexpr int32_t SGM_UNIT_SET_PROFILE = 546;
-constexpr int32_t SGM_UNIT_SET_NAME = 547;
-constexpr int32_t SGM_UNIT_SET_DORMANT = 549;
-constexpr int32_t SGM_UNIT_SET_DORMANT_ACTIVITY = 550;
-constexpr int32_t SGM_UNIT_SET_VISIBLE = 552;
-constexpr int32_t SGM_UNIT_REFILL_ITEM = 576;    // p1 item type, p2 slot 2 or 3
-constexpr int32_t SGM_SUIT_SHIELD_EXPIRED = 578;  // suit tiers 1 and 2
-constexpr int32_t SGM_WEAPON_GET_AMMO_TYPE = 581;
-constexpr int32_t SGM_UNIT_TAKE_WEAPON = 582;     // p1 the weapon's unit id
-constexpr int32_t SGM_UNIT_SET_POSITION_FACING = 587;
-constexpr int32_t SGM_UNIT_SHIELD_EXPIRED = 603;  // every other unit
-constexpr int32_t SGM_WEAPON_AMMO_NEEDED = 609;   // p1 weapon type: the rounds it lacks
-constexpr int32_t SGM_UNIT_GOTO_POINT = 614;
-constexpr int32_t SGM_UNIT_BOUNCE_TO_POINT = 622;
-constexpr int32_t SGM_UNIT_BOUNCE_CHECK = 640;    // 0 go, 1 refuse, 2 go and end the group order
-constexpr int32_t SGM_UNIT_GET_ORDER = 1055;
-constexpr int32_t SGM_WEAPON_DOUBLE_TYPE = 1062;
-constexpr int32_t SGM_WEAPON_DOUBLE_FIRST = 1063;
-constexpr int32_t SGM_DOME_RAISE = 7188;
 
 // The suit tier of a unit type; every type has one.
 int32_t vnTERUNIT_GetSuitTier(int32_t type);

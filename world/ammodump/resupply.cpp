@@ -7,9 +7,9 @@
 #include "interface/hud/uniticon.h"
 #include "missions/control/misscont.h"
 #include "platform/trace.h"
-#include "terran/terunit.h"
 #include "world/ammodump/ammodump.h"
 #include "world/unitman/unitman.h"
+#include "world/unitman/unitmsg.h"
 
 namespace {
 

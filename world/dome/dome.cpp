@@ -13,6 +13,7 @@
 #include "platform/random.h"
 #include "platform/trace.h"
 #include "shell/sound/sound.h"
+#include "terran/terunit.h"
 #include "world/attach/attach.h"
 #include "world/dome/draw.h"
 #include "world/unitman/unitman.h"

@@ -7,7 +7,6 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
-#include "terran/terunit.h"
 
 struct SPW_DOBJVERTEX;
 struct SPW_DOBJFACE;
@@ -15,7 +14,8 @@ struct SPW_SPRITESET;
 struct VNFX_ATTACHNODE;
 struct VNUNIT;
 
-// Messages of a dome's controller (SGM_DOME_RAISE, 7188, p1 a VNDOME_RAISE: 1 when raised).
+// Messages of a dome's controller.
+constexpr int32_t SGM_DOME_RAISE = 7188;      // p1 a VNDOME_RAISE: 1 when raised
 constexpr int32_t SGM_DOME_COLLAPSE = 7189;   // p1 a VNDOME_COLLAPSE
 constexpr int32_t SGM_DOME_IS_RAISED = 7190;  // 1 from a raise until the next collapse
 

@@ -14,6 +14,7 @@
 #include "world/formation/rank.h"
 #include "world/mover/mover.h"
 #include "world/unitman/orders.h"
+#include "world/unitman/unitmsg.h"
 #include "world/unittype/attributes.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
-#include "terran/terunit.h"
 #include "world/unitman/unitman.h"
 
 struct SPW_DOBJECT;

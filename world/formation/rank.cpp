@@ -14,11 +14,11 @@
 #include "frontend/platman.h"
 #include "interface/hud/hud.h"
 #include "platform/trace.h"
-#include "terran/terunit.h"
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
 #include "world/formation/formnode.h"
 #include "world/mover/mover.h"
+#include "world/unitman/unitmsg.h"
 #include "world/unittype/attributes.h"
 
 namespace {

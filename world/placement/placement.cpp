@@ -11,7 +11,7 @@
 
 #include "platform/text.h"
 #include "platform/trace.h"
-#include "terran/terunit.h"
+#include "world/unitman/unitmsg.h"
 
 namespace {
 

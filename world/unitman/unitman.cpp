@@ -1,10 +1,10 @@
 // The unit manager task: its handler, its registration and the walks over unit lists.
 #include "world/unitman/unitman.h"
 
-#include "terran/terunit.h"
 #include "world/formation/formnode.h"
 #include "world/unitman/internal.h"
 #include "world/unitman/orders.h"
+#include "world/unitman/unitmsg.h"
 
 namespace {
 

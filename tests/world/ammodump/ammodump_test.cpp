@@ -10,10 +10,10 @@
 #include "frontend/platman.h"
 #include "interface/hud/refresh.h"
 #include "interface/hud/uniticon.h"
-#include "terran/terunit.h"
 #include "tests/world/featunit/featunit_fixture.h"
 #include "tools/models/props.h"
 #include "world/unitman/unitman.h"
+#include "world/unitman/unitmsg.h"
 
 namespace featunittest {
 namespace {

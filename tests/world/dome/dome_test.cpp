@@ -15,6 +15,7 @@
 #include "tests/world/dome/effectview.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/shields.h"
+#include "world/unitman/unitmsg.h"
 #include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 

@@ -17,6 +17,7 @@
 #include "world/formation/formnode.h"
 #include "world/formation/rank.h"
 #include "world/mover/mover.h"
+#include "world/unitman/unitmsg.h"
 #include "world/unittype/classids.h"
 
 namespace formtest {

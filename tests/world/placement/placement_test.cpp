@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/kernel/kernel.h"
-#include "terran/terunit.h"
 #include "tests/support/support.h"
 #include "tools/writers/placement_writer.h"
 #include "world/placement/placement.h"
+#include "world/unitman/unitmsg.h"
 
 namespace {
 
