@@ -10,6 +10,7 @@
 #include "shell/app.h"
 #include "shell/frame.h"
 #include "recdrv/recdrv.h"
+#include "shell/state.h"
 
 namespace {
 

@@ -1,10 +1,14 @@
 # Build helpers shared by every folder.
 
-# vn_library(<target> DIR <folder> [DEPS <targets...>])
-# A static library of every .cpp in one source folder; the repository root is the include root.
+# vn_library(<target> DIR <folders...> [DEPS <targets...>])
+# A static library of every .cpp in its source folders; the repository root is the include root.
 function(vn_library target)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "DIR;DEPS" ${ARGN})
+  set(sources)
+  foreach(dir ${ARG_DIR})
+    file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${dir_sources})
+  endforeach()
   if(NOT sources)
     # Headers only so far: keep the target so that its users link the same way.
     add_library(${target} INTERFACE)

@@ -12,6 +12,7 @@
 #include "engine/input/koinput.h"
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
 #include "engine/object/object.h"
 #include "engine/packed/packed.h"
@@ -31,6 +32,7 @@
 #include "shell/options.h"
 #include "shell/roottask.h"
 #include "shell/sound/sound.h"
+#include "shell/state.h"
 #include "shell/util.h"
 
 namespace {

@@ -1,30 +1,11 @@
 #pragma once
-// The program's shell: engine start and stop, game start and stop, the shell state that the
-// frame loop and the root task share, and the hand-over to Setup.
+// The program's shell: engine start and stop, game start and stop, and the hand-over to Setup.
 #include <cstdint>
 
 #include "engine/driver/sppd.h"
 
-struct PLAT_Window;
 struct PLAT_Library;
-struct SPW_DISPLAY;
 struct KOPROFILE_GROUP;
-
-// Switches read from the command line; the sound ones are read by the sound start-up.
-struct VNMAIN_SWITCHES {
-  int32_t bSound = 1;
-  int32_t nSoundDevice = 0;
-  int32_t bSoundSoftwareOnly = 0;
-  int32_t nSoundLatency = 0;
-  int32_t bNonExclusive = 0;  // input devices use shared background access
-  int32_t bBugEye = 0;        // developer switch 4 of the front end
-};
-
-// Each switch is found by a plain substring search, first occurrence only.
-void vnMAIN_ParseCommandLine(const char* cmdline, VNMAIN_SWITCHES* sw);
-const VNMAIN_SWITCHES* vnMAIN_GetSwitches();
-// The switches the command line is parsed into (tests reset them through this).
-VNMAIN_SWITCHES* vnMAIN_MutableSwitches();
 
 // The program's exit status when start-up fails, so that scripts can tell it from a quit.
 constexpr int VN_EXIT_START_FAILED = 1;
@@ -45,19 +26,6 @@ void vnMAIN_ShowReinstallBox();
 int32_t vnMAIN_PrecacheCommon();
 int32_t vnMAIN_PrecacheTerrain(const char* terrainName);
 
-// Shell state.
-void SGE_RequestQuit();
-int32_t SGE_QuitRequested();
-void SGE_ClearQuit();
-void SGE_SetWindow(PLAT_Window* window);
-PLAT_Window* SGE_GetWindow();
-void SGE_CaptureMouse();
-int32_t SGE_HasCapture();
-SPW_DISPLAY* vnMAIN_GetDisplay();
-SPPD_DRIVERTABLE* vnMAIN_GetDriver();
-void vnMAIN_SetDisplay(SPW_DISPLAY* display);  // the binding's display, none at shutdown
-void vnMAIN_SetPaused(int32_t paused);
-int32_t vnMAIN_IsPaused();
 // Profile group 0 "System" (whole frame, "FSyncs", "Anim", "PDisplays", "DORender").
 KOPROFILE_GROUP* vnMAIN_GetProfileGroup(int32_t index);
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/trace.h"
-#include "shell/app.h"
+#include "shell/state.h"
 
 namespace {
 

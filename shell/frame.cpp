@@ -6,9 +6,11 @@
 #include "engine/input/koinput.h"
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/program.h"
 #include "engine/profiler/profiler.h"
 #include "shell/app.h"
 #include "shell/fpu.h"
+#include "shell/state.h"
 
 namespace {
 

@@ -6,11 +6,14 @@
 #include "engine/font/font.h"
 #include "engine/gui/gui.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
+#include "interface/pointer/pointer.h"
 #include "platform/trace.h"
 #include "shell/app.h"
 #include "shell/fade/fade.h"
 #include "shell/sound/sound.h"
+#include "shell/state.h"
 #include "shell/util.h"
 #include "world/attach/attach.h"
 #include "world/marker/marker.h"
@@ -100,6 +103,7 @@ void OnCreate(SGE_TASK* task) {
   vnROOT_RegisterTaskTypes();
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
+  vnMAIN_SetFonts(g_root.apFonts);
   if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
   if (!vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES))
     PLAT_Trace("[ROOT]: no attachment pool; nothing hangs on draw lists\n");
@@ -113,6 +117,7 @@ void OnCreate(SGE_TASK* task) {
 void OnDestroy() {
   vnSOUND_Close();
   vnFX_AttachPoolFree();
+  vnMAIN_SetFonts(nullptr);
   vnROOT_FreeFonts(&g_root);
   SPW_RemoveDisplayNode(g_root.pClearCb);
   SPW_RemoveDisplayNode(g_root.pNullCb);
@@ -301,15 +306,5 @@ void vnROOT_ApplyUserMode(VNROOT* root) {
   SGE_ResetFrameTiming();
   CreateLoadScreen(VNTT_FE_ROOT, 0);
 }
-
-SPW_FONT* vnMAIN_GetFont(int32_t index) {
-  if (index < 0 || index >= VN_NUM_FONTS) {
-    PLAT_Trace("[%d] is not a valid font!\n", index);
-    return nullptr;
-  }
-  return g_root.apFonts[index];
-}
-
-SPW_FONT* vnMAIN_GetTextFont() { return g_root.apFonts[VN_TEXT_FONT]; }
 
 int32_t vnMAIN_NullCallback(SPW_DISPLAYNODE*, SPPD_VIEWPORT*, SGE_DATAREF*) { return 1; }

@@ -4,7 +4,7 @@
 
 #include "engine/driver/sppd.h"
 #include "engine/kernel/kernel.h"
-#include "interface/pointer/pointer.h"
+#include "shell/state.h"
 
 struct SPW_DISPLAYNODE;
 struct SPW_DISPLAYCB;
@@ -33,9 +33,6 @@ constexpr int32_t SGM_ROOT_QUIT = 17;
 constexpr int32_t SGM_ROOT_SWITCH_TASK = 4371;
 constexpr int32_t SGM_ROOT_SWITCH_DONE = 4372;
 
-constexpr int32_t VN_NUM_FONTS = 11;
-constexpr int32_t VN_TEXT_FONT = 8;
-
 struct VNROOT {
   SGE_TASK* pTask;
   SPW_DISPLAYNODE* pNode;       // the full-screen node
@@ -61,7 +58,4 @@ int32_t vnROOT_LoadFonts(VNROOT* root);
 void vnROOT_FreeFonts(VNROOT* root);
 void vnROOT_ApplyUserMode(VNROOT* root);
 int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
-// None for an index outside 0..10.
-SPW_FONT* vnMAIN_GetFont(int32_t index);
-SPW_FONT* vnMAIN_GetTextFont();
 int32_t vnMAIN_NullCallback(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SGE_DATAREF* data);

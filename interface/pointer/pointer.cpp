@@ -16,8 +16,7 @@
 #include "engine/kernel/kernelstate.h"
 #include "engine/quad/quad.h"
 #include "platform/trace.h"
-#include "shell/app.h"
-#include "shell/roottask.h"
+#include "shell/state.h"
 
 namespace {
 

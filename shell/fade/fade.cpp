@@ -10,8 +10,8 @@
 #include "engine/kernel/kernelstate.h"
 #include "engine/quad/quad.h"
 #include "platform/trace.h"
-#include "shell/app.h"
 #include "shell/sound/sound.h"
+#include "shell/state.h"
 
 namespace {
 

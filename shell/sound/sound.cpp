@@ -4,13 +4,14 @@
 #include <cstdio>
 
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
 #include "platform/ini.h"
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
-#include "shell/app.h"
 #include "shell/options.h"
 #include "shell/sound/internal.h"
+#include "shell/state.h"
 
 VNSOUND_SYSTEM g_vnSound;
 

@@ -1,7 +1,7 @@
 // Command-line switches.
 #include <gtest/gtest.h>
 
-#include "shell/app.h"
+#include "shell/state.h"
 
 TEST(CommandLine, SwitchesAreFoundAnywhereFirstOccurrenceOnly) {
   struct Case {

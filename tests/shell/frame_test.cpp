@@ -9,10 +9,12 @@
 #include "engine/input/koinput.h"
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/program.h"
 #include "platform/clock.h"
 #include "shell/app.h"
 #include "shell/fpu.h"
 #include "shell/frame.h"
+#include "shell/state.h"
 
 namespace {
 

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/program.h"
 #include "shell/app.h"
 #include "shell/fade/fade.h"
 #include "shell/roottask.h"
+#include "shell/state.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "shell/app.h"
 #include "shell/frame.h"
+#include "shell/state.h"
 #include "tests/engine/scenepass/scene_fixture.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/program.h"
 #include "platform/dynlib.h"
 #include "platform/registry.h"
 #include "shell/app.h"
@@ -17,6 +18,7 @@
 #include "shell/frame.h"
 #include "shell/roottask.h"
 #include "recdrv/recdrv.h"
+#include "shell/state.h"
 #include "tests/shell/gametree.h"
 #include "tests/support/support.h"
 

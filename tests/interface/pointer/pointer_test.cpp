@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "shell/app.h"
+#include "shell/state.h"
 #include "tests/engine/gui/gui_fixture.h"
 
 namespace {

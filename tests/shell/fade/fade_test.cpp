@@ -19,6 +19,7 @@
 #include "shell/frame.h"
 #include "shell/options.h"
 #include "shell/sound/sound.h"
+#include "shell/state.h"
 #include "tests/engine/quad/screen_fixture.h"
 #include "tests/support/support.h"
 #include "tools/writers/ppm_writer.h"

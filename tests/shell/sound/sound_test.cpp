@@ -14,7 +14,7 @@
 #include "engine/memory/memblock.h"
 #include "platform/ini.h"
 #include "platform/sound/sound.h"
-#include "shell/app.h"
+#include "shell/state.h"
 #include "shell/options.h"
 #include "tests/support/support.h"
 #include "tools/writers/sounddef_writer.h"
