@@ -1,10 +1,11 @@
-// Sutherland-Hodgman against the user clip planes. Vertices that are not cut are referenced,
-// never copied; cut ones go to a static store, so clipping allocates nothing.
+// Clipping against the user clip planes. Vertices that are not cut are referenced, never
+// copied; cut ones go to a static store, so clipping allocates nothing.
 #include "driver/batch/clip.h"
 
 #include <cstring>
 
 #include "driver/device/renderstate.h"
+#include "engine/math/polyclip.h"
 #include "platform/trace.h"
 
 namespace {
@@ -13,24 +14,21 @@ constexpr uint32_t kColourOffset = 4;
 constexpr uint32_t kPositionOffset = 8;
 constexpr uint32_t kMaxStride = SPPD_ClipVertexStride(SPPD_CLIP_MAX_PAIRS);
 
-struct WorkList {
-  const uint8_t* refs[SPPD_CLIP_MAX_VERTICES];
-  float colours[SPPD_CLIP_MAX_VERTICES][4];
-  uint32_t count;
+// A vertex of the working lists: the record (an input vertex or a cut one in the store) and its
+// colour kept in floats, so that a vertex cut again is not rounded twice.
+struct ClipVertex {
+  const uint8_t* ref;
+  float colour[4];
 };
 
-WorkList g_lists[2];
+ClipVertex g_lists[2][SPPD_CLIP_MAX_VERTICES];
+const uint8_t* g_result[SPPD_CLIP_MAX_VERTICES];
 alignas(8) uint8_t g_store[SPPD_CLIP_MAX_NEW_VERTICES * kMaxStride];
 int g_storeUsed;
 float g_line[6];
 
-uint32_t PlaneCount(const SPPD_CLIPPLANES& p) {
-  if (!p.normals || !p.consts) return 0;
-  return p.count > SPPD_MAX_CLIP_PLANES ? SPPD_MAX_CLIP_PLANES : p.count;
-}
-
 float Distance(const SPPD_CLIPPLANES& p, uint32_t i, const float* x) {
-  return p.normals[i][0] * x[0] + p.normals[i][1] * x[1] + p.normals[i][2] * x[2] - p.consts[i];
+  return SPPD_ClipDistance(p, i, x[0], x[1], x[2]);
 }
 
 void ReadFloats(const uint8_t* v, uint32_t offset, float* out, int n) {
@@ -50,60 +48,26 @@ uint32_t JoinColour(const float in[4]) {
   return c;
 }
 
-// The cut vertex at t along prev->cur: position and pairs mixed, colour mixed or taken from
-// prev. None when the store is full.
-uint8_t* Cut(const uint8_t* prev, const float* prevColour, const uint8_t* cur,
-             const float* curColour, float t, int pairs, uint32_t flags, float outColour[4]) {
-  if (g_storeUsed >= SPPD_CLIP_MAX_NEW_VERTICES) return nullptr;
+// The cut vertex at t along prev->cur in the store: position and pairs mixed, colour mixed or
+// taken from prev. False when the store is full.
+bool Cut(const ClipVertex& prev, const ClipVertex& cur, float t, int pairs, uint32_t flags,
+         ClipVertex& out) {
+  if (g_storeUsed >= SPPD_CLIP_MAX_NEW_VERTICES) return false;
   uint8_t* v = g_store + static_cast<size_t>(g_storeUsed++) * kMaxStride;
-  std::memcpy(v, prev, 4);
+  std::memcpy(v, prev.ref, 4);
   const int n = 3 + 2 * pairs;  // x, y, z and the pairs that follow them
   float a[3 + 2 * SPPD_CLIP_MAX_PAIRS], b[3 + 2 * SPPD_CLIP_MAX_PAIRS];
-  ReadFloats(prev, kPositionOffset, a, n);
-  ReadFloats(cur, kPositionOffset, b, n);
+  ReadFloats(prev.ref, kPositionOffset, a, n);
+  ReadFloats(cur.ref, kPositionOffset, b, n);
   for (int k = 0; k < n; ++k) a[k] += (b[k] - a[k]) * t;
   std::memcpy(v + kPositionOffset, a, sizeof(float) * static_cast<size_t>(n));
   for (int k = 0; k < 4; ++k)
-    outColour[k] = (flags & SPPD_CLIP_COLOURS) ? prevColour[k] + (curColour[k] - prevColour[k]) * t
-                                               : prevColour[k];
-  uint32_t c = JoinColour(outColour);
+    out.colour[k] = (flags & SPPD_CLIP_COLOURS)
+                        ? prev.colour[k] + (cur.colour[k] - prev.colour[k]) * t
+                        : prev.colour[k];
+  uint32_t c = JoinColour(out.colour);
   std::memcpy(v + kColourOffset, &c, 4);
-  return v;
-}
-
-bool Push(WorkList& out, const uint8_t* ref, const float colour[4]) {
-  if (out.count >= SPPD_CLIP_MAX_VERTICES) return false;
-  out.refs[out.count] = ref;
-  std::memcpy(out.colours[out.count], colour, sizeof(float) * 4);
-  ++out.count;
-  return true;
-}
-
-// One pass over a plane; false when a buffer would overflow.
-bool ClipPass(const SPPD_CLIPPLANES& p, uint32_t plane, const WorkList& in, WorkList& out,
-              int pairs, uint32_t flags) {
-  out.count = 0;
-  const uint8_t* prev = in.refs[in.count - 1];
-  const float* prevColour = in.colours[in.count - 1];
-  float pos[3];
-  ReadFloats(prev, kPositionOffset, pos, 3);
-  float dPrev = Distance(p, plane, pos);
-  for (uint32_t i = 0; i < in.count; ++i) {
-    const uint8_t* cur = in.refs[i];
-    ReadFloats(cur, kPositionOffset, pos, 3);
-    float dCur = Distance(p, plane, pos);
-    bool prevIn = dPrev >= 0.0f, curIn = dCur >= 0.0f;
-    if (prevIn != curIn) {
-      float colour[4];
-      uint8_t* v = Cut(prev, prevColour, cur, in.colours[i], dPrev / (dPrev - dCur), pairs,
-                       flags, colour);
-      if (!v || !Push(out, v, colour)) return false;
-    }
-    if (curIn && !Push(out, cur, in.colours[i])) return false;
-    prev = cur;
-    prevColour = in.colours[i];
-    dPrev = dCur;
-  }
+  out.ref = v;
   return true;
 }
 
@@ -124,31 +88,29 @@ const uint8_t* const* SPPD_ClipPolygonRefs(const SPPD_CLIPPLANES& planes,
     return nullptr;
   }
   g_storeUsed = 0;
-  WorkList* in = &g_lists[0];
-  WorkList* out = &g_lists[1];
-  in->count = 0;
   for (uint32_t i = 0; i < *count; ++i) {
     uint32_t c;
     std::memcpy(&c, refs[i] + kColourOffset, 4);
-    float colour[4];
-    SplitColour(c, colour);
-    Push(*in, refs[i], colour);
+    g_lists[0][i].ref = refs[i];
+    SplitColour(c, g_lists[0][i].colour);
   }
-  const uint32_t n = PlaneCount(planes);
-  for (uint32_t i = 0; i < n && in->count > 0; ++i) {
-    if (!(mask & (1u << i))) continue;
-    if (!ClipPass(planes, i, *in, *out, pairs, flags)) {
-      PLAT_Trace("GFXDRV: SPPD_ClipPolygon: more than %d vertices after plane %u\n",
-                 SPPD_CLIP_MAX_VERTICES, i);
-      *count = 0;
-      return nullptr;
-    }
-    WorkList* t = in;
-    in = out;
-    out = t;
+  const ClipVertex* out = SPW_ClipPolygon(
+      g_lists[0], g_lists[1], SPPD_CLIP_MAX_VERTICES, count, mask & SPPD_ClipPlaneBits(planes),
+      [&](int plane, const ClipVertex& v) {
+        float pos[3];
+        ReadFloats(v.ref, kPositionOffset, pos, 3);
+        return Distance(planes, static_cast<uint32_t>(plane), pos);
+      },
+      [&](const ClipVertex& prev, const ClipVertex& cur, float t, ClipVertex& cut) {
+        return Cut(prev, cur, t, pairs, flags, cut);
+      });
+  if (!out) {
+    PLAT_Trace("GFXDRV: SPPD_ClipPolygon: more than %d vertices or %d cuts\n",
+               SPPD_CLIP_MAX_VERTICES, SPPD_CLIP_MAX_NEW_VERTICES);
+    return nullptr;
   }
-  *count = in->count;
-  return in->refs;
+  for (uint32_t i = 0; i < *count; ++i) g_result[i] = out[i].ref;
+  return g_result;
 }
 
 const uint8_t* const* SPPD_ClipPolygon(const SPPD_CLIPPLANES& planes, const void* vertices,
@@ -177,7 +139,7 @@ const float* SPPD_ClipLine(const SPPD_CLIPPLANES& planes, const float a[3], cons
   float c0[4], c1[4];
   SplitColour(colourA, c0);
   SplitColour(colourB, c1);
-  const uint32_t n = PlaneCount(planes);
+  const uint32_t n = SPPD_ClipPlaneCount(planes);
   for (uint32_t i = 0; i < n; ++i) {
     if (!(mask & (1u << i))) continue;
     float d0 = Distance(planes, i, p0), d1 = Distance(planes, i, p1);

@@ -25,6 +25,21 @@ struct SPPD_CLIPPLANES {
 // The planes of the current render state.
 SPPD_CLIPPLANES SPPD_ClipPlanesOfState();
 
+// The planes the clipper reads: none without arrays, never more than SPPD_MAX_CLIP_PLANES.
+inline uint32_t SPPD_ClipPlaneCount(const SPPD_CLIPPLANES& p) {
+  if (!p.normals || !p.consts) return 0;
+  return p.count > SPPD_MAX_CLIP_PLANES ? SPPD_MAX_CLIP_PLANES : p.count;
+}
+// Those planes as mask bits.
+inline uint32_t SPPD_ClipPlaneBits(const SPPD_CLIPPLANES& p) {
+  const uint32_t n = SPPD_ClipPlaneCount(p);
+  return n >= 32 ? ~0u : (1u << n) - 1u;
+}
+// The signed distance of a point from plane i, inside when >= 0.
+inline float SPPD_ClipDistance(const SPPD_CLIPPLANES& p, uint32_t i, float x, float y, float z) {
+  return p.normals[i][0] * x + p.normals[i][1] * y + p.normals[i][2] * z - p.consts[i];
+}
+
 // Bytes from one polygon vertex to the next: first word, colour, x, y, z, then the pairs.
 constexpr uint32_t SPPD_ClipVertexStride(int pairs) {
   return 20 + 8 * static_cast<uint32_t>(pairs);
@@ -32,8 +47,8 @@ constexpr uint32_t SPPD_ClipVertexStride(int pairs) {
 
 // Clips the polygon of *count consecutive vertices (layout above) against the planes selected
 // by mask. Returns the references of the clipped polygon's vertices (input vertices or cut
-// ones) with their number in *count; *count is 0 when the polygon is wholly outside, and on
-// bad input (traced), when the result is null.
+// ones) with their number in *count; *count is 0 when fewer than 3 vertices are left, and on
+// bad input or overflow (traced), when the result is null.
 const uint8_t* const* SPPD_ClipPolygon(const SPPD_CLIPPLANES& planes, const void* vertices,
                                        int pairs, uint32_t* count, uint32_t mask,
                                        uint32_t flags);

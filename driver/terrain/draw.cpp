@@ -11,6 +11,7 @@
 #include "driver/core/block.h"
 #include "driver/device/renderstate.h"
 #include "driver/terrain/terrain.h"
+#include "engine/math/polyclip.h"
 #include "engine/scene/scene.h"
 
 namespace {
@@ -172,46 +173,21 @@ struct ClipVertex {
 
 ClipVertex g_clip[2][SPPD_CLIP_MAX_VERTICES];
 
-// Sutherland-Hodgman over the planes of mask, cutting as the batch clipper does (the same
+// The triangle in g_clip[0] cut against the planes of mask as the batch clipper cuts (the same
 // arithmetic, so the same vertices), without its generic vertex records. The polygon left, in
 // *count vertices; none when nothing is left or a list would overflow.
 const ClipVertex* ClipTriangle(const Frame& f, uint32_t mask, uint32_t* count) {
-  ClipVertex* in = g_clip[0];
-  ClipVertex* out = g_clip[1];
-  uint32_t n = 3;
-  int cuts = 0;
-  for (uint32_t i = 0; i < f.planeCount && n > 0; ++i) {
-    if (!(mask & (1u << i))) continue;
-    const float* pn = f.planes.normals[i];
-    const float pc = f.planes.consts[i];
-    auto distance = [&](const ClipVertex& v) {
-      return pn[0] * v.f[ClipVertex::X] + pn[1] * v.f[ClipVertex::Y] + pn[2] * v.f[ClipVertex::Z] - pc;
-    };
-    uint32_t m = 0;
-    const ClipVertex* prev = &in[n - 1];
-    float dPrev = distance(*prev);
-    for (uint32_t j = 0; j < n; ++j) {
-      const ClipVertex* cur = &in[j];
-      const float dCur = distance(*cur);
-      const bool prevIn = dPrev >= 0.0f, curIn = dCur >= 0.0f;
-      if (prevIn != curIn) {
-        if (++cuts > SPPD_CLIP_MAX_NEW_VERTICES || m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
-        const float t = dPrev / (dPrev - dCur);
-        ClipVertex& c = out[m++];
-        for (int k = 0; k < ClipVertex::COUNT; ++k) c.f[k] = prev->f[k] + (cur->f[k] - prev->f[k]) * t;
-      }
-      if (curIn) {
-        if (m >= SPPD_CLIP_MAX_VERTICES) return nullptr;
-        out[m++] = *cur;
-      }
-      prev = cur;
-      dPrev = dCur;
-    }
-    n = m;
-    std::swap(in, out);
-  }
-  *count = n;
-  return in;
+  *count = 3;
+  return SPW_ClipPolygon(
+      g_clip[0], g_clip[1], SPPD_CLIP_MAX_VERTICES, count, mask & SPPD_ClipPlaneBits(f.planes),
+      [&](int i, const ClipVertex& v) {
+        return SPPD_ClipDistance(f.planes, static_cast<uint32_t>(i), v.f[ClipVertex::X],
+                                 v.f[ClipVertex::Y], v.f[ClipVertex::Z]);
+      },
+      [](const ClipVertex& from, const ClipVertex& to, float t, ClipVertex& c) {
+        for (int k = 0; k < ClipVertex::COUNT; ++k) c.f[k] = from.f[k] + (to.f[k] - from.f[k]) * t;
+        return true;
+      });
 }
 
 // A cut fog limit as the clipper stores colours: clamped and rounded.
@@ -266,8 +242,7 @@ void AppendClipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32
     for (uint32_t m = p->dwClipMask, b; m; m &= m - 1) {
       b = static_cast<uint32_t>(__builtin_ctz(m));
       if (b >= f.planeCount) break;
-      const float* n = f.planes.normals[b];
-      if (n[0] * q.x + n[1] * q.y + n[2] * q.z - f.planes.consts[b] < 0) bits |= 1u << b;
+      if (SPPD_ClipDistance(f.planes, b, q.x, q.y, q.z) < 0) bits |= 1u << b;
     }
     outside[v] = bits;
   }
@@ -411,10 +386,10 @@ void SPPD_TerrainDrawFrame() {
   SPW_TERRAIN* t = g->pTerrain;
   SPPD_DRIVERSTATE* s = SPPD_GetDriverState(g->pDisplay);
   if (!t || !t->pPatches || !s) return;
-  Frame f{s, g, SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_TILES),
-          SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_SECOND_PASS), SPPD_ClipPlanesOfState(), 0};
-  if (f.planes.normals && f.planes.consts)
-    f.planeCount = std::min<uint32_t>(f.planes.count, SPPD_MAX_CLIP_PLANES);
+  const SPPD_CLIPPLANES planes = SPPD_ClipPlanesOfState();
+  const Frame f{s, g, SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_TILES),
+                SPPD_BatchLayer(s, SPPD_TERRAIN_LAYER_SECOND_PASS), planes,
+                SPPD_ClipPlaneCount(planes)};
   for (SPW_TERRAINLIST list : {SPW_TLIST_CLIPPED, SPW_TLIST_NEAR, SPW_TLIST_FAR})
     for (uint32_t i = 0; i < t->adwListCount[list]; ++i) DrawTile(f, t, t->apLists[list][i]);
 }

@@ -11,53 +11,13 @@
 
 namespace {
 
-constexpr uint32_t kMaxBoundary = 10;  // edges of a boundary a polygon is cut against
-constexpr uint32_t kMaxPoints = 32;    // points of an overlay polygon
-constexpr uint32_t kMaxCut = kMaxPoints + kMaxBoundary;  // a convex cut gains one point an edge
+constexpr uint32_t kMaxPoints = 32;  // points of an overlay polygon
+constexpr uint32_t kMaxCut = kMaxPoints + 3;  // a convex cut gains one point a triangle's edge
 constexpr float kFlat = 1e-6f;  // a triangle seen this edge-on from above takes no piece
 
 struct Point2 {
   float x, y;
 };
-
-// Twice the signed area in xy: positive counter-clockwise seen from above.
-template <typename P>
-float Area(const P* p, uint32_t n) {
-  float a = 0.0f;
-  for (uint32_t i = 0; i < n; ++i) a += p[i].x * p[(i + 1) % n].y - p[(i + 1) % n].x * p[i].y;
-  return a;
-}
-
-// Cuts a convex polygon (in xy; every field interpolated) to the inside of a convex boundary of
-// either winding. The points left in poly; 0 when nothing is left or the boundary is refused.
-uint32_t Clip(SPPD_VERTEX (&poly)[kMaxCut], uint32_t n, const Point2* boundary, uint32_t edges) {
-  if (edges > kMaxBoundary) {
-    PLAT_Trace("GFXDRV: an overlay cannot be cut against a boundary of %u (max=%u)\n", edges,
-               kMaxBoundary);
-    return 0;
-  }
-  const float sign = Area(boundary, edges) < 0.0f ? -1.0f : 1.0f;
-  SPPD_VERTEX next[kMaxCut];
-  for (uint32_t e = 0; e < edges && n >= 3; ++e) {
-    const Point2& a = boundary[e];
-    const Point2& b = boundary[(e + 1) % edges];
-    auto side = [&](const SPPD_VERTEX& p) {
-      return sign * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x));
-    };
-    uint32_t m = 0;
-    for (uint32_t i = 0; i < n && m + 2 <= kMaxCut; ++i) {
-      const SPPD_VERTEX& p = poly[i];
-      const SPPD_VERTEX& q = poly[(i + 1) % n];
-      const float sp = side(p), sq = side(q);
-      if (sp >= 0.0f) next[m++] = p;
-      // A point on the edge is kept as it is: a cut there would repeat it.
-      if ((sp > 0.0f && sq < 0.0f) || (sp < 0.0f && sq > 0.0f)) next[m++] = SPW_LerpVertex(p, q, sp / (sp - sq));
-    }
-    for (uint32_t i = 0; i < m; ++i) poly[i] = next[i];
-    n = m;
-  }
-  return n >= 3 ? n : 0;
-}
 
 void ReturnPieces(SPW_TERRAIN* t, SPW_TERRAINOVERLAY* o) {
   SGE_ListAppendList(&t->freePieces, &o->pieces);
@@ -106,20 +66,21 @@ void Rebuild(SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, const uint8_t* tri, uint
     const SPW_VECTOR e2{c[2].x - c[0].x, c[2].y - c[0].y, c[2].z - c[0].z};
     const SPW_VECTOR n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
     if (!(std::fabs(n.z) > kFlat)) continue;
-    SPPD_VERTEX cut[kMaxCut];
+    SPPD_VERTEX work[kMaxCut], spare[kMaxCut];
     for (uint32_t j = 0; j < o->dwNumPoints; ++j) {
-      cut[j] = points[j];
-      cut[j].z = c[0].z - (n.x * (cut[j].x - c[0].x) + n.y * (cut[j].y - c[0].y)) / n.z;
+      work[j] = points[j];
+      work[j].z = c[0].z - (n.x * (work[j].x - c[0].x) + n.y * (work[j].y - c[0].y)) / n.z;
     }
-    const uint32_t count = Clip(cut, o->dwNumPoints, boundary, 3);
-    if (count == 0) continue;
+    uint32_t count = o->dwNumPoints;
+    const SPPD_VERTEX* cut = SPW_ClipVerticesToBoundary(work, spare, kMaxCut, &count, boundary, 3);
+    if (!cut || count == 0) continue;
     const uint32_t need = 3 * (count - 2);
     if (!piece || piece->dwCount + need > SPW_TOVERLAY_PIECE_VERTICES) {
       piece = TakePiece(t, o);
       if (!piece) return;  // the pieces that find no record are dropped
     }
     // The cut keeps the overlay's winding; the triangle's is the one the lists keep.
-    const bool flip = (Area(cut, count) < 0.0f) != (n.z < 0.0f);
+    const bool flip = (SPW_TwiceAreaXY(cut, count) < 0.0f) != (n.z < 0.0f);
     for (uint32_t j = 2; j < count; ++j) {
       piece->aVertex[piece->dwCount++] = cut[0];
       piece->aVertex[piece->dwCount++] = cut[flip ? j : j - 1];

@@ -2,7 +2,6 @@
 // beneath it, rebuilt when asked and drawn on the decal layers.
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "engine/collide/internal.h"
 #include "engine/feature/feature.h"
@@ -10,6 +9,7 @@
 #include "engine/scenery/internal.h"
 #include "engine/scenery/scenery.h"
 #include "engine/tess/tess.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -36,10 +36,13 @@ bool Piece(SPW_SCENE* scene, SPW_TESSSIDE* side, const SPW_VECTOR (&tri)[3], SPW
   if (!(n.z > kMinUpward)) return true;
   if ((tess.fFlags & SPW_TESS_WORLD_POS) && SPW_VDot(n, tess.vWorld) > kMaxAlongVector) return true;
   // The points laid on the triangle's plane.
-  std::vector<SPPD_VERTEX> points(tess.pPoints, tess.pPoints + tess.dwNumPoints);
+  SPPD_VERTEX points[SPW_TESS_CLIP_MAX_POINTS];
+  const uint32_t count = tess.dwNumPoints;  // no more than the clip takes (Rebuild)
+  std::copy(tess.pPoints, tess.pPoints + count, points);
   const float k = SPW_VDot(n, tri[0]);
   float lo = 1e30f, hi = -1e30f;
-  for (SPPD_VERTEX& p : points) {
+  for (uint32_t i = 0; i < count; ++i) {
+    SPPD_VERTEX& p = points[i];
     p.z = (k - n.x * p.x - n.y * p.y) / n.z;
     lo = std::min(lo, p.z);
     hi = std::max(hi, p.z);
@@ -47,15 +50,14 @@ bool Piece(SPW_SCENE* scene, SPW_TESSSIDE* side, const SPW_VECTOR (&tri)[3], SPW
   if (!(lo < tess.vCentre.z + tess.fHeightTolerance && hi > tess.vCentre.z - tess.fHeightTolerance))
     return true;
   SPPD_VERTEX out[kMaxPiece];
-  const int32_t count = SPW_TessClipPolygon(points.data(), static_cast<int32_t>(points.size()), tri,
-                                            3, out, kMaxPiece);
-  if (count < 3) return true;
-  const uint32_t need = 3u * static_cast<uint32_t>(count - 2);
+  const int32_t cut = SPW_TessClipPolygon(points, static_cast<int32_t>(count), tri, 3, out, kMaxPiece);
+  if (cut < 3) return true;
+  const uint32_t need = 3u * static_cast<uint32_t>(cut - 2);
   if ((*buf)->dwCount + need > SPW_POLYBUFFER_VERTICES) {
     *buf = SPW_TakePolygonBuffer(scene, &side->buffers);
     if (!*buf) return false;  // the pieces that find no buffer are dropped
   }
-  for (int32_t j = 2; j < count; ++j) {
+  for (int32_t j = 2; j < cut; ++j) {
     (*buf)->aVertex[(*buf)->dwCount++] = out[0];
     (*buf)->aVertex[(*buf)->dwCount++] = out[j - 1];
     (*buf)->aVertex[(*buf)->dwCount++] = out[j];
@@ -70,6 +72,11 @@ void Rebuild(SPW_SCENE* scene, SPW_FEATUREINST* item, SPW_TESSSIDE* side) {
   SPW_POLYBUFFER* buf = SPW_TakePolygonBuffer(scene, &side->buffers);
   const SPW_TESS& tess = *side->pTess;
   if (!buf || !item->pClass->dwNumMeshes || !tess.dwNumPoints) return;
+  if (tess.dwNumPoints > static_cast<uint32_t>(SPW_TESS_CLIP_MAX_POINTS)) {
+    PLAT_Trace("SPW_DrawDecals: a decal of %u points is not laid (max=%d)\n", tess.dwNumPoints,
+               SPW_TESS_CLIP_MAX_POINTS);
+    return;
+  }
   const SPW_FEATUREMESH& mesh = item->pClass->pMeshes[0];
   SPW_VECTOR c;
   SPW_MatTransformPoint(&item->mWorldToObject, &tess.vCentre, &c);

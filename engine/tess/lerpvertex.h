@@ -1,9 +1,13 @@
 #pragma once
-// The point a fraction t of the way from a to b, every field of the vertex with it (the colour
-// per byte, rounded), as the polygon clips of the decals and the terrain overlays cut them.
+// Cutting SPPD_VERTEX polygons to a boundary in the ground plane, as the decals on items and
+// the terrain overlays are cut to the triangles beneath them.
 #include <cstdint>
 
 #include "engine/driver/sppd.h"
+#include "engine/math/polyclip.h"
+
+// The point a fraction t of the way from a to b, every field of the vertex with it (the colour
+// per byte, rounded).
 
 inline SPPD_VERTEX SPW_LerpVertex(const SPPD_VERTEX& a, const SPPD_VERTEX& b, float t) {
   SPPD_VERTEX v = a;
@@ -20,4 +24,16 @@ inline SPPD_VERTEX SPW_LerpVertex(const SPPD_VERTEX& a, const SPPD_VERTEX& b, fl
   }
   v.dwColour = colour;
   return v;
+}
+
+// SPW_ClipPolygonToBoundary over SPPD_VERTEX polygons, every field cut with the edge.
+template <typename P>
+SPPD_VERTEX* SPW_ClipVerticesToBoundary(SPPD_VERTEX* work, SPPD_VERTEX* spare, uint32_t capacity,
+                                        uint32_t* count, const P* boundary, uint32_t edges) {
+  return SPW_ClipPolygonToBoundary(
+      work, spare, capacity, count, boundary, edges,
+      [](const SPPD_VERTEX& a, const SPPD_VERTEX& b, float t, SPPD_VERTEX& out) {
+        out = SPW_LerpVertex(a, b, t);
+        return true;
+      });
 }

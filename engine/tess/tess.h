@@ -40,6 +40,7 @@ int32_t SPW_TessLayer(int32_t kind);
 
 constexpr int32_t SPW_TESS_BOUNDARY_POINTS = 4;
 constexpr int32_t SPW_TESS_MAX_EDGES = 10;     // edges of a boundary a polygon is clipped to
+constexpr int32_t SPW_TESS_CLIP_MAX_POINTS = 64;  // points of a polygon the clip takes
 constexpr int32_t SPW_POLYBUFFER_VERTICES = 128;
 
 // A polygon buffer: vertices in triangles of three.
@@ -134,8 +135,8 @@ SGE_DLLNODE* SPW_TessPatchList(SPW_SCENE* scene, uint32_t patch);
 
 // Clips a polygon (x, y of SPPD_VERTEX; every field interpolated) to the inside of a convex
 // boundary of `edges` points in the xy plane, either winding. The vertex count written to out
-// (room for maxOut); 0 when nothing remains or the boundary has more than SPW_TESS_MAX_EDGES
-// edges (traced).
+// (room for maxOut); 0 when fewer than 3 points remain, and when the boundary has more than
+// SPW_TESS_MAX_EDGES edges or the polygon more than SPW_TESS_CLIP_MAX_POINTS points (traced).
 int32_t SPW_TessClipPolygon(const SPPD_VERTEX* in, int32_t count, const SPW_VECTOR* boundary,
                             int32_t edges, SPPD_VERTEX* out, int32_t maxOut);
 

@@ -232,6 +232,15 @@ TEST_F(TessTest, PolygonsClipToConvexBoundariesOfEitherWinding) {
   EXPECT_TRUE(trace.contains("Cannot tessellate against a boundary of 11 (max=10)"));
 }
 
+TEST_F(TessTest, APolygonOfMorePointsThanTheClipTakesIsRefused) {
+  std::vector<SPPD_VERTEX> many(SPW_TESS_CLIP_MAX_POINTS + 1, SPPD_VERTEX{0, 0, 1, 1, 0, 0, 0});
+  const SPW_VECTOR around[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
+  SPPD_VERTEX out[16];
+  vntest::TraceCapture trace;
+  EXPECT_EQ(SPW_TessClipPolygon(many.data(), static_cast<int32_t>(many.size()), around, 3, out, 16), 0);
+  EXPECT_TRUE(trace.contains("a polygon of 65 points (max=64)"));
+}
+
 TEST(TessHelpers, CeilAndColourBlend) {
   const struct {
     float x;
