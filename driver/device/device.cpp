@@ -48,9 +48,9 @@ void PutAtHead(std::vector<T>* list, const T& entry) {
 
 uint32_t DepthBit(int32_t bits) {
   switch (bits) {
-    case 1: return 0x4000;
-    case 2: return 0x2000;
-    case 4: return 0x1000;
+    case 1: return PLAT_GFX_DEPTH_1;
+    case 2: return PLAT_GFX_DEPTH_2;
+    case 4: return PLAT_GFX_DEPTH_4;
     case 8: return PLAT_GFX_DEPTH_8;
     case 16: return PLAT_GFX_DEPTH_16;
     case 24: return PLAT_GFX_DEPTH_24;
@@ -61,16 +61,16 @@ uint32_t DepthBit(int32_t bits) {
 
 }  // namespace
 
-int32_t SPPD_GFXDRV_EnumDirectDraw(SPPD_ENUMLISTS* lists) {
+int32_t SPPD_GFXDRV_EnumDisplays(SPPD_ENUMLISTS* lists) {
   lists->displays.clear();
-  PLAT_GfxDisplayDevice devs[8];
-  int n = PLAT_GfxEnumDisplayDevices(devs, 8);
+  PLAT_GfxDisplayDevice devs[PLAT_GFX_MAX_DISPLAYS];
+  int n = PLAT_GfxEnumDisplayDevices(devs, PLAT_GFX_MAX_DISPLAYS);
   if (n < 0) {
     SPPD_SetLastError("Installation or setup failure (%s)\nin(manage_gfxdrv:SPPD_GFXDRV_EnumDirectDraw)",
                       SPPD_ErrorDescription(PLAT_GfxResult::Failed));
     return SPPD_FAIL;
   }
-  for (int i = 0; i < n && i < 8; ++i) {
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_DISPLAYS; ++i) {
     SPPD_DISPLAYENTRY e{};
     e.guid = IsZeroGuid(devs[i].guid) ? SPPD_PRIMARY_DISPLAY_GUID : devs[i].guid;
     std::snprintf(e.description, sizeof e.description, "%s", devs[i].description);
@@ -100,9 +100,9 @@ int32_t SPPD_GFXDRV_EnumDisplayModes(SPPD_ENUMLISTS* lists, const PLAT_GUID& lay
 
 int32_t SPPD_GFXDRV_EnumDevices(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay) {
   lists->devices.clear();
-  PLAT_Gfx3DDevice devs[4];
-  int n = PLAT_GfxEnum3DDevices(layerDisplay, devs, 4);
-  for (int i = 0; i < n && i < 4; ++i) {
+  PLAT_Gfx3DDevice devs[PLAT_GFX_MAX_3D_DEVICES];
+  int n = PLAT_GfxEnum3DDevices(layerDisplay, devs, PLAT_GFX_MAX_3D_DEVICES);
+  for (int i = 0; i < n && i < PLAT_GFX_MAX_3D_DEVICES; ++i) {
     SPPD_DEVICEENTRY e{};
     e.desc = devs[i];
     e.hwRasterization = (devs[i].caps & PLAT_GFX_CAP_HWRASTERIZATION) ? 1 : 0;
@@ -278,7 +278,10 @@ void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* s) {
   PLAT_GfxSetState(d, G::Ambient, 0);
 }
 
-int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
+namespace {
+
+// The cleared state with its pools, its window and the defaults the preferences then override.
+int32_t InitState(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   std::memset(static_cast<void*>(s), 0, sizeof *s);
   if (SPPD_CreatePools(s) != SPPD_OK) return SPPD_FAIL;
   s->pWindow = window;
@@ -293,87 +296,131 @@ int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
   for (SPPD_LISTHEAD* h : {&s->lhBatchLists, &s->lhFreeBuffers, &s->lhUsedBuffers,
                            &s->lhFreeAlphaBlocks, &s->lhQueuedLines})
     SPPD_LinkInit(h);
+  return SPPD_OK;
+}
 
-  if (SPPD_ReadPreferences(s) != SPPD_OK) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no stored preferences\n");
-    return SPPD_FAIL;
-  }
-  s->fDeviceReady = 1;
+int32_t ReadPreferences(SPPD_DRIVERSTATE* s) {
+  if (SPPD_ReadPreferences(s) == SPPD_OK) return SPPD_OK;
+  PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no stored preferences\n");
+  return SPPD_FAIL;
+}
 
+int32_t MakeLists(SPPD_DRIVERSTATE* s) {
   s->pLists = new (std::nothrow) SPPD_ENUMLISTS;
-  if (!s->pLists) {
-    SPPD_SetLastError("Out of memory for the device lists\nin(manage_gfxdrv:SPPD_GFXDRV_Create)");
-    return SPPD_FAIL;
-  }
+  if (s->pLists) return SPPD_OK;
+  SPPD_SetLastError("Out of memory for the device lists\nin(manage_gfxdrv:SPPD_GFXDRV_Create)");
+  return SPPD_FAIL;
+}
+
+// The listed display of the preferred GUID; one that is not installed fails without a message.
+int32_t ChooseDisplay(SPPD_DRIVERSTATE* s) {
   SPPD_ENUMLISTS* L = s->pLists;
-  if (SPPD_GFXDRV_EnumDirectDraw(L) != SPPD_OK) return SPPD_FAIL;
+  if (SPPD_GFXDRV_EnumDisplays(L) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->displays.size(); ++i)
     if (PLAT_GuidEqual(L->displays[i].guid, s->guidDisplay)) L->chosenDisplay = static_cast<int32_t>(i);
-  if (L->chosenDisplay < 0) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: the preferred display device is not installed\n");
-    return SPPD_FAIL;
-  }
-  const PLAT_GUID& displayGuid = L->displays[L->chosenDisplay].guid;
-  const PLAT_GUID layerGuid = SPPD_GFXDRV_LayerDisplay(displayGuid);
+  if (L->chosenDisplay >= 0) return SPPD_OK;
+  PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: the preferred display device is not installed\n");
+  return SPPD_FAIL;
+}
 
-  PLAT_GfxDisplayMode current;
-  if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
+PLAT_GUID ChosenLayerDisplay(const SPPD_DRIVERSTATE* s) {
+  return SPPD_GFXDRV_LayerDisplay(s->pLists->displays[s->pLists->chosenDisplay].guid);
+}
 
-  if (SPPD_GFXDRV_EnumDisplayModes(L, layerGuid) != SPPD_OK) return SPPD_FAIL;
-  auto findMode = [&] {
-    for (size_t i = 0; i < L->modes.size(); ++i) {
-      const SPPD_MODEENTRY& m = L->modes[i];
-      if (m.width == s->nWidth && m.height == s->nHeight && m.bpp == s->nBPP) return static_cast<int32_t>(i);
-    }
-    return -1;
-  };
-  if (findMode() < 0) {
-    SPPD_SetLastError("The display does not offer the stored mode %dx%d at %d bits per pixel\n"
-                      "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
-                      s->nWidth, s->nHeight, s->nBPP);
-    return SPPD_FAIL;
-  }
+// The listed mode of the stored width, height and depth; -1 for none.
+int32_t StoredMode(const SPPD_DRIVERSTATE* s) {
+  const std::vector<SPPD_MODEENTRY>& modes = s->pLists->modes;
+  for (size_t i = 0; i < modes.size(); ++i)
+    if (modes[i].width == s->nWidth && modes[i].height == s->nHeight && modes[i].bpp == s->nBPP)
+      return static_cast<int32_t>(i);
+  return -1;
+}
 
-  if (SPPD_GFXDRV_EnumDevices(L, layerGuid) != SPPD_OK) return SPPD_FAIL;
+// The display's modes, which must offer the stored one.
+int32_t ListModes(SPPD_DRIVERSTATE* s) {
+  if (SPPD_GFXDRV_EnumDisplayModes(s->pLists, ChosenLayerDisplay(s)) != SPPD_OK) return SPPD_FAIL;
+  if (StoredMode(s) >= 0) return SPPD_OK;
+  SPPD_SetLastError("The display does not offer the stored mode %dx%d at %d bits per pixel\n"
+                    "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
+                    s->nWidth, s->nHeight, s->nBPP);
+  return SPPD_FAIL;
+}
+
+const PLAT_Gfx3DDevice& ChosenDevice(const SPPD_DRIVERSTATE* s) {
+  return s->pLists->devices[s->pLists->chosenDevice].desc;
+}
+
+// The preferred 3D device of the display, and the capabilities it reports.
+int32_t ChooseDevice(SPPD_DRIVERSTATE* s) {
+  if (SPPD_GFXDRV_EnumDevices(s->pLists, ChosenLayerDisplay(s)) != SPPD_OK) return SPPD_FAIL;
   SPPD_GFXDRV_ChooseDevice(s);
-  const PLAT_Gfx3DDevice& dev = L->devices[L->chosenDevice].desc;
+  const PLAT_Gfx3DDevice& dev = ChosenDevice(s);
   s->caps = {dev.caps, 0, dev.maxTextureWidth, dev.maxTextureHeight};
+  return SPPD_OK;
+}
 
-  SPPD_GFXDRV_FilterModes(L, dev, s->nBPP);
-  L->chosenMode = findMode();
-  if (L->chosenMode < 0 || !L->modes[L->chosenMode].usable) {
-    SPPD_SetLastError("The 3D device cannot draw in the stored mode %dx%d at %d bits per pixel\n"
-                      "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
-                      s->nWidth, s->nHeight, s->nBPP);
-    return SPPD_FAIL;
-  }
+// The stored mode among those the device renders into, which must be usable.
+int32_t ChooseMode(SPPD_DRIVERSTATE* s) {
+  SPPD_ENUMLISTS* L = s->pLists;
+  SPPD_GFXDRV_FilterModes(L, ChosenDevice(s), s->nBPP);
+  L->chosenMode = StoredMode(s);
+  if (L->chosenMode >= 0 && L->modes[L->chosenMode].usable) return SPPD_OK;
+  SPPD_SetLastError("The 3D device cannot draw in the stored mode %dx%d at %d bits per pixel\n"
+                    "in(manage_gfxdrv:SPPD_GFXDRV_Create)",
+                    s->nWidth, s->nHeight, s->nBPP);
+  return SPPD_FAIL;
+}
 
-  if (CreateBuffers(s) != SPPD_OK) return SPPD_FAIL;
-
+// The first usable Z format of the Z depth, lowered first to the display's depth.
+int32_t ChooseZFormat(SPPD_DRIVERSTATE* s) {
+  PLAT_GfxDisplayMode current;
   if (CurrentMode(&current) != SPPD_OK) return SPPD_FAIL;
   if (s->nZDepth > current.bpp) {
     PLAT_Trace("GFXDRV: Z depth %d lowered to the display's %d bits\n", s->nZDepth, current.bpp);
     s->nZDepth = current.bpp;
   }
-  if (SPPD_GFXDRV_EnumZFormats(L, dev) != SPPD_OK) return SPPD_FAIL;
+  SPPD_ENUMLISTS* L = s->pLists;
+  if (SPPD_GFXDRV_EnumZFormats(L, ChosenDevice(s)) != SPPD_OK) return SPPD_FAIL;
   for (size_t i = 0; i < L->zFormats.size() && L->chosenZFormat < 0; ++i)
     if (L->zFormats[i].usable && L->zFormats[i].zBits == s->nZDepth) L->chosenZFormat = static_cast<int32_t>(i);
-  if (L->chosenZFormat < 0) {
-    PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no usable %d-bit Z format\n", s->nZDepth);
-    return SPPD_FAIL;
-  }
-  if (CreateZBuffer(s) != SPPD_OK) return SPPD_FAIL;
+  if (L->chosenZFormat >= 0) return SPPD_OK;
+  PLAT_Trace("GFXDRV: SPPD_GFXDRV_Create: no usable %d-bit Z format\n", s->nZDepth);
+  return SPPD_FAIL;
+}
 
+// The texture depth the device takes (16 bits without 32-bit textures, saved), and its formats.
+int32_t ChooseTextureFormats(SPPD_DRIVERSTATE* s) {
   if (!Supports32BitTextures(s->guidDevice) && s->nTBPP >= 17) {
     s->nTBPP = 16;
     SPPD_SavePreferences(s);
   }
-  if (EnumTextureFormats(s, dev) != SPPD_OK) return SPPD_FAIL;
+  return EnumTextureFormats(s, ChosenDevice(s));
+}
 
+void MakeReady(SPPD_DRIVERSTATE* s) {
   s->fDeviceReady = 1;
   PLAT_GfxSetViewport(s->pGfx, {0, 0, s->nWidth, s->nHeight, 0.0f, 1.0f});
   SPPD_GFXDRV_DefaultStates(s);
   SPPD_EnableTexturePreLoad(1);
+}
+
+}  // namespace
+
+int32_t SPPD_GFXDRV_Create(SPPD_DRIVERSTATE* s, PLAT_Window* window) {
+  PLAT_GfxDisplayMode desktop;
+  if (InitState(s, window) != SPPD_OK) return SPPD_FAIL;
+  if (ReadPreferences(s) != SPPD_OK) return SPPD_FAIL;
+  if (MakeLists(s) != SPPD_OK) return SPPD_FAIL;
+  if (ChooseDisplay(s) != SPPD_OK) return SPPD_FAIL;
+  if (CurrentMode(&desktop) != SPPD_OK) return SPPD_FAIL;  // the display must report its mode
+  if (ListModes(s) != SPPD_OK) return SPPD_FAIL;
+  if (ChooseDevice(s) != SPPD_OK) return SPPD_FAIL;
+  if (ChooseMode(s) != SPPD_OK) return SPPD_FAIL;
+  if (CreateBuffers(s) != SPPD_OK) return SPPD_FAIL;
+  if (ChooseZFormat(s) != SPPD_OK) return SPPD_FAIL;
+  if (CreateZBuffer(s) != SPPD_OK) return SPPD_FAIL;
+  if (ChooseTextureFormats(s) != SPPD_OK) return SPPD_FAIL;
+  MakeReady(s);
   return SPPD_OK;
 }
 

@@ -78,7 +78,7 @@ void SPPD_GFXDRV_DefaultStates(SPPD_DRIVERSTATE* state);
 
 // The enumeration steps of device creation, which the configuration wizard runs on lists of
 // its own. Each fills its list afresh; -1 with the last error set when the layer refuses.
-int32_t SPPD_GFXDRV_EnumDirectDraw(SPPD_ENUMLISTS* lists);
+int32_t SPPD_GFXDRV_EnumDisplays(SPPD_ENUMLISTS* lists);
 // The device layer's name of a listed display: the primary display marker is its no-GUID.
 PLAT_GUID SPPD_GFXDRV_LayerDisplay(const PLAT_GUID& display);
 int32_t SPPD_GFXDRV_EnumDisplayModes(SPPD_ENUMLISTS* lists, const PLAT_GUID& layerDisplay);

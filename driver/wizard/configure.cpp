@@ -13,7 +13,7 @@ namespace {
 int32_t RunPages(SPPD_WIZARD* w) {
   SPPD_ENUMLISTS* L = &w->lists;
   if (SPPD_WIZ_Options(w) != SPPD_OK) return SPPD_FAIL;
-  if (SPPD_GFXDRV_EnumDirectDraw(L) != SPPD_OK) return SPPD_FAIL;
+  if (SPPD_GFXDRV_EnumDisplays(L) != SPPD_OK) return SPPD_FAIL;
   if (SPPD_WIZ_VideoCard(w) != SPPD_OK) return SPPD_FAIL;
   const PLAT_GUID display = SPPD_GFXDRV_LayerDisplay(w->record.guidDisplay);
   if (SPPD_GFXDRV_EnumDisplayModes(L, display) != SPPD_OK) return SPPD_FAIL;

@@ -23,6 +23,9 @@ struct PLAT_GfxTexture;
 // ---- Enumeration ---------------------------------------------------------------------------
 
 // Depth bits of render targets and Z buffers, one bit per depth.
+constexpr uint32_t PLAT_GFX_DEPTH_1 = 0x4000;
+constexpr uint32_t PLAT_GFX_DEPTH_2 = 0x2000;
+constexpr uint32_t PLAT_GFX_DEPTH_4 = 0x1000;
 constexpr uint32_t PLAT_GFX_DEPTH_8 = 0x800;
 constexpr uint32_t PLAT_GFX_DEPTH_16 = 0x400;
 constexpr uint32_t PLAT_GFX_DEPTH_24 = 0x200;
@@ -73,6 +76,9 @@ struct PLAT_GfxPixelFormat {
   uint32_t stencilBits;
 };
 
+// Entries the enumerations below are asked for at most.
+constexpr int PLAT_GFX_MAX_DISPLAYS = 8;
+constexpr int PLAT_GFX_MAX_3D_DEVICES = 4;
 constexpr int PLAT_GFX_MAX_MODES = 64;
 constexpr int PLAT_GFX_MAX_FORMATS = 16;
 
