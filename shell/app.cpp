@@ -230,6 +230,7 @@ int32_t vnMAIN_InitGame() {
     PLAT_Trace("vnMAIN_InitGame: front-end display mode refused\n");
     return FailToSetup();
   }
+  SPW_FitMouseToDisplay(display);
   vnUTIL_CentreWindow();
   vnMAIN_PrecacheCommon();
   vnUTIL_CentreWindow();

@@ -3,6 +3,7 @@
 #include "shell/roottask.h"
 
 #include "engine/display/display.h"
+#include "engine/driver/driverbind.h"
 #include "engine/font/font.h"
 #include "engine/gui/gui.h"
 #include "engine/kernel/frametime.h"
@@ -74,6 +75,7 @@ void SetFrontEndMode() {
   if (!drv || !drv->SPPD_Modify ||
       drv->SPPD_Modify(vnMAIN_GetDisplay(), &mode, SGE_GetWindow(), VN_FRONTEND_MODE_MASK) != 1)
     PLAT_Trace("Unable to reinitialise the driver!\n");
+  SPW_FitMouseToDisplay(vnMAIN_GetDisplay());
   vnUTIL_CentreWindow();
 }
 
@@ -301,6 +303,7 @@ void vnROOT_ApplyUserMode(VNROOT* root) {
       drv->SPPD_Modify(vnMAIN_GetDisplay(), nullptr, SGE_GetWindow(),
                        SPPD_MODIFY_STORED_MODE) != 1)
     PLAT_Trace("Unable to reinitialise the driver!\n");
+  SPW_FitMouseToDisplay(vnMAIN_GetDisplay());
   vnUTIL_CentreWindow();
   SGE_Broadcast(root->pTask, SGM_VRAM_FLUSH, 0, 0);
   SGE_ResetFrameTiming();

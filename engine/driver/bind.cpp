@@ -3,6 +3,7 @@
 
 #include "engine/display/display.h"
 #include "engine/driver/driverbind.h"
+#include "engine/input/koinput.h"
 #include "engine/kernel/kernel.h"
 #include "engine/memory/memblock.h"
 #include "platform/dynlib.h"
@@ -104,7 +105,15 @@ SPW_DISPLAY* SPW_BindDriver(PLAT_Window* window, PLAT_Library* module) {
     SPW_DestroyDisplay(display);
     return nullptr;
   }
+  SPW_FitMouseToDisplay(display);
   return display;
+}
+
+void SPW_FitMouseToDisplay(const SPW_DISPLAY* display) {
+  KOINPUT_DEVICE* mouse = KOINPUT_FindDevice(KOINPUT_TYPE_MOUSE);
+  if (!display || !mouse) return;
+  KOINPUT_SetMouseRect(mouse, 0, 0, static_cast<int32_t>(display->fWidth),
+                       static_cast<int32_t>(display->fHeight));
 }
 
 void SPW_DestroyDriverDisplay(SPW_DISPLAY* display) {

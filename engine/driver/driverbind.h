@@ -18,6 +18,9 @@ int32_t SPW_BindDriverTable(PLAT_Library* module, SPPD_DRIVERTABLE* out);
 SPW_DISPLAY* SPW_BindDriver(PLAT_Window* window, PLAT_Library* module);
 // SPPD_Destroy through the display's table, then the display; nothing without a table.
 void SPW_DestroyDriverDisplay(SPW_DISPLAY* display);
+// The mouse moves over the whole display: its clamp rectangle becomes the display's size. Due
+// whenever the display is made or changes mode.
+void SPW_FitMouseToDisplay(const SPW_DISPLAY* display);
 
 // Display-level callbacks hung on the driver's display: the first closes the driver's previous
 // frame and opens the next; the last only checks that a driver is bound.

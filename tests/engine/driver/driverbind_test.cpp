@@ -6,9 +6,11 @@
 
 #include "engine/display/display.h"
 #include "engine/driver/driverbind.h"
+#include "engine/input/koinput.h"
 #include "engine/kernel/kernel.h"
 #include "engine/memory/memblock.h"
 #include "platform/dynlib.h"
+#include "platform/window/window.h"
 #include "recdrv/recdrv.h"
 #include "tests/support/support.h"
 
@@ -107,6 +109,32 @@ TEST_F(DriverBinding, CreatesTheDisplayAndDeviceAndTearsThemDown) {
   SPW_DestroyDriverDisplay(display);
   EXPECT_NE(Log(module_).find("SPPD_Destroy("), std::string::npos);
   EXPECT_TRUE(SGE_ListIsEmpty(SGE_GetDisplayList()));
+}
+
+TEST_F(DriverBinding, TheMouseMovesOverTheWholeDisplayAndFollowsItsModes) {
+  ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+  // The devices follow the game's window, as the game makes them.
+  PLAT_Window* window = PLAT_CreateWindow("bind", 640, 480, 0);
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(KOINPUT_Init(), 1);
+  KOINPUT_DEVICE* mouse = KOINPUT_FindDevice(KOINPUT_TYPE_MOUSE);
+  ASSERT_NE(mouse, nullptr);
+  SPW_DISPLAY* display = SPW_BindDriver(nullptr, module_);
+  ASSERT_NE(display, nullptr);
+  EXPECT_EQ(mouse->nLeft, 0);
+  EXPECT_EQ(mouse->nTop, 0);
+  EXPECT_EQ(mouse->nWidth, RECDRV_MODE_WIDTH);
+  EXPECT_EQ(mouse->nHeight, RECDRV_MODE_HEIGHT);
+  // A new mode changes the display's size; the mouse follows when told.
+  display->fWidth = 1024.0f;
+  display->fHeight = 768.0f;
+  SPW_FitMouseToDisplay(display);
+  EXPECT_EQ(mouse->nWidth, 1024);
+  EXPECT_EQ(mouse->nHeight, 768);
+  SPW_DestroyDriverDisplay(display);
+  KOINPUT_Shutdown();
+  PLAT_DestroyWindow(window);
+  SPW_ReleaseEngineBlocks();
 }
 
 TEST_F(DriverBinding, HangsTheFrameBracketFirstAndTheCheckLast) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/display/display.h"
+#include "engine/driver/driverbind.h"
 #include "engine/gui/gui.h"
 #include "engine/input/appstate.h"
 #include "engine/input/koinput.h"
@@ -117,10 +118,11 @@ class GuiTest : public ::testing::Test {
     ASSERT_EQ(KOINPUT_Init(), 1);
     mouse = KOINPUT_FindDevice(KOINPUT_TYPE_MOUSE);
     ASSERT_NE(mouse, nullptr);
-    KOINPUT_SetMouseRect(mouse, 0, 0, 640, 480);
 
     display = SPW_CreateDisplay(0, 640, 480, nullptr, nullptr, nullptr);
     ASSERT_NE(display, nullptr);
+    // As the game does with the display it draws on.
+    SPW_FitMouseToDisplay(display);
     // Full screen, origin at the centre, as the root task's node.
     const SPW_RECT rect{-320, -240, 320, 240};
     const SPW_POINT origin{320, 240};
