@@ -1,8 +1,11 @@
 // The device: context, flipping pair of buffers, Z buffer, scenes and presentation.
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "platform/gfx/internal.h"
 #include "platform/trace.h"
@@ -12,6 +15,9 @@
 namespace {
 
 PLAT_GfxDevice* g_exclusive = nullptr;  // the device holding the display in its mode
+
+// Displays that do not say how often they refresh are taken to do it this often.
+constexpr int kDefaultRefreshHz = 60;
 
 bool WindowedRequested() {
   const char* v = std::getenv("VANTORIA_WINDOWED");
@@ -47,28 +53,129 @@ void AttachDepth(PLAT_GfxDevice* dev) {
   }
 }
 
-// Letterboxed blit of the front buffer to the window.
+// Where the picture goes in a drawable: full screen scales it to fit, centred, with black
+// bars at the sides or above and below; a window shows it pixel for pixel.
+struct View {
+  int x, y, width, height;
+};
+
+View PlaceView(const PLAT_GfxDevice* dev, int ww, int wh) {
+  int dw = dev->width, dh = dev->height;
+  if (dev->fullScreen) {
+    dw = ww;
+    dh = wh;
+    if (static_cast<int64_t>(ww) * dev->height > static_cast<int64_t>(wh) * dev->width)
+      dw = static_cast<int>(static_cast<int64_t>(wh) * dev->width / dev->height);
+    else
+      dh = static_cast<int>(static_cast<int64_t>(ww) * dev->height / dev->width);
+  }
+  return {(ww - dw) / 2, (wh - dh) / 2, dw, dh};
+}
+
+// The pointer moves over the picture as it is shown: its motion is scaled with it.
+void ShareView(PLAT_GfxDevice* dev, const View& view, int ww, int wh) {
+  int winW = 0, winH = 0;
+  SDL_GetWindowSize(dev->sdl, &winW, &winH);
+  if (winW <= 0 || winH <= 0) return;
+  PLATW_SetView(dev->window, dev->width, dev->height,
+                static_cast<int>(static_cast<int64_t>(view.width) * winW / ww),
+                static_cast<int>(static_cast<int64_t>(view.height) * winH / wh));
+}
+
+void DumpDrawable(int ww, int wh) {
+  std::vector<uint8_t> rows(static_cast<size_t>(ww) * wh * 4);
+  std::vector<uint8_t> flipped(rows.size());
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, ww, wh, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+  const size_t row = static_cast<size_t>(ww) * 4;
+  for (int y = 0; y < wh; ++y)
+    std::memcpy(&flipped[static_cast<size_t>(y) * row], &rows[static_cast<size_t>(wh - 1 - y) * row],
+                row);
+  for (size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
+  PLATW_DeliverFrameDump(flipped.data(), ww, wh);
+}
+
+void StartPacing(PLAT_GfxDevice* dev) {
+  SDL_DisplayMode mode{};
+  int index = SDL_GetWindowDisplayIndex(dev->sdl);
+  int hz = index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 ? mode.refresh_rate : 0;
+  dev->framePeriod = 1.0 / (hz > 0 ? hz : kDefaultRefreshHz);
+  dev->vsync = SDL_GL_SetSwapInterval(1) == 0;
+  dev->lastPresent = 0;
+  dev->unpacedFrames = 0;
+}
+
+double SecondsSince(uint64_t then) {
+  return static_cast<double>(SDL_GetPerformanceCounter() - then) /
+         static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+// A hidden window shows nothing, so nothing there waits for the display. Otherwise the frame
+// ends no sooner than a refresh period after the last: with a swap that waits for the display,
+// a little sooner, so that the swap catches the next refresh rather than the one after.
+void WaitForRefresh(const PLAT_GfxDevice* dev) {
+  if (!dev->lastPresent || !(SDL_GetWindowFlags(dev->sdl) & SDL_WINDOW_SHOWN)) return;
+  double due = dev->framePeriod - (dev->vsync ? dev->framePeriod / 8 : 0.0);
+  double left = due - SecondsSince(dev->lastPresent);
+  if (left > 0) std::this_thread::sleep_for(std::chrono::duration<double>(left));
+}
+
+// Some displays take a swap interval and never wait (virtual and headless ones): after a
+// second's worth of frames in a row that came sooner than the refresh, the wait above is
+// all the pacing.
+void NotePresent(PLAT_GfxDevice* dev) {
+  uint64_t now = SDL_GetPerformanceCounter();
+  if (dev->vsync && dev->lastPresent) {
+    double interval = static_cast<double>(now - dev->lastPresent) /
+                      static_cast<double>(SDL_GetPerformanceFrequency());
+    dev->unpacedFrames = interval < dev->framePeriod * 15 / 16 ? dev->unpacedFrames + 1 : 0;
+    if (dev->unpacedFrames * dev->framePeriod >= 1.0) {
+      PLAT_Trace("[PLATGFX]: the display does not wait for its refresh; frames wait instead\n");
+      SDL_GL_SetSwapInterval(0);
+      dev->vsync = false;
+    }
+  }
+  dev->lastPresent = now;
+}
+
 void Present(PLAT_GfxDevice* dev) {
   int ww = 0, wh = 0;
   SDL_GL_GetDrawableSize(dev->sdl, &ww, &wh);
   if (ww <= 0 || wh <= 0) return;
-  int dw = ww, dh = wh;
-  if (static_cast<int64_t>(ww) * dev->height > static_cast<int64_t>(wh) * dev->width)
-    dw = static_cast<int>(static_cast<int64_t>(wh) * dev->width / dev->height);
-  else
-    dh = static_cast<int>(static_cast<int64_t>(ww) * dev->height / dev->width);
-  int dx = (ww - dw) / 2, dy = (wh - dh) / 2;
+  View view = PlaceView(dev, ww, wh);
+  ShareView(dev, view, ww, wh);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, dev->buffers[1 - dev->back].fbo);
-  bool scaled = dw != dev->width || dh != dev->height;
-  glBlitFramebuffer(0, 0, dev->width, dev->height, dx, dy, dx + dw, dy + dh, GL_COLOR_BUFFER_BIT,
-                    scaled ? GL_LINEAR : GL_NEAREST);
+  // The picture's rows run bottom up in GL: a view above the middle starts lower.
+  int y0 = wh - view.y - view.height;
+  bool scaled = view.width != dev->width || view.height != dev->height;
+  glBlitFramebuffer(0, 0, dev->width, dev->height, view.x, y0, view.x + view.width,
+                    y0 + view.height, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
+  if (PLATW_FrameDumpWanted()) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    DumpDrawable(ww, wh);
+  }
+  WaitForRefresh(dev);
   SDL_GL_SwapWindow(dev->sdl);
+  NotePresent(dev);
   dev->stateDirty = true;
+}
+
+// Full screen keeps the desktop's mode. Without a window manager nobody resizes the window for
+// it, so the window first covers the display itself.
+void CoverDisplay(SDL_Window* sdl) {
+  SDL_Rect bounds{};
+  int index = SDL_GetWindowDisplayIndex(sdl);
+  if (SDL_GetDisplayBounds(index >= 0 ? index : 0, &bounds) == 0) {
+    SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdl, bounds.w, bounds.h);
+  }
+  SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 bool ClipToTarget(const PLAT_GfxDevice* dev, int* x0, int* y0, int* x1, int* y1) {
@@ -152,13 +259,13 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
 
   bool exclusive = desc.fullScreen && !PLAT_IsHeadless() && !WindowedRequested();
   if (exclusive) {
-    SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    CoverDisplay(sdl);
   } else {
     SDL_SetWindowFullscreen(sdl, 0);
     SDL_SetWindowSize(sdl, desc.width, desc.height);
   }
   dev->fullScreen = exclusive;
-  SDL_GL_SetSwapInterval(PLAT_IsHeadless() ? 0 : 1);
+  StartPacing(dev);
 
   while (glGetError() != GL_NO_ERROR) {
   }

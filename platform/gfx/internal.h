@@ -58,6 +58,12 @@ struct PLAT_GfxDevice {
   PLATG_Program prog;
   bool stateDirty;
   bool isNull;  // the null device: no context, no GL objects, nothing drawn
+  // Frame pacing: the display's refresh period, whether the swap waits for it, when the last
+  // picture went out (performance counter), and frames in a row the swap did not wait.
+  double framePeriod;
+  bool vsync;
+  uint64_t lastPresent;
+  int unpacedFrames;
 };
 
 // A device record of the description's size, the whole target its viewport; none when memory

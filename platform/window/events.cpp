@@ -40,10 +40,27 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
   }
 }
 
+// Window pixels to picture pixels, keeping what falls short of a whole one for the next motion.
+int ToPicture(int delta, int picture, int view, int64_t* rest) {
+  if (picture <= 0 || view <= 0) return delta;
+  int64_t total = *rest + int64_t(delta) * picture;
+  int64_t whole = total / view;
+  *rest = total - whole * view;
+  return static_cast<int>(whole);
+}
+
+void AddMotion(uint32_t windowId, int dx, int dy) {
+  if (PLAT_Window* w = PLATW_FindWindow(windowId)) {
+    dx = ToPicture(dx, w->pictureWidth, w->viewWidth, &w->restX);
+    dy = ToPicture(dy, w->pictureHeight, w->viewHeight, &w->restY);
+  }
+  PLATW_AddMouseMotion(dx, dy, 0);
+}
+
 void TranslateMotion(const SDL_MouseMotionEvent& e) {
   if (SDL_GetRelativeMouseMode()) {
     g_haveLast = false;
-    PLATW_AddMouseMotion(e.xrel, e.yrel, 0);
+    AddMotion(e.windowID, e.xrel, e.yrel);
     return;
   }
   int dx = g_haveLast ? e.x - g_lastX : e.xrel;
@@ -51,7 +68,7 @@ void TranslateMotion(const SDL_MouseMotionEvent& e) {
   g_haveLast = true;
   g_lastX = e.x;
   g_lastY = e.y;
-  PLATW_AddMouseMotion(dx, dy, 0);
+  AddMotion(e.windowID, dx, dy);
 }
 
 void Translate(const SDL_Event& e) {
@@ -101,6 +118,7 @@ void PLATW_NoteWarp(int x, int y) {
 
 void PLATW_PumpEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  PLATW_ReadTestControl();
   SDL_PumpEvents();
   SDL_Event e;
   while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(e);

@@ -11,12 +11,25 @@ struct PLAT_Window {
   SDL_Window* sdl;
   uint32_t id;    // SDL's window id; devices keep this rather than the pointer
   bool captured;  // asked for the mouse capture (headless runs have no real one)
+  // The picture a device shows in the window, and the window pixels it covers: pointer motion
+  // is counted in the picture's pixels. Zero until a device presents.
+  int pictureWidth, pictureHeight, viewWidth, viewHeight;
+  int64_t restX, restY;  // motion short of a whole picture pixel
 };
 
 // Pumps SDL and translates everything pending; does nothing before the video system is up.
 void PLATW_PumpEvents();
+// End-to-end tests drive a running program through a file (testhook.cpp); without
+// VANTORIA_TEST_CONTROL these do nothing.
+void PLATW_ReadTestControl();
+bool PLATW_FrameDumpWanted();
+void PLATW_DeliverFrameDump(const uint8_t* rgbaTopDown, int width, int height);
 void PLATW_QueueEvent(const PLAT_Event& ev);
 void PLATW_ClearEvents();
+
+// A device shows a picture of the given size over so many window pixels.
+void PLATW_SetView(PLAT_Window* w, int pictureWidth, int pictureHeight, int viewWidth,
+                   int viewHeight);
 
 // Pointer motion seen by the event pump; the devices keep it only while a mouse is acquired.
 void PLATW_AddMouseMotion(int dx, int dy, int dz);

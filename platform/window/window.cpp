@@ -22,6 +22,14 @@ bool IsLive(const PLAT_Window* w) {
   return w && std::find(g_windows.begin(), g_windows.end(), w) != g_windows.end();
 }
 
+PLAT_Window* List(SDL_Window* sdl) {
+  auto* w = new PLAT_Window{};
+  w->sdl = sdl;
+  w->id = SDL_GetWindowID(sdl);
+  g_windows.push_back(w);
+  return w;
+}
+
 void Release(PLAT_Window* w) {
   if (w->captured) SDL_CaptureMouse(SDL_FALSE);
   SDL_DestroyWindow(w->sdl);
@@ -65,9 +73,7 @@ PLAT_Window* PLAT_CreateWindow(const char* title, int width, int height, uint32_
     PLAT_Trace("[PLATWIN]: PLAT_CreateWindow() - %s\n", SDL_GetError());
     return nullptr;
   }
-  auto* w = new PLAT_Window{sdl, SDL_GetWindowID(sdl), false};
-  g_windows.push_back(w);
-  return w;
+  return List(sdl);
 }
 
 void PLAT_DestroyWindow(PLAT_Window* w) {
@@ -79,9 +85,7 @@ void PLAT_DestroyWindow(PLAT_Window* w) {
 
 PLAT_Window* PLATW_AdoptWindow(SDL_Window* sdl) {
   if (!sdl) return nullptr;
-  auto* w = new PLAT_Window{sdl, SDL_GetWindowID(sdl), false};
-  g_windows.push_back(w);
-  return w;
+  return List(sdl);
 }
 
 void PLATW_ReleaseWindow(PLAT_Window* w) {
@@ -93,6 +97,15 @@ void PLATW_ReleaseWindow(PLAT_Window* w) {
 void PLATW_DestroyAllWindows() {
   for (PLAT_Window* w : g_windows) Release(w);
   g_windows.clear();
+}
+
+void PLATW_SetView(PLAT_Window* w, int pictureWidth, int pictureHeight, int viewWidth,
+                   int viewHeight) {
+  if (!IsLive(w)) return;
+  w->pictureWidth = pictureWidth;
+  w->pictureHeight = pictureHeight;
+  w->viewWidth = viewWidth;
+  w->viewHeight = viewHeight;
 }
 
 PLAT_Window* PLATW_FindWindow(uint32_t windowId) {
