@@ -1,9 +1,11 @@
 #include "platform/window/input.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "platform/window/internal.h"
 #include "platform/window/window.h"
 #include "tests/support/support.h"
 
@@ -98,6 +100,43 @@ TEST_F(InputDevices, MouseMovementAccumulatesUntilRead) {
   EXPECT_EQ(state.dy, 0);
   EXPECT_EQ(state.dz, 0);
   EXPECT_EQ(state.buttons[0], kDown);  // buttons are state, not movement
+}
+
+// Pointer motion over the window is counted in pixels of the picture a device shows there;
+// what falls short of a whole pixel is kept for the next motion, not lost.
+TEST_F(InputDevices, WindowMotionIsCountedInThePicturesPixels) {
+  struct Case {
+    const char* name;
+    int viewWidth, viewHeight;  // window pixels the 640x480 picture covers; 0: no device yet
+    int step, steps;
+    int dx, dy;
+  } const cases[] = {
+      {"no picture", 0, 0, 3, 10, 30, 30},
+      {"one to one", 640, 480, 3, 10, 30, 30},
+      {"full screen 1024x768", 1024, 768, 8, 10, 50, 50},
+      {"single pixels add up", 1024, 768, 1, 16, 10, 10},
+      {"backwards", 1024, 768, -1, 16, -10, -10},
+      {"pillarbox on 1920x1080", 1440, 1080, 9, 4, 16, 16},
+  };
+  AcquireBoth(PLAT_Cooperation::ExclusiveForeground);
+  SDL_Window* sdl = static_cast<SDL_Window*>(PLAT_NativeWindow(window));
+  for (const Case& c : cases) {
+    PLATW_SetView(window, 640, 480, c.viewWidth, c.viewHeight);
+    PLATW_NoteWarp(0, 0);
+    PLAT_MouseState state;
+    ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));  // start from nothing pending
+    for (int i = 1; i <= c.steps; ++i) {
+      SDL_Event e{};
+      e.type = SDL_MOUSEMOTION;
+      e.motion.windowID = SDL_GetWindowID(sdl);
+      e.motion.x = e.motion.y = i * c.step;
+      e.motion.xrel = e.motion.yrel = c.step;
+      SDL_PushEvent(&e);
+    }
+    ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));
+    EXPECT_EQ(state.dx, c.dx) << c.name;
+    EXPECT_EQ(state.dy, c.dy) << c.name;
+  }
 }
 
 TEST_F(InputDevices, ExclusiveDevicesNeedFocusBackgroundOnesDoNot) {
