@@ -14,6 +14,9 @@ constexpr int kMaxUnansweredFrames = 100;
 PLAT_DialogDriver g_driver = nullptr;
 void* g_driverUser = nullptr;
 
+// Dialogs running, the innermost last: a command may run a dialog of its own.
+std::vector<PLAT_Dialog*> g_running;
+
 void Send(PLAT_Dialog* d, PLAT_DlgMsg msg, int32_t id) {
   if (d->ended) return;
   if (d->proc && d->proc(d, msg, id, d->user)) return;
@@ -52,20 +55,33 @@ bool ValidTemplate(const PLAT_DlgTemplate& t) {
   return true;
 }
 
-// Who answers the dialog this frame: the test driver, the script, the user, or nobody.
-void Drive(PLAT_Dialog* d) {
+// Who answers the dialog this frame: the test driver, the script, the user, or nobody. True
+// when it is the user, who may take his time.
+bool Drive(PLAT_Dialog* d) {
   if (g_driver) {
     g_driver(d, g_driverUser);
-    return;
+    return false;
   }
-  if (PLATD_ScriptActive() && PLATD_ScriptStep(d)) return;
-  if (!PLAT_IsHeadless()) return;
+  if (PLATD_ScriptActive() && PLATD_ScriptStep(d)) return false;
+  if (!PLAT_IsHeadless()) return true;
   if (d->unansweredFrames++ == 0) {
     PLAT_Trace("[PLATDLG]: nobody answers dialog %d; cancelled\n", d->tpl->id);
     PLAT_DialogPressKey(d, PLAT_DlgKey::Escape);
   } else if (d->unansweredFrames > kMaxUnansweredFrames) {
     PLAT_Trace("[PLATDLG]: dialog %d does not end; closed\n", d->tpl->id);
     PLAT_DialogEnd(d, -1);
+  }
+  return false;
+}
+
+// The dialogs beneath the one on top get no input, but are drawn again when uncovered: they
+// would otherwise keep pieces of the windows that were over them.
+void RepaintBeneath(const PLAT_Dialog* top) {
+  for (PLAT_Dialog* d : g_running) {
+    if (d == top || !d->exposed) continue;
+    d->exposed = false;
+    PLATD_DrawFrame(d);
+    d->actions.clear();
   }
 }
 
@@ -122,20 +138,39 @@ int32_t PLAT_DialogRun(PLAT_Window* owner, const PLAT_DlgTemplate& tpl, PLAT_Dlg
     return -1;
   }
 
+  // The dialogs beneath show what their last command changed before this one covers them.
+  for (PLAT_Dialog* beneath : g_running) beneath->exposed = true;
+  g_running.push_back(&d);
   Send(&d, PLAT_DlgMsg::Init, 0);
   if (!d.ended) PLATD_ShowView(&d);
+  d.owedFrames = PLATD_FRAMES_AFTER_INPUT;
   while (!d.ended) {
     PLATD_PumpEvents(&d);
     if (d.ended) break;
-    Drive(&d);
+    RepaintBeneath(&d);
+    const bool byUser = Drive(&d);
     if (d.ended) break;
+    if (byUser && d.owedFrames == 0) {
+      PLATD_WaitEvents();
+      continue;
+    }
+    if (d.owedFrames > 0) --d.owedFrames;
     PLATD_DrawFrame(&d);
     std::vector<PLATD_Action> actions;
     actions.swap(d.actions);
     for (const PLATD_Action& a : actions) Apply(&d, a);
+    // A command changes controls, or ran a dialog that covered this one.
+    if (!actions.empty()) d.owedFrames = PLATD_FRAMES_AFTER_INPUT;
   }
+  g_running.pop_back();
   PLATD_CloseView(&d);
   return d.result;
+}
+
+PLAT_Dialog* PLATD_RunningIn(const PLAT_Window* window) {
+  for (PLAT_Dialog* d : g_running)
+    if (window && d->window == window) return d;
+  return nullptr;
 }
 
 void PLAT_DialogEnd(PLAT_Dialog* dlg, int32_t result) {
@@ -279,7 +314,16 @@ bool PLAT_DialogSnapshot(PLAT_Dialog* dlg, const char* pngPath) {
   return true;
 }
 
+bool PLAT_DialogDrawnRect(const PLAT_Dialog* dlg, int32_t id, PLAT_DlgRect* rect) {
+  const PLATD_Control* c = dlg ? PLATD_Find(dlg, id) : nullptr;
+  if (!c || !c->drawn) return false;
+  if (rect) *rect = c->drawnRect;
+  return true;
+}
+
 void PLAT_DialogSetDriver(PLAT_DialogDriver driver, void* user) {
   g_driver = driver;
   g_driverUser = driver ? user : nullptr;
 }
+
+bool PLAT_DialogHasDriver() { return g_driver != nullptr; }

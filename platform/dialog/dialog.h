@@ -11,6 +11,7 @@
 // controls, it is cancelled (command 2) as Escape would. VANTORIA_DIALOG_SCRIPT names a script
 // that drives every dialog and message box of the process (see PLAT_DialogLoadScript).
 #include <cstdint>
+#include <string>
 
 struct PLAT_Window;
 struct PLAT_Dialog;
@@ -30,6 +31,11 @@ enum class PLAT_DlgKind : uint8_t {
   Static,    // text
   Icon,      // the program's icon
   Picture,   // artwork
+  // A message box's sign, 32 by 32 pixels.
+  InfoIcon,
+  WarningIcon,
+  ErrorIcon,
+  QuestionIcon,
 };
 
 struct PLAT_DlgControl {
@@ -66,13 +72,17 @@ enum class PLAT_DlgMsg : uint8_t {
 // that result, and an unhandled close request becomes command 2.
 using PLAT_DlgProc = bool (*)(PLAT_Dialog* dlg, PLAT_DlgMsg msg, int32_t id, void* user);
 
-// Runs the dialog modally over its owner (none: centred on the screen). The result is what
+// Runs the dialog modally over its owner (none: centred on the screen), kept inside the
+// owner's screen. The dialogs it runs over are repainted meanwhile. The result is what
 // PLAT_DialogEnd was given, or -1 when the dialog cannot be shown.
 int32_t PLAT_DialogRun(PLAT_Window* owner, const PLAT_DlgTemplate& tpl, PLAT_DlgProc proc,
                        void* user);
 // Ends the dialog once the current message has been handled.
 void PLAT_DialogEnd(PLAT_Dialog* dlg, int32_t result);
 bool PLAT_DialogEnded(const PLAT_Dialog* dlg);
+// The window system asked every window to close (a signal, the session ending): each dialog
+// still running is closed in turn, and so is any opened later.
+bool PLAT_DialogQuitRequested();
 // The dialog's window, as owner of the message boxes and dialogs it opens.
 PLAT_Window* PLAT_DialogWindow(PLAT_Dialog* dlg);
 int32_t PLAT_DialogTemplateId(const PLAT_Dialog* dlg);
@@ -94,6 +104,10 @@ int32_t PLAT_DialogListGetSel(const PLAT_Dialog* dlg, int32_t id);  // -1 when n
 bool PLAT_DialogListSetSel(PLAT_Dialog* dlg, int32_t id, int32_t index);  // -1 clears
 const char* PLAT_DialogListText(const PLAT_Dialog* dlg, int32_t id, int32_t index);  // or null
 
+// Breaks a text into lines no wider than maxWidth dialog units in the dialog font, at spaces
+// where it can; *width and *height (when given) receive the dialog units the lines take.
+std::string PLAT_DialogWrapText(const char* text, int maxWidth, int* width, int* height);
+
 // ---- What a user does, for test drivers and scripts ------------------------------------------
 
 // A click: a button sends its command, a check box toggles and sends its command. False (and
@@ -108,11 +122,18 @@ bool PLAT_DialogMenu(PLAT_Dialog* dlg, int32_t id);
 void PLAT_DialogRequestClose(PLAT_Dialog* dlg);
 // Saves the dialog as the next frame draws it, as a PNG file; false when it cannot be drawn.
 bool PLAT_DialogSnapshot(PLAT_Dialog* dlg, const char* pngPath);
+// Where the last frame drew a control (a text: the lines it drew), in pixels of the dialog's
+// client area; false when no frame drew it.
+struct PLAT_DlgRect {
+  int32_t x, y, w, h;
+};
+bool PLAT_DialogDrawnRect(const PLAT_Dialog* dlg, int32_t id, PLAT_DlgRect* rect);
 
 // The test driver: called for the dialog on top before each frame it draws (the first after
 // its Init), in place of the user. None restores the script or the user.
 using PLAT_DialogDriver = void (*)(PLAT_Dialog* dlg, void* user);
 void PLAT_DialogSetDriver(PLAT_DialogDriver driver, void* user);
+bool PLAT_DialogHasDriver();
 
 // Loads a script that drives every dialog and message box from now on; false with a trace
 // naming the line when it cannot be read. One step a line, '#' starts a comment:
@@ -124,5 +145,6 @@ void PLAT_DialogSetDriver(PLAT_DialogDriver driver, void* user);
 //   <dialog id> snapshot <png file>
 //   answer ok|cancel|yes|no            the next message box
 // Steps run in order, one a frame, each in the dialog on top when that is the dialog it names.
-// Message boxes the script does not answer take their default answer at once.
+// Headless, message boxes the script does not answer take their default answer at once;
+// elsewhere they are dialog PLAT_MSGBOX_DIALOG.
 bool PLAT_DialogLoadScript(const char* path);

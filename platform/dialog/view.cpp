@@ -7,6 +7,9 @@
 #include <backends/imgui_impl_sdl.h>
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -28,6 +31,8 @@ constexpr const char* kFontFiles[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSa
                                       "/usr/share/fonts/TTF/DejaVuSans.ttf"};
 constexpr const char kMenuPopup[] = "##windowmenu";
 constexpr int kFrameMs = 15;
+// A dialog waiting for the user sleeps this long at most between looks at its events.
+constexpr int kIdleWaitMs = 500;
 
 // The window system asked every window to close (a signal, the session ending): each dialog
 // still running is closed in turn.
@@ -39,7 +44,9 @@ void ClassicStyle(ImGuiStyle* s) {
   ImGui::StyleColorsLight(s);
   s->WindowPadding = ImVec2(0, 0);
   s->WindowRounding = 0;
-  s->WindowBorderSize = 0;
+  // An edge of its own: without a window manager's frame a box over a dialog of the same
+  // grey would not stand out.
+  s->WindowBorderSize = 1;
   s->FrameRounding = 0;
   s->FrameBorderSize = 1;
   s->FramePadding = ImVec2(3, 2);
@@ -66,28 +73,64 @@ void ClassicStyle(ImGuiStyle* s) {
   c[ImGuiCol_HeaderActive] = ImVec4(0.04f, 0.14f, 0.42f, 1);
 }
 
-bool LoadFont(ImGuiIO& io) {
+ImFont* AddDialogFont(ImFontAtlas* atlas, bool traceMissing) {
   for (const char* file : kFontFiles) {
     if (!PLAT_FileExists(file)) continue;
-    if (io.Fonts->AddFontFromFileTTF(file, kFontPixels, nullptr,
-                                     io.Fonts->GetGlyphRangesCyrillic()))
-      return true;
+    if (ImFont* font = atlas->AddFontFromFileTTF(file, kFontPixels, nullptr,
+                                                 atlas->GetGlyphRangesCyrillic()))
+      return font;
   }
-  PLAT_Trace("[PLATDLG]: no DejaVu Sans font; Cyrillic texts cannot be shown\n");
-  io.Fonts->AddFontDefault();
-  return false;
+  if (traceMissing) PLAT_Trace("[PLATDLG]: no DejaVu Sans font; Cyrillic texts cannot be shown\n");
+  return atlas->AddFontDefault();
+}
+
+// The dialog font outside any dialog, to lay texts out before their dialog opens.
+const ImFont* MeasuringFont() {
+  static ImFontAtlas atlas;
+  static ImFont* font = nullptr;
+  if (!font) {
+    font = AddDialogFont(&atlas, false);
+    atlas.Build();
+  }
+  return font;
+}
+
+// The owner's screen, or the first one; false when the window system knows none.
+bool ScreenOf(SDL_Window* owner, SDL_Rect* screen) {
+  int display = owner ? SDL_GetWindowDisplayIndex(owner) : 0;
+  if (display < 0) display = 0;
+  return SDL_GetDisplayUsableBounds(display, screen) == 0 ||
+         SDL_GetDisplayBounds(display, screen) == 0;
+}
+
+// Centres w by h pixels on the owner (none: on the screen) and then moves it inside the
+// owner's screen, frame included, so that an owner near an edge keeps its dialogs in sight.
+void Place(SDL_Window* owner, int w, int h, int* x, int* y) {
+  SDL_Rect screen{};
+  const bool known = ScreenOf(owner, &screen);
+  if (!known && !owner) {
+    *x = *y = SDL_WINDOWPOS_CENTERED;
+    return;
+  }
+  SDL_Rect centre = screen;
+  // The owner's frame stands in for the dialog's, which does not exist yet.
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (owner) {
+    SDL_GetWindowPosition(owner, &centre.x, &centre.y);
+    SDL_GetWindowSize(owner, &centre.w, &centre.h);
+    SDL_GetWindowBordersSize(owner, &top, &left, &bottom, &right);
+  }
+  *x = centre.x + (centre.w - w) / 2;
+  *y = centre.y + (centre.h - h) / 2;
+  if (!known) return;
+  // Too big for the screen: its top left corner stays on it.
+  *x = std::max(std::min(*x, screen.x + screen.w - w - right), screen.x + left);
+  *y = std::max(std::min(*y, screen.y + screen.h - h - bottom), screen.y + top);
 }
 
 SDL_Window* CreateSdlWindow(const PLAT_Dialog* d, PLAT_Window* owner) {
-  int x = SDL_WINDOWPOS_CENTERED;
-  int y = SDL_WINDOWPOS_CENTERED;
-  if (SDL_Window* o = static_cast<SDL_Window*>(PLAT_NativeWindow(owner))) {
-    int ox = 0, oy = 0, ow = 0, oh = 0;
-    SDL_GetWindowPosition(o, &ox, &oy);
-    SDL_GetWindowSize(o, &ow, &oh);
-    x = ox + (ow - d->pixelWidth) / 2;
-    y = oy + (oh - d->pixelHeight) / 2;
-  }
+  int x = 0, y = 0;
+  Place(static_cast<SDL_Window*>(PLAT_NativeWindow(owner)), d->pixelWidth, d->pixelHeight, &x, &y);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
@@ -100,6 +143,20 @@ SDL_Window* CreateSdlWindow(const PLAT_Dialog* d, PLAT_Window* owner) {
 
 bool IsOurs(const PLAT_Dialog* d, uint32_t windowId) {
   return d->window && PLATW_FindWindow(windowId) == d->window;
+}
+
+// The window system asks for (part of) a window to be drawn again.
+bool Uncovers(const SDL_Event& e) {
+  if (e.type != SDL_WINDOWEVENT) return false;
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // The window id an input event carries; 0 for events of no window.
@@ -159,6 +216,39 @@ void DrawIcon(ImDrawList* dl, ImVec2 a) {
   dl->AddQuad(ImVec2(a.x + 4, a.y + 6), top, ImVec2(a.x + 28, a.y + 6),
               ImVec2(a.x + 16, a.y + 30), Rgb(0, 0, 0));
   dl->AddLine(ImVec2(a.x + 16, a.y + 6), ImVec2(a.x + 16, a.y + 26), Rgb(230, 200, 60), 2.0f);
+}
+
+// A message box's sign in 32 by 32 pixels: a disc or a triangle with its mark.
+void DrawSign(ImDrawList* dl, ImVec2 a, PLAT_DlgKind kind) {
+  const ImVec2 c(a.x + 16, a.y + 16);
+  const ImU32 white = Rgb(255, 255, 255);
+  switch (kind) {
+    case PLAT_DlgKind::WarningIcon:
+      dl->AddTriangleFilled(ImVec2(c.x, a.y + 1), ImVec2(a.x + 31, a.y + 30),
+                            ImVec2(a.x + 1, a.y + 30), Rgb(250, 200, 30));
+      dl->AddTriangle(ImVec2(c.x, a.y + 1), ImVec2(a.x + 31, a.y + 30), ImVec2(a.x + 1, a.y + 30),
+                      Rgb(0, 0, 0));
+      dl->AddRectFilled(ImVec2(c.x - 2, a.y + 9), ImVec2(c.x + 2, a.y + 21), Rgb(0, 0, 0));
+      dl->AddRectFilled(ImVec2(c.x - 2, a.y + 24), ImVec2(c.x + 2, a.y + 28), Rgb(0, 0, 0));
+      break;
+    case PLAT_DlgKind::ErrorIcon:
+      dl->AddCircleFilled(c, 15, Rgb(200, 30, 30), 32);
+      dl->AddLine(ImVec2(c.x - 7, c.y - 7), ImVec2(c.x + 7, c.y + 7), white, 4.0f);
+      dl->AddLine(ImVec2(c.x + 7, c.y - 7), ImVec2(c.x - 7, c.y + 7), white, 4.0f);
+      break;
+    case PLAT_DlgKind::QuestionIcon:
+      dl->AddCircleFilled(c, 15, Rgb(40, 90, 190), 32);
+      dl->PathArcTo(ImVec2(c.x, c.y - 5), 5.5f, 3.3f, 7.1f, 12);
+      dl->PathLineTo(ImVec2(c.x, c.y + 4));
+      dl->PathStroke(white, 0, 3.5f);
+      dl->AddRectFilled(ImVec2(c.x - 2, c.y + 7), ImVec2(c.x + 2, c.y + 11), white);
+      break;
+    default:  // information
+      dl->AddCircleFilled(c, 15, Rgb(40, 90, 190), 32);
+      dl->AddRectFilled(ImVec2(c.x - 2, c.y - 10), ImVec2(c.x + 2, c.y - 6), white);
+      dl->AddRectFilled(ImVec2(c.x - 2, c.y - 3), ImVec2(c.x + 2, c.y + 10), white);
+      break;
+  }
 }
 
 void DrawControl(PLAT_Dialog* d, PLATD_Control& c, int index) {
@@ -227,9 +317,22 @@ void DrawControl(PLAT_Dialog* d, PLATD_Control& c, int index) {
     case PLAT_DlgKind::Picture:
       DrawPicture(dl, a, b);
       break;
+    case PLAT_DlgKind::InfoIcon:
+    case PLAT_DlgKind::WarningIcon:
+    case PLAT_DlgKind::ErrorIcon:
+    case PLAT_DlgKind::QuestionIcon:
+      DrawSign(dl, a, t.kind);
+      break;
   }
   if (!c.enabled) ImGui::EndDisabled();
   ImGui::PopID();
+  // Artwork is drawn straight into the window and is no item of its own.
+  const bool artwork = t.kind >= PLAT_DlgKind::Icon;
+  const ImVec2 min = artwork ? a : ImGui::GetItemRectMin();
+  const ImVec2 max = artwork ? b : ImGui::GetItemRectMax();
+  c.drawn = true;
+  c.drawnRect = {static_cast<int32_t>(min.x - origin.x), static_cast<int32_t>(min.y - origin.y),
+                 static_cast<int32_t>(max.x - min.x), static_cast<int32_t>(max.y - min.y)};
 }
 
 void DrawMenu(PLAT_Dialog* d) {
@@ -278,8 +381,48 @@ void SaveSnapshot(PLAT_Dialog* d) {
 
 int PLATD_PixelsX(int dlu) { return (dlu * kBaseX + 2) / 4; }
 int PLATD_PixelsY(int dlu) { return (dlu * kBaseY + 4) / 8; }
+int PLATD_UnitsX(int pixels) { return (pixels * 4 + kBaseX - 1) / kBaseX; }
+int PLATD_UnitsY(int pixels) { return (pixels * 8 + kBaseY - 1) / kBaseY; }
+
+std::string PLAT_DialogWrapText(const char* text, int maxWidth, int* width, int* height) {
+  const ImFont* font = MeasuringFont();
+  // ImGui breaks a line whose width reaches the wrap width: keep a pixel to spare.
+  const float wrap = static_cast<float>(std::max(PLATD_PixelsX(maxWidth) - 1, 1));
+  std::string out;
+  float widest = 0;
+  int lines = 0;
+  const char* s = text ? text : "";
+  const char* const end = s + std::strlen(s);
+  for (;;) {
+    const char* eol = static_cast<const char*>(std::memchr(s, '\n', static_cast<size_t>(end - s)));
+    if (!eol) eol = end;
+    do {  // a paragraph, one line at least even when empty
+      const char* cut = font->CalcWordWrapPositionA(1.0f, s, eol, wrap);
+      if (cut == s && s < eol) {  // not even a word fits: a character a line
+        do ++cut;
+        while (cut < eol && (*cut & 0xC0) == 0x80);
+      }
+      const char* last = cut;
+      while (last > s && (last[-1] == ' ' || last[-1] == '\t')) --last;
+      widest = std::max(widest, font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, s, last).x);
+      if (lines++ > 0) out += '\n';
+      out.append(s, last);
+      s = cut;
+      while (s < eol && (*s == ' ' || *s == '\t')) ++s;
+    } while (s < eol);
+    if (eol == end) break;
+    s = eol + 1;
+  }
+  if (width) *width = PLATD_UnitsX(static_cast<int>(std::ceil(widest)) + 1);
+  if (height) *height = PLATD_UnitsY(static_cast<int>(std::ceil(font->FontSize)) * lines);
+  return out;
+}
 
 bool PLATD_OpenView(PLAT_Dialog* d, PLAT_Window* owner) {
+  // A dialog opened over a GL window (the game's, another dialog's) hands its contexts back.
+  d->prevGlWindow = SDL_GL_GetCurrentWindow();
+  d->prevGl = SDL_GL_GetCurrentContext();
+  d->prevImgui = ImGui::GetCurrentContext();
   d->pixelWidth = PLATD_PixelsX(d->tpl->width);
   d->pixelHeight = PLATD_PixelsY(d->tpl->height);
   SDL_Window* sdl = CreateSdlWindow(d, owner);
@@ -303,7 +446,7 @@ bool PLATD_OpenView(PLAT_Dialog* d, PLAT_Window* owner) {
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;  // dialogs keep no layout between runs
   io.LogFilename = nullptr;
-  LoadFont(io);
+  AddDialogFont(io.Fonts, true);
   ClassicStyle(&ImGui::GetStyle());
   ImGui_ImplSDL2_InitForOpenGL(sdl, gl);
   ImGui_ImplOpenGL2_Init();
@@ -318,10 +461,6 @@ void PLATD_ShowView(PLAT_Dialog* d) {
 }
 
 void PLATD_CloseView(PLAT_Dialog* d) {
-  // A dialog opened from another one hands the GL and ImGui contexts back to it.
-  SDL_Window* prevWindow = SDL_GL_GetCurrentWindow();
-  SDL_GLContext prevGl = SDL_GL_GetCurrentContext();
-  ImGuiContext* prevImgui = ImGui::GetCurrentContext();
   SDL_Window* sdl = static_cast<SDL_Window*>(PLAT_NativeWindow(d->window));
   if (d->imgui) {
     ImGui::SetCurrentContext(d->imgui);
@@ -329,22 +468,20 @@ void PLATD_CloseView(PLAT_Dialog* d) {
     ImGui_ImplOpenGL2_Shutdown();
     ImGui_ImplSDL2_Shutdown();
     ImGui::DestroyContext(d->imgui);
-    if (prevImgui == d->imgui) prevImgui = nullptr;
     d->imgui = nullptr;
   }
   if (d->gl) {
     SDL_GL_MakeCurrent(sdl, nullptr);
     SDL_GL_DeleteContext(d->gl);
-    if (prevGl == d->gl) prevGl = nullptr;
     d->gl = nullptr;
   }
   if (d->window) {
-    if (prevWindow == sdl) prevWindow = nullptr;
     PLATW_ReleaseWindow(d->window);
     d->window = nullptr;
   }
-  ImGui::SetCurrentContext(prevImgui);
-  if (prevGl && prevWindow) SDL_GL_MakeCurrent(prevWindow, prevGl);
+  ImGui::SetCurrentContext(d->prevImgui);
+  if (d->prevGl && d->prevGlWindow)
+    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(d->prevGlWindow), d->prevGl);
 }
 
 void PLATD_PumpEvents(PLAT_Dialog* d) {
@@ -359,7 +496,13 @@ void PLATD_PumpEvents(PLAT_Dialog* d) {
       PLAT_PostQuit(0);
       continue;
     }
-    if (!IsOurs(d, EventWindow(e))) continue;
+    if (!IsOurs(d, EventWindow(e))) {
+      if (Uncovers(e))
+        if (PLAT_Dialog* beneath = PLATD_RunningIn(PLATW_FindWindow(e.window.windowID)))
+          beneath->exposed = true;
+      continue;
+    }
+    d->owedFrames = std::max(d->owedFrames, PLATD_FRAMES_AFTER_INPUT);
     if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
       PLAT_DialogRequestClose(d);
       continue;
@@ -368,6 +511,12 @@ void PLATD_PumpEvents(PLAT_Dialog* d) {
     if (d->imgui) ImGui_ImplSDL2_ProcessEvent(&e);
   }
   if (g_quitRequested && !d->ended) PLAT_DialogRequestClose(d);
+}
+
+bool PLAT_DialogQuitRequested() { return g_quitRequested; }
+
+void PLATD_WaitEvents() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
 }
 
 void PLATD_DrawFrame(PLAT_Dialog* d) {

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -233,9 +234,10 @@ TEST_F(Dialog, WindowMenuItemsArriveAsSystemCommands) {
   EXPECT_EQ(r.log, want);
 }
 
+const PLAT_DlgControl kInnerControls[] = {{PLAT_IDOK, PLAT_DlgKind::DefPushButton, "OK", 5, 5, 40, 14}};
+const PLAT_DlgTemplate kInner = {79, "Inner", 60, 30, kInnerControls, 1, nullptr, 0};
+
 TEST_F(Dialog, ADialogOpenedByACommandRunsOnTopAndHandsBackToItsOwner) {
-  const PLAT_DlgControl innerControls[] = {{PLAT_IDOK, PLAT_DlgKind::DefPushButton, "OK", 5, 5, 40, 14}};
-  const PLAT_DlgTemplate inner = {79, "Inner", 60, 30, innerControls, 1, nullptr, 0};
   Recorder outer;
   Recorder innerRec;
   int32_t innerResult = 0;
@@ -243,7 +245,7 @@ TEST_F(Dialog, ADialogOpenedByACommandRunsOnTopAndHandsBackToItsOwner) {
   outer.handle = [&](PLAT_Dialog* d, PLAT_DlgMsg msg, int32_t id) {
     if (msg != PLAT_DlgMsg::Command || id != kApply) return false;
     innerOwner = PLAT_DialogWindow(d);
-    innerResult = PLAT_DialogRun(PLAT_DialogWindow(d), inner, Recorder::Proc, &innerRec);
+    innerResult = PLAT_DialogRun(PLAT_DialogWindow(d), kInner, Recorder::Proc, &innerRec);
     return true;
   };
   std::vector<int32_t> seen;
@@ -260,6 +262,63 @@ TEST_F(Dialog, ADialogOpenedByACommandRunsOnTopAndHandsBackToItsOwner) {
   EXPECT_NE(innerOwner, nullptr);
   const std::vector<int32_t> order = {77, 79, 77};
   EXPECT_EQ(seen, order);
+}
+
+uint32_t BigEndian(const std::string& s, size_t at) {
+  return (uint32_t(uint8_t(s[at])) << 24) | (uint32_t(uint8_t(s[at + 1])) << 16) |
+         (uint32_t(uint8_t(s[at + 2])) << 8) | uint32_t(uint8_t(s[at + 3]));
+}
+
+// A dialog whose Apply runs the inner one over it.
+Recorder OpenerOfInner(PLAT_Dialog** outer) {
+  Recorder r;
+  r.handle = [outer](PLAT_Dialog* d, PLAT_DlgMsg msg, int32_t id) {
+    if (msg != PLAT_DlgMsg::Command || id != kApply) return false;
+    *outer = d;
+    PLAT_DialogRun(PLAT_DialogWindow(d), kInner, nullptr, nullptr);
+    return true;
+  };
+  return r;
+}
+
+TEST_F(Dialog, ADialogBeneathIsDrawnWhenCoveredAndRepaintedWhenUncovered) {
+  vntest::TempDir dir;
+  const std::string png = dir.file("beneath.png");
+  PLAT_Dialog* outerDlg = nullptr;
+  Recorder outer = OpenerOfInner(&outerDlg);
+  bool drawnUnderInner = false, drawnBeforeExposed = true, drawnAfterExposed = false;
+  Script s;
+  // The outer dialog opens the inner one before it has drawn a frame of its own, as Setup's
+  // Exit asks its question; it is saved as soon as a frame draws it.
+  s.steps = {[&](PLAT_Dialog* d) {
+               ASSERT_TRUE(PLAT_DialogSnapshot(d, png.c_str()));
+               PLAT_DialogClick(d, kApply);
+             },
+             [&](PLAT_Dialog*) {
+               drawnUnderInner = std::filesystem::exists(png);
+               std::filesystem::remove(png);
+               ASSERT_TRUE(PLAT_DialogSnapshot(outerDlg, png.c_str()));
+             },
+             [&](PLAT_Dialog*) {
+               drawnBeforeExposed = std::filesystem::exists(png);
+               SDL_Event e{};
+               e.type = SDL_WINDOWEVENT;
+               e.window.event = SDL_WINDOWEVENT_EXPOSED;
+               Post(outerDlg, e);
+             },
+             [&](PLAT_Dialog* d) {
+               drawnAfterExposed = std::filesystem::exists(png);
+               PLAT_DialogPressKey(d, PLAT_DlgKey::Enter);
+             },
+             [](PLAT_Dialog* d) { PLAT_DialogEnd(d, 0); }};
+  Run(&outer, &s);
+  EXPECT_TRUE(drawnUnderInner);
+  EXPECT_FALSE(drawnBeforeExposed);
+  EXPECT_TRUE(drawnAfterExposed);
+  std::string bytes = vntest::readFile(png);
+  ASSERT_GT(bytes.size(), 24u);
+  EXPECT_EQ(BigEndian(bytes, 16), 330u);  // the outer dialog's 220 by 140 units
+  EXPECT_EQ(BigEndian(bytes, 20), 228u);
 }
 
 TEST_F(Dialog, NobodyToAnswerAHeadlessDialogCancelsIt) {
@@ -279,11 +338,6 @@ TEST_F(Dialog, MalformedTemplatesAreRefused) {
   t.width = 0;
   EXPECT_EQ(PLAT_DialogRun(nullptr, t, Recorder::Proc, &r), -1);
   EXPECT_TRUE(r.log.empty());
-}
-
-uint32_t BigEndian(const std::string& s, size_t at) {
-  return (uint32_t(uint8_t(s[at])) << 24) | (uint32_t(uint8_t(s[at + 1])) << 16) |
-         (uint32_t(uint8_t(s[at + 2])) << 8) | uint32_t(uint8_t(s[at + 3]));
 }
 
 TEST_F(Dialog, ASnapshotIsAPngOfTheDialogsPixelSize) {
