@@ -13,6 +13,7 @@
 #include "platform/guid.h"
 #include "platform/registry.h"
 #include "platform/window/msgbox.h"
+#include "platform/window/window.h"
 #include "recdrv/recdrv.h"
 #include "setup/setup.h"
 #include "shell/discover.h"
@@ -160,6 +161,39 @@ TEST_F(SetupDialog, ConfigureRecordsTheDriverEnablesPlayAndExitNoLongerAsks) {
   EXPECT_EQ(RecordedDriver(), RECDRV_GUID_TEXT);
   const std::vector<std::string> want = {kSuccess};
   EXPECT_EQ(boxes, want);
+}
+
+TEST_F(SetupDialog, TheConfiguredBoxIsCentredOnSetupAndShowsItsWholeText) {
+  Install("recdrv", "libgfxdrv.so");
+  PLAT_SetMessageBoxDriver(nullptr, nullptr);  // the box runs as the user sees it
+  int sx = 0, sy = 0, sw = 0, sh = 0, bx = 0, by = 0, bw = 0, bh = 0, screenW = 0, screenH = 0;
+  std::string text;
+  PLAT_DlgRect drawn{};
+  steps = {[&](PLAT_Dialog* d) {
+             PLAT_GetWindowRect(PLAT_DialogWindow(d), &sx, &sy, &sw, &sh);
+             PLAT_DialogClick(d, SETUP_ID_CONFIGURE);
+           },
+           [&](PLAT_Dialog* d) {
+             ASSERT_EQ(PLAT_DialogTemplateId(d), PLAT_MSGBOX_DIALOG);
+             PLAT_GetWindowRect(PLAT_DialogWindow(d), &bx, &by, &bw, &bh);
+             text = PLAT_DialogGetText(d, PLAT_MSGBOX_TEXT);
+           },
+           [&](PLAT_Dialog* d) {
+             EXPECT_TRUE(PLAT_DialogDrawnRect(d, PLAT_MSGBOX_TEXT, &drawn));
+             PLAT_DialogClick(d, PLAT_IDOK);
+           },
+           [](PLAT_Dialog* d) { PLAT_DialogEnd(d, 0); }};
+  ::testing::internal::CaptureStderr();
+  Run();
+  ::testing::internal::GetCapturedStderr();
+  PLAT_GetDesktopSize(&screenW, &screenH);
+  EXPECT_EQ(text, "Driver Successfully Configured!");
+  EXPECT_NEAR(bx + bw / 2, sx + sw / 2, 1);
+  EXPECT_NEAR(by + bh / 2, sy + sh / 2, 1);
+  EXPECT_TRUE(bx >= 0 && by >= 0 && bx + bw <= screenW && by + bh <= screenH)
+      << bx << "," << by << " " << bw << "x" << bh;
+  EXPECT_GT(drawn.w, 0);
+  EXPECT_LE(drawn.x + drawn.w, bw);
 }
 
 TEST_F(SetupDialog, AWizardThatDoesNotCompleteRecordsNothing) {
