@@ -25,7 +25,7 @@ uint32_t g_now = 0;
 uint32_t FakeClock() { return g_now; }
 uint64_t g_handled = 0;
 
-int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case kWork:
     case SGM_TASK_TIMER:

@@ -48,7 +48,7 @@ struct World {
     const uint32_t bytes = vnUNITMAN_BlockBytes(&create) + kGridBytes + SGE_MEMBLOCK_OVERHEAD;
     memory.assign(bytes, 0);
     create.pBlock = SGE_FormatMemBlock(memory.data(), bytes, "BenchMission");
-    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, reinterpret_cast<SGE_PARAM>(&create), 0);
+    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, SGE_PtrParam(&create), 0);
     VNUNITMAN* m = SGE_TaskData<VNUNITMAN>(manager);
     if (!m) std::abort();
     // Without a mission terrain the manager has no grid: lay one over the map as it would.

@@ -48,11 +48,11 @@ struct WALKER {
   float fStep;
 };
 
-int32_t Walker(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Walker(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   auto* w = SGE_TaskData<WALKER>(task);
   switch (msg) {
     case SGM_TASK_CREATE:
-      w->pUnit = reinterpret_cast<VNUNIT*>(p1);
+      w->pUnit = SGE_ParamPtr<VNUNIT>(p1);
       w->vPos = w->pUnit->vPos;
       w->fStep = kStep;
       return 1;
@@ -61,7 +61,7 @@ int32_t Walker(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE
     case SGM_UNIT_FRAME_POSITION:
       w->vPos.x += w->fStep;
       if (w->vPos.x < 10.0f || w->vPos.x > kMapSide - 10.0f) w->fStep = -w->fStep;
-      return vnUNITMAN_Answer(&w->vPos);
+      return SGE_PtrResult(&w->vPos);
     default:
       break;
   }
@@ -102,7 +102,7 @@ struct World {
         vnUNITMAN_BlockBytes(&create) + cells * cells * sizeof(SGE_DLLNODE) + kSlack + SGE_MEMBLOCK_OVERHEAD;
     memory.assign(bytes, 0);
     create.pBlock = SGE_FormatMemBlock(memory.data(), bytes, "BenchMission");
-    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, reinterpret_cast<SGE_PARAM>(&create), 0);
+    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, SGE_PtrParam(&create), 0);
     if (!manager || !SGE_TaskData<VNUNITMAN>(manager)->pGrid) std::abort();
     vnUNITMAN_SetFlagBit0(1);
     for (int32_t i = 0; i < kUnits; ++i) {

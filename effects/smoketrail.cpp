@@ -22,7 +22,7 @@ VNSMOKETRAIL* vnSmokeTrail_StartSideColoured(const VNUNIT* unit, const SPW_VECTO
   auto* record = static_cast<VNSMOKETRAIL_RECORD*>(ref->pData);
   const uint32_t colour = unit->dwPlayer == kHumanPlayer ? kHumanColour : kOtherColour;
   *record = {unit->vPos, *point, colour, colour & kFadedAlpha};
-  if (!SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, reinterpret_cast<SGE_PARAM>(record), 0)) {
+  if (!SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, SGE_PtrParam(record), 0)) {
     SGE_ReleaseDataRef(ref);
     return nullptr;
   }

@@ -22,7 +22,7 @@ VNSMOKETRAIL* vnSmokeTrail_StartHeaded(const VNSMOKETRAIL_HEADED* settings) {
   *record = *settings;
   record->vHead = settings->vStart;
   record->vVelocity = {};
-  if (!SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, reinterpret_cast<SGE_PARAM>(record),
+  if (!SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, SGE_PtrParam(record),
                        VNSMOKETRAIL_FORM_HEADED)) {
     SGE_ReleaseDataRef(ref);
     return nullptr;

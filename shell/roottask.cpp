@@ -148,7 +148,7 @@ void OnMissionEnded(SGE_PARAM resultPtr) {
     return;
   }
   SGE_TASK* screen =
-      CreateLoadScreen(VNTT_MISSCONT, reinterpret_cast<SGE_PARAM>(&g_root.nMissionResult));
+      CreateLoadScreen(VNTT_MISSCONT, SGE_PtrParam(&g_root.nMissionResult));
   if (result == VN_MISSION_LEADER_KILLED) {
     SGE_Send(screen, SGM_LOADSCREEN_PICTURE, kPictureLeaderKilled, 0);
     vnFADE_To(screen, 0, 0, 1.0f, kFadeAfterLossSeconds);
@@ -158,7 +158,7 @@ void OnMissionEnded(SGE_PARAM resultPtr) {
   } else {
     SGE_Send(screen, SGM_LOADSCREEN_SET_TOTAL, 1, 0);
     SGE_Send(screen, SGM_LOADSCREEN_SET_PROGRESS, 1, 0);
-    SGE_Send(screen, SGM_LOADSCREEN_CAPTION, reinterpret_cast<SGE_PARAM>(kLoadCaption), -1);
+    SGE_Send(screen, SGM_LOADSCREEN_CAPTION, SGE_PtrParam(kLoadCaption), -1);
     vnFADE_To(screen, 0, 0, 1.0f, kFadeInSeconds);
   }
 }
@@ -212,8 +212,8 @@ void OnSwitchDone(SGE_PARAM endedType) {
 
 }  // namespace
 
-int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
       OnCreate(task);

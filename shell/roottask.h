@@ -57,5 +57,6 @@ uint32_t vnROOT_SetBackground(uint32_t colour);
 int32_t vnROOT_LoadFonts(VNROOT* root);
 void vnROOT_FreeFonts(VNROOT* root);
 void vnROOT_ApplyUserMode(VNROOT* root);
-int32_t vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
+SGE_RESULT vnROOT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);
 int32_t vnMAIN_NullCallback(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SGE_DATAREF* data);

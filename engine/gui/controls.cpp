@@ -57,7 +57,7 @@ GUI_CONTROL* GUI_CreateControl(SPW_DISPLAYNODE* node, GUI_CONTROL* parent, SGE_T
   c->link.dwKey = key;
   SGE_ListInsertSorted(parent ? &parent->children : TopList(), &c->link);
   // The task's creation handler sets pTask; a handler that ends at once leaves none.
-  SGE_CreateTask(taskType, parentTask, data, reinterpret_cast<SGE_PARAM>(c), value);
+  SGE_CreateTask(taskType, parentTask, data, SGE_PtrParam(c), value);
   return c;
 }
 
@@ -143,7 +143,7 @@ void GUI_ShowList(SGE_DLLNODE* list, int32_t show) {
 
 void GUI_SendToList(SPW_DISPLAYNODE* node, SGE_DLLNODE* list, SGE_PARAM value) {
   ForEachRef(list, [node, value](GUI_CONTROL* c) {
-    if (c) SGE_Send(c->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(node), value);
+    if (c) SGE_Send(c->pTask, SGM_GUI_DRAW, SGE_PtrParam(node), value);
   });
 }
 

@@ -126,7 +126,7 @@ void Type(EDITBOX* e, KOINPUT_DEVICE* kb, int32_t key) {
 }
 
 void Finish(EDITBOX* e, int32_t msg, SGE_DATAREF* event) {
-  GUI_TellOwner(Self(e), msg, event ? reinterpret_cast<SGE_PARAM>(event->pData) : 0,
+  GUI_TellOwner(Self(e), msg, event ? SGE_PtrParam(event->pData) : 0,
                 GUI_Param(Self(e)), event);
   GUI_ReleaseFocus(1);
 }
@@ -204,7 +204,7 @@ void Keyboard(EDITBOX* e, SGE_DATAREF* event) {
 int32_t OnPointer(EDITBOX* e, SGE_DATAREF* data, SGE_PARAM p2) {
   const auto* ev = (data && data->pData) ? static_cast<const GUI_POINTEREVENT*>(data->pData)
                                          : nullptr;
-  auto* under = reinterpret_cast<GUI_CONTROL*>(p2);
+  auto* under = SGE_ParamPtr<GUI_CONTROL>(p2);
   const int32_t kind = ev ? ev->nKind : 0;
   if (kind == GUI_EVENT_KEY) {
     if (HasFocus(e)) Keyboard(e, data);
@@ -252,7 +252,7 @@ void Draw(EDITBOX* e, SPW_DISPLAYNODE* node) {
 
 void OnCreate(SGE_TASK* task, EDITBOX* e, SGE_PARAM p1, SGE_PARAM p2) {
   std::memset(e, 0, sizeof *e);
-  e->pControl = reinterpret_cast<GUI_CONTROL*>(p1);
+  e->pControl = SGE_ParamPtr<GUI_CONTROL>(p1);
   if (!e->pControl) return;
   e->pControl->pTask = task;
   e->fFlags = static_cast<uint32_t>(p2);
@@ -292,8 +292,8 @@ void ShowOrHide(EDITBOX* e, bool show) {
 
 int32_t GUI_EditBoxInstanceSize() { return static_cast<int32_t>(sizeof(EDITBOX)); }
 
-int32_t GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2) {
+SGE_RESULT GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2) {
   EDITBOX* e = Data(task);
   if (e && msg == SGM_TASK_CREATE) {
     OnCreate(task, e, p1, p2);
@@ -349,19 +349,19 @@ int32_t GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_P
       ShowOrHide(e, msg == SGM_GUI_SHOW);
       return 1;
     case SGM_GUI_DRAW:
-      Draw(e, reinterpret_cast<SPW_DISPLAYNODE*>(p1));
+      Draw(e, SGE_ParamPtr<SPW_DISPLAYNODE>(p1));
       return 1;
     case SGM_EDIT_RESET:
       Reset(e, p1);
       return 1;
     case SGM_EDIT_GET_TEXT:
-      return GetText(e, reinterpret_cast<char*>(p1), p2);
+      return GetText(e, SGE_ParamPtr<char>(p1), p2);
     case SGM_EDIT_SET_TEXT:
-      SetText(e, reinterpret_cast<const char*>(p1));
+      SetText(e, SGE_ParamPtr<const char>(p1));
       return 1;
     case SGM_EDIT_GET_CURSOR:
-      if (p1) *reinterpret_cast<int32_t*>(p1) = e->nCursor;
-      if (p2) *reinterpret_cast<int32_t*>(p2) = e->nAnchor;
+      if (p1) *SGE_ParamPtr<int32_t>(p1) = e->nCursor;
+      if (p2) *SGE_ParamPtr<int32_t>(p2) = e->nAnchor;
       return 1;
     case SGM_EDIT_SET_CURSOR:
       SetCursor(e, p1, p2);
@@ -369,7 +369,7 @@ int32_t GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_P
     case SGM_EDIT_IS_DONE:
       return e->bDone;
     case SGM_EDIT_SET_FONT:
-      e->pFont = reinterpret_cast<const SPW_FONT*>(p1);
+      e->pFont = SGE_ParamPtr<const SPW_FONT>(p1);
       return 1;
     case SGM_EDIT_SET_COLOUR:
       e->dwColour = static_cast<uint32_t>(p1);

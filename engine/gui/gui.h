@@ -139,10 +139,10 @@ constexpr int32_t GUI_LAYOUT_LINE_SIZE = 1024;
 // Registers GUI_PUSHBUTTON and GUI_EDITBOX (flags: allocate and zero the instance). 1 when both
 // are registered.
 int32_t GUI_RegisterTaskTypes();
-int32_t GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+SGE_RESULT GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2);
+SGE_RESULT GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2);
-int32_t GUI_EditBoxHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2);
 
 // Controls.
 GUI_CONTROL* GUI_CreateControl(SPW_DISPLAYNODE* node, GUI_CONTROL* parent, SGE_TASK* parentTask,

@@ -22,7 +22,7 @@ inline int32_t GUI_TellOwner(const GUI_CONTROL* control, int32_t msg, SGE_PARAM 
   return owner ? SGE_SendMessage(owner, data, msg, p1, p2) : 0;
 }
 inline SGE_PARAM GUI_Param(const GUI_CONTROL* control) {
-  return reinterpret_cast<SGE_PARAM>(control);
+  return SGE_PtrParam(control);
 }
 
 // Instance sizes for the type registration.

@@ -127,7 +127,7 @@ void Press(SGE_TASK* task, PUSHBUTTON* b, SGE_DATAREF* event) {
     Mode(b, SGM_GUI_MODE_PRESSED, 0);
     GUI_SetFocus(c);
     if (b->fFlags & GUI_PB_REPORT)
-      GUI_TellOwner(c, SGM_GUI_DOWN, GUI_Param(c), reinterpret_cast<SGE_PARAM>(event));
+      GUI_TellOwner(c, SGM_GUI_DOWN, GUI_Param(c), SGE_PtrParam(event));
   } else if (b->fFlags & GUI_PB_REPEAT) {
     if (!(b->fFlags & GUI_PB_PRESSED)) Mode(b, SGM_GUI_MODE_PRESSED, 0);
     SGE_Send(task, SGM_GUI_HOLD, 0, 0);
@@ -171,12 +171,12 @@ int32_t OnPointer(SGE_TASK* task, PUSHBUTTON* b, SGE_DATAREF* data, SGE_PARAM p2
   const int32_t kind = e ? e->nKind : 0;
   if (kind == GUI_EVENT_DOWN) {
     // A press elsewhere goes on to the control under the pointer (the next radio button).
-    if (HasFocus(b) && reinterpret_cast<GUI_CONTROL*>(p2) != Self(b)) return 0;
+    if (HasFocus(b) && SGE_ParamPtr<GUI_CONTROL>(p2) != Self(b)) return 0;
     Press(task, b, data);
     return 1;
   }
   if (kind == GUI_EVENT_UP) {
-    Release(b, reinterpret_cast<GUI_CONTROL*>(p2));
+    Release(b, SGE_ParamPtr<GUI_CONTROL>(p2));
     return 1;
   }
   return GUI_TellOwner(Self(b), SGM_GUI_POINTER_OTHER, GUI_Param(Self(b)), p2, data);
@@ -281,7 +281,7 @@ void Draw(PUSHBUTTON* b, SPW_DISPLAYNODE* node) {
 }
 
 int32_t OnCreate(SGE_TASK* task, PUSHBUTTON* b, SGE_PARAM p1, SGE_PARAM p2) {
-  b->pControl = reinterpret_cast<GUI_CONTROL*>(p1);
+  b->pControl = SGE_ParamPtr<GUI_CONTROL>(p1);
   if (!b->pControl) return 0;
   b->pControl->pTask = task;
   for (uint32_t& colour : b->dwColour) colour = kUntinted;
@@ -301,8 +301,8 @@ int32_t OnCreate(SGE_TASK* task, PUSHBUTTON* b, SGE_PARAM p1, SGE_PARAM p2) {
 
 }  // namespace
 
-int32_t GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
+SGE_RESULT GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
   PUSHBUTTON* b = Data(task);
   if (!b || (msg != SGM_TASK_CREATE && !b->pControl))
     return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
@@ -317,7 +317,7 @@ int32_t GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
       if (c->pTask == task) c->pTask = nullptr;
       break;
     case SGM_TASK_FRAME:
-      if (reinterpret_cast<SGE_TIMER*>(p1) == b->pRepeat) OnRepeatFrame(b);
+      if (SGE_ParamPtr<SGE_TIMER>(p1) == b->pRepeat) OnRepeatFrame(b);
       return 1;
     case SGM_GUI_FOCUS_GAIN:
       b->fFlags |= GUI_PB_HAS_FOCUS;
@@ -359,13 +359,13 @@ int32_t GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
         GUI_SendControl(reinterpret_cast<GUI_CONTROL*>(n), SGM_GUI_HIDE, 0, 0);
       return 1;
     case SGM_GUI_DRAW:
-      Draw(b, reinterpret_cast<SPW_DISPLAYNODE*>(p1));
+      Draw(b, SGE_ParamPtr<SPW_DISPLAYNODE>(p1));
       return 1;
     case SGM_GUI_SET_TEXT:
-      SetLabel(b, reinterpret_cast<const GUI_LABEL*>(p1));
+      SetLabel(b, SGE_ParamPtr<const GUI_LABEL>(p1));
       return 1;
     case SGM_GUI_SET_FRAME:
-      SetFrame(b, reinterpret_cast<const SPW_B2DFRAME*>(p1), p2);
+      SetFrame(b, SGE_ParamPtr<const SPW_B2DFRAME>(p1), p2);
       return 1;
     case SGM_GUI_HOLD:
       Hold(task, b);

@@ -86,7 +86,7 @@ int32_t LookUp(const GUI_NAMEVALUE* names, const char* name) {
 }
 
 void SetFrame(GUI_CONTROL* c, const SPW_B2DSET* set, int32_t id, int32_t slot) {
-  GUI_SendControl(c, SGM_GUI_SET_FRAME, reinterpret_cast<SGE_PARAM>(GUI_GetSprite(set, id)), slot);
+  GUI_SendControl(c, SGM_GUI_SET_FRAME, SGE_PtrParam(GUI_GetSprite(set, id)), slot);
 }
 
 GUI_CONTROL* CreateButton(const GUI_LAYOUTBUTTON& b, int32_t key, const SPW_B2DFILE* file,

@@ -97,8 +97,8 @@ void NotifySubscribers() {
       }
       KOINPUT_DEVICE* dev = g_koInput.devices[i];
       if (!(dev->nType & sub->nMask)) continue;
-      SGE_Send(sub->pTask, SGM_TASK_INPUT, reinterpret_cast<SGE_PARAM>(sub),
-               reinterpret_cast<SGE_PARAM>(dev));
+      SGE_Send(sub->pTask, SGM_TASK_INPUT, SGE_PtrParam(sub),
+               SGE_PtrParam(dev));
     }
   }
   g_koInput.bPolling = wasPolling;

@@ -5,13 +5,30 @@
 
 #include "engine/memory/lists.h"
 
-// Message parameters are pointer-wide: they carry timers, tasks and records.
+// Message parameters and handler answers are pointer-wide: they carry timers, tasks and
+// records.
 using SGE_PARAM = intptr_t;
+using SGE_RESULT = intptr_t;
 
 struct SGE_TASK;
 struct SGE_DATAREF;
-using SGE_TASKHANDLER = int32_t (*)(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                                    SGE_PARAM p2);
+using SGE_TASKHANDLER = SGE_RESULT (*)(SGE_TASK* task, SGE_DATAREF* data, int32_t msg,
+                                       SGE_PARAM p1, SGE_PARAM p2);
+
+// A record's (or a callback's) address as a message parameter, and what a handler reads from
+// one.
+template <typename T>
+SGE_PARAM SGE_PtrParam(T* p) {
+  return reinterpret_cast<SGE_PARAM>(p);
+}
+template <typename T>
+T* SGE_ParamPtr(SGE_PARAM p) {
+  return reinterpret_cast<T*>(p);
+}
+// A handler that answers with a record returns its address (0 for none).
+inline SGE_RESULT SGE_PtrResult(const void* record) {
+  return reinterpret_cast<SGE_RESULT>(record);
+}
 
 // Kernel messages. Below SGM_KERNEL_BAND_END a suspended task gets only SGM_TASK_DESTROY.
 constexpr int32_t SGM_TASK_CREATE = 1;       // p1, p2 of the creation
@@ -131,8 +148,16 @@ void SGE_RetainDataRef(SGE_DATAREF* ref);
 // Count minus 1; at 0 frees the data block and the record. The remaining count.
 int32_t SGE_ReleaseDataRef(SGE_DATAREF* ref);
 
-int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
-int32_t SGE_Send(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
+// The handler's answer; 0 when the task is not live, has no handler or is suspended below the
+// kernel band.
+SGE_RESULT SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                           SGE_PARAM p2);
+SGE_RESULT SGE_Send(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
+// Sends and takes the answer as the address of a T (null for none).
+template <typename T>
+T* SGE_Ask(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  return reinterpret_cast<T*>(SGE_Send(task, msg, p1, p2));
+}
 // 1 when queued, 0 when SGE_MsgMem is full (the message is dropped) or no task.
 int32_t SGE_PostMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
 int32_t SGE_Post(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
@@ -147,8 +172,8 @@ int32_t SGE_BroadcastToDescendants(SGE_TASK* task, SGE_DATAREF* data, int32_t ms
                                    SGE_PARAM p2);
 int32_t SGE_SendToChildren(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
 
-int32_t SGE_DefaultTaskHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                               SGE_PARAM p2);
+SGE_RESULT SGE_DefaultTaskHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                  SGE_PARAM p2);
 // Moves the task to the end of the new parent's children (top level for none); the old parent.
 SGE_TASK* SGE_ReparentTask(SGE_TASK* task, SGE_TASK* parent);
 

@@ -16,11 +16,12 @@ void DropIfUnowned(SGE_DATAREF* data) {
 
 }  // namespace
 
-int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                           SGE_PARAM p2) {
   // The delivery holds a count of its own: a record handed over with count 0 goes afterwards,
   // and a handler that releases the record it was given cannot free it under our feet.
   SGE_RetainDataRef(data);
-  int32_t result = 0;
+  SGE_RESULT result = 0;
   if (!SGE_TaskIsLive(task)) {
     PLAT_Trace("SGE_SendMessage: message %d to %p, not a live task\n", msg,
                static_cast<void*>(task));
@@ -33,7 +34,7 @@ int32_t SGE_SendMessage(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARA
   return result;
 }
 
-int32_t SGE_Send(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT SGE_Send(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   return SGE_SendMessage(task, nullptr, msg, p1, p2);
 }
 

@@ -145,7 +145,7 @@ void EndTask(SGE_TASK* task, SGE_PARAM destroyP1) {
   SGE_KillTaskTimers(task);
   SGE_KillTaskFrameTimers(task);
   if (SGE_TaskIsLive(task->pParent))
-    SGE_SendMessage(task->pParent, nullptr, SGM_TASK_CHILD_ENDED, reinterpret_cast<SGE_PARAM>(task),
+    SGE_SendMessage(task->pParent, nullptr, SGM_TASK_CHILD_ENDED, SGE_PtrParam(task),
                     destroyP1);
   SGE_MemFree(task);
   --g_sgeKernel.nLiveTasks;
@@ -153,8 +153,8 @@ void EndTask(SGE_TASK* task, SGE_PARAM destroyP1) {
 
 }  // namespace
 
-int32_t SGE_DefaultTaskHandler(SGE_TASK* task, SGE_DATAREF*, int32_t msg, SGE_PARAM p1,
-                               SGE_PARAM p2) {
+SGE_RESULT SGE_DefaultTaskHandler(SGE_TASK* task, SGE_DATAREF*, int32_t msg, SGE_PARAM p1,
+                                  SGE_PARAM p2) {
   if (msg != SGM_TASK_DESTROY || !SGE_TaskIsLive(task)) return 0;
   // Each child goes with its own children before the next child is reached. Taking the first
   // child each time stays correct when a child's handler ends one of its siblings.

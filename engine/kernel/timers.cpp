@@ -53,7 +53,7 @@ int32_t KillOwnTimers(SGE_TASK* task, bool frame) {
 void Fire(SGE_TIMER* t, int32_t msg, SGE_PARAM p2) {
   g_sgeKernel.pTicking = t;
   g_sgeKernel.bTickingKilled = 0;
-  SGE_SendMessage(t->pTask, t->pData, msg, reinterpret_cast<SGE_PARAM>(t), p2);
+  SGE_SendMessage(t->pTask, t->pData, msg, SGE_PtrParam(t), p2);
   const bool killed = g_sgeKernel.bTickingKilled != 0;
   g_sgeKernel.pTicking = nullptr;
   if (!killed && !(t->fFlags & SGE_TIMER_REPEAT)) SGE_KillTimer(t);

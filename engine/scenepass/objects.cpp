@@ -134,7 +134,7 @@ int32_t SPW_DestroyAnimObject(SPW_ANIMOBJECT* object) {
   SGE_MemFree(object);
   // The owner learns of it after the record is gone: it must not touch the object.
   if (owner) SGE_SendMessage(owner, nullptr, SGM_SPW_ANIMOBJECT_DESTROYED,
-                             reinterpret_cast<SGE_PARAM>(object), 0);
+                             SGE_PtrParam(object), 0);
   if (SPW_DOBJTYPE* type = SPW_GetObjectType(classSlot); type && type->dwNumInstances)
     --type->dwNumInstances;
   return 1;

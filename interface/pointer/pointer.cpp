@@ -270,7 +270,7 @@ void OnMouse(const KOINPUT_DEVICE* mouse) {
 
 void OnInput(SGE_PARAM p1, SGE_PARAM p2) {
   if (!g_pointer.bInput) return;
-  const auto* dev = reinterpret_cast<const KOINPUT_DEVICE*>(p2);
+  const auto* dev = SGE_ParamPtr<const KOINPUT_DEVICE>(p2);
   if (dev && dev->nType == KOINPUT_TYPE_MOUSE && g_pointer.bToolTips) OnMouse(dev);
   if (dev && dev->nType == KOINPUT_TYPE_KEYBOARD) Hand(GUI_EVENT_KEY, nullptr);
   // A target that ended is forgotten rather than sent to.
@@ -315,8 +315,8 @@ SGE_PARAM OnSetShape(SGE_PARAM p1) {
 
 SGE_PARAM OnSetDragObject(SGE_PARAM p1, SGE_PARAM p2) {
   GUI_CONTROL* old = g_pointer.pDrag;
-  g_pointer.pDrag = reinterpret_cast<GUI_CONTROL*>(p1);
-  const auto* at = reinterpret_cast<const SPW_POINT*>(p2);
+  g_pointer.pDrag = SGE_ParamPtr<GUI_CONTROL>(p1);
+  const auto* at = SGE_ParamPtr<const SPW_POINT>(p2);
   g_pointer.nHoverX = g_pointer.x;
   g_pointer.nHoverY = g_pointer.y;
   g_pointer.dragOffset = SPW_POINT{0.0f, 0.0f};
@@ -326,7 +326,7 @@ SGE_PARAM OnSetDragObject(SGE_PARAM p1, SGE_PARAM p2) {
     const float py = at ? at->y : static_cast<float>(g_pointer.y);
     g_pointer.dragOffset = SPW_POINT{corner.x - px, corner.y - py};
   }
-  return reinterpret_cast<SGE_PARAM>(old);
+  return SGE_PtrParam(old);
 }
 
 void CopyToolTip(const char* text) {
@@ -365,8 +365,8 @@ void vnPOINTER_FrameRect(const VNPOINTER_SHAPE* shape, int32_t frame, float rect
   rect[3] = shape->fStepV;
 }
 
-int32_t vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2) {
+SGE_RESULT vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
       OnCreate(task);
@@ -389,13 +389,13 @@ int32_t vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PA
       return OnSetShape(p1);
     case SGM_POINTER_SET_INPUT_TARGET: {
       SGE_TASK* old = g_pointer.pTarget;
-      g_pointer.pTarget = reinterpret_cast<SGE_TASK*>(p1);
-      return reinterpret_cast<SGE_PARAM>(old);
+      g_pointer.pTarget = SGE_ParamPtr<SGE_TASK>(p1);
+      return SGE_PtrParam(old);
     }
     case SGM_POINTER_SET_DRAG_OBJECT:
       return OnSetDragObject(p1, p2);
     case SGM_POINTER_SET_TOOLTIP:
-      CopyToolTip(reinterpret_cast<const char*>(p1));
+      CopyToolTip(SGE_ParamPtr<const char>(p1));
       return 1;
     default:
       break;
@@ -412,17 +412,17 @@ SGE_PARAM vnPOINTER_SetShape(int32_t index) { return SendPointer(SGM_POINTER_SET
 
 SGE_TASK* vnPOINTER_SetInputTarget(SGE_TASK* task) {
   return reinterpret_cast<SGE_TASK*>(
-      SendPointer(SGM_POINTER_SET_INPUT_TARGET, reinterpret_cast<SGE_PARAM>(task), 0));
+      SendPointer(SGM_POINTER_SET_INPUT_TARGET, SGE_PtrParam(task), 0));
 }
 
 GUI_CONTROL* vnPOINTER_SetHoverTarget(GUI_CONTROL* control, const SPW_POINT* position) {
   return reinterpret_cast<GUI_CONTROL*>(SendPointer(SGM_POINTER_SET_DRAG_OBJECT,
-                                                    reinterpret_cast<SGE_PARAM>(control),
-                                                    reinterpret_cast<SGE_PARAM>(position)));
+                                                    SGE_PtrParam(control),
+                                                    SGE_PtrParam(position)));
 }
 
 void vnPOINTER_SetToolTip(const char* text) {
-  SendPointer(SGM_POINTER_SET_TOOLTIP, reinterpret_cast<SGE_PARAM>(text), 0);
+  SendPointer(SGM_POINTER_SET_TOOLTIP, SGE_PtrParam(text), 0);
 }
 
 void vnPOINTER_SetToolTipText(const char* text) { vnPOINTER_SetToolTip(text); }

@@ -46,8 +46,8 @@ const VNPOINTER_SHAPE* vnPOINTER_GetShapeTable();
 void vnPOINTER_FrameRect(const VNPOINTER_SHAPE* shape, int32_t frame, float rect[4]);
 
 int32_t vnPOINTER_Register();
-int32_t vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2);
+SGE_RESULT vnPOINTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2);
 
 // Each returns the old value; none or 0 without a pointer task.
 SGE_PARAM vnPOINTER_SetShape(int32_t index);  // an index outside 0..30 changes nothing: none

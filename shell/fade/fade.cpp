@@ -96,8 +96,8 @@ void OnDestroy(SGE_TASK* task, VNFADE* fade) {
 }
 
 int32_t OnStart(VNFADE* fade, SGE_PARAM p1, SGE_PARAM p2) {
-  const auto* request = reinterpret_cast<const VNFADE_REQUEST*>(p1);
-  const auto* params = reinterpret_cast<const VNFADE_PARAMS*>(p2);
+  const auto* request = SGE_ParamPtr<const VNFADE_REQUEST>(p1);
+  const auto* params = SGE_ParamPtr<const VNFADE_PARAMS>(p2);
   const VNFADE_REQUEST cleared{};
   if (!request) request = &cleared;
   const int32_t previous = fade->request.nMode;
@@ -148,7 +148,7 @@ void OnFrame(VNFADE* fade) {
   const VNFADE_REQUEST done = fade->request;
   fade->request = VNFADE_REQUEST{};
   if (SGE_TaskIsLive(done.pRequester))
-    SGE_Send(done.pRequester, SGM_FADE_DONE, reinterpret_cast<SGE_PARAM>(&done), 0);
+    SGE_Send(done.pRequester, SGM_FADE_DONE, SGE_PtrParam(&done), 0);
   else if (done.pRequester)
     PLAT_Trace("vnFADE: the task that asked for the fade has ended\n");
 }
@@ -162,8 +162,8 @@ int32_t OnGetController(SGE_PARAM p1) {
 
 }  // namespace
 
-int32_t vnFADE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnFADE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   auto* fade = SGE_TaskData<VNFADE>(task);
   if (!fade) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
@@ -207,8 +207,8 @@ int32_t vnFADE_Start(SGE_TASK* requester, SGE_PARAM value1, SGE_PARAM value2, in
     return VN_FADE_REFUSED;
   }
   const VNFADE_REQUEST request{mode, requester, value1, value2};
-  return SGE_Send(g_controller, SGM_FADE_START, reinterpret_cast<SGE_PARAM>(&request),
-                  reinterpret_cast<SGE_PARAM>(params));
+  return SGE_Send(g_controller, SGM_FADE_START, SGE_PtrParam(&request),
+                  SGE_PtrParam(params));
 }
 
 int32_t vnFADE_To(SGE_TASK* requester, SGE_PARAM value1, SGE_PARAM value2, float target,

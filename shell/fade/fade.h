@@ -62,8 +62,8 @@ struct VNFADE {
 
 // Puts the controller's type in the type table; 1 on success.
 int32_t vnFADE_Register();
-int32_t vnFADE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2);
+SGE_RESULT vnFADE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);
 
 // The previous mode, VN_FADE_REFUSED for a refused request or when no controller runs.
 int32_t vnFADE_Start(SGE_TASK* requester, SGE_PARAM value1, SGE_PARAM value2, int32_t mode,

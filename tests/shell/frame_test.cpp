@@ -44,7 +44,7 @@ void Mark(const std::string& stage) {
   if (stage == g_quitAt) SGE_RequestQuit();
 }
 
-int32_t Probe(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Probe(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_TASK_TIMER) {
     Mark("timer");
     if (g_postOnTimer) {

@@ -22,7 +22,7 @@ struct Event {
 std::vector<Event> g_events;
 int g_flushes = 0;  // message 3603 deliveries to demo-screen stand-ins (the bystanders)
 
-int32_t StandIn(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT StandIn(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_VRAM_FLUSH && task->nTypeId == VNTT_FE_DEMO) ++g_flushes;
   if (msg != SGM_TASK_DESTROY && msg != SGM_VRAM_FLUSH) g_events.push_back({task->nTypeId, msg, p1, p2});
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
@@ -66,7 +66,7 @@ class RootTask : public ::testing::Test {
     SGE_TASK* mission = SGE_CreateTask(VNTT_MISSCONT, vnROOT_GetTask(), nullptr, 0, 0);
     int32_t* stored = SGE_TaskData<int32_t>(mission);
     *stored = result;
-    SGE_Send(mission, SGM_TASK_DESTROY, reinterpret_cast<SGE_PARAM>(stored), 0);
+    SGE_Send(mission, SGM_TASK_DESTROY, SGE_PtrParam(stored), 0);
     return stored;
   }
 };
@@ -76,7 +76,7 @@ TEST_F(RootTask, MissionResultIsCopiedWhenTheControllerEnds) {
   const Event* created = Find(VNTT_LOADSCREEN, SGM_TASK_CREATE);
   ASSERT_NE(created, nullptr);
   EXPECT_EQ(created->p1, VNTT_MISSCONT);
-  EXPECT_NE(created->p2, reinterpret_cast<SGE_PARAM>(gone));
+  EXPECT_NE(created->p2, SGE_PtrParam(gone));
   // The controller's freed record is reused by then; the switch still sees "won".
   *gone = 0;
   SGE_Send(vnROOT_GetTask(), SGM_ROOT_SWITCH_TASK, VNTT_MISSCONT, created->p2);

@@ -41,8 +41,8 @@ struct VNAMMODUMP {
   int32_t nLid;  // VNAMMODUMP_LID
 };
 
-int32_t vnAMMODUMP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2);
+SGE_RESULT vnAMMODUMP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2);
 
 // One frame's resupply pass over the dump's sighting list: serves the soldiers of its side within
 // reach and returns whether any soldier of its side is in sight. allies: the dump player's

@@ -95,7 +95,7 @@ int32_t RefillWeapon(VNAMMODUMP* self, const VNUNIT* soldier, VNUNIT* weapon, in
   SGE_TASK* to = weapon->pController;
   if (type == VN_UNIT_TYPE_WEAPON_CLASS1DOUBLE && weapon->pController) {
     type = SGE_Send(weapon->pController, SGM_WEAPON_DOUBLE_TYPE, 0, 0);
-    if (VNUNIT* first = vnUNITMAN_Ask<VNUNIT>(weapon->pController, SGM_WEAPON_DOUBLE_FIRST, 0, 0))
+    if (VNUNIT* first = SGE_Ask<VNUNIT>(weapon->pController, SGM_WEAPON_DOUBLE_FIRST, 0, 0))
       to = first->pController;
   }
   return Refill(self, soldier, to, type, ammoType);

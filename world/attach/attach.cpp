@@ -32,7 +32,7 @@ void ResetViewStacks() {
 
 void Visit(VNFX_ATTACHNODE* node) {
   if (node->fFlags & VNFX_ATTACH_TASK) {
-    SGE_SendMessage(node->pTask, node->pRecord, SGM_TASK_DRAW, reinterpret_cast<SGE_PARAM>(node),
+    SGE_SendMessage(node->pTask, node->pRecord, SGM_TASK_DRAW, SGE_PtrParam(node),
                     0);
   } else if ((node->fFlags & VNFX_ATTACH_FUNCTION) && node->pfnDraw) {
     if (node->pfnDraw(node, node->user) != VNFX_ATTACH_KEEP) vnFX_AttachNodeRelease(node);
@@ -103,7 +103,7 @@ VNFX_ATTACHNODE* vnFX_AttachNodeAcquire(VNFX_ATTACHLIST* list, void* data, SGE_P
 
 VNFX_ATTACHNODE* vnFX_AttachTask(VNFX_ATTACHLIST* list, SGE_TASK* task, SGE_DATAREF* record,
                                  int32_t value) {
-  return vnFX_AttachNodeAcquire(list, task, reinterpret_cast<SGE_PARAM>(record), value,
+  return vnFX_AttachNodeAcquire(list, task, SGE_PtrParam(record), value,
                                 VNFX_ATTACH_TASK);
 }
 

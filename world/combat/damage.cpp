@@ -75,8 +75,8 @@ void SendGibEffects(const VNUNIT* source, VNUNIT* target, const VNDAMAGE& damage
                          {kEffectValues[0], kEffectValues[1], kEffectValues[2]}, damage};
   for (const GibEffect& e : kGibEffects)
     if (BothHave(source, target, e.dwFlag))
-      SGE_Send(gibs, e.nMsg, reinterpret_cast<SGE_PARAM>(&effect),
-               reinterpret_cast<SGE_PARAM>(&target->fRadius));
+      SGE_Send(gibs, e.nMsg, SGE_PtrParam(&effect),
+               SGE_PtrParam(&target->fRadius));
 }
 
 struct AreaHit {
@@ -99,7 +99,7 @@ int32_t DamageInArea(void*, VNUNIT* unit, void* user) {
   copy.nSourceType = -1;
   vnUNIT_ApplyDamage(unit, &copy, 0);
   if (unit->pController)
-    SGE_Send(unit->pController, SGM_UNIT_DAMAGED, 0, reinterpret_cast<SGE_PARAM>(&copy));
+    SGE_Send(unit->pController, SGM_UNIT_DAMAGED, 0, SGE_PtrParam(&copy));
   return 1;
 }
 
@@ -120,7 +120,7 @@ int32_t RemoveIfListed(void*, VNUNIT* unit, void* user) {
   const auto* removal = static_cast<const TypeRemoval*>(user);
   if (SPW_VecDist(&removal->vPoint, &unit->vPos) <= removal->fRadius &&
       Listed(removal->pTypes, unit->nType))
-    SGE_Post(removal->pManager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(unit), 0);
+    SGE_Post(removal->pManager, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(unit), 0);
   return 1;
 }
 
@@ -158,7 +158,7 @@ int32_t vnInflictDamage(VNUNIT* source, VNUNIT* target, float distance, const SP
   damage.dwSourceFlags = source->dwFlags;
   SendGibEffects(source, target, damage, up ? *up : kUp);
   return SGE_Send(target->pController, SGM_UNIT_DAMAGED, static_cast<SGE_PARAM>(source->dwId),
-                  reinterpret_cast<SGE_PARAM>(&damage));
+                  SGE_PtrParam(&damage));
 }
 
 void vnUNIT_ApplyDamage(VNUNIT* unit, const VNDAMAGE* damage, int32_t flag) {

@@ -55,7 +55,7 @@ int32_t GatherHitPoints(SPW_DOBJECT* object, const SPW_VECTOR* shooter, HitPoint
 
 int32_t vnCOMBAT_PickRandomHitPoint(VNUNIT* unit, const SPW_VECTOR* shooter, SPW_VECTOR* out) {
   if (!unit || !unit->pController || IsClosedBugHole(unit)) return -1;
-  SPW_DOBJECT* object = vnUNITMAN_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
+  SPW_DOBJECT* object = SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
   if (!object) return -1;
   HitPoint points[kMaxHitPoints];
   const int32_t count = GatherHitPoints(object, shooter, points);

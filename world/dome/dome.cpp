@@ -72,8 +72,6 @@ constexpr float kSparkDrop = 0.4f;
 // Animated, vertex colours, destroyed after its last frame, additive.
 constexpr uint32_t kSparkFlags = 0x180A88u;
 
-SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 // ---- Create and destroy ----
 
 // Every dome shares one spark set: a set per dome would never be given back.
@@ -224,7 +222,7 @@ void Finish(VNDOME* self) {
   if (self->dwFlags & VNDOME_F_KEEP_UNIT)
     ReleaseNode(self);
   else if (self->pUnit)
-    SGE_PostMessage(vnUNITMAN_GetTask(), nullptr, SGM_UNITMAN_DESTROY_UNIT, P(self->pUnit), 0);
+    SGE_PostMessage(vnUNITMAN_GetTask(), nullptr, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(self->pUnit), 0);
   self->bCollapsing = 0;
   self->bFinished = 0;
   self->nFlicker = VNDOME_FLICKER_OFF;
@@ -248,7 +246,7 @@ void RunCountdown(SGE_TASK* task, VNDOME* self, float dt) {
   self->dwFlags &= ~VNDOME_F_TIMED;
   if (self->dwFlags & VNDOME_F_SELF_COLLAPSE) {
     const VNDOME_COLLAPSE end{0, 0.0f};
-    SGE_Send(task, SGM_DOME_COLLAPSE, P(&end), 0);
+    SGE_Send(task, SGM_DOME_COLLAPSE, SGE_PtrParam(&end), 0);
   } else {
     TellShieldExpired(self->dwNotifyId);
   }
@@ -367,18 +365,18 @@ void OnUpdate(SGE_TASK* task, VNDOME* self) {
 
 }  // namespace
 
-int32_t vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   VNDOME* self = SGE_TaskData<VNDOME>(task);
   if (!self) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
-    case SGM_TASK_CREATE: OnCreate(self, reinterpret_cast<VNUNIT*>(p1)); break;
+    case SGM_TASK_CREATE: OnCreate(self, SGE_ParamPtr<VNUNIT>(p1)); break;
     case SGM_TASK_DESTROY: OnDestroy(self); break;
-    case SGM_TASK_DRAW: vnDome_Draw(self, reinterpret_cast<const VNFX_ATTACHNODE*>(p1)); break;
+    case SGM_TASK_DRAW: vnDome_Draw(self, SGE_ParamPtr<const VNFX_ATTACHNODE>(p1)); break;
     case SGM_UNIT_UPDATE: OnUpdate(task, self); return 0;
-    case SGM_DOME_RAISE: return OnRaise(task, self, reinterpret_cast<const VNDOME_RAISE*>(p1));
+    case SGM_DOME_RAISE: return OnRaise(task, self, SGE_ParamPtr<const VNDOME_RAISE>(p1));
     case SGM_DOME_COLLAPSE:
-      OnCollapse(self, reinterpret_cast<const VNDOME_COLLAPSE*>(p1));
+      OnCollapse(self, SGE_ParamPtr<const VNDOME_COLLAPSE>(p1));
       return 0;
     case SGM_DOME_IS_RAISED: return self->bRaised;
     default: break;

@@ -96,7 +96,7 @@ struct VNDOME {
   SPW_SPRITESET* pSparks;
 };
 
-int32_t vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2);
+SGE_RESULT vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);
 // The class (VNTT_DOME) under the name "Dome", by which scripted sequences make it.
 int32_t vnDome_Register();

@@ -12,7 +12,7 @@ void SetLook(VNMARKER* bar, int32_t msg, uint32_t colour) {
   SGE_TASK* markers = vnMISSCONT_GetOverlayTask();
   const auto word = static_cast<int32_t>(colour);
   if (markers)
-    SGE_Send(markers, msg, reinterpret_cast<SGE_PARAM>(bar), reinterpret_cast<SGE_PARAM>(&word));
+    SGE_Send(markers, msg, SGE_PtrParam(bar), SGE_PtrParam(&word));
 }
 
 }  // namespace

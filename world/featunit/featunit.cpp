@@ -285,13 +285,13 @@ void End(VNFEATUNIT* self) {
   self->pComponent = self->pComponentRef = nullptr;
 }
 
-int32_t Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(task, self, p1, p2);
     case SGM_UNIT_FRAME_EXTRA: return CallHook(self->pfnExtraHook, task, p1, p2);
     case SGM_TASK_DRAW: return CallHook(self->pfnDrawHook, task, p1, p2);
@@ -300,21 +300,21 @@ int32_t Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_
     case SGM_UNIT_IS_DEAD: return self->nState != VNFEATUNIT_INTACT ? 1 : 0;
     case SGM_UNIT_GET_OBJECT: return 0;
     case SGM_UNIT_GET_CLASS: return 0;
-    case SGM_UNIT_GET_LOCATOR: return Locator(self, reinterpret_cast<SPW_VECTOR*>(p1));
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);
+    case SGM_UNIT_GET_LOCATOR: return Locator(self, SGE_ParamPtr<SPW_VECTOR>(p1));
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->fScale);
     case SGM_FEATUNIT_DESTROY: Destroy(self); return 0;
     case SGM_FEATUNIT_HAS_COMPONENT: return self->pComponent ? 1 : 0;
     case SGM_FEATUNIT_SHOW_BAR: ShowBar(self, p1); return 0;
     case SGM_FEATUNIT_RUN_COMPONENT: RunComponent(self, p2); return 0;
-    case SGM_FEATUNIT_GET_POSITION: return vnUNITMAN_Answer(&self->vPos);
+    case SGM_FEATUNIT_GET_POSITION: return SGE_PtrResult(&self->vPos);
     default: return 0;
   }
 }
 
 }  // namespace
 
-int32_t vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2) {
+SGE_RESULT vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNFEATUNIT, Answer>(task, data, msg, p1, p2);
 }
 

@@ -80,5 +80,5 @@ struct VNFEATUNIT {
 
 // Registers the class (235) for the unit manager's class registration; 1 on success.
 int32_t vnFEATUNIT_Register();
-int32_t vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2);
+SGE_RESULT vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2);

@@ -311,18 +311,18 @@ void OnDestroy(VNFLYBY* self) {
 
 }  // namespace
 
-int32_t vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                        SGE_PARAM p2) {
+SGE_RESULT vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                           SGE_PARAM p2) {
   VNFLYBY* self = SGE_TaskData<VNFLYBY>(task);
   if (!self) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
     case SGM_TASK_CREATE:
-      OnCreate(task, self, reinterpret_cast<const SPW_VECTOR*>(p1), static_cast<int32_t>(p2));
+      OnCreate(task, self, SGE_ParamPtr<const SPW_VECTOR>(p1), static_cast<int32_t>(p2));
       break;
     case SGM_TASK_DESTROY: OnDestroy(self); break;
     case SGM_TASK_FRAME: OnFrame(task, self); break;
     case SGM_TASK_DRAW:
-      vnFlyBy_DrawThrusters(self, reinterpret_cast<const VNFX_ATTACHNODE*>(p1));
+      vnFlyBy_DrawThrusters(self, SGE_ParamPtr<const VNFX_ATTACHNODE>(p1));
       break;
     case SGM_FLYBY_START: OnStart(task, self); break;
     default: break;

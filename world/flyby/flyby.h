@@ -64,7 +64,7 @@ struct VNFLYBY {
   float fTrailTimer;
 };
 
-int32_t vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                        SGE_PARAM p2);
+SGE_RESULT vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                           SGE_PARAM p2);
 // The task type (flags 4, no name).
 int32_t vnFlyBy_Register();

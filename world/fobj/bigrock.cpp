@@ -61,9 +61,9 @@ int32_t Split(VNBIGROCK* self) {
 }
 
 // The rock follows its unit, which its mover carries.
-int32_t FramePosition(VNBIGROCK* self) {
+SGE_RESULT FramePosition(VNBIGROCK* self) {
   if (self->pUnit) self->t.vPos = self->pUnit->vPos;
-  return vnUNITMAN_Answer(&self->t.vPos);
+  return SGE_PtrResult(&self->t.vPos);
 }
 
 int32_t FrameExtra(VNBIGROCK* self) {
@@ -84,24 +84,24 @@ void End(VNBIGROCK* self) {
   self->pObject = nullptr;
 }
 
-int32_t Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
     case SGM_UNIT_FRAME_POSITION: return FramePosition(self);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(self);
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pObject);
     case SGM_UNIT_GET_FACING:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), vnFOBJ_Ahead(self->t.qRot));
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), vnFOBJ_Ahead(self->t.qRot));
     case SGM_BIGROCK_SPLIT: return Split(self);
     case SGM_BIGROCK_HAS_SPLIT: return self->bSplit;
     case SGM_UNIT_GET_CLASS: return 0;
     case SGM_UNIT_SEQUENCE_TRANSFORM:
-      Place(self, reinterpret_cast<const SPW_TRANSFORM*>(p1));
+      Place(self, SGE_ParamPtr<const SPW_TRANSFORM>(p1));
       return 0;
     default: return 0;
   }
@@ -109,8 +109,8 @@ int32_t Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
 
 }  // namespace
 
-int32_t vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2) {
+SGE_RESULT vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNBIGROCK, Answer>(task, data, msg, p1, p2);
 }
 

@@ -27,5 +27,5 @@ struct VNBIGROCK {
 
 // Registers the class (192) under its name; 1 on success.
 int32_t vnBIGROCK_Register();
-int32_t vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2);
+SGE_RESULT vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2);

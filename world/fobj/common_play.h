@@ -14,10 +14,10 @@ struct VNMARKER;
 // The answer function of a class in play: message 1 makes the instance with Create; until it
 // has a unit it answers nothing else; every other message goes to Answer.
 template <typename T, void (*Create)(T*, VNUNIT*, const VNUNIT_CREATE*),
-          int32_t (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
-int32_t vnFOBJPLAY_Answer(T* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+          SGE_RESULT (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
+SGE_RESULT vnFOBJPLAY_Answer(T* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_TASK_CREATE) {
-    Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+    Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
     return 1;
   }
   return self->pUnit ? Answer(self, task, msg, p1, p2) : 0;

@@ -59,7 +59,7 @@ SPW_FEATUREINST* vnFOBJ_BoundFeature(const BSTAR_FEATUREBINDING* binding) {
 
 void vnFOBJ_RemoveUnit(VNUNIT* unit) {
   if (SGE_TASK* manager = vnUNITMAN_GetTask(); manager && unit)
-    SGE_Post(manager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(unit), 0);
+    SGE_Post(manager, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(unit), 0);
 }
 
 void vnFOBJ_ReportKill(const VNUNIT* unit) {

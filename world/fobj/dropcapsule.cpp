@@ -281,21 +281,21 @@ void End(VNDOOR* self) {
   self->pModel = nullptr;
 }
 
-int32_t Answer(VNDOOR* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
+SGE_RESULT Answer(VNDOOR* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: Update(task, self); return 0;
-    case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(&self->t.vPos);
+    case SGM_UNIT_FRAME_POSITION: return SGE_PtrResult(&self->t.vPos);
     case SGM_UNIT_FRAME_EXTRA: if (self->pModel) self->pModel->t = self->t; return 0;
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pModel);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pModel);
     case SGM_UNIT_GET_FACING: return vnFOBJPLAY_WriteVector(p1, vnFOBJPLAY_Forward(self->t.qRot));
     case SGM_UNIT_DAMAGED: Damaged(task, self); return 0;
     case SGM_UNIT_IS_DEAD: return Health(self) <= 0.0f ? 1 : 0;
     case SGM_CAPSULE_TOGGLE_DOOR: Toggle(self, p1); return 0;
     case SGM_CAPSULE_OPEN: Open(self, p1); return 0;
     case SGM_CAPSULE_CLOSE: Close(self, p1); return 0;
-    case SGM_CAPSULE_SET_LINK: self->pLink = reinterpret_cast<BSTAR_Link*>(p1); return 0;
+    case SGM_CAPSULE_SET_LINK: self->pLink = SGE_ParamPtr<BSTAR_Link>(p1); return 0;
     case SGM_CAPSULE_TOGGLE: vnFOBJPLAY_ToggleBar(self->pBar, &self->fBarTimer); return 0;
     case SGM_CAPSULE_REMOVE: vnFOBJ_RemoveUnit(self->pUnit); return 0;
     case SGM_CAPSULE_SET_VALUE: self->nValue = static_cast<int32_t>(p1); return 0;
@@ -303,7 +303,7 @@ int32_t Answer(VNDOOR* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARA
     case SGM_CAPSULE_IS_OPEN: return (self->dwFlags & VNDOOR_F_OPEN) ? 1 : 0;
     case SGM_UNIT_GET_LOCATOR: return vnFOBJPLAY_WriteVector(p1, Locator(self));
     case SGM_UNIT_GET_CLASS: return ClassQuery(self);
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->t.fScale);
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->t.fScale);
     case kSequenceTransform: vnFOBJPLAY_SequenceTransform(self->pUnit, &self->t, p1); return 0;
     default: return 0;
   }
@@ -311,8 +311,8 @@ int32_t Answer(VNDOOR* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARA
 
 }  // namespace
 
-int32_t vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNDOOR, vnFOBJPLAY_Answer<VNDOOR, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }

@@ -57,7 +57,7 @@ struct VNDOOR {
   int32_t bDestroyed;
 };
 
-int32_t vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2);
+SGE_RESULT vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);
 // Registers the class (193, "DROPCAPSULE"); 1 on success.
 int32_t vnDOOR_Register();

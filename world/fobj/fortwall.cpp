@@ -80,23 +80,23 @@ void End(VNFORTWALL* self) {
   self->pPlaceholder = nullptr;
 }
 
-int32_t Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return 0;
     case SGM_UNIT_FRAME_POSITION:
-      return vnUNITMAN_Answer(self->pUnit ? &self->pUnit->vPos : nullptr);
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pPlaceholder);
+      return SGE_PtrResult(self->pUnit ? &self->pUnit->vPos : nullptr);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pPlaceholder);
     case SGM_UNIT_GET_FACING:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), self->vDir);
     case SGM_UNIT_DAMAGED: Damaged(self); return 0;
     case SGM_UNIT_IS_DEAD: return self->nState == VNFORTWALL_FALLEN ? 1 : 0;
     case SGM_UNIT_GET_CLASS: return 0;
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->fScale);
     case SGM_FORTWALL_GET_TYPE: return self->pUnit ? self->pUnit->nType : 0;
     default: return 0;
   }
@@ -104,7 +104,7 @@ int32_t Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM
 
 }  // namespace
 
-int32_t vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2) {
+SGE_RESULT vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNFORTWALL, Answer>(task, data, msg, p1, p2);
 }

@@ -32,5 +32,5 @@ struct VNFORTWALL {
   int32_t nState;  // VNFORTWALL_STATE
 };
 
-int32_t vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2);
+SGE_RESULT vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2);

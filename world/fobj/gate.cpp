@@ -5,7 +5,8 @@
 
 // Every message is answered 0; the kernel's own handling still ends the task on message 2, so
 // that its creator can take it down.
-int32_t vnGATE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT vnGATE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   return 0;
 }

@@ -191,15 +191,15 @@ void End(VNPOPTARGET* self) {
   self->pModel = self->pDamaged = nullptr;
 }
 
-int32_t Answer(VNPOPTARGET* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
+SGE_RESULT Answer(VNPOPTARGET* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: Update(self); return 0;
-    case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(&self->t.vPos);
+    case SGM_UNIT_FRAME_POSITION: return SGE_PtrResult(&self->t.vPos);
     case SGM_UNIT_FRAME_EXTRA: CopyTransform(self); return 0;
     case SGM_UNIT_GET_OBJECT:
-      return vnUNITMAN_Answer(self->bDestroyed ? self->pDamaged : self->pModel);
+      return SGE_PtrResult(self->bDestroyed ? self->pDamaged : self->pModel);
     case SGM_UNIT_GET_FACING: return vnFOBJPLAY_WriteVector(p1, vnFOBJPLAY_Forward(self->t.qRot));
     case SGM_UNIT_DAMAGED: Damaged(self, p1); return 0;
     case SGM_UNIT_IS_DEAD: return (self->bDestroyed || Health(self) <= 0.0f) ? 1 : 0;
@@ -209,7 +209,7 @@ int32_t Answer(VNPOPTARGET* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARA
     case SGM_POPTARGET_REMOVE: vnFOBJ_RemoveUnit(self->pUnit); return 0;
     case SGM_POPTARGET_RESET_PARTS: ResetParts(self); return 0;
     case SGM_UNIT_GET_LOCATOR: return vnFOBJPLAY_WriteVector(p1, self->pUnit->vPos);
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->t.fScale);
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->t.fScale);
     case kSequenceTransform: vnFOBJPLAY_SequenceTransform(self->pUnit, &self->t, p1); return 0;
     default: return 0;
   }
@@ -222,8 +222,8 @@ bool vnPOPTARGET_RightWeapon(int32_t targetType, int32_t sourceType) {
   return Listed(kRifles, sourceType);
 }
 
-int32_t vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                            SGE_PARAM p2) {
+SGE_RESULT vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNPOPTARGET, vnFOBJPLAY_Answer<VNPOPTARGET, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }

@@ -43,7 +43,7 @@ struct VNPOPTARGET {
 // Whether a hit by the unit type is one the target's type is meant for.
 bool vnPOPTARGET_RightWeapon(int32_t targetType, int32_t sourceType);
 
-int32_t vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                            SGE_PARAM p2);
+SGE_RESULT vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2);
 // Registers the class (247, "POPTARGET"); 1 on success.
 int32_t vnPOPTARGET_Register();

@@ -222,7 +222,7 @@ void Fly(VNPROP* self) {
 SPW_DOBJECT* HolderObject(uint32_t id) {
   VNUNIT* holder = id ? vnUNITMAN_GetUnit(id) : nullptr;
   if (!holder || !holder->pController) return nullptr;
-  return vnUNITMAN_Ask<SPW_DOBJECT>(holder->pController, SGM_UNIT_GET_OBJECT, 0, 0);
+  return SGE_Ask<SPW_DOBJECT>(holder->pController, SGM_UNIT_GET_OBJECT, 0, 0);
 }
 
 int32_t Hold(VNPROP* self, uint32_t holderId) {
@@ -277,7 +277,7 @@ void Burst(VNPROP* self) {
   const float r = static_cast<float>(PLAT_Rand() % kBurstSteps) / static_cast<float>(kBurstSteps);
   const SPW_VECTOR& at = self->t.vPos;
   VNAIREXPLODE_REQUEST request{{0, 0}, kBurstSize * (1.0f + r), {at.x, at.y, at.z + 1.0f + r}};
-  SGE_Send(explosions, SGM_AIREXPLODE_START, reinterpret_cast<SGE_PARAM>(&request), 0);
+  SGE_Send(explosions, SGM_AIREXPLODE_START, SGE_PtrParam(&request), 0);
 }
 
 void Damaged(VNPROP* self) {
@@ -297,26 +297,26 @@ void End(VNPROP* self) {
   self->pObject = nullptr;
 }
 
-int32_t Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_TASK_TIMER: TrailPoint(self); return 0;
     case SGM_TASK_FRAME: Fly(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(task, self);
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pObject);
     case SGM_UNIT_GET_FACING:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), vnFOBJ_Ahead(self->t.qRot));
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), vnFOBJ_Ahead(self->t.qRot));
     case SGM_UNIT_DAMAGED: Damaged(self); return 0;
     case SGM_UNIT_IS_DEAD: return IsDead(self);
     case SGM_UNIT_GET_LOCATOR:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->t.vPos);
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), self->t.vPos);
     case SGM_UNIT_GET_CLASS: return 0;
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->t.fScale);
-    case SGM_PROP_LAUNCH: return Launch(task, self, reinterpret_cast<const VNPROP_LAUNCH*>(p1));
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->t.fScale);
+    case SGM_PROP_LAUNCH: return Launch(task, self, SGE_ParamPtr<const VNPROP_LAUNCH>(p1));
     case SGM_PROP_HOLD: return Hold(self, static_cast<uint32_t>(p1));
     case SGM_PROP_RELEASE: Release(task, self); return 0;
     case SGM_PROP_BURST: Burst(self); return 0;
@@ -327,7 +327,7 @@ int32_t Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARA
 
 }  // namespace
 
-int32_t vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNPROP, Answer>(task, data, msg, p1, p2);
 }

@@ -61,5 +61,5 @@ struct VNPROP {
   SGE_DATAREF* pTrail;  // the smoke trail's shared record while it flies
 };
 
-int32_t vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2);
+SGE_RESULT vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);

@@ -15,5 +15,5 @@ struct VNSOLARCOLLECTOR {
 
 // Registers the class (223) under its name; 1 on success.
 int32_t vnSOLARCOLLECTOR_Register();
-int32_t vnSOLARCOLLECTOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                                 SGE_PARAM p2);
+SGE_RESULT vnSOLARCOLLECTOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                    SGE_PARAM p2);

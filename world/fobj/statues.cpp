@@ -34,16 +34,16 @@ void End(VNSTATUES* self) {
   self->pObject = nullptr;
 }
 
-int32_t Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pObject);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pObject);
     case SGM_UNIT_GET_FACING:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), self->vDir);
     case SGM_UNIT_GET_CLASS: return 0;
     default: return 0;
   }
@@ -51,7 +51,7 @@ int32_t Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM 
 
 }  // namespace
 
-int32_t vnSTATUES_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2) {
+SGE_RESULT vnSTATUES_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNSTATUES, Answer>(task, data, msg, p1, p2);
 }

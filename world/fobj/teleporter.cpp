@@ -158,7 +158,7 @@ void Create(VNTELEPORTER* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
 
 VNTELEPORTER_SWITCH* Switch(VNTELEPORTER* self, SGE_PARAM feature) {
   for (int32_t i = 0; i < self->nSwitches; ++i)
-    if (reinterpret_cast<SGE_PARAM>(self->aSwitches[i].pFeature) == feature)
+    if (SGE_PtrParam(self->aSwitches[i].pFeature) == feature)
       return &self->aSwitches[i];
   return nullptr;
 }
@@ -218,7 +218,7 @@ void ReleaseUnits(VNTELEPORTER* self) {
 
 void MoveUnit(VNUNIT* unit, const SPW_VECTOR& to) {
   if (unit->pMover)
-    SGE_Send(unit->pMover, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(&to), 0);
+    SGE_Send(unit->pMover, SGM_MOVER_SET_POSITION, SGE_PtrParam(&to), 0);
   else
     vnUNITMAN_SetUnitPosition(vnUNITMAN_GetTask(), unit, &to);
 }
@@ -243,8 +243,8 @@ void Send(VNTELEPORTER* self) {
   });
   vnSOUND_PlayEffect(VNTELEPORTER_SEND_SOUND, &to.x);
   if (SGE_TASK* camera = vnMISSCONT_GetCameraTask()) {
-    SGE_Send(camera, SGM_CAMERA_JUMP_TO, reinterpret_cast<SGE_PARAM>(&self->vDestination), 0);
-    SGE_Send(camera, SGM_CAMERA_FOLLOW, reinterpret_cast<SGE_PARAM>(&self->vDestination), 0);
+    SGE_Send(camera, SGM_CAMERA_JUMP_TO, SGE_PtrParam(&self->vDestination), 0);
+    SGE_Send(camera, SGM_CAMERA_FOLLOW, SGE_PtrParam(&self->vDestination), 0);
   }
   self->nState = VNTELEPORTER_ARRIVING;
   self->fTimer = 0.0f;
@@ -293,32 +293,32 @@ void End(VNTELEPORTER* self) {
   self->pEffect = nullptr;
 }
 
-int32_t Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_CREATE:
-      Create(self, reinterpret_cast<VNUNIT*>(p1), reinterpret_cast<const VNUNIT_CREATE*>(p2));
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
       return 1;
     case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
-    case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(&self->vPos);
+    case SGM_UNIT_FRAME_POSITION: return SGE_PtrResult(&self->vPos);
     case SGM_UNIT_GET_FACING:
-      return vnFOBJ_WriteVector(reinterpret_cast<SPW_VECTOR*>(p1), self->vDir);
+      return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), self->vDir);
     case SGM_UNIT_IS_DEAD: return self->bRemoved;
     case SGM_UNIT_GET_CLASS: return 0;
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->fScale);
     case SGM_TELEPORTER_START: return Start(self, p1);
     case SGM_TELEPORTER_CHARGE: Charge(self, p1); return 0;
-    case SGM_VN_MISSCONT_EVENT_AREA_ENTERED: Entered(self, reinterpret_cast<VNUNIT*>(p2)); return 0;
-    case SGM_VN_MISSCONT_EVENT_AREA_LEFT: Left(self, reinterpret_cast<VNUNIT*>(p2)); return 0;
+    case SGM_VN_MISSCONT_EVENT_AREA_ENTERED: Entered(self, SGE_ParamPtr<VNUNIT>(p2)); return 0;
+    case SGM_VN_MISSCONT_EVENT_AREA_LEFT: Left(self, SGE_ParamPtr<VNUNIT>(p2)); return 0;
     default: return 0;
   }
 }
 
 }  // namespace
 
-int32_t vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                             SGE_PARAM p2) {
+SGE_RESULT vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNTELEPORTER, Answer>(task, data, msg, p1, p2);
 }
 

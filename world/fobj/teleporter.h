@@ -68,5 +68,5 @@ struct VNTELEPORTER {
 
 // Registers the class (194); 1 on success.
 int32_t vnTELEPORTER_Register();
-int32_t vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                             SGE_PARAM p2);
+SGE_RESULT vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                SGE_PARAM p2);

@@ -186,8 +186,8 @@ void Drive(VNTRANSPORT* self, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
 void Place(VNTRANSPORT* self, const SPW_TRANSFORM* t) {
   if (!t) return;
   const SPW_VECTOR facing = vnFOBJPLAY_Forward(t->qRot);
-  Drive(self, SGM_MOVER_MOVE_TO, reinterpret_cast<SGE_PARAM>(&t->vPos),
-        reinterpret_cast<SGE_PARAM>(&facing));
+  Drive(self, SGM_MOVER_MOVE_TO, SGE_PtrParam(&t->vPos),
+        SGE_PtrParam(&facing));
 }
 
 void End(VNTRANSPORT* self) {
@@ -198,23 +198,23 @@ void End(VNTRANSPORT* self) {
   self->pModel = nullptr;
 }
 
-int32_t Answer(VNTRANSPORT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
+SGE_RESULT Answer(VNTRANSPORT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
     case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_TASK_DRAW: return vnShockwave_DrawPool(self->pShockwaves, VNTRANSPORT_SHOCKWAVES);
-    case SGM_UNIT_GET_UNIT: return vnUNITMAN_Answer(self->pUnit);
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: Update(self); return 0;
-    case SGM_UNIT_FRAME_POSITION: return vnUNITMAN_Answer(FramePosition(self));
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pModel);
+    case SGM_UNIT_FRAME_POSITION: return SGE_PtrResult(FramePosition(self));
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pModel);
     case SGM_UNIT_DAMAGED: Damaged(task, self); return 0;
     case SGM_UNIT_IS_INVULNERABLE: return self->bDead;
     case SGM_UNIT_IS_DEAD: return Health(self) <= 0.0f ? 1 : 0;
     case kSetVisible: vnFOBJPLAY_Show(self->pModel, p1 != 0 && !self->bDead); return 0;
     case SGM_UNIT_GET_LOCATOR: return vnFOBJPLAY_WriteVector(p1, self->pUnit->vPos);
     case SGM_UNIT_GET_CLASS: return Health(self) > 0.0f ? kClassAlive : 0;
-    case SGM_UNIT_GET_SCALE: return vnUNITMAN_Answer(&self->fScale);
+    case SGM_UNIT_GET_SCALE: return SGE_PtrResult(&self->fScale);
     case kGoto: Drive(self, SGM_MOVER_GOTO, p1, 0); return 0;
-    case kSequenceTransform: Place(self, reinterpret_cast<const SPW_TRANSFORM*>(p1)); return 0;
+    case kSequenceTransform: Place(self, SGE_ParamPtr<const SPW_TRANSFORM>(p1)); return 0;
     default: return 0;
   }
 }
@@ -229,8 +229,8 @@ int32_t vnTRANSPORT_ChooseTurn(const SPW_VECTOR& h, const SPW_VECTOR& s) {
   return -1;
 }
 
-int32_t vnTRANSPORT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                            SGE_PARAM p2) {
+SGE_RESULT vnTRANSPORT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNTRANSPORT, vnFOBJPLAY_Answer<VNTRANSPORT, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }

@@ -41,5 +41,5 @@ constexpr int32_t VNTRANSPORT_NODE_VALUE = 1;
 // -1 when the heading lies between the two axes and the current one goes on.
 int32_t vnTRANSPORT_ChooseTurn(const SPW_VECTOR& heading, const SPW_VECTOR& sampled);
 
-int32_t vnTRANSPORT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                            SGE_PARAM p2);
+SGE_RESULT vnTRANSPORT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2);

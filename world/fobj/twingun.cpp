@@ -229,7 +229,7 @@ void Leave(VNTWINGUN* self) {
   const VNUNIT* unit = self->pUnit;
   const SPW_VECTOR exit{unit->vPos.x - self->vForward.x * kExitBehind,
                         unit->vPos.y - self->vForward.y * kExitBehind, unit->vPos.z};
-  if (gunner) vnUNITMAN_SendToUnit(gunner, SGM_TWINGUN_GET_OFF, reinterpret_cast<SGE_PARAM>(&exit), 0);
+  if (gunner) vnUNITMAN_SendToUnit(gunner, SGM_TWINGUN_GET_OFF, SGE_PtrParam(&exit), 0);
 }
 
 void Occupy(VNTWINGUN* self, SGE_PARAM on, SGE_PARAM unitId) {
@@ -240,7 +240,7 @@ void Occupy(VNTWINGUN* self, SGE_PARAM on, SGE_PARAM unitId) {
   if (self->dwGunner) Leave(self);
   self->dwGunner = static_cast<uint32_t>(unitId);
   const SPW_VECTOR seat = Seat(self);
-  vnUNITMAN_SendToUnit(self->dwGunner, SGM_TWINGUN_GET_ON, reinterpret_cast<SGE_PARAM>(&seat),
+  vnUNITMAN_SendToUnit(self->dwGunner, SGM_TWINGUN_GET_ON, SGE_PtrParam(&seat),
                        static_cast<SGE_PARAM>(self->pUnit->dwId));
 }
 
@@ -258,11 +258,11 @@ void End(VNTWINGUN* self) {
   self->pModel = self->apGuns[0] = self->apGuns[1] = nullptr;
 }
 
-int32_t Answer(VNTWINGUN* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNTWINGUN* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
     case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_UNIT_UPDATE: Update(self); return 0;
-    case SGM_UNIT_GET_OBJECT: return vnUNITMAN_Answer(self->pModel);
+    case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pModel);
     case SGM_TWINGUN_GUNNER: return static_cast<int32_t>(self->dwGunner);
     case SGM_TWINGUN_OCCUPY: Occupy(self, p1, p2); return 1;
     case SGM_TWINGUN_MOUNT_POINT: return vnFOBJPLAY_WriteVector(p1, Seat(self));
@@ -283,8 +283,8 @@ bool vnTWINGUN_AcceptsTarget(const SPW_VECTOR& forward, const SPW_VECTOR& from,
          d.z / length < std::sin(VNTWINGUN_MAX_ELEVATION);
 }
 
-int32_t vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2) {
+SGE_RESULT vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNTWINGUN, vnFOBJPLAY_Answer<VNTWINGUN, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }

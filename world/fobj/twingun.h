@@ -42,7 +42,7 @@ struct VNTWINGUN {
 bool vnTWINGUN_AcceptsTarget(const SPW_VECTOR& forward, const SPW_VECTOR& from,
                              const SPW_VECTOR& to);
 
-int32_t vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                          SGE_PARAM p2);
+SGE_RESULT vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                             SGE_PARAM p2);
 // Registers the class (240); 1 on success.
 int32_t vnTWINGUN_Register();

@@ -33,7 +33,7 @@ int32_t RankOf(const VNUNIT* unit) { return vnUNIT_AttrInt(unit, VN_ATTR_RANK); 
 
 void ListSelected(SGE_TASK* task, Group* group) {
   const int32_t n = SGE_Send(task, SGM_UNITMAN_LIST_SELECTED,
-                             reinterpret_cast<SGE_PARAM>(group->apUnits), VNUNITMAN_MAX_SELECTED);
+                             SGE_PtrParam(group->apUnits), VNUNITMAN_MAX_SELECTED);
   group->nCount = std::clamp(n, 0, VNUNITMAN_MAX_SELECTED);
 }
 
@@ -81,7 +81,7 @@ SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
 
 // The unit's dynamic object, as its controller answers message 534.
 SPW_DOBJECT* UnitObject(const VNUNIT* unit) {
-  return vnUNITMAN_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
+  return SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
 }
 
 bool DiffersInPlane(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x != b.x || a.y != b.y; }
@@ -94,8 +94,8 @@ void ShowMarker(VNUNITMAN* ctx, int32_t which, const SPW_VECTOR& at, const SPW_Q
 // The formation named for a 302 or 307 order and its group; 0 when either is missing.
 int32_t FormationGroup(SGE_TASK* task, const char* name, int32_t key, VNRANK_PROGRAM** outFormation,
                        Group* group) {
-  *outFormation = name ? vnUNITMAN_Ask<VNRANK_PROGRAM>(task, SGM_UNITMAN_FIND_FORMATION,
-                                                       reinterpret_cast<SGE_PARAM>(name), 0)
+  *outFormation = name ? SGE_Ask<VNRANK_PROGRAM>(task, SGM_UNITMAN_FIND_FORMATION,
+                                                       SGE_PtrParam(name), 0)
                        : nullptr;
   if (!*outFormation) return 0;
   ListSelected(task, group);
@@ -232,7 +232,7 @@ int32_t vnFORMNODE_PlaceFormation(VNUNITMAN*, SGE_TASK* task, const char* name, 
     SlotPlace p = PlaceSlot(formation->pSlots[i], q, unit, leader->vPos);
     if (unit->pController)
       SGE_Send(unit->pController, SGM_UNIT_SET_POSITION_FACING,
-               reinterpret_cast<SGE_PARAM>(&p.vSpot), reinterpret_cast<SGE_PARAM>(&p.vFacing));
+               SGE_PtrParam(&p.vSpot), SGE_PtrParam(&p.vFacing));
   }
   return 1;
 }
@@ -252,9 +252,9 @@ int32_t vnFORMNODE_ShowFormation(VNUNITMAN* ctx, SGE_TASK* task, const char* nam
     VNUNIT* unit = group.apUnits[i];
     SlotPlace p = PlaceSlot(formation->pSlots[i], q, unit, origin);
     if (unit->pMover)
-      SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, reinterpret_cast<SGE_PARAM>(&p.vFacing), 0);
+      SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, SGE_PtrParam(&p.vFacing), 0);
     if (unit->pController)
-      SGE_Send(unit->pController, SGM_UNIT_GOTO_POINT, reinterpret_cast<SGE_PARAM>(&p.vSpot), 0);
+      SGE_Send(unit->pController, SGM_UNIT_GOTO_POINT, SGE_PtrParam(&p.vSpot), 0);
     const int32_t which =
         VNFORMNODE_FIRST_PAIR +
         (DiffersInPlane(p.vSpot, p.vWanted) ? VNFORMNODE_STOPPED : VNFORMNODE_REACHED);
@@ -290,7 +290,7 @@ int32_t vnFORMNODE_MoveGroup(VNUNITMAN* ctx, SGE_TASK* task, const SPW_VECTOR* p
     if (!SweepFrom(unit, point, &offset, &dest)) dest = *point;
     if (unit->pMover) SGE_Send(unit->pMover, SGM_MOVER_CLEAR_FACING, 0, 0);
     if (!unit->pController) continue;
-    SGE_Send(unit->pController, msg, reinterpret_cast<SGE_PARAM>(&dest), 0);
+    SGE_Send(unit->pController, msg, SGE_PtrParam(&dest), 0);
     SPW_DOBJECT* object = UnitObject(unit);
     if (!object) continue;
     const int32_t which = VNFORMNODE_SECOND_PAIR +

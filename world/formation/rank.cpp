@@ -41,7 +41,7 @@ VNSMOKETRAIL* g_trail = nullptr;
 VNUNITMAN* Manager(SGE_TASK* ctx) { return SGE_TaskData<VNUNITMAN>(ctx); }
 
 VNUNIT* FindUnit(SGE_TASK* ctx, int32_t id) {
-  return vnUNITMAN_Ask<VNUNIT>(ctx, SGM_UNITMAN_FIND_UNIT, id, 0);
+  return SGE_Ask<VNUNIT>(ctx, SGM_UNITMAN_FIND_UNIT, id, 0);
 }
 
 bool IsDead(const VNUNIT* unit) {
@@ -199,15 +199,15 @@ struct Launch {
 
 void SendFacingAndGo(VNUNIT* unit, int32_t msg, SPW_VECTOR* facing, SPW_VECTOR* dest) {
   if (unit->pMover)
-    SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, reinterpret_cast<SGE_PARAM>(facing), 0);
-  if (unit->pController) SGE_Send(unit->pController, msg, reinterpret_cast<SGE_PARAM>(dest), 0);
+    SGE_Send(unit->pMover, SGM_MOVER_SET_FACING, SGE_PtrParam(facing), 0);
+  if (unit->pController) SGE_Send(unit->pController, msg, SGE_PtrParam(dest), 0);
 }
 
 // The answer of a jumper to SGM_UNIT_BOUNCE_CHECK for the distance to its destination.
 int32_t BounceCheck(VNUNIT* unit, const SPW_VECTOR& dest) {
   float dist = SPW_VecDist(&unit->vPos, &dest);
   return unit->pController ? SGE_Send(unit->pController, SGM_UNIT_BOUNCE_CHECK,
-                                      reinterpret_cast<SGE_PARAM>(&dist), 0)
+                                      SGE_PtrParam(&dist), 0)
                            : kBounceGo;
 }
 
@@ -271,8 +271,8 @@ void BuildFromPlatoon(SGE_TASK* ctx, const VNPLATOON* platoon, const char* name,
 }  // namespace
 
 VNRANK_PROGRAM* vnRANK_Find(SGE_TASK* ctx, const char* name) {
-  return ctx && name ? vnUNITMAN_Ask<VNRANK_PROGRAM>(ctx, SGM_UNITMAN_FIND_FORMATION,
-                                                     reinterpret_cast<SGE_PARAM>(name), 0)
+  return ctx && name ? SGE_Ask<VNRANK_PROGRAM>(ctx, SGM_UNITMAN_FIND_FORMATION,
+                                                     SGE_PtrParam(name), 0)
                      : nullptr;
 }
 
@@ -346,7 +346,7 @@ int32_t vnRANK_Reset(SGE_TASK* ctx) {
   VNRANK_PROGRAM* rank = vnRANK_Find(ctx, VNRANK_PLAYER_RANK);
   if (!rank) return 0;
   VNUNIT* units[VNRANK_MAX_SLOTS];
-  const int32_t n = SGE_Send(ctx, SGM_UNITMAN_LIST_SELECTED, reinterpret_cast<SGE_PARAM>(units),
+  const int32_t n = SGE_Send(ctx, SGM_UNITMAN_LIST_SELECTED, SGE_PtrParam(units),
                              VNRANK_MAX_SLOTS);
   vnRANK_Build(ctx, rank, units, std::clamp(n, 0, VNRANK_MAX_SLOTS));
   rank->pSource = nullptr;
@@ -358,7 +358,7 @@ int32_t vnRANK_SelectRank(SGE_TASK* ctx) {
   if (!rank) return 0;
   SGE_Send(ctx, SGM_UNITMAN_CLEAR_SELECTION, 0, 0);
   for (const VNRANK_SLOT& slot : std::span(rank->pSlots, rank->nCount))
-    SGE_Send(ctx, SGM_UNITMAN_SELECT, reinterpret_cast<SGE_PARAM>(slot.pUnit), 0);
+    SGE_Send(ctx, SGM_UNITMAN_SELECT, SGE_PtrParam(slot.pUnit), 0);
   return 1;
 }
 
@@ -507,7 +507,7 @@ int32_t vnRANK_ApplyFormation(SGE_TASK* ctx, const char* name) {
   }
   VNRANK_ORDER order = {};
   const int32_t answered = leader->pController ? SGE_Send(leader->pController, SGM_UNIT_GET_ORDER,
-                                                          reinterpret_cast<SGE_PARAM>(&order), 0)
+                                                          SGE_PtrParam(&order), 0)
                                                : 0;
   const SPW_VECTOR dir = rank->vDir;
   if (answered && (order.nKind == VNRANK_ORDER_WALK || order.nKind == VNRANK_ORDER_WALK_TO))

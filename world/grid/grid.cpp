@@ -68,7 +68,7 @@ uint32_t NextStamp(VNGRID* grid) {
   if (grid->dwStamp == std::numeric_limits<uint32_t>::max()) {
     grid->dwStamp = 1;
     if (SGE_TASK* manager = vnUNITMAN_GetTask())
-      SGE_Send(manager, SGM_UNITMAN_FOR_EACH, reinterpret_cast<SGE_PARAM>(&ClearStamp), 0);
+      SGE_Send(manager, SGM_UNITMAN_FOR_EACH, SGE_PtrParam(&ClearStamp), 0);
     return grid->dwStamp;
   }
   return ++grid->dwStamp;

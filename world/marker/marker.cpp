@@ -10,15 +10,7 @@
 
 namespace {
 
-// The record the last SGM_MARK_ADD made: a handler's result is 32 bits, a record is not.
-VNMARKER* g_added = nullptr;
-
 VNMARKER* AsMarker(SGE_DLLNODE* n) { return reinterpret_cast<VNMARKER*>(n); }
-VNMARKER* AsRecord(SGE_PARAM p) { return reinterpret_cast<VNMARKER*>(p); }
-template <typename T>
-const T* AsValues(SGE_PARAM p) {
-  return reinterpret_cast<const T*>(p);
-}
 
 void OnCreate(SGE_TASK* task, VNMARKERS* self, const VNMARKER_DEFAULTS* defaults) {
   std::memset(static_cast<void*>(self), 0, sizeof *self);
@@ -37,7 +29,6 @@ void OnDestroy(SGE_TASK* task, VNMARKERS* self) {
   self->pNode = nullptr;
   SGE_ListFreeAll(&self->active);
   SGE_ListFreeAll(&self->free);
-  g_added = nullptr;
   // Owners that reach the service after this find no task rather than a freed one.
   if (vnMISSCONT_GetOverlayTask() == task) vnMISSCONT_SetOverlayTask(nullptr);
 }
@@ -103,18 +94,18 @@ void OnRecordMessage(VNMARKERS* self, int32_t msg, VNMARKER* m, SGE_PARAM p2) {
   if (!p2) return;
   switch (msg) {
     // Held in [0, 1]; a level that is not a number (0 / 0 from an owner) shows as 0.
-    case SGM_MARK_LEVEL: m->data.fLevel = vnMARK_BarLevel(*AsValues<float>(p2), 1.0f); break;
-    case SGM_MARK_PAIR_A: SetPair(m, VNMARKER_PAIR_A, AsValues<float>(p2)); break;
-    case SGM_MARK_PAIR_B: SetPair(m, VNMARKER_PAIR_B, AsValues<float>(p2)); break;
-    case SGM_MARK_PAIR_C: SetPair(m, VNMARKER_PAIR_C, AsValues<float>(p2)); break;
-    case SGM_MARK_POSITION: m->data.vPos = *AsValues<SPW_VECTOR>(p2); break;
+    case SGM_MARK_LEVEL: m->data.fLevel = vnMARK_BarLevel(*SGE_ParamPtr<const float>(p2), 1.0f); break;
+    case SGM_MARK_PAIR_A: SetPair(m, VNMARKER_PAIR_A, SGE_ParamPtr<const float>(p2)); break;
+    case SGM_MARK_PAIR_B: SetPair(m, VNMARKER_PAIR_B, SGE_ParamPtr<const float>(p2)); break;
+    case SGM_MARK_PAIR_C: SetPair(m, VNMARKER_PAIR_C, SGE_ParamPtr<const float>(p2)); break;
+    case SGM_MARK_POSITION: m->data.vPos = *SGE_ParamPtr<const SPW_VECTOR>(p2); break;
     case SGM_MARK_WORDS:
-      std::memcpy(m->data.anWords, AsValues<int32_t>(p2), sizeof m->data.anWords);
+      std::memcpy(m->data.anWords, SGE_ParamPtr<const int32_t>(p2), sizeof m->data.anWords);
       break;
-    case SGM_MARK_LOOK5: SetLook(m, 5, AsValues<int32_t>(p2)); break;
-    case SGM_MARK_LOOK4: SetLook(m, 4, AsValues<int32_t>(p2)); break;
-    case SGM_MARK_LOOK2: SetLook(m, 2, AsValues<int32_t>(p2)); break;
-    case SGM_MARK_LOOK3: SetLook(m, 3, AsValues<int32_t>(p2)); break;
+    case SGM_MARK_LOOK5: SetLook(m, 5, SGE_ParamPtr<const int32_t>(p2)); break;
+    case SGM_MARK_LOOK4: SetLook(m, 4, SGE_ParamPtr<const int32_t>(p2)); break;
+    case SGM_MARK_LOOK2: SetLook(m, 2, SGE_ParamPtr<const int32_t>(p2)); break;
+    case SGM_MARK_LOOK3: SetLook(m, 3, SGE_ParamPtr<const int32_t>(p2)); break;
     default: break;
   }
 }
@@ -123,29 +114,21 @@ bool IsRecordMessage(int32_t msg) { return msg >= SGM_MARK_REMOVE && msg <= SGM_
 
 }  // namespace
 
-int32_t vnMARK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT vnMARK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   VNMARKERS* self = SGE_TaskData<VNMARKERS>(task);
   if (!self) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
-    case SGM_TASK_CREATE: OnCreate(task, self, AsValues<VNMARKER_DEFAULTS>(p1)); break;
+    case SGM_TASK_CREATE: OnCreate(task, self, SGE_ParamPtr<const VNMARKER_DEFAULTS>(p1)); break;
     case SGM_TASK_DESTROY: OnDestroy(task, self); break;
-    case SGM_TASK_DRAW: Draw(self, reinterpret_cast<const VNFX_ATTACHNODE*>(p1)); break;
+    case SGM_TASK_DRAW: Draw(self, SGE_ParamPtr<const VNFX_ATTACHNODE>(p1)); break;
     case SGM_MARK_ADD:
-      g_added = Add(self, AsValues<SPW_VECTOR>(p1), static_cast<uint32_t>(p2));
-      break;
+      return SGE_PtrResult(Add(self, SGE_ParamPtr<const SPW_VECTOR>(p1), static_cast<uint32_t>(p2)));
     default:
-      if (IsRecordMessage(msg)) OnRecordMessage(self, msg, AsRecord(p1), p2);
+      if (IsRecordMessage(msg)) OnRecordMessage(self, msg, SGE_ParamPtr<VNMARKER>(p1), p2);
       break;
   }
-  const int32_t passed = SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  return msg == SGM_MARK_ADD ? g_added != nullptr : passed;
-}
-
-VNMARKER* vnMARK_TakeAdded() {
-  VNMARKER* record = g_added;
-  g_added = nullptr;
-  return record;
+  return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
 }
 
 int32_t vnMARK_Register() {

@@ -16,7 +16,7 @@ struct VNUNIT;
 constexpr int32_t VNTT_MARKERS = 211;
 
 // Messages to the marker task; p1 is the record for all but SGM_MARK_ADD.
-// p1 position (3 floats), p2 flags; 1 when a record was added, which vnMARK_TakeAdded gives.
+// p1 position (3 floats), p2 flags; answers the added record, or 0.
 constexpr int32_t SGM_MARK_ADD = 2579;
 constexpr int32_t SGM_MARK_REMOVE = 2580;
 constexpr int32_t SGM_MARK_LEVEL = 2581;      // p2 pointer to a float, held in [0, 1]
@@ -74,11 +74,9 @@ struct VNMARKERS {
 };
 
 // The task's handler, and its registration (flags 4, no name) for the root task.
-int32_t vnMARK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2);
+SGE_RESULT vnMARK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2);
 int32_t vnMARK_Register();
-// The record the last SGM_MARK_ADD added (null when it failed), once: the slot is cleared.
-VNMARKER* vnMARK_TakeAdded();
 
 // Wrappers that reach the running mission's marker task; without it they do nothing and the
 // ones with a result answer null.

@@ -8,10 +8,8 @@
 
 namespace {
 
-SGE_PARAM Param(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 void SendRecord(int32_t msg, VNMARKER* record, SGE_PARAM value) {
-  if (SGE_TASK* task = vnMISSCONT_GetOverlayTask()) SGE_Send(task, msg, Param(record), value);
+  if (SGE_TASK* task = vnMISSCONT_GetOverlayTask()) SGE_Send(task, msg, SGE_PtrParam(record), value);
 }
 
 }  // namespace
@@ -19,24 +17,23 @@ void SendRecord(int32_t msg, VNMARKER* record, SGE_PARAM value) {
 VNMARKER* vnMARK_Send2579(const SPW_VECTOR* position, uint32_t flags) {
   SGE_TASK* task = vnMISSCONT_GetOverlayTask();
   if (!task) return nullptr;
-  vnMARK_TakeAdded();
-  SGE_Send(task, SGM_MARK_ADD, Param(position), static_cast<SGE_PARAM>(flags));
-  return vnMARK_TakeAdded();
+  return SGE_Ask<VNMARKER>(task, SGM_MARK_ADD, SGE_PtrParam(position),
+                          static_cast<SGE_PARAM>(flags));
 }
 
 void vnMARK_Send2580(VNMARKER* record) { SendRecord(SGM_MARK_REMOVE, record, 0); }
 
 void vnMARK_Send2581(VNMARKER* record, float level) {
-  SendRecord(SGM_MARK_LEVEL, record, Param(&level));
+  SendRecord(SGM_MARK_LEVEL, record, SGE_PtrParam(&level));
 }
 
 void vnMARK_Send2585(VNMARKER* record, const SPW_VECTOR* position) {
-  SendRecord(SGM_MARK_POSITION, record, Param(position));
+  SendRecord(SGM_MARK_POSITION, record, SGE_PtrParam(position));
 }
 
 void vnMARK_SetDefaults(VNMARKER* record) {
   for (int32_t msg : {SGM_MARK_PAIR_A, SGM_MARK_PAIR_B, SGM_MARK_PAIR_C})
-    SendRecord(msg, record, Param(VNMARKER_DEFAULT_PAIR));
+    SendRecord(msg, record, SGE_PtrParam(VNMARKER_DEFAULT_PAIR));
 }
 
 void vnMARK_Send2586(VNMARKER* record, int32_t value) {

@@ -77,7 +77,7 @@ int32_t Step(SGE_TASK* task, VNMOVER_FLIGHT* f) {
     left -= dt;
     SubStep(f, dt);
     if (SPW_VecDist(&r->vPos, &f->vTarget) < r->fArrival) {
-      vnMOVER_Notify(r, SGM_MOVER_ARRIVED, reinterpret_cast<SGE_PARAM>(r), 0);
+      vnMOVER_Notify(r, SGM_MOVER_ARRIVED, SGE_PtrParam(r), 0);
       // The controller may have ended the mover; its record went back to the pool.
       if (r->pOwner != task) break;
     }
@@ -89,7 +89,7 @@ int32_t Create(SGE_TASK* task, VNMOVER_FLIGHT* f, const VNMOVER_CREATE* create) 
   if (f->pRecord) return 1;
   if (!vnMOVER_Start(task, &f->pRecord, create)) return 0;
   f->vTarget = create->vPos;
-  SGE_Send(task, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(&create->vPos), 0);
+  SGE_Send(task, SGM_MOVER_SET_POSITION, SGE_PtrParam(&create->vPos), 0);
   return 1;
 }
 
@@ -100,19 +100,19 @@ void Destroy(VNMOVER_FLIGHT* f) {
 
 }  // namespace
 
-int32_t vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
+SGE_RESULT vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
   auto* f = SGE_TaskData<VNMOVER_FLIGHT>(task);
   if (!f) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
     case SGM_TASK_CREATE:
-      return Create(task, f, vnMOVER_Arg<const VNMOVER_CREATE>(p1));
+      return Create(task, f, SGE_ParamPtr<const VNMOVER_CREATE>(p1));
     case SGM_TASK_DESTROY:
       Destroy(f);
       return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
     case SGM_MOVER_GET_RECORD:
-      Create(task, f, vnMOVER_Arg<const VNMOVER_CREATE>(p1));
-      return vnMOVER_Answer(f->pRecord);
+      Create(task, f, SGE_ParamPtr<const VNMOVER_CREATE>(p1));
+      return SGE_PtrResult(f->pRecord);
     default:
       break;
   }
@@ -120,18 +120,18 @@ int32_t vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
   if (!f->pRecord) return 0;
   switch (msg) {
     case SGM_MOVER_SET_POSITION:
-      return vnMOVER_Place(f->pRecord, vnMOVER_Arg<const SPW_VECTOR>(p1),
-                           vnMOVER_Arg<const SPW_VECTOR>(p2), false);
+      return vnMOVER_Place(f->pRecord, SGE_ParamPtr<const SPW_VECTOR>(p1),
+                           SGE_ParamPtr<const SPW_VECTOR>(p2), false);
     case SGM_MOVER_MOVE_TO:
-      return vnMOVER_Place(f->pRecord, vnMOVER_Arg<const SPW_VECTOR>(p1),
-                           vnMOVER_Arg<const SPW_VECTOR>(p2), true);
+      return vnMOVER_Place(f->pRecord, SGE_ParamPtr<const SPW_VECTOR>(p1),
+                           SGE_ParamPtr<const SPW_VECTOR>(p2), true);
     case SGM_MOVER_GOTO:
-      return SetTarget(f, vnMOVER_Arg<const SPW_VECTOR>(p1));
+      return SetTarget(f, SGE_ParamPtr<const SPW_VECTOR>(p1));
     case SGM_MOVER_STOP:
       Stop(f);
       return 1;
     case SGM_MOVER_GET_SPEEDS:
-      return GetSpeeds(f, vnMOVER_Arg<float>(p1));
+      return GetSpeeds(f, SGE_ParamPtr<float>(p1));
     case SGM_MOVER_STEP:
       return Step(task, f);
     default:

@@ -26,8 +26,6 @@ constexpr float kFeatureProbeHeight = 1000.0f;
 // A gate point the disc sweep gets this close to (or within its radius of) counts as reached.
 constexpr float kReachSlack = 0.1f;
 
-float g_randomPoint[3];
-
 float Distance2D(const SPW_VECTOR& a, const SPW_VECTOR& b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }
@@ -70,8 +68,8 @@ void Enter(VNMOVER_GROUND* g, BSTAR_Node* region) {
   const bool onPath = g->bActive && region && FindCell(g, region);
   vnMOVER_ChangeRegion(r, region);
   if (onPath && r->pRegion == region)
-    vnMOVER_Notify(r, SGM_MOVER_GATE, reinterpret_cast<SGE_PARAM>(r),
-                   reinterpret_cast<SGE_PARAM>(region));
+    vnMOVER_Notify(r, SGM_MOVER_GATE, SGE_PtrParam(r),
+                   SGE_PtrParam(region));
 }
 
 // --- Positions -------------------------------------------------------------------------------
@@ -211,7 +209,7 @@ bool FollowPath(VNMOVER_GROUND* g, float dt) {
     return true;
   }
   Stop(g);
-  vnMOVER_Notify(r, SGM_MOVER_ARRIVED, reinterpret_cast<SGE_PARAM>(r), 0);
+  vnMOVER_Notify(r, SGM_MOVER_ARRIVED, SGE_PtrParam(r), 0);
   return false;
 }
 
@@ -367,10 +365,7 @@ const float* RandomPoint(VNMOVER_GROUND* g, SGE_PARAM nearest, const SPW_VECTOR*
       }
     }
   }
-  g_randomPoint[0] = pick[0];
-  g_randomPoint[1] = pick[1];
-  g_randomPoint[2] = pick[2];
-  return g_randomPoint;
+  return pick;
 }
 
 // Debug: the mean red, green and blue bytes of the region's junction words, each over 3.
@@ -425,7 +420,7 @@ int32_t Create(SGE_TASK* task, VNMOVER_GROUND* g, const VNMOVER_CREATE* create) 
   g->dwLinkType = kDefaultLinkType;
   g->nLookAhead = kDefaultLookAhead;
   g->vTarget = r->vPos;
-  SGE_Send(task, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(&create->vPos), 0);
+  SGE_Send(task, SGM_MOVER_SET_POSITION, SGE_PtrParam(&create->vPos), 0);
   return 1;
 }
 
@@ -438,20 +433,20 @@ void Destroy(VNMOVER_GROUND* g) {
 
 }  // namespace
 
-int32_t vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
+SGE_RESULT vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
   auto* g = SGE_TaskData<VNMOVER_GROUND>(task);
   if (!g) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   switch (msg) {
     case SGM_TASK_CREATE:
       SGE_ListInit(&g->path);
-      return Create(task, g, vnMOVER_Arg<const VNMOVER_CREATE>(p1));
+      return Create(task, g, SGE_ParamPtr<const VNMOVER_CREATE>(p1));
     case SGM_TASK_DESTROY:
       Destroy(g);
       return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
     case SGM_MOVER_GET_RECORD:
-      Create(task, g, vnMOVER_Arg<const VNMOVER_CREATE>(p1));
-      return vnMOVER_Answer(g->pRecord);
+      Create(task, g, SGE_ParamPtr<const VNMOVER_CREATE>(p1));
+      return SGE_PtrResult(g->pRecord);
     default:
       break;
   }
@@ -459,29 +454,29 @@ int32_t vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
   if (!g->pRecord) return 0;
   switch (msg) {
     case SGM_MOVER_SET_POSITION:
-      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2),
+      return SetPosition(g, SGE_ParamPtr<const SPW_VECTOR>(p1), SGE_ParamPtr<const SPW_VECTOR>(p2),
                          false);
     case SGM_MOVER_MOVE_TO:
-      return SetPosition(g, vnMOVER_Arg<const SPW_VECTOR>(p1), vnMOVER_Arg<const SPW_VECTOR>(p2),
+      return SetPosition(g, SGE_ParamPtr<const SPW_VECTOR>(p1), SGE_ParamPtr<const SPW_VECTOR>(p2),
                          true);
     case SGM_MOVER_GOTO:
-      return GoTo(g, vnMOVER_Arg<const SPW_VECTOR>(p1));
+      return GoTo(g, SGE_ParamPtr<const SPW_VECTOR>(p1));
     case SGM_MOVER_STOP:
       Stop(g);
       return 1;
     case SGM_MOVER_GET_STATE_RECORD:
-      return vnMOVER_Answer(&g->vSurface);
+      return SGE_PtrResult(&g->vSurface);
     case SGM_MOVER_STEP:
       return Step(task, g);
     case SGM_MOVER_GROUND_HEIGHT:
       return GroundHeight(g, p1);
     case SGM_MOVER_RANDOM_POINT:
-      return vnMOVER_Answer(RandomPoint(g, p1, vnMOVER_Arg<const SPW_VECTOR>(p2)));
+      return SGE_PtrResult(RandomPoint(g, p1, SGE_ParamPtr<const SPW_VECTOR>(p2)));
     case SGM_MOVER_CLEAR_FACING:
       g->bFacing = 0;
       return 1;
     case SGM_MOVER_SET_FACING:
-      return SetFacing(g, vnMOVER_Arg<const SPW_VECTOR>(p1));
+      return SetFacing(g, SGE_ParamPtr<const SPW_VECTOR>(p1));
     case SGM_MOVER_SET_LINK_TYPE:
       return SetLinkType(g, p1);
     case SGM_MOVER_GET_LINK_TYPE:
@@ -498,9 +493,9 @@ int32_t vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
     case SGM_MOVER_GET_COUNT:
       return g->nCount;
     case SGM_MOVER_REGION_COLOUR:
-      return RegionColour(g, vnMOVER_Arg<float>(p1));
+      return RegionColour(g, SGE_ParamPtr<float>(p1));
     case SGM_MOVER_REGION_RECORD:
-      return vnMOVER_Answer(g->pRecord->pRegion);
+      return SGE_PtrResult(g->pRecord->pRegion);
     default:
       return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   }

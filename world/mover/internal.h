@@ -17,11 +17,6 @@ void vnMOVER_ReturnRecord(VNMOVER_RECORD* record);
 VNMOVER_REQUEST* vnMOVER_TakeRequest(VNMOVER_PLANNER* planner);
 void vnMOVER_ReturnRequest(VNMOVER_PLANNER* planner, VNMOVER_REQUEST* request);
 
-template <typename T>
-T* vnMOVER_Arg(SGE_PARAM p) {
-  return reinterpret_cast<T*>(p);
-}
-
 // A new mover's record from the planner, filled from the creation record and kept in `slot`;
 // none when the slot is taken, nothing was given or the pool is empty.
 VNMOVER_RECORD* vnMOVER_Start(SGE_TASK* task, VNMOVER_RECORD** slot, const VNMOVER_CREATE* create);
@@ -59,12 +54,8 @@ uint32_t vnMOVER_RunRequests(VNMOVER_RECORD* record, float dt);
 // Returns every request of the record to the planner.
 void vnMOVER_DropRequests(VNMOVER_RECORD* record);
 
-// A record as a message's answer (handlers answer in 32 bits; the unit manager's slot carries
-// it); 1, or 0 for none.
-int32_t vnMOVER_Answer(const void* record);
-
 // Handlers.
-int32_t vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2);
-int32_t vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2);
+SGE_RESULT vnMOVER_GroundHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2);
+SGE_RESULT vnMOVER_FlightHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2);

@@ -14,8 +14,6 @@ float vnMOVER_NextSubStep(float left) {
   return 0.0f;
 }
 
-int32_t vnMOVER_Answer(const void* record) { return vnUNITMAN_Answer(record); }
-
 int32_t vnMOVER_Register() {
   const int32_t ground =
       SGE_RegisterTaskType(VNTT_VEHICLE_MOVER, vnMOVER_GroundHandler, SGE_TTF_ZERO_DATA,

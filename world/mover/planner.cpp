@@ -78,7 +78,7 @@ void TellListeners(VNMOVER_PLANNER* planner, int32_t msg, BSTAR_Node* region,
     // A listener may remove itself while it answers.
     SGE_DLLNODE* next = SGE_ListNext(&planner->listeners, n);
     if (!SGE_Send(reinterpret_cast<ListenerCell*>(n)->pTask, msg,
-                  reinterpret_cast<SGE_PARAM>(region), reinterpret_cast<SGE_PARAM>(record)))
+                  SGE_PtrParam(region), SGE_PtrParam(record)))
       return;
     n = next;
   }
@@ -143,7 +143,7 @@ int32_t vnMOVER_AddListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
   }
   cell->pTask = task;
   SGE_ListAddTail(&planner->listeners, &cell->link);
-  SGE_Send(task, SGM_MOVER_LISTENER_ADDED, reinterpret_cast<SGE_PARAM>(planner), 0);
+  SGE_Send(task, SGM_MOVER_LISTENER_ADDED, SGE_PtrParam(planner), 0);
   return 1;
 }
 
@@ -152,7 +152,7 @@ int32_t vnMOVER_RemoveListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
   if (!cell) return 0;
   SGE_ListUnlink(&cell->link);
   SGE_MemFree(cell);
-  SGE_Send(task, SGM_MOVER_LISTENER_REMOVED, reinterpret_cast<SGE_PARAM>(planner), 0);
+  SGE_Send(task, SGM_MOVER_LISTENER_REMOVED, SGE_PtrParam(planner), 0);
   return 1;
 }
 
@@ -190,13 +190,13 @@ void vnMOVER_ChangeRegion(VNMOVER_RECORD* record, BSTAR_Node* region) {
   record->pRegion = region;
   VNMOVER_PLANNER* planner = record->pPlanner;
   if (old) {
-    vnMOVER_Notify(record, SGM_MOVER_LEFT_REGION, reinterpret_cast<SGE_PARAM>(record),
-                   reinterpret_cast<SGE_PARAM>(old));
+    vnMOVER_Notify(record, SGM_MOVER_LEFT_REGION, SGE_PtrParam(record),
+                   SGE_PtrParam(old));
     if (IsTrigger(old) && planner) TellListeners(planner, SGM_MOVER_TRIGGER_LEFT, old, record);
   }
   if (region) {
-    vnMOVER_Notify(record, SGM_MOVER_ENTERED_REGION, reinterpret_cast<SGE_PARAM>(record),
-                   reinterpret_cast<SGE_PARAM>(region));
+    vnMOVER_Notify(record, SGM_MOVER_ENTERED_REGION, SGE_PtrParam(record),
+                   SGE_PtrParam(region));
     if (IsTrigger(region) && planner)
       TellListeners(planner, SGM_MOVER_TRIGGER_ENTERED, region, record);
   }

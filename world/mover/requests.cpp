@@ -30,8 +30,8 @@ void Apply(VNMOVER_RECORD* r, const VNMOVER_REQUEST* q, uint32_t effects, float 
 
 // The controller hears of the finished request before it goes back to the pool.
 void Retire(VNMOVER_RECORD* r, VNMOVER_REQUEST* q) {
-  vnMOVER_Notify(r, SGM_MOVER_REQUEST_DONE, reinterpret_cast<SGE_PARAM>(r),
-                 reinterpret_cast<SGE_PARAM>(q));
+  vnMOVER_Notify(r, SGM_MOVER_REQUEST_DONE, SGE_PtrParam(r),
+                 SGE_PtrParam(q));
   vnMOVER_ReturnRequest(r->pPlanner, q);
 }
 
@@ -52,8 +52,8 @@ VNMOVER_REQUEST* vnMOVER_QueueRequest(SGE_TASK* mover, uint32_t flags, const SPW
   q->fSpeed = value;
   q->fTime = value;
   SGE_ListAddTail(&r->requests, &q->link);
-  vnMOVER_Notify(r, SGM_MOVER_REQUEST_QUEUED, reinterpret_cast<SGE_PARAM>(r),
-                 reinterpret_cast<SGE_PARAM>(q));
+  vnMOVER_Notify(r, SGM_MOVER_REQUEST_QUEUED, SGE_PtrParam(r),
+                 SGE_PtrParam(q));
   return q;
 }
 
@@ -80,8 +80,8 @@ uint32_t vnMOVER_RunRequests(VNMOVER_RECORD* r, float dt) {
         }
       } else {
         bits = static_cast<uint32_t>(vnMOVER_Notify(r, SGM_MOVER_RUN_REQUEST,
-                                                    reinterpret_cast<SGE_PARAM>(q),
-                                                    reinterpret_cast<SGE_PARAM>(r))) &
+                                                    SGE_PtrParam(q),
+                                                    SGE_PtrParam(r))) &
                kEffectBits;
       }
       Apply(r, q, bits, dt);

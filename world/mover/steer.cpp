@@ -80,8 +80,8 @@ int32_t PushFromUnit(void*, VNUNIT* other, void* user) {
   if (!o || o == r || SPW_VecDist(&r->vPos, &o->vPos) >= r->fRadius + o->fRadius) return 1;
   // The controller may spare a unit, unless that unit never lets itself be spared.
   if (!(o->dwFlags & VNMOVER_F_NOPUSH) &&
-      vnMOVER_Notify(r, SGM_MOVER_IGNORE_MOVER, reinterpret_cast<SGE_PARAM>(r),
-                     reinterpret_cast<SGE_PARAM>(o)))
+      vnMOVER_Notify(r, SGM_MOVER_IGNORE_MOVER, SGE_PtrParam(r),
+                     SGE_PtrParam(o)))
     return 1;
   PushFrom(r, o->vPos, o->fRadius, ctx->pPush);
   return 1;
@@ -90,7 +90,7 @@ int32_t PushFromUnit(void*, VNUNIT* other, void* user) {
 void AvoidUnits(VNMOVER_RECORD* r, SPW_VECTOR* push) {
   SGE_TASK* controller = r->pOwner ? r->pOwner->pParent : nullptr;
   if (!controller) return;
-  VNUNIT* unit = vnUNITMAN_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
+  VNUNIT* unit = SGE_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
   const VNUNITMAN* manager = unit ? vnUNITMAN_Get() : nullptr;
   if (!manager || !manager->pGrid) return;
   UnitPush ctx{r, push};
@@ -107,8 +107,8 @@ void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
   SPW_VECTOR lastNormal{};
   for (int32_t i = 0; i < count; ++i) {
     if (SPW_VecDist(&r->vPos, &near[i]->vCentre) >= r->fRadius + near[i]->fRadius) continue;
-    if (vnMOVER_Notify(r, SGM_MOVER_IGNORE_OBSTACLE, reinterpret_cast<SGE_PARAM>(r),
-                       reinterpret_cast<SGE_PARAM>(near[i])))
+    if (vnMOVER_Notify(r, SGM_MOVER_IGNORE_OBSTACLE, SGE_PtrParam(r),
+                       SGE_PtrParam(near[i])))
       continue;
     const SPW_VECTOR n = PushFrom(r, near[i]->vCentre, near[i]->fRadius, push);
     if (Dot(n, n) == 0.0f) continue;

@@ -79,7 +79,7 @@ void SendName(VNUNIT* unit, const VNPLACE_COMMANDBLOCK* block, const char* value
 
 void Apply(VNUNIT* unit, const VNPLACE_COMMANDBLOCK* block, int32_t code, const char* value) {
   switch (code) {
-    case VNPL_USER: Tell(unit, SGM_UNIT_SET_USER, reinterpret_cast<SGE_PARAM>(value), 0); break;
+    case VNPL_USER: Tell(unit, SGM_UNIT_SET_USER, SGE_PtrParam(value), 0); break;
     case VNPL_RANK: vnUNIT_SetAttrInt(unit, VN_ATTR_RANK, ToInt(value)); break;
     case VNPL_AND_FLAGS_C: unit->dwFlags &= ~ToBits(value); break;
     case VNPL_OR_FLAGS: unit->dwFlags |= ToBits(value); break;

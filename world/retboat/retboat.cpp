@@ -90,8 +90,8 @@ void Destroy(VNRETBOAT_MANAGER* m) {
   }
 }
 
-int32_t RetBoatManager(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                       SGE_PARAM p2) {
+SGE_RESULT RetBoatManager(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
   auto* m = SGE_TaskData<VNRETBOAT_MANAGER>(task);
   switch (msg) {
     case SGM_TASK_CREATE:
@@ -102,7 +102,7 @@ int32_t RetBoatManager(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM
       Destroy(m);
       break;
     case SGM_TASK_TIMER:
-      BoatArrives(m, reinterpret_cast<SGE_TIMER*>(p1));
+      BoatArrives(m, SGE_ParamPtr<SGE_TIMER>(p1));
       return 1;
     case SGM_RETBOAT_MANAGER_ADD_BOAT:
       return AddBoat(task, m, static_cast<uint32_t>(p1)) ? 1 : 0;

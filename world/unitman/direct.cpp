@@ -13,8 +13,8 @@ namespace {
 
 void MoveUnit(SGE_TASK* manager, VNUNIT* unit, const SPW_VECTOR* pos, const SPW_VECTOR* dir) {
   if (unit->pMover)
-    SGE_Send(unit->pMover, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(pos),
-             reinterpret_cast<SGE_PARAM>(dir));
+    SGE_Send(unit->pMover, SGM_MOVER_SET_POSITION, SGE_PtrParam(pos),
+             SGE_PtrParam(dir));
   unit->vPos = *pos;
   const VNUNITMAN* m = SGE_TaskData<VNUNITMAN>(manager);
   if (m && m->pGrid) vnGrid_UpdateUnit(m->pGrid, unit);

@@ -77,8 +77,8 @@ void UpdateUnit(VNUNITMAN* m, VNUNIT* u, VNPLAYER* player) {
   if (!(m->dwMode & VNUNITMAN_MODE_RUN)) return;
   g_current = u;
   const uint32_t id = u->dwId;
-  const auto p1 = reinterpret_cast<SGE_PARAM>(m);
-  const auto p2 = reinterpret_cast<SGE_PARAM>(player);
+  const auto p1 = SGE_PtrParam(m);
+  const auto p2 = SGE_PtrParam(player);
   int32_t result = 0;
   if (u->nState == 1 && u->pController) {
     result = SGE_Send(u->pController, SGM_UNIT_FRAME_FIRST, p1, p2);
@@ -91,7 +91,7 @@ void UpdateUnit(VNUNITMAN* m, VNUNIT* u, VNPLAYER* player) {
   }
   if (result) return;
   if (u->pController && (u->dwFlags & VNUNIT_F_POSITION)) {
-    const SPW_VECTOR* pos = vnUNITMAN_Ask<SPW_VECTOR>(u->pController, SGM_UNIT_FRAME_POSITION, p1, p2);
+    const SPW_VECTOR* pos = SGE_Ask<SPW_VECTOR>(u->pController, SGM_UNIT_FRAME_POSITION, p1, p2);
     if (!vnUNITMAN_IsLive(u, id)) return;
     if (pos) {
       u->vPos = *pos;

@@ -51,10 +51,10 @@ void vnUNIT_SampleGroundLight(SPW_DOBJECT* object) {
 
 void vnUNIT_UpdateGroundLighting(VNUNIT* unit, int32_t withExtra) {
   if (!unit || !unit->pController) return;
-  if (auto* object = vnUNITMAN_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0))
+  if (auto* object = SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0))
     Relight(object);
   if (!withExtra || g_globalLighting) return;
-  if (auto* extra = vnUNITMAN_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_EXTRA_OBJECT, 0, 0))
+  if (auto* extra = SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_EXTRA_OBJECT, 0, 0))
     Relight(extra);
 }
 

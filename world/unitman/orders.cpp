@@ -9,18 +9,18 @@
 namespace {
 
 VNORDER_NODE* TakeNode() {
-  return vnUNITMAN_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_TAKE_ORDER, 0, 0);
+  return SGE_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_TAKE_ORDER, 0, 0);
 }
 
 // Unlinked here as well, so that a queue empties even when no manager runs.
 void ReturnNode(VNORDER_NODE* node) {
   SGE_ListUnlink(&node->link);
-  SGE_Send(vnUNITMAN_GetTask(), SGM_UNITMAN_RETURN_ORDER, reinterpret_cast<SGE_PARAM>(node), 0);
+  SGE_Send(vnUNITMAN_GetTask(), SGM_UNITMAN_RETURN_ORDER, SGE_PtrParam(node), 0);
 }
 
 VNORDER* DefaultOrder() {
   auto* node =
-      vnUNITMAN_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_DEFAULT_ORDER, 0, 0);
+      SGE_Ask<VNORDER_NODE>(vnUNITMAN_GetTask(), SGM_UNITMAN_DEFAULT_ORDER, 0, 0);
   return node ? &node->order : nullptr;
 }
 

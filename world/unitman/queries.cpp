@@ -104,7 +104,7 @@ void vnUNITMAN_ClearSelection(VNUNITMAN* m) {
     if (!player) continue;
     ForEachUnit(m, &player->units, [m](VNUNIT* u) {
       if (u->dwFlags & VNUNIT_F_SELECTED)
-        SGE_Send(m->pTask, SGM_UNITMAN_DESELECT, reinterpret_cast<SGE_PARAM>(u), 0);
+        SGE_Send(m->pTask, SGM_UNITMAN_DESELECT, SGE_PtrParam(u), 0);
       return true;
     });
   }
@@ -128,7 +128,7 @@ VNUNIT* vnUNITMAN_Pick(VNUNITMAN* m, VNUNITMAN_PICK* ray) {
   VNUNIT* hit = nullptr;
   ForEveryUnit(m, [&](VNUNIT* u) {
     if (!u->pController) return true;
-    auto* object = vnUNITMAN_Ask<SPW_DOBJECT>(u->pController, SGM_UNIT_GET_OBJECT, 0, 0);
+    auto* object = SGE_Ask<SPW_DOBJECT>(u->pController, SGM_UNIT_GET_OBJECT, 0, 0);
     if (object && SPW_CollideDynamicObject(object, ray->pStart, ray->pDirection, ray->pBest,
                                            ray->pHit, nullptr))
       hit = u;
@@ -232,7 +232,7 @@ void vnUNITMAN_NotifyArea(VNUNITMAN* m, const VNUNITMAN_AREA* area) {
                      kAreaInclude, kAreaExclude);
   for (auto [u, id] : hits.units)
     if (vnUNITMAN_IsLive(u, id) && u->pController)
-      SGE_Send(u->pController, SGM_UNIT_AREA_NOTIFY, reinterpret_cast<SGE_PARAM>(area), 0);
+      SGE_Send(u->pController, SGM_UNIT_AREA_NOTIFY, SGE_PtrParam(area), 0);
 }
 
 VNUNITMAN_ANIMINDEX* vnUNITMAN_AnimIndex(VNUNITMAN* m, const VNUNITMAN_ANIMREQUEST* request) {
@@ -277,10 +277,10 @@ void vnUNITMAN_FreeAnimIndices(VNUNITMAN* m) {
 int32_t vnUNITMAN_RegionEvent(int32_t msg, SGE_PARAM region, const VNMOVER_RECORD* record) {
   SGE_TASK* controller = record && record->pOwner ? record->pOwner->pParent : nullptr;
   if (!controller) return 0;
-  VNUNIT* unit = vnUNITMAN_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
+  VNUNIT* unit = SGE_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0);
   const int32_t event = msg == SGM_UNITMAN_REGION_ENTERED ? SGM_VN_MISSCONT_EVENT_AREA_ENTERED
                                                           : SGM_VN_MISSCONT_EVENT_AREA_LEFT;
   if (SGE_TASK* mission = vnMISSCONT_GetTask())
-    SGE_Send(mission, event, region, reinterpret_cast<SGE_PARAM>(unit));
+    SGE_Send(mission, event, region, SGE_PtrParam(unit));
   return 1;
 }

@@ -132,7 +132,7 @@ void CreateGrid(VNUNITMAN* m) {
 SGE_TASK* CreateService(SGE_TASK* task, int32_t type, const VNUNITMAN_CREATE* create) {
   const SGE_TASKTYPE* t = SGE_GetTaskType(type);
   if (!t || !t->pHandler) return nullptr;
-  return SGE_CreateTask(type, task, nullptr, reinterpret_cast<SGE_PARAM>(create), 0);
+  return SGE_CreateTask(type, task, nullptr, SGE_PtrParam(create), 0);
 }
 
 void FreeGoalTables(VNUNITMAN* m) {
@@ -187,7 +187,7 @@ void vnUNITMAN_StartUp(SGE_TASK* task, VNUNITMAN* m, const VNUNITMAN_CREATE* cre
   LoadTables(m);
   m->pFrameTimer = SGE_AddFrameTimer(task, 1, nullptr, SGE_TIMER_REPEAT);
   NamePlayers(m);
-  SGE_Send(task, SGM_UNITMAN_LOAD_FORMATIONS, reinterpret_cast<SGE_PARAM>(kFormationFile), 0);
+  SGE_Send(task, SGM_UNITMAN_LOAD_FORMATIONS, SGE_PtrParam(kFormationFile), 0);
   vnFORMNODE_LoadMarkerTypes(m);
   if (VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner()) vnMOVER_AddListener(planner, task);
   CreateGrid(m);

@@ -329,18 +329,9 @@ struct VNUNITMAN {
   struct VNUNITMAN_CURSOR* pCursors;  // the unit-list walks under way, innermost first
 };
 
-// Handlers answer in 32 bits. A message whose answer is a record (a unit, a player, a movement
-// record) hands it back through one program-wide slot: the handler returns vnUNITMAN_Answer's
-// result as its last act, and vnUNITMAN_Ask takes the record right after the send.
-int32_t vnUNITMAN_Answer(const void* record);  // 1 for a record, 0 for null
-void* vnUNITMAN_TakeAnswer();
-template <typename T>
-T* vnUNITMAN_Ask(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
-  vnUNITMAN_Answer(nullptr);
-  const int32_t answered = SGE_Send(task, msg, p1, p2);
-  void* record = vnUNITMAN_TakeAnswer();
-  return answered ? static_cast<T*>(record) : nullptr;
-}
+// A message whose answer is a record (a unit, a player, a movement record) answers with the
+// record's address through the kernel (SGE_PtrResult in the handler, SGE_Ask at the sender); 0
+// when there is none.
 
 // Attribute value access on a unit's copy.
 inline int32_t vnUNIT_AttrInt(const VNUNIT* unit, int32_t value) {
@@ -416,11 +407,11 @@ SPW_DOBJECT* vnUNIT_CreateObject(VNUNIT* unit, const char* file, float scale,
 // The handler of a unit-controller class whose instance is T: Answer(self, task, msg, p1, p2)
 // gives the answer (0 without an instance), and the kernel's default handling follows every
 // message.
-template <typename T, int32_t (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
-int32_t vnUNIT_ControllerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                                 SGE_PARAM p2) {
+template <typename T, SGE_RESULT (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
+SGE_RESULT vnUNIT_ControllerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                    SGE_PARAM p2) {
   T* self = SGE_TaskData<T>(task);
-  const int32_t answer = self ? Answer(self, task, msg, p1, p2) : 0;
+  const SGE_RESULT answer = self ? Answer(self, task, msg, p1, p2) : 0;
   SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   return answer;
 }

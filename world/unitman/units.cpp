@@ -98,8 +98,8 @@ void AttachMover(VNUNIT* u, const VNUNIT_CREATE* create) {
   mc.fRadius = u->fRadius;
   u->pMover = SGE_CreateTask(flight ? VNTT_FLIGHT_MOVER : VNTT_VEHICLE_MOVER, nullptr, nullptr, 0, 0);
   if (!u->pMover) return;
-  u->pMove = vnUNITMAN_Ask<VNMOVER_RECORD>(u->pMover, SGM_MOVER_GET_RECORD,
-                                           reinterpret_cast<SGE_PARAM>(&mc), 0);
+  u->pMove = SGE_Ask<VNMOVER_RECORD>(u->pMover, SGM_MOVER_GET_RECORD,
+                                           SGE_PtrParam(&mc), 0);
   if (!u->pMove || !u->pMove->pRegion)
     PLAT_Trace("*** WARNING : Unit type [%s] at (%f,%f,%f) OUTSIDE BSTAR network\n",
                vnUNITMAN_GetTypeInfo(u->nType)->pszName, static_cast<double>(u->vPos.x),
@@ -133,8 +133,8 @@ void CreateLinked(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNIT_CR
     c.pParent = u;
     c.nBinding = 1;
     c.vDir = {0.0f, 1.0f, 0.0f};
-    SGE_Send(task, SGM_UNITMAN_CREATE_UNIT, reinterpret_cast<SGE_PARAM>(&c),
-             reinterpret_cast<SGE_PARAM>(block));
+    SGE_Send(task, SGM_UNITMAN_CREATE_UNIT, SGE_PtrParam(&c),
+             SGE_PtrParam(block));
   }
 }
 
@@ -142,13 +142,13 @@ void CreateController(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNI
                       const VNPLACE_COMMANDBLOCK* block) {
   const VNUNIT_ATTR* row = RowOf(m, u->nType);
   if (!row || !row->nClassId) return;
-  u->pController = SGE_CreateTask(row->nClassId, task, nullptr, reinterpret_cast<SGE_PARAM>(u),
-                                  reinterpret_cast<SGE_PARAM>(create));
+  u->pController = SGE_CreateTask(row->nClassId, task, nullptr, SGE_PtrParam(u),
+                                  SGE_PtrParam(create));
   if (!u->pController) return;
   if (u->pMover) SGE_ReparentTask(u->pMover, u->pController);
   if (block)
-    SGE_Send(u->pController, SGM_UNIT_PLACEMENT, reinterpret_cast<SGE_PARAM>(block),
-             reinterpret_cast<SGE_PARAM>(create));
+    SGE_Send(u->pController, SGM_UNIT_PLACEMENT, SGE_PtrParam(block),
+             SGE_PtrParam(create));
 }
 
 void SendSoldierStats(const VNUNITMAN* m, const VNUNIT* u) {
@@ -161,12 +161,12 @@ void SendSoldierStats(const VNUNITMAN* m, const VNUNIT* u) {
     vnPLATMAN_StatsFromAttributes(&base, RowOf(m, (row->dwFlags & kMaleBase) ? kMaleBaseType : kFemaleBaseType));
     vnPLATMAN_AddStats(&stats, &stats, &base);
   }
-  SGE_Send(u->pController, SGM_UNIT_SOLDIER_PROFILE, reinterpret_cast<SGE_PARAM>(&stats), 0);
+  SGE_Send(u->pController, SGM_UNIT_SOLDIER_PROFILE, SGE_PtrParam(&stats), 0);
 }
 
 SGE_DLLNODE* TargetList(SGE_TASK* task, const VNUNIT_CREATE* create) {
   if (create->pTargetList) return create->pTargetList;
-  VNPLAYER* player = vnUNITMAN_Ask<VNPLAYER>(task, SGM_UNITMAN_PLAYER_BY_ID,
+  VNPLAYER* player = SGE_Ask<VNPLAYER>(task, SGM_UNITMAN_PLAYER_BY_ID,
                                              static_cast<SGE_PARAM>(create->dwPlayer), 0);
   if (!player) {
     PLAT_Trace("[UNITMAN]: no player %u for a unit of type %d\n", create->dwPlayer, create->nType);
@@ -182,7 +182,7 @@ void TellChildren(VNUNITMAN* m, VNUNIT* u) {
     VNUNITMAN_WALK walk(m, &u->aChildren[list]);
     while (VNUNIT* child = walk.Next()) {
       if (!child->pController) break;
-      SGE_Send(child->pController, SGM_UNIT_PARENT_DESTROYED, reinterpret_cast<SGE_PARAM>(child), 0);
+      SGE_Send(child->pController, SGM_UNIT_PARENT_DESTROYED, SGE_PtrParam(child), 0);
     }
   }
 }

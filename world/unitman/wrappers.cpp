@@ -7,14 +7,9 @@ namespace {
 constexpr const char* kComputerName = "Computer";
 
 template <typename T>
-SGE_PARAM P(T* p) {
-  return reinterpret_cast<SGE_PARAM>(p);
-}
-
-template <typename T>
 T* Ask(int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
   SGE_TASK* task = vnUNITMAN_GetTask();
-  return task ? vnUNITMAN_Ask<T>(task, msg, p1, p2) : nullptr;
+  return task ? SGE_Ask<T>(task, msg, p1, p2) : nullptr;
 }
 
 int32_t Send(int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
@@ -43,21 +38,21 @@ int32_t vnUNITMAN_OrderSelected(int32_t msg, SGE_PARAM a, SGE_PARAM b) {
 
 int32_t vnUNITMAN_OrderPlayerSelected(uint32_t player, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
   VNUNITMAN_MSG record{msg, a, b};
-  return Send(SGM_UNITMAN_SEND_SELECTED, P(&record), static_cast<SGE_PARAM>(player));
+  return Send(SGM_UNITMAN_SEND_SELECTED, SGE_PtrParam(&record), static_cast<SGE_PARAM>(player));
 }
 
 int32_t vnUNITMAN_SendToHumanUnits(int32_t msg, SGE_PARAM a, SGE_PARAM b) {
   VNPLAYER* human = vnUNITMAN_GetHumanPlayer();
   if (!human) return 0;
   VNUNITMAN_MSG record{msg, a, b};
-  return Send(SGM_UNITMAN_SEND_PLAYER, P(&record), static_cast<SGE_PARAM>(human->dwId));
+  return Send(SGM_UNITMAN_SEND_PLAYER, SGE_PtrParam(&record), static_cast<SGE_PARAM>(human->dwId));
 }
 
 int32_t vnUNITMAN_SendToComputerUnits(int32_t msg, SGE_PARAM a, SGE_PARAM b) {
-  auto* computer = Ask<VNPLAYER>(SGM_UNITMAN_PLAYER_BY_NAME, P(kComputerName));
+  auto* computer = Ask<VNPLAYER>(SGM_UNITMAN_PLAYER_BY_NAME, SGE_PtrParam(kComputerName));
   if (!computer) return 0;
   VNUNITMAN_MSG record{msg, a, b};
-  return Send(SGM_UNITMAN_SEND_PLAYER, P(&record), static_cast<SGE_PARAM>(computer->dwId));
+  return Send(SGM_UNITMAN_SEND_PLAYER, SGE_PtrParam(&record), static_cast<SGE_PARAM>(computer->dwId));
 }
 
 int32_t vnUNITMAN_SendToUnit(uint32_t id, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
@@ -70,7 +65,7 @@ int32_t vnUNITMAN_SendToPlayerType(uint32_t player, int32_t type, int32_t msg, S
                                    SGE_PARAM b) {
   VNUNITMAN_MSG record{msg, a, b};
   VNUNITMAN_PLAYERTYPE which{player, type};
-  return Send(SGM_UNITMAN_SEND_PLAYER_TYPE, P(&record), P(&which));
+  return Send(SGM_UNITMAN_SEND_PLAYER_TYPE, SGE_PtrParam(&record), SGE_PtrParam(&which));
 }
 
 VNUNIT* vnUNITMAN_GetUnit(uint32_t id) {
@@ -86,21 +81,21 @@ int32_t vnUNIT_IsDead(uint32_t id) {
 VNPLAYER* vnUNITMAN_GetHumanPlayer() { return Ask<VNPLAYER>(SGM_UNITMAN_HUMAN_PLAYER); }
 
 VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const VNPLACE_COMMANDBLOCK* placement) {
-  return Ask<VNUNIT>(SGM_UNITMAN_CREATE_UNIT, P(create), P(placement));
+  return Ask<VNUNIT>(SGM_UNITMAN_CREATE_UNIT, SGE_PtrParam(create), SGE_PtrParam(placement));
 }
 
-void vnUNITMAN_DestroyUnit(VNUNIT* unit) { Send(SGM_UNITMAN_DESTROY_UNIT, P(unit)); }
+void vnUNITMAN_DestroyUnit(VNUNIT* unit) { Send(SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(unit)); }
 
 int32_t vnUNITMAN_SetFlagBit0(int32_t value) {
   return Send(SGM_UNITMAN_SET_RUN, static_cast<SGE_PARAM>(value));
 }
 
 int32_t vnUNITMAN_ApplyFormation(const char* name, const VNFORMNODE_ORDER* order) {
-  return Send(SGM_UNITMAN_PLACE_FORMATION, P(name), P(order));
+  return Send(SGM_UNITMAN_PLACE_FORMATION, SGE_PtrParam(name), SGE_PtrParam(order));
 }
 
 int32_t vnUNITMAN_QueryRecord(const VNUNITMAN_ANIMREQUEST* request, int32_t** out) {
-  auto* record = Ask<VNUNITMAN_ANIMINDEX>(SGM_UNITMAN_ANIM_INDEX, P(request));
+  auto* record = Ask<VNUNITMAN_ANIMINDEX>(SGM_UNITMAN_ANIM_INDEX, SGE_PtrParam(request));
   if (!record) return 0;
   if (out) *out = record->pIndices;
   return 1;

@@ -138,7 +138,7 @@ TEST_F(ButtonLabel, TheLabelFollowsTheButtonsState) {
   b->nH = 20;
   GUI_PlaceControl(b, 0, 0);  // centre (120, 110)
   const GUI_LABEL label{font, "A", {0, 0}, 0xFF808080, 0};
-  SGE_Send(b->pTask, SGM_GUI_SET_TEXT, reinterpret_cast<SGE_PARAM>(&label), 0);
+  SGE_Send(b->pTask, SGM_GUI_SET_TEXT, SGE_PtrParam(&label), 0);
   struct Case {
     const char* what;
     void (*set)(GUI_CONTROL*);
@@ -159,7 +159,7 @@ TEST_F(ButtonLabel, TheLabelFollowsTheButtonsState) {
   for (const Case& c : cases) {
     c.set(b);
     Calls().clear();
-    SGE_Send(b->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+    SGE_Send(b->pTask, SGM_GUI_DRAW, SGE_PtrParam(&rec.node), 0);
     ASSERT_EQ(Calls().size(), 1u) << c.what;  // no frames: the label alone
     const SPPD_VERTEX& v = Calls()[0].v[0];
     EXPECT_FLOAT_EQ(v.x, c.x) << c.what;
@@ -168,7 +168,7 @@ TEST_F(ButtonLabel, TheLabelFollowsTheButtonsState) {
   }
   SGE_Send(b->pTask, SGM_GUI_SET_TEXT, 0, 0);
   Calls().clear();
-  SGE_Send(b->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+  SGE_Send(b->pTask, SGM_GUI_DRAW, SGE_PtrParam(&rec.node), 0);
   EXPECT_TRUE(Calls().empty());
 }
 
@@ -181,13 +181,13 @@ TEST_F(ButtonLabel, AnEditBoxDrawsItsTextAndTheCursorInItsColour) {
   box->nW = 200;
   box->nH = 20;
   GUI_PlaceControl(box, 0, 0);
-  SGE_Send(box->pTask, SGM_EDIT_SET_FONT, reinterpret_cast<SGE_PARAM>(font), 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_FONT, SGE_PtrParam(font), 0);
   SGE_Send(box->pTask, SGM_EDIT_SET_COLOUR, 0xFF402010, 0);
-  SGE_Send(box->pTask, SGM_EDIT_SET_TEXT, reinterpret_cast<SGE_PARAM>("AA"), 0);
+  SGE_Send(box->pTask, SGM_EDIT_SET_TEXT, SGE_PtrParam("AA"), 0);
   SGE_Send(box->pTask, SGM_EDIT_SET_CURSOR, 1, -1);
   auto draw = [&] {
     Calls().clear();
-    SGE_Send(box->pTask, SGM_GUI_DRAW, reinterpret_cast<SGE_PARAM>(&rec.node), 0);
+    SGE_Send(box->pTask, SGM_GUI_DRAW, SGE_PtrParam(&rec.node), 0);
   };
   draw();
   ASSERT_EQ(Calls().size(), 2u);  // no focus: no cursor

@@ -77,7 +77,7 @@ TEST_F(GuiTest, AClickReleasedOverItsButtonActivatesIt) {
     OwnerLog().clear();
     ClickAt(110, 110);
     EXPECT_EQ(Said(), c.said) << std::hex << c.kinds;
-    EXPECT_EQ(OwnerLog().back().p1, reinterpret_cast<SGE_PARAM>(b));
+    EXPECT_EQ(OwnerLog().back().p1, SGE_PtrParam(b));
     EXPECT_EQ(GUI_GetFocus(), nullptr);
     EXPECT_TRUE(Flags(b) & GUI_PB_HIGHLIGHTED);
     MoveTo(300, 300);
@@ -130,8 +130,8 @@ TEST_F(GuiTest, ADroppedButtonIsReportedToTheTargetWhoseMaskTakesItsType) {
     EXPECT_EQ(Count(SGM_GUI_ACTIVATE), 0);
     for (const Told& t : OwnerLog())
       if (t.msg == SGM_GUI_DROP) {
-        EXPECT_EQ(t.p1, reinterpret_cast<SGE_PARAM>(held));
-        EXPECT_EQ(t.p2, reinterpret_cast<SGE_PARAM>(target));
+        EXPECT_EQ(t.p1, SGE_PtrParam(held));
+        EXPECT_EQ(t.p2, SGE_PtrParam(target));
       }
     EXPECT_TRUE(Flags(held) & GUI_PB_NORMAL);
     GUI_DestroyControl(held);
@@ -195,7 +195,7 @@ TEST_F(GuiTest, PressingARadioButtonResetsItsSiblings) {
   // The owner heard of each press and of each release by a sibling.
   int releasedFirst = 0;
   for (const Told& t : OwnerLog())
-    releasedFirst += t.msg == SGM_GUI_RELEASED && t.p1 == reinterpret_cast<SGE_PARAM>(group[0]);
+    releasedFirst += t.msg == SGM_GUI_RELEASED && t.p1 == SGE_PtrParam(group[0]);
   EXPECT_EQ(releasedFirst, 1);
 }
 
@@ -208,10 +208,10 @@ TEST_F(GuiTest, APointerPressOnNothingReleasesTheFocus) {
 }
 
 // A control that refuses to give up the focus unless forced.
-int32_t StubbornHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                        SGE_PARAM p2) {
+SGE_RESULT StubbornHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                           SGE_PARAM p2) {
   if (msg == SGM_TASK_CREATE) {
-    reinterpret_cast<GUI_CONTROL*>(p1)->pTask = task;
+    SGE_ParamPtr<GUI_CONTROL>(p1)->pTask = task;
     return 1;
   }
   if (msg == SGM_GUI_FOCUS_LOSE) return 0;
@@ -303,7 +303,7 @@ TEST_F(GuiTest, AScreenMakesItsLayoutButtonsHiddenWithTheirIds) {
   GUI_ShowList(&screen->pButtons[0], 1);
   ClickAt(315, 112);
   ASSERT_EQ(Count(SGM_GUI_ACTIVATE), 1);
-  EXPECT_EQ(OwnerLog().back().p1, reinterpret_cast<SGE_PARAM>(quit));
+  EXPECT_EQ(OwnerLog().back().p1, SGE_PtrParam(quit));
 
   GUI_SPRITEREF ref{};
   SPW_B2DFRAME* frame = nullptr;

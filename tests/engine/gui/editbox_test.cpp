@@ -25,16 +25,16 @@ class EditBox : public GuiTest {
   std::string Text() {
     char buf[300];
     std::memset(buf, 'Z', sizeof buf);
-    SGE_Send(box->pTask, SGM_EDIT_GET_TEXT, reinterpret_cast<SGE_PARAM>(buf), sizeof buf);
+    SGE_Send(box->pTask, SGM_EDIT_GET_TEXT, SGE_PtrParam(buf), sizeof buf);
     return buf;
   }
   void SetText(const std::string& text) {
-    SGE_Send(box->pTask, SGM_EDIT_SET_TEXT, reinterpret_cast<SGE_PARAM>(text.c_str()), 0);
+    SGE_Send(box->pTask, SGM_EDIT_SET_TEXT, SGE_PtrParam(text.c_str()), 0);
   }
   std::pair<int32_t, int32_t> Cursor() {
     int32_t cursor = -9, anchor = -9;
-    SGE_Send(box->pTask, SGM_EDIT_GET_CURSOR, reinterpret_cast<SGE_PARAM>(&cursor),
-             reinterpret_cast<SGE_PARAM>(&anchor));
+    SGE_Send(box->pTask, SGM_EDIT_GET_CURSOR, SGE_PtrParam(&cursor),
+             SGE_PtrParam(&anchor));
     return {cursor, anchor};
   }
   void Focus() {
@@ -147,7 +147,7 @@ TEST_F(EditBox, SetTextKeepsAtMost255CharactersAndTheEnd) {
   EXPECT_EQ(Text(), std::string(255, 'q'));
   EXPECT_EQ(Cursor(), std::make_pair(255, 255));
   char small[4] = {'Z', 'Z', 'Z', 'Z'};
-  SGE_Send(box->pTask, SGM_EDIT_GET_TEXT, reinterpret_cast<SGE_PARAM>(small), 3);
+  SGE_Send(box->pTask, SGM_EDIT_GET_TEXT, SGE_PtrParam(small), 3);
   EXPECT_EQ(std::string(small), "qq");
   EXPECT_EQ(small[3], 'Z');
 }
@@ -186,7 +186,7 @@ TEST_F(EditBox, AButtonClickedWhileTheBoxHasTheFocusStillActivates) {
   ClickAt(110, 310);
   EXPECT_EQ(Count(SGM_GUI_FOCUS_LOST), 2);  // the box's, then the button's after its click
   ASSERT_EQ(Count(SGM_GUI_ACTIVATE), 1);
-  EXPECT_EQ(OwnerLog().back().p1, reinterpret_cast<SGE_PARAM>(ok));
+  EXPECT_EQ(OwnerLog().back().p1, SGE_PtrParam(ok));
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ inline std::vector<Told>& OwnerLog() {
   return log;
 }
 // What the owner answers to focus-loss requests forwarded to it (tests of refusals).
-inline int32_t OwnerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                            SGE_PARAM p2) {
+inline SGE_RESULT OwnerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2) {
   if (msg >= SGM_GUI_FOCUS_GAIN && msg <= SGM_EDIT_CANCEL) {
     OwnerLog().push_back({msg, p1, p2});
     return 1;
@@ -76,10 +76,10 @@ inline void Hand(int32_t kind, const KOINPUT_DEVICE* dev) {
 }
 
 // Mouse: moved, left down, left up, right down, right up, in that order; keyboard: kind 3.
-inline int32_t PointerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
+inline SGE_RESULT PointerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
   if (msg != SGM_TASK_INPUT) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  auto* dev = reinterpret_cast<KOINPUT_DEVICE*>(p2);
+  auto* dev = SGE_ParamPtr<KOINPUT_DEVICE>(p2);
   if (dev->nType == KOINPUT_TYPE_KEYBOARD) {
     Hand(GUI_EVENT_KEY, nullptr);
     return 1;

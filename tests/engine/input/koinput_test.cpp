@@ -35,10 +35,11 @@ std::vector<Delivery> g_got;
 bool g_clearKeyOnInput = false;
 std::vector<KOINPUT_SUBSCRIBER*> g_unsubscribeOnInput;
 
-int32_t ProbeHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT ProbeHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                        SGE_PARAM p2) {
   if (msg != SGM_TASK_INPUT) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  auto* dev = reinterpret_cast<KOINPUT_DEVICE*>(p2);
-  Delivery d{task, reinterpret_cast<KOINPUT_SUBSCRIBER*>(p1), dev, 0, 0, 0};
+  auto* dev = SGE_ParamPtr<KOINPUT_DEVICE>(p2);
+  Delivery d{task, SGE_ParamPtr<KOINPUT_SUBSCRIBER>(p1), dev, 0, 0, 0};
   if (dev->nType == KOINPUT_TYPE_KEYBOARD) {
     d.keyDown = KOINPUT_GetKeyState(dev, kKeyA);
     d.pressed = KOINPUT_KeyPressed(dev, kKeyA);

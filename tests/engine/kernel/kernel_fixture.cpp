@@ -8,18 +8,18 @@ namespace kt {
 
 uint32_t KernelTest::now = 0;
 std::vector<Event> KernelTest::log;
-std::function<int32_t(SGE_TASK*, SGE_DATAREF*, int32_t, SGE_PARAM, SGE_PARAM)> KernelTest::hook;
+std::function<SGE_RESULT(SGE_TASK*, SGE_DATAREF*, int32_t, SGE_PARAM, SGE_PARAM)> KernelTest::hook;
 
 namespace {
 
 uint32_t FakeClock() { return KernelTest::now; }
 
-int32_t Record(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Record(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   const int32_t ended =
-      msg == SGM_TASK_CHILD_ENDED ? reinterpret_cast<SGE_TASK*>(p1)->nTypeId : -1;
+      msg == SGM_TASK_CHILD_ENDED ? SGE_ParamPtr<SGE_TASK>(p1)->nTypeId : -1;
   KernelTest::log.push_back({task, msg, p1, p2, ended});
   if (KernelTest::hook) {
-    const int32_t r = KernelTest::hook(task, data, msg, p1, p2);
+    const SGE_RESULT r = KernelTest::hook(task, data, msg, p1, p2);
     if (r >= 0) return r;
   }
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);

@@ -38,7 +38,7 @@ class KernelTest : public ::testing::Test {
   static uint32_t now;
   static std::vector<Event> log;
   // Runs inside the handler before the default handler; its result (when set) is returned.
-  static std::function<int32_t(SGE_TASK*, SGE_DATAREF*, int32_t, SGE_PARAM, SGE_PARAM)> hook;
+  static std::function<SGE_RESULT(SGE_TASK*, SGE_DATAREF*, int32_t, SGE_PARAM, SGE_PARAM)> hook;
 };
 
 }  // namespace kt

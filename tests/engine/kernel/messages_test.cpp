@@ -26,6 +26,42 @@ TEST_F(Messages, SendCallsTheHandlerAndReturnsItsResult) {
   EXPECT_FALSE(trace.lines().empty());
 }
 
+TEST_F(Messages, ARecordGoesInAndComesBackByAddress) {
+  struct Pair {
+    int32_t in;
+    int32_t out;
+  };
+  SGE_TASK* t = Make();
+  hook = [](SGE_TASK*, SGE_DATAREF*, int32_t msg, SGE_PARAM p1, SGE_PARAM) -> SGE_RESULT {
+    if (msg != 100) return -1;
+    Pair* pair = SGE_ParamPtr<Pair>(p1);
+    if (!pair) return 0;
+    pair->out = pair->in + 1;
+    return SGE_PtrResult(&pair->out);
+  };
+  Pair pair{41, 0};
+  const int32_t* out = SGE_Ask<const int32_t>(t, 100, SGE_PtrParam(&pair), 0);
+  EXPECT_EQ(out, &pair.out);
+  EXPECT_EQ(pair.out, 42);
+  EXPECT_EQ(SGE_Ask<const int32_t>(t, 100, 0, 0), nullptr);
+}
+
+TEST_F(Messages, AnAnswerKeepsEveryBitOfAnAddress) {
+  static_assert(sizeof(SGE_RESULT) == sizeof(void*));
+  // Above 32 bits, with a low word of 0: cut to 32 bits it would read as "no answer".
+  constexpr SGE_RESULT kWide = SGE_RESULT{0x7f12} << 32;
+  SGE_TASK* t = Make();
+  hook = [](SGE_TASK*, SGE_DATAREF*, int32_t msg, SGE_PARAM, SGE_PARAM) -> SGE_RESULT {
+    return msg == 100 ? kWide : -1;
+  };
+  EXPECT_EQ(SGE_Send(t, 100, 0, 0), kWide);
+  SGE_DATAREF* ref = SGE_CreateDataRef(nullptr, 8);
+  EXPECT_EQ(SGE_SendMessage(t, ref, 100, 0, 0), kWide);
+  SGE_ReleaseDataRef(ref);
+  // Messages the handler leaves to the kernel answer 0.
+  EXPECT_EQ(SGE_Send(t, 101, 0, 0), 0);
+}
+
 TEST_F(Messages, PostedMessagesWaitForTheDrainAndKeepPostingOrder) {
   SGE_TASK* a = Make();
   SGE_TASK* b = Make();

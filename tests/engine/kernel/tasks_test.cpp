@@ -11,16 +11,14 @@ namespace {
 
 using Tasks = KernelTest;
 
-SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 TEST_F(Tasks, CreationDeliversCreateAtOnceWithItsParameters) {
   int marker = 0;
-  SGE_TASK* t = SGE_CreateTask(kTypeA, nullptr, nullptr, P(&marker), -7);
+  SGE_TASK* t = SGE_CreateTask(kTypeA, nullptr, nullptr, SGE_PtrParam(&marker), -7);
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].task, t);
   EXPECT_EQ(log[0].msg, SGM_TASK_CREATE);
-  EXPECT_EQ(log[0].p1, P(&marker));
+  EXPECT_EQ(log[0].p1, SGE_PtrParam(&marker));
   EXPECT_EQ(log[0].p2, -7);
   EXPECT_EQ(t->nTypeId, kTypeA);
   EXPECT_EQ(t->dwGuard1, SGE_TASK_GUARD1);
@@ -101,9 +99,9 @@ TEST_F(Tasks, DestroyEndsChildrenFirstAndTellsEachParent) {
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(log[1].p1, 77);
   EXPECT_EQ(log[1].p2, 5);
-  EXPECT_EQ(log[3].p1, P(a1));
+  EXPECT_EQ(log[3].p1, SGE_PtrParam(a1));
   EXPECT_EQ(log[3].endedType, kTypeA);
-  EXPECT_EQ(log[4].p1, P(a));
+  EXPECT_EQ(log[4].p1, SGE_PtrParam(a));
   EXPECT_EQ(log[4].p2, 77);
   EXPECT_EQ(log[4].endedType, kTypeB);
   EXPECT_EQ(SGE_GetTaskCount(), 0);

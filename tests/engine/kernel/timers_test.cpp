@@ -58,7 +58,7 @@ TEST_F(Timers, TimerMessageCarriesTheTimerAndTheClock) {
   EXPECT_EQ(timer->dwCountdown, 20u);
   Tick(20);
   ASSERT_EQ(Fired(SGM_TASK_TIMER), 1);
-  EXPECT_EQ(log.back().p1, reinterpret_cast<SGE_PARAM>(timer));
+  EXPECT_EQ(log.back().p1, SGE_PtrParam(timer));
   EXPECT_EQ(log.back().p2, 50);
   // The one-shot timer is gone.
   Tick(100);
@@ -109,7 +109,7 @@ TEST_F(Timers, AHandlerMayKillItsOwnOrAnotherTimerWhileTicking) {
   SGE_TIMER* first = SGE_AddTimer(t, 10, nullptr, 0);
   SGE_TIMER* second = SGE_AddTimer(t, 10, nullptr, SGE_TIMER_REPEAT);
   hook = [&](SGE_TASK*, SGE_DATAREF*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
-    if (msg == SGM_TASK_TIMER && p1 == reinterpret_cast<SGE_PARAM>(first)) {
+    if (msg == SGM_TASK_TIMER && p1 == SGE_PtrParam(first)) {
       SGE_KillTimer(first);  // a one-shot killed by its own handler
       SGE_KillTimer(second);
     }
@@ -166,8 +166,8 @@ TEST_F(Timers, FrameTimerOfPeriodThreeFiresEveryThirdFrame) {
     log.clear();
     SGE_UpdateFrameTimers();
     for (const Event& e : log) {
-      if (e.p1 == reinterpret_cast<SGE_PARAM>(every3)) frames3.push_back(frame);
-      if (e.p1 == reinterpret_cast<SGE_PARAM>(every1) || e.p1 == reinterpret_cast<SGE_PARAM>(every0))
+      if (e.p1 == SGE_PtrParam(every3)) frames3.push_back(frame);
+      if (e.p1 == SGE_PtrParam(every1) || e.p1 == SGE_PtrParam(every0))
         ++other;
       EXPECT_EQ(e.p2, static_cast<SGE_PARAM>(SGE_GetFrameCounter()));
     }

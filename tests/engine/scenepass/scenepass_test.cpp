@@ -303,7 +303,7 @@ TEST_F(SceneTest, DestroyingAnObjectTakesItsChildrenAndPendingEventsAndTellsItsO
   SPW_AnimatePass();
   ASSERT_EQ(SGE_ListCount(&scene->events), 2);
   EXPECT_EQ(SPW_SceneHooks.pfnDestroyAnimObject(o), 1);
-  EXPECT_EQ(told, (std::vector<SGE_PARAM>{reinterpret_cast<SGE_PARAM>(o)}));
+  EXPECT_EQ(told, (std::vector<SGE_PARAM>{SGE_PtrParam(o)}));
   EXPECT_EQ(SGE_ListCount(&scene->objects), 1);
   SPW_EventPass();
   EXPECT_EQ(Fired(), (std::vector<uint32_t>{0})) << "only the kept object's event";

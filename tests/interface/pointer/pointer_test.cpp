@@ -21,7 +21,8 @@ std::vector<SGE_PARAM>& TargetLog() {
   return log;
 }
 
-int32_t TargetHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT TargetHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                         SGE_PARAM p2) {
   if (msg == SGM_TASK_INPUT) {
     TargetLog().push_back(p2);
     return 1;

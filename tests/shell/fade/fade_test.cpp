@@ -41,9 +41,10 @@ struct Done {
 std::vector<Done> g_done;
 int g_frame = 0;
 
-int32_t RequesterHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT RequesterHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                            SGE_PARAM p2) {
   if (msg == SGM_FADE_DONE) {
-    g_done.push_back({task, *reinterpret_cast<const VNFADE_REQUEST*>(p1), g_frame});
+    g_done.push_back({task, *SGE_ParamPtr<const VNFADE_REQUEST>(p1), g_frame});
     return 1;
   }
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
@@ -142,10 +143,10 @@ TEST_F(FadeController, AReplacedRequestsRequesterIsNeverTold) {
 
 TEST_F(FadeController, TheRequesterMayStartTheNextFadeWhenTold) {
   struct Chain {
-    static int32_t Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                           SGE_PARAM p2) {
+    static SGE_RESULT Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                              SGE_PARAM p2) {
       if (msg == SGM_FADE_DONE) {
-        g_done.push_back({task, *reinterpret_cast<const VNFADE_REQUEST*>(p1), g_frame});
+        g_done.push_back({task, *SGE_ParamPtr<const VNFADE_REQUEST>(p1), g_frame});
         if (g_done.size() == 1) vnFADE_To(task, 0, 0, 1.0f, 0.1f);
         return 1;
       }
@@ -212,7 +213,7 @@ TEST_F(FadeController, TargetsOutsideTheRangeStopAtItsEnds) {
 
 TEST_F(FadeController, MessagesAnswerTheControllerModeAndSoundLink) {
   SGE_TASK* found = nullptr;
-  EXPECT_EQ(SGE_Send(controller, SGM_FADE_GET_CONTROLLER, reinterpret_cast<SGE_PARAM>(&found), 0), 1);
+  EXPECT_EQ(SGE_Send(controller, SGM_FADE_GET_CONTROLLER, SGE_PtrParam(&found), 0), 1);
   EXPECT_EQ(found, controller);
   EXPECT_EQ(SGE_Send(controller, SGM_FADE_GET_FLAG, 0, 0), 1);  // linked from the start
   EXPECT_EQ(vnFADE_SetSoundLink(0), 1);

@@ -36,7 +36,7 @@ struct Finished {
 };
 std::vector<Finished> g_finished;
 
-int32_t Owner(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Owner(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_SOUND_FINISHED) {
     g_finished.push_back({task, p1, p2});
     return 1;

@@ -65,7 +65,7 @@ class AmmoDumpTest : public PlacedObjectTest {
   }
 
   // Soldiers hold magazines of `capacity` rounds and accept a refill of their first tech slot.
-  int32_t Hook(VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  SGE_RESULT Hook(VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
     if (!u) return -1;
     if (u->nType == kRevolver && msg == SGM_WEAPON_GET_AMMO_TYPE) return VN_UNIT_TYPE_COUNT;
     if (u->nType == kSuit && msg == SGM_WEAPON_AMMO_NEEDED) {
@@ -114,7 +114,7 @@ TEST_F(AmmoDumpTest, ADumpStandsClosedWithItsModelFullSupplyAndAHiddenBar) {
   VNUNIT* dump = Dump();
   VNAMMODUMP* self = Self(dump);
   ASSERT_NE(self->pObject, nullptr);
-  EXPECT_EQ(vnUNITMAN_Ask<SPW_DOBJECT>(dump->pController, SGM_UNIT_GET_OBJECT, 0, 0),
+  EXPECT_EQ(SGE_Ask<SPW_DOBJECT>(dump->pController, SGM_UNIT_GET_OBJECT, 0, 0),
             self->pObject);
   EXPECT_EQ(SGE_Send(dump->pController, SGM_UNIT_GET_CLASS, 0, 0), VNAMMODUMP_CLASS);
   ASSERT_EQ(self->nOpenAnim, 0);

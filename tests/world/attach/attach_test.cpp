@@ -25,7 +25,7 @@ VNFX_ATTACHLIST* g_list = nullptr;
 VNFX_ATTACHNODE* g_victim = nullptr;
 bool g_destroyOnDraw = false;
 
-int32_t Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_TASK_DRAW) {
     g_visits.push_back("task");
     g_taskParams.push_back(p1);
@@ -99,7 +99,7 @@ TEST_F(AttachTest, NodesAreVisitedInListOrderATaskByMessage16AFunctionByACall) {
   EXPECT_EQ(t->nValue, 7);
   EXPECT_EQ(Draw(), (Visits{"1", "task", "2"}));
   ASSERT_EQ(g_taskParams.size(), 1u);
-  EXPECT_EQ(g_taskParams[0], reinterpret_cast<SGE_PARAM>(t));
+  EXPECT_EQ(g_taskParams[0], SGE_PtrParam(t));
   // The node tells its task which view it draws into.
   EXPECT_EQ(vnFX_AttachNodeGetDrawRecord(t), view);
   EXPECT_EQ(Draw(), (Visits{"1", "task", "2"}));

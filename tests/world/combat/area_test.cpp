@@ -25,10 +25,10 @@ struct GibMessage {
   const float* radius;
 };
 std::vector<GibMessage> g_gibs;
-int32_t GibRecorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT GibRecorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg < SGM_KERNEL_BAND_END) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  g_gibs.push_back({msg, *reinterpret_cast<const VNDAMAGE_EFFECT*>(p1),
-                    reinterpret_cast<const float*>(p2)});
+  g_gibs.push_back({msg, *SGE_ParamPtr<const VNDAMAGE_EFFECT>(p1),
+                    SGE_ParamPtr<const float>(p2)});
   return 0;
 }
 
@@ -40,7 +40,7 @@ class ManagedCombatTest : public ::testing::Test {
     world.RegisterRecorder(VNTT_TERRAN_INFANTRY);
     world.RegisterRecorder(VNTT_WEAPON_SMARTRIFLE);
     world.SetHook([this](VNUNIT* unit, int32_t msg, SGE_PARAM, SGE_PARAM p2) -> int32_t {
-      if (msg == SGM_UNIT_DAMAGED) damaged[unit] = *reinterpret_cast<const VNDAMAGE*>(p2);
+      if (msg == SGM_UNIT_DAMAGED) damaged[unit] = *SGE_ParamPtr<const VNDAMAGE>(p2);
       if (msg == SGM_UNIT_IS_DEAD) return unit == dead ? 1 : 0;
       return -1;
     });

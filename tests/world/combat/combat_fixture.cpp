@@ -13,11 +13,11 @@ struct ControllerData {
   VNUNIT* unit;
 };
 
-int32_t Controller(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Controller(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg < SGM_KERNEL_BAND_END) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   const VNUNIT* unit = SGE_TaskData<ControllerData>(task)->unit;
   Received r{unit, msg, p1, {}};
-  if (msg == SGM_UNIT_DAMAGED) r.damage = *reinterpret_cast<const VNDAMAGE*>(p2);
+  if (msg == SGM_UNIT_DAMAGED) r.damage = *SGE_ParamPtr<const VNDAMAGE>(p2);
   CombatTest::received.push_back(r);
   const auto it = CombatTest::answers.find({unit, msg});
   return it == CombatTest::answers.end() ? 0 : it->second;

@@ -27,8 +27,6 @@ constexpr int32_t kFaces = VNMODELS_DOME_FACES;
 constexpr int32_t kThird = kFaces / 3;  // 34
 constexpr float kFrame = 0.25f;         // exact in binary: countdowns land on whole seconds
 
-SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 VNDOME_RAISE Raise(int32_t mode, uint32_t flags = 0, int32_t kind = 0, float time = 0.0f,
                    uint32_t unitId = 0) {
   return VNDOME_RAISE{2.0f, kind, mode, {10.0f, 20.0f, -30.0f}, 0, flags, unitId, time};
@@ -64,7 +62,7 @@ class DomeTest : public ::testing::Test {
   }
   VNDOME* Dome() const { return SGE_TaskData<VNDOME>(Controller()); }
   int32_t Send(int32_t msg, const void* record = nullptr) {
-    return SGE_Send(Controller(), msg, P(record), 0);
+    return SGE_Send(Controller(), msg, SGE_PtrParam(record), 0);
   }
   int32_t RaiseWith(const VNDOME_RAISE& r) { return Send(SGM_DOME_RAISE, &r); }
   void Collapse(int32_t mode, float time = 0.0f) {

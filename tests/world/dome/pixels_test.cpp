@@ -59,7 +59,7 @@ class DomePixelsTest : public attachtest::PixelView {
   }
   void RaiseAt(SPW_VECTOR at) {
     const VNDOME_RAISE r{2.0f, VNDOME_KIND_COMMAND, 0, at, 0, 0, 0, 0.0f};
-    ASSERT_EQ(SGE_Send(dome, SGM_DOME_RAISE, reinterpret_cast<SGE_PARAM>(&r), 0), 1);
+    ASSERT_EQ(SGE_Send(dome, SGM_DOME_RAISE, SGE_PtrParam(&r), 0), 1);
   }
 
   vntest::TempDir dir;

@@ -32,8 +32,6 @@ namespace featunittest {
 inline uint32_t g_clockMs = 0;
 inline uint32_t Clock() { return g_clockMs; }
 
-inline SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 inline int32_t NoTextures(SPW_DISPLAY*, const char*, int32_t* out, int32_t) {
   *out = 0;
   return SPPD_OK;
@@ -91,7 +89,7 @@ class PlacedObjectTest : public ::testing::Test {
     VNMARKER_DEFAULTS defaults{};
     defaults.pBlock = w.block();
     defaults.data.fLevel = 1.0f;
-    markers = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, P(&defaults), 0);
+    markers = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, SGE_PtrParam(&defaults), 0);
     ASSERT_NE(markers, nullptr);
     vnMISSCONT_SetOverlayTask(markers);
   }

@@ -37,7 +37,7 @@ class FeatureUnitTest : public PlacedObjectTest {
     ASSERT_NE(gun, nullptr);
   }
 
-  int32_t Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
+  SGE_RESULT Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
     return SGE_Send(u->pController, msg, p1, p2);
   }
   VNFEATUNIT* Self(VNUNIT* u) { return SGE_TaskData<VNFEATUNIT>(u->pController); }
@@ -76,7 +76,7 @@ TEST_F(FeatureUnitTest, AUnitBindsTheNearestFeaturesAndTakesTheIntactOnesPlace) 
   EXPECT_EQ(Ask(barrel, SGM_UNIT_IS_INVULNERABLE), 0);
   EXPECT_EQ(Self(barrel)->pBar, nullptr);
   SPW_VECTOR locator{};
-  EXPECT_EQ(Ask(barrel, SGM_UNIT_GET_LOCATOR, P(&locator)), 1);
+  EXPECT_EQ(Ask(barrel, SGM_UNIT_GET_LOCATOR, SGE_PtrParam(&locator)), 1);
   EXPECT_FLOAT_EQ(locator.x, 20.0f);
 }
 

@@ -39,7 +39,7 @@ struct Message {
 };
 std::vector<Message> g_messages;
 
-int32_t Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   g_messages.push_back({task, msg, p1, p2});
   if (msg == SGM_SMOKETRAIL_START) return 1;
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
@@ -102,7 +102,7 @@ class FlyByTest : public ::testing::Test {
 
   SGE_TASK* Start(int32_t kind) {
     SGE_TASK* t = SGE_CreateTask(VNTT_FLYBY, nullptr, nullptr,
-                                 reinterpret_cast<SGE_PARAM>(&kReference), kind);
+                                 SGE_PtrParam(&kReference), kind);
     if (t) flybys.push_back(t);
     return t;
   }

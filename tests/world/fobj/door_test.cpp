@@ -39,7 +39,7 @@ class DoorTest : public PlayTest {
     vnUNIT_SetAttrFloat(u, VN_ATTR_HEALTH, 0.0f);
     VNDAMAGE damage{};
     damage.fHealth = -kFullHealth;
-    SGE_Send(u->pController, SGM_UNIT_DAMAGED, 0, P(&damage));
+    SGE_Send(u->pController, SGM_UNIT_DAMAGED, 0, SGE_PtrParam(&damage));
   }
   // Frames until the door's explosion has played out and it fades; the frames run.
   int32_t FramesUntilFading(VNDOOR* d, int32_t limit) {
@@ -206,7 +206,7 @@ TEST_F(DoorTest, AClosingDoorShutsItsLinkAtOnceAndTheEndOfOpeningFreesIt) {
                                     BSTAR_FindNodeById(w.network(), 1));
   ASSERT_NE(link, nullptr);
   VNUNIT* u = MakeDoor();
-  SGE_Send(u->pController, SGM_CAPSULE_SET_LINK, P(link), 0);
+  SGE_Send(u->pController, SGM_CAPSULE_SET_LINK, SGE_PtrParam(link), 0);
   SGE_Send(u->pController, SGM_CAPSULE_CLOSE, 1, 0);
   EXPECT_TRUE(link->dwFlags & BSTAR_LINK_DISABLED);
   RunFrames(12);
@@ -253,7 +253,7 @@ TEST_F(DoorTest, APlacedDoorTakesItsPartsToTheUnitsPlace) {
   VNUNIT* u = MakeDoor();
   VNDOOR* d = Door(u);
   const SPW_TRANSFORM placed{{40, 44, 0}, {0, 0, 0.70710678f, 0.70710678f}, 1.0f};
-  SGE_Send(u->pController, 3093, P(&placed), 0);
+  SGE_Send(u->pController, 3093, SGE_PtrParam(&placed), 0);
   EXPECT_FLOAT_EQ(u->vPos.x, 40.0f);
   SGE_Send(u->pController, SGM_CAPSULE_RESET_PARTS, 0, 0);
   EXPECT_FLOAT_EQ(d->pModel->t.vPos.x, 40.0f);
@@ -263,7 +263,7 @@ TEST_F(DoorTest, APlacedDoorTakesItsPartsToTheUnitsPlace) {
   ASSERT_NE(d->pExplosion, nullptr);
   EXPECT_FLOAT_EQ(d->pExplosion->t.vPos.x, 40.0f);
   SPW_VECTOR facing{};
-  SGE_Send(u->pController, SGM_UNIT_GET_FACING, P(&facing), 0);
+  SGE_Send(u->pController, SGM_UNIT_GET_FACING, SGE_PtrParam(&facing), 0);
   EXPECT_NEAR(facing.x, -1.0f, 1e-5f);
   // A second 578 keeps the one explosion.
   SPW_DOBJECT* explosion = d->pExplosion;
@@ -287,7 +287,7 @@ TEST_F(DoorTest, TheGatesLocatorIsALittleLower) {
   for (int32_t kind : {kPodDoor, VNDOOR_KIND_GATE}) {
     VNUNIT* u = MakeDoor(kind);
     SPW_VECTOR at{};
-    ASSERT_EQ(SGE_Send(u->pController, SGM_UNIT_GET_LOCATOR, P(&at), 0), 1);
+    ASSERT_EQ(SGE_Send(u->pController, SGM_UNIT_GET_LOCATOR, SGE_PtrParam(&at), 0), 1);
     EXPECT_FLOAT_EQ(at.z, u->vPos.z - (kind == VNDOOR_KIND_GATE ? 1.0f : 0.0f)) << kind;
   }
 }

@@ -31,8 +31,6 @@ namespace playtest {
 inline uint32_t g_clockMs = 0;
 inline uint32_t Clock() { return g_clockMs; }
 
-inline SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 // The mission controller's task type, and a free one for the mission script: both recorders.
 constexpr int32_t kMissionController = 4;
 constexpr int32_t kMissionScript = 480;
@@ -48,12 +46,12 @@ struct RECORDING_MOVER {
   VNMOVER_RECORD record;
 };
 
-inline int32_t RecordingMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
+inline SGE_RESULT RecordingMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                 SGE_PARAM p2) {
   auto* self = SGE_TaskData<RECORDING_MOVER>(task);
   if (msg >= SGM_KERNEL_BAND_END) g_moverCalls.push_back({self->record.dwUnitId, msg});
   if (msg == SGM_MOVER_GET_RECORD) {
-    const auto* create = reinterpret_cast<const VNMOVER_CREATE*>(p1);
+    const auto* create = SGE_ParamPtr<const VNMOVER_CREATE>(p1);
     self->record.pOwner = task;
     SGE_ListInit(&self->record.link);
     SGE_ListInit(&self->record.requests);
@@ -62,7 +60,7 @@ inline int32_t RecordingMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
       self->record.dwUnitId = create->dwUnitId;
       self->record.vHeading = create->vDir;
     }
-    return vnUNITMAN_Answer(&self->record);
+    return SGE_PtrResult(&self->record);
   }
   if (msg >= SGM_KERNEL_BAND_END) return 0;
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
@@ -120,7 +118,7 @@ class PlayTest : public ::testing::Test {
     VNMARKER_DEFAULTS defaults{};
     defaults.pBlock = w.block();
     defaults.data.fLevel = 1.0f;
-    markers = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, P(&defaults), 0);
+    markers = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, SGE_PtrParam(&defaults), 0);
     ASSERT_NE(markers, nullptr);
     vnMISSCONT_SetOverlayTask(markers);
   }

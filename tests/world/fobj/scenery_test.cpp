@@ -104,7 +104,7 @@ class SceneryTest : public PlacedObjectTest {
     WriteModel("Export/Pows/holder.pow", Holder());
   }
 
-  int32_t Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
+  SGE_RESULT Ask(VNUNIT* u, int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) {
     return SGE_Send(u->pController, msg, p1, p2);
   }
   template <typename T>
@@ -154,7 +154,7 @@ TEST_F(PropTest, ARockShowsOneOfItsThreeModelsAtOneAndAHalfTimesItsSize) {
     EXPECT_FLOAT_EQ(self->t.qRot.x, 0.0f);
     EXPECT_FLOAT_EQ(self->t.qRot.y, 0.0f);
     EXPECT_NEAR(self->t.qRot.z * self->t.qRot.z + self->t.qRot.w * self->t.qRot.w, 1.0f, 1e-5f);
-    EXPECT_EQ(Ask(rock, SGM_UNIT_GET_OBJECT), 1);
+    EXPECT_EQ(SGE_Ask<SPW_DOBJECT>(rock->pController, SGM_UNIT_GET_OBJECT, 0, 0), self->pObject);
   }
   EXPECT_EQ(models, (std::set<std::string>{"rock01", "rock02", "rock03"}));
   // Other props keep their listed size.
@@ -170,7 +170,7 @@ TEST_F(PropTest, ALaunchedPropFallsBouncesWithAQuarterOfItsSpeedAndComesToRest) 
   ASSERT_NE(rock, nullptr);
   VNPROP* self = Self<VNPROP>(rock);
   VNPROP_LAUNCH launch{{4.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, 3.0f, 0};
-  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 1);
+  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, SGE_PtrParam(&launch)), 1);
   const float dt = SGE_GetFrameTime();
   int32_t bounces = 0;
   for (int frame = 0; frame < 200 && (self->dwFlags & VNPROP_F_FLYING); ++frame) {
@@ -211,13 +211,13 @@ TEST_F(PropTest, AThrownPropWithTheTrailFlagDragsASmokeTrailUntilItRests) {
   });
   VNUNIT* plain = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {30, 20, 3});
   VNPROP_LAUNCH launch{{2.0f, 0.0f, 0.0f}, {}, 0.0f, 0};
-  Ask(plain, SGM_PROP_LAUNCH, P(&launch));
+  Ask(plain, SGM_PROP_LAUNCH, SGE_PtrParam(&launch));
   EXPECT_TRUE(TaskEvents(SGM_SMOKETRAIL_START).empty());
 
   VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20, 20, 3});
   VNPROP* self = Self<VNPROP>(rock);
   launch.dwFlags = VNPROP_F_TRAIL;
-  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 1);
+  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, SGE_PtrParam(&launch)), 1);
   const auto starts = TaskEvents(SGM_SMOKETRAIL_START);
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].p2, VNSMOKETRAIL_FORM_HEADED);
@@ -244,7 +244,7 @@ TEST_F(PropTest, APropFarBelowTheTerrainIsRemoved) {
   ASSERT_NE(rock, nullptr);
   const uint32_t id = rock->dwId;
   VNPROP_LAUNCH launch{{0.0f, 0.0f, -10.0f}, {}, 0.0f, 0};
-  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 1);
+  ASSERT_EQ(Ask(rock, SGM_PROP_LAUNCH, SGE_PtrParam(&launch)), 1);
   RunFrames(3);
   EXPECT_EQ(vnUNITMAN_GetUnit(id), nullptr);
 }
@@ -255,7 +255,7 @@ TEST_F(PropTest, ABurstingPropSendsTheAirExplosionUnlessItIsQuiet) {
   vnMISSCONT_SetAirExplosionTask(explosions);
   VNAIREXPLODE_REQUEST seen{};
   w.SetHook([&](VNUNIT*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
-    if (msg == SGM_AIREXPLODE_START) seen = *reinterpret_cast<const VNAIREXPLODE_REQUEST*>(p1);
+    if (msg == SGM_AIREXPLODE_START) seen = *SGE_ParamPtr<const VNAIREXPLODE_REQUEST>(p1);
     return -1;
   });
   VNUNIT* gun = w.Create(kGun, w.Human(), {0, 0, 0});
@@ -280,7 +280,7 @@ TEST_F(PropTest, ABurstingPropSendsTheAirExplosionUnlessItIsQuiet) {
   // A quiet prop bursts without the explosion.
   VNUNIT* quiet = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {30, 20, 2});
   VNPROP_LAUNCH launch{{}, {}, 0.0f, VNPROP_F_QUIET};
-  Ask(quiet, SGM_PROP_LAUNCH, P(&launch));
+  Ask(quiet, SGM_PROP_LAUNCH, SGE_PtrParam(&launch));
   Ask(quiet, SGM_PROP_BURST);
   EXPECT_EQ(TaskEvents(SGM_AIREXPLODE_START).size(), 1u);
   EXPECT_EQ(Ask(quiet, SGM_UNIT_IS_DEAD), 1);
@@ -296,9 +296,9 @@ TEST_F(PropTest, AHeldPropRidesTheHoldersLocatorAndFallsWhenLetGo) {
   SPW_DOBJECT* cube = vnUNIT_CreateObject(bare, "Export/Pows/rock01.pow", 1.0f, &at);
   ASSERT_NE(model, nullptr);
   ASSERT_NE(cube, nullptr);
-  w.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+  w.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) -> SGE_RESULT {
     if (msg != SGM_UNIT_GET_OBJECT) return -1;
-    return vnUNITMAN_Answer(u == holder ? model : cube);
+    return SGE_PtrResult(u == holder ? model : cube);
   });
   VNUNIT* rock = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {20, 20, 0});
   VNPROP* self = Self<VNPROP>(rock);
@@ -310,7 +310,7 @@ TEST_F(PropTest, AHeldPropRidesTheHoldersLocatorAndFallsWhenLetGo) {
   EXPECT_TRUE(self->dwFlags & VNPROP_F_HELD);
   // A held prop is not thrown.
   VNPROP_LAUNCH launch{{1, 0, 0}, {}, 0.0f, 0};
-  EXPECT_EQ(Ask(rock, SGM_PROP_LAUNCH, P(&launch)), 0);
+  EXPECT_EQ(Ask(rock, SGM_PROP_LAUNCH, SGE_PtrParam(&launch)), 0);
   Ask(rock, SGM_UNIT_FRAME_EXTRA);
   EXPECT_NEAR(self->t.vPos.x, 50.0f, 1e-4f);
   EXPECT_NEAR(self->t.vPos.z, 2.0f, 1e-4f);
@@ -351,7 +351,7 @@ TEST_F(SceneryTest, TheStatuesStandHighAboveTheirPlaceAndPlayForEver) {
   EXPECT_FALSE(slot.fFlags & SPW_ANIM_ONCE);
   EXPECT_FLOAT_EQ(slot.fSpeed, 1.0f);
   SPW_VECTOR facing{};
-  EXPECT_EQ(Ask(statues, SGM_UNIT_GET_FACING, P(&facing)), 1);
+  EXPECT_EQ(Ask(statues, SGM_UNIT_GET_FACING, SGE_PtrParam(&facing)), 1);
   EXPECT_FLOAT_EQ(facing.y, 1.0f);  // the creation direction
   EXPECT_EQ(Ask(statues, SGM_UNIT_GET_FACING, 0), 0);
 }
@@ -451,7 +451,7 @@ TEST_F(SceneryTest, TheSolarCollectorPutsItsUnitAtTheCreationPlace) {
   VNUNIT* unit = w.Create(VN_UNIT_TYPE_PE_ROCK, w.Computer(), {10, 10, 0});
   VNUNIT_CREATE create{};
   create.vPos = {44, 45, 1};
-  SGE_TASK* collector = SGE_CreateTask(type->nTypeId, nullptr, nullptr, P(unit), P(&create));
+  SGE_TASK* collector = SGE_CreateTask(type->nTypeId, nullptr, nullptr, SGE_PtrParam(unit), SGE_PtrParam(&create));
   ASSERT_NE(collector, nullptr);
   EXPECT_FLOAT_EQ(unit->vPos.x, 44.0f);
   EXPECT_FLOAT_EQ(unit->vPos.y, 45.0f);
@@ -540,7 +540,7 @@ class TeleporterTest : public SceneryTest {
     ASSERT_NE(porter, nullptr);
     const uint32_t id = porter->dwId;
     VNTELEPORTER* self = Self<VNTELEPORTER>(porter);
-    if (self->nSwitches) Ask(porter, SGM_TELEPORTER_START, P(self->aSwitches[0].pFeature));
+    if (self->nSwitches) Ask(porter, SGM_TELEPORTER_START, SGE_PtrParam(self->aSwitches[0].pFeature));
     RunFrames(10);
     if (trace) {
       EXPECT_TRUE(traces.contains(trace)) << trace;
@@ -566,11 +566,11 @@ TEST_F(TeleporterTest, UnitsOnThePadReappearAtTheDestinationKeepingTheirOffsets)
   VNUNIT* mist = w.Create(kMist, w.Human(), {19, 22, 0});
   VNUNIT* gone = w.Create(kSoldier, w.Human(), {40, 40, 0});
   for (VNUNIT* u : {soldier, mist, gone})
-    Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_ENTERED, 0, P(u));
-  Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_LEFT, 0, P(gone));
+    Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_ENTERED, 0, SGE_PtrParam(u));
+  Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_LEFT, 0, SGE_PtrParam(gone));
   // Only a switch of this pad starts it.
-  EXPECT_EQ(Ask(porter, SGM_TELEPORTER_START, P(self->pPad)), 0);
-  const SGE_PARAM sw = P(self->aSwitches[0].pFeature);
+  EXPECT_EQ(Ask(porter, SGM_TELEPORTER_START, SGE_PtrParam(self->pPad)), 0);
+  const SGE_PARAM sw = SGE_PtrParam(self->aSwitches[0].pFeature);
   ASSERT_EQ(Ask(porter, SGM_TELEPORTER_START, sw), 1);
   EXPECT_EQ(self->nState, VNTELEPORTER_CHARGING);
   EXPECT_FALSE(self->pEffect->fFlags & SPW_DOBJ_HIDDEN);
@@ -610,7 +610,7 @@ TEST_F(TeleporterTest, ASwitchHeldDownChargesAndLightsUp) {
   VNUNIT* porter = Teleporter();
   VNTELEPORTER* self = Self<VNTELEPORTER>(porter);
   ASSERT_EQ(self->nSwitches, 1);
-  const SGE_PARAM sw = P(self->aSwitches[0].pFeature);
+  const SGE_PARAM sw = SGE_PtrParam(self->aSwitches[0].pFeature);
   Ask(porter, SGM_UNIT_UPDATE);
   EXPECT_EQ(self->aSwitches[0].pLight, nullptr);
   for (int i = 0; i < 5; ++i) Ask(porter, SGM_TELEPORTER_CHARGE, sw);
@@ -668,8 +668,8 @@ TEST_F(TeleporterTest, UnitsFrozenOnThePadAreLetGoWhenTheDestinationIsMissing) {
   StartPads(pads);
   VNUNIT* porter = Teleporter();
   VNUNIT* soldier = w.Create(kSoldier, w.Human(), {21, 20, 0});
-  Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_ENTERED, 0, P(soldier));
-  const SGE_PARAM sw = P(Self<VNTELEPORTER>(porter)->aSwitches[0].pFeature);
+  Ask(porter, SGM_VN_MISSCONT_EVENT_AREA_ENTERED, 0, SGE_PtrParam(soldier));
+  const SGE_PARAM sw = SGE_PtrParam(Self<VNTELEPORTER>(porter)->aSwitches[0].pFeature);
   ASSERT_EQ(Ask(porter, SGM_TELEPORTER_START, sw), 1);
   RunFrames(10);
   const auto freezes = Received(soldier->dwId, SGM_UNIT_FREEZE);

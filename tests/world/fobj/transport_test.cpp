@@ -173,7 +173,7 @@ TEST_F(TransportTest, ItReportsToTheMissionEachFrameWhileAlive) {
 TEST_F(TransportTest, ItDrivesToAPointThroughItsMover) {
   VNUNIT* u = StartTransport({1, 0, 0});
   const SPW_VECTOR to{50, 30, 0};
-  SGE_Send(u->pController, 614, P(&to), 0);
+  SGE_Send(u->pController, 614, SGE_PtrParam(&to), 0);
   EXPECT_EQ(MoverCalls(u->dwId, SGM_MOVER_GOTO), 1);
 }
 

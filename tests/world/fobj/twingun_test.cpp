@@ -94,7 +94,7 @@ TEST_F(TwinGunTest, ManningTellsTheGunnerWhereToSitAndLeavingWhereToGetOff) {
   EXPECT_EQ(on[0].unitId, gunner->dwId);
   EXPECT_EQ(on[0].p2, static_cast<SGE_PARAM>(gun->dwId));
   SPW_VECTOR seat{};
-  ASSERT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_MOUNT_POINT, P(&seat), 0), 1);
+  ASSERT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_MOUNT_POINT, SGE_PtrParam(&seat), 0), 1);
   EXPECT_FLOAT_EQ(seat.z, gun->vPos.z + 0.84f);
   SGE_Send(gun->pController, SGM_TWINGUN_OCCUPY, 0, 0);
   EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_GUNNER, 0, 0), 0);

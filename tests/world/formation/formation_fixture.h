@@ -95,13 +95,13 @@ class FormationWorld : public ::testing::Test {
     vnHUD_SetSelectedUnitID(0);
   }
 
-  int32_t Hook(VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  SGE_RESULT Hook(VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
     switch (msg) {
       case SGM_UNIT_GOTO_POINT:
       case SGM_UNIT_BOUNCE_TO_POINT:
       case SGM_UNIT_SET_POSITION_FACING: {
-        Sent s{msg, *reinterpret_cast<const SPW_VECTOR*>(p1), {}};
-        if (p2) s.facing = *reinterpret_cast<const SPW_VECTOR*>(p2);
+        Sent s{msg, *SGE_ParamPtr<const SPW_VECTOR>(p1), {}};
+        if (p2) s.facing = *SGE_ParamPtr<const SPW_VECTOR>(p2);
         sent[u->dwId].push_back(s);
         return 1;
       }
@@ -110,8 +110,8 @@ class FormationWorld : public ::testing::Test {
       case SGM_UNIT_BOUNCE_CHECK:
         return bounceAnswer.count(u->dwId) ? bounceAnswer[u->dwId] : 0;
       case SGM_UNIT_GET_OBJECT:
-        return objects.count(u->dwId) ? vnUNITMAN_Answer(objects[u->dwId])
-                                      : vnUNITMAN_Answer(nullptr);
+        return objects.count(u->dwId) ? SGE_PtrResult(objects[u->dwId])
+                                      : SGE_PtrResult(nullptr);
       default:
         return -1;
     }
@@ -131,7 +131,7 @@ class FormationWorld : public ::testing::Test {
     return u;
   }
   void Select(VNUNIT* u) {
-    SGE_Send(task(), SGM_UNITMAN_SELECT, reinterpret_cast<SGE_PARAM>(u), 0);
+    SGE_Send(task(), SGM_UNITMAN_SELECT, SGE_PtrParam(u), 0);
   }
   bool Selected(const VNUNIT* u) const { return (u->dwFlags & VNUNIT_F_SELECTED) != 0; }
 

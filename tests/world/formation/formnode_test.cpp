@@ -112,8 +112,8 @@ TEST_F(FormNodeTest, AManagerOrderWithinHalfASecondReplacesTheNodesAndRestartsTh
   FakeTime time;
   VNFORMNODE_ORDER order = {0, {0.0f, 0.0f, 0.0f}, kNorth};
   const auto show = [&] {
-    return SGE_Send(task(), SGM_UNITMAN_SHOW_FORMATION, reinterpret_cast<SGE_PARAM>("Line"),
-                    reinterpret_cast<SGE_PARAM>(&order));
+    return SGE_Send(task(), SGM_UNITMAN_SHOW_FORMATION, SGE_PtrParam("Line"),
+                    SGE_PtrParam(&order));
   };
   ASSERT_EQ(show(), 1);
   time.Advance(300);

@@ -225,9 +225,9 @@ TEST_F(RankTest, ApplyingAShapeRedoesTheLeadersWalkInIt) {
   VNUNIT* leader = Soldier({20.0f, 20.0f, 0.0f}, 1);
   VNUNIT* other = Soldier({22.0f, 20.0f, 0.0f}, 2);
   SelectOnly({leader, other});
-  world->SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  world->SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) -> SGE_RESULT {
     if (msg == SGM_UNIT_GET_ORDER && u == leader) {
-      *reinterpret_cast<VNRANK_ORDER*>(p1) = {VNRANK_ORDER_WALK, {50.0f, 50.0f, 0.0f}};
+      *SGE_ParamPtr<VNRANK_ORDER>(p1) = {VNRANK_ORDER_WALK, {50.0f, 50.0f, 0.0f}};
       return 1;
     }
     return Hook(u, msg, p1, p2);

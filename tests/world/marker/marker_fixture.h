@@ -40,7 +40,7 @@ inline VNFX_ATTACHLIST* StartMarkers(SPW_DISPLAYNODE* view, const VNMARKER_DEFAU
   EXPECT_EQ(vnMARK_Register(), 1);
   VNFX_ATTACHLIST* list = vnFX_AttachListCreate(view, VNMISSCONT_EFFECT_LIST_PRIORITY);
   vnMISSCONT_SetAttachDisplay(list);
-  *task = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, reinterpret_cast<SGE_PARAM>(&defaults), 0);
+  *task = SGE_CreateTask(VNTT_MARKERS, nullptr, nullptr, SGE_PtrParam(&defaults), 0);
   vnMISSCONT_SetOverlayTask(*task);
   return list;
 }

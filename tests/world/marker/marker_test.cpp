@@ -19,8 +19,6 @@ namespace {
 using viewtest::OnScreen;
 using viewtest::Polygons;
 
-SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 class MarkerTest : public viewtest::ViewTest {
  protected:
   void SetUp() override {
@@ -70,15 +68,12 @@ TEST_F(MarkerTest, AnAddedRecordTakesTheDefaultsItsPositionAndFlagsAndTheDefault
     EXPECT_FLOAT_EQ(pair[1], 0.7f);
   }
   EXPECT_EQ(SGE_ListCount(&Service()->active), 1);
-  // A direct send answers 1 and leaves the record for vnMARK_TakeAdded.
+  // A direct send answers with the new record.
   const SPW_VECTOR at{4, 5, 6};
-  EXPECT_EQ(SGE_Send(task, SGM_MARK_ADD, P(&at), 0), 1);
-  VNMARKER* second = vnMARK_TakeAdded();
+  VNMARKER* second = SGE_Ask<VNMARKER>(task, SGM_MARK_ADD, SGE_PtrParam(&at), 0);
   ASSERT_NE(second, nullptr);
   EXPECT_FLOAT_EQ(second->data.vPos.z, 6.0f);
-  EXPECT_EQ(vnMARK_TakeAdded(), nullptr);
   EXPECT_EQ(SGE_Send(task, SGM_MARK_ADD, 0, 0), 0);
-  EXPECT_EQ(vnMARK_TakeAdded(), nullptr);
 }
 
 TEST_F(MarkerTest, LevelsAreHeldBetweenZeroAndOne) {
@@ -103,9 +98,9 @@ TEST_F(MarkerTest, EachMessageSetsItsOwnField) {
   const float pair[2] = {3.0f, 4.0f};
   const SPW_VECTOR at{7, 8, 9};
   const int32_t words[4] = {1, 2, 3, 4};
-  SGE_Send(task, SGM_MARK_PAIR_B, P(m), P(pair));
-  SGE_Send(task, SGM_MARK_POSITION, P(m), P(&at));
-  SGE_Send(task, SGM_MARK_WORDS, P(m), P(words));
+  SGE_Send(task, SGM_MARK_PAIR_B, SGE_PtrParam(m), SGE_PtrParam(pair));
+  SGE_Send(task, SGM_MARK_POSITION, SGE_PtrParam(m), SGE_PtrParam(&at));
+  SGE_Send(task, SGM_MARK_WORDS, SGE_PtrParam(m), SGE_PtrParam(words));
   vnMARK_Send2586(m, 42);
   EXPECT_FLOAT_EQ(m->data.afPair[VNMARKER_PAIR_A][0], 11.0f);
   EXPECT_FLOAT_EQ(m->data.afPair[VNMARKER_PAIR_B][1], 4.0f);
@@ -120,7 +115,7 @@ TEST_F(MarkerTest, EachMessageSetsItsOwnField) {
   } looks[] = {{SGM_MARK_LOOK5, 5}, {SGM_MARK_LOOK4, 4}, {SGM_MARK_LOOK2, 2}, {SGM_MARK_LOOK3, 3}};
   for (const auto& l : looks) {
     const int32_t value = 0x100 + l.msg;
-    SGE_Send(task, l.msg, P(m), P(&value));
+    SGE_Send(task, l.msg, SGE_PtrParam(m), SGE_PtrParam(&value));
     EXPECT_EQ(m->data.adwLook[l.word - 1], static_cast<uint32_t>(value)) << l.msg;
   }
   EXPECT_EQ(m->data.adwLook[0], kBlue);
@@ -133,8 +128,8 @@ TEST_F(MarkerTest, ANullRecordOrValueChangesNothing) {
   const VNMARKER before = *m;
   for (int32_t msg = SGM_MARK_LEVEL; msg <= SGM_MARK_LOOK3; ++msg) {
     if (msg == SGM_MARK_WORD) continue;  // carries its value, not a pointer
-    SGE_Send(task, msg, P(m), 0);
-    SGE_Send(task, msg, 0, P(&before));
+    SGE_Send(task, msg, SGE_PtrParam(m), 0);
+    SGE_Send(task, msg, 0, SGE_PtrParam(&before));
   }
   SGE_Send(task, SGM_MARK_REMOVE, 0, 0);
   vnMARK_Send2586(nullptr, 5);
@@ -200,9 +195,9 @@ TEST_F(MarkerTest, AHiddenRecordStaysInTheListAndReappearsWhenItsBitIsCleared) {
 TEST_F(MarkerTest, TheBarIsDrawnAroundTheProjectedPositionAndCutAtItsLevel) {
   VNMARKER* m = Add({1, 0.5f, -10});
   const float outer[2] = {21, 6}, middle[2] = {19, 4}, inner[2] = {17, 2};
-  SGE_Send(task, SGM_MARK_PAIR_C, P(m), P(outer));
-  SGE_Send(task, SGM_MARK_PAIR_B, P(m), P(middle));
-  SGE_Send(task, SGM_MARK_PAIR_A, P(m), P(inner));
+  SGE_Send(task, SGM_MARK_PAIR_C, SGE_PtrParam(m), SGE_PtrParam(outer));
+  SGE_Send(task, SGM_MARK_PAIR_B, SGE_PtrParam(m), SGE_PtrParam(middle));
+  SGE_Send(task, SGM_MARK_PAIR_A, SGE_PtrParam(m), SGE_PtrParam(inner));
   vnMARK_Send2581(m, 0.25f);
   ASSERT_EQ(DrawCount(), 3u);
   // (1, 0.5) at 10 ahead: 32 pixels right of the centre and 16 up.

@@ -44,9 +44,9 @@ TEST_F(MarkerPixelsTest, AStatusBarIsFilledToItsLevel) {
   VNMARKER* m = vnMARK_Send2579(&at, 0);
   ASSERT_NE(m, nullptr);
   const float outer[2] = {60, 12}, middle[2] = {56, 8}, inner[2] = {52, 4};
-  SGE_Send(task, SGM_MARK_PAIR_C, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(outer));
-  SGE_Send(task, SGM_MARK_PAIR_B, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(middle));
-  SGE_Send(task, SGM_MARK_PAIR_A, reinterpret_cast<SGE_PARAM>(m), reinterpret_cast<SGE_PARAM>(inner));
+  SGE_Send(task, SGM_MARK_PAIR_C, SGE_PtrParam(m), SGE_PtrParam(outer));
+  SGE_Send(task, SGM_MARK_PAIR_B, SGE_PtrParam(m), SGE_PtrParam(middle));
+  SGE_Send(task, SGM_MARK_PAIR_A, SGE_PtrParam(m), SGE_PtrParam(inner));
   vnMARK_Send2581(m, 0.25f);
   NextFrame();
   // The fill runs from 268 to 268 + 104 / 4 = 294, a quarter of the way from red to green.

@@ -40,8 +40,8 @@ inline std::map<SGE_TASK*, Recorder>& Recorders() {
   return recorders;
 }
 
-inline int32_t RecorderHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                               SGE_PARAM p2) {
+inline SGE_RESULT RecorderHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                                  SGE_PARAM p2) {
   if (msg == SGM_TASK_CREATE) return 1;
   if (msg == SGM_TASK_DESTROY) {
     Recorders().erase(task);
@@ -55,8 +55,6 @@ inline int32_t RecorderHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, S
 
 inline uint32_t g_clockMs = 0;
 inline uint32_t TestClock() { return g_clockMs; }
-
-inline SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
 
 }  // namespace movertest
 
@@ -161,7 +159,7 @@ class MoverFixture : public ::testing::Test {
   }
   // A mover of the type under a controller.
   SGE_TASK* Mover(int32_t type, SGE_TASK* controller, const VNMOVER_CREATE& c) {
-    SGE_TASK* m = SGE_CreateTask(type, controller, nullptr, movertest::P(&c), 0);
+    SGE_TASK* m = SGE_CreateTask(type, controller, nullptr, SGE_PtrParam(&c), 0);
     EXPECT_NE(m, nullptr);
     return m;
   }
@@ -176,7 +174,7 @@ class MoverFixture : public ::testing::Test {
     return std::sqrt(r->vVel.x * r->vVel.x + r->vVel.y * r->vVel.y + r->vVel.z * r->vVel.z);
   }
   static int32_t GoTo(SGE_TASK* mover, const SPW_VECTOR& point) {
-    return SGE_Send(mover, SGM_MOVER_GOTO, movertest::P(&point), 0);
+    return SGE_Send(mover, SGM_MOVER_GOTO, SGE_PtrParam(&point), 0);
   }
   // Steps the mover frame by frame until the controller hears of a new arrival; the frames
   // taken, or -1.

@@ -8,7 +8,6 @@
 namespace {
 
 using movertest::Message;
-using movertest::P;
 
 class MoverTest : public MoverFixture {
  protected:
@@ -180,8 +179,8 @@ TEST_F(MoverTest, ListenersHearOfTriggerRegionsUntilOneSaysNo) {
       heard.push_back(msg);
   ASSERT_EQ(heard.size(), 2u);
   EXPECT_EQ(heard[0].msg, SGM_MOVER_TRIGGER_ENTERED);
-  EXPECT_EQ(heard[0].p1, P(Region(1)));
-  EXPECT_EQ(heard[0].p2, P(Record(m)));
+  EXPECT_EQ(heard[0].p1, SGE_PtrParam(Region(1)));
+  EXPECT_EQ(heard[0].p2, SGE_PtrParam(Record(m)));
   EXPECT_EQ(heard[1].msg, SGM_MOVER_TRIGGER_LEFT);
   EXPECT_EQ(Count(second, SGM_MOVER_TRIGGER_ENTERED), 1);
 
@@ -228,7 +227,7 @@ TEST_F(MoverTest, FlightFrameTimeIsEatenInSubSteps) {
     create.fSpeed = 100.0f;
     SGE_TASK* m = Mover(VNTT_FLIGHT_MOVER, Controller(), create);
     const SPW_VECTOR target{1000, 0, 10};
-    EXPECT_EQ(SGE_Send(m, SGM_MOVER_GOTO, P(&target), 0), 1);
+    EXPECT_EQ(SGE_Send(m, SGM_MOVER_GOTO, SGE_PtrParam(&target), 0), 1);
     SGE_Send(m, SGM_MOVER_STEP, 0, 0);
     EXPECT_NEAR(Record(m)->vPos.x, k.distance, 1e-5f) << k.frame;
   }
@@ -241,13 +240,13 @@ TEST_F(MoverTest, AFlightMoverTurnsTowardsItsTargetAndTellsOfArrival) {
   create.fAttr27 = 2.0f;
   SGE_TASK* m = Mover(VNTT_FLIGHT_MOVER, c, create);
   const SPW_VECTOR target{0, 20, 10};
-  SGE_Send(m, SGM_MOVER_GOTO, P(&target), 0);
+  SGE_Send(m, SGM_MOVER_GOTO, SGE_PtrParam(&target), 0);
   ASSERT_GE(RunUntilArrived(m, c), 0);
   const VNMOVER_RECORD* r = Record(m);
   EXPECT_LT(SPW_VecDist(&r->vPos, &target), 2.0f);
   EXPECT_GT(r->vHeading.y, 0.9f);
   float speeds[4];
-  EXPECT_EQ(SGE_Send(m, SGM_MOVER_GET_SPEEDS, P(speeds), 0), 1);
+  EXPECT_EQ(SGE_Send(m, SGM_MOVER_GET_SPEEDS, SGE_PtrParam(speeds), 0), 1);
   EXPECT_FLOAT_EQ(speeds[1], 5.0f);
   SGE_Send(m, SGM_MOVER_STOP, 0, 0);
   EXPECT_EQ(SGE_Send(m, SGM_MOVER_STEP, 0, 0), 0);
@@ -318,7 +317,7 @@ TEST_F(MoverTest, WithoutAMovementRecordTheMoverIsInert) {
   VNMOVER_CREATE create = Creation({5, 5, 0}, 1.0f);
   create.pPlanner = starved;
   SGE_TASK* m = Mover(VNTT_VEHICLE_MOVER, Controller(), create);
-  EXPECT_EQ(vnUNITMAN_Ask<VNMOVER_RECORD>(m, SGM_MOVER_GET_RECORD, P(&create), 0), nullptr);
+  EXPECT_EQ(SGE_Ask<VNMOVER_RECORD>(m, SGM_MOVER_GET_RECORD, SGE_PtrParam(&create), 0), nullptr);
   EXPECT_EQ(GoTo(m, {5, 5, 0}), 0);
   EXPECT_EQ(SGE_Send(m, SGM_MOVER_STEP, 0, 0), 0);
   EXPECT_EQ(vnMOVER_QueueRequest(m, VNMOVER_REQ_TURN, nullptr, 0.0f), nullptr);
@@ -338,8 +337,7 @@ TEST_F(MoverTest, RandomPointsComeFromTheKind32Nodes) {
   });
   ASSERT_EQ(planner->nPoints, 1);
   SGE_TASK* m = Ground(Controller(), {5, 5, 0});
-  ASSERT_EQ(SGE_Send(m, SGM_MOVER_RANDOM_POINT, 0, 0), 1);
-  const auto* point = static_cast<const float*>(vnUNITMAN_TakeAnswer());
+  const auto* point = SGE_Ask<const float>(m, SGM_MOVER_RANDOM_POINT, 0, 0);
   ASSERT_NE(point, nullptr);
   EXPECT_FLOAT_EQ(point[0], 3.0f);
   EXPECT_FLOAT_EQ(point[2], 5.0f);

@@ -67,8 +67,8 @@ TEST_F(MoverWorldTest, OverlappingUnitsArePushedApartUnlessTheControllerSparesTh
   world->SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
     if (msg != SGM_MOVER_IGNORE_MOVER) return -1;
     EXPECT_EQ(u, a);
-    EXPECT_EQ(p1, reinterpret_cast<SGE_PARAM>(a->pMove));
-    EXPECT_EQ(p2, reinterpret_cast<SGE_PARAM>(b->pMove));
+    EXPECT_EQ(p1, SGE_PtrParam(a->pMove));
+    EXPECT_EQ(p2, SGE_PtrParam(b->pMove));
     return 1;
   });
   SGE_Send(a->pMover, SGM_MOVER_STEP, 0, 0);
@@ -85,12 +85,12 @@ TEST_F(MoverWorldTest, GroundHeightIsTheTerrainUnderTheUnit) {
   VNUNIT* a = Unit({15.0f, 15.0f, 40.0f});
   ASSERT_EQ(SGE_Send(a->pMover, SGM_MOVER_GROUND_HEIGHT, 1, 0), 1);
   EXPECT_FLOAT_EQ(a->pMove->vPos.z, kGround);
-  const auto* normal = vnUNITMAN_Ask<SPW_VECTOR>(a->pMover, SGM_MOVER_GET_STATE_RECORD, 0, 0);
+  const auto* normal = SGE_Ask<SPW_VECTOR>(a->pMover, SGM_MOVER_GET_STATE_RECORD, 0, 0);
   ASSERT_NE(normal, nullptr);
   EXPECT_FLOAT_EQ(normal->z, 1.0f);
   // Off the terrain there is no height.
   const SPW_VECTOR off{-5.0f, 15.0f, 0.0f};
-  SGE_Send(a->pMover, SGM_MOVER_SET_POSITION, reinterpret_cast<SGE_PARAM>(&off), 0);
+  SGE_Send(a->pMover, SGM_MOVER_SET_POSITION, SGE_PtrParam(&off), 0);
   EXPECT_EQ(SGE_Send(a->pMover, SGM_MOVER_GROUND_HEIGHT, 0, 0), 0);
 }
 

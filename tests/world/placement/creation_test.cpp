@@ -28,7 +28,7 @@ TEST(PlacedUnit, TheFirstPassRunsAtCreationAndTheScaleAfterIt) {
   const auto placement = world.EventsOf(SGM_UNIT_PLACEMENT);
   const auto dormant = world.EventsOf(SGM_UNIT_SET_DORMANT);
   ASSERT_EQ(placement.size(), 1u);
-  EXPECT_EQ(placement[0].p1, reinterpret_cast<SGE_PARAM>(&block));
+  EXPECT_EQ(placement[0].p1, SGE_PtrParam(&block));
   ASSERT_EQ(dormant.size(), 1u);
   EXPECT_EQ(dormant[0].unitId, unit->dwId);
   EXPECT_EQ(dormant[0].p1, 1);

@@ -23,11 +23,11 @@ struct Told {
 };
 std::vector<Told> g_told;
 
-int32_t Controller(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Controller(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg < SGM_UNIT_SET_USER || msg > SGM_UNIT_SET_VISIBLE) {
     return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   }
-  const std::string text = msg == SGM_UNIT_SET_USER ? reinterpret_cast<const char*>(p1) : "";
+  const std::string text = msg == SGM_UNIT_SET_USER ? SGE_ParamPtr<const char>(p1) : "";
   g_told.push_back({msg, msg == SGM_UNIT_SET_USER ? 0 : p1, p2, text});
   return 1;
 }

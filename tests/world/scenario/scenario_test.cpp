@@ -35,8 +35,6 @@ constexpr int32_t kFrameMs = 40;
 uint32_t g_clockMs = 0;
 uint32_t TestClock() { return g_clockMs; }
 
-SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
-
 // Attribute values of a mover: speed in km/h, acceleration, turn rate, gate reach, arrival.
 void SetMover(VNWRITE_UNITATTR* row, float kmh, float acceleration) {
   auto set = [row](int32_t value, float v) { row->floats[static_cast<size_t>(value - 11)] = v; };
@@ -142,7 +140,7 @@ TEST_F(ScenarioTest, APlacedSoldierWithItsRifleWalksAcrossTheNetworkAndReportsEa
   ASSERT_NE(start, nullptr);
   const SPW_VECTOR goal{45, 5, 0};
   world->ClearEvents();
-  ASSERT_EQ(SGE_Send(soldier->pMover, SGM_MOVER_GOTO, P(&goal), 0), 1);
+  ASSERT_EQ(SGE_Send(soldier->pMover, SGM_MOVER_GOTO, SGE_PtrParam(&goal), 0), 1);
   ASSERT_GT(RunUntilArrived(soldier, 400), 0);
 
   // Every change of region is told as left, then entered, one region at a time, and the unit
@@ -173,7 +171,7 @@ TEST_F(ScenarioTest, AFlyingUnitIsCarriedToItsTargetInSubSteps) {
   ASSERT_NE(flyer, nullptr);
   ASSERT_NE(flyer->pMove, nullptr);
   const SPW_VECTOR target{5, 45, 20};
-  SGE_Send(flyer->pMover, SGM_MOVER_GOTO, P(&target), 0);
+  SGE_Send(flyer->pMover, SGM_MOVER_GOTO, SGE_PtrParam(&target), 0);
 
   // One frame of 100 ms: three sub-steps of a third each at 5, 10 and 15 m/s, 1 m in all (one
   // whole step would go 0.5 m).

@@ -27,20 +27,20 @@ struct RECORDER {
   VNUNIT* pUnit;
 };
 
-int32_t Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   auto* self = SGE_TaskData<RECORDER>(task);
-  if (msg == SGM_TASK_CREATE) self->pUnit = reinterpret_cast<VNUNIT*>(p1);
+  if (msg == SGM_TASK_CREATE) self->pUnit = SGE_ParamPtr<VNUNIT>(p1);
   VNUNIT* unit = self ? self->pUnit : nullptr;
   g_events.push_back({unit ? unit->dwId : 0, msg, p1, p2});
   if (g_hook && msg != SGM_TASK_DESTROY) {
-    const int32_t answer = g_hook(unit, msg, p1, p2);
+    const SGE_RESULT answer = g_hook(unit, msg, p1, p2);
     if (answer >= 0) return answer;
   }
   switch (msg) {
     case SGM_TASK_CREATE:
       return 1;
     case SGM_UNIT_GET_UNIT:
-      return vnUNITMAN_Answer(unit);
+      return SGE_PtrResult(unit);
     case SGM_TASK_DESTROY:
       break;
     default:
@@ -53,11 +53,12 @@ struct STANDIN_MOVER {
   VNMOVER_RECORD record;
 };
 
-int32_t StandInMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT StandInMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                        SGE_PARAM p2) {
   auto* self = SGE_TaskData<STANDIN_MOVER>(task);
   switch (msg) {
     case SGM_MOVER_GET_RECORD: {
-      const auto* create = reinterpret_cast<const VNMOVER_CREATE*>(p1);
+      const auto* create = SGE_ParamPtr<const VNMOVER_CREATE>(p1);
       self->record.pOwner = task;
       SGE_ListInit(&self->record.link);
       SGE_ListInit(&self->record.requests);
@@ -67,10 +68,10 @@ int32_t StandInMover(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p
         self->record.dwUnitId = create->dwUnitId;
         self->record.vHeading = create->vDir;
       }
-      return vnUNITMAN_Answer(&self->record);
+      return SGE_PtrResult(&self->record);
     }
     case SGM_MOVER_SET_POSITION:
-      if (p1) self->record.vPos = *reinterpret_cast<const SPW_VECTOR*>(p1);
+      if (p1) self->record.vPos = *SGE_ParamPtr<const SPW_VECTOR>(p1);
       return 1;
     default:
       break;
@@ -203,7 +204,7 @@ bool TestWorld::Start() {
   if (!SGE_GetTaskType(VNTT_UNITMAN) && !vnUNITMAN_Register()) return false;
   VNUNITMAN_CREATE create = options_.manager;
   create.pBlock = block_;
-  manager_ = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, reinterpret_cast<SGE_PARAM>(&create), 0);
+  manager_ = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, SGE_PtrParam(&create), 0);
   if (!manager_) return false;
   if (options_.run) SGE_Send(manager_, SGM_UNITMAN_SET_RUN, 1, 0);
   return true;
@@ -240,7 +241,7 @@ void TestWorld::Stop() {
 VNUNITMAN* TestWorld::state() const { return SGE_TaskData<VNUNITMAN>(manager_); }
 
 uint32_t TestWorld::Human() const {
-  VNPLAYER* p = manager_ ? vnUNITMAN_Ask<VNPLAYER>(manager_, SGM_UNITMAN_HUMAN_PLAYER, 0, 0) : nullptr;
+  VNPLAYER* p = manager_ ? SGE_Ask<VNPLAYER>(manager_, SGM_UNITMAN_HUMAN_PLAYER, 0, 0) : nullptr;
   return p ? p->dwId : 0;
 }
 
@@ -256,12 +257,12 @@ VNUNIT* TestWorld::Create(int32_t type, uint32_t player, SPW_VECTOR pos, SGE_DLL
   c.pParent = parent;
   c.nBinding = 1;
   c.vDir = {0.0f, 1.0f, 0.0f};
-  return vnUNITMAN_Ask<VNUNIT>(manager_, SGM_UNITMAN_CREATE_UNIT, reinterpret_cast<SGE_PARAM>(&c),
-                               reinterpret_cast<SGE_PARAM>(block));
+  return SGE_Ask<VNUNIT>(manager_, SGM_UNITMAN_CREATE_UNIT, SGE_PtrParam(&c),
+                               SGE_PtrParam(block));
 }
 
 void TestWorld::Destroy(VNUNIT* unit) {
-  SGE_Send(manager_, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(unit), 0);
+  SGE_Send(manager_, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(unit), 0);
 }
 
 void TestWorld::Place(VNUNIT* unit, SPW_VECTOR pos) { vnUNITMAN_SetUnitPosition(manager_, unit, &pos); }

@@ -57,7 +57,7 @@ struct Event {
 
 // A hook of the recording controllers, called first for every message; a result of 0 or more is
 // the answer, -1 lets the recorder answer (280: its unit; 532: null; others 0).
-using Hook = std::function<int32_t(VNUNIT* unit, int32_t msg, SGE_PARAM p1, SGE_PARAM p2)>;
+using Hook = std::function<SGE_RESULT(VNUNIT* unit, int32_t msg, SGE_PARAM p1, SGE_PARAM p2)>;
 
 class TestWorld {
  public:

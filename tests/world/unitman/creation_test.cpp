@@ -76,7 +76,7 @@ TEST_F(CreationTest, AUnitEndedByItsControllerAtCreationIsNotHandedOut) {
   SGE_TASK* manager = world.manager();
   world.SetHook([manager](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
     if (msg == SGM_TASK_CREATE && u->nType == kSoldier)
-      SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(u), 0);
+      SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(u), 0);
     return msg == SGM_TASK_CREATE ? 1 : -1;
   });
   const int32_t free = SGE_ListCount(&world.state()->freeUnits);

@@ -39,7 +39,7 @@ TEST_F(DestructionTest, ChildrenAreToldBeforeTheParentEndsAndDestroyedAfterIt) {
   const std::vector<std::pair<uint32_t, int32_t>> expected = {
       {rifleId, SGM_UNIT_PARENT_DESTROYED}, {soldierId, SGM_TASK_DESTROY}, {rifleId, SGM_TASK_DESTROY}};
   EXPECT_EQ(seen, expected);
-  EXPECT_EQ(world.EventsOf(SGM_UNIT_PARENT_DESTROYED)[0].p1, reinterpret_cast<SGE_PARAM>(rifle));
+  EXPECT_EQ(world.EventsOf(SGM_UNIT_PARENT_DESTROYED)[0].p1, SGE_PtrParam(rifle));
   EXPECT_EQ(SGE_ListCount(&world.state()->freeUnits), free + 3);
   EXPECT_EQ(soldier->nType, VN_UNIT_TYPE_FREE);
   EXPECT_EQ(rifle->nType, VN_UNIT_TYPE_FREE);

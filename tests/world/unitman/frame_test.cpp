@@ -123,7 +123,7 @@ TEST_F(FrameTest, UnitsEndedDuringTheirUpdateLeaveTheWalkIntact) {
     w.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
       if (msg != SGM_UNIT_UPDATE || u != killer || done) return -1;
       done = true;
-      SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(victim), 0);
+      SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(victim), 0);
       return 0;
     });
     w.ClearEvents();
@@ -152,7 +152,7 @@ TEST_F(FrameTest, AWeaponEndingItsParentStopsTheParentsChildren) {
   SGE_TASK* manager = world.manager();
   world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
     if (msg != SGM_UNIT_UPDATE || u->dwId != firstRifle) return -1;
-    SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, reinterpret_cast<SGE_PARAM>(u->pParent), 0);
+    SGE_Send(manager, SGM_UNITMAN_DESTROY_UNIT, SGE_PtrParam(u->pParent), 0);
     return 0;
   });
   world.RunFrames(1);
@@ -179,7 +179,7 @@ TEST_F(FrameTest, AReportedPositionMovesTheUnitInTheGrid) {
   VNUNIT* bug = At(kBug, world.Computer(), {100, 100, 0});
   SPW_VECTOR next{99, 100, 0};
   world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
-    return msg == SGM_UNIT_FRAME_POSITION && u == walker ? vnUNITMAN_Answer(&next) : -1;
+    return msg == SGM_UNIT_FRAME_POSITION && u == walker ? SGE_PtrResult(&next) : -1;
   });
   world.RunFrames(1);  // sighting runs before the move
   EXPECT_EQ(bug->dwSeenBy, 0u);

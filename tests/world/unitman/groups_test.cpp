@@ -19,7 +19,7 @@ std::vector<Received> g_received;
 // Run by a controller while it handles kMsg.
 void (*g_onMessage)(SGE_TASK* task) = nullptr;
 
-int32_t Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg != kMsg) return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
   g_received.push_back({task, p1, p2});
   if (g_onMessage) g_onMessage(task);

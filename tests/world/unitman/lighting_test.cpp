@@ -41,9 +41,9 @@ TEST_F(LightingTest, TheGroundColourTakesTheAmbientOnTheTerrainOnly) {
 
 TEST_F(LightingTest, RelightingMarksTheModelTreesAndTheExtraModelOnlyWhenAsked) {
   VNUNIT* unit = world.Create(kSoldier, world.Human());
-  world.SetHook([&](VNUNIT*, int32_t msg, SGE_PARAM, SGE_PARAM) {
-    if (msg == SGM_UNIT_GET_OBJECT) return vnUNITMAN_Answer(&model);
-    if (msg == SGM_UNIT_GET_EXTRA_OBJECT) return vnUNITMAN_Answer(&extra);
+  world.SetHook([&](VNUNIT*, int32_t msg, SGE_PARAM, SGE_PARAM) -> SGE_RESULT {
+    if (msg == SGM_UNIT_GET_OBJECT) return SGE_PtrResult(&model);
+    if (msg == SGM_UNIT_GET_EXTRA_OBJECT) return SGE_PtrResult(&extra);
     return -1;
   });
   constexpr uint32_t kRelight = 0x62000000;

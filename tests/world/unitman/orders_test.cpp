@@ -195,12 +195,12 @@ TEST(FormationsOfTheManager, TheFileInTheContentFolderIsLoadedAtStartUp) {
   back.offset = {0.0f, -3.0f, 0.0f};
   ASSERT_TRUE(vnWRITE_Formations(world.content().path(), {{"Column", {{}, back}}}));
   ASSERT_TRUE(world.Start());
-  auto* column = vnUNITMAN_Ask<VNRANK_PROGRAM>(world.manager(), SGM_UNITMAN_FIND_FORMATION,
-                                               reinterpret_cast<SGE_PARAM>("column"), 0);
+  auto* column = SGE_Ask<VNRANK_PROGRAM>(world.manager(), SGM_UNITMAN_FIND_FORMATION,
+                                               SGE_PtrParam("column"), 0);
   ASSERT_NE(column, nullptr);
   EXPECT_EQ(column->nCount, 2);
-  EXPECT_NE(vnUNITMAN_Ask<VNRANK_PROGRAM>(world.manager(), SGM_UNITMAN_FIND_FORMATION,
-                                          reinterpret_cast<SGE_PARAM>("Prog_9"), 0),
+  EXPECT_NE(SGE_Ask<VNRANK_PROGRAM>(world.manager(), SGM_UNITMAN_FIND_FORMATION,
+                                          SGE_PtrParam("Prog_9"), 0),
             nullptr);
 }
 

@@ -31,21 +31,21 @@ TEST(Pick, TheRayTakesTheNearestModelWhateverTheListOrder) {
   VNUNIT* farUnit = world.Create(kSoldier, world.Human());
   VNUNIT* bare = world.Create(kSoldier, world.Human());
   VNUNIT* nearUnit = world.Create(kSoldier, world.Computer());
-  world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) {
+  world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM, SGE_PARAM) -> SGE_RESULT {
     if (msg != SGM_UNIT_GET_OBJECT) return -1;
-    return vnUNITMAN_Answer(u == farUnit ? farModel : u == nearUnit ? nearModel : nullptr);
+    return SGE_PtrResult(u == farUnit ? farModel : u == nearUnit ? nearModel : nullptr);
   });
   const SPW_VECTOR from{0, 10, nearModel->vCentre.z}, along{1, 0, 0}, back{-1, 0, 0};
   float best = 1e6f;
   SPW_VECTOR hit{};
   VNUNITMAN_PICK ray{&from, &along, &best, &hit, bare};
-  auto* picked = vnUNITMAN_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_PICK, reinterpret_cast<SGE_PARAM>(&ray), 0);
+  auto* picked = SGE_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_PICK, SGE_PtrParam(&ray), 0);
   EXPECT_EQ(picked, nearUnit);
   EXPECT_EQ(ray.pUnit, nearUnit);
   EXPECT_LT(hit.x, 20.0f);
   best = 1e6f;
   VNUNITMAN_PICK away{&from, &back, &best, &hit, bare};
-  EXPECT_EQ(vnUNITMAN_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_PICK, reinterpret_cast<SGE_PARAM>(&away), 0), nullptr);
+  EXPECT_EQ(SGE_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_PICK, SGE_PtrParam(&away), 0), nullptr);
   EXPECT_EQ(away.pUnit, nullptr);
   SPW_DestroyDynamicObject(farModel);
   SPW_DestroyDynamicObject(nearModel);

@@ -39,8 +39,7 @@ class QueriesTest : public ::testing::Test {
       world.RegisterRecorder(type);
     ASSERT_TRUE(world.Start());
   }
-  int32_t Ask(int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) { return SGE_Send(world.manager(), msg, p1, p2); }
-  static SGE_PARAM P(const void* p) { return reinterpret_cast<SGE_PARAM>(p); }
+  SGE_RESULT Ask(int32_t msg, SGE_PARAM p1 = 0, SGE_PARAM p2 = 0) { return SGE_Send(world.manager(), msg, p1, p2); }
   vnworld::TestWorld world;
 };
 
@@ -49,13 +48,13 @@ TEST_F(QueriesTest, TheNearestBugHoleKeepsTheFirstOfEqualDistances) {
   VNUNIT* first = world.Create(kHole, world.Computer(), {60, 50, 99});
   VNUNIT* second = world.Create(kHole, world.Computer(), {40, 50, -5});
   world.Create(kHole, world.Computer(), {80, 50, 0});
-  EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, P(soldier))), first->dwId);
+  EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, SGE_PtrParam(soldier))), first->dwId);
   world.Place(second, {45, 50, 0});
-  EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, P(soldier))), second->dwId);
+  EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, SGE_PtrParam(soldier))), second->dwId);
   EXPECT_EQ(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, 0), 0);
   EXPECT_EQ(Ask(SGM_UNITMAN_COUNT_BUGHOLES), 3);
   vnAIEDIT_SetDisplayOn(1);
-  EXPECT_EQ(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, P(soldier)), 0);
+  EXPECT_EQ(Ask(SGM_UNITMAN_NEAREST_BUGHOLE, SGE_PtrParam(soldier)), 0);
   EXPECT_EQ(Ask(SGM_UNITMAN_COUNT_BUGHOLES), 0);
   EXPECT_EQ(Ask(SGM_UNITMAN_COUNT_TYPE, kSoldier, 0), 0);
   vnAIEDIT_SetDisplayOn(0);
@@ -73,13 +72,13 @@ TEST_F(QueriesTest, SelectionNeedsASelectableLivingUnit) {
     return msg == SGM_UNIT_IS_DEAD ? (u == dead ? 1 : 0) : -1;
   });
   EXPECT_EQ(Ask(SGM_UNITMAN_TOP_RANK), 0) << "none selected";
-  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, P(a)), 1);
-  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, P(a)), 0) << "already selected";
-  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, P(rifle)), 0) << "not selectable";
-  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, P(dead)), 0) << "dead";
-  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, P(enemy)), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(a)), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(a)), 0) << "already selected";
+  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(rifle)), 0) << "not selectable";
+  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(dead)), 0) << "dead";
+  EXPECT_EQ(Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(enemy)), 1);
   VNUNIT* listed[4] = {};
-  EXPECT_EQ(Ask(SGM_UNITMAN_LIST_SELECTED, P(listed), 4), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_LIST_SELECTED, SGE_PtrParam(listed), 4), 1);
   EXPECT_EQ(listed[0], a);
   EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_TOP_RANK)), a->dwId);
   Ask(SGM_UNITMAN_CLEAR_SELECTION);
@@ -93,7 +92,7 @@ TEST_F(QueriesTest, TheTopRankIsTheFirstOfTheGreatestRank) {
   for (int32_t rank : {2, 5, 5, -1}) {
     units.push_back(world.Create(kSoldier, world.Human()));
     vnUNIT_SetAttrInt(units.back(), VN_ATTR_RANK, rank);
-    Ask(SGM_UNITMAN_SELECT, P(units.back()));
+    Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(units.back()));
   }
   EXPECT_EQ(static_cast<uint32_t>(Ask(SGM_UNITMAN_TOP_RANK)), units[1]->dwId);
 }
@@ -102,7 +101,7 @@ TEST_F(QueriesTest, MessagesReachTheUnitsOfAPlayerByTypeOrSelection) {
   VNUNIT* a = world.Create(kSoldier, world.Human());
   VNUNIT* b = world.Create(kSoldier, world.Human());
   VNUNIT* c = world.Create(kSoldier, world.Computer());
-  Ask(SGM_UNITMAN_SELECT, P(b));
+  Ask(SGM_UNITMAN_SELECT, SGE_PtrParam(b));
   struct Case {
     const char* name;
     std::function<void()> send;  // every call sends message kMsg with 1, 2
@@ -139,7 +138,7 @@ TEST_F(QueriesTest, SoldiersGetTheirStatsAddedToTheBaseSoldiers) {
   EXPECT_EQ(events[0].unitId, medic->dwId);
   VNPLATMAN_STATBLOCK stats{};
   world.SetHook([&stats](VNUNIT*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
-    if (msg == SGM_UNIT_SOLDIER_PROFILE) std::memcpy(&stats, reinterpret_cast<const void*>(p1), sizeof stats);
+    if (msg == SGM_UNIT_SOLDIER_PROFILE) std::memcpy(&stats, SGE_ParamPtr<const void>(p1), sizeof stats);
     return -1;
   });
   world.Create(kMedic, world.Human());
@@ -207,11 +206,11 @@ TEST_F(QueriesTest, AreaNotificationsReachTheUnitsWithinTheRadius) {
     if (msg == SGM_UNIT_AREA_NOTIFY && u == near) world.Destroy(far);
     return -1;
   });
-  Ask(SGM_UNITMAN_AREA_NOTIFY, P(&area));
+  Ask(SGM_UNITMAN_AREA_NOTIFY, SGE_PtrParam(&area));
   const auto notes = world.EventsOf(SGM_UNIT_AREA_NOTIFY);
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_EQ(notes[0].unitId, near->dwId);
-  EXPECT_EQ(notes[0].p1, P(&area));
+  EXPECT_EQ(notes[0].p1, SGE_PtrParam(&area));
 }
 
 TEST_F(QueriesTest, PositionSettersRefuseMissingArguments) {
@@ -231,9 +230,9 @@ TEST_F(QueriesTest, PositionSettersRefuseMissingArguments) {
 TEST_F(QueriesTest, PlayersAndUnitsAreFoundByIdAndName) {
   VNUNIT* a = world.Create(kSoldier, world.Computer());
   EXPECT_EQ(vnUNITMAN_GetUnit(a->dwId), a);
-  EXPECT_EQ(vnUNITMAN_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_FIND_UNIT, a->dwId, world.Human()), nullptr);
-  EXPECT_EQ(vnUNITMAN_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_FIND_UNIT, a->dwId, world.Computer()), a);
-  auto* computer = vnUNITMAN_Ask<VNPLAYER>(world.manager(), SGM_UNITMAN_PLAYER_BY_NAME, P("cOMPUTER"), 0);
+  EXPECT_EQ(SGE_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_FIND_UNIT, a->dwId, world.Human()), nullptr);
+  EXPECT_EQ(SGE_Ask<VNUNIT>(world.manager(), SGM_UNITMAN_FIND_UNIT, a->dwId, world.Computer()), a);
+  auto* computer = SGE_Ask<VNPLAYER>(world.manager(), SGM_UNITMAN_PLAYER_BY_NAME, SGE_PtrParam("cOMPUTER"), 0);
   ASSERT_NE(computer, nullptr);
   EXPECT_EQ(computer->dwId, 2u);
   EXPECT_EQ(computer->dwEnemyMask, ~2u);
@@ -271,7 +270,7 @@ TEST_F(QueriesTest, TriggerRegionsAreReportedToTheMissionWithTheUnit) {
   static std::vector<std::pair<int32_t, SGE_PARAM>>* sink = nullptr;
   sink = &got;
   constexpr int32_t kMissionType = 4;
-  ASSERT_EQ(SGE_RegisterTaskType(kMissionType, [](SGE_TASK* t, SGE_DATAREF* d, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  ASSERT_EQ(SGE_RegisterTaskType(kMissionType, [](SGE_TASK* t, SGE_DATAREF* d, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) -> SGE_RESULT {
     if (msg == SGM_VN_MISSCONT_EVENT_AREA_ENTERED || msg == SGM_VN_MISSCONT_EVENT_AREA_LEFT) {
       sink->emplace_back(msg, p1);
       sink->emplace_back(msg, p2);
@@ -287,13 +286,13 @@ TEST_F(QueriesTest, TriggerRegionsAreReportedToTheMissionWithTheUnit) {
   VNMOVER_RECORD record{};
   record.pOwner = mover;
   int region = 0;
-  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_ENTERED, P(&region), P(&record)), 1);
-  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, P(&region), P(&record)), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_ENTERED, SGE_PtrParam(&region), SGE_PtrParam(&record)), 1);
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, SGE_PtrParam(&region), SGE_PtrParam(&record)), 1);
   record.pOwner = nullptr;
-  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, P(&region), P(&record)), 0) << "no controller";
+  EXPECT_EQ(Ask(SGM_UNITMAN_REGION_LEFT, SGE_PtrParam(&region), SGE_PtrParam(&record)), 0) << "no controller";
   const std::vector<std::pair<int32_t, SGE_PARAM>> expected = {
-      {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, P(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, P(unit)},
-      {SGM_VN_MISSCONT_EVENT_AREA_LEFT, P(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_LEFT, P(unit)}};
+      {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, SGE_PtrParam(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_ENTERED, SGE_PtrParam(unit)},
+      {SGM_VN_MISSCONT_EVENT_AREA_LEFT, SGE_PtrParam(&region)}, {SGM_VN_MISSCONT_EVENT_AREA_LEFT, SGE_PtrParam(unit)}};
   EXPECT_EQ(got, expected);
   SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
 }
