@@ -1,15 +1,13 @@
 #include "missions/control/missiondef.h"
 
-namespace {
+#include "world/mission/context.h"
 
-const VNMISSION_DEF* g_def;
-SGE_TASK* g_retBoats;
+void vnMISSCONT_SetMissionDef(const VNMISSION_DEF* def) { vnMISSION_Context().pDef = def; }
+const VNMISSION_DEF* vnMISSCONT_GetMissionDef() { return vnMISSION_Context().pDef; }
+int32_t vnMISSCONT_GetRetBoatAllowance() {
+  const VNMISSION_DEF* def = vnMISSCONT_GetMissionDef();
+  return def ? def->nRetBoats : 0;
+}
 
-}  // namespace
-
-void vnMISSCONT_SetMissionDef(const VNMISSION_DEF* def) { g_def = def; }
-const VNMISSION_DEF* vnMISSCONT_GetMissionDef() { return g_def; }
-int32_t vnMISSCONT_GetRetBoatAllowance() { return g_def ? g_def->nRetBoats : 0; }
-
-SGE_TASK* vnMISSCONT_GetRetBoatManager() { return g_retBoats; }
-void vnMISSCONT_SetRetBoatManager(SGE_TASK* task) { g_retBoats = task; }
+SGE_TASK* vnMISSCONT_GetRetBoatManager() { return vnMISSION_Context().pRetBoats; }
+void vnMISSCONT_SetRetBoatManager(SGE_TASK* task) { vnMISSION_Context().pRetBoats = task; }

@@ -1,20 +1,11 @@
 // The running mission's script, air-explosion and camera tasks.
 #include "missions/control/missiontasks.h"
 
-namespace {
+#include "world/mission/context.h"
 
-struct MISSIONTASKS {
-  SGE_TASK* pScript;
-  SGE_TASK* pAirExplosion;
-  SGE_TASK* pCamera;
-};
-MISSIONTASKS g_tasks{};
-
-}  // namespace
-
-void vnMISSCONT_SetMissionTask(SGE_TASK* task) { g_tasks.pScript = task; }
-SGE_TASK* vnMISSCONT_GetMissionTask() { return g_tasks.pScript; }
-void vnMISSCONT_SetAirExplosionTask(SGE_TASK* task) { g_tasks.pAirExplosion = task; }
-SGE_TASK* vnMISSCONT_GetAirExplosionTask() { return g_tasks.pAirExplosion; }
-void vnMISSCONT_SetCameraTask(SGE_TASK* task) { g_tasks.pCamera = task; }
-SGE_TASK* vnMISSCONT_GetCameraTask() { return g_tasks.pCamera; }
+void vnMISSCONT_SetMissionTask(SGE_TASK* task) { vnMISSION_Context().pScript = task; }
+SGE_TASK* vnMISSCONT_GetMissionTask() { return vnMISSION_Context().pScript; }
+void vnMISSCONT_SetAirExplosionTask(SGE_TASK* task) { vnMISSION_Context().pAirExplosion = task; }
+SGE_TASK* vnMISSCONT_GetAirExplosionTask() { return vnMISSION_Context().pAirExplosion; }
+void vnMISSCONT_SetCameraTask(SGE_TASK* task) { vnMISSION_Context().pCamera = task; }
+SGE_TASK* vnMISSCONT_GetCameraTask() { return vnMISSION_Context().pCamera; }

@@ -1,14 +1,11 @@
 #include "missions/control/overlay.h"
 
-namespace {
+#include "world/mission/context.h"
 
-SGE_TASK* g_overlayTask;
-VNFX_ATTACHLIST* g_effectList;
+SGE_TASK* vnMISSCONT_GetOverlayTask() { return vnMISSION_Context().pOverlay; }
+VNFX_ATTACHLIST* vnMISSCONT_GetAttachDisplay() { return vnMISSION_Context().pAttachDisplay; }
 
-}  // namespace
-
-SGE_TASK* vnMISSCONT_GetOverlayTask() { return g_overlayTask; }
-VNFX_ATTACHLIST* vnMISSCONT_GetAttachDisplay() { return g_effectList; }
-
-void vnMISSCONT_SetOverlayTask(SGE_TASK* task) { g_overlayTask = task; }
-void vnMISSCONT_SetAttachDisplay(VNFX_ATTACHLIST* list) { g_effectList = list; }
+void vnMISSCONT_SetOverlayTask(SGE_TASK* task) { vnMISSION_Context().pOverlay = task; }
+void vnMISSCONT_SetAttachDisplay(VNFX_ATTACHLIST* list) {
+  vnMISSION_Context().pAttachDisplay = list;
+}

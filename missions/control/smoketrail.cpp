@@ -2,13 +2,8 @@
 #include "missions/control/smoketrail.h"
 
 #include "missions/control/misscont.h"
+#include "world/mission/context.h"
 
-namespace {
+SGE_TASK* vnMISSCONT_GetSmokeTrailTask() { return vnMISSION_Context().pSmokeTrail; }
 
-SGE_TASK* g_smokeTrailTask;
-
-}  // namespace
-
-SGE_TASK* vnMISSCONT_GetSmokeTrailTask() { return g_smokeTrailTask; }
-
-void vnMISSCONT_SetSmokeTrailTask(SGE_TASK* task) { g_smokeTrailTask = task; }
+void vnMISSCONT_SetSmokeTrailTask(SGE_TASK* task) { vnMISSION_Context().pSmokeTrail = task; }

@@ -2,21 +2,25 @@
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 #include "missions/control/misscont.h"
+#include "world/mission/context.h"
 
-namespace {
-VNMISSION_WORLD g_world{};
-}  // namespace
+void vnMISSCONT_SetWorld(const VNMISSION_WORLD* world) {
+  const VNMISSION_WORLD w = world ? *world : VNMISSION_WORLD{};
+  VNMISSION_CONTEXT& c = vnMISSION_Context();
+  c.pController = w.pController;
+  c.pScene = w.pScene;
+  c.pPlatoon = w.pPlatoon;
+}
 
-void vnMISSCONT_SetWorld(const VNMISSION_WORLD* world) { g_world = world ? *world : VNMISSION_WORLD{}; }
+SGE_TASK* vnMISSCONT_GetTask() { return vnMISSION_Context().pController; }
 
-SGE_TASK* vnMISSCONT_GetTask() { return g_world.pController; }
+VNPLATOON* vnMISSCONT_GetPlatoon() { return vnMISSION_Context().pPlatoon; }
 
-VNPLATOON* vnMISSCONT_GetPlatoon() { return g_world.pPlatoon; }
-
-SPW_SCENE* vnMISSCONT_GetScene() { return g_world.pScene; }
+SPW_SCENE* vnMISSCONT_GetScene() { return vnMISSION_Context().pScene; }
 
 int32_t vnMISSCONT_GetTerrainBounds(SPW_VECTOR* min, SPW_VECTOR* max) {
-  const SPW_TERRAIN* terrain = g_world.pScene ? g_world.pScene->pTerrain : nullptr;
+  const SPW_SCENE* scene = vnMISSCONT_GetScene();
+  const SPW_TERRAIN* terrain = scene ? scene->pTerrain : nullptr;
   if (!terrain || !terrain->pRoot || !min || !max) return 0;
   // The terrain starts at the origin; the root node's box holds every height.
   const SPW_TERRAINNODE* root = terrain->pRoot;

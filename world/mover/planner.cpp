@@ -5,6 +5,7 @@
 #include "platform/trace.h"
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
+#include "world/mission/context.h"
 #include "world/mover/internal.h"
 
 namespace {
@@ -13,8 +14,6 @@ struct ListenerCell {
   SGE_DLLNODE link;
   SGE_TASK* pTask;
 };
-
-VNMOVER_PLANNER* g_planner = nullptr;
 
 template <typename T>
 T* PopAs(SGE_DLLNODE* head) {
@@ -112,7 +111,7 @@ VNMOVER_PLANNER* vnMOVER_CreatePathPlanner(SGE_MEMBLOCK* block, SPW_SCENE* scene
   planner->pNetwork = network;
   planner->pSearch = network ? network->pSearch : nullptr;
   if (network) CollectPoints(planner);
-  g_planner = planner;
+  vnMISSION_Context().pPlanner = planner;
   return planner;
 }
 
@@ -128,11 +127,11 @@ void vnMOVER_DestroyPathPlanner(VNMOVER_PLANNER* planner) {
   FreeAll(&planner->freeRequests);
   FreeAll(&planner->listeners);
   SGE_MemFree(planner->pPoints);
-  if (g_planner == planner) g_planner = nullptr;
+  if (vnMISSION_Context().pPlanner == planner) vnMISSION_Context().pPlanner = nullptr;
   SGE_MemFree(planner);
 }
 
-VNMOVER_PLANNER* vnMOVER_GetPathPlanner() { return g_planner; }
+VNMOVER_PLANNER* vnMOVER_GetPathPlanner() { return vnMISSION_Context().pPlanner; }
 
 int32_t vnMOVER_AddListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
   if (!planner || !task || FindListener(planner, task)) return 0;

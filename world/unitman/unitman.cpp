@@ -2,13 +2,12 @@
 #include "world/unitman/unitman.h"
 
 #include "world/formation/formnode.h"
+#include "world/mission/context.h"
 #include "world/unitman/internal.h"
 #include "world/unitman/orders.h"
 #include "world/unitman/unitmsg.h"
 
 namespace {
-
-SGE_TASK* g_task = nullptr;
 
 int32_t ShowFormation(SGE_TASK* task, VNUNITMAN* m, const char* name, const VNFORMNODE_ORDER* order) {
   vnFORMNODE_Reset(m, task);
@@ -129,9 +128,9 @@ int32_t vnUNITMAN_Register() {
   return SGE_RegisterTaskType(VNTT_UNITMAN, Handler, SGE_TTF_ALLOC_DATA, sizeof(VNUNITMAN), "");
 }
 
-SGE_TASK* vnUNITMAN_GetTask() { return g_task; }
+SGE_TASK* vnUNITMAN_GetTask() { return vnMISSION_Context().pUnitManager; }
 
-void vnUNITMAN_SetTask(SGE_TASK* task) { g_task = task; }
+void vnUNITMAN_SetTask(SGE_TASK* task) { vnMISSION_Context().pUnitManager = task; }
 
 void vnUNITMAN_BeginWalk(VNUNITMAN* m, VNUNITMAN_CURSOR* c, const SGE_DLLNODE* head) {
   c->pHead = head;

@@ -1,0 +1,35 @@
+#pragma once
+// The running mission's services in one record. The mission controller fills it as it makes
+// each service and clears each one as it goes; the unit manager and the path planner enter
+// themselves when they start. Between missions every field is null. Each service's getter is
+// a thin read of this record.
+#include "engine/kernel/kernel.h"
+
+struct SPW_SCENE;
+struct VNPLATOON;
+struct VNMISSION_DEF;
+struct VNMOVER_PLANNER;
+struct VNFX_ATTACHLIST;
+
+struct VNMISSION_CONTEXT {
+  // The mission world.
+  SGE_TASK* pController;
+  SPW_SCENE* pScene;
+  VNPLATOON* pPlatoon;
+  const VNMISSION_DEF* pDef;
+  // The world's own services.
+  SGE_TASK* pUnitManager;
+  VNMOVER_PLANNER* pPlanner;
+  SGE_TASK* pRetBoats;
+  // The tasks the world's objects talk to.
+  SGE_TASK* pScript;
+  SGE_TASK* pAirExplosion;
+  SGE_TASK* pCamera;
+  SGE_TASK* pSmokeTrail;
+  // The overlay: the status marker task and the effect draw list.
+  SGE_TASK* pOverlay;
+  VNFX_ATTACHLIST* pAttachDisplay;
+};
+
+// The running mission's context, the one record every service getter reads.
+VNMISSION_CONTEXT& vnMISSION_Context();
