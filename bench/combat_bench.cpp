@@ -1,6 +1,7 @@
 // Area damage through the unit manager's spatial grid against a plain scan of every unit doing
 // the same work, for 1,000 units spread over a 1,000 m square map and 200 blasts of radius 7 at
-// random points. The goal: the grid's time at most a tenth of the scan's.
+// random points. The goal: the grid's time at most a twentieth of the scan's (about a
+// thirtieth).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -141,7 +142,7 @@ void PrintGoals() {
   const double ratio = vnBENCH_Compare(
       "200 blasts through the grid", [&] { w.ByGrid(); }, "200 blasts scanning 1,000 units",
       [&] { w.ByScan(); }, 15);
-  vnBENCH_GoalAtMost("combat_area_damage_grid_over_scan", ratio, 0.1);
+  vnBENCH_GoalAtMost("combat_area_damage_grid_over_scan", ratio, 0.05);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ constexpr float kDepth = 1.0f;
 // The driver turns each quad into screen vertices, batches them per texture and draws them at
 // the frame's end; the font code finds each glyph and builds its quad. Together they may cost
 // this many times the plain writing of the vertices.
-constexpr double kTarget = 15.0;
+constexpr double kTarget = 11.0;
 
 // A font of 95 glyphs (codes 32 to 126) in one 256x64 sheet, cells 8x12.
 vnB2D_FILE FontSheet() {
