@@ -54,6 +54,6 @@ int main() {
   std::printf("%d quads a frame, %d frames a run, %d runs\n", kQuads, kFrames, kReps);
   const double ratio = vnBENCH_Compare("translucent, through the buckets", alpha,
                                        "opaque, through the batch list", opaque, kReps);
-  vnBENCH_GoalAtMost("alpha-buckets", ratio, 1.5);
+  vnBENCH_GoalAtMost("alpha_buckets", ratio, 1.5);
   return 0;
 }

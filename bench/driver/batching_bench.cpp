@@ -55,6 +55,6 @@ int main() {
   std::printf("%d quads a frame, %d frames a run, %d runs\n", kQuads, kFrames, kReps);
   const double ratio = vnBENCH_Compare("batch lists, null device", batch,
                                        "plain copy into one array", plain, kReps);
-  vnBENCH_GoalAtMost("batching-cost", ratio, 2.0);
+  vnBENCH_GoalAtMost("batching_cost", ratio, 2.0);
   return 0;
 }

@@ -60,6 +60,6 @@ int main() {
   std::printf("%d quads a frame, %d frames a run, %d runs\n", kQuads, kFrames, kReps);
   const double ratio = vnBENCH_Compare("batch lists through OpenGL", batch,
                                        "one static array, one indexed draw", plain, kReps);
-  vnBENCH_GoalAtMost("batch-drawing", ratio, 1.15);
+  vnBENCH_GoalAtMost("batch_drawing", ratio, 1.15);
   return 0;
 }

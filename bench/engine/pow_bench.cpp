@@ -66,7 +66,7 @@ int main() {
   PowFile pow;
   if (!pow.ok) {
     std::printf("no engine or POW file\n");
-    vnBENCH_GoalAtLeast("pow-load-throughput", 0, kTarget);
+    vnBENCH_GoalAtLeast("pow_load_throughput", 0, kTarget);
     return 0;
   }
   std::printf("%zu bytes a file, %d loads a run\n", pow.Read(), kLoads);
@@ -83,9 +83,9 @@ int main() {
                                               "plain read of the bytes", read, kReps);
   if (failed || bytes == 0) {
     std::printf("a load or read failed\n");
-    vnBENCH_GoalAtLeast("pow-load-throughput", 0, kTarget);
+    vnBENCH_GoalAtLeast("pow_load_throughput", 0, kTarget);
     return 0;
   }
-  vnBENCH_GoalAtLeast("pow-load-throughput", loadOverRead > 0 ? 1.0 / loadOverRead : 0, kTarget);
+  vnBENCH_GoalAtLeast("pow_load_throughput", loadOverRead > 0 ? 1.0 / loadOverRead : 0, kTarget);
   return 0;
 }
