@@ -25,6 +25,15 @@ function(vn_library target)
   endif()
 endfunction()
 
+# Sound and video settings of the caller that would lead a test away from the headless
+# window, the offscreen GL context or the null sound output; every test runs without them.
+set(VN_TEST_UNSET_ENV
+  ALSOFT_DRIVERS ALSOFT_CONF AUDIODEV SDL_AUDIO_DRIVER SDL_VIDEO_DRIVER SDL_RENDER_DRIVER
+  SDL_VIDEO_GL_DRIVER SDL_VIDEO_EGL_DRIVER SDL_OPENGL_LIBRARY SDL_VIDEO_X11_VISUALID DISPLAY
+  WAYLAND_DISPLAY LIBGL_ALWAYS_SOFTWARE LIBGL_ALWAYS_INDIRECT GALLIUM_DRIVER
+  MESA_LOADER_DRIVER_OVERRIDE MESA_GL_VERSION_OVERRIDE MESA_GLSL_VERSION_OVERRIDE EGL_PLATFORM
+  VANTORIA_GFX VANTORIA_WINDOWED VANTORIA_TRACE VANTORIA_DIALOG_SCRIPT)
+
 # vn_test(<target> DIR <folder under tests/> [DEPS <targets...>] [ENV <VAR=value...>])
 # One GoogleTest program per test folder; every test case becomes a CTest test.
 function(vn_test target)
@@ -40,10 +49,24 @@ function(vn_test target)
   # Tests never touch the user's registry store nor need a display or sound card.
   set(env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy VANTORIA_HEADLESS=1
       VANTORIA_REGISTRY=${CMAKE_BINARY_DIR}/tests/${target}.registry ${ARG_ENV})
+  set(unset "")
+  foreach(var IN LISTS VN_TEST_UNSET_ENV)
+    list(APPEND unset "${var}=unset:")
+  endforeach()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "${env}"
     DISCOVERY_TIMEOUT 60)
+  # gtest_discover_tests passes its PROPERTIES on as one flat list, which keeps only the first
+  # variable of an environment; a script of our own, read after the discovered tests, sets
+  # the whole environment on them.
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake)
+  file(WRITE ${script}
+    "if(DEFINED ${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n"
+    "    ENVIRONMENT [==[${env}]==]\n"
+    "    ENVIRONMENT_MODIFICATION [==[${unset}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # vn_bench(<target> SOURCES <files...> [DEPS <targets...>])
