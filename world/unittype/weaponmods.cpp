@@ -1,7 +1,9 @@
 // Reads the weapon damage modifiers from "units/VN_WeaponMods.txt".
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/files.h"
 #include "platform/trace.h"
@@ -13,9 +15,17 @@ constexpr char kModsFile[] = "units/VN_WeaponMods.txt";
 // Longer than any number the file holds; a longer token does not convert.
 constexpr size_t kMaxToken = 63;
 
+// A type without an index has no modifier (1.0): so the table reads before any file was read.
+struct IndexTable {
+  int32_t at[VN_UNIT_TYPE_COUNT];
+  IndexTable() { Clear(); }
+  void Clear() { std::fill(std::begin(at), std::end(at), -1); }
+  int32_t& operator[](int32_t type) { return at[type]; }
+};
+
 float g_matrix[VN_WEAPONMOD_ROWS][VN_WEAPONMOD_COLS];
-int32_t g_rowOfType[VN_UNIT_TYPE_COUNT];
-int32_t g_colOfType[VN_UNIT_TYPE_COUNT];
+IndexTable g_rowOfType;
+IndexTable g_colOfType;
 
 bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -93,7 +103,11 @@ void vnFILE_SkipWhitespace(FILE* file) {
 int32_t vnUNITMAN_LoadWeaponMods() {
   PLAT_FileHandle f(PLAT_FOpen(kModsFile, "r"));
   if (!f) {
-    PLAT_Trace("vnUNITMAN_LoadWeaponMods: %s cannot be opened\n", kModsFile);
+    // Without the file no weapon class is stronger or weaker against another: every
+    // modifier reads as 1.0, whatever an earlier mission's file said.
+    g_rowOfType.Clear();
+    g_colOfType.Clear();
+    PLAT_Trace("vnUNITMAN_LoadWeaponMods: %s cannot be opened; every modifier is 1.0\n", kModsFile);
     return 0;
   }
   if (!ReadAll(f.get())) {

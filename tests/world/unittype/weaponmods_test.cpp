@@ -2,6 +2,7 @@
 // fall back to 1.0.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "unittype_fixture.h"
@@ -93,10 +94,18 @@ TEST_F(WeaponModsTest, AShortOrBrokenFileFailsKeepingWhatWasRead) {
   EXPECT_EQ(vnUNITMAN_GetWeaponMod(0, 0), 7.5f);
 }
 
-TEST_F(WeaponModsTest, AMissingFileFails) {
+TEST_F(WeaponModsTest, AMissingFileFailsAndEveryModifierThenReadsOne) {
+  // An earlier mission's table, none of whose values is 1.0.
+  WriteMods(vnWRITE_WeaponModsText(Distinct()));
+  ASSERT_EQ(vnUNITMAN_LoadWeaponMods(), 1);
+  ASSERT_NE(vnUNITMAN_GetWeaponMod(VN_UNIT_TYPE_WEAPON_MISSILE_0, VN_UNIT_TYPE_BUG_HOPPER), 1.0f);
+  std::remove(dir_.file("units/VN_WeaponMods.txt").c_str());
   vntest::TraceCapture trace;
   EXPECT_EQ(vnUNITMAN_LoadWeaponMods(), 0);
   EXPECT_TRUE(trace.contains("cannot be opened"));
+  for (int32_t s = 0; s < VN_UNIT_TYPE_COUNT; ++s)
+    for (int32_t t = 0; t < VN_UNIT_TYPE_COUNT; ++t)
+      ASSERT_EQ(vnUNITMAN_GetWeaponMod(s, t), 1.0f) << s << " hits " << t;
 }
 
 TEST(SkipWhitespace, StopsAtTheFirstOtherCharacterOrTheEnd) {
