@@ -70,13 +70,13 @@ void SPW_FreeMaterials(SPW_MATERIALTABLE* table) {
 }
 
 bool SPW_MaterialTextureName(const SPW_MATERIALTABLE* table, uint32_t index,
-                             char (&out)[SPW_TEXTURE_NAME_SIZE + 1]) {
+                             char (&out)[SPW_TEXTURE_NAME_SIZE + 1], SPW_TEXTURECHOICE choice) {
   out[0] = 0;
   if (index >= table->dwCount) return false;
   const SPW_MATERIAL& mat = table->pMaterials[index];
   if (mat.dwNumTextures == 0) return false;
   const uint8_t* chosen = mat.pTextures;
-  for (uint32_t t = 0; t < mat.dwNumTextures; ++t) {
+  for (uint32_t t = 0; choice == SPW_TEXTURECHOICE::Face && t < mat.dwNumTextures; ++t) {
     const uint8_t* rec = mat.pTextures + t * kMatsTextureSize;
     if (PLAT_LoadLE32(rec) == kFaceTextureKind) {
       chosen = rec;
@@ -89,9 +89,10 @@ bool SPW_MaterialTextureName(const SPW_MATERIALTABLE* table, uint32_t index,
 }
 
 int32_t SPW_MaterialTextureId(const SPW_MATERIALTABLE* table, uint32_t index,
-                              SPW_DISPLAY* display, const std::string* workingDir) {
+                              SPW_DISPLAY* display, const std::string* workingDir,
+                              SPW_TEXTURECHOICE choice) {
   char name[SPW_TEXTURE_NAME_SIZE + 1];
-  if (!SPW_MaterialTextureName(table, index, name)) return 0;
+  if (!SPW_MaterialTextureName(table, index, name, choice)) return 0;
   const std::string folder = workingDir ? *workingDir : PLAT_GetWorkingDir();
   std::string full = (name[0] == '/' || folder.empty()) ? name : folder + "/" + name;
   return SPW_ObjectTextureId(display, full.c_str());

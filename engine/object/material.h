@@ -32,12 +32,18 @@ struct SPW_MATERIALTABLE {
 int32_t SPW_ReadMaterials(SPW_BIFF_FILE* file, SPW_MATERIALTABLE* out, const char* caller);
 void SPW_FreeMaterials(SPW_MATERIALTABLE* table);
 
-// The file name of a material's face texture: its first texture of kind 1, else its first.
-// False (and an empty name) for an index outside the table or a material without textures.
+// Which of a material's textures a loader takes: objects and feature meshes take the face
+// texture (the first of kind 1, else the first); terrain surfaces take the first.
+enum class SPW_TEXTURECHOICE { Face, First };
+
+// The file name of the chosen texture of a material. False (and an empty name) for an index
+// outside the table or a material without textures.
 bool SPW_MaterialTextureName(const SPW_MATERIALTABLE* table, uint32_t index,
-                             char (&out)[SPW_TEXTURE_NAME_SIZE + 1]);
+                             char (&out)[SPW_TEXTURE_NAME_SIZE + 1],
+                             SPW_TEXTURECHOICE choice = SPW_TEXTURECHOICE::Face);
 // The driver texture id of that texture, its name made a full path from the working folder
 // (through the display's driver, else the texture hook); 0 when there is none. A caller that
 // asks for many passes the working folder it read once.
 int32_t SPW_MaterialTextureId(const SPW_MATERIALTABLE* table, uint32_t index,
-                              SPW_DISPLAY* display, const std::string* workingDir = nullptr);
+                              SPW_DISPLAY* display, const std::string* workingDir = nullptr,
+                              SPW_TEXTURECHOICE choice = SPW_TEXTURECHOICE::Face);

@@ -68,8 +68,8 @@ bool ReadHeader(const SPW_POWCHUNK& c, SPW_TERRAINHEADER* h, const char* path) {
   return true;
 }
 
-// Each surface's material index becomes its texture's id; a material without one keeps the
-// previous surface's id.
+// Each surface's material index becomes the id of the material's first texture, whatever its
+// kind; a material without one keeps the previous surface's id.
 bool ResolveSurfaces(SPW_BIFF_FILE* file, SPW_TERRAINHEADER* h, SPW_DISPLAY* display,
                      const char* path) {
   SPW_MATERIALTABLE table;
@@ -82,7 +82,8 @@ bool ResolveSurfaces(SPW_BIFF_FILE* file, SPW_TERRAINHEADER* h, SPW_DISPLAY* dis
   uint32_t previous = 0;
   for (uint32_t i = 0; i < h->dwNumSurfaces; ++i) {
     const uint32_t s = h->pSurfaces[i];
-    const int32_t id = SPW_MaterialTextureId(&table, s & SPW_TERRAIN_SURFACE_ID_MASK, display);
+    const int32_t id = SPW_MaterialTextureId(&table, s & SPW_TERRAIN_SURFACE_ID_MASK, display,
+                                             nullptr, SPW_TEXTURECHOICE::First);
     if (id > 0) {
       previous = static_cast<uint32_t>(id) & SPW_TERRAIN_SURFACE_ID_MASK;
     } else {

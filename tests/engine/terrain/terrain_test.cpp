@@ -337,6 +337,21 @@ TEST_F(TerrainTest, TheWriterRoundTripsHeaderHeightsAndSurfaces) {
   EXPECT_FLOAT_EQ(t->pVertices[5].fHeight, static_cast<float>(w.heights[5]) * 0.01f);
 }
 
+TEST_F(TerrainTest, ASurfaceTakesItsMaterialsFirstTextureWhateverItsKind) {
+  vnTERRAIN w = Grid(2, 1, 250, Bumpy);
+  vnMODEL_MATERIAL layered;
+  layered.name = "layered";
+  layered.textures.push_back({0, "textures/grass.ppm"});
+  layered.textures.push_back({1, "textures/face.ppm"});
+  w.materials.push_back(layered);
+  w.surfaces = {vnTERRAIN_Surface(1, 2), vnTERRAIN_Surface(0, 0)};
+  ASSERT_EQ(Load(w), 1);
+  const int32_t grassId = g_fake.ids.at(dir.path() + "/textures/grass.ppm");
+  EXPECT_EQ(g_fake.ids.count(dir.path() + "/textures/face.ppm"), 0u);
+  EXPECT_EQ(header.pSurfaces[0], grassId | 2u << 29);
+  EXPECT_EQ(header.pSurfaces[1], static_cast<uint32_t>(g_fake.ids.at(dir.path() + "/textures/ground.ppm")));
+}
+
 TEST_F(TerrainTest, TheSampleFileRoundTrips) {
   vnTERRAIN_SAMPLES s;
   s.width = 3;
