@@ -54,9 +54,9 @@ int32_t SPW_FreeFont(SPW_FONT* font) { return font ? SGE_MemFree(font) : 0; }
 
 int32_t SPW_FontStringWidthN(const SPW_FONT* font, const char* text, int32_t n) {
   if (!font || !text) return 0;
-  int32_t width = 0;
-  for (int32_t i = 0; i < n && text[i]; ++i) width += Advance(font, text[i]);
-  return width;
+  int64_t width = 0;
+  for (int32_t i = 0; i < n && text[i]; ++i) width = SPW_FontSaturate(width + Advance(font, text[i]));
+  return static_cast<int32_t>(width);
 }
 
 int32_t SPW_FontStringWidth(const SPW_FONT* font, const char* text) {

@@ -55,8 +55,8 @@ Line Measure(const SPW_FONT* font, const char* text, int32_t maxWidth, int32_t s
     }
     p = w.start + w.length;
     if (IsColourCode(w)) continue;
-    int32_t width = SPW_FontStringWidthN(font, w.start, w.length);
-    if (line.words * space + line.total + width > maxWidth) {
+    const int32_t width = SPW_FontStringWidthN(font, w.start, w.length);
+    if (int64_t{line.words} * space + line.total + width > maxWidth) {
       line.stop = w.start;
       line.full = line.words > 0;
       line.laidOut = line.full;
@@ -64,7 +64,7 @@ Line Measure(const SPW_FONT* font, const char* text, int32_t maxWidth, int32_t s
       return line;
     }
     ++line.words;
-    line.total += width;
+    line.total = static_cast<int32_t>(SPW_FontSaturate(int64_t{line.total} + width));
   }
 }
 
@@ -73,7 +73,7 @@ uint32_t DrawLine(SPW_DISPLAYNODE* node, const SPW_FONT* font, const char* text,
                   const Line& line, int32_t maxWidth, int32_t space, float x, float y,
                   float depth, uint32_t colour) {
   const float gap = line.full && line.words > 1
-                        ? static_cast<float>(maxWidth - line.total) / (line.words - 1)
+                        ? static_cast<float>(int64_t{maxWidth} - line.total) / (line.words - 1)
                         : static_cast<float>(space);
   float pen = x;
   for (const char* p = text;;) {

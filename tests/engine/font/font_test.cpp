@@ -223,6 +223,18 @@ TEST_F(LayoutTest, EdgeCasesOfLayout) {
   EXPECT_TRUE(Calls().empty());
 }
 
+TEST_F(LayoutTest, WidthsPastTheIntegerRangeStayAtItsEnd) {
+  // A font file may give a glyph any width; three of these pass the 32-bit range.
+  Glyph('w', 1 << 30);
+  EXPECT_EQ(SPW_FontStringWidth(font, "www"), INT32_MAX);
+  EXPECT_EQ(SPW_FontStringWidthN(font, "wwwwab", 6), INT32_MAX);
+  const char* text = "ab www cd";
+  EXPECT_EQ(SPW_LayoutLine(&rec.node, font, text, 1000, 0, 0, 2, W), text + 3);
+  EXPECT_EQ(At(0), (Glyphs{{0, W}, {10, W}}));
+  // A line as wide as the range holds the wide word alone.
+  EXPECT_EQ(SPW_CountTextLines(font, "www ab", INT32_MAX), 2);
+}
+
 TEST_F(LayoutTest, LinesCountedByHeightAndSkipped) {
   const char* text = "ab cd ef gh ij";  // 25 a line of 30: five lines
   EXPECT_EQ(SPW_CountTextLines(font, text, 30), 5);
