@@ -29,7 +29,7 @@ std::vector<int32_t> Locators(const SPW_DOBJTYPE* type, const SPW_DOBJLOD& lod) 
   for (uint32_t i = 0; i < lod.dwNumNodes && i < type->dwNumNodes; ++i) {
     if (!IsLocator(lod.pNodes[i])) continue;
     if (out.size() == static_cast<size_t>(SPW_MAX_ATTACH_LOCATORS)) {
-      PLAT_Trace("%s has more than %d locator!! (spdobject.c: SPW_AttachObjectName)", type->szName,
+      PLAT_Trace("%.20s has more than %d locator!! (spdobject.c: SPW_AttachObjectName)", type->szName,
                  SPW_MAX_ATTACH_LOCATORS);
       break;
     }

@@ -57,7 +57,7 @@ struct tag_spw_dobjnode {
   uint32_t dwNumChildren;
   int32_t nIndex;
   int32_t nId;
-  char szName[SPW_NODE_NAME_SIZE];
+  char szName[SPW_NODE_NAME_SIZE];  // all 20 characters; no terminator when full
   tag_spw_dobjnode* pFirstChild;  // set only when dwNumChildren is not 0
   tag_spw_dobjnode* pParent;      // none for the root
   uint32_t dwKind;                // SPW_NODEKIND_*
@@ -122,7 +122,7 @@ struct SPW_ANIMCHANNEL {
 };
 
 struct SPW_ANIMATION {
-  char szName[SPW_ANIM_NAME_SIZE];
+  char szName[SPW_ANIM_NAME_SIZE];  // all 20 characters; no terminator when full
   int32_t nIndex;
   uint32_t dwValue;
   uint32_t dwLength;            // ticks
@@ -143,7 +143,7 @@ constexpr uint32_t SPW_BOUND_SPHERE = 4;
 struct SPW_DOBJTYPE {
   uint32_t dwObjectId;
   int32_t nIndex;  // from the file; the built-ins hold their slot
-  char szName[SPW_OBJECT_NAME_SIZE];
+  char szName[SPW_OBJECT_NAME_SIZE];  // all 20 characters; no terminator when full
   uint32_t dwNumAnims;
   uint32_t dwNumLods;
   uint32_t dwNumNodes;  // per level of detail

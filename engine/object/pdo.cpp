@@ -61,14 +61,15 @@ struct Image {
 struct Fixup {
   Image img;
   SPW_DOBJTYPE* type;
+  const std::string* name;  // the file's base name
   SPW_DISPLAY* display;
   float scale;
   uint32_t numAnims, numLods, numNodes;
 };
 
+// A name field is used whole: a name of all its characters has no terminator.
 void CopyName(char* out, const Image& img, uint64_t word, size_t size) {
   std::memcpy(out, img.p + word * 4, size);
-  out[size - 1] = 0;
 }
 
 // Host-order words from the image, in place.
@@ -111,7 +112,7 @@ bool FixFaces(Fixup& fx, SPW_DOBJNODE& node, uint32_t offset) {
     SPW_DOBJFACE& face = node.pFaceSet[f];
     for (uint32_t k = 0; k < node.dwVertsPerFace; ++k)
       if (face.adwIndex[k] >= node.dwNumVertices) {
-        PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %s: face %u names vertex %u of %u\n",
+        PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %.20s: face %u names vertex %u of %u\n",
                    node.szName, f, face.adwIndex[k], node.dwNumVertices);
         return false;
       }
@@ -153,7 +154,7 @@ bool FixNode(Fixup& fx, SPW_DOBJLOD& lod, uint32_t n, uint64_t rec) {
   }
   node.pParent = (parent == kNoParent || parent == n) ? nullptr : &lod.pNodes[parent];
   if (node.dwVertsPerFace > SPW_MAX_FACE_VERTICES) {
-    PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %s has %u vertices a face\n", node.szName,
+    PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile: node %.20s has %u vertices a face\n", node.szName,
                node.dwVertsPerFace);
     return false;
   }
@@ -246,7 +247,10 @@ bool FixImage(Fixup& fx) {
   SPW_DOBJTYPE* t = fx.type;
   t->pPacked->pImage = img.p;
   t->pPacked->dwSize = img.size;
-  CopyName(t->szName, img, kHdrName, SPW_OBJECT_NAME_SIZE);
+  // Types are found by their file's name, so the type takes that name whatever the image
+  // says: a renamed file is then loaded once, and never answers for the name inside it.
+  std::memset(t->szName, 0, sizeof t->szName);
+  std::memcpy(t->szName, fx.name->data(), std::min(fx.name->size(), sizeof t->szName));
   t->dwNumAnims = fx.numAnims;
   t->dwNumLods = fx.numLods;
   t->dwNumNodes = fx.numNodes;
@@ -342,7 +346,8 @@ int32_t SPW_PACKDOBJ_LoadObjectFile(const char* fileName, SPW_DISPLAY* display,
   if (!fileName || !SPW_ObjectTypes) return 0;
   LowResScope lowRes(display);
   int32_t slot = SPW_NO_OBJECT_TYPE;
-  if (SPW_FindObjectType(SPW_ObjectBaseName(fileName).c_str(), &slot)) {
+  const std::string name = SPW_ObjectBaseName(fileName);
+  if (SPW_FindObjectType(name.c_str(), &slot)) {
     if (outSlot) *outSlot = slot;
     return 1;
   }
@@ -361,7 +366,7 @@ int32_t SPW_PACKDOBJ_LoadObjectFile(const char* fileName, SPW_DISPLAY* display,
     SGE_MemFree(image);
     return 0;
   }
-  Fixup fx{{image, size, 0}, &SPW_ObjectTypes[slot], display, scale, 0, 0, 0};
+  Fixup fx{{image, size, 0}, &SPW_ObjectTypes[slot], &name, display, scale, 0, 0, 0};
   if (!FixImage(fx)) {
     PLAT_Trace("SPW_PACKDOBJ_LoadObjectFile(): %s is damaged\n", path.c_str());
     SGE_MemFree(fx.type->pPackedData);

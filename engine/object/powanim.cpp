@@ -62,7 +62,6 @@ bool LoadAnimation(SPW_BIFF_FILE* file, SPW_BIFF_BLOCK* block, SPW_DOBJTYPE* typ
   filled[index] = true;
   SPW_ANIMATION& anim = type->pAnims[index];
   std::memcpy(anim.szName, nani.pData + kNaniAnimName, SPW_ANIM_NAME_SIZE);
-  anim.szName[SPW_ANIM_NAME_SIZE - 1] = 0;
   anim.nIndex = static_cast<int32_t>(index);
   anim.dwValue = nani.U32(kNaniValue);
   anim.dwLength = nani.U32(kNaniLength);
@@ -114,6 +113,6 @@ int32_t SPW_LoadPowAnimations(SPW_DOBJTYPE* type, SPW_BIFF_FILE* file, float sca
     ok = LoadAnimation(file, b, type, nani, SPW_POW_UNIT_SCALE * scale, filled);
     --remaining;
   }
-  if (ok && remaining) PLAT_Trace("SPW_LoadObjectFile: %s: %u of %u animations missing\n", type->szName, remaining, type->dwNumAnims);
+  if (ok && remaining) PLAT_Trace("SPW_LoadObjectFile: %.20s: %u of %u animations missing\n", type->szName, remaining, type->dwNumAnims);
   return ok && remaining == 0 ? 1 : 0;
 }

@@ -122,8 +122,8 @@ uint32_t PlaceTree(std::vector<GatheredNode>& gathered, SPW_DOBJLOD& lod, const 
     node.nIndex = static_cast<int32_t>(placed++);
     node.nId = src.id;
     node.nParentId = src.parentId;
+    // All 20 characters: names are compared over the whole field.
     std::memcpy(node.szName, src.chunk.pData + ctx.at->name, SPW_NODE_NAME_SIZE);
-    node.szName[SPW_NODE_NAME_SIZE - 1] = 0;
     node.dwKind = src.chunk.U32(ctx.at->kind);
     if (g != root && src.nextSibling >= 0) stack.push_back(src.nextSibling);
     if (src.firstChild >= 0) stack.push_back(src.firstChild);
@@ -150,7 +150,7 @@ bool LoadMesh(SPW_DOBJNODE& node, const GatheredNode& src, const LodContext& ctx
   const uint64_t facesAt = verticesAt + vertexSize * v;
   if (p > SPW_MAX_FACE_VERTICES || t > 0xffff || !c.Has(verticesAt, vertexSize * v) ||
       !c.Has(facesAt, faceSize * f)) {
-    PLAT_Trace("SPW_LoadObjectFile: node %s: %u vertices, %u faces of %u do not fit its chunk\n",
+    PLAT_Trace("SPW_LoadObjectFile: node %.20s: %u vertices, %u faces of %u do not fit its chunk\n",
                node.szName, v, f, p);
     return false;
   }
@@ -164,7 +164,7 @@ bool LoadMesh(SPW_DOBJNODE& node, const GatheredNode& src, const LodContext& ctx
   if (v) node.pVertexSet = static_cast<SPW_DOBJVERTEX*>(SGE_MemAlloc(SPW_DObjectMem, v * 36u));
   if (f) node.pFaceSet = static_cast<SPW_DOBJFACE*>(SGE_MemCalloc(SPW_DObjectMem, f * 36u));
   if ((v && !node.pVertexSet) || (f && !node.pFaceSet)) {
-    PLAT_Trace("Fail to allocate pCurNode->pVertexSet/pFaceSet memory for object type: %s\n"
+    PLAT_Trace("Fail to allocate pCurNode->pVertexSet/pFaceSet memory for object type: %.20s\n"
                "(powr: SPW_LoadDynamicObjectNode)\n", ctx.type->szName);
     return false;
   }
@@ -194,7 +194,7 @@ bool LoadMesh(SPW_DOBJNODE& node, const GatheredNode& src, const LodContext& ctx
     for (uint32_t k = 0; k < p; ++k) {
       out.adwIndex[k] = c.U32(o + kFaceFixed + 4 * k);
       if (out.adwIndex[k] >= v) {
-        PLAT_Trace("SPW_LoadObjectFile: node %s: face %u names vertex %u of %u\n", node.szName,
+        PLAT_Trace("SPW_LoadObjectFile: node %.20s: face %u names vertex %u of %u\n", node.szName,
                    i, out.adwIndex[k], v);
         return false;
       }

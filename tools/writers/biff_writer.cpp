@@ -23,7 +23,11 @@ void PutLE32(std::vector<uint8_t>& out, size_t at, uint32_t v) { PLAT_StoreLE32(
 void vnBIFF_AppendFloat(std::vector<uint8_t>& out, float v) { PLAT_AppendLE32(out, PLAT_FloatBits(v)); }
 
 void vnBIFF_AppendName(std::vector<uint8_t>& out, const std::string& name, size_t size) {
-  size_t n = std::min(name.size(), size - 1);
+  vnBIFF_AppendField(out, name.substr(0, size - 1), size);
+}
+
+void vnBIFF_AppendField(std::vector<uint8_t>& out, const std::string& name, size_t size) {
+  size_t n = std::min(name.size(), size);
   out.insert(out.end(), name.begin(), name.begin() + static_cast<long>(n));
   out.insert(out.end(), size - n, 0);
 }

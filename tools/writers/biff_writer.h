@@ -28,3 +28,6 @@ bool vnWRITE_BIFF(const std::string& path, const vnBIFF_FILE& file);
 void vnBIFF_AppendFloat(std::vector<uint8_t>& out, float v);
 // A text in a zero-filled field of `size` bytes (cut to size - 1 characters).
 void vnBIFF_AppendName(std::vector<uint8_t>& out, const std::string& name, size_t size);
+// A name in a zero-filled field of `size` bytes that it may fill whole (cut to size
+// characters; a full field has no terminator), as the 20-character name fields are.
+void vnBIFF_AppendField(std::vector<uint8_t>& out, const std::string& name, size_t size);

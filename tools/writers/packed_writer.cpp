@@ -67,7 +67,7 @@ bool AppendAnimations(std::vector<uint8_t>& out, const vnMODEL& model, vnPACKED_
   layout.animTable = Offset(out);
   for (size_t a = 0; a < model.anims.size(); ++a) {
     const vnMODEL_ANIM& anim = model.anims[a];
-    vnBIFF_AppendName(out, anim.name, 20);
+    vnBIFF_AppendField(out, anim.name, 20);
     PLAT_AppendLE32(out, static_cast<uint32_t>(a));
     PLAT_AppendLE32(out, anim.value);
     PLAT_AppendLE32(out, anim.length);
@@ -115,7 +115,7 @@ void AppendNodeRecord(std::vector<uint8_t>& out, const vnMODEL_LOD& lod, size_t 
   PLAT_AppendLE32(out, children);
   PLAT_AppendLE32(out, static_cast<uint32_t>(n));
   PLAT_AppendLE32(out, static_cast<uint32_t>(node.id));
-  vnBIFF_AppendName(out, node.name, 20);
+  vnBIFF_AppendField(out, node.name, 20);
   PLAT_AppendLE32(out, 0);  // first child: set by the loader
   PLAT_AppendLE32(out, parent);
   PLAT_AppendLE32(out, node.kind);

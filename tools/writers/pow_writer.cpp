@@ -22,7 +22,7 @@ std::vector<uint8_t> vnPOW_ObjectChunk(const vnMODEL& model, vnPOW_LAYOUT layout
   std::vector<uint8_t> out;
   const uint32_t numNodes =
       model.lods.empty() ? 0 : static_cast<uint32_t>(model.lods[0].nodes.size());
-  vnBIFF_AppendName(out, model.name, kNameSize);
+  vnBIFF_AppendField(out, model.name, kNameSize);
   PLAT_AppendLE32(out, model.id);
   PLAT_AppendLE32(out, static_cast<uint32_t>(model.indexWord));
   PLAT_AppendLE32(out, numNodes);
@@ -42,7 +42,7 @@ std::vector<uint8_t> vnPOW_NodeChunk(const vnMODEL_NODE& node, vnPOW_LAYOUT layo
   std::vector<uint8_t> out;
   PLAT_AppendLE32(out, static_cast<uint32_t>(node.id));
   if (layout == vnPOW_LAYOUT::Current) PLAT_AppendLE32(out, lod);
-  vnBIFF_AppendName(out, node.name, kNameSize);
+  vnBIFF_AppendField(out, node.name, kNameSize);
   PLAT_AppendLE32(out, node.kind);
   PLAT_AppendLE32(out, static_cast<uint32_t>(node.parentId));
   PLAT_AppendLE32(out, node.childCount);
@@ -86,7 +86,7 @@ std::vector<uint8_t> vnPOW_AnimChunk(const vnMODEL& model, const vnMODEL_ANIM& a
                                      uint32_t index) {
   std::vector<uint8_t> out;
   vnBIFF_AppendName(out, model.name, kAnimOwnerSize);
-  vnBIFF_AppendName(out, anim.name, kNameSize);
+  vnBIFF_AppendField(out, anim.name, kNameSize);
   PLAT_AppendLE32(out, index);
   PLAT_AppendLE32(out, 0);
   PLAT_AppendLE32(out, anim.value);

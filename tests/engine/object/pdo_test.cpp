@@ -87,6 +87,38 @@ TEST_F(PdoTest, TheFigureLoadsLikeItsPowAtEveryScale) {
   EXPECT_EQ(g_fake.ids.count("sprites/editor/ball.ppm"), 1u);
 }
 
+TEST_F(PdoTest, NamesKeepAllTwentyCharactersOfTheirFields) {
+  vnMODEL m = vnMODELS_Figure();
+  m.lods[0].nodes[3].name = "neck+torso+shoulderR+shoulderL";  // longer than the field
+  m.anims[1].name = "IdleWithTwentyChars!";
+  WriteImage("Figure", Build(m));
+  int32_t slot = -1;
+  ASSERT_EQ(SPW_LoadObject("Export/Pows/Figure.pow", &display, &slot, 1.0f), 1);
+  const SPW_DOBJTYPE& t = *SPW_GetObjectType(slot);
+  EXPECT_EQ(std::string(t.pLods[0].pNodes[3].szName, SPW_NODE_NAME_SIZE), "neck+torso+shoulderR");
+  EXPECT_EQ(std::string(t.pAnims[1].szName, SPW_ANIM_NAME_SIZE), "IdleWithTwentyChars!");
+}
+
+TEST_F(PdoTest, ATypeTakesTheNameOfItsFileAndLoadsOnceUnderIt) {
+  // A cube's image saved under another name: the file's name is the one callers ask for.
+  const std::vector<uint8_t> cube = Build(vnMODELS_Cube());
+  WriteImage("Crate", cube);
+  WriteImage("Cube", cube);
+  const uint32_t before = Used(SPW_ObjsMem);
+  int32_t crate = -1, again = -1, real = -1;
+  ASSERT_EQ(SPW_LoadObject("Export/Pows/Crate.pow", &display, &crate, 1.0f), 1);
+  const uint32_t once = Used(SPW_ObjsMem);
+  ASSERT_EQ(SPW_LoadObject("Export/Pows/crate.pow", &display, &again, 1.0f), 1);
+  EXPECT_EQ(again, crate);
+  EXPECT_EQ(Used(SPW_ObjsMem), once) << "the second request loads no copy";
+  EXPECT_GT(once, before);
+  EXPECT_STREQ(SPW_GetObjectType(crate)->szName, "Crate");
+  EXPECT_EQ(SPW_FindObjectType("Cube", nullptr), 0);
+  ASSERT_EQ(SPW_LoadObject("Export/Pows/Cube.pow", &display, &real, 1.0f), 1);
+  EXPECT_NE(real, crate);
+  EXPECT_STREQ(SPW_GetObjectType(real)->szName, "Cube");
+}
+
 TEST_F(PdoTest, TheLowResolutionStateIsSetForTheLoadAndRestoredOnEveryExit) {
   WriteImage("Cube", Build(vnMODELS_Cube()));
   std::vector<uint8_t> bad = vnPDO_Build(vnMODELS_Sphere(), tables);

@@ -146,6 +146,18 @@ TEST_F(PowTest, LevelsOfDetailEachHoldTheirOwnNodesAndTextureCount) {
   }
 }
 
+TEST_F(PowTest, NamesKeepAllTwentyCharactersOfTheirFields) {
+  vnMODEL m = vnMODELS_Figure();
+  m.lods[0].nodes[3].name = "neck+torso+shoulderR+shoulderL";  // longer than the field
+  m.lods[0].nodes[4].name = "ExactlyTwentyLetters";
+  m.anims[1].name = "IdleWithTwentyChars!";
+  SPW_DOBJTYPE* t = Load(WritePow(m));
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(std::string(t->pLods[0].pNodes[3].szName, SPW_NODE_NAME_SIZE), "neck+torso+shoulderR");
+  EXPECT_EQ(std::string(t->pLods[0].pNodes[4].szName, SPW_NODE_NAME_SIZE), "ExactlyTwentyLetters");
+  EXPECT_EQ(std::string(t->pAnims[1].szName, SPW_ANIM_NAME_SIZE), "IdleWithTwentyChars!");
+}
+
 TEST_F(PowTest, ALoadedNameIsSharedInAnyCaseAndReadOnce) {
   const std::string path = WritePow(vnMODELS_Cube());
   int32_t first = -1, second = -1, third = -1;
