@@ -78,6 +78,7 @@ struct Loader {
   int line = 0;
   bool ok = true;
   bool pending = false;
+  int32_t nodes = 0;  // N lines read
   BSTAR_Node record{};
   std::vector<BSTAR_LINKDESC> links;
   std::vector<std::string> features;
@@ -112,12 +113,20 @@ struct Loader {
       Refuse("unreadable node; its lines are skipped");
       return;
     }
+    // A node with a line of its own is no placeholder, whatever its flags say: left set, the
+    // bit would keep a placeholder that a link made earlier from taking the line's fields.
+    if (r.dwFlags & BSTAR_NODE_PLACEHOLDER) {
+      PLAT_Trace("BSTAR: %s line %d: node %u is flagged as a placeholder; the flag is dropped\n",
+                 path, line, r.dwId);
+      r.dwFlags &= ~BSTAR_NODE_PLACEHOLDER;
+    }
     r.fZMax = -1000.0f;
     r.fZMin = 1000.0f;
     record = r;
     links.clear();
     features.clear();
     pending = true;
+    ++nodes;
   }
 
   void Link(Scanner s) {
@@ -297,6 +306,10 @@ int32_t BSTAR_NetworkLoadFile(SPW_SCENE* scene, BSTAR_Network* network, const ch
     loader.ok = false;
   }
   loader.Store();
+  if (loader.nodes == 0) {
+    PLAT_Trace("BSTAR: %s holds no node; the network is empty\n", path);
+    return 0;
+  }
   return loader.ok ? 1 : 0;
 }
 

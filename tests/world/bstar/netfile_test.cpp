@@ -142,8 +142,9 @@ TEST_F(NetfileTest, NodeLinesKeepTheirFieldsAndLoseRunTimeBits) {
   ASSERT_EQ(BSTAR_NetworkLoadFile(nullptr, n, "f.txt"), 1);
   BSTAR_Node* a = BSTAR_FindNodeById(n, 7);
   ASSERT_NE(a, nullptr);
-  // 0x80020107: bits 0, 2 and 8 go; the user mark, the kind and bit 1 stay.
-  EXPECT_EQ(a->dwFlags, 0x80020002u);
+  // 0x80020107: bits 0, 2 and 8 go, and bit 1 (a placeholder's); the user mark and the kind
+  // stay.
+  EXPECT_EQ(a->dwFlags, 0x80020000u);
   EXPECT_EQ(a->vCentre.z, -3.5f);
   EXPECT_EQ(a->fRadius, 4.25f);
   EXPECT_EQ(a->dwBValue, 65538u);
@@ -153,6 +154,28 @@ TEST_F(NetfileTest, NodeLinesKeepTheirFieldsAndLoseRunTimeBits) {
   // A name line of another id clears the name.
   EXPECT_STREQ(b->szName, "");
   EXPECT_EQ(n->dwNextId, 10u);
+}
+
+TEST_F(NetfileTest, ANodeLineFlaggedAsAPlaceholderKeepsWhatItReadsThroughASave) {
+  // Node 1 links to node 2 before node 2's own line, which carries the placeholder bit.
+  BSTAR_Network* n = Empty();
+  dir.write("f.txt", "N 1 0 (0,0,0) 1\n L 1 2 0 3 1\nN 2 2 (8,0,0) 4\n B 2 7\n A 2 Two\n");
+  vntest::TraceCapture trace;
+  EXPECT_EQ(BSTAR_NetworkLoadFile(nullptr, n, "f.txt"), 1);
+  EXPECT_TRUE(trace.contains("node 2 is flagged as a placeholder"));
+  WriteText(Saved(n), "again");
+  BSTAR_Network* again = Construct("again");
+  ASSERT_NE(again, nullptr);
+  for (BSTAR_Network* net : {n, again}) {
+    BSTAR_Node* b = BSTAR_FindNodeById(net, 2);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->dwFlags & BSTAR_NODE_PLACEHOLDER, 0u);
+    EXPECT_EQ(b->vCentre.x, 8.0f);
+    EXPECT_EQ(b->fRadius, 4.0f);
+    EXPECT_EQ(b->dwBValue, 7u);
+    EXPECT_STREQ(b->szName, "Two");
+    EXPECT_EQ(WeightFrom(net, 1, 2), 3.0f);
+  }
 }
 
 TEST_F(NetfileTest, ALaterNodeLineFillsAPlaceholderAndKeepsItsLinks) {
@@ -235,6 +258,25 @@ TEST_F(NetfileTest, LinksAndFeaturesBeyondTheNodeCapsAreIgnoredWithATrace) {
   ASSERT_NE(hub->pFeatures, nullptr);
   EXPECT_EQ(hub->pFeatures->nCount, BSTAR_MAX_NODE_FEATURES);
   EXPECT_EQ(BSTAR_FindNodeById(n, BSTAR_MAX_NODE_LINKS + 1), nullptr);
+}
+
+TEST_F(NetfileTest, AFileWithoutANodeFailsWithATrace) {
+  std::string noise;
+  uint32_t x = 777;
+  for (int i = 0; i < 4000; ++i) {
+    x = x * 1103515245u + 12345u;
+    noise.push_back(static_cast<char>(x >> 24));
+  }
+  const std::pair<const char*, std::string> cases[] = {
+      {"empty", ""}, {"random bytes", noise}, {"comments only", "// nothing\n\n*\n"}};
+  for (const auto& [name, text] : cases) {
+    BSTAR_Network* n = Empty();
+    dir.write("none.txt", text);
+    vntest::TraceCapture trace;
+    EXPECT_EQ(BSTAR_NetworkLoadFile(nullptr, n, "none.txt"), 0) << name;
+    EXPECT_TRUE(trace.contains("none.txt holds no node")) << name;
+    EXPECT_EQ(Count(n), 0) << name;
+  }
 }
 
 TEST_F(NetfileTest, AMissingFileGivesAnEmptyNetwork) {
