@@ -104,16 +104,22 @@ void AddPrograms(VNUNITMAN* manager) {
   }
 }
 
-// Facings of unit length (a zero facing stays zero); offsets relative to slot 0.
+// Facings of unit length (a zero facing stays zero); offsets relative to slot 0. Two finite
+// offsets can lie farther apart than a float holds: such a slot is put at slot 0.
 void Normalise(VNRANK_PROGRAM* program) {
   if (program->nCount <= 0) return;
   const SPW_VECTOR origin = program->pSlots[0].vOffset;
   for (int32_t i = 0; i < program->nCount; ++i) {
     VNRANK_SLOT& slot = program->pSlots[i];
     SPW_VecNormalise(&slot.vFacing);
-    slot.vOffset.x -= origin.x;
-    slot.vOffset.y -= origin.y;
-    slot.vOffset.z -= origin.z;
+    SPW_VECTOR relative{slot.vOffset.x - origin.x, slot.vOffset.y - origin.y,
+                        slot.vOffset.z - origin.z};
+    if (!std::isfinite(relative.x) || !std::isfinite(relative.y) || !std::isfinite(relative.z)) {
+      PLAT_Trace("Formation %s: slot %d lies too far from slot 0; put at slot 0\n",
+                 program->szName, i);
+      relative = {0.0f, 0.0f, 0.0f};
+    }
+    slot.vOffset = relative;
   }
 }
 

@@ -121,6 +121,19 @@ TEST_F(FormationFile, EveryProgramStartsAtTheOriginOfItsFirstSlot) {
   ExpectVector(Find("A")->pSlots[1].vOffset, -3, 3, -8, "A slot 1");
 }
 
+TEST_F(FormationFile, ASlotTooFarFromTheFirstForAFloatIsPutThere) {
+  vntest::TraceCapture trace;
+  ASSERT_EQ(Load("[ A ]\nCount = 3\nOffset[0] = (-3e38, 0, 3e38)\nOffset[1] = (3e38, 1, -3e38)\n"
+                 "Offset[2] = (-3e38, 2, 3e38)\n"),
+            1);
+  VNRANK_PROGRAM* a = Find("A");
+  ASSERT_NE(a, nullptr);
+  ExpectVector(a->pSlots[1].vOffset, 0, 0, 0, "slot 1 put at slot 0");
+  ExpectVector(a->pSlots[2].vOffset, 0, 2, 0, "slot 2 in range");
+  EXPECT_TRUE(trace.contains("Formation A: slot 1 lies too far from slot 0"));
+  EXPECT_FALSE(trace.contains("slot 2 lies"));
+}
+
 TEST_F(FormationFile, AMissingFileLoadsNothingNotEvenTheRankPrograms) {
   vntest::TraceCapture trace;
   EXPECT_EQ(vnUNITMAN_LoadFormations(&man, dir.file("none.txt").c_str()), 0);
