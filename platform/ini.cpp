@@ -193,17 +193,31 @@ const IniKey* FindKey(const IniSection& s, std::string_view name) {
   return at == NoCaseIndex::kNone ? nullptr : &s.keys[at];
 }
 
+// Calls line(text, number) for each line; a line ends at CR LF, at LF or at a CR alone, as
+// the profile functions read files written by any editor.
+template <typename Line>
+void ForEachLine(std::string_view text, const Line& line) {
+  int number = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    line(text.substr(pos, end - pos), ++number);
+    pos = end + 1;
+    if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+  }
+}
+
 void ParseLine(IniFile& file, IniSection*& current, std::string_view raw) {
   std::string_view line = Trim(raw);
   if (line.empty() || line[0] == ';') return;
   if (line[0] == '[') {
-    // A repeated section continues the first one, whose keys stay first.
+    // Only the first of repeated sections is read; the keys of a later one are not seen.
     const std::string_view name = SectionName(line);
     const auto next = static_cast<uint32_t>(file.sections.size());
     const uint32_t at =
         file.index.Add(name, next, [&](uint32_t i) { return file.sections[i].name; });
     if (at == next) file.sections.push_back({name, {}, {}});
-    current = &file.sections[at];
+    current = at == next ? &file.sections[at] : nullptr;
     return;
   }
   size_t eq = line.find('=');
@@ -224,18 +238,13 @@ void Parse(IniFile& file, const std::string& where) {
   std::string_view text = file.text;
   IniSection* current = nullptr;
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-  int number = 0;
-  for (size_t pos = 0; pos < text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    ++number;
-    if (end - pos > kIniMaxLine)
+  ForEachLine(text, [&](std::string_view line, int number) {
+    if (line.size() > kIniMaxLine)
       PLAT_Trace("PLAT_Ini: %s line %d longer than %zu bytes, skipped\n", where.c_str(), number,
                  kIniMaxLine);
     else
-      ParseLine(file, current, text.substr(pos, end - pos));
-    pos = end + 1;
-  }
+      ParseLine(file, current, line);
+  });
 }
 
 // The size is known from the file's status, so one read call fetches it all: stdio would ask
@@ -376,7 +385,9 @@ uint32_t PLAT_IniGetString(const char* section, const char* key, const char* def
     PLAT_Trace("PLAT_IniGetString: no file name\n");
     return 0;
   }
-  const std::string_view fallback = defaultValue ? defaultValue : "";
+  // The default loses its trailing spaces, as the profile functions' does.
+  std::string_view fallback = defaultValue ? defaultValue : "";
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
   if (HoldState* held = HeldState(file))
     return Answer(HeldParse(*held, file), section, key, fallback, buf, size, held);
   return Answer(Load(file).get(), section, key, fallback, buf, size);
@@ -386,17 +397,15 @@ int PLAT_IniGetInt(const char* section, const char* key, int defaultValue, const
   if (!section || !key) return defaultValue;
   char text[64];
   if (PLAT_IniGetString(section, key, "", text, sizeof text, file) == 0) return defaultValue;
-  // Leading decimal number; anything else gives 0, and the range is clamped, not wrapped.
+  // Leading decimal number; anything else gives 0. Digits past the 32-bit range wrap, as the
+  // profile functions' do: "4294967297" reads as 1.
   const char* p = text;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
-  long long v = 0;
-  while (*p >= '0' && *p <= '9') {
-    v = v * 10 + (*p++ - '0');
-    if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) v = -v;
-  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+  uint32_t v = 0;
+  while (*p >= '0' && *p <= '9') v = v * 10u + static_cast<uint32_t>(*p++ - '0');
+  if (negative) v = 0u - v;
+  return static_cast<int>(static_cast<int32_t>(v));
 }
 
 namespace {
@@ -437,17 +446,13 @@ bool PLAT_IniWriteString(const char* section, const char* key, const char* value
       return false;
     }
   }
-  const char* eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  // The file keeps its line ends: CR LF, a CR alone or LF.
+  const char* eol = text.find("\r\n") != std::string::npos ? "\r\n"
+                    : text.find('\r') != std::string::npos ? "\r"
+                                                           : "\n";
 
   std::vector<std::string> lines;
-  for (size_t pos = 0; pos < text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    pos = end + 1;
-  }
+  ForEachLine(text, [&](std::string_view line, int) { lines.emplace_back(line); });
 
   std::string entry = std::string(key) + "=" + (value ? value : "");
   auto sec = std::find_if(lines.begin(), lines.end(),

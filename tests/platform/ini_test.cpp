@@ -57,8 +57,8 @@ TEST_F(IniTest, ReadsValuesWithProfileSemantics) {
     const char* expected;
   } cases[] = {
       {"general", "NAME", "Quoted Value"},  // quotes stripped, first duplicate wins
-      {"General", "Count", "42"},           // the repeated section does not override
-      {"GENERAL", "Extra", "yes"},          // but adds its keys
+      {"General", "Count", "42"},           // only the first of repeated sections is read
+      {"GENERAL", "Extra", "DEF"},
       {"General", "Spaces", "padded value"},
       {"General", "Empty", ""},
       {"General", "Hidden", "DEF"},  // comment line
@@ -110,11 +110,39 @@ TEST_F(IniTest, IntegersTakeTheLeadingNumber) {
     const char* key;
     int expected;
   } cases[] = {
-      {"Count", 42}, {"Neg", -17}, {"Junk", 12}, {"Huge", INT_MAX},
+      {"Count", 42}, {"Neg", -17}, {"Junk", 12}, {"Huge", 1215752191},  // 99999999999 wrapped
       {"Word", 0},   {"Empty", 99}, {"Missing", 99},
   };
   for (const Case& c : cases)
     EXPECT_EQ(PLAT_IniGetInt("General", c.key, 99, file_.c_str()), c.expected) << c.key;
+}
+
+TEST_F(IniTest, FilesFromOtherEditorsReadAsTheProfileFunctionsReadThem) {
+  // Lines ended by a CR alone, a section repeated, numbers past 32 bits and defaults with
+  // trailing blanks.
+  const std::string path = dir_.write(
+      "mac.ini", "[A]\rKey=one\rBig=4294967297\rLow=-2147483649\rTop=2147483648\r[B]\rKey=two\r"
+                 "[a]\rKey=three\rMore=yes\r");
+  char buf[32];
+  PLAT_IniGetString("A", "Key", "", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "one");
+  PLAT_IniGetString("B", "Key", "", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "two");
+  PLAT_IniGetString("A", "More", "none", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "none");
+  uint32_t n = PLAT_IniGetString(nullptr, nullptr, "", buf, sizeof buf, path.c_str());
+  EXPECT_EQ(List(buf, n + 1), std::string("A\0B\0\0", 5));
+  EXPECT_EQ(PLAT_IniGetInt("A", "Big", 0, path.c_str()), 1);
+  EXPECT_EQ(PLAT_IniGetInt("A", "Low", 0, path.c_str()), INT_MAX);
+  EXPECT_EQ(PLAT_IniGetInt("A", "Top", 0, path.c_str()), INT_MIN);
+  EXPECT_EQ(PLAT_IniGetString("A", "None", "dflt  \t  ", buf, sizeof buf, path.c_str()), 7u);
+  EXPECT_STREQ(buf, "dflt  \t");
+  EXPECT_EQ(PLAT_IniGetString("A", "None", "   ", buf, sizeof buf, dir_.file("no.ini").c_str()), 0u);
+  // A write keeps the CR line ends and lands in the first section.
+  ASSERT_TRUE(PLAT_IniWriteString("a", "More", "added", path.c_str()));
+  PLAT_IniGetString("A", "More", "none", buf, sizeof buf, path.c_str());
+  EXPECT_STREQ(buf, "added");
+  EXPECT_EQ(vntest::readFile(path).find('\n'), std::string::npos);
 }
 
 TEST_F(IniTest, MissingFileGivesDefaults) {
