@@ -6,6 +6,7 @@
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
+#include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
@@ -105,6 +106,35 @@ int32_t Fail() {
   return 0;
 }
 
+// Without the effects' tuning the game does not start: the player is told which file is at
+// fault and how, as for the other start-up failures.
+void SoundDefFailure(const char* what) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "The sound definition file \"%s\" %s.\nVantoria cannot start without it and "
+                "stops.",
+                VN_SOUNDDEF_FILE, what);
+  PLAT_Trace("vnSOUND_Init: %s\n", text);
+  PLAT_MessageBox(SGE_GetWindow(), text, "Sound Error", PLAT_MsgBoxButtons::Ok,
+                  PLAT_MsgBoxIcon::Warning);
+}
+
+bool ReadSoundDefs() {
+  if (!PLAT_FileExists(VN_SOUNDDEF_FILE)) {
+    SoundDefFailure("is missing");
+    return false;
+  }
+  PLAT_IniHold hold(VN_SOUNDDEF_FILE);
+  for (int32_t id = 0; id < VN_SOUND_NUM_EFFECTS; ++id) {
+    if (vnSOUND_ReadSoundDefEntry(VN_SOUNDDEF_FILE, id, &g_vnSound.effects[id])) continue;
+    char what[96];
+    std::snprintf(what, sizeof what, "is damaged: the entry File%d is missing or wrong", id);
+    SoundDefFailure(what);
+    return false;
+  }
+  return true;
+}
+
 float SetVolume(float* slot, float volume, void (*apply)()) {
   if (vnSOUND_Off()) return 0.0f;
   float previous = *slot;
@@ -155,8 +185,7 @@ int32_t vnSOUND_Init() {
   if (!StartLayer()) return Fail();
   g_vnSound.started = true;
   ResetTables();
-  for (int32_t id = 0; id < VN_SOUND_NUM_EFFECTS; ++id)
-    if (!vnSOUND_ReadSoundDefEntry(VN_SOUNDDEF_FILE, id, &g_vnSound.effects[id])) return Fail();
+  if (!ReadSoundDefs()) return Fail();
   g_vnSound.state = SPW_ObjsMem ? static_cast<VNSOUND_STATE*>(
                                       SGE_MemAlloc(SPW_ObjsMem, sizeof(VNSOUND_STATE)))
                                 : nullptr;

@@ -4,16 +4,21 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/memory/memblock.h"
 #include "platform/ini.h"
 #include "platform/sound/sound.h"
+#include "platform/window/msgbox.h"
 #include "shell/state.h"
 #include "shell/options.h"
 #include "tests/support/support.h"
@@ -417,6 +422,48 @@ TEST_F(SoundSystem, AMissingOrShortSounddefEntryFailsTheStartAndLeavesSoundClose
   EXPECT_EQ(vnSOUND_IsStarted(), 0);
   // And a start after a failed one works once the file is whole again.
   EXPECT_EQ(Start(), 1);
+}
+
+bool RecordBox(const char* text, const char* caption, PLAT_MsgBoxButtons, PLAT_MsgBoxIcon,
+               PLAT_MsgBoxAnswer* answer, void* user) {
+  static_cast<std::vector<std::string>*>(user)->push_back(std::string(caption) + ": " + text);
+  *answer = PLAT_MsgBoxAnswer::Ok;
+  return true;
+}
+
+TEST_F(SoundSystem, AMissingOrDamagedSounddefFileIsNamedAndTheStartStops) {
+  std::mt19937 bytes(99);
+  std::string noise(3000, '\0');
+  for (char& c : noise) c = static_cast<char>(bytes());
+  const struct {
+    const char* name;
+    const char* text;  // none: no file
+    std::string content;
+    const char* says;
+  } cases[] = {
+      {"missing", nullptr, "", "\"sound/sounddef.txt\" is missing"},
+      {"empty", "", "", "\"sound/sounddef.txt\" is damaged: the entry File0"},
+      {"random bytes", "x", noise, "\"sound/sounddef.txt\" is damaged: the entry File0"},
+  };
+  std::vector<std::string> boxes;
+  PLAT_SetMessageBoxDriver(RecordBox, &boxes);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes.clear();
+    std::remove(dir_.file(VN_SOUNDDEF_FILE).c_str());
+    if (c.text) dir_.write(VN_SOUNDDEF_FILE, c.content);
+    PLAT_IniFlushCache();
+    PLAT_SoundSetOutput(PLAT_SoundOutput::Manual);
+    vntest::TraceCapture trace;
+    EXPECT_EQ(vnSOUND_Init(), 0);
+    EXPECT_EQ(vnSOUND_IsStarted(), 0);
+    EXPECT_TRUE(trace.contains(c.says));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(std::string("Sound Error: The sound definition file ") + c.says),
+              std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("stops"), std::string::npos) << boxes[0];
+  }
+  PLAT_SetMessageBoxDriver(nullptr, nullptr);
 }
 
 TEST_F(SoundSystem, SounddefTuningReachesTheEffectAndLoopsTakeTheLoopPriority) {
