@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include "platform/pathcount.h"
 #include "platform/text.h"
 #include "platform/trace.h"
 
@@ -74,7 +76,14 @@ bool StatPath(const char* path, struct stat* st) {
 
 }  // namespace
 
+namespace {
+std::atomic<uint64_t> g_resolved{0};
+}  // namespace
+
+uint64_t PLAT_ResolvePathCount() { return g_resolved.load(std::memory_order_relaxed); }
+
 std::string PLAT_ResolvePath(const char* path, bool* exists) {
+  g_resolved.fetch_add(1, std::memory_order_relaxed);
   if (exists) *exists = false;
   if (!path || !*path) return std::string();
 

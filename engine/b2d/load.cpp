@@ -19,10 +19,11 @@ namespace {
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // Image names are relative to the B2D file's folder. The driver is handed full paths, so the
-// working directory never has to change while a file is read.
+// working directory never has to change while a file is read. The path is resolved here once
+// for every key the reader asks for.
 std::string FullPath(const char* fileName) {
-  if (IsSeparator(fileName[0])) return fileName;
-  return PLAT_GetWorkingDir() + "/" + fileName;
+  if (IsSeparator(fileName[0])) return PLAT_ResolvePath(fileName);
+  return PLAT_ResolvePath((PLAT_GetWorkingDir() + "/" + fileName).c_str());
 }
 
 std::string FolderOf(const std::string& path) {
@@ -214,6 +215,7 @@ SPW_B2DFILE* SPW_B2D_Parse(const char* fileName, SPW_DISPLAY* display, int32_t k
     if (!PLAT_FileExists(path.c_str())) {
       PLAT_Trace("SPW_B2D_Parse: no file %s; no sets read\n", path.c_str());
     } else {
+      PLAT_IniHold hold(path.c_str());  // one parse for every key of the file
       ReadTextures(file, path, drv);
       ReadSets(file, path, keepNames);
     }
@@ -225,6 +227,7 @@ SPW_B2DFILE* SPW_B2D_Parse(const char* fileName, SPW_DISPLAY* display, int32_t k
 SPW_B2DSET* SPW_B2D_LoadSet(const char* fileName, const char* setName, int32_t keepNames) {
   if (!fileName || !setName) return nullptr;
   const std::string path = FullPath(fileName);
+  PLAT_IniHold hold(path.c_str());
   SetHeader header;
   for (int32_t n = 0; ReadSetHeader(path, n, &header); ++n) {
     if (!PLAT_EqualNoCase(header.szName, setName)) continue;

@@ -10,6 +10,7 @@
 #include "engine/display/display.h"
 #include "engine/memory/memblock.h"
 #include "platform/ini.h"
+#include "platform/pathcount.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -184,6 +185,30 @@ TEST_F(B2DTest, LoadSetReadsOneNamedSetWithoutTextures) {
   const std::string broken = dir.write("Broken.b2d",
                                        "[F0]\nD=\"A\" 1\n[F1]\nD=\"B\" 1 2\n");
   EXPECT_EQ(SPW_B2D_LoadSet(broken.c_str(), "B", 1), nullptr);
+}
+
+TEST_F(B2DTest, AFilesPathIsResolvedOncePerReadNotPerKey) {
+  std::string big = kSheet;
+  for (int i = 1; i <= 60; ++i)
+    big += "B" + std::to_string(i) + "=\"f" + std::to_string(i) + "\" 7 5 0 0 8 8 0 0 0 0 1 1\r\n";
+  const std::string small = dir.write("Small.b2d", kSheet);
+  const std::string large = dir.write("Large.b2d", big);
+  std::vector<uint64_t> resolved;
+  for (const std::string& path : {small, large}) {
+    const uint64_t before = PLAT_ResolvePathCount();
+    SPW_B2DFILE* file = SPW_B2D_Parse(path.c_str(), &display, 1);
+    ASSERT_NE(file, nullptr);
+    resolved.push_back(PLAT_ResolvePathCount() - before);
+    SPW_B2D_Free(file);
+    const uint64_t again = PLAT_ResolvePathCount();
+    SPW_B2DSET* set = SPW_B2D_LoadSet(path.c_str(), "Icons", 0);
+    ASSERT_NE(set, nullptr);
+    resolved.push_back(PLAT_ResolvePathCount() - again);
+    SPW_B2D_FreeSet(set);
+  }
+  EXPECT_EQ(resolved[2], resolved[0]) << "the parse of 61 more frames resolves no more";
+  EXPECT_EQ(resolved[3], resolved[1]) << "the set of 61 more frames resolves no more";
+  EXPECT_LE(resolved[0], 4u);
 }
 
 // Damaged and unusual files: what is read before the damage stays, the rest is not read.
