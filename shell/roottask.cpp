@@ -60,8 +60,7 @@ int32_t ReadResult(SGE_PARAM p) {
 }
 
 SGE_TASK* FindChild(SGE_TASK* parent, int32_t typeId) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&parent->children); n; n = SGE_ListNext(&parent->children, n)) {
-    auto* t = reinterpret_cast<SGE_TASK*>(n);
+  for (SGE_TASK* t : SGE_ListRecords<SGE_TASK>(&parent->children)) {
     if (t->nTypeId == typeId) return t;
   }
   return nullptr;

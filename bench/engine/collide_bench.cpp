@@ -79,10 +79,10 @@ struct World {
     SPW_BIFF_CloseFile(reader, heap);
     std::remove(path.c_str());
     if (!loaded) return;
-    auto* cls = reinterpret_cast<SPW_FEATUREOBJ*>(SGE_ListFirst(SPW_SceneFeatureList(&scene)));
+    auto* cls = SGE_ListFirstRecord<SPW_FEATUREOBJ>(SPW_SceneFeatureList(&scene));
     cls->dwAttributes = 1;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&cls->instances); n; n = SGE_ListNext(&cls->instances, n))
-      items.push_back(reinterpret_cast<SPW_FEATUREINST*>(n));
+    for (SPW_FEATUREINST* r : SGE_ListRecords<SPW_FEATUREINST>(&cls->instances))
+      items.push_back(r);
     if (SPW_BuildSceneTree(&scene) != 1) return;
     // Rays from above the field down at a slant, as line-of-sight and ground tests cast them.
     for (int i = 0; i < kRays; ++i) {

@@ -344,10 +344,7 @@ void DrawGlow(const Tile& k, const SPW_LIGHT* light) {
 }
 
 void DrawGlows(const Tile& k) {
-  const SGE_DLLNODE* head = &k.p->lights;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-    const auto* link = reinterpret_cast<const SPW_TERRAINLIGHTLINK*>(
-        reinterpret_cast<const char*>(n) - offsetof(SPW_TERRAINLIGHTLINK, tileLink));
+  for (const SPW_TERRAINLIGHTLINK* link : SPW_TileLightLinks(&k.p->lights)) {
     // The light's value says how its glow blends (0: none); cone lights lay none.
     if (link->pLight->dwValue != 0 && link->pLight->dwKind != SPW_LIGHT_CONE) DrawGlow(k, link->pLight);
   }

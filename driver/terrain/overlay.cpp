@@ -25,7 +25,7 @@ void ReturnPieces(SPW_TERRAIN* t, SPW_TERRAINOVERLAY* o) {
 
 // A piece record from the terrain's spare ones or the driver's pool, appended to the overlay's.
 SPW_TERRAINPIECE* TakePiece(SPW_TERRAIN* t, SPW_TERRAINOVERLAY* o) {
-  auto* piece = reinterpret_cast<SPW_TERRAINPIECE*>(SGE_ListPopHead(&t->freePieces));
+  auto* piece = SGE_ListRecord<SPW_TERRAINPIECE>(SGE_ListPopHead(&t->freePieces));
   if (!piece) {
     SPPD_DRIVERSTATE* s = SPPD_GetDriverState(SPPD_TerrainState()->pDisplay);
     piece = static_cast<SPW_TERRAINPIECE*>(s ? SPPD_PoolAlloc(s->pGeneralPool, sizeof(SPW_TERRAINPIECE)) : nullptr);
@@ -93,8 +93,7 @@ void Rebuild(SPW_TERRAIN* t, const SPW_TERRAINPATCH* p, const uint8_t* tri, uint
 void Queue(const SPW_TERRAINPATCH* p, const SPW_TERRAINOVERLAY* o) {
   const SPPD_TERRAINSTATE* g = SPPD_TerrainState();
   const float* m = SPPD_CurrentRenderState()->fViewMatrix;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&o->pieces); n; n = SGE_ListNext(&o->pieces, n)) {
-    const auto* piece = reinterpret_cast<const SPW_TERRAINPIECE*>(n);
+  for (const SPW_TERRAINPIECE* piece : SGE_ListRecords<SPW_TERRAINPIECE>(&o->pieces)) {
     for (uint32_t i = 0; i + 3 <= piece->dwCount; i += 3) {
       SPPD_VERTEX v[3];
       for (uint32_t j = 0; j < 3; ++j) {
@@ -115,8 +114,7 @@ void SPPD_TerrainDrawOverlays(SPW_TERRAIN* t, SPW_TERRAINPATCH* p, const uint8_t
                               uint32_t numIndices, bool meshChanged) {
   const SGE_DLLNODE* head = &p->overlays;
   if (!head->pNext) return;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-    auto* o = reinterpret_cast<SPW_TERRAINOVERLAY*>(n);
+  for (SPW_TERRAINOVERLAY* o : SGE_ListRecords<SPW_TERRAINOVERLAY>(head)) {
     if (meshChanged) o->fFlags |= SPW_TOVERLAY_REBUILD;
     if (o->nLayer < 0 || !o->pPoints || o->dwNumPoints < 3) continue;
     if (o->fFlags & SPW_TOVERLAY_REBUILD) Rebuild(t, p, tri, numIndices, o);

@@ -96,15 +96,13 @@ void Cull(SPW_TERRAIN* t, SPW_TERRAINNODE* n, uint32_t mask) {
   }
 }
 
-SPW_TERRAINLIGHTLINK* LinkOf(SGE_DLLNODE* n, bool tile) {
-  const size_t off = tile ? offsetof(SPW_TERRAINLIGHTLINK, tileLink) : offsetof(SPW_TERRAINLIGHTLINK, lightLink);
-  return reinterpret_cast<SPW_TERRAINLIGHTLINK*>(reinterpret_cast<char*>(n) - off);
+SPW_TERRAINLIGHTLINK* LinkOf(SGE_DLLNODE* n) {
+  return SGE_ListRecord<SPW_TERRAINLIGHTLINK, SPW_LIGHTLINK_IN_LIGHT>(n);
 }
 
 void DropLinks(SPW_TERRAIN* t, SPW_LIGHT* light) {
   if (!light->terrainLinks.pNext) SGE_ListInit(&light->terrainLinks);
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&light->terrainLinks)) {
-    SPW_TERRAINLIGHTLINK* link = LinkOf(n, false);
+  while (SPW_TERRAINLIGHTLINK* link = LinkOf(SGE_ListPopHead(&light->terrainLinks))) {
     SGE_ListUnlink(&link->tileLink);
     if (SGE_ListIsEmpty(&link->pPatch->lights)) link->pPatch->dwFlags &= ~SPW_TPATCH_LIT;
     SGE_ListAddTail(&t->freeLinks, &link->lightLink);
@@ -135,9 +133,9 @@ void LinkLight(SPW_TERRAIN* t, SPW_LIGHT* light, SPPD_DRIVERSTATE* s) {
       const float dx = std::max(std::fabs(light->vPos.x - p->fCentreX) - t->fHalfPatchSize, 0.0f);
       const float dy = std::max(std::fabs(light->vPos.y - p->fCentreY) - t->fHalfPatchSize, 0.0f);
       if (dx * dx + dy * dy > r * r) continue;
-      SGE_DLLNODE* n = SGE_ListPopHead(&t->freeLinks);
-      auto* link = n ? LinkOf(n, false)
-                     : static_cast<SPW_TERRAINLIGHTLINK*>(s ? SPPD_PoolCalloc(s->pGeneralPool, sizeof(SPW_TERRAINLIGHTLINK)) : nullptr);
+      SPW_TERRAINLIGHTLINK* link = LinkOf(SGE_ListPopHead(&t->freeLinks));
+      if (!link && s)
+        link = static_cast<SPW_TERRAINLIGHTLINK*>(SPPD_PoolCalloc(s->pGeneralPool, sizeof(SPW_TERRAINLIGHTLINK)));
       if (!link) return;
       link->pLight = light;
       link->pPatch = p;
@@ -151,8 +149,7 @@ void LinkLight(SPW_TERRAIN* t, SPW_LIGHT* light, SPPD_DRIVERSTATE* s) {
 
 void LinkLights(SPW_TERRAIN* t, SGE_DLLNODE* lights, SPPD_DRIVERSTATE* s) {
   if (!lights || !lights->pNext) return;
-  for (SGE_DLLNODE* n = SGE_ListFirst(lights); n; n = SGE_ListNext(lights, n)) {
-    auto* light = reinterpret_cast<SPW_LIGHT*>(n);
+  for (SPW_LIGHT* light : SGE_ListRecords<SPW_LIGHT>(lights)) {
     DropLinks(t, light);
     light->fFlags &= ~SPW_LIGHT_ON_TERRAIN;
     if (!(light->fFlags & SPW_LIGHT_TERRAIN) || BehindAPlane(light)) continue;

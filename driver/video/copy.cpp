@@ -20,8 +20,8 @@ struct Rect {
 template <class Visit>
 void ForEachFrame(const SPW_B2DSET* set, Visit&& visit) {
   if (!set) return;
-  for (SGE_DLLNODE* n = set->frames.pNext; n && n != &set->frames; n = n->pNext)
-    visit(reinterpret_cast<SPW_B2DFRAME*>(n));
+  if (!set->frames.pNext) return;  // a set record that was never set up
+  for (SPW_B2DFRAME* frame : SGE_ListRecords<SPW_B2DFRAME>(&set->frames)) visit(frame);
 }
 
 Rect FrameRect(const SPW_B2DFRAME* f) {

@@ -36,13 +36,11 @@ float MergedRadius(const SPW_TREENODE* a, const SPW_TREENODE* b) {
 // Leaves for every instance but the sky's, on the work list. False when memory fails.
 bool MakeLeaves(SPW_SCENE* scene, SGE_DLLNODE* work, SPW_FEATUREINST** sky) {
   SGE_DLLNODE* classes = SPW_SceneFeatureList(scene);
-  for (SGE_DLLNODE* c = SGE_ListFirst(classes); c; c = SGE_ListNext(classes, c)) {
-    auto* cls = reinterpret_cast<SPW_FEATUREOBJ*>(c);
+  for (SPW_FEATUREOBJ* cls : SGE_ListRecords<SPW_FEATUREOBJ>(classes)) {
     const bool isSky = PLAT_EqualNoCase(
         std::string_view(cls->szClassName, strnlen(cls->szClassName, SPW_FEATURE_NAME_SIZE)),
         SPW_SKY_CLASS);
-    for (SGE_DLLNODE* i = SGE_ListFirst(&cls->instances); i; i = SGE_ListNext(&cls->instances, i)) {
-      auto* inst = reinterpret_cast<SPW_FEATUREINST*>(i);
+    for (SPW_FEATUREINST* inst : SGE_ListRecords<SPW_FEATUREINST>(&cls->instances)) {
       if (isSky) {
         *sky = inst;
         continue;
@@ -137,11 +135,10 @@ int32_t SPW_BuildSceneTree(SPW_SCENE* scene) {
   }
   // Greedy pairing: the first node with the one whose merged sphere is smallest.
   while (ok && SGE_ListCount(&work) > 1) {
-    auto* a = reinterpret_cast<SPW_TREENODE*>(SGE_ListPopHead(&work));
+    auto* a = SGE_ListRecord<SPW_TREENODE>(SGE_ListPopHead(&work));
     SPW_TREENODE* best = nullptr;
     float bestRadius = 0;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&work); n; n = SGE_ListNext(&work, n)) {
-      auto* b = reinterpret_cast<SPW_TREENODE*>(n);
+    for (SPW_TREENODE* b : SGE_ListRecords<SPW_TREENODE>(&work)) {
       const float r = MergedRadius(a, b);
       if (!best || r < bestRadius) {
         best = b;
@@ -167,11 +164,12 @@ int32_t SPW_BuildSceneTree(SPW_SCENE* scene) {
   if (!ok) {
     // Inner nodes already made hang under the nodes on the lists; free whole subtrees.
     for (SGE_DLLNODE* list : {&work, &made})
-      while (SGE_DLLNODE* n = SGE_ListPopHead(list)) SPW_FreeTreeNodes(reinterpret_cast<SPW_TREENODE*>(n));
+      while (auto* node = SGE_ListRecord<SPW_TREENODE>(SGE_ListPopHead(list)))
+        SPW_FreeTreeNodes(node);
     PLAT_Trace("SPW_BuildSceneTree: no tree built\n");
     return -1;
   }
-  auto* root = reinterpret_cast<SPW_TREENODE*>(SGE_ListPopHead(&work));
+  auto* root = SGE_ListRecord<SPW_TREENODE>(SGE_ListPopHead(&work));
   SGE_ListInit(&root->link);
   MaskBelow(root);
   scene->pTree = root;
@@ -190,8 +188,7 @@ void SPW_FreeTreeNodes(SPW_TREENODE* root) {
   SGE_ListInit(&pending);
   SGE_ListInit(&root->link);
   SGE_ListAddTail(&pending, &root->link);
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&pending)) {
-    auto* node = reinterpret_cast<SPW_TREENODE*>(n);
+  while (auto* node = SGE_ListRecord<SPW_TREENODE>(SGE_ListPopHead(&pending))) {
     for (SPW_TREENODE* child : {node->pLeft, node->pRight})
       if (child) {
         SGE_ListInit(&child->link);

@@ -29,7 +29,7 @@ SPW_DISPLAYCB* NewCallback(SGE_DLLNODE* list, uint32_t key, SGE_DATAREF* data) {
 }
 
 void FreeCallbackList(SGE_DLLNODE* list) {
-  while (SGE_DLLNODE* n = SGE_ListFirst(list)) SPW_FreeDisplayCallback(reinterpret_cast<SPW_DISPLAYCB*>(n));
+  while (SPW_DISPLAYCB* cb = SGE_ListFirstRecord<SPW_DISPLAYCB>(list)) SPW_FreeDisplayCallback(cb);
 }
 
 SGE_DLLNODE* SiblingList(SPW_DISPLAYNODE* node) {
@@ -70,8 +70,8 @@ SPW_DISPLAY* SPW_CreateDisplay(uint32_t key, uint32_t width, uint32_t height, SP
 
 int32_t SPW_DestroyDisplay(SPW_DISPLAY* display) {
   if (!display) return 0;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&display->nodes))
-    SPW_DestroyDisplayNode(reinterpret_cast<SPW_DISPLAYNODE*>(n));
+  while (SPW_DISPLAYNODE* node = SGE_ListFirstRecord<SPW_DISPLAYNODE>(&display->nodes))
+    SPW_DestroyDisplayNode(node);
   FreeCallbackList(&display->callbacks);
   ReleaseRef(display->pDriver);
   display->pDriver = nullptr;
@@ -171,8 +171,8 @@ int32_t SPW_DestroyDisplayNode(SPW_DISPLAYNODE* node) {
   ReleaseRef(node->pTarget);
   node->pTarget = nullptr;
   FreeCallbackList(&node->callbacks);
-  while (SGE_DLLNODE* c = SGE_ListFirst(&node->children))
-    SPW_DestroyDisplayNode(reinterpret_cast<SPW_DISPLAYNODE*>(c));
+  while (SPW_DISPLAYNODE* child = SGE_ListFirstRecord<SPW_DISPLAYNODE>(&node->children))
+    SPW_DestroyDisplayNode(child);
   SGE_ListUnlink(&node->link.link);
   node->pSelf = nullptr;
   SGE_MemFree(node);

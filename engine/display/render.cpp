@@ -3,9 +3,6 @@
 
 namespace {
 
-SPW_DISPLAYCB* AsCallback(SGE_DLLNODE* n) { return reinterpret_cast<SPW_DISPLAYCB*>(n); }
-SPW_DISPLAYNODE* AsNode(SGE_DLLNODE* n) { return reinterpret_cast<SPW_DISPLAYNODE*>(n); }
-
 // The data record is held across the call so that a callback that drops the last other
 // reference cannot free it under its own feet.
 int32_t CallDisplayCallback(SPW_DISPLAY* display, SPW_DISPLAYCB* cb) {
@@ -16,19 +13,13 @@ int32_t CallDisplayCallback(SPW_DISPLAY* display, SPW_DISPLAYCB* cb) {
   return result;
 }
 
-// Runs the display callbacks from 'from' on; before the node tree it stops at the first key
-// with bit 31 set and hands that callback back. False when a callback ended the pass.
-bool RunDisplayCallbacks(SPW_DISPLAY* display, SGE_DLLNODE** from, bool beforeNodes) {
-  SGE_DLLNODE* head = &display->callbacks;
-  SGE_DLLNODE* n = *from;
-  while (n && n != head) {
-    SPW_DISPLAYCB* cb = AsCallback(n);
-    if (beforeNodes && (cb->link.dwKey & SPW_DISPLAYCB_AFTER_NODES)) break;
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
+// Runs the display callbacks on one side of the node tree: keys with bit 31 set come after it
+// (the keys are sorted, so those are the last). False when a callback ended the pass.
+bool RunDisplayCallbacks(SPW_DISPLAY* display, bool afterNodes) {
+  for (SPW_DISPLAYCB* cb : SGE_ListRecords<SPW_DISPLAYCB>(&display->callbacks)) {
+    if (((cb->link.dwKey & SPW_DISPLAYCB_AFTER_NODES) != 0) != afterNodes) continue;
     if (cb->bEnabled && CallDisplayCallback(display, cb) != 1) return false;
-    n = next;
   }
-  *from = n;
   return true;
 }
 
@@ -39,10 +30,7 @@ void Flush(SPPD_DRIVERTABLE* drv, SPW_DISPLAY* display) {
 }
 
 void RunNodeCallbacks(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SPPD_DRIVERTABLE* drv) {
-  SGE_DLLNODE* head = &node->callbacks;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
-    SPW_DISPLAYCB* cb = AsCallback(n);
+  for (SPW_DISPLAYCB* cb : SGE_ListRecords<SPW_DISPLAYCB>(&node->callbacks)) {
     if (cb->bEnabled && cb->pfnNode) {
       SGE_DATAREF* data = cb->pData;
       if (data) SGE_RetainDataRef(data);
@@ -50,18 +38,13 @@ void RunNodeCallbacks(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SPPD_DRIVERTABLE
       if (data) SGE_ReleaseDataRef(data);
       if (drv && drv->SPPD_FlushNoHud) drv->SPPD_FlushNoHud(node->pDisplay);
     }
-    n = next;
   }
 }
 
 void DrawNode(SPW_DISPLAYNODE* node, const SPW_RECT& clip, const SPW_POINT& parentOrigin);
 
 void DrawNodeList(SGE_DLLNODE* head, const SPW_RECT& clip, const SPW_POINT& origin) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
-    DrawNode(AsNode(n), clip, origin);
-    n = next;
-  }
+  for (SPW_DISPLAYNODE* node : SGE_ListRecords<SPW_DISPLAYNODE>(head)) DrawNode(node, clip, origin);
 }
 
 void DrawNode(SPW_DISPLAYNODE* node, const SPW_RECT& clip, const SPW_POINT& parentOrigin) {
@@ -97,16 +80,12 @@ void DrawNode(SPW_DISPLAYNODE* node, const SPW_RECT& clip, const SPW_POINT& pare
 void SPW_RenderDisplays() {
   SGE_DLLNODE* list = SGE_GetDisplayList();
   if (!list) return;
-  for (SGE_DLLNODE* n = SGE_ListFirst(list); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(list, n);
-    auto* display = reinterpret_cast<SPW_DISPLAY*>(n);
+  for (SPW_DISPLAY* display : SGE_ListRecords<SPW_DISPLAY>(list)) {
     if ((display->fFlags & SPW_DISPLAY_RENDER) && !(display->fFlags & SPW_DISPLAY_SKIP)) {
-      SGE_DLLNODE* cb = SGE_ListFirst(&display->callbacks);
-      if (!RunDisplayCallbacks(display, &cb, true)) return;
+      if (!RunDisplayCallbacks(display, false)) return;
       SPW_RECT clip{0.0f, 0.0f, display->fWidth, display->fHeight};
       DrawNodeList(&display->nodes, clip, SPW_POINT{0.0f, 0.0f});
-      if (!RunDisplayCallbacks(display, &cb, false)) return;
+      if (!RunDisplayCallbacks(display, true)) return;
     }
-    n = next;
   }
 }

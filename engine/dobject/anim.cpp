@@ -76,13 +76,13 @@ void FireBreakpoints(SPW_DOBJECT* o, int32_t slot, float e, float t) {
   SGE_DLLNODE* list = &o->pBreakpoints[slot];
   if (SGE_ListIsEmpty(list)) return;
   SPW_BREAKPOINT*& current = o->ppCurrentBreakpoint[slot];
-  if (!current) current = reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListFirst(list));
+  if (!current) current = SGE_ListFirstRecord<SPW_BREAKPOINT>(list);
   SPW_BREAKPOINT* start = current;
   SPW_BREAKPOINT* bp = start;
   do {
     if (!Fires(e, t, bp->fTime)) break;
     if (o->pScene) PostEvent(o, bp);
-    bp = reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListNextWrap(list, &bp->link));
+    bp = SGE_ListRecord<SPW_BREAKPOINT>(SGE_ListNextWrap(list, &bp->link));
   } while (bp != start);
   current = bp;
 }

@@ -11,22 +11,24 @@ void SPW_FreeBreakpoints(SPW_DOBJECT* o, int32_t slot) {
 void SPW_SeatBreakpoint(SPW_DOBJECT* o, int32_t slot) {
   if (!o->pBreakpoints) return;
   SGE_DLLNODE* list = &o->pBreakpoints[slot];
-  SPW_BREAKPOINT* first = reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListFirst(list));
-  SPW_BREAKPOINT* at = first;
   const float t = o->pSlots[slot].fTime;
-  // A breakpoint at 0 fires on the first step from 0; any other fires only once passed.
-  while (at && (at->fTime < t || (at->fTime == t && t != 0.0f))) at = reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListNext(list, &at->link));
-  o->ppCurrentBreakpoint[slot] = at ? at : first;
+  // The first one still ahead, else the first. A breakpoint at 0 fires on the first step from
+  // 0; any other fires only once passed.
+  SPW_BREAKPOINT* seat = SGE_ListFirstRecord<SPW_BREAKPOINT>(list);
+  for (SPW_BREAKPOINT* at : SGE_ListRecords<SPW_BREAKPOINT>(list)) {
+    if (at->fTime > t || (at->fTime == t && t == 0.0f)) {
+      seat = at;
+      break;
+    }
+  }
+  o->ppCurrentBreakpoint[slot] = seat;
 }
 
 void SPW_DropObjectEvents(SPW_DOBJECT* o) {
   if (!o->pScene) return;
   SGE_DLLNODE* events = &o->pScene->events;
-  for (SGE_DLLNODE* n = SGE_ListFirst(events); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(events, n);
-    if (reinterpret_cast<SPW_BREAKPOINT*>(n)->pUser == o) SGE_ListRemove(n);
-    n = next;
-  }
+  for (SPW_BREAKPOINT* event : SGE_ListRecords<SPW_BREAKPOINT>(events))
+    if (event->pUser == o) SGE_ListRemove(&event->link);
 }
 
 int32_t SPW_AddAnimBreakpoint(SPW_DOBJECT* o, float ticks, uint32_t value, int32_t slot,
@@ -45,9 +47,14 @@ int32_t SPW_AddAnimBreakpoint(SPW_DOBJECT* o, float ticks, uint32_t value, int32
   }
   // Ascending by time; one at the time of others goes after them.
   SGE_DLLNODE* list = &o->pBreakpoints[slot];
-  SGE_DLLNODE* at = SGE_ListFirst(list);
-  while (at && reinterpret_cast<SPW_BREAKPOINT*>(at)->fTime <= ticks) at = SGE_ListNext(list, at);
-  SGE_ListAddTail(at ? at : list, &bp->link);
+  SGE_DLLNODE* before = list;
+  for (SPW_BREAKPOINT* at : SGE_ListRecords<SPW_BREAKPOINT>(list)) {
+    if (at->fTime > ticks) {
+      before = &at->link;
+      break;
+    }
+  }
+  SGE_ListAddTail(before, &bp->link);
   SPW_SeatBreakpoint(o, slot);
   return 1;
 }

@@ -217,8 +217,8 @@ int32_t SPW_DestroyDynamicObject(SPW_DOBJECT* o) {
   SPW_DropObjectEvents(o);
   FreeObjectData(o);
   if (SPW_DOBJTYPE* type = SPW_DObjectType(o); type && type->dwNumInstances) --type->dwNumInstances;
-  while (SGE_DLLNODE* child = SGE_ListFirst(&o->children))
-    SPW_DestroyDynamicObject(reinterpret_cast<SPW_DOBJECT*>(child));
+  while (SPW_DOBJECT* child = SGE_ListFirstRecord<SPW_DOBJECT>(&o->children))
+    SPW_DestroyDynamicObject(child);
   SGE_ListUnlink(&o->link.link);
   o->pSelf = nullptr;
   return SGE_MemFree(o);
@@ -232,8 +232,7 @@ void SPW_SetObjectName(SPW_DOBJECT* o, const char* name) {
 
 SPW_DOBJECT* SPW_FindObjectByName(SPW_SCENE* scene, const char* name) {
   if (!scene || !name) return nullptr;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->dobjects); n; n = SGE_ListNext(&scene->dobjects, n)) {
-    auto* o = reinterpret_cast<SPW_DOBJECT*>(n);
+  for (SPW_DOBJECT* o : SGE_ListRecords<SPW_DOBJECT>(&scene->dobjects)) {
     if (PLAT_EqualNoCase(SPW_BoundedName(o->szName, sizeof o->szName), name)) return o;
   }
   return nullptr;

@@ -372,8 +372,7 @@ int32_t SPW_FindFeatureClass(SPW_SCENE* scene, const uint8_t* chunk, int32_t* ou
   *outIndex = SPW_NO_FEATURE_OBJECT;
   if (!SPW_FeatureObjects) return 0;
   SGE_DLLNODE* list = SPW_SceneFeatureList(scene);
-  for (SGE_DLLNODE* n = SGE_ListFirst(list); n; n = SGE_ListNext(list, n)) {
-    auto* cls = reinterpret_cast<SPW_FEATUREOBJ*>(n);
+  for (SPW_FEATUREOBJ* cls : SGE_ListRecords<SPW_FEATUREOBJ>(list)) {
     if (!(cls->dwInUse & SPW_FEATURE_IN_USE)) continue;
     if (std::memcmp(cls->szFirstName, chunk + kClassFirstName, SPW_FEATURE_NAME_SIZE) ||
         std::memcmp(cls->szClassName, chunk + kClassName, SPW_FEATURE_NAME_SIZE))

@@ -11,8 +11,7 @@
 namespace {
 
 void CopyGlyphs(SPW_FONT* font, const SPW_B2DSET* set) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&set->frames); n; n = SGE_ListNext(&set->frames, n)) {
-    const auto* frame = reinterpret_cast<const SPW_B2DFRAME*>(n);
+  for (const SPW_B2DFRAME* frame : SGE_ListRecords<SPW_B2DFRAME>(&set->frames)) {
     if (frame->nId < 0 || frame->nId >= SPW_FONT_GLYPHS) continue;
     SPW_B2DFRAME& glyph = font->aGlyphs[frame->nId];
     glyph = *frame;

@@ -21,11 +21,8 @@ SGE_DLLNODE* TopList() {
 template <typename F>
 void ForEachRef(SGE_DLLNODE* list, F&& fn) {
   if (!list) return;
-  for (SGE_DLLNODE* n = list->pNext; n != list;) {
-    SGE_DLLNODE* next = n->pNext;  // fn may destroy the control, never the reference
-    fn(reinterpret_cast<GUI_CONTROLREF*>(n)->pControl);
-    n = next;
-  }
+  // fn may destroy the control, never the reference.
+  for (GUI_CONTROLREF* ref : SGE_ListRecords<GUI_CONTROLREF>(list)) fn(ref->pControl);
 }
 
 }  // namespace
@@ -73,8 +70,8 @@ int32_t GUI_DestroyControl(GUI_CONTROL* control) {
     g_gui.pFocus = nullptr;
   }
   if (g_gui.pHover == control) g_gui.pHover = nullptr;
-  while (!SGE_ListIsEmpty(&control->children))
-    GUI_DestroyControl(reinterpret_cast<GUI_CONTROL*>(SGE_ListFirst(&control->children)));
+  while (GUI_CONTROL* child = SGE_ListFirstRecord<GUI_CONTROL>(&control->children))
+    GUI_DestroyControl(child);
   SGE_ListUnlink(&control->link.link);
   SGE_DATAREF* data = control->pData;
   SGE_MemFree(control);
@@ -85,7 +82,7 @@ int32_t GUI_DestroyControl(GUI_CONTROL* control) {
 int32_t GUI_FreeList(SGE_DLLNODE* list) {
   if (!list) return 0;
   while (!SGE_ListIsEmpty(list)) {
-    auto* ref = reinterpret_cast<GUI_CONTROLREF*>(SGE_ListPopHead(list));
+    auto* ref = SGE_ListRecord<GUI_CONTROLREF>(SGE_ListPopHead(list));
     GUI_DestroyControl(ref->pControl);
     SGE_MemFree(ref);
   }
@@ -94,10 +91,9 @@ int32_t GUI_FreeList(SGE_DLLNODE* list) {
 
 int32_t GUI_RemoveControl(SGE_DLLNODE* list, GUI_CONTROL* control) {
   if (!list || !control) return 0;
-  for (SGE_DLLNODE* n = list->pNext; n != list; n = n->pNext) {
-    auto* ref = reinterpret_cast<GUI_CONTROLREF*>(n);
+  for (GUI_CONTROLREF* ref : SGE_ListRecords<GUI_CONTROLREF>(list)) {
     if (ref->pControl != control) continue;
-    SGE_ListUnlink(n);
+    SGE_ListUnlink(&ref->link);
     SGE_MemFree(ref);
     return GUI_DestroyControl(control);
   }
@@ -106,8 +102,8 @@ int32_t GUI_RemoveControl(SGE_DLLNODE* list, GUI_CONTROL* control) {
 
 GUI_CONTROL* GUI_FindControl(SGE_DLLNODE* list, int32_t id) {
   if (!list) return nullptr;
-  for (SGE_DLLNODE* n = list->pNext; n != list; n = n->pNext) {
-    GUI_CONTROL* c = reinterpret_cast<GUI_CONTROLREF*>(n)->pControl;
+  for (const GUI_CONTROLREF* ref : SGE_ListRecords<GUI_CONTROLREF>(list)) {
+    GUI_CONTROL* c = ref->pControl;
     if (c && c->nId == id) return c;
   }
   return nullptr;

@@ -284,8 +284,8 @@ void ShowOrHide(EDITBOX* e, bool show) {
     if (HasFocus(e)) GUI_ReleaseFocus(1);
     SetMode(e, SGM_GUI_MODE_NORMAL, 0);
   }
-  for (SGE_DLLNODE* n = c->children.pNext; n != &c->children; n = n->pNext)
-    GUI_SendControl(reinterpret_cast<GUI_CONTROL*>(n), show ? SGM_GUI_SHOW : SGM_GUI_HIDE, 0, 0);
+  for (GUI_CONTROL* child : SGE_ListRecords<GUI_CONTROL>(&c->children))
+    GUI_SendControl(child, show ? SGM_GUI_SHOW : SGM_GUI_HIDE, 0, 0);
 }
 
 }  // namespace

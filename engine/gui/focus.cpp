@@ -11,8 +11,7 @@ bool Inside(const SPW_RECT& r, const SPW_POINT& p) {
 // p in the controls' node coordinates; clip: the parent's rectangle there, none at the top.
 GUI_CONTROL* ControlAtIn(SGE_DLLNODE* list, const SPW_POINT& screen, const SPW_POINT* p,
                          const SPW_RECT* clip) {
-  for (SGE_DLLNODE* n = list->pPrev; n != list; n = n->pPrev) {
-    auto* c = reinterpret_cast<GUI_CONTROL*>(n);
+  for (GUI_CONTROL* c : SGE_ListRecordsBackward<GUI_CONTROL>(list)) {
     if ((c->fFlags & GUI_CONTROL_HIDDEN) || !(c->fFlags & GUI_CONTROL_ACTIVE)) continue;
     SPW_POINT q{};
     if (!c->pParent) {

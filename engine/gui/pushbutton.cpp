@@ -50,8 +50,7 @@ void Mode(PUSHBUTTON* b, int32_t msg, int32_t leave) {
 void ResetSiblings(PUSHBUTTON* b) {
   GUI_CONTROL* c = Self(b);
   SGE_DLLNODE* list = c->pParent ? &c->pParent->children : GUI_GetControlList();
-  for (SGE_DLLNODE* n = list->pNext; n != list; n = n->pNext) {
-    auto* s = reinterpret_cast<GUI_CONTROL*>(n);
+  for (GUI_CONTROL* s : SGE_ListRecords<GUI_CONTROL>(list)) {
     if (s == c || (s->fFlags & GUI_CONTROL_HIDDEN) || !s->pTask) continue;
     const auto flags = static_cast<uint32_t>(SGE_Send(s->pTask, SGM_GUI_GET_FLAGS, 0, 0));
     if (!(flags & GUI_PB_KEEP_ON_RESET)) GUI_SendControl(s, SGM_GUI_MODE_NORMAL, 0, 0);
@@ -350,13 +349,13 @@ SGE_RESULT GUI_PushButtonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg,
       return GUI_MoveControlByMessage(task, c, msg, p1, p2);
     case SGM_GUI_SHOW:
       c->fFlags &= ~GUI_CONTROL_HIDDEN;
-      for (SGE_DLLNODE* n = c->children.pNext; n != &c->children; n = n->pNext)
-        GUI_SendControl(reinterpret_cast<GUI_CONTROL*>(n), SGM_GUI_SHOW, 0, 0);
+      for (GUI_CONTROL* child : SGE_ListRecords<GUI_CONTROL>(&c->children))
+        GUI_SendControl(child, SGM_GUI_SHOW, 0, 0);
       return 1;
     case SGM_GUI_HIDE:
       OnHide(b);
-      for (SGE_DLLNODE* n = c->children.pNext; n != &c->children; n = n->pNext)
-        GUI_SendControl(reinterpret_cast<GUI_CONTROL*>(n), SGM_GUI_HIDE, 0, 0);
+      for (GUI_CONTROL* child : SGE_ListRecords<GUI_CONTROL>(&c->children))
+        GUI_SendControl(child, SGM_GUI_HIDE, 0, 0);
       return 1;
     case SGM_GUI_DRAW:
       Draw(b, SGE_ParamPtr<SPW_DISPLAYNODE>(p1));

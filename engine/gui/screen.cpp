@@ -145,7 +145,7 @@ GUI_LAYOUT* GUI_ReadLayout(const char* fileName) {
 void GUI_FreeLayout(GUI_LAYOUT* layout) {
   if (!layout) return;
   while (!SGE_ListIsEmpty(&layout->groups)) {
-    auto* group = reinterpret_cast<GUI_LAYOUTGROUP*>(SGE_ListPopHead(&layout->groups));
+    auto* group = SGE_ListRecord<GUI_LAYOUTGROUP>(SGE_ListPopHead(&layout->groups));
     SGE_ListFreeAll(&group->buttons);
     SGE_MemFree(group);
   }
@@ -154,8 +154,7 @@ void GUI_FreeLayout(GUI_LAYOUT* layout) {
 
 GUI_LAYOUTGROUP* GUI_FindLayoutGroup(const GUI_LAYOUT* layout, const char* name) {
   if (!layout || !name) return nullptr;
-  for (SGE_DLLNODE* n = layout->groups.pNext; n != &layout->groups; n = n->pNext) {
-    auto* g = reinterpret_cast<GUI_LAYOUTGROUP*>(n);
+  for (GUI_LAYOUTGROUP* g : SGE_ListRecords<GUI_LAYOUTGROUP>(&layout->groups)) {
     if (PLAT_EqualNoCase(g->szName, name)) return g;
   }
   return nullptr;
@@ -166,11 +165,12 @@ int32_t GUI_CreateButtons(const GUI_LAYOUTGROUP* group, const SPW_B2DFILE* file,
                           const GUI_NAMEVALUE* names, int32_t baseId, SGE_DLLNODE* list) {
   if (!group || !list) return 0;
   int32_t made = 0, key = 0;
-  for (SGE_DLLNODE* n = group->buttons.pNext; n != &group->buttons; n = n->pNext, ++key) {
-    const auto& b = *reinterpret_cast<const GUI_LAYOUTBUTTON*>(n);
+  for (const GUI_LAYOUTBUTTON* button : SGE_ListRecords<GUI_LAYOUTBUTTON>(&group->buttons)) {
+    const GUI_LAYOUTBUTTON& b = *button;
+    const int32_t index = key++;  // skipped buttons keep their place
     if (b.nSkip != 0) continue;
     auto* ref = static_cast<GUI_CONTROLREF*>(SGE_MemCalloc(SPW_ObjsMem, sizeof(GUI_CONTROLREF)));
-    GUI_CONTROL* c = ref ? CreateButton(b, key, file, node, parentTask) : nullptr;
+    GUI_CONTROL* c = ref ? CreateButton(b, index, file, node, parentTask) : nullptr;
     if (!c) {
       PLAT_Trace("GUI_CreateButtons: button \"%s\" of group \"%s\" not created\n", b.szName,
                  group->szName);
@@ -218,8 +218,8 @@ GUI_SCREEN* GUI_LoadScreen(const char* fileName, SGE_TASK* parentTask, SPW_DISPL
     if (!group) continue;
     GUI_CreateButtons(group, screen->pFile, node, parentTask, names, 0, &screen->pButtons[i]);
     GUI_ShowList(&screen->pButtons[i], 0);
-    for (SGE_DLLNODE* r = screen->pButtons[i].pNext; r != &screen->pButtons[i]; r = r->pNext) {
-      GUI_CONTROL* c = reinterpret_cast<GUI_CONTROLREF*>(r)->pControl;
+    for (GUI_CONTROLREF* ref : SGE_ListRecords<GUI_CONTROLREF>(&screen->pButtons[i])) {
+      GUI_CONTROL* c = ref->pControl;
       c->nDragType = e.nDragType;
       c->dwDropMask = e.dwDropMask;
     }

@@ -79,9 +79,8 @@ void NotifySubscribers() {
   // A handler may subscribe or unsubscribe while we walk: walk a copy, skip the dropped ones.
   // The copy is local so that a handler that polls again cannot pull it from under us.
   std::vector<KOINPUT_SUBSCRIBER*> walk;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&g_koInput.subscribers); n;
-       n = SGE_ListNext(&g_koInput.subscribers, n))
-    walk.push_back(reinterpret_cast<KOINPUT_SUBSCRIBER*>(n));
+  for (KOINPUT_SUBSCRIBER* sub : SGE_ListRecords<KOINPUT_SUBSCRIBER>(&g_koInput.subscribers))
+    walk.push_back(sub);
 
   const int32_t wasPolling = g_koInput.bPolling;
   g_koInput.bPolling = 1;

@@ -11,9 +11,8 @@ void EnsureLists() {
 }
 
 bool IsSubscribed(const KOINPUT_SUBSCRIBER* sub) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&g_koInput.subscribers); n;
-       n = SGE_ListNext(&g_koInput.subscribers, n))
-    if (n == &sub->link) return true;
+  for (const KOINPUT_SUBSCRIBER* s : SGE_ListRecords<KOINPUT_SUBSCRIBER>(&g_koInput.subscribers))
+    if (s == sub) return true;
   return false;
 }
 

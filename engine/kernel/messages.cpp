@@ -68,18 +68,18 @@ int32_t SGE_Post(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
 
 void SGE_DispatchMessages() {
   // Messages posted meanwhile join the tail and go out in this same drain.
-  while (SGE_DLLNODE* n = SGE_ListFirst(g_sgeKernel.pQueue)) {
-    const SGE_MSG m = *reinterpret_cast<SGE_MSG*>(n);
-    SGE_ListRemove(n);
+  while (SGE_MSG* queued = SGE_ListFirstRecord<SGE_MSG>(g_sgeKernel.pQueue)) {
+    const SGE_MSG m = *queued;
+    SGE_ListRemove(&queued->link);
     SGE_SendMessage(m.pTask, m.pData, m.nMsg, m.p1, m.p2);
     SGE_ReleaseDataRef(m.pData);
   }
 }
 
 void SGE_DiscardMessages() {
-  while (SGE_DLLNODE* n = SGE_ListFirst(g_sgeKernel.pQueue)) {
-    SGE_DATAREF* data = reinterpret_cast<SGE_MSG*>(n)->pData;
-    SGE_ListRemove(n);
+  while (SGE_MSG* m = SGE_ListFirstRecord<SGE_MSG>(g_sgeKernel.pQueue)) {
+    SGE_DATAREF* data = m->pData;
+    SGE_ListRemove(&m->link);
     SGE_ReleaseDataRef(data);
   }
 }
@@ -87,15 +87,12 @@ void SGE_DiscardMessages() {
 void SGE_PurgeMessages(SGE_TASK* task) {
   SGE_DLLNODE* head = g_sgeKernel.pQueue;
   if (!task || !head) return;
-  for (SGE_DLLNODE* n = head->pNext; n != head;) {
-    SGE_DLLNODE* next = n->pNext;
-    auto* m = reinterpret_cast<SGE_MSG*>(n);
+  for (SGE_MSG* m : SGE_ListRecords<SGE_MSG>(head)) {
     if (m->pTask == task) {
       SGE_DATAREF* data = m->pData;
-      SGE_ListRemove(n);
+      SGE_ListRemove(&m->link);
       SGE_ReleaseDataRef(data);
     }
-    n = next;
   }
 }
 
@@ -108,13 +105,10 @@ void SendToTree(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SG
     // Ended by its own message: its children went with it.
     if (!SGE_TaskIsLive(task)) return;
   }
-  for (SGE_DLLNODE* n = task->children.pNext; n != &task->children;) {
-    auto* child = reinterpret_cast<SGE_TASK*>(n);
+  for (SGE_TASK* child : SGE_ListRecords<SGE_TASK>(&task->children)) {
     // A sibling ended by an earlier visit no longer links to the rest.
     if (!SGE_TaskIsLive(child)) break;
-    SGE_DLLNODE* next = n->pNext;
     SendToTree(child, data, msg, p1, p2, true);
-    n = next;
   }
 }
 
@@ -149,12 +143,9 @@ int32_t SGE_BroadcastToDescendants(SGE_TASK* task, SGE_DATAREF* data, int32_t ms
 
 int32_t SGE_SendToChildren(SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (!SGE_TaskIsLive(task)) return 1;
-  for (SGE_DLLNODE* n = task->children.pNext; n != &task->children;) {
-    auto* child = reinterpret_cast<SGE_TASK*>(n);
+  for (SGE_TASK* child : SGE_ListRecords<SGE_TASK>(&task->children)) {
     if (!SGE_TaskIsLive(child)) break;
-    SGE_DLLNODE* next = n->pNext;
     SGE_SendMessage(child, nullptr, msg, p1, p2);
-    n = next;
   }
   return 1;
 }

@@ -158,10 +158,9 @@ SGE_RESULT SGE_DefaultTaskHandler(SGE_TASK* task, SGE_DATAREF*, int32_t msg, SGE
   if (msg != SGM_TASK_DESTROY || !SGE_TaskIsLive(task)) return 0;
   // Each child goes with its own children before the next child is reached. Taking the first
   // child each time stays correct when a child's handler ends one of its siblings.
-  while (SGE_DLLNODE* n = SGE_ListFirst(&task->children)) {
-    auto* child = reinterpret_cast<SGE_TASK*>(n);
+  while (SGE_TASK* child = SGE_ListFirstRecord<SGE_TASK>(&task->children)) {
     SGE_SendMessage(child, nullptr, SGM_TASK_DESTROY, p1, p2);
-    if (SGE_ListFirst(&task->children) == n && SGE_TaskIsLive(child)) {
+    if (SGE_ListFirstRecord<SGE_TASK>(&task->children) == child && SGE_TaskIsLive(child)) {
       // Its handler kept it alive: it must not stay linked into a freed parent.
       PLAT_Trace("SGE_DefaultTaskHandler: type %d task outlived its parent, moved to the top\n",
                  child->nTypeId);
@@ -193,18 +192,15 @@ SGE_TASK* SGE_ReparentTask(SGE_TASK* task, SGE_TASK* parent) {
 
 int32_t SGE_WalkTaskTree(SGE_DLLNODE* head, SGE_TASKVISITOR visitor, void* user) {
   if (!head || !visitor) return 1;
-  for (SGE_DLLNODE* n = head->pNext; n != head;) {
-    auto* task = reinterpret_cast<SGE_TASK*>(n);
+  for (SGE_TASK* task : SGE_ListRecords<SGE_TASK>(head)) {
     // The remembered task was ended by an earlier visit: its links are no longer ours.
     if (!SGE_TaskIsLive(task)) break;
-    SGE_DLLNODE* next = n->pNext;
     const int32_t r = visitor(task, user);
     if (r != 1) return r;
     if (SGE_TaskIsLive(task)) {
       const int32_t rc = SGE_WalkTaskTree(&task->children, visitor, user);
       if (rc != 1) return rc;
     }
-    n = next;
   }
   return 1;
 }
@@ -220,8 +216,7 @@ void SGE_ResumeTask(SGE_TASK* task) {
 namespace {
 void ApplyTree(SGE_TASK* task, void (*fn)(SGE_TASK*)) {
   fn(task);
-  for (SGE_DLLNODE* n = task->children.pNext; n != &task->children; n = n->pNext)
-    ApplyTree(reinterpret_cast<SGE_TASK*>(n), fn);
+  for (SGE_TASK* child : SGE_ListRecords<SGE_TASK>(&task->children)) ApplyTree(child, fn);
 }
 }  // namespace
 

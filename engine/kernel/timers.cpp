@@ -9,9 +9,8 @@
 
 namespace {
 
-SGE_TIMER* FromTaskLink(SGE_DLLNODE* n) {
-  return reinterpret_cast<SGE_TIMER*>(reinterpret_cast<char*>(n) - offsetof(SGE_TIMER, taskLink));
-}
+// A task's own timers, listed through their second link.
+using TaskTimers = SGE_ListRecords<SGE_TIMER, offsetof(SGE_TIMER, taskLink)>;
 
 SGE_TIMER* NewTimer(SGE_TASK* task, uint32_t period, SGE_DATAREF* data, int32_t flags,
                     bool frame, const char* what) {
@@ -40,12 +39,8 @@ SGE_TIMER* NewTimer(SGE_TASK* task, uint32_t period, SGE_DATAREF* data, int32_t 
 int32_t KillOwnTimers(SGE_TASK* task, bool frame) {
   if (!task) return 0;
   int32_t killed = 0;
-  for (SGE_DLLNODE* n = task->timers.pNext; n != &task->timers;) {
-    SGE_DLLNODE* next = n->pNext;
-    SGE_TIMER* t = FromTaskLink(n);
+  for (SGE_TIMER* t : TaskTimers(&task->timers))
     if ((t->bFrameTimer != 0) == frame) killed += SGE_KillTimer(t);
-    n = next;
-  }
   return killed;
 }
 
@@ -94,9 +89,9 @@ void TickList(SGE_DLLNODE* list, Tick tick) {
   if (!list) return;
   SGE_DLLNODE hold;
   SGE_ListInit(&hold);
-  while (SGE_DLLNODE* n = SGE_ListPopHead(list)) {
-    SGE_ListAddTail(&hold, n);
-    tick(reinterpret_cast<SGE_TIMER*>(n));
+  while (SGE_TIMER* t = SGE_ListRecord<SGE_TIMER>(SGE_ListPopHead(list))) {
+    SGE_ListAddTail(&hold, &t->link);
+    tick(t);
   }
   SGE_ListAppendList(list, &hold);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Circular doubly linked lists. A head is a bare link that points to itself when empty; a record
 // that sits in a list begins with its link. Sorted lists begin with SGE_SDLLNODE instead.
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 struct SGE_DLLNODE {
   SGE_DLLNODE* pNext;
@@ -47,3 +49,81 @@ int32_t SGE_ListFreeAll(SGE_DLLNODE* head);
 
 void SGE_ListSetKey(SGE_SDLLNODE* node, uint32_t key);
 uint32_t SGE_ListGetKey(const SGE_SDLLNODE* node);
+
+// Where a record keeps its link: its member named link, a list node. A record listed through
+// another member names it with offsetof(T, lOther) wherever the templates below take Link.
+template <class T>
+constexpr size_t SGE_ListLinkOf() {
+  static_assert(std::is_same_v<decltype(T::link), SGE_DLLNODE> ||
+                    std::is_same_v<decltype(T::link), SGE_SDLLNODE>,
+                "a listed record's link is a list node");
+  return offsetof(T, link);
+}
+
+// The record a node stands for, none for none. The checks keep a record whose layout does not
+// allow stepping back from its link from compiling.
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+T* SGE_ListRecord(const SGE_DLLNODE* node) {
+  static_assert(std::is_standard_layout_v<T>, "a listed record has a plain layout");
+  static_assert(Link + sizeof(SGE_DLLNODE) <= sizeof(T), "a listed record holds its link");
+  if (!node) return nullptr;
+  return reinterpret_cast<T*>(reinterpret_cast<char*>(const_cast<SGE_DLLNODE*>(node)) - Link);
+}
+// The link of a record, the inverse of SGE_ListRecord.
+template <class T, size_t Link = SGE_ListLinkOf<std::remove_const_t<T>>()>
+SGE_DLLNODE* SGE_ListLink(T* record) {
+  return reinterpret_cast<SGE_DLLNODE*>(
+      const_cast<char*>(reinterpret_cast<const char*>(record)) + Link);
+}
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+T* SGE_ListFirstRecord(const SGE_DLLNODE* head) {
+  return SGE_ListRecord<T, Link>(SGE_ListFirst(head));
+}
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+T* SGE_ListLastRecord(const SGE_DLLNODE* head) {
+  return SGE_ListRecord<T, Link>(SGE_ListLast(head));
+}
+// The record after / before one in the list, none past the ends. For walks that must see what
+// a visit adds behind the record it stands on; the ranges below read ahead.
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+T* SGE_ListNextRecord(const SGE_DLLNODE* head, const T* record) {
+  return SGE_ListRecord<T, Link>(SGE_ListNext(head, SGE_ListLink<const T, Link>(record)));
+}
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+T* SGE_ListPrevRecord(const SGE_DLLNODE* head, const T* record) {
+  return SGE_ListRecord<T, Link>(SGE_ListPrev(head, SGE_ListLink<const T, Link>(record)));
+}
+
+// `for (T* r : SGE_ListRecords<T>(&head))` visits the records from first to last (Backward: from
+// last to first). The visit may unlink or free the record it is given (the next one is read
+// before), no other.
+template <class T, size_t Link = SGE_ListLinkOf<T>(), bool Backward = false>
+class SGE_ListRecords {
+ public:
+  explicit SGE_ListRecords(const SGE_DLLNODE* head) : head_(const_cast<SGE_DLLNODE*>(head)) {}
+  class Iterator {
+   public:
+    explicit Iterator(SGE_DLLNODE* node) : node_(node), next_(Step(node)) {}
+    T* operator*() const { return SGE_ListRecord<T, Link>(node_); }
+    Iterator& operator++() {
+      node_ = next_;
+      next_ = Step(node_);
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return node_ != other.node_; }
+
+   private:
+    static SGE_DLLNODE* Step(SGE_DLLNODE* node) { return Backward ? node->pPrev : node->pNext; }
+    SGE_DLLNODE* node_;
+    SGE_DLLNODE* next_;
+  };
+  Iterator begin() const { return Iterator(Backward ? head_->pPrev : head_->pNext); }
+  Iterator end() const { return Iterator(head_); }
+
+ private:
+  SGE_DLLNODE* head_;
+};
+template <class T, size_t Link = SGE_ListLinkOf<T>()>
+using SGE_ListRecordsBackward = SGE_ListRecords<T, Link, true>;
+// The nodes themselves, for lists whose records a walk does not know.
+using SGE_ListNodes = SGE_ListRecords<SGE_DLLNODE, 0>;

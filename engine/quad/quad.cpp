@@ -79,7 +79,6 @@ int32_t DrawClipped(SPW_DISPLAYNODE* node, const SPW_B2DFRAME* frame, Quad q, fl
   return DrawQuad(node, frame, q, depth, colour);
 }
 
-const SPW_B2DFRAME* AsFrame(SGE_DLLNODE* n) { return reinterpret_cast<SPW_B2DFRAME*>(n); }
 
 }  // namespace
 
@@ -141,9 +140,8 @@ int32_t SPW_DrawNodeItems(SPW_DISPLAYNODE* node, const SPW_B2DSET* set, float x,
                           float depth) {
   if (!node || !set) return 0;
   int32_t result = 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&set->frames); n; n = SGE_ListNext(&set->frames, n))
-    if (AsFrame(n)->nTextureId)
-      result = SPW_DrawNodeItem(node, AsFrame(n), x, y, depth, set->dwColour);
+  for (const SPW_B2DFRAME* f : SGE_ListRecords<SPW_B2DFRAME>(&set->frames))
+    if (f->nTextureId) result = SPW_DrawNodeItem(node, f, x, y, depth, set->dwColour);
   return result;
 }
 
@@ -151,8 +149,7 @@ int32_t SPW_DrawSetScaled(SPW_DISPLAYNODE* node, const SPW_B2DSET* set, float x,
                           float depth, float sx, float sy) {
   if (!node || !set) return 0;
   int32_t result = 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&set->frames); n; n = SGE_ListNext(&set->frames, n)) {
-    const SPW_B2DFRAME* f = AsFrame(n);
+  for (const SPW_B2DFRAME* f : SGE_ListRecords<SPW_B2DFRAME>(&set->frames)) {
     if (!f->nTextureId) continue;
     result = SPW_DrawFrameAt(node, f, (x + f->nOffsetX) * sx, (y + f->nOffsetY) * sy, depth,
                              f->nWidth * sx, f->nHeight * sy, set->dwColour);

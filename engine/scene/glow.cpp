@@ -67,8 +67,7 @@ int32_t SPW_DrawLightGlows(SPW_DISPLAYNODE* node) {
   int32_t texture = 0;
   table->SPPD_TextureGetID(node->pDisplay, SPW_GLOW_TEXTURE, &texture, 1);
   SGE_DLLNODE* lights = &view->pScene->lights;
-  for (SGE_DLLNODE* n = SGE_ListFirst(lights); n; n = SGE_ListNext(lights, n)) {
-    const auto* l = reinterpret_cast<const SPW_LIGHT*>(n);
+  for (const SPW_LIGHT* l : SGE_ListRecords<SPW_LIGHT>(lights)) {
     if (l->fFlags & SPW_LIGHT_GLOW)
       QueueGlow(table, node->pDisplay, texture, l, view, rs.fNear, rs.fFar);
   }

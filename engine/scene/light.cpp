@@ -17,7 +17,7 @@ float Channel(uint32_t colour, int byte) { return static_cast<float>((colour >> 
 SPW_LIGHT* SPW_CreateLight(SPW_SCENE* scene, const SPW_VECTOR* position, float radius,
                            uint32_t colour, uint32_t value, uint32_t flags) {
   if (!scene || !position) return nullptr;
-  SPW_LIGHT* l = reinterpret_cast<SPW_LIGHT*>(SGE_ListPopHead(&scene->freeLights));
+  SPW_LIGHT* l = SGE_ListRecord<SPW_LIGHT>(SGE_ListPopHead(&scene->freeLights));
   if (l) {
     std::memset(static_cast<void*>(l), 0, sizeof *l);
   } else {
@@ -72,7 +72,7 @@ void SPW_FreeLight(SPW_LIGHT* l) {
   if (!l || !l->pScene) return;
   SGE_ListUnlink(&l->link);
   if (SPW_SceneHooks.pfnFreeLightLinks) SPW_SceneHooks.pfnFreeLightLinks(l);
-  while (SGE_DLLNODE* n = SGE_ListFirst(&l->terrainLinks)) SGE_ListUnlink(n);
+  for (SGE_DLLNODE* n : SGE_ListNodes(&l->terrainLinks)) SGE_ListUnlink(n);
   SGE_ListAddTail(&l->pScene->freeLights, &l->link);
 }
 
@@ -81,9 +81,8 @@ int32_t SPW_CollectSceneLights(SPW_SCENE* scene, const SPW_VECTOR* centre, float
   const int32_t limit = *count;
   *count = 0;
   if (!scene) return 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->lights); n && *count < limit;
-       n = SGE_ListNext(&scene->lights, n)) {
-    auto* l = reinterpret_cast<SPW_LIGHT*>(n);
+  for (SPW_LIGHT* l : SGE_ListRecords<SPW_LIGHT>(&scene->lights)) {
+    if (*count >= limit) break;
     if (l->fRadius * (l->fRadius + 2.0f * radius) + radius * radius > SPW_VecDistSq(&l->vPos, centre))
       out[(*count)++] = l;
   }

@@ -114,8 +114,7 @@ void DrawObject(SPW_DOBJECT* o, uint32_t clipMask) {
     g_r.nLights = SPW_SelectObjectLights(o->pScene, &c, o->fRadius, o->fFlags,
                                          &g_r.pView->mView, g_r.apLights);
   }
-  for (SGE_DLLNODE* n = SGE_ListFirst(&o->children); n; n = SGE_ListNext(&o->children, n)) {
-    auto* child = reinterpret_cast<SPW_DOBJECT*>(n);
+  for (SPW_DOBJECT* child : SGE_ListRecords<SPW_DOBJECT>(&o->children)) {
     if (child->nPriority != -1) break;
     DrawObject(child, kNoClipMask);
   }
@@ -149,8 +148,7 @@ void DrawScene(SPW_SCENE* scene) {
       g_r.pTable->SPPD_GetRenderState(&rs) != SPPD_OK || !g_r.pTable->SPPD_RenderNode)
     return;
   const uint32_t planes = std::min<uint32_t>(rs.dwNumPlanes, SPPD_MAX_CLIP_PLANES);
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->dobjects); n; n = SGE_ListNext(&scene->dobjects, n)) {
-    auto* o = reinterpret_cast<SPW_DOBJECT*>(n);
+  for (SPW_DOBJECT* o : SGE_ListRecords<SPW_DOBJECT>(&scene->dobjects)) {
     if (o->pParent || (o->fFlags & SPW_DOBJ_ATTACHED)) continue;
     uint32_t mask;
     if (!Cull(o, srs, planes, &mask)) {

@@ -43,9 +43,9 @@ int32_t DestroyAnimObjects(SPW_SCENE* s) {
 
 int32_t DestroyDynamicObjects(SPW_SCENE* s) {
   int32_t ok = 1;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&s->dobjects))
-    if (!SPW_DestroyDynamicObject(reinterpret_cast<SPW_DOBJECT*>(n))) {
-      SGE_ListUnlink(n);
+  while (SPW_DOBJECT* o = SGE_ListFirstRecord<SPW_DOBJECT>(&s->dobjects))
+    if (!SPW_DestroyDynamicObject(o)) {
+      SGE_ListUnlink(SGE_ListLink(o));
       ok = 0;
     }
   return ok;
@@ -84,7 +84,7 @@ int32_t SPW_DestroyScene(SPW_SCENE* s) {
   ok &= RunHook(SPW_SceneHooks.pfnDestroySprites, s);
   if (s->pTerrain) ok &= RunHook(SPW_SceneHooks.pfnReleaseTerrain, s);
   if (s->pTree) ok &= RunHook(SPW_SceneHooks.pfnFreeTree, s);
-  while (SGE_DLLNODE* n = SGE_ListFirst(&s->lights)) SPW_FreeLight(reinterpret_cast<SPW_LIGHT*>(n));
+  while (SPW_LIGHT* l = SGE_ListFirstRecord<SPW_LIGHT>(&s->lights)) SPW_FreeLight(l);
   ok &= SGE_ListFreeAll(&s->freeLights);
   // Events not yet delivered go with the scene.
   ok &= SGE_ListFreeAll(&s->events);

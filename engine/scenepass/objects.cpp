@@ -56,12 +56,8 @@ void ParentMatrix(const SPW_ANIMOBJECT* parent, SPW_MATRIX* out) {
 // Pending events whose user data is the object go with it.
 void DropEventsOf(SPW_SCENE* scene, const SPW_ANIMOBJECT* object) {
   if (!scene) return;
-  SGE_DLLNODE* head = &scene->events;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
-    if (reinterpret_cast<SPW_BREAKPOINT*>(n)->pUser == object) SGE_ListRemove(n);
-    n = next;
-  }
+  for (SPW_BREAKPOINT* event : SGE_ListRecords<SPW_BREAKPOINT>(&scene->events))
+    if (event->pUser == object) SGE_ListRemove(&event->link);
 }
 
 void FreeBreakpoints(SPW_ANIMOBJECT* object) {
@@ -127,8 +123,8 @@ int32_t SPW_DestroyAnimObject(SPW_ANIMOBJECT* object) {
   object->pKeyCursors = nullptr;
   FreeBreakpoints(object);
   DropEventsOf(scene, object);
-  while (SGE_DLLNODE* c = SGE_ListFirst(&object->children))
-    SPW_DestroyAnimObject(reinterpret_cast<SPW_ANIMOBJECT*>(c));
+  while (SPW_ANIMOBJECT* child = SGE_ListFirstRecord<SPW_ANIMOBJECT>(&object->children))
+    SPW_DestroyAnimObject(child);
   SGE_TASK* owner = object->pOwner;
   const int32_t classSlot = object->nClass;
   SGE_MemFree(object);

@@ -11,17 +11,14 @@ namespace {
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kInvTwoPi = 0.15915494f;
 
-SPW_ANIMOBJECT* AsObject(SGE_DLLNODE* n) { return reinterpret_cast<SPW_ANIMOBJECT*>(n); }
-
 // Visits each object of a list once. Placement moves objects to the tail of the scene's list,
 // so the walk ends at the object that was last when it began.
 template <typename F>
 void ForEachObject(SGE_DLLNODE* head, F visit) {
-  SGE_DLLNODE* last = SGE_ListLast(head);
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = n == last ? nullptr : SGE_ListNext(head, n);
-    visit(AsObject(n));
-    n = next;
+  const SPW_ANIMOBJECT* last = SGE_ListLastRecord<SPW_ANIMOBJECT>(head);
+  for (SPW_ANIMOBJECT* o : SGE_ListRecords<SPW_ANIMOBJECT>(head)) {
+    visit(o);
+    if (o == last) break;
   }
 }
 
@@ -32,7 +29,7 @@ void FireBreakpoints(SPW_SCENE* scene, SPW_ANIMOBJECT* o, float f0, float f1) {
   SGE_DLLNODE* start = &o->pCurrentBreakpoint->link;
   SGE_DLLNODE* n = start;
   do {
-    const auto* bp = reinterpret_cast<SPW_BREAKPOINT*>(n);
+    const auto* bp = SGE_ListRecord<SPW_BREAKPOINT>(n);
     const float b = bp->fTime;
     const bool fires = f1 >= f0 ? (f0 < b && b <= f1) : (b > f0 || b <= f1);
     if (!fires) break;
@@ -43,7 +40,7 @@ void FireBreakpoints(SPW_SCENE* scene, SPW_ANIMOBJECT* o, float f0, float f1) {
     }
     n = SGE_ListNextWrap(head, n);
   } while (n && n != start);
-  if (n) o->pCurrentBreakpoint = reinterpret_cast<SPW_BREAKPOINT*>(n);
+  if (n) o->pCurrentBreakpoint = SGE_ListRecord<SPW_BREAKPOINT>(n);
 }
 
 float NextFrame(const SPW_ANIMOBJECT* o, float t) {
@@ -74,12 +71,9 @@ void AnimateObject(SPW_SCENE* scene, SPW_ANIMOBJECT* o, float t) {
 }
 
 void AnimateDynamic(SGE_DLLNODE* head) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
-    auto* o = reinterpret_cast<SPW_DOBJECT*>(n);
+  for (SPW_DOBJECT* o : SGE_ListRecords<SPW_DOBJECT>(head)) {
     SPW_AnimateObjects(o);
     AnimateDynamic(&o->children);
-    n = next;
   }
 }
 

@@ -8,11 +8,7 @@ void RunProcedure(SPW_PROCEDURE* p) {
   if (p->pfnFrame) p->pfnFrame(p);
   if (p->pfnMember) {
     // A member function may free its member: the next one is taken first.
-    for (SGE_DLLNODE* m = SGE_ListFirst(&p->members); m;) {
-      SGE_DLLNODE* next = SGE_ListNext(&p->members, m);
-      p->pfnMember(p, m);
-      m = next;
-    }
+    for (SGE_DLLNODE* m : SGE_ListNodes(&p->members)) p->pfnMember(p, m);
   }
   if (SGE_ListIsEmpty(&p->members))
     SPW_DestroyProcedure(p);
@@ -22,8 +18,7 @@ void RunProcedure(SPW_PROCEDURE* p) {
 
 // Delivers the scene's events, those that callbacks add included.
 void DeliverEvents(SPW_SCENE* scene) {
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&scene->events)) {
-    auto* e = reinterpret_cast<SPW_BREAKPOINT*>(n);
+  while (auto* e = SGE_ListRecord<SPW_BREAKPOINT>(SGE_ListPopHead(&scene->events))) {
     void* user = e->pUser;
     SPW_EVENTFN callback = e->pfnCallback;
     uint32_t values[2] = {e->adwUser[0], e->adwUser[1]};
@@ -58,10 +53,10 @@ int32_t SPW_DestroyProcedure(SPW_PROCEDURE* procedure) {
 int32_t SPW_DestroyAllProcedures(SPW_SCENE* scene) {
   if (!scene) return 0;
   int32_t ok = 1;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&scene->procedures))
-    if (!SPW_DestroyProcedure(reinterpret_cast<SPW_PROCEDURE*>(n))) {
+  while (SPW_PROCEDURE* p = SGE_ListFirstRecord<SPW_PROCEDURE>(&scene->procedures))
+    if (!SPW_DestroyProcedure(p)) {
       // A record that cannot be freed is taken out all the same, so the loop ends.
-      SGE_ListUnlink(n);
+      SGE_ListUnlink(&p->link);
       ok = 0;
     }
   return ok;
@@ -69,11 +64,7 @@ int32_t SPW_DestroyAllProcedures(SPW_SCENE* scene) {
 
 void SPW_ProcedurePass() {
   SPW_ForEachScene([](SPW_SCENE* scene) {
-    for (SGE_DLLNODE* n = SGE_ListFirst(&scene->procedures); n;) {
-      SGE_DLLNODE* next = SGE_ListNext(&scene->procedures, n);
-      RunProcedure(reinterpret_cast<SPW_PROCEDURE*>(n));
-      n = next;
-    }
+    for (SPW_PROCEDURE* p : SGE_ListRecords<SPW_PROCEDURE>(&scene->procedures)) RunProcedure(p);
   });
 }
 

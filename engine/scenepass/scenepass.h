@@ -95,12 +95,7 @@ struct SPW_PROCEDURE {
 // Visits every scene of SPW_SceneList in order; the next scene is taken before the visit.
 template <typename F>
 void SPW_ForEachScene(F visit) {
-  SGE_DLLNODE* head = &SPW_SceneList;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(head, n);
-    visit(reinterpret_cast<SPW_SCENE*>(n));
-    n = next;
-  }
+  for (SPW_SCENE* scene : SGE_ListRecords<SPW_SCENE>(&SPW_SceneList)) visit(scene);
 }
 
 // Scale 1.0, an empty scene list and the scene's hooks for procedures and frame-animated

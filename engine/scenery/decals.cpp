@@ -19,9 +19,9 @@ constexpr int32_t kMaxPiece = SPW_TESS_MAX_EDGES + 8;
 
 
 void ReturnBuffers(SPW_SCENE* scene, SPW_TESSSIDE* side) {
-  while (SGE_DLLNODE* n = SGE_ListFirst(&side->buffers)) {
-    SGE_ListUnlink(n);
-    SPW_ReturnPolygonBuffer(scene, reinterpret_cast<SPW_POLYBUFFER*>(n));
+  for (SPW_POLYBUFFER* buf : SGE_ListRecords<SPW_POLYBUFFER>(&side->buffers)) {
+    SGE_ListUnlink(&buf->link);
+    SPW_ReturnPolygonBuffer(scene, buf);
   }
 }
 
@@ -105,16 +105,14 @@ uint32_t Faded(uint32_t colour, uint32_t fade) {
 void SPW_DrawDecals(const SPW_SCENERYFRAME& f, SPW_SCENE* scene, SPW_FEATUREINST* item,
                     uint32_t clipMask) {
   if (!f.drv->SPPD_RenderFVFPolygonLayer) return;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&item->decals); n; n = SGE_ListNext(&item->decals, n)) {
-    auto* side = reinterpret_cast<SPW_TESSSIDE*>(n);
+  for (SPW_TESSSIDE* side : SGE_ListRecords<SPW_TESSSIDE>(&item->decals)) {
     const SPW_TESS* tess = side->pTess;
     if (!tess) continue;
     if (side->fFlags & SPW_TESSSIDE_REBUILD) Rebuild(scene, item, side);
     const int32_t layer = SPW_TessLayer(tess->nKind);
     if (layer < 0) continue;
     const uint32_t fade = static_cast<uint32_t>(std::max(tess->fFade, 0.0f));
-    for (SGE_DLLNODE* b = SGE_ListFirst(&side->buffers); b; b = SGE_ListNext(&side->buffers, b)) {
-      const auto* buf = reinterpret_cast<const SPW_POLYBUFFER*>(b);
+    for (const SPW_POLYBUFFER* buf : SGE_ListRecords<SPW_POLYBUFFER>(&side->buffers)) {
       for (uint32_t i = 0; i + 3 <= buf->dwCount; i += 3) {
         SPPD_VERTEX v[3];
         for (int k = 0; k < 3; ++k) {

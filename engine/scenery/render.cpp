@@ -294,8 +294,7 @@ bool TakeRenderState() {
 uint32_t TakeLights(SPW_SCENE* scene) {
   g.lights.clear();
   uint32_t mask = 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->lights); n; n = SGE_ListNext(&scene->lights, n)) {
-    auto* l = reinterpret_cast<SPW_LIGHT*>(n);
+  for (SPW_LIGHT* l : SGE_ListRecords<SPW_LIGHT>(&scene->lights)) {
     if (!(l->fFlags & SPW_LIGHT_TERRAIN)) continue;
     g.lights.push_back(l);
     mask |= l->dwDefault;

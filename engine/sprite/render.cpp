@@ -79,8 +79,7 @@ int32_t SPW_RenderSprites(SPW_DISPLAYNODE* node, SPPD_VIEWPORT* vp, SGE_DATAREF*
   SPPD_DRIVERTABLE* drv = SPW_GetDisplayDriver(node->pDisplay);
   if (!view || !view->pScene || !drv) return 1;
   SGE_DLLNODE* head = &view->pScene->sprites;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-    const auto* s = reinterpret_cast<const SPW_SPRITE*>(n);
+  for (const SPW_SPRITE* s : SGE_ListRecords<SPW_SPRITE>(head)) {
     if (s->fFlags & SPW_SPRITE_HIDDEN) continue;
     const QUAD q = (s->fFlags & SPW_SPRITE_SCREEN) ? ScreenQuad(s, view, node, vp)
                                                    : WorldQuad(s, view);

@@ -12,8 +12,6 @@ namespace {
 
 SGE_DLLNODE g_sets = {&g_sets, &g_sets};
 
-SPW_SPRITE* AsSprite(SGE_DLLNODE* n) { return reinterpret_cast<SPW_SPRITE*>(n); }
-
 // The whole frame index of a frame value, held inside the int range.
 int32_t WholeFrame(float f) {
   if (!(f > 0.0f)) return 0;
@@ -71,11 +69,8 @@ void SpriteStep(SPW_SPRITE* s) {
 
 int32_t DestroySpritesOfSet(SPW_SCENE* scene, uint32_t id) {
   int32_t ok = 1;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->sprites); n;) {
-    SGE_DLLNODE* next = SGE_ListNext(&scene->sprites, n);
-    if (AsSprite(n)->pSet->dwId == id && !SPW_DestroySprite(AsSprite(n))) ok = 0;
-    n = next;
-  }
+  for (SPW_SPRITE* sprite : SGE_ListRecords<SPW_SPRITE>(&scene->sprites))
+    if (sprite->pSet->dwId == id && !SPW_DestroySprite(sprite)) ok = 0;
   return ok;
 }
 
@@ -106,8 +101,8 @@ SPW_SPRITESET* SPW_CreateSpriteSet(int32_t texture, uint32_t id, const SPW_UV* s
 }
 
 SPW_SPRITESET* SPW_FindSpriteSet(uint32_t id) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&g_sets); n; n = SGE_ListNext(&g_sets, n))
-    if (reinterpret_cast<SPW_SPRITESET*>(n)->dwId == id) return reinterpret_cast<SPW_SPRITESET*>(n);
+  for (SPW_SPRITESET* r : SGE_ListRecords<SPW_SPRITESET>(&g_sets))
+    if (r->dwId == id) return r;
   return nullptr;
 }
 
@@ -119,8 +114,8 @@ int32_t SPW_DestroySpriteSet(uint32_t id) {
 }
 
 int32_t SPW_DestroyAllSpriteSets() {
-  while (SGE_DLLNODE* n = SGE_ListFirst(&g_sets))
-    if (!SPW_DestroySpriteSet(reinterpret_cast<SPW_SPRITESET*>(n)->dwId)) return 0;
+  while (const SPW_SPRITESET* set = SGE_ListFirstRecord<SPW_SPRITESET>(&g_sets))
+    if (!SPW_DestroySpriteSet(set->dwId)) return 0;
   return 1;
 }
 
@@ -157,9 +152,9 @@ int32_t SPW_DestroySprite(SPW_SPRITE* sprite) {
 int32_t SPW_DestroyAllSprites(SPW_SCENE* scene) {
   if (!scene) return 0;
   int32_t ok = 1;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&scene->sprites))
-    if (!SPW_DestroySprite(AsSprite(n))) {
-      SGE_ListUnlink(n);
+  while (SPW_SPRITE* sprite = SGE_ListFirstRecord<SPW_SPRITE>(&scene->sprites))
+    if (!SPW_DestroySprite(sprite)) {
+      SGE_ListUnlink(&sprite->link);
       ok = 0;
     }
   return ok;
@@ -174,10 +169,7 @@ void SPW_SetSpriteUserData(SPW_SPRITE* sprite, SPW_SPRITEFN callback, void* user
 void SPW_SpritePass() {
   SPW_ForEachScene([](SPW_SCENE* scene) {
     // A callback may destroy its own sprite: the next one is taken first.
-    for (SGE_DLLNODE* n = SGE_ListFirst(&scene->sprites); n;) {
-      SGE_DLLNODE* next = SGE_ListNext(&scene->sprites, n);
-      if (AsSprite(n)->fFlags & SPW_SPRITE_ANIMATED) SpriteStep(AsSprite(n));
-      n = next;
-    }
+    for (SPW_SPRITE* sprite : SGE_ListRecords<SPW_SPRITE>(&scene->sprites))
+      if (sprite->fFlags & SPW_SPRITE_ANIMATED) SpriteStep(sprite);
   });
 }

@@ -454,9 +454,8 @@ void SPW_FreeTerrain(SPW_TERRAIN* t) {
   if (!t) return;
   for (uint32_t i = 0; t->pPatches && i < t->dwPatchesX * t->dwPatchesY; ++i) {
     SGE_DLLNODE* head = &t->pPatches[i].lights;
-    while (SGE_DLLNODE* n = SGE_ListPopHead(head)) {
-      auto* link = reinterpret_cast<SPW_TERRAINLIGHTLINK*>(reinterpret_cast<char*>(n) -
-                                                           offsetof(SPW_TERRAINLIGHTLINK, tileLink));
+    for (SPW_TERRAINLIGHTLINK* link : SPW_TileLightLinks(head)) {
+      SGE_ListUnlink(&link->tileLink);
       SGE_ListUnlink(&link->lightLink);
       SGE_MemFree(link);
     }
@@ -467,8 +466,7 @@ void SPW_FreeTerrain(SPW_TERRAIN* t) {
   for (uint32_t i = 0; t->pPatches && i < t->dwPatchesX * t->dwPatchesY; ++i) {
     SGE_DLLNODE* head = &t->pPatches[i].overlays;
     if (!head->pNext) continue;
-    while (SGE_DLLNODE* n = SGE_ListPopHead(head)) {
-      auto* overlay = reinterpret_cast<SPW_TERRAINOVERLAY*>(n);
+    while (auto* overlay = SGE_ListRecord<SPW_TERRAINOVERLAY>(SGE_ListPopHead(head))) {
       if (overlay->pieces.pNext) SGE_ListFreeAll(&overlay->pieces);
     }
   }

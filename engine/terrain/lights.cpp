@@ -40,9 +40,8 @@ int32_t SPW_CollectLights(SPW_SCENE* scene, const SPW_VECTOR* centre, float radi
   for (uint32_t y = y0; y <= y1 && found < limit; ++y) {
     for (uint32_t x = x0; x <= x1 && found < limit; ++x) {
       const SGE_DLLNODE* head = &t->pPatches[x + y * t->dwPatchesX].lights;
-      for (SGE_DLLNODE* n = SGE_ListFirst(head); n && found < limit; n = SGE_ListNext(head, n)) {
-        const auto* link = reinterpret_cast<const SPW_TERRAINLIGHTLINK*>(
-            reinterpret_cast<const char*>(n) - offsetof(SPW_TERRAINLIGHTLINK, tileLink));
+      for (const SPW_TERRAINLIGHTLINK* link : SPW_TileLightLinks(head)) {
+        if (found >= limit) break;
         SPW_LIGHT* l = link->pLight;
         if (std::find(out, out + found, l) != out + found || !Reaches(l, centre, radius)) continue;
         out[found++] = l;

@@ -172,6 +172,11 @@ struct SPW_TERRAINLIGHTLINK {
   SPW_LIGHT* pLight;
   SPW_TERRAINPATCH* pPatch;
 };
+// Where a light link sits in each of its lists (the terrain's free list uses the light's).
+constexpr size_t SPW_LIGHTLINK_IN_LIGHT = offsetof(SPW_TERRAINLIGHTLINK, lightLink);
+constexpr size_t SPW_LIGHTLINK_IN_TILE = offsetof(SPW_TERRAINLIGHTLINK, tileLink);
+// A patch's light links.
+using SPW_TileLightLinks = SGE_ListRecords<SPW_TERRAINLIGHTLINK, SPW_LIGHTLINK_IN_TILE>;
 
 // Light flags the terrain adds to the scene's: the glow lies only on the side the light
 // faces; the light reached the terrain this frame.

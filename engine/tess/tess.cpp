@@ -31,7 +31,8 @@ void GiveBack(SGE_DLLNODE* freeList, SGE_DLLNODE* record) {
 }
 
 void ReturnBuffers(SPW_SCENE* scene, SPW_TESSSIDE* side) {
-  while (SGE_DLLNODE* b = SGE_ListFirst(&side->buffers)) GiveBack(&scene->tessFreeBuffers, b);
+  while (SPW_POLYBUFFER* b = SGE_ListFirstRecord<SPW_POLYBUFFER>(&side->buffers))
+    GiveBack(&scene->tessFreeBuffers, &b->link);
 }
 
 SPW_TERRAIN* TerrainOf(SPW_SCENE* scene) { return scene->pTerrain; }
@@ -162,23 +163,23 @@ void LinkItems(SPW_TESS* tess) {
 
 void ReleasePatchLinks(SPW_TESS* tess) {
   SPW_SCENE* scene = tess->pScene;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&tess->patchLinks)) {
-    SPW_TESSSIDE* side = reinterpret_cast<SPW_TESSLINK*>(n)->pSide;
+  while (SPW_TESSLINK* link = SGE_ListFirstRecord<SPW_TESSLINK>(&tess->patchLinks)) {
+    SPW_TESSSIDE* side = link->pSide;
     ReturnBuffers(scene, side);
     SGE_ListUnlink(&side->link);
     LiftOverlay(scene, side);
     SGE_ListAddTail(&scene->tessFreePatchSides, &side->link);
-    GiveBack(&scene->tessFreeLinks, n);
+    GiveBack(&scene->tessFreeLinks, &link->link);
   }
 }
 
 void ReleaseItemLinks(SPW_TESS* tess) {
   SPW_SCENE* scene = tess->pScene;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&tess->itemLinks)) {
-    SPW_TESSSIDE* side = reinterpret_cast<SPW_TESSLINK*>(n)->pSide;
+  while (SPW_TESSLINK* link = SGE_ListFirstRecord<SPW_TESSLINK>(&tess->itemLinks)) {
+    SPW_TESSSIDE* side = link->pSide;
     ReturnBuffers(scene, side);
     GiveBack(&scene->tessFreeItemSides, &side->link);
-    GiveBack(&scene->tessFreeLinks, n);
+    GiveBack(&scene->tessFreeLinks, &link->link);
   }
 }
 
@@ -315,8 +316,8 @@ int32_t SPW_ReleaseTessellation(SPW_TESS* tess) {
 
 int32_t SPW_ReleaseAllTessellations(SPW_SCENE* scene) {
   if (!scene) return 0;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&scene->tessLive))
-    SPW_ReleaseTessellation(reinterpret_cast<SPW_TESS*>(n));
+  while (SPW_TESS* tess = SGE_ListFirstRecord<SPW_TESS>(&scene->tessLive))
+    SPW_ReleaseTessellation(tess);
   int32_t ok = 1;
   for (SGE_DLLNODE* head : {&scene->tessFreeLinks, &scene->tessFree, &scene->tessFreePatchSides,
                             &scene->tessFreeItemSides, &scene->tessFreeBuffers})

@@ -36,8 +36,8 @@ const Event* Find(int32_t type, int32_t msg) {
 
 SGE_TASK* ChildOfType(int32_t type) {
   SGE_TASK* root = vnROOT_GetTask();
-  for (SGE_DLLNODE* n = SGE_ListFirst(&root->children); n; n = SGE_ListNext(&root->children, n))
-    if (reinterpret_cast<SGE_TASK*>(n)->nTypeId == type) return reinterpret_cast<SGE_TASK*>(n);
+  for (SGE_TASK* r : SGE_ListRecords<SGE_TASK>(&root->children))
+    if (r->nTypeId == type) return r;
   return nullptr;
 }
 

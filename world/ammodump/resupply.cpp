@@ -25,8 +25,6 @@ struct TECHSLOT {
 constexpr TECHSLOT kTechSlots[] = {{0, VNPLATOON_UNIT_ITEM1_USED, 2},
                                    {1, VNPLATOON_UNIT_ITEM2_USED, 3}};
 
-VNUNIT* AsUnit(SGE_DLLNODE* n) { return reinterpret_cast<VNUNIT*>(n); }
-
 int32_t Ask(const VNUNIT* unit, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   return unit && unit->pController ? SGE_Send(unit->pController, msg, p1, p2) : 0;
 }
@@ -49,8 +47,8 @@ bool InReach(const VNUNIT* dump, const VNUNIT* u) {
 
 bool Lists(const VNUNIT_ATTR* row, int32_t type) {
   if (!row) return false;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&row->linked); n; n = SGE_ListNext(&row->linked, n)) {
-    const auto* linked = static_cast<const VNUNIT_ATTR*>(reinterpret_cast<VNUNIT_LINKNODE*>(n)->pData);
+  for (const VNUNIT_LINKNODE* node : SGE_ListRecords<VNUNIT_LINKNODE>(&row->linked)) {
+    const auto* linked = static_cast<const VNUNIT_ATTR*>(node->pData);
     if (linked == vnUNITATTR_LoadedRow(type)) return true;
   }
   return false;
@@ -59,16 +57,15 @@ bool Lists(const VNUNIT_ATTR* row, int32_t type) {
 // A round already loaded, else what the weapon names, else the first item the soldier carries
 // that the weapon takes; -1 when none.
 int32_t AmmoType(const VNUNIT* soldier, const VNUNIT* weapon) {
-  if (SGE_DLLNODE* round = SGE_ListFirst(&weapon->aChildren[VNUNIT_CHILD_ITEMS]))
-    return AsUnit(round)->nType;
+  if (const VNUNIT* round = SGE_ListFirstRecord<VNUNIT>(&weapon->aChildren[VNUNIT_CHILD_ITEMS]))
+    return round->nType;
   if (weapon->pController) {
     const int32_t named = SGE_Send(weapon->pController, SGM_WEAPON_GET_AMMO_TYPE, 0, 0);
     if (named >= 0 && named < kNoAmmo) return named;
   }
   const VNUNIT_ATTR* row = vnUNITATTR_LoadedRow(weapon->nType);
-  const SGE_DLLNODE* items = &soldier->aChildren[VNUNIT_CHILD_ITEMS];
-  for (SGE_DLLNODE* n = SGE_ListFirst(items); n; n = SGE_ListNext(items, n))
-    if (Lists(row, AsUnit(n)->nType)) return AsUnit(n)->nType;
+  for (const VNUNIT* item : SGE_ListRecords<VNUNIT>(&soldier->aChildren[VNUNIT_CHILD_ITEMS]))
+    if (Lists(row, item->nType)) return item->nType;
   return -1;
 }
 
@@ -103,10 +100,9 @@ int32_t RefillWeapon(VNAMMODUMP* self, const VNUNIT* soldier, VNUNIT* weapon, in
 
 void RefillWeapons(VNAMMODUMP* self, const VNUNIT* soldier) {
   const SGE_DLLNODE* weapons = &soldier->aChildren[VNUNIT_CHILD_WEAPONS];
-  SGE_DLLNODE* first = SGE_ListFirst(weapons);
+  const VNUNIT* first = SGE_ListFirstRecord<VNUNIT>(weapons);
   const VNUNIT* refilled = nullptr;
-  for (SGE_DLLNODE* n = first; n; n = SGE_ListNext(weapons, n)) {
-    VNUNIT* weapon = AsUnit(n);
+  for (VNUNIT* weapon : SGE_ListRecords<VNUNIT>(weapons)) {
     const int32_t ammo = AmmoType(soldier, weapon);
     if (ammo < 0) {
       if (weapon->nType != VN_UNIT_TYPE_WEAPON_REVOLVER) PLAT_Trace("Weapon never supplied ammo!!\n");
@@ -117,7 +113,7 @@ void RefillWeapons(VNAMMODUMP* self, const VNUNIT* soldier) {
     if (added > 0) refilled = weapon;
   }
   // A soldier whose first weapon is the revolver takes the last refilled weapon in hand.
-  if (refilled && first && AsUnit(first)->nType == VN_UNIT_TYPE_WEAPON_REVOLVER)
+  if (refilled && first && first->nType == VN_UNIT_TYPE_WEAPON_REVOLVER)
     Ask(soldier, SGM_UNIT_TAKE_WEAPON, static_cast<SGE_PARAM>(refilled->dwId), 0);
 }
 

@@ -18,11 +18,11 @@ struct Pool {
 };
 Pool g_pool;
 
-VNFX_ATTACHNODE* AsNode(SGE_DLLNODE* n) { return reinterpret_cast<VNFX_ATTACHNODE*>(n); }
-
-VNFX_ATTACHNODE* First(VNFX_ATTACHLIST* list) { return AsNode(SGE_ListFirst(&list->nodes)); }
+VNFX_ATTACHNODE* First(VNFX_ATTACHLIST* list) {
+  return SGE_ListFirstRecord<VNFX_ATTACHNODE>(&list->nodes);
+}
 VNFX_ATTACHNODE* Next(VNFX_ATTACHLIST* list, VNFX_ATTACHNODE* node) {
-  return AsNode(SGE_ListNext(&list->nodes, &node->link));
+  return SGE_ListNextRecord(&list->nodes, node);
 }
 
 void ResetViewStacks() {
@@ -87,7 +87,7 @@ int32_t vnFX_AttachPoolFreeCount() { return g_pool.nFree; }
 VNFX_ATTACHNODE* vnFX_AttachNodeAcquire(VNFX_ATTACHLIST* list, void* data, SGE_PARAM extra,
                                         int32_t value, int32_t flags) {
   if (!list || g_pool.nFree <= 0) return nullptr;
-  VNFX_ATTACHNODE* node = AsNode(SGE_ListPopHead(&g_pool.freeNodes));
+  auto* node = SGE_ListRecord<VNFX_ATTACHNODE>(SGE_ListPopHead(&g_pool.freeNodes));
   if (!node) return nullptr;
   --g_pool.nFree;
   node->pOwner = list;

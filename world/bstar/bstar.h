@@ -91,6 +91,9 @@ struct BSTAR_Node {
   char szName[BSTAR_NAME_SIZE];
   float fMinX, fMinY, fMaxX, fMaxY;  // of the outline
 };
+// `for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))`, and a node's link cells.
+using BSTAR_NetworkNodes = SGE_ListRecords<BSTAR_Node, offsetof(BSTAR_Node, lNetwork)>;
+using BSTAR_LinkCells = SGE_ListRecords<BSTAR_LINKCELL>;
 
 struct BSTAR_Link {
   float fWeightX;  // leaving X

@@ -11,6 +11,8 @@ namespace {
 // Deep enough for any tree the builder makes of a mission's few thousand regions; deeper
 // branches are skipped with a trace rather than overflowing.
 constexpr int32_t kWalkDepth = 512;
+// The builder's work list holds spheres through their first member.
+constexpr size_t kWorkLink = offsetof(BSTAR_SPHERE, lWork);
 
 struct Sphere {
   float x, y, z, r;
@@ -74,7 +76,7 @@ BSTAR_SPHERE* Build(BSTAR_Network* network, uint32_t kind) {
   SGE_DLLNODE work;
   SGE_ListInit(&work);
   bool failed = false;
-  BSTAR_FOR_EACH_NODE(network, node) {
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) {
     if (!IsLeafNode(node, kind)) continue;
     BSTAR_SPHERE* leaf = NewSphere(network, LeafOf(network, node), node);
     if (!leaf) {
@@ -84,11 +86,10 @@ BSTAR_SPHERE* Build(BSTAR_Network* network, uint32_t kind) {
     SGE_ListAddTail(&work, &leaf->lWork);
   }
   while (!failed && work.pNext != work.pPrev) {
-    auto* first = reinterpret_cast<BSTAR_SPHERE*>(SGE_ListPopHead(&work));
+    auto* first = SGE_ListRecord<BSTAR_SPHERE, kWorkLink>(SGE_ListPopHead(&work));
     BSTAR_SPHERE* best = nullptr;
     Sphere bestSphere{};
-    for (SGE_DLLNODE* n = work.pNext; n != &work; n = n->pNext) {
-      auto* other = reinterpret_cast<BSTAR_SPHERE*>(n);
+    for (BSTAR_SPHERE* other : SGE_ListRecords<BSTAR_SPHERE, kWorkLink>(&work)) {
       const Sphere m = Merged(Of(first), Of(other));
       if (!best || m.r < bestSphere.r) {
         best = other;
@@ -109,10 +110,11 @@ BSTAR_SPHERE* Build(BSTAR_Network* network, uint32_t kind) {
   }
   if (failed) {
     PLAT_Trace("Out of memory, couldnt create hierarchy bounds\n");
-    while (SGE_DLLNODE* n = SGE_ListPopHead(&work)) FreeTree(reinterpret_cast<BSTAR_SPHERE*>(n));
+    while (auto* sphere = SGE_ListRecord<BSTAR_SPHERE, kWorkLink>(SGE_ListPopHead(&work)))
+      FreeTree(sphere);
     return nullptr;
   }
-  return reinterpret_cast<BSTAR_SPHERE*>(SGE_ListPopHead(&work));
+  return SGE_ListRecord<BSTAR_SPHERE, kWorkLink>(SGE_ListPopHead(&work));
 }
 
 // A leaf whose node was removed.

@@ -31,14 +31,3 @@ float BSTAR_Distance3D(const SPW_VECTOR& a, const SPW_VECTOR& b);
 
 // Kind of a node from its flags word.
 inline uint32_t BSTAR_KindOf(uint32_t flags) { return (flags >> BSTAR_KIND_SHIFT) & BSTAR_KIND_MASK; }
-
-// Walks a node's link cells.
-#define BSTAR_FOR_EACH_LINKCELL(node, cell)                                                   \
-  for (BSTAR_LINKCELL* cell = reinterpret_cast<BSTAR_LINKCELL*>((node)->lLinks.pNext);       \
-       &cell->link != &(node)->lLinks;                                                        \
-       cell = reinterpret_cast<BSTAR_LINKCELL*>(cell->link.pNext))
-
-#define BSTAR_FOR_EACH_NODE(network, node)                                                   \
-  for (BSTAR_Node* node = reinterpret_cast<BSTAR_Node*>((network)->lNodes.pNext);           \
-       &node->lNetwork != &(network)->lNodes;                                                 \
-       node = reinterpret_cast<BSTAR_Node*>(node->lNetwork.pNext))

@@ -321,12 +321,12 @@ int32_t BSTAR_NetworkSaveFile(SPW_SCENE* scene, BSTAR_Network* network, const ch
   FILE* out = f.get();
   int32_t nodes = 0, links = 0, bindings = 0;
   std::fprintf(out, BSTAR_FMT_HEADER, '/', '/');
-  BSTAR_FOR_EACH_NODE(network, node) {
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) {
     ++nodes;
     const auto id = static_cast<int32_t>(node->dwId);
     std::fprintf(out, BSTAR_FMT_NODE, 'N', id, static_cast<int32_t>(node->dwFlags),
                  node->vCentre.x, node->vCentre.y, node->vCentre.z, node->fRadius);
-    BSTAR_FOR_EACH_LINKCELL(node, cell) {
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks)) {
       const BSTAR_Link* link = cell->pLink;
       const BSTAR_Node* other = BSTAR_LinkOther(link, node);
       const float mine = BSTAR_LinkWeightFrom(link, node);

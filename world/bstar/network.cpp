@@ -44,15 +44,15 @@ BSTAR_LINKCELL* AddCell(BSTAR_Network* network, BSTAR_Node* node, BSTAR_Link* li
 }
 
 BSTAR_LINKCELL* FindCell(BSTAR_Node* node, const BSTAR_Link* link) {
-  BSTAR_FOR_EACH_LINKCELL(node, cell)
-  if (cell->pLink == link) return cell;
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks))
+    if (cell->pLink == link) return cell;
   return nullptr;
 }
 
 // This node's link to a node of the given id.
 BSTAR_Link* LinkToId(BSTAR_Node* node, uint32_t id) {
-  BSTAR_FOR_EACH_LINKCELL(node, cell)
-  if (BSTAR_LinkOther(cell->pLink, node)->dwId == id) return cell->pLink;
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks))
+    if (BSTAR_LinkOther(cell->pLink, node)->dwId == id) return cell->pLink;
   return nullptr;
 }
 
@@ -107,12 +107,12 @@ void FreeLink(BSTAR_Link* link) {
 // Regions whose outline runs through a vertex that is going away lose their outline until the
 // outlines are derived again.
 void DropOutlinesThrough(BSTAR_Network* network, const BSTAR_Node* vertex) {
-  BSTAR_FOR_EACH_NODE(network, region)
-  for (int32_t i = 0; i < region->nOutlineCount; ++i)
-    if (network->ppVertices[region->nOutlineFirst + i] == vertex) {
-      region->nOutlineCount = 0;
-      break;
-    }
+  for (BSTAR_Node* region : BSTAR_NetworkNodes(&network->lNodes))
+    for (int32_t i = 0; i < region->nOutlineCount; ++i)
+      if (network->ppVertices[region->nOutlineFirst + i] == vertex) {
+        region->nOutlineCount = 0;
+        break;
+      }
 }
 
 BSTAR_Network* MakeRecord(SGE_MEMBLOCK* block, SPW_SCENE* scene) {
@@ -167,18 +167,18 @@ void BSTAR_UnindexNode(BSTAR_Network* network, const BSTAR_Node* node) {
     BSTAR_IndexNode(network, moved);
   }
   // Another node of the same id becomes findable again.
-  BSTAR_FOR_EACH_NODE(network, other)
-  if (other != node && other->dwId == node->dwId) {
-    BSTAR_IndexNode(network, other);
-    break;
-  }
+  for (BSTAR_Node* other : BSTAR_NetworkNodes(&network->lNodes))
+    if (other != node && other->dwId == node->dwId) {
+      BSTAR_IndexNode(network, other);
+      break;
+    }
 }
 
 bool BSTAR_RebuildIndex(BSTAR_Network* network) {
   std::memset(network->ppIdTable, 0, network->dwIdTableSize * sizeof(BSTAR_Node*));
   network->dwIdCount = 0;
-  BSTAR_FOR_EACH_NODE(network, node)
-  if (!BSTAR_IndexNode(network, node)) return false;
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    if (!BSTAR_IndexNode(network, node)) return false;
   return true;
 }
 
@@ -295,8 +295,8 @@ int32_t BSTAR_NetworkClear(BSTAR_Network* network) {
 }
 
 BSTAR_Link* BSTAR_FindLink(const BSTAR_Node* a, const BSTAR_Node* b) {
-  BSTAR_FOR_EACH_LINKCELL(a, cell)
-  if (BSTAR_LinkOther(cell->pLink, a) == b) return cell->pLink;
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&a->lLinks))
+    if (BSTAR_LinkOther(cell->pLink, a) == b) return cell->pLink;
   return nullptr;
 }
 
@@ -375,15 +375,13 @@ int32_t BSTAR_RemoveLink(BSTAR_Network* network, BSTAR_Node* a, BSTAR_Node* b) {
 
 int32_t BSTAR_RemoveNode(BSTAR_Network* network, BSTAR_Node* node) {
   if (!network || !node) return 0;
-  while (!SGE_ListIsEmpty(&node->lLinks))
-    FreeLink(reinterpret_cast<BSTAR_LINKCELL*>(node->lLinks.pNext)->pLink);
-  for (SGE_DLLNODE* c = network->lPendingDynamic.pNext; c != &network->lPendingDynamic;) {
-    SGE_DLLNODE* next = c->pNext;
-    if (reinterpret_cast<BSTAR_NODECELL*>(c)->pNode == node) {
-      SGE_ListUnlink(c);
-      SGE_MemFree(c);
+  while (BSTAR_LINKCELL* cell = SGE_ListFirstRecord<BSTAR_LINKCELL>(&node->lLinks))
+    FreeLink(cell->pLink);
+  for (BSTAR_NODECELL* cell : SGE_ListRecords<BSTAR_NODECELL>(&network->lPendingDynamic)) {
+    if (cell->pNode == node) {
+      SGE_ListUnlink(&cell->link);
+      SGE_MemFree(cell);
     }
-    c = next;
   }
   SGE_ListUnlink(&node->lNetwork);
   BSTAR_UnindexNode(network, node);
@@ -407,7 +405,7 @@ int32_t BSTAR_SplitLink(BSTAR_Network* network, BSTAR_Node* a, BSTAR_Node* b, BS
 int32_t BSTAR_CopyNodeLinks(BSTAR_Network* network, BSTAR_Node* target, BSTAR_Node* source) {
   if (!network || !target || !source || target == source) return 0;
   int32_t ok = 1;
-  BSTAR_FOR_EACH_LINKCELL(source, cell) {
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&source->lLinks)) {
     const BSTAR_Link* from = cell->pLink;
     BSTAR_Node* other = BSTAR_LinkOther(from, source);
     if (other == target || BSTAR_FindLink(target, other)) continue;
@@ -427,42 +425,37 @@ int32_t BSTAR_CopyNodeLinks(BSTAR_Network* network, BSTAR_Node* target, BSTAR_No
 
 void BSTAR_ForEachNode(BSTAR_Network* network, BSTAR_NODEFN fn, void* user) {
   if (!network || !fn) return;
-  for (SGE_DLLNODE* n = network->lNodes.pNext; n != &network->lNodes;) {
-    SGE_DLLNODE* next = n->pNext;  // the function may remove its node
-    if (!fn(network, reinterpret_cast<BSTAR_Node*>(n), user)) return;
-    n = next;
-  }
+  // The function may remove its node.
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    if (!fn(network, node, user)) return;
 }
 
 void BSTAR_ForEachNodeLink(BSTAR_Network* network, BSTAR_Node* node, BSTAR_NODELINKFN fn,
                            void* user) {
   if (!network || !node || !fn) return;
-  for (SGE_DLLNODE* c = node->lLinks.pNext; c != &node->lLinks;) {
-    SGE_DLLNODE* next = c->pNext;
-    BSTAR_Link* link = reinterpret_cast<BSTAR_LINKCELL*>(c)->pLink;
-    if (!fn(network, BSTAR_LinkOther(link, node), link, user)) return;
-    c = next;
-  }
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks))
+    if (!fn(network, BSTAR_LinkOther(cell->pLink, node), cell->pLink, user)) return;
 }
 
 void BSTAR_ForEachLink(BSTAR_Network* network, BSTAR_LINKFN fn, void* user) {
   if (!network || !fn) return;
-  BSTAR_FOR_EACH_NODE(network, node)
-  BSTAR_FOR_EACH_LINKCELL(node, cell) {
-    BSTAR_Link* link = cell->pLink;
-    if (link->dwFlags & BSTAR_LINK_VISITED) continue;
-    link->dwFlags |= BSTAR_LINK_VISITED;
-    fn(network, link, user);
-  }
-  BSTAR_FOR_EACH_NODE(network, node)
-  BSTAR_FOR_EACH_LINKCELL(node, cell) cell->pLink->dwFlags &= ~BSTAR_LINK_VISITED;
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks)) {
+      BSTAR_Link* link = cell->pLink;
+      if (link->dwFlags & BSTAR_LINK_VISITED) continue;
+      link->dwFlags |= BSTAR_LINK_VISITED;
+      fn(network, link, user);
+    }
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks))
+      cell->pLink->dwFlags &= ~BSTAR_LINK_VISITED;
 }
 
 int32_t BSTAR_GetNeighbours(BSTAR_Network* network, BSTAR_Node* node, BSTAR_Node** out,
                             int32_t n) {
   if (!network || !node || !out) return 0;
   int32_t count = 0;
-  BSTAR_FOR_EACH_LINKCELL(node, cell) {
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks)) {
     if (count >= n) break;
     out[count++] = BSTAR_LinkOther(cell->pLink, node);
   }

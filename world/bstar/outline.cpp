@@ -39,9 +39,9 @@ bool EdgeNearCentre(BSTAR_Network* network, const BSTAR_Node* region, BSTAR_Node
   const SPW_VECTOR& c = region->vCentre;
   float best = 0.0f;
   bool found = false;
-  BSTAR_FOR_EACH_NODE(network, v) {
+  for (BSTAR_Node* v : BSTAR_NetworkNodes(&network->lNodes)) {
     if (!IsVertex(v) || std::fabs(v->vCentre.z - c.z) >= kStartEdgeHeight) continue;
-    BSTAR_FOR_EACH_LINKCELL(v, cell) {
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&v->lLinks)) {
       BSTAR_Node* w = cell->pLink->pY;
       if (cell->pLink->pX != v || !IsVertex(w)) continue;  // each edge once, from its X end
       if (std::fabs(w->vCentre.z - c.z) >= kStartEdgeHeight) continue;
@@ -79,7 +79,7 @@ int32_t TraceOutline(BSTAR_Network* network, const BSTAR_Node* region, BSTAR_Nod
     const BSTAR_Link* bestLink = nullptr;
     BSTAR_Node* next = nullptr;
     float bestTurn = 0.0f;
-    BSTAR_FOR_EACH_LINKCELL(cur, cell) {
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&cur->lLinks)) {
       BSTAR_Node* w = BSTAR_LinkOther(cell->pLink, cur);
       if (cell->pLink == came || !IsVertex(w)) continue;
       const float outX = w->vCentre.x - cur->vCentre.x, outY = w->vCentre.y - cur->vCentre.y;
@@ -170,7 +170,7 @@ int32_t BSTAR_DeriveOutlines(BSTAR_Network* network) {
   BSTAR_Node* walk[BSTAR_MAX_OUTLINE];
   int32_t total = 0;
   // First pass: the outlines' sizes, so that the tables are taken at once.
-  BSTAR_FOR_EACH_NODE(network, node) {
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) {
     node->nOutlineCount = 0;
     node->nOutlineFirst = 0;
     if (BSTAR_NodeKind(node) != BSTAR_KIND_REGION) continue;
@@ -196,24 +196,24 @@ int32_t BSTAR_DeriveOutlines(BSTAR_Network* network) {
         SGE_MemAlloc(network->pBlock, static_cast<uint32_t>(total * sizeof(uint32_t))));
     if (!network->ppVertices || !network->pJunctions) {
       PLAT_Trace("BSTAR: no memory for %d outline vertices\n", total);
-      BSTAR_FOR_EACH_NODE(network, node) node->nOutlineCount = 0;
+      for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) node->nOutlineCount = 0;
       return 0;
     }
   }
   network->nVertices = total;
-  BSTAR_FOR_EACH_NODE(network, node) {
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) {
     if (!node->nOutlineCount) continue;
     BSTAR_Node** run = network->ppVertices + node->nOutlineFirst;
     TraceOutline(network, node, run);
     SetOutlineBounds(node, run, node->nOutlineCount);
   }
   for (int32_t i = 0; i < total; ++i) network->pJunctions[i] = BSTAR_JUNC_WALL;
-  BSTAR_FOR_EACH_NODE(network, node)
-  BSTAR_FOR_EACH_LINKCELL(node, cell) {
-    if (cell->pLink->pX != node) continue;  // each link once
-    cell->pLink->dwFlags &= ~BSTAR_LINK_HASGATE;
-    MarkGates(network, cell->pLink);
-  }
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks)) {
+      if (cell->pLink->pX != node) continue;  // each link once
+      cell->pLink->dwFlags &= ~BSTAR_LINK_HASGATE;
+      MarkGates(network, cell->pLink);
+    }
   return 1;
 }
 
@@ -221,7 +221,7 @@ int32_t BSTAR_NetworkRegenerate(BSTAR_Network* network) {
   if (!network) return 0;
   int32_t perKind[BSTAR_KIND_MASK + 1] = {};
   int32_t withB = 0;
-  BSTAR_FOR_EACH_NODE(network, node) {
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) {
     ++perKind[BSTAR_NodeKind(node)];
     if (node->dwBValue) ++withB;
   }
@@ -240,10 +240,10 @@ int32_t BSTAR_NetworkRegenerate(BSTAR_Network* network) {
     }
   }
   int32_t r = 0;
-  BSTAR_FOR_EACH_NODE(network, node)
-  if (node->dwBValue)
-    refs[r++] = {node, BSTAR_FindNodeById(network, node->dwBValue >> 16),
-                 BSTAR_FindNodeById(network, node->dwBValue & 0xFFFF)};
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    if (node->dwBValue)
+      refs[r++] = {node, BSTAR_FindNodeById(network, node->dwBValue >> 16),
+                   BSTAR_FindNodeById(network, node->dwBValue & 0xFFFF)};
   // Kinds in ascending order; within a kind the first node in the list takes the highest id.
   uint32_t next[BSTAR_KIND_MASK + 1];
   uint32_t start = 0;
@@ -251,7 +251,8 @@ int32_t BSTAR_NetworkRegenerate(BSTAR_Network* network) {
     start += static_cast<uint32_t>(perKind[k]);
     next[k] = start - 1;
   }
-  BSTAR_FOR_EACH_NODE(network, node) node->dwId = next[BSTAR_NodeKind(node)]--;
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    node->dwId = next[BSTAR_NodeKind(node)]--;
   for (int32_t i = 0; i < r; ++i) {
     uint32_t hi = refs[i].region->dwBValue >> 16, lo = refs[i].region->dwBValue & 0xFFFF;
     if (refs[i].a) hi = refs[i].a->dwId & 0xFFFF;
@@ -295,5 +296,6 @@ uint32_t BSTAR_SetLinkType(BSTAR_Network* network, BSTAR_Link* link, uint32_t ty
 void BSTAR_SetNodeLinksEnabled(BSTAR_Network* network, BSTAR_Node* node, int32_t enable) {
   if (!network || !node) return;
   BSTAR_SetNodeMark(node, enable ? 0 : 1);
-  BSTAR_FOR_EACH_LINKCELL(node, cell) BSTAR_SetLinkEnabled(network, cell->pLink, enable);
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks))
+    BSTAR_SetLinkEnabled(network, cell->pLink, enable);
 }

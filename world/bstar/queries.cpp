@@ -136,7 +136,7 @@ BSTAR_Node* BSTAR_FindNodeNear(BSTAR_Network* network, BSTAR_Node* region,
       found = r;
       break;
     }
-    BSTAR_FOR_EACH_LINKCELL(r, cell) {
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&r->lLinks)) {
       BSTAR_Node* p = BSTAR_LinkOther(cell->pLink, r);
       if (queued >= kNearQueue) break;
       if (BSTAR_NodeKind(p) != BSTAR_KIND_REGION || (p->dwFlags & BSTAR_NODE_SEARCHMARK)) continue;
@@ -152,8 +152,8 @@ BSTAR_Node* BSTAR_FindNodeNear(BSTAR_Network* network, BSTAR_Node* region,
 
 BSTAR_Node* BSTAR_FindNodeByName(BSTAR_Network* network, const char* name) {
   if (!network || !name) return nullptr;
-  BSTAR_FOR_EACH_NODE(network, node)
-  if (NameIs(node, name, std::string_view::npos)) return node;
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    if (NameIs(node, name, std::string_view::npos)) return node;
   return nullptr;
 }
 
@@ -166,27 +166,25 @@ void BSTAR_ForEachNodeNamePrefix(BSTAR_Network* network, const char* text, BSTAR
                                  void* user, int32_t n) {
   if (!network || !text || !fn) return;
   const size_t length = n < 0 ? std::string_view::npos : static_cast<size_t>(n);
-  for (SGE_DLLNODE* it = network->lNodes.pNext; it != &network->lNodes;) {
-    SGE_DLLNODE* next = it->pNext;  // the function may remove its node
-    auto* node = reinterpret_cast<BSTAR_Node*>(it);
+  // The function may remove its node.
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
     if (NameIs(node, text, length) && !fn(network, node, user)) return;
-    it = next;
-  }
 }
 
 BSTAR_Node* BSTAR_FindNodeByTag(BSTAR_Network* network, uint32_t kind) {
   if (!network) return nullptr;
-  BSTAR_FOR_EACH_NODE(network, node)
-  if (BSTAR_NodeKind(node) == kind) return node;
+  for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes))
+    if (BSTAR_NodeKind(node) == kind) return node;
   return nullptr;
 }
 
 BSTAR_Node* BSTAR_NextNodeByTag(BSTAR_Network* network, BSTAR_Node* node) {
   if (!network || !node) return nullptr;
   const uint32_t kind = BSTAR_NodeKind(node);
-  for (SGE_DLLNODE* it = node->lNetwork.pNext; it != &network->lNodes; it = it->pNext)
-    if (BSTAR_NodeKind(reinterpret_cast<BSTAR_Node*>(it)) == kind)
-      return reinterpret_cast<BSTAR_Node*>(it);
+  constexpr size_t kLink = offsetof(BSTAR_Node, lNetwork);
+  for (BSTAR_Node* it = SGE_ListNextRecord<BSTAR_Node, kLink>(&network->lNodes, node); it;
+       it = SGE_ListNextRecord<BSTAR_Node, kLink>(&network->lNodes, it))
+    if (BSTAR_NodeKind(it) == kind) return it;
   return nullptr;
 }
 
@@ -257,7 +255,7 @@ BSTAR_Link* BSTAR_FindCrossedGate(BSTAR_Network* network, const SPW_VECTOR* a,
   if (!network || !a || !b || !network->pJunctions) return nullptr;
   BSTAR_Link* best = nullptr;
   float bestT = 0.0f;
-  BSTAR_FOR_EACH_NODE(network, region) {
+  for (BSTAR_Node* region : BSTAR_NetworkNodes(&network->lNodes)) {
     for (int32_t i = 0; i < region->nOutlineCount; ++i) {
       const uint32_t word = network->pJunctions[region->nOutlineFirst + i];
       if (word & BSTAR_JUNC_WALL) continue;
@@ -309,7 +307,7 @@ int32_t BSTAR_RemoveDynamicNode(BSTAR_Network* network, BSTAR_Node* node) {
 
 int32_t BSTAR_ConnectDynamicNodes(BSTAR_Network* network) {
   if (!network) return 0;
-  auto* first = reinterpret_cast<BSTAR_NODECELL*>(SGE_ListPopHead(&network->lPendingDynamic));
+  auto* first = SGE_ListRecord<BSTAR_NODECELL>(SGE_ListPopHead(&network->lPendingDynamic));
   if (!first) return 0;
   BSTAR_Node* cur = first->pNode;
   SGE_MemFree(first);
@@ -318,9 +316,7 @@ int32_t BSTAR_ConnectDynamicNodes(BSTAR_Network* network) {
   while (!SGE_ListIsEmpty(&network->lPendingDynamic)) {
     BSTAR_NODECELL* nearest = nullptr;
     float best = 0.0f;
-    for (SGE_DLLNODE* it = network->lPendingDynamic.pNext; it != &network->lPendingDynamic;
-         it = it->pNext) {
-      auto* cell = reinterpret_cast<BSTAR_NODECELL*>(it);
+    for (BSTAR_NODECELL* cell : SGE_ListRecords<BSTAR_NODECELL>(&network->lPendingDynamic)) {
       const float d = BSTAR_Distance3D(cur->vCentre, cell->pNode->vCentre);
       if (!nearest || d < best) {
         nearest = cell;
@@ -343,7 +339,7 @@ int32_t BSTAR_NodeHasJunctions(const BSTAR_Node* region) {
 
 int32_t BSTAR_IsNodeReferenced(BSTAR_Network* network, const BSTAR_Node* node) {
   if (!network || !node || !network->pJunctions) return 0;
-  BSTAR_FOR_EACH_LINKCELL(node, cell) {
+  for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&node->lLinks)) {
     const BSTAR_Node* other = BSTAR_LinkOther(cell->pLink, node);
     for (int32_t i = 0; i < other->nOutlineCount; ++i)
       if (NamesNeighbour(network->pJunctions[other->nOutlineFirst + i], node->dwId)) return 1;

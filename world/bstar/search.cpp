@@ -113,7 +113,7 @@ void AdvanceStamps(BSTAR_SearchSpace* s) {
   if (s->dwStamp + 2 > kStampLimit || s->dwStamp + 2 < s->dwStamp) {
     s->dwLowStamp = 2;
     s->dwStamp = 3;
-    BSTAR_FOR_EACH_NODE(s->pNetwork, node) node->dwSearchStamp = 0;
+    for (BSTAR_Node* node : BSTAR_NetworkNodes(&s->pNetwork->lNodes)) node->dwSearchStamp = 0;
     return;
   }
   s->dwLowStamp += 2;
@@ -171,7 +171,7 @@ int32_t Search(BSTAR_SearchSpace* s, BSTAR_Node* start, BSTAR_Node* goal, SGE_DL
   while (s->nOpen > 0) {
     BSTAR_SEARCHRECORD* q = OpenPop(s);
     BSTAR_Node* r = q->pRegion;
-    BSTAR_FOR_EACH_LINKCELL(r, cell) {
+    for (BSTAR_LINKCELL* cell : BSTAR_LinkCells(&r->lLinks)) {
       BSTAR_Link* link = cell->pLink;
       BSTAR_Node* p = BSTAR_LinkOther(link, r);
       if (link == q->pVia || link->dwType > allowedType || (link->dwFlags & BSTAR_LINK_DISABLED) ||
@@ -272,7 +272,8 @@ BSTAR_SearchSpace* BSTAR_CreateSearchSpace(SGE_MEMBLOCK* block, BSTAR_Network* n
   s->dwLowStamp = 2;
   s->dwStamp = 3;
   // Stamps of a network met before start above the new low stamp would read as visited.
-  if (network) BSTAR_FOR_EACH_NODE(network, node) node->dwSearchStamp = 0;
+  if (network)
+    for (BSTAR_Node* node : BSTAR_NetworkNodes(&network->lNodes)) node->dwSearchStamp = 0;
   return s;
 }
 
@@ -307,13 +308,13 @@ void BSTAR_FreePath(BSTAR_SearchSpace* space, SGE_DLLNODE* path) {
 }
 
 BSTAR_PATHCELL* BSTAR_PathFirst(const SGE_DLLNODE* path) {
-  return reinterpret_cast<BSTAR_PATHCELL*>(SGE_ListFirst(path));
+  return SGE_ListFirstRecord<BSTAR_PATHCELL>(path);
 }
 
 BSTAR_PATHCELL* BSTAR_PathLast(const SGE_DLLNODE* path) {
-  return reinterpret_cast<BSTAR_PATHCELL*>(SGE_ListLast(path));
+  return SGE_ListLastRecord<BSTAR_PATHCELL>(path);
 }
 
 BSTAR_PATHCELL* BSTAR_PathNext(const SGE_DLLNODE* path, const BSTAR_PATHCELL* cell) {
-  return reinterpret_cast<BSTAR_PATHCELL*>(SGE_ListNext(path, &cell->link));
+  return SGE_ListNextRecord(path, cell);
 }

@@ -24,8 +24,7 @@ uint32_t Argb(int32_t r, int32_t g, int32_t b) {
 SPW_DISPLAY* DriverDisplay(SPPD_DRIVERTABLE** outTable) {
   const SGE_DLLNODE* list = SGE_GetDisplayList();
   if (!list) return nullptr;
-  for (SGE_DLLNODE* n = SGE_ListFirst(list); n; n = SGE_ListNext(list, n)) {
-    auto* display = reinterpret_cast<SPW_DISPLAY*>(n);
+  for (SPW_DISPLAY* display : SGE_ListRecords<SPW_DISPLAY>(list)) {
     SPPD_DRIVERTABLE* table = SPW_GetDisplayDriver(display);
     if (table && table->SPPD_RenderLine) {
       *outTable = table;

@@ -84,8 +84,8 @@ BSTAR_Node* NodeBinding(const SPW_FEATUREINST* feature, const BSTAR_Node* skip, 
 }
 
 int32_t DestinationId(const BSTAR_Node* source) {
-  for (SGE_DLLNODE* n = source->lLinks.pNext; n != &source->lLinks; n = n->pNext) {
-    const BSTAR_Link* link = reinterpret_cast<BSTAR_LINKCELL*>(n)->pLink;
+  for (const BSTAR_LINKCELL* cell : BSTAR_LinkCells(&source->lLinks)) {
+    const BSTAR_Link* link = cell->pLink;
     if (link->dwType != VNTELEPORTER_LINK_TYPE) continue;
     const BSTAR_Node* dest = BSTAR_LinkOther(link, source);
     int32_t id = -1;

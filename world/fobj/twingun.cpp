@@ -122,8 +122,7 @@ bool IsEnemy(const VNUNIT* gun, const VNUNIT* other) {
   const VNUNITMAN* manager = vnUNITMAN_Get();
   if (!manager || other == gun || !other->dwPlayer) return false;
   SGE_DLLNODE* head = const_cast<SGE_DLLNODE*>(&manager->players);
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-    const auto* player = reinterpret_cast<const VNPLAYER*>(n);
+  for (const VNPLAYER* player : SGE_ListRecords<VNPLAYER>(head)) {
     if (player->dwId == gun->dwPlayer) return (player->dwEnemyMask & other->dwPlayer) != 0;
   }
   return false;

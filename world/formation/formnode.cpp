@@ -187,8 +187,7 @@ void vnFORMNODE_Free(VNFORMNODE* node) {
 }
 
 void vnFORMNODE_Clear(VNUNITMAN* ctx, SGE_TASK*) {
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&ctx->formNodes)) {
-    auto* node = reinterpret_cast<VNFORMNODE*>(n);
+  while (auto* node = SGE_ListRecord<VNFORMNODE>(SGE_ListPopHead(&ctx->formNodes))) {
     node->link = {};
     vnFORMNODE_Free(node);
   }

@@ -114,7 +114,7 @@ void TakeNodes(VNUNITMAN* m, NodePools* pools) {
   const int32_t reachedType = vnFORMNODE_MarkerSlot(m, VNFORMNODE_FIRST_PAIR + VNFORMNODE_REACHED);
   const int32_t stoppedType = vnFORMNODE_MarkerSlot(m, VNFORMNODE_FIRST_PAIR + VNFORMNODE_STOPPED);
   while (SGE_DLLNODE* n = SGE_ListPopHead(&m->formNodes)) {
-    auto* node = reinterpret_cast<VNFORMNODE*>(n);
+    auto* node = SGE_ListRecord<VNFORMNODE>(n);
     const int32_t type = node->pObject ? node->pObject->nType : -1;
     if (node->pObject && type == reachedType && reachedType >= 0) {
       SGE_ListAddTail(&pools->reached, n);
@@ -148,7 +148,7 @@ void PlaceNode(VNUNITMAN* m, NodePools* pools, bool reached, const SPW_VECTOR& a
     vnFORMNODE_Create(m, vnFORMNODE_MarkerSlot(m, which), &t);
     return;
   }
-  auto* node = reinterpret_cast<VNFORMNODE*>(n);
+  auto* node = SGE_ListRecord<VNFORMNODE>(n);
   if (node->pObject) {
     node->pObject->t.vPos = at;
     node->pObject->t.qRot = rot;
@@ -214,8 +214,7 @@ int32_t BounceCheck(VNUNIT* unit, const SPW_VECTOR& dest) {
 // ---- Ordering ----
 
 const VNUNIT* FirstWeapon(const VNUNIT* unit) {
-  SGE_DLLNODE* n = SGE_ListFirst(&unit->aChildren[VNUNIT_CHILD_WEAPONS]);
-  return n ? reinterpret_cast<const VNUNIT*>(n) : nullptr;
+  return SGE_ListFirstRecord<VNUNIT>(&unit->aChildren[VNUNIT_CHILD_WEAPONS]);
 }
 
 float WeaponRange(const VNUNIT* unit) {

@@ -23,8 +23,6 @@ struct CellRange {
   int32_t nFirst;  // nCol + nRow * nx, as the unit caches it
 };
 
-VNGRID_LINK* AsLink(SGE_DLLNODE* node) { return reinterpret_cast<VNGRID_LINK*>(node); }
-
 int32_t Span(int32_t from, int32_t to) { return to > from ? to - from : 0; }
 
 CellRange RangeOf(const VNGRID* grid, float x, float y, float r) {
@@ -75,9 +73,8 @@ uint32_t NextStamp(VNGRID* grid) {
 }
 
 void LinkIntoCell(VNGRID* grid, VNUNIT* unit, uint32_t cell) {
-  SGE_DLLNODE* node = SGE_ListPopHead(&grid->freeLinks);
-  if (!node) return;  // pool exhausted: the unit is missing from this cell
-  VNGRID_LINK* link = AsLink(node);
+  VNGRID_LINK* link = SGE_ListRecord<VNGRID_LINK>(SGE_ListPopHead(&grid->freeLinks));
+  if (!link) return;  // pool exhausted: the unit is missing from this cell
   link->pUnit = unit;
   link->nCell = static_cast<int32_t>(cell);
   link->pNextOfUnit = unit->pGridLinks;
@@ -93,9 +90,8 @@ bool Passes(const VNUNIT* unit, uint32_t include, uint32_t exclude, uint32_t sta
 // before the callback runs: a callback may move or remove the unit it is handed.
 void WalkCell(SGE_DLLNODE* head, VNGRID_CALLBACK callback, void* user, void* data,
               uint32_t include, uint32_t exclude, uint32_t stamp) {
-  for (SGE_DLLNODE *node = head->pNext, *next; node != head; node = next) {
-    next = node->pNext;
-    VNUNIT* unit = AsLink(node)->pUnit;
+  for (const VNGRID_LINK* link : SGE_ListRecords<VNGRID_LINK>(head)) {
+    VNUNIT* unit = link->pUnit;
     if (!Passes(unit, include, exclude, stamp)) continue;
     unit->dwGridStamp = stamp;
     if (callback(data, unit, user) != 1) return;
@@ -177,8 +173,8 @@ void vnGrid_Destroy(VNGRID* grid) {
   if (!grid) return;
   const uint64_t cells = static_cast<uint64_t>(grid->nx) * grid->ny;
   for (uint64_t i = 0; i < cells; ++i)
-    while (!SGE_ListIsEmpty(&grid->pCells[i]))
-      vnGrid_UnlinkUnit(grid, AsLink(grid->pCells[i].pNext)->pUnit);
+    while (const VNGRID_LINK* link = SGE_ListFirstRecord<VNGRID_LINK>(&grid->pCells[i]))
+      vnGrid_UnlinkUnit(grid, link->pUnit);
   SGE_MemFree(grid->pCells);
   SGE_MemFree(grid->pLinks);
   SGE_MemFree(grid);
@@ -233,9 +229,8 @@ void vnGrid_QueryPairs(VNGRID_CALLBACK callback, void* user, VNGRID* grid, VNUNI
   }
   for (VNGRID_LINK* own = unit->pGridLinks; own; own = own->pNextOfUnit) {
     SGE_DLLNODE* head = &grid->pCells[own->nCell];
-    for (SGE_DLLNODE *node = head->pNext, *next; node != head; node = next) {
-      next = node->pNext;
-      VNUNIT* other = AsLink(node)->pUnit;
+    for (const VNGRID_LINK* link : SGE_ListRecords<VNGRID_LINK>(head)) {
+      VNUNIT* other = link->pUnit;
       if (other == unit ||
           !Passes(other, unit->dwIncludeMask, other->dwExcludeMask, stamp))
         continue;

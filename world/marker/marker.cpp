@@ -10,7 +10,6 @@
 
 namespace {
 
-VNMARKER* AsMarker(SGE_DLLNODE* n) { return reinterpret_cast<VNMARKER*>(n); }
 
 void OnCreate(SGE_TASK* task, VNMARKERS* self, const VNMARKER_DEFAULTS* defaults) {
   std::memset(static_cast<void*>(self), 0, sizeof *self);
@@ -34,7 +33,7 @@ void OnDestroy(SGE_TASK* task, VNMARKERS* self) {
 }
 
 VNMARKER* TakeRecord(VNMARKERS* self) {
-  if (SGE_DLLNODE* n = SGE_ListPopHead(&self->free)) return AsMarker(n);
+  if (VNMARKER* marker = SGE_ListRecord<VNMARKER>(SGE_ListPopHead(&self->free))) return marker;
   if (!self->defaults.pBlock) return nullptr;
   return static_cast<VNMARKER*>(SGE_MemAlloc(self->defaults.pBlock, sizeof(VNMARKER)));
 }
@@ -77,8 +76,7 @@ void SetLook(VNMARKER* m, int32_t word, const int32_t* value) {
 void Draw(VNMARKERS* self, const VNFX_ATTACHNODE* node) {
   SPW_DISPLAYNODE* view = vnFX_AttachNodeGetDrawRecord(node);
   if (!view) return;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&self->active); n; n = SGE_ListNext(&self->active, n)) {
-    VNMARKER* m = AsMarker(n);
+  for (VNMARKER* m : SGE_ListRecords<VNMARKER>(&self->active)) {
     if (!(m->data.dwFlags & VNMARKER_HIDDEN)) vnAIREXPLODE_ObjectCallback(view, self, m);
   }
 }

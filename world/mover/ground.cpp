@@ -55,7 +55,7 @@ uint32_t SweepMask(const VNMOVER_RECORD* r) {
 }
 
 BSTAR_PATHCELL* FindCell(VNMOVER_GROUND* g, const BSTAR_Node* region) {
-  for (BSTAR_PATHCELL* c = BSTAR_PathFirst(&g->path); c; c = BSTAR_PathNext(&g->path, c))
+  for (BSTAR_PATHCELL* c : SGE_ListRecords<BSTAR_PATHCELL>(&g->path))
     if (c->pRegion == region) return c;
   return nullptr;
 }
@@ -242,8 +242,8 @@ void Escape(VNMOVER_GROUND* g, float dt) {
   bool found = false;
   SPW_VECTOR best{};
   float bestSq = 0.0f;
-  for (SGE_DLLNODE* n = region->lLinks.pNext; n != &region->lLinks; n = n->pNext) {
-    const BSTAR_Link* link = reinterpret_cast<BSTAR_LINKCELL*>(n)->pLink;
+  for (const BSTAR_LINKCELL* cell : BSTAR_LinkCells(&region->lLinks)) {
+    const BSTAR_Link* link = cell->pLink;
     const BSTAR_Node* other = BSTAR_LinkOther(link, region);
     if (BSTAR_NodeKind(other) != BSTAR_KIND_REGION || link->dwType > g->dwLinkType) continue;
     SPW_VECTOR point;

@@ -17,7 +17,7 @@ struct ListenerCell {
 
 template <typename T>
 T* PopAs(SGE_DLLNODE* head) {
-  return reinterpret_cast<T*>(SGE_ListPopHead(head));
+  return SGE_ListRecord<T>(SGE_ListPopHead(head));
 }
 
 // A zeroed record from the free list, else from the planner's block.
@@ -63,24 +63,18 @@ void CollectPoints(VNMOVER_PLANNER* planner) {
 }
 
 ListenerCell* FindListener(VNMOVER_PLANNER* planner, SGE_TASK* task) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&planner->listeners); n;
-       n = SGE_ListNext(&planner->listeners, n))
-    if (reinterpret_cast<ListenerCell*>(n)->pTask == task)
-      return reinterpret_cast<ListenerCell*>(n);
+  for (ListenerCell* cell : SGE_ListRecords<ListenerCell>(&planner->listeners))
+    if (cell->pTask == task) return cell;
   return nullptr;
 }
 
 // Every listener until one answers 0.
 void TellListeners(VNMOVER_PLANNER* planner, int32_t msg, BSTAR_Node* region,
                    VNMOVER_RECORD* record) {
-  for (SGE_DLLNODE* n = SGE_ListFirst(&planner->listeners); n;) {
-    // A listener may remove itself while it answers.
-    SGE_DLLNODE* next = SGE_ListNext(&planner->listeners, n);
-    if (!SGE_Send(reinterpret_cast<ListenerCell*>(n)->pTask, msg,
-                  SGE_PtrParam(region), SGE_PtrParam(record)))
+  // A listener may remove itself while it answers.
+  for (ListenerCell* cell : SGE_ListRecords<ListenerCell>(&planner->listeners))
+    if (!SGE_Send(cell->pTask, msg, SGE_PtrParam(region), SGE_PtrParam(record)))
       return;
-    n = next;
-  }
 }
 
 bool IsTrigger(const BSTAR_Node* region) {
@@ -117,10 +111,9 @@ VNMOVER_PLANNER* vnMOVER_CreatePathPlanner(SGE_MEMBLOCK* block, SPW_SCENE* scene
 
 void vnMOVER_DestroyPathPlanner(VNMOVER_PLANNER* planner) {
   if (!planner) return;
-  while (SGE_DLLNODE* n = SGE_ListFirst(&planner->records)) {
-    auto* record = reinterpret_cast<VNMOVER_RECORD*>(n);
+  while (VNMOVER_RECORD* record = SGE_ListFirstRecord<VNMOVER_RECORD>(&planner->records)) {
     vnMOVER_DropRequests(record);
-    SGE_ListUnlink(n);
+    SGE_ListUnlink(&record->link);
     SGE_MemFree(record);
   }
   FreeAll(&planner->freeRecords);

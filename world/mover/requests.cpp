@@ -12,7 +12,6 @@ constexpr int32_t kPassShift = 8;
 constexpr uint32_t kPassTimedEnded = 0x08;
 constexpr uint32_t kPassMask = 0xFFu << kPassShift;
 
-VNMOVER_REQUEST* AsRequest(SGE_DLLNODE* n) { return reinterpret_cast<VNMOVER_REQUEST*>(n); }
 
 void Apply(VNMOVER_RECORD* r, const VNMOVER_REQUEST* q, uint32_t effects, float dt) {
   if (effects & VNMOVER_REQ_OFFSET) {
@@ -65,8 +64,7 @@ uint32_t vnMOVER_RunRequests(VNMOVER_RECORD* r, float dt) {
   if (SGE_ListIsEmpty(&r->requests)) return 0;
   r->dwFlags &= ~kPassMask;
   uint32_t effects = 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&r->requests); n;) {
-    VNMOVER_REQUEST* q = AsRequest(n);
+  for (VNMOVER_REQUEST* q = SGE_ListFirstRecord<VNMOVER_REQUEST>(&r->requests); q;) {
     if (q->dwFlags & VNMOVER_REQ_SKIP) {
       q->dwFlags &= ~VNMOVER_REQ_SKIP;
     } else if (!(q->dwFlags & VNMOVER_REQ_FINISHED)) {
@@ -88,15 +86,15 @@ uint32_t vnMOVER_RunRequests(VNMOVER_RECORD* r, float dt) {
       effects |= bits;
     }
     // Taken after the answer, which may queue more requests behind this one.
-    SGE_DLLNODE* next = SGE_ListNext(&r->requests, n);
+    VNMOVER_REQUEST* next = SGE_ListNextRecord(&r->requests, q);
     if (q->dwFlags & VNMOVER_REQ_FINISHED) Retire(r, q);
-    n = next;
+    q = next;
   }
   r->dwFlags |= effects << kPassShift;
   return effects;
 }
 
 void vnMOVER_DropRequests(VNMOVER_RECORD* r) {
-  while (SGE_DLLNODE* n = SGE_ListFirst(&r->requests))
-    vnMOVER_ReturnRequest(r->pPlanner, AsRequest(n));
+  while (VNMOVER_REQUEST* q = SGE_ListFirstRecord<VNMOVER_REQUEST>(&r->requests))
+    vnMOVER_ReturnRequest(r->pPlanner, q);
 }

@@ -12,13 +12,10 @@ namespace {
 // Creatures carry the second immunity class; they are captured, not evacuated.
 constexpr uint32_t kCapturable = VNUNIT_F_IMMUNE2;
 
-VNRETBOAT_ENTRY* AsEntry(SGE_DLLNODE* link) { return reinterpret_cast<VNRETBOAT_ENTRY*>(link); }
-
 template <typename Match>
 VNRETBOAT_ENTRY* FindEntry(VNRETBOAT_MANAGER* m, Match match) {
-  for (SGE_DLLNODE* l = SGE_ListFirst(&m->entries); l; l = SGE_ListNext(&m->entries, l)) {
-    if (match(AsEntry(l))) return AsEntry(l);
-  }
+  for (VNRETBOAT_ENTRY* entry : SGE_ListRecords<VNRETBOAT_ENTRY>(&m->entries))
+    if (match(entry)) return entry;
   return nullptr;
 }
 
@@ -84,9 +81,9 @@ void BoatArrives(VNRETBOAT_MANAGER* m, SGE_TIMER* timer) {
 }
 
 void Destroy(VNRETBOAT_MANAGER* m) {
-  while (SGE_DLLNODE* l = SGE_ListPopHead(&m->entries)) {
-    if (AsEntry(l)->pTimer) SGE_KillTimer(AsEntry(l)->pTimer);
-    SGE_MemFree(l);
+  while (VNRETBOAT_ENTRY* entry = SGE_ListRecord<VNRETBOAT_ENTRY>(SGE_ListPopHead(&m->entries))) {
+    if (entry->pTimer) SGE_KillTimer(entry->pTimer);
+    SGE_MemFree(entry);
   }
 }
 

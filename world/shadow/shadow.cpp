@@ -43,7 +43,7 @@ float FadeFactor(const VNSHADOW& s) {
 }
 
 VNSHADOW* TakeRecord() {
-  if (SGE_DLLNODE* n = SGE_ListPopHead(&S().free)) return reinterpret_cast<VNSHADOW*>(n);
+  if (VNSHADOW* shadow = SGE_ListRecord<VNSHADOW>(SGE_ListPopHead(&S().free))) return shadow;
   if (!S().pBlock) return nullptr;
   return static_cast<VNSHADOW*>(SGE_MemCalloc(S().pBlock, sizeof(VNSHADOW)));
 }
@@ -139,8 +139,7 @@ void vnShadow_Remove(VNSHADOW* shadow) {
 
 VNSHADOW* vnShadow_Find(const SPW_DOBJECT* object) {
   if (!object || !Ready()) return nullptr;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&S().active); n; n = SGE_ListNext(&S().active, n)) {
-    auto* s = reinterpret_cast<VNSHADOW*>(n);
+  for (VNSHADOW* s : SGE_ListRecords<VNSHADOW>(&S().active)) {
     if (s->pObject == object) return s;
   }
   return nullptr;
@@ -162,15 +161,14 @@ void vnShadow_SetFacing(VNSHADOW* shadow, const SPW_VECTOR* direction) {
 
 void vnShadow_Shutdown() {
   if (Ready())
-    while (SGE_DLLNODE* n = SGE_ListFirst(&S().active)) vnShadow_Remove(reinterpret_cast<VNSHADOW*>(n));
+    while (VNSHADOW* shadow = SGE_ListFirstRecord<VNSHADOW>(&S().active)) vnShadow_Remove(shadow);
   for (VNSHADOW_TEXTURE& t : S().aTextures) ClearSlot(t);
 }
 
 void vnShadow_Update(const SPW_VECTOR* camera) {
   if (!camera || !Ready()) return;
   const VNSHADOW_GROUNDLIGHT light = vnShadow_GroundLight(S().vLight);
-  for (SGE_DLLNODE* n = SGE_ListFirst(&S().active); n; n = SGE_ListNext(&S().active, n)) {
-    auto* s = reinterpret_cast<VNSHADOW*>(n);
+  for (VNSHADOW* s : SGE_ListRecords<VNSHADOW>(&S().active)) {
     if ((s->fFlags & VNSHADOW_STATIC) && (s->fFlags & VNSHADOW_BUILT)) continue;
     vnShadow_ReleaseQuad(s);
     const bool shown = s->pObject && ((s->pObject->fFlags & SPW_DOBJ_IN_VIEW) ||

@@ -55,7 +55,7 @@ int32_t vnUNITMAN_CountLivePlatoonUnits(uint32_t exclude, uint32_t include) {
 
 VNUNIT_LINKNODE* vnUNITMAN_TakeLinkNode(VNUNITMAN* manager) {
   if (!manager) return nullptr;
-  return reinterpret_cast<VNUNIT_LINKNODE*>(SGE_ListPopHead(&manager->freeLinkNodes));
+  return SGE_ListRecord<VNUNIT_LINKNODE>(SGE_ListPopHead(&manager->freeLinkNodes));
 }
 
 int32_t vnUNITMAN_ReturnLinkNode(VNUNITMAN* manager, VNUNIT_LINKNODE* node) {
@@ -85,9 +85,9 @@ int32_t vnUNIT_AddToTotal(VNUNIT* unit, int32_t amount) {
 
 int32_t vnUNITMAN_GetLinkedType(int32_t type) {
   const VNUNIT_ATTR* row = vnUNITATTR_LoadedRow(type);
-  SGE_DLLNODE* first = row ? SGE_ListFirst(&row->linked) : nullptr;
+  const auto* first = row ? SGE_ListFirstRecord<VNUNIT_LINKNODE>(&row->linked) : nullptr;
   if (!first) return -1;
-  const auto* linked = static_cast<const VNUNIT_ATTR*>(reinterpret_cast<VNUNIT_LINKNODE*>(first)->pData);
+  const auto* linked = static_cast<const VNUNIT_ATTR*>(first->pData);
   return static_cast<int32_t>(linked - vnUNITATTR_LoadedRow(0));
 }
 

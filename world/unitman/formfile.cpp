@@ -197,9 +197,7 @@ int32_t vnUNITMAN_LoadFormations(VNUNITMAN* manager, const char* path) {
   }
   if (r.open) StoreFormation(manager, r);
   AddPrograms(manager);
-  for (SGE_DLLNODE* l = SGE_ListFirst(&manager->formations); l;
-       l = SGE_ListNext(&manager->formations, l)) {
-    auto* program = reinterpret_cast<VNRANK_PROGRAM*>(l);
+  for (VNRANK_PROGRAM* program : SGE_ListRecords<VNRANK_PROGRAM>(&manager->formations)) {
     Normalise(program);
     PLAT_Trace("Formation %s loaded\n", program->szName);
   }
@@ -208,9 +206,7 @@ int32_t vnUNITMAN_LoadFormations(VNUNITMAN* manager, const char* path) {
 
 VNRANK_PROGRAM* vnUNITMAN_FindFormation(VNUNITMAN* manager, const char* name) {
   if (!name) return nullptr;
-  for (SGE_DLLNODE* l = SGE_ListFirst(&manager->formations); l;
-       l = SGE_ListNext(&manager->formations, l)) {
-    auto* program = reinterpret_cast<VNRANK_PROGRAM*>(l);
+  for (VNRANK_PROGRAM* program : SGE_ListRecords<VNRANK_PROGRAM>(&manager->formations)) {
     if (PLAT_EqualNoCase(program->szName, name)) return program;
   }
   return nullptr;

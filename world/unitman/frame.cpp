@@ -17,15 +17,14 @@ struct SIGHTING {
 
 template <typename Fn>
 void ForEachPlayer(VNUNITMAN* m, Fn fn) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
-    fn(vnUNITMAN_AsPlayer(p));
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players))
+    fn(player);
 }
 
 void ResetSightings(VNUNITMAN* m) {
   m->nSightCount = 0;
   ForEachPlayer(m, [](VNPLAYER* player) {
-    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
-      VNUNIT* u = vnUNITMAN_AsUnit(n);
+    for (VNUNIT* u : SGE_ListRecords<VNUNIT>(&player->units)) {
       u->dwSeenBy = 0;
       u->ppSighted = nullptr;
       u->nSighted = 0;
@@ -64,8 +63,7 @@ void SightAll(VNUNITMAN* m) {
   if (!m->pGrid || !m->ppSightings) return;
   ForEachPlayer(m, [m](VNPLAYER* player) {
     g_observerMask = player->dwEnemyMask;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
-      VNUNIT* u = vnUNITMAN_AsUnit(n);
+    for (VNUNIT* u : SGE_ListRecords<VNUNIT>(&player->units)) {
       if (u->dwFlags & VNUNIT_F_OBSERVER) Sight(m, u);
     }
   });

@@ -9,8 +9,7 @@
 namespace {
 
 VNUNIT_GROUP* FindGroup(VNUNITMAN* manager, int32_t key) {
-  for (SGE_DLLNODE* l = SGE_ListFirst(&manager->groups); l; l = SGE_ListNext(&manager->groups, l)) {
-    auto* group = reinterpret_cast<VNUNIT_GROUP*>(l);
+  for (VNUNIT_GROUP* group : SGE_ListRecords<VNUNIT_GROUP>(&manager->groups)) {
     if (group->nKey == key) return group;
   }
   return nullptr;

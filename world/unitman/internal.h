@@ -10,9 +10,6 @@ struct VNUNITMAN_CURSOR {
   VNUNITMAN_CURSOR* pOuter;
 };
 
-inline VNUNIT* vnUNITMAN_AsUnit(SGE_DLLNODE* node) { return reinterpret_cast<VNUNIT*>(node); }
-inline VNPLAYER* vnUNITMAN_AsPlayer(SGE_DLLNODE* node) { return reinterpret_cast<VNPLAYER*>(node); }
-
 void vnUNITMAN_BeginWalk(VNUNITMAN* m, VNUNITMAN_CURSOR* c, const SGE_DLLNODE* head);
 // The next unit of the walk, or null at its end.
 VNUNIT* vnUNITMAN_WalkNext(VNUNITMAN_CURSOR* c);

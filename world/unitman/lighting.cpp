@@ -23,8 +23,8 @@ float Channel(uint32_t argb, int32_t shift) { return static_cast<float>((argb >>
 
 void MarkTree(SPW_DOBJECT* object) {
   object->fFlags |= kRelight;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&object->children); n; n = SGE_ListNext(&object->children, n))
-    MarkTree(reinterpret_cast<SPW_DOBJECT*>(n));
+  for (SPW_DOBJECT* r : SGE_ListRecords<SPW_DOBJECT>(&object->children))
+    MarkTree(r);
 }
 
 void Relight(SPW_DOBJECT* object) {

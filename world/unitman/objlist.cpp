@@ -5,12 +5,6 @@
 #include "missions/control/misscont.h"
 #include "world/unitman/unitman.h"
 
-namespace {
-
-VNUNIT_LINKNODE* AsNode(SGE_DLLNODE* n) { return reinterpret_cast<VNUNIT_LINKNODE*>(n); }
-
-}  // namespace
-
 int32_t vnUNIT_AddObject(VNUNIT* unit, SPW_DOBJECT* object) {
   if (!unit || !object) return 0;
   VNUNIT_LINKNODE* node = vnUNITMAN_TakeLinkNode(vnUNITMAN_Get());
@@ -21,18 +15,18 @@ int32_t vnUNIT_AddObject(VNUNIT* unit, SPW_DOBJECT* object) {
 }
 
 SPW_DOBJECT* vnUNIT_FirstObject(const VNUNIT* unit) {
-  SGE_DLLNODE* first = unit ? SGE_ListFirst(&unit->list) : nullptr;
-  return first ? static_cast<SPW_DOBJECT*>(AsNode(first)->pData) : nullptr;
+  const VNUNIT_LINKNODE* first = unit ? SGE_ListFirstRecord<VNUNIT_LINKNODE>(&unit->list) : nullptr;
+  return first ? static_cast<SPW_DOBJECT*>(first->pData) : nullptr;
 }
 
 void vnUNIT_DestroyObjects(VNUNIT* unit) {
   if (!unit) return;
   VNUNITMAN* manager = vnUNITMAN_Get();
   // Each node leaves the list before its object goes, so the walk never meets a freed one.
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&unit->list)) {
-    auto* object = static_cast<SPW_DOBJECT*>(AsNode(n)->pData);
-    AsNode(n)->pData = nullptr;
-    vnUNITMAN_ReturnLinkNode(manager, AsNode(n));
+  while (auto* node = SGE_ListRecord<VNUNIT_LINKNODE>(SGE_ListPopHead(&unit->list))) {
+    auto* object = static_cast<SPW_DOBJECT*>(node->pData);
+    node->pData = nullptr;
+    vnUNITMAN_ReturnLinkNode(manager, node);
     SPW_DestroyDynamicObject(object);
   }
 }

@@ -24,9 +24,7 @@ VNORDER* DefaultOrder() {
   return node ? &node->order : nullptr;
 }
 
-VNORDER_NODE* AsNode(SGE_DLLNODE* link) { return reinterpret_cast<VNORDER_NODE*>(link); }
-
-VNORDER_NODE* CurrentNode(VNUNIT* unit) { return AsNode(SGE_ListLast(&unit->orders)); }
+VNORDER_NODE* CurrentNode(VNUNIT* unit) { return SGE_ListLastRecord<VNORDER_NODE>(&unit->orders); }
 
 // A pool node holding a copy of the order, not yet linked; null when the pool is empty.
 VNORDER_NODE* NewNode(const VNORDER* order) {
@@ -38,9 +36,8 @@ VNORDER_NODE* NewNode(const VNORDER* order) {
 
 // Walking from the current order towards the head: the first order of that kind.
 VNORDER_NODE* FindKind(VNUNIT* unit, int32_t kind) {
-  for (SGE_DLLNODE* l = SGE_ListLast(&unit->orders); l; l = SGE_ListPrev(&unit->orders, l)) {
-    if (AsNode(l)->order.anWord[VNORDER_WORD_KIND] == kind) return AsNode(l);
-  }
+  for (VNORDER_NODE* node : SGE_ListRecordsBackward<VNORDER_NODE>(&unit->orders))
+    if (node->order.anWord[VNORDER_WORD_KIND] == kind) return node;
   return nullptr;
 }
 
@@ -67,8 +64,13 @@ VNORDER_NODE* vnORDER_InsertAt(VNUNIT* unit, const VNORDER* order, int32_t n) {
   VNORDER_NODE* node = NewNode(order);
   if (!node) return nullptr;
   // The order that is to run just before the new one: the n-th from the current one.
-  SGE_DLLNODE* before = n >= 0 ? SGE_ListLast(&unit->orders) : nullptr;
-  for (int32_t i = 0; before && i < n; ++i) before = SGE_ListPrev(&unit->orders, before);
+  SGE_DLLNODE* before = nullptr;
+  for (VNORDER_NODE* at : SGE_ListRecordsBackward<VNORDER_NODE>(&unit->orders)) {
+    if (n-- == 0) {
+      before = &at->link;
+      break;
+    }
+  }
   if (!before) {
     // Past the end: the node goes straight back, so no caller holds a node of the pool.
     ReturnNode(node);
@@ -106,9 +108,9 @@ VNORDER* vnORDER_Clear(VNUNIT* unit) {
 VNORDER* vnORDER_KeepFirst(VNUNIT* unit) {
   VNORDER_NODE* kept = CurrentNode(unit);
   if (!kept) return nullptr;
-  while (SGE_DLLNODE* l = SGE_ListFirst(&unit->orders)) {
-    if (l == &kept->link) break;
-    ReturnNode(AsNode(l));
+  for (VNORDER_NODE* node : SGE_ListRecords<VNORDER_NODE>(&unit->orders)) {
+    if (node == kept) break;
+    ReturnNode(node);
   }
   return &kept->order;
 }

@@ -20,8 +20,8 @@ constexpr uint32_t kAreaExclude = 0x40C8;  // weapons, items, projectiles and bi
 
 template <typename Fn>
 void ForEachPlayer(VNUNITMAN* m, Fn fn) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
-    fn(vnUNITMAN_AsPlayer(p));
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players))
+    fn(player);
 }
 
 // Calls fn(unit) for each unit of the list until it returns false; safe against fn ending
@@ -36,8 +36,8 @@ bool ForEachUnit(VNUNITMAN* m, const SGE_DLLNODE* units, Fn fn) {
 
 template <typename Fn>
 bool ForEveryUnit(VNUNITMAN* m, Fn fn) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
-    if (!ForEachUnit(m, &vnUNITMAN_AsPlayer(p)->units, fn)) return false;
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players))
+    if (!ForEachUnit(m, &player->units, fn)) return false;
   return true;
 }
 
@@ -69,32 +69,30 @@ int32_t CollectInArea(void*, VNUNIT* u, void* user) {
 }  // namespace
 
 VNPLAYER* vnUNITMAN_FindPlayer(VNUNITMAN* m, uint32_t id) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
-    if (vnUNITMAN_AsPlayer(p)->dwId == id) return vnUNITMAN_AsPlayer(p);
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players))
+    if (player->dwId == id) return player;
   return nullptr;
 }
 
 VNPLAYER* vnUNITMAN_FindPlayerByName(VNUNITMAN* m, const char* name) {
   if (!name) return nullptr;
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p)) {
-    VNPLAYER* player = vnUNITMAN_AsPlayer(p);
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players)) {
     if (PLAT_EqualNoCase(player->szName, name)) return player;
   }
   return nullptr;
 }
 
 VNPLAYER* vnUNITMAN_HumanPlayer(VNUNITMAN* m) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p))
-    if (vnUNITMAN_AsPlayer(p)->bControl) return vnUNITMAN_AsPlayer(p);
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players))
+    if (player->bControl) return player;
   return nullptr;
 }
 
 VNUNIT* vnUNITMAN_FindUnit(VNUNITMAN* m, uint32_t id, uint32_t player) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p)) {
-    const VNPLAYER* owner = vnUNITMAN_AsPlayer(p);
+  for (const VNPLAYER* owner : SGE_ListRecords<VNPLAYER>(&m->players)) {
     if (player && owner->dwId != player) continue;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&owner->units); n; n = SGE_ListNext(&owner->units, n))
-      if (vnUNITMAN_AsUnit(n)->dwId == id) return vnUNITMAN_AsUnit(n);
+    for (VNUNIT* u : SGE_ListRecords<VNUNIT>(&owner->units))
+      if (u->dwId == id) return u;
   }
   return nullptr;
 }
@@ -177,9 +175,10 @@ int32_t vnUNITMAN_ListSelected(VNUNITMAN* m, VNUNIT** out, int32_t capacity) {
   VNPLAYER* human = vnUNITMAN_HumanPlayer(m);
   int32_t count = 0;
   if (!human || !out) return 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&human->units); n && count < capacity;
-       n = SGE_ListNext(&human->units, n))
-    if (vnUNITMAN_AsUnit(n)->dwFlags & VNUNIT_F_SELECTED) out[count++] = vnUNITMAN_AsUnit(n);
+  for (VNUNIT* u : SGE_ListRecords<VNUNIT>(&human->units)) {
+    if (count >= capacity) break;
+    if (u->dwFlags & VNUNIT_F_SELECTED) out[count++] = u;
+  }
   return count;
 }
 
@@ -187,8 +186,7 @@ int32_t vnUNITMAN_CountType(VNUNITMAN* m, int32_t type, int32_t liveOnly) {
   if (vnAIEDIT_IsDisplayOn()) return 0;
   int32_t count = 0;
   ForEachPlayer(m, [&](VNPLAYER* player) {
-    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
-      const VNUNIT* u = vnUNITMAN_AsUnit(n);
+    for (const VNUNIT* u : SGE_ListRecords<VNUNIT>(&player->units)) {
       if (u->nType == type && (!liveOnly || vnUNIT_AttrFloat(u, VN_ATTR_HEALTH) > 0.0f)) ++count;
     }
   });
@@ -200,8 +198,7 @@ uint32_t vnUNITMAN_NearestBugHole(VNUNITMAN* m, const VNUNIT* unit) {
   float best = kFarAway;
   uint32_t id = 0;
   ForEachPlayer(m, [&](VNPLAYER* player) {
-    for (SGE_DLLNODE* n = SGE_ListFirst(&player->units); n; n = SGE_ListNext(&player->units, n)) {
-      const VNUNIT* u = vnUNITMAN_AsUnit(n);
+    for (const VNUNIT* u : SGE_ListRecords<VNUNIT>(&player->units)) {
       if (u->nType != VN_UNIT_TYPE_PE_BUGHOLE) continue;
       const float dx = u->vPos.x - unit->vPos.x, dy = u->vPos.y - unit->vPos.y;
       if (dx * dx + dy * dy < best) {
@@ -237,8 +234,7 @@ void vnUNITMAN_NotifyArea(VNUNITMAN* m, const VNUNITMAN_AREA* area) {
 
 VNUNITMAN_ANIMINDEX* vnUNITMAN_AnimIndex(VNUNITMAN* m, const VNUNITMAN_ANIMREQUEST* request) {
   if (!request || request->nCount < 0) return nullptr;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&m->animIndices); n; n = SGE_ListNext(&m->animIndices, n)) {
-    auto* record = reinterpret_cast<VNUNITMAN_ANIMINDEX*>(n);
+  for (VNUNITMAN_ANIMINDEX* record : SGE_ListRecords<VNUNITMAN_ANIMINDEX>(&m->animIndices)) {
     if (record->nKey == request->nKey) return record;
   }
   auto* record = static_cast<VNUNITMAN_ANIMINDEX*>(SGE_MemCalloc(m->pBlock, sizeof(VNUNITMAN_ANIMINDEX)));
@@ -267,8 +263,7 @@ VNUNITMAN_ANIMINDEX* vnUNITMAN_AnimIndex(VNUNITMAN* m, const VNUNITMAN_ANIMREQUE
 }
 
 void vnUNITMAN_FreeAnimIndices(VNUNITMAN* m) {
-  while (SGE_DLLNODE* n = SGE_ListPopHead(&m->animIndices)) {
-    auto* record = reinterpret_cast<VNUNITMAN_ANIMINDEX*>(n);
+  while (auto* record = SGE_ListRecord<VNUNITMAN_ANIMINDEX>(SGE_ListPopHead(&m->animIndices))) {
     if (record->pIndices) SGE_MemFree(record->pIndices);
     SGE_MemFree(record);
   }

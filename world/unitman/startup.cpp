@@ -102,15 +102,13 @@ void LoadTables(VNUNITMAN* m) {
 }
 
 void NamePlayers(VNUNITMAN* m) {
-  SGE_DLLNODE* first = SGE_ListFirst(&m->players);
-  SGE_DLLNODE* last = SGE_ListLast(&m->players);
-  if (!first) return;
-  VNPLAYER* human = vnUNITMAN_AsPlayer(first);
+  VNPLAYER* human = SGE_ListFirstRecord<VNPLAYER>(&m->players);
+  VNPLAYER* computer = SGE_ListLastRecord<VNPLAYER>(&m->players);
+  if (!human) return;
   human->bControl = 1;
   human->dwAllyMask = human->dwId;
   human->dwEnemyMask = ~human->dwId;
   std::strncpy(human->szName, kHumanName, VNPLAYER_NAME_SIZE - 1);
-  VNPLAYER* computer = vnUNITMAN_AsPlayer(last);
   computer->bControl = 0;
   computer->dwAllyMask = computer->dwId;
   computer->dwEnemyMask = ~computer->dwId;

@@ -144,7 +144,7 @@ VNUNIT* vnUNITMAN_WalkNext(VNUNITMAN_CURSOR* c) {
   if (!node) return nullptr;
   // Taken before the caller runs anything that may destroy this unit or the next.
   c->pNext = SGE_ListNext(c->pHead, node);
-  return vnUNITMAN_AsUnit(node);
+  return SGE_ListRecord<VNUNIT>(node);
 }
 
 void vnUNITMAN_EndWalk(VNUNITMAN* m, VNUNITMAN_CURSOR* c) {

@@ -118,9 +118,8 @@ void CreateLinked(SGE_TASK* task, const VNUNITMAN* m, VNUNIT* u, const VNUNIT_CR
                   const VNPLACE_COMMANDBLOCK* block) {
   const VNUNIT_ATTR* row = RowOf(m, u->nType);
   if (!row || (u->dwFlags & (VNUNIT_F_WEAPON | VNUNIT_F_ITEM))) return;
-  const SGE_DLLNODE* head = &row->linked;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-    const auto* linked = static_cast<const VNUNIT_ATTR*>(reinterpret_cast<VNUNIT_LINKNODE*>(n)->pData);
+  for (const VNUNIT_LINKNODE* node : SGE_ListRecords<VNUNIT_LINKNODE>(&row->linked)) {
+    const auto* linked = static_cast<const VNUNIT_ATTR*>(node->pData);
     VNUNIT_CREATE c{};
     c.nType = static_cast<int32_t>(linked - m->pAttrs);
     c.dwPlayer = create->dwPlayer;
@@ -210,10 +209,9 @@ void EndTasks(VNUNIT* u) {
 
 void DestroyChildren(VNUNITMAN* m, VNUNIT* u) {
   for (VNUNIT_CHILDLIST list : VNUNIT_CHILD_VISIT_ORDER) {
-    while (SGE_DLLNODE* n = SGE_ListFirst(&u->aChildren[list])) {
-      VNUNIT* child = vnUNITMAN_AsUnit(n);
+    while (VNUNIT* child = SGE_ListFirstRecord<VNUNIT>(&u->aChildren[list])) {
       if (child->nType == VN_UNIT_TYPE_FREE) {
-        SGE_ListUnlink(n);  // a pool record has no business here
+        SGE_ListUnlink(&child->link);  // a pool record has no business here
         continue;
       }
       vnUNITMAN_FreeUnit(m, child);
@@ -231,12 +229,11 @@ VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* cre
   }
   SGE_DLLNODE* target = TargetList(task, create);
   if (!target) return nullptr;
-  SGE_DLLNODE* node = SGE_ListPopHead(&m->freeUnits);
-  if (!node) {
+  VNUNIT* u = SGE_ListRecord<VNUNIT>(SGE_ListPopHead(&m->freeUnits));
+  if (!u) {
     ReportPool(m);
     return nullptr;
   }
-  VNUNIT* u = vnUNITMAN_AsUnit(node);
   Fill(m, u, create);
   const uint32_t id = u->dwId;
   if (u->dwFlags & VNUNIT_F_MOVER) AttachMover(u, create);
@@ -271,12 +268,10 @@ void vnUNITMAN_FreeUnit(VNUNITMAN* m, VNUNIT* u) {
 }
 
 void vnUNITMAN_FreeAllUnits(VNUNITMAN* m) {
-  for (SGE_DLLNODE* p = SGE_ListFirst(&m->players); p; p = SGE_ListNext(&m->players, p)) {
-    VNPLAYER* player = vnUNITMAN_AsPlayer(p);
-    while (SGE_DLLNODE* n = SGE_ListFirst(&player->units)) {
-      VNUNIT* u = vnUNITMAN_AsUnit(n);
+  for (VNPLAYER* player : SGE_ListRecords<VNPLAYER>(&m->players)) {
+    while (VNUNIT* u = SGE_ListFirstRecord<VNUNIT>(&player->units)) {
       if (u->nType == VN_UNIT_TYPE_FREE)
-        SGE_ListUnlink(n);  // a pool record has no business here
+        SGE_ListUnlink(&u->link);  // a pool record has no business here
       else
         vnUNITMAN_FreeUnit(m, u);
     }

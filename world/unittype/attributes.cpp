@@ -124,7 +124,7 @@ void AddLinks(VNUNIT_ATTR* rows, VNUNIT_ATTR* row, const AttrLine& line, SGE_DLL
                  lineNo, row->nType);
       return;
     }
-    reinterpret_cast<VNUNIT_LINKNODE*>(n)->pData = &rows[line.adwField[i]];
+    SGE_ListRecord<VNUNIT_LINKNODE>(n)->pData = &rows[line.adwField[i]];
     SGE_ListAddTail(&row->linked, n);
   }
 }

@@ -48,8 +48,8 @@ TEST(DriverList, MovingAllKeepsTheOrderBehindWhatTheTargetHolds) {
     EXPECT_TRUE(SPPD_LinkEmpty(&from.head));
     // The moved list still links both ways.
     std::vector<int> backwards;
-    for (SPPD_LISTHEAD* n = to.head.prev; n != &to.head; n = n->prev)
-      backwards.insert(backwards.begin(), SPPD_LinkRecord<Node>(n)->value);
+    for (const Node* n : SGE_ListRecordsBackward<Node>(&to.head))
+      backwards.insert(backwards.begin(), n->value);
     EXPECT_EQ(backwards, expected);
   }
 }

@@ -255,8 +255,8 @@ TEST_F(B2DTest, DamagedFilesEndTheirListsCleanly) {
     ASSERT_NE(file, nullptr) << c.name;
     EXPECT_EQ(SGE_ListCount(&file->textures), c.textures) << c.name;
     std::vector<int32_t> frames;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&file->sets); n; n = SGE_ListNext(&file->sets, n))
-      frames.push_back(SGE_ListCount(&reinterpret_cast<SPW_B2DSET*>(n)->frames));
+    for (SPW_B2DSET* r : SGE_ListRecords<SPW_B2DSET>(&file->sets))
+      frames.push_back(SGE_ListCount(&r->frames));
     EXPECT_EQ(frames, c.framesPerSet) << c.name;
     EXPECT_EQ(!trace.lines().empty(), c.traced) << c.name;
     SPW_B2D_Free(file);
@@ -283,7 +283,7 @@ TEST_F(B2DTest, LongSetNamesAreCutAndLongLinesReadToTheBuffer) {
                                 "\" 0 1 0 0 8 8 0 0 0 0 1 1\n");
   vntest::TraceCapture trace;
   SPW_B2DFILE* file = SPW_B2D_Parse(path.c_str(), &display, 1);
-  const auto* set = reinterpret_cast<SPW_B2DSET*>(SGE_ListFirst(&file->sets));
+  const auto* set = SGE_ListFirstRecord<SPW_B2DSET>(&file->sets);
   ASSERT_NE(set, nullptr);
   EXPECT_EQ(std::string(set->szName), longName.substr(0, 63));
   // The frame line is cut at 1,023 characters, inside its name: no frame.

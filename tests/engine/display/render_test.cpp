@@ -51,7 +51,7 @@ TEST_F(DisplayTest, DisplayCallbackFailureEndsThePassForEveryDisplay) {
   EXPECT_EQ(Drawn(), (Lines{"stop"}));
 
   // A disabled failing callback no longer stops anything.
-  SPW_DisableDisplayNode(reinterpret_cast<SPW_DISPLAYCB*>(SGE_ListFirst(&display->callbacks)));
+  SPW_DisableDisplayNode(SGE_ListFirstRecord<SPW_DISPLAYCB>(&display->callbacks));
   Log().clear();
   SPW_RenderDisplays();
   EXPECT_EQ(Drawn(), (Lines{"never", "first-display-node", "second-display-node"}));

@@ -29,9 +29,9 @@ class AnimTest : public DObjectFixture {
   // The times of the breakpoints fired since the last call, freeing their events.
   std::vector<float> Fired() {
     std::vector<float> out;
-    while (SGE_DLLNODE* n = SGE_ListFirst(&scene->events)) {
-      out.push_back(reinterpret_cast<SPW_BREAKPOINT*>(n)->fTime);
-      SGE_ListRemove(n);
+    for (SPW_BREAKPOINT* event : SGE_ListRecords<SPW_BREAKPOINT>(&scene->events)) {
+      out.push_back(event->fTime);
+      SGE_ListRemove(&event->link);
     }
     return out;
   }
@@ -114,7 +114,7 @@ TEST_F(AnimTest, AFiredBreakpointBecomesAnEventCarryingTheObjectAndUserWords) {
   SPW_SetAnimationTime(o, kWalk, 4700.0f);
   SPW_AnimateObjects(o);
   ASSERT_EQ(SGE_ListCount(&scene->events), 1);
-  auto* ev = reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListFirst(&scene->events));
+  auto* ev = SGE_ListFirstRecord<SPW_BREAKPOINT>(&scene->events);
   EXPECT_EQ(ev->pUser, o);
   EXPECT_EQ(ev->fTime, 4800.0f);
   EXPECT_EQ(ev->dwValue, 5u);
@@ -136,7 +136,7 @@ TEST_F(AnimTest, DestroyingAnObjectDropsItsPendingEvents) {
   ASSERT_EQ(SGE_ListCount(&scene->events), 2);
   SPW_DestroyDynamicObject(o);
   ASSERT_EQ(SGE_ListCount(&scene->events), 1);
-  EXPECT_EQ(reinterpret_cast<SPW_BREAKPOINT*>(SGE_ListFirst(&scene->events))->pUser, other);
+  EXPECT_EQ(SGE_ListFirstRecord<SPW_BREAKPOINT>(&scene->events)->pUser, other);
 }
 
 TEST_F(AnimTest, SettersRefuseSlotsOutsideTheAnimations) {

@@ -145,13 +145,12 @@ TEST_F(DriverBinding, HangsTheFrameBracketFirstAndTheCheckLast) {
     SPW_DISPLAYFN fn;
   } const expected[] = {{0u, SPW_DisplayBeginFrame}, {0x80000000u, SPW_DisplayCheckDriver}};
   size_t count = 0;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&display->callbacks); n;
-       n = SGE_ListNext(&display->callbacks, n), ++count) {
+  for (const SPW_DISPLAYCB* cb : SGE_ListRecords<SPW_DISPLAYCB>(&display->callbacks)) {
     ASSERT_LT(count, 2u) << "more than the two driver callbacks";
-    auto* cb = reinterpret_cast<SPW_DISPLAYCB*>(n);
     EXPECT_EQ(cb->link.dwKey, expected[count].key) << count;
     EXPECT_EQ(cb->pfnDisplay, expected[count].fn) << count;
     EXPECT_EQ(cb->pData, nullptr);
+    ++count;
   }
   EXPECT_EQ(count, 2u);
   SPW_DestroyDriverDisplay(display);

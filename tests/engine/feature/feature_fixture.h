@@ -59,14 +59,14 @@ class FeatureFixture : public ObjectFixture {
   std::vector<SPW_FEATUREOBJ*> Classes() {
     std::vector<SPW_FEATUREOBJ*> out;
     SGE_DLLNODE* list = SPW_SceneFeatureList(scene.get());
-    for (SGE_DLLNODE* n = SGE_ListFirst(list); n; n = SGE_ListNext(list, n))
-      out.push_back(reinterpret_cast<SPW_FEATUREOBJ*>(n));
+    for (SPW_FEATUREOBJ* r : SGE_ListRecords<SPW_FEATUREOBJ>(list))
+      out.push_back(r);
     return out;
   }
   static std::vector<SPW_FEATUREINST*> Instances(SPW_FEATUREOBJ* cls) {
     std::vector<SPW_FEATUREINST*> out;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&cls->instances); n; n = SGE_ListNext(&cls->instances, n))
-      out.push_back(reinterpret_cast<SPW_FEATUREINST*>(n));
+    for (SPW_FEATUREINST* r : SGE_ListRecords<SPW_FEATUREINST>(&cls->instances))
+      out.push_back(r);
     return out;
   }
   static int32_t InUse() {

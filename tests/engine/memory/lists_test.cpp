@@ -9,16 +9,22 @@
 namespace {
 
 struct Item {
-  SGE_SDLLNODE node;
+  SGE_SDLLNODE link;
   int id;
 };
 
 std::vector<int> Ids(const SGE_DLLNODE* head) {
   std::vector<int> ids;
-  for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n))
-    ids.push_back(reinterpret_cast<Item*>(n)->id);
+  for (Item* item : SGE_ListRecords<Item>(head)) ids.push_back(item->id);
   return ids;
 }
+
+// A record in two lists, the second through a link that is not its first member.
+struct Twice {
+  SGE_DLLNODE link;
+  int id;
+  SGE_DLLNODE other;
+};
 
 class ListTest : public ::testing::Test {
  protected:
@@ -26,10 +32,10 @@ class ListTest : public ::testing::Test {
     SGE_ListInit(&head_);
     for (int i = 0; i < 8; ++i) {
       items_[i].id = i;
-      SGE_ListInit(&items_[i].node.link);
+      SGE_ListInit(&items_[i].link.link);
     }
   }
-  SGE_DLLNODE* N(int i) { return &items_[i].node.link; }
+  SGE_DLLNODE* N(int i) { return &items_[i].link.link; }
   SGE_DLLNODE head_;
   Item items_[8];
 };
@@ -63,11 +69,11 @@ TEST_F(ListTest, EmptyHeadAnswersNone) {
 TEST_F(ListTest, SortedInsertKeepsEqualKeysInInsertionOrder) {
   const uint32_t keys[] = {5, 3, 5, 1};
   for (int i = 0; i < 4; ++i) {
-    SGE_ListSetKey(&items_[i].node, keys[i]);
-    EXPECT_EQ(SGE_ListInsertSorted(&head_, &items_[i].node), 1);
+    SGE_ListSetKey(&items_[i].link, keys[i]);
+    EXPECT_EQ(SGE_ListInsertSorted(&head_, &items_[i].link), 1);
   }
   EXPECT_EQ(Ids(&head_), (std::vector<int>{3, 1, 0, 2}));
-  EXPECT_EQ(SGE_ListGetKey(&items_[3].node), 1u);
+  EXPECT_EQ(SGE_ListGetKey(&items_[3].link), 1u);
 }
 
 TEST_F(ListTest, NextWrapGoesRoundToTheFirst) {
@@ -98,6 +104,74 @@ TEST_F(ListTest, UnlinkPopAndAppend) {
   EXPECT_TRUE(SGE_ListIsEmpty(&other));
   EXPECT_EQ(SGE_ListLast(&head_), N(6));
   EXPECT_EQ(N(6)->pNext, &head_);
+}
+
+TEST_F(ListTest, RecordsAreVisitedInOrderBothWays) {
+  for (int i : {4, 2, 7}) SGE_ListAddTail(&head_, N(i));
+  EXPECT_EQ(Ids(&head_), (std::vector<int>{4, 2, 7}));
+  std::vector<int> backward;
+  for (Item* item : SGE_ListRecordsBackward<Item>(&head_)) backward.push_back(item->id);
+  EXPECT_EQ(backward, (std::vector<int>{7, 2, 4}));
+  EXPECT_EQ(SGE_ListFirstRecord<Item>(&head_), &items_[4]);
+  EXPECT_EQ(SGE_ListLastRecord<Item>(&head_), &items_[7]);
+  EXPECT_EQ(SGE_ListRecord<Item>(nullptr), nullptr);
+  EXPECT_EQ(SGE_ListLink(&items_[2]), N(2));
+}
+
+TEST_F(ListTest, AnEmptyHeadVisitsNothing) {
+  int visits = 0;
+  for (Item* item : SGE_ListRecords<Item>(&head_)) visits += item->id + 1;
+  for (Item* item : SGE_ListRecordsBackward<Item>(&head_)) visits += item->id + 1;
+  EXPECT_EQ(visits, 0);
+  EXPECT_EQ(SGE_ListFirstRecord<Item>(&head_), nullptr);
+  EXPECT_EQ(SGE_ListLastRecord<Item>(&head_), nullptr);
+}
+
+TEST_F(ListTest, AVisitMayUnlinkTheRecordItStandsOn) {
+  for (int i = 0; i < 6; ++i) SGE_ListAddTail(&head_, N(i));
+  std::vector<int> seen;
+  for (Item* item : SGE_ListRecords<Item>(&head_)) {
+    seen.push_back(item->id);
+    if (item->id % 2 == 0) SGE_ListUnlink(&item->link.link);
+  }
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(Ids(&head_), (std::vector<int>{1, 3, 5}));
+  seen.clear();
+  for (Item* item : SGE_ListRecordsBackward<Item>(&head_)) {
+    seen.push_back(item->id);
+    SGE_ListUnlink(&item->link.link);
+  }
+  EXPECT_EQ(seen, (std::vector<int>{5, 3, 1}));
+  EXPECT_TRUE(SGE_ListIsEmpty(&head_));
+}
+
+TEST_F(ListTest, SortedRecordsAreVisitedByKey) {
+  const uint32_t keys[] = {9, 2, 6, 2};
+  for (int i = 0; i < 4; ++i) {
+    SGE_ListSetKey(&items_[i].link, keys[i]);
+    SGE_ListInsertSorted(&head_, &items_[i].link);
+  }
+  std::vector<uint32_t> visited;
+  for (Item* item : SGE_ListRecords<Item>(&head_)) visited.push_back(SGE_ListGetKey(&item->link));
+  EXPECT_EQ(visited, (std::vector<uint32_t>{2, 2, 6, 9}));
+  EXPECT_EQ(Ids(&head_), (std::vector<int>{1, 3, 2, 0}));
+}
+
+TEST(ListRecords, ALinkPastTheFirstMemberLeadsBackToItsRecord) {
+  constexpr size_t kOther = offsetof(Twice, other);
+  Twice records[3] = {{{}, 10, {}}, {{}, 11, {}}, {{}, 12, {}}};
+  SGE_DLLNODE byLink, byOther;
+  SGE_ListInit(&byLink);
+  SGE_ListInit(&byOther);
+  for (Twice& r : records) {
+    SGE_ListAddHead(&byLink, &r.link);
+    SGE_ListAddTail(&byOther, SGE_ListLink<Twice, kOther>(&r));
+  }
+  std::vector<int> ids;
+  for (Twice* r : SGE_ListRecords<Twice>(&byLink)) ids.push_back(r->id);
+  for (Twice* r : SGE_ListRecords<Twice, kOther>(&byOther)) ids.push_back(r->id);
+  EXPECT_EQ(ids, (std::vector<int>{12, 11, 10, 10, 11, 12}));
+  EXPECT_EQ((SGE_ListLastRecord<Twice, kOther>(&byOther)), &records[2]);
 }
 
 TEST(ListMemory, CreateRemoveAndFreeAllUseTheBlocks) {

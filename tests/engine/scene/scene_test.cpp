@@ -18,8 +18,8 @@ TEST_F(SceneTest, ANewSceneHasItsDefaultsAndTakesItsPlaceByPriority) {
   SPW_SCENE* c = SPW_CreateScene(0, 1.0f, 20, 0);
   ASSERT_TRUE(a && b && c);
   std::vector<SPW_SCENE*> order;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&SPW_SceneList); n; n = SGE_ListNext(&SPW_SceneList, n))
-    order.push_back(reinterpret_cast<SPW_SCENE*>(n));
+  for (SPW_SCENE* r : SGE_ListRecords<SPW_SCENE>(&SPW_SceneList))
+    order.push_back(r);
   // The fixture's scene came first at priority 10.
   EXPECT_EQ(order, (std::vector<SPW_SCENE*>{scene, a, b, c}));
   EXPECT_EQ(b->pSelf, b);
@@ -42,7 +42,7 @@ TEST_F(SceneTest, DestructionFreesTheLightsAndSparesAPermanentScene) {
   SPW_SCENE* s = SPW_CreateScene(0, 1.0f, 1, 0);
   const SPW_VECTOR p = {1, 2, 3};
   for (int i = 0; i < 5; ++i) ASSERT_NE(SPW_CreateLight(s, &p, 4.0f, 0, 0, 0), nullptr);
-  SPW_FreeLight(reinterpret_cast<SPW_LIGHT*>(SGE_ListFirst(&s->lights)));
+  SPW_FreeLight(SGE_ListFirstRecord<SPW_LIGHT>(&s->lights));
   EXPECT_EQ(SPW_DestroyScene(s), 1);
   EXPECT_EQ(Used(SPW_ObjsMem), before);
 

@@ -192,8 +192,8 @@ TEST_F(SceneTest, PlacementPutsLightsFirstOthersLastAndChildrenUnderTheirParent)
   child->bNeedsPlacement = 1;
   SPW_AnimatePass();
   std::vector<SPW_ANIMOBJECT*> order;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&scene->objects); n; n = SGE_ListNext(&scene->objects, n))
-    order.push_back(reinterpret_cast<SPW_ANIMOBJECT*>(n));
+  for (SPW_ANIMOBJECT* r : SGE_ListRecords<SPW_ANIMOBJECT>(&scene->objects))
+    order.push_back(r);
   EXPECT_EQ(order, (std::vector<SPW_ANIMOBJECT*>{light, b, a}));
   EXPECT_EQ(a->vWorldPos.x, 1.0f);
   // A quarter turn about z takes the child's (1, 0, 0) to (0, 1, 0) from the parent.

@@ -505,7 +505,7 @@ class TerrainLightsTest : public TerrainTest {
     SGE_ListAddTail(&lights[light].terrainLinks, &l.lightLink);
     SGE_ListAddTail(&t->pPatches[patch].lights, &l.tileLink);
   }
-  SPW_LIGHT* Last() { return reinterpret_cast<SPW_LIGHT*>(SGE_ListLast(&scene.lights)); }
+  SPW_LIGHT* Last() { return SGE_ListLastRecord<SPW_LIGHT>(&scene.lights); }
 
   SPW_TERRAIN* t = nullptr;
   SPW_SCENE scene{};
@@ -523,7 +523,7 @@ TEST_F(TerrainLightsTest, SmallSpheresFindTheLightsOfThePatchesUnderThemOnce) {
   EXPECT_EQ(out[0], &lights[0]);
   EXPECT_EQ(out[1], &lights[2]);
   EXPECT_EQ(Last(), &lights[2]);  // the ones found went to the end, in order
-  EXPECT_EQ(reinterpret_cast<SPW_LIGHT*>(SGE_ListFirst(&scene.lights)), &lights[1]);
+  EXPECT_EQ(SGE_ListFirstRecord<SPW_LIGHT>(&scene.lights), &lights[1]);
   n = 1;
   ASSERT_EQ(SPW_CollectLights(&scene, &p, 1.0f, out, &n), 1);
   EXPECT_EQ(n, 1);

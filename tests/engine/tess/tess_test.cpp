@@ -68,8 +68,8 @@ class TessTest : public ::testing::Test {
   }
   std::vector<uint32_t> LinkedPatches(const SPW_TESS* t) {
     std::vector<uint32_t> out;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&t->patchLinks); n; n = SGE_ListNext(&t->patchLinks, n))
-      out.push_back(reinterpret_cast<SPW_TESSLINK*>(n)->pSide->dwPatch);
+    for (SPW_TESSLINK* r : SGE_ListRecords<SPW_TESSLINK>(&t->patchLinks))
+      out.push_back(r->pSide->dwPatch);
     return out;
   }
   SPW_SCENE* scene = nullptr;
@@ -106,14 +106,14 @@ TEST_F(TessTest, EachLinkedPatchCarriesAnOverlayOfThePolygonWhosePiecesGoBackWit
   ASSERT_EQ(SPW_RelinkTessellation(t), 1);
   SPW_TESS* other = Lay(12, 2, 14, 4, SPW_TESS_NO_ITEMS);  // kind 1 on patch 1 only
   ASSERT_EQ(SGE_ListCount(&patches[1].overlays), 2);
-  auto* o = reinterpret_cast<SPW_TERRAINOVERLAY*>(SGE_ListFirst(&patches[1].overlays));
+  auto* o = SGE_ListFirstRecord<SPW_TERRAINOVERLAY>(&patches[1].overlays);
   EXPECT_EQ(o->pPoints, t->pPoints);
   EXPECT_EQ(o->dwNumPoints, 4u);
   EXPECT_EQ(o->nTexture, 2);
   EXPECT_EQ(o->nLayer, SPW_TESS_LAYER_TRANSLUCENT);
   EXPECT_EQ(o->nColourMode, SPW_TOVERLAY_OWN_COLOURS);
   EXPECT_TRUE(o->fFlags & SPW_TOVERLAY_REBUILD);
-  EXPECT_EQ(reinterpret_cast<SPW_TERRAINOVERLAY*>(SGE_ListLast(&patches[1].overlays))->nLayer,
+  EXPECT_EQ(SGE_ListLastRecord<SPW_TERRAINOVERLAY>(&patches[1].overlays)->nLayer,
             SPW_TESS_LAYER_OPAQUE);
   EXPECT_NE(patches[0].dwFlags & SPW_TPATCH_OVERLAYS, 0u);
   // Pieces the driver made go to the terrain's spare ones when the overlay is lifted.
@@ -137,7 +137,7 @@ TEST_F(TessTest, ItemsAreLinkedUpToTheLimitAndNotAtAllWithFlag0x10) {
   EXPECT_EQ(g_searchMask, 0x30u);
   EXPECT_EQ(SGE_ListCount(&items[2].decals), 1);
   EXPECT_EQ(SGE_ListCount(&items[3].decals), 0);
-  auto* side = reinterpret_cast<SPW_TESSSIDE*>(SGE_ListFirst(&items[0].decals));
+  auto* side = SGE_ListFirstRecord<SPW_TESSSIDE>(&items[0].decals);
   EXPECT_EQ(side->pTess, t);
   EXPECT_EQ(side->pOwner, &items[0]);
   SPW_TESS* none = Lay(1, 1, 2, 2, SPW_TESS_NO_TERRAIN | SPW_TESS_NO_ITEMS, 50);
@@ -149,7 +149,7 @@ TEST_F(TessTest, ItemsAreLinkedUpToTheLimitAndNotAtAllWithFlag0x10) {
 
 TEST_F(TessTest, AReleasedRecordIsReusedAndPolygonBuffersGoBackToThePool) {
   SPW_TESS* t = Lay(1, 1, 2, 2, 0, 1);
-  SGE_DLLNODE* decals = &reinterpret_cast<SPW_TESSSIDE*>(SGE_ListFirst(&items[0].decals))->buffers;
+  SGE_DLLNODE* decals = &SGE_ListFirstRecord<SPW_TESSSIDE>(&items[0].decals)->buffers;
   SPW_POLYBUFFER* b = SPW_TakePolygonBuffer(scene, decals);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->dwCount, 0u);

@@ -132,9 +132,9 @@ TEST_F(VDisplayTest, CreationFillsTheRecordAndInstallsTheFiveCallbacks) {
 
   std::vector<uint32_t> keys;
   std::vector<SPW_NODEFN> fns;
-  for (SGE_DLLNODE* n = SGE_ListFirst(&node->callbacks); n; n = SGE_ListNext(&node->callbacks, n)) {
-    keys.push_back(reinterpret_cast<SPW_DISPLAYCB*>(n)->link.dwKey);
-    fns.push_back(reinterpret_cast<SPW_DISPLAYCB*>(n)->pfnNode);
+  for (const SPW_DISPLAYCB* cb : SGE_ListRecords<SPW_DISPLAYCB>(&node->callbacks)) {
+    keys.push_back(cb->link.dwKey);
+    fns.push_back(cb->pfnNode);
   }
   EXPECT_EQ(keys, (std::vector<uint32_t>{100, 200, 300, 400, 600}));
   ASSERT_EQ(fns.size(), 5u);

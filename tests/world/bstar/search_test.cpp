@@ -26,7 +26,7 @@ class SearchTest : public BstarFixture {
       EXPECT_TRUE(SGE_ListIsEmpty(&path));
       return ids;
     }
-    for (BSTAR_PATHCELL* c = BSTAR_PathFirst(&path); c; c = BSTAR_PathNext(&path, c))
+    for (const BSTAR_PATHCELL* c : SGE_ListRecords<BSTAR_PATHCELL>(&path))
       ids.push_back(c->pRegion->dwId);
     EXPECT_EQ(BSTAR_PathLast(&path)->pRegion->dwId, to);
     BSTAR_FreePath(space, &path);

@@ -72,10 +72,7 @@ class DomeTest : public ::testing::Test {
   // The faces drawn: each face goes to the driver twice.
   int32_t DrawnFaces() { return static_cast<int32_t>(view.Draw().size()) / 2; }
   int32_t SparkCount() const {
-    int32_t n = 0;
-    for (SGE_DLLNODE* s = SGE_ListFirst(&w.scene()->sprites); s; s = SGE_ListNext(&w.scene()->sprites, s))
-      ++n;
-    return n;
+    return SGE_ListCount(&w.scene()->sprites);
   }
 
   vnworld::TestWorld w;

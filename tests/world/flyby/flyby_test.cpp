@@ -95,8 +95,8 @@ class FlyByTest : public ::testing::Test {
   }
 
   static bool IsLive(SGE_TASK* task) {
-    for (SGE_DLLNODE* n = SGE_ListFirst(SGE_GetTaskList()); n; n = SGE_ListNext(SGE_GetTaskList(), n))
-      if (reinterpret_cast<SGE_TASK*>(n) == task) return true;
+    for (SGE_TASK* r : SGE_ListRecords<SGE_TASK>(SGE_GetTaskList()))
+      if (r == task) return true;
     return false;
   }
 

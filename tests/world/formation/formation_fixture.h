@@ -147,9 +147,8 @@ class FormationWorld : public ::testing::Test {
   // The markers on the manager's node list.
   std::vector<SPW_DOBJECT*> Markers() const {
     std::vector<SPW_DOBJECT*> out;
-    for (SGE_DLLNODE* n = SGE_ListFirst(&man()->formNodes); n;
-         n = SGE_ListNext(&man()->formNodes, n))
-      out.push_back(reinterpret_cast<VNFORMNODE*>(n)->pObject);
+    for (VNFORMNODE* r : SGE_ListRecords<VNFORMNODE>(&man()->formNodes))
+      out.push_back(r->pObject);
     return out;
   }
   int32_t Slot(int32_t which) const { return vnFORMNODE_MarkerSlot(man(), which); }

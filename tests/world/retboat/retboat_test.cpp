@@ -76,8 +76,8 @@ class RetBoats : public ::testing::Test {
   std::vector<VNRETBOAT_ENTRY*> Entries() {
     std::vector<VNRETBOAT_ENTRY*> out;
     SGE_DLLNODE* head = &SGE_TaskData<VNRETBOAT_MANAGER>(boats)->entries;
-    for (SGE_DLLNODE* l = SGE_ListFirst(head); l; l = SGE_ListNext(head, l))
-      out.push_back(reinterpret_cast<VNRETBOAT_ENTRY*>(l));
+    for (VNRETBOAT_ENTRY* r : SGE_ListRecords<VNRETBOAT_ENTRY>(head))
+      out.push_back(r);
     return out;
   }
   int32_t Runners() { return SGE_ListCount(vnSS_GetRunners()); }

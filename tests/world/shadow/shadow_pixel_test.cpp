@@ -75,8 +75,8 @@ class ShadowPixelTest : public screentest::ScreenTest {
     ASSERT_EQ(SPW_LoadFeatureObject(reader, scene.get(), &display), 1);
     SPW_BIFF_CloseFile(reader, heap);
     SGE_DLLNODE* classes = SPW_SceneFeatureList(scene.get());
-    for (SGE_DLLNODE* n = SGE_ListFirst(classes); n; n = SGE_ListNext(classes, n))
-      reinterpret_cast<SPW_FEATUREOBJ*>(n)->dwAttributes = kSolid;
+    for (SPW_FEATUREOBJ* r : SGE_ListRecords<SPW_FEATUREOBJ>(classes))
+      r->dwAttributes = kSolid;
     ASSERT_EQ(SPW_BuildSceneTree(scene.get()), 1);
   }
 

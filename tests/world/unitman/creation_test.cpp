@@ -42,8 +42,8 @@ TEST_F(CreationTest, LinkedWeaponsAreCreatedBeforeTheParentsControllerAndLieInIt
   SGE_DLLNODE* items = &soldier->aChildren[VNUNIT_CHILD_ITEMS];
   ASSERT_EQ(SGE_ListCount(weapons), 1);
   ASSERT_EQ(SGE_ListCount(items), 1);
-  auto* rifle = reinterpret_cast<VNUNIT*>(SGE_ListFirst(weapons));
-  auto* booster = reinterpret_cast<VNUNIT*>(SGE_ListFirst(items));
+  auto* rifle = SGE_ListFirstRecord<VNUNIT>(weapons);
+  auto* booster = SGE_ListFirstRecord<VNUNIT>(items);
   EXPECT_EQ(rifle->nType, kRifle);
   EXPECT_EQ(rifle->pParent, soldier);
   EXPECT_EQ(booster->pParent, soldier);

@@ -28,7 +28,7 @@ TEST_F(DestructionTest, ChildrenAreToldBeforeTheParentEndsAndDestroyedAfterIt) {
   ASSERT_TRUE(world.Start());
   VNUNIT* soldier = world.Create(kSoldier, world.Human());
   ASSERT_NE(soldier, nullptr);
-  auto* rifle = reinterpret_cast<VNUNIT*>(SGE_ListFirst(&soldier->aChildren[VNUNIT_CHILD_WEAPONS]));
+  auto* rifle = SGE_ListFirstRecord<VNUNIT>(&soldier->aChildren[VNUNIT_CHILD_WEAPONS]);
   const uint32_t soldierId = soldier->dwId, rifleId = rifle->dwId;
   const int32_t free = SGE_ListCount(&world.state()->freeUnits);
   world.ClearEvents();

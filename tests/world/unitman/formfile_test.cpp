@@ -19,8 +19,8 @@ class FormationFile : public BareManager {
   VNRANK_PROGRAM* Find(const char* name) { return vnUNITMAN_FindFormation(&man, name); }
   std::vector<VNRANK_PROGRAM*> All() {
     std::vector<VNRANK_PROGRAM*> out;
-    for (SGE_DLLNODE* l = SGE_ListFirst(&man.formations); l; l = SGE_ListNext(&man.formations, l))
-      out.push_back(reinterpret_cast<VNRANK_PROGRAM*>(l));
+    for (VNRANK_PROGRAM* r : SGE_ListRecords<VNRANK_PROGRAM>(&man.formations))
+      out.push_back(r);
     return out;
   }
   vntest::TempDir dir;

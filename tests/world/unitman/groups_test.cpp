@@ -41,8 +41,7 @@ class Groups : public BareManager {
     return u;
   }
   VNUNIT_GROUP* Group(int32_t key) {
-    for (SGE_DLLNODE* l = SGE_ListFirst(&man.groups); l; l = SGE_ListNext(&man.groups, l)) {
-      auto* g = reinterpret_cast<VNUNIT_GROUP*>(l);
+    for (VNUNIT_GROUP* g : SGE_ListRecords<VNUNIT_GROUP>(&man.groups)) {
       if (g->nKey == key) return g;
     }
     return nullptr;
@@ -64,7 +63,7 @@ TEST_F(Groups, ANewKeyMakesAGroupAtTheHeadOfTheList) {
   VNUNIT* b = Unit();
   EXPECT_EQ(vnUNITMAN_GroupAddUnit(&man, a, 1), 1);
   EXPECT_EQ(vnUNITMAN_GroupAddUnit(&man, b, 2), 1);
-  auto* first = reinterpret_cast<VNUNIT_GROUP*>(SGE_ListFirst(&man.groups));
+  auto* first = SGE_ListFirstRecord<VNUNIT_GROUP>(&man.groups);
   EXPECT_EQ(first->nKey, 2);
   EXPECT_EQ(first->nCount, 1);
   EXPECT_EQ(first->apMembers[0], b);

@@ -36,8 +36,8 @@ class Orders : public ::testing::Test {
   // The kinds in the order they run, current first.
   std::vector<int32_t> Queue() {
     std::vector<int32_t> kinds;
-    for (SGE_DLLNODE* l = SGE_ListLast(&unit.orders); l; l = SGE_ListPrev(&unit.orders, l))
-      kinds.push_back(reinterpret_cast<VNORDER_NODE*>(l)->order.anWord[VNORDER_WORD_KIND]);
+    for (const VNORDER_NODE* node : SGE_ListRecordsBackward<VNORDER_NODE>(&unit.orders))
+      kinds.push_back(node->order.anWord[VNORDER_WORD_KIND]);
     return kinds;
   }
   VNORDER* Default() const { return &world.state()->defaultOrder.order; }

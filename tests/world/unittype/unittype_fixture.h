@@ -27,9 +27,8 @@ class UnitFilesFixture : public ::testing::Test {
   // The types the row's linked list points at, in order.
   std::vector<int32_t> Linked(int32_t type) const {
     std::vector<int32_t> out;
-    const SGE_DLLNODE* head = &Row(type).linked;
-    for (SGE_DLLNODE* n = SGE_ListFirst(head); n; n = SGE_ListNext(head, n)) {
-      const auto* row = static_cast<const VNUNIT_ATTR*>(reinterpret_cast<VNUNIT_LINKNODE*>(n)->pData);
+    for (const VNUNIT_LINKNODE* node : SGE_ListRecords<VNUNIT_LINKNODE>(&Row(type).linked)) {
+      const auto* row = static_cast<const VNUNIT_ATTR*>(node->pData);
       out.push_back(static_cast<int32_t>(row - rows_.data()));
     }
     return out;
