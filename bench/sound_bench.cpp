@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/goal.h"
+#include "engine/math/vecmath.h"
 #include "platform/files.h"
 #include "platform/sound/sound.h"
 #include "tools/writers/wav_writer.h"
@@ -55,7 +56,7 @@ struct Mixer {
     StopAll();
     const float still[3] = {0, 0, 0};
     for (int32_t i = 0; i < n; ++i) {
-      const float a = 6.2831853f * static_cast<float>(i) / static_cast<float>(n);
+      const float a = 2.0f * SPW_PI * static_cast<float>(i) / static_cast<float>(n);
       const float pos[3] = {10.0f * std::cos(a), 0.0f, 10.0f * std::sin(a)};
       handles.push_back(PLAT_SoundPlay3D(PLAT_SOUND_FREE, samples[static_cast<size_t>(i)], kSoundRate, 200, pos, still));
     }

@@ -111,7 +111,7 @@ struct TerrainScene {
 
   // A camera 30 units from the landing area and 45 above it, looking at its centre.
   void MakePose(int p) {
-    const float a = static_cast<float>(p) * 2.0f * 3.14159265f / kPoses;
+    const float a = static_cast<float>(p) * 2.0f * SPW_PI / kPoses;
     const SPW_VECTOR target{vnMODELS_TERRAIN_PAD_X, vnMODELS_TERRAIN_PAD_Y, 2.0f};
     const SPW_VECTOR eye{target.x + 30.0f * std::cos(a), target.y + 30.0f * std::sin(a), 47.0f};
     SPW_VECTOR f{target.x - eye.x, target.y - eye.y, target.z - eye.z};

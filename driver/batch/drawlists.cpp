@@ -5,6 +5,7 @@
 #include "driver/batch/texlookup.h"
 #include "driver/device/frame.h"
 #include "driver/device/renderstate.h"
+#include "engine/math/argb.h"
 
 namespace {
 
@@ -15,12 +16,10 @@ bool Wireframe() { return SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRA
 
 // Each colour byte squared on a 0..1 scale; the alpha byte carries no meaning.
 uint32_t SquaredFogColour(uint32_t argb) {
-  uint32_t out = argb & 0xFF000000u;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    float c = static_cast<float>((argb >> shift) & 0xFF) * (1.0f / 255.0f);
-    out |= static_cast<uint32_t>(std::lrint(c * c * 255.0f)) << shift;
-  }
-  return out;
+  return SPW_ArgbMap(argb, [](uint32_t byte) {
+    float c = static_cast<float>(byte) * (1.0f / 255.0f);
+    return static_cast<uint32_t>(std::lrint(c * c * 255.0f));
+  });
 }
 
 struct StateSet {

@@ -8,6 +8,7 @@
 #include "driver/batch/texlookup.h"
 #include "driver/core/block.h"
 #include "driver/device/renderstate.h"
+#include "engine/math/argb.h"
 #include "platform/trace.h"
 
 namespace {
@@ -48,10 +49,9 @@ void FileAlpha(SPPD_DRIVERSTATE* s, uint32_t n, int32_t textureId) {
 
 // Each channel, alpha included, scaled and held in a byte.
 uint32_t ScaleChannels(uint32_t argb, float factor) {
-  uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8)
-    out |= SPPD_PrimClampByte(static_cast<float>((argb >> shift) & 0xFF) * factor) << shift;
-  return out;
+  return SPW_ArgbMap(
+      argb, [factor](uint32_t c) { return SPPD_PrimClampByte(static_cast<float>(c) * factor); },
+      true);
 }
 
 }  // namespace
@@ -119,8 +119,8 @@ int32_t SPPD_RenderFVFPolygonNearBlend(SPW_DISPLAY* display, const SPPD_VERTEX* 
   for (uint32_t i = 0; i < n; ++i) {
     if (!(g_view[i].z >= nearDistance)) continue;
     uint32_t c = g_screen[i].dwDiffuse;
-    float alpha = static_cast<float>(c >> 24) * ((g_view[i].z - reference) * fade);
-    g_screen[i].dwDiffuse = (c & 0x00FFFFFFu) | (SPPD_PrimClampByte(alpha) << 24);
+    float alpha = static_cast<float>(SPW_ArgbA(c)) * ((g_view[i].z - reference) * fade);
+    g_screen[i].dwDiffuse = SPW_ArgbWithAlpha(c, SPPD_PrimClampByte(alpha));
   }
   FileAlpha(s, n, textureId);
   return SPPD_OK;

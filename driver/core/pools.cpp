@@ -6,6 +6,7 @@
 
 #include "driver/core/lasterror.h"
 #include "engine/driver/sppd.h"
+#include "engine/math/argb.h"
 #include "platform/trace.h"
 
 namespace {
@@ -101,9 +102,9 @@ uint32_t SPPD_ModulateColour(uint32_t a, uint32_t b, uint32_t* out) {
 }
 
 uint32_t SPPD_ScaleAlpha(uint32_t in, uint32_t* out, float factor) {
-  float alpha = static_cast<float>(in >> 24) * factor;
-  uint32_t a = static_cast<uint32_t>(static_cast<int64_t>(std::lrint(alpha))) & 0xFF;
-  uint32_t result = (in & 0x00FFFFFFu) | (a << 24);
+  float alpha = static_cast<float>(SPW_ArgbA(in)) * factor;
+  const auto a = static_cast<uint32_t>(static_cast<int64_t>(std::lrint(alpha)));
+  uint32_t result = SPW_ArgbWithAlpha(in, a);
   if (out) *out = result;
   return result;
 }

@@ -12,6 +12,7 @@
 #include "driver/device/renderstate.h"
 #include "driver/terrain/terrain.h"
 #include "engine/math/polyclip.h"
+#include "engine/math/vecops.h"
 #include "engine/scene/scene.h"
 
 namespace {
@@ -302,9 +303,6 @@ void AppendClipped(const Frame& f, const Tile& k, SPPD_BATCHLIST* second, uint32
   Emit(f, second, firstTex, secondTex, o);
 }
 
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // The light's glow laid over each triangle of the tile that it reaches.
 void DrawGlow(const Tile& k, const SPW_LIGHT* light) {
   const SPPD_TERRAINSTATE* g = SPPD_TerrainState();
@@ -318,26 +316,27 @@ void DrawGlow(const Tile& k, const SPW_LIGHT* light) {
   const int layer = light->dwValue == 2 ? SPPD_TERRAIN_LAYER_GLOW_BLEND : SPPD_TERRAIN_LAYER_GLOW_ADD;
   for (uint32_t i = 0; i + 2 < k.numIndices; i += 3) {
     const SPW_VECTOR& p0 = k.pos[k.tri[i]];
-    const SPW_VECTOR e1 = Sub(k.pos[k.tri[i + 1]], p0), e2 = Sub(k.pos[k.tri[i + 2]], p0);
-    SPW_VECTOR n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
-    const float len = std::sqrt(Dot(n, n));
+    const SPW_VECTOR e1 = SPW_VSub(k.pos[k.tri[i + 1]], p0), e2 = SPW_VSub(k.pos[k.tri[i + 2]], p0);
+    SPW_VECTOR n = SPW_VCross(e1, e2);
+    const float len = SPW_VLength(n);
     if (!(len > 0)) continue;
     n = {n.x / len, n.y / len, n.z / len};
     // Above the ground: the normal of the tile's winding points down in view of the up axis.
-    if (Dot(n, SPPD_TerrainState()->pTerrain->vUp) < 0) n = {-n.x, -n.y, -n.z};
+    if (SPW_VDot(n, SPPD_TerrainState()->pTerrain->vUp) < 0) n = {-n.x, -n.y, -n.z};
     float d = 1e30f;
-    for (uint32_t j = 0; j < 3; ++j) d = std::min(d, Dot(n, Sub(lp, k.pos[k.tri[i + j]])));
+    for (uint32_t j = 0; j < 3; ++j)
+      d = std::min(d, SPW_VDot(n, SPW_VSub(lp, k.pos[k.tri[i + j]])));
     const float low = (light->fFlags & SPW_LIGHT_ONE_SIDED) ? 0.0f : -r;
     if (!(d < r && d > low)) continue;
     const SPW_VECTOR centre{lp.x - d * n.x, lp.y - d * n.y, lp.z - d * n.z};
     SPPD_VERTEX v[3];
     for (uint32_t j = 0; j < 3; ++j) {
       const SPW_VECTOR& p = k.pos[k.tri[i + j]];
-      const SPW_VECTOR rel = Sub(p, centre);
-      const float f = std::max(0.0f, 1.0f - std::sqrt(Dot(rel, rel)) / r);
+      const SPW_VECTOR rel = SPW_VSub(p, centre);
+      const float f = std::max(0.0f, 1.0f - SPW_VLength(rel) / r);
       SPW_COLOUR c{light->colour.r * f, light->colour.g * f, light->colour.b * f, light->colour.a * f};
-      v[j] = {0, SPW_ColourToARGB(&c, nullptr), p.x, p.y, p.z, Dot(rel, g->vRight) / r + 0.5f,
-              Dot(rel, g->vUp) / r + 0.5f};
+      v[j] = {0, SPW_ColourToARGB(&c, nullptr), p.x, p.y, p.z, SPW_VDot(rel, g->vRight) / r + 0.5f,
+              SPW_VDot(rel, g->vUp) / r + 0.5f};
     }
     SPPD_RenderFVFPolygonLayer(g->pDisplay, layer, v, 3, 1, g->nGlowTexture, 0, k.p->dwClipMask);
   }

@@ -7,6 +7,7 @@
 
 #include "engine/collide/collide.h"
 #include "engine/feature/feature.h"
+#include "engine/math/vecops.h"
 
 // A stack that holds up to `capacity` entries; small walks stay off the heap.
 template <typename T>
@@ -75,17 +76,6 @@ bool SPW_WalkMesh(const SPW_FEATUREMESH& mesh, Enter enter, Face face) {
     if (node.nLeft >= 0) stack.Push(node.nLeft);
   }
   return true;
-}
-
-// Vector arithmetic of the walks, inline for the inner loops.
-inline SPW_VECTOR SPW_VSub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-inline float SPW_VDot(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-inline SPW_VECTOR SPW_VCross(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Frees a subtree's nodes.

@@ -5,6 +5,7 @@
 
 #include "engine/gui/gui.h"
 #include "engine/gui/guistate.h"
+#include "engine/math/argb.h"
 #include "engine/memory/memblock.h"
 #include "engine/quad/quad.h"
 
@@ -236,12 +237,9 @@ void SetFrame(PUSHBUTTON* b, const SPW_B2DFRAME* frame, SGE_PARAM slot) {
 }
 
 uint32_t Scale(uint32_t colour, float k) {
-  uint32_t out = colour & 0xff000000u;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const float c = static_cast<float>((colour >> shift) & 0xff) * k;
-    out |= static_cast<uint32_t>(std::min(c, 255.0f)) << shift;
-  }
-  return out;
+  return SPW_ArgbMap(colour, [k](uint32_t c) {
+    return static_cast<uint32_t>(std::min(static_cast<float>(c) * k, 255.0f));
+  });
 }
 
 void Draw(PUSHBUTTON* b, SPW_DISPLAYNODE* node) {

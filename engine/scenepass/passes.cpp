@@ -2,13 +2,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/math/vecops.h"
 #include "engine/memory/memblock.h"
 #include "engine/object/object.h"
 #include "engine/scenepass/scenepass.h"
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
+constexpr float kTwoPi = 2.0f * SPW_PI;
 constexpr float kInvTwoPi = 0.15915494f;
 
 // Visits each object of a list once. Placement moves objects to the tail of the scene's list,
@@ -77,12 +78,10 @@ void AnimateDynamic(SGE_DLLNODE* head) {
   }
 }
 
-float Length(const SPW_VECTOR& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
 void CapSpeed(SPW_ANIMOBJECT* o) {
   SPW_VECTOR& v = o->vVelocity;
   if (o->fMotion & SPW_MOTION_CAP_XYZ) {
-    const float len = Length(v);
+    const float len = SPW_VLength(v);
     if (len > o->fMaxSpeed) {
       o->vAccel = {0.0f, 0.0f, 0.0f};
       const float k = o->fMaxSpeed / len;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/display/display.h"
+#include "engine/math/argb.h"
 #include "engine/memory/memblock.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
@@ -73,7 +74,7 @@ uint32_t SampleColour(const uint8_t* rgb, uint32_t w, uint32_t h, uint32_t count
   const uint64_t i = uint64_t{std::min(y, h - 1)} * w + std::min(x, w - 1);
   if (i >= count) return SPW_TERRAIN_DEFAULT_COLOUR;
   const uint8_t* p = rgb + i * 3;
-  return 0xFF000000u | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+  return SPW_Argb(0xFF, p[0], p[1], p[2]);
 }
 
 void FillVertices(SPW_TERRAIN& t, const SPW_TERRAINHEADER& h, const uint8_t* rgb, uint32_t w,

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/math/argb.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 
@@ -97,5 +98,5 @@ uint32_t SPW_GetTerrainColour(SPW_SCENE* scene, float x, float y) {
   if (scene && SPW_TerrainColourAt(scene->pTerrain, x, y, &colour)) return colour;
   if (!scene) return SPW_TERRAIN_DEFAULT_COLOUR;
   const SPW_COLOUR& a = scene->ambient;
-  return 0xFF000000u | uint32_t{Channel(a.r)} << 16 | uint32_t{Channel(a.g)} << 8 | Channel(a.b);
+  return SPW_Argb(0xFF, Channel(a.r), Channel(a.g), Channel(a.b));
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/dobject/dobject.h"
+#include "engine/math/argb.h"
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 
@@ -22,13 +23,10 @@ SPPD_DRIVERTABLE* DriverOf(const SPW_DISPLAYNODE* node) {
 
 // A fog channel c becomes sqrt(c / 255) x 255: the node's colour lightened for distance.
 uint32_t FogColour(uint32_t colour) {
-  uint32_t out = colour & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) {
-    float c = static_cast<float>((colour >> shift) & 0xFF);
-    auto f = static_cast<uint32_t>(std::sqrt(c / 255.0f) * 255.0f);
-    out |= (f > 255 ? 255 : f) << shift;
-  }
-  return out;
+  return SPW_ArgbMap(colour, [](uint32_t c) {
+    auto f = static_cast<uint32_t>(std::sqrt(static_cast<float>(c) / 255.0f) * 255.0f);
+    return f > 255 ? 255 : f;
+  });
 }
 
 void SetPlane(SPW_VIEWSTATE* s, int i, float nx, float ny, float nz, float pz) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 
+#include "engine/math/vecmath.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/trace.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr char kFolder[] = "EXPORT/Terrain/C1M1A";
-constexpr float kPi = 3.14159265f;
 
 struct Look {
   const char* name;
@@ -80,11 +80,11 @@ vnFEATURE_SET Scenery(const std::string& folder) {
   PLAT_SRand(1999);
   vnFEATURE_GROUP rocks{vnMODELS_FeatureRock("Rock", 150, 11, 0), {}};
   for (int i = 0; i < 14; ++i) {
-    const float a = 2 * kPi * static_cast<float>(i) / 14 + Uniform(-0.2f, 0.2f);
+    const float a = 2 * SPW_PI * static_cast<float>(i) / 14 + Uniform(-0.2f, 0.2f);
     const float r = vnMODELS_TERRAIN_PAD_RADIUS + Uniform(4, 20);
     rocks.instances.push_back(On("rock" + std::to_string(i), rocks.cls, 150,
                                  vnMODELS_TERRAIN_PAD_X + r * std::cos(a),
-                                 vnMODELS_TERRAIN_PAD_Y + r * std::sin(a), Uniform(0, 2 * kPi),
+                                 vnMODELS_TERRAIN_PAD_Y + r * std::sin(a), Uniform(0, 2 * SPW_PI),
                                  Uniform(0.6f, 1.8f), -0.3f));
   }
   vnFEATURE_GROUP barrels{vnMODELS_FeatureBarrel("Barrel", 40, 120, 10, 1), {}};

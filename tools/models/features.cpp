@@ -7,9 +7,9 @@
 #include <map>
 #include <utility>
 
-namespace {
+#include "engine/math/vecmath.h"
 
-constexpr float kPi = 3.14159265358979f;
+namespace {
 
 struct MeshBuilder {
   vnFEATURE_MESH mesh;
@@ -135,7 +135,7 @@ vnFEATURE_CLASS vnMODELS_FeatureBarrel(const std::string& className, float radiu
   MeshBuilder b{{}, material};
   std::vector<uint32_t> bottom, top;
   for (uint32_t i = 0; i <= sides; ++i) {
-    const float a = 2 * kPi * static_cast<float>(i % sides) / static_cast<float>(sides);
+    const float a = 2 * SPW_PI * static_cast<float>(i % sides) / static_cast<float>(sides);
     const float u = static_cast<float>(i) / static_cast<float>(sides);
     bottom.push_back(b.Vertex(radius * std::cos(a), radius * std::sin(a), 0, u, 0));
     top.push_back(b.Vertex(radius * std::cos(a), radius * std::sin(a), height, u, 1));
@@ -167,10 +167,10 @@ vnFEATURE_CLASS vnMODELS_FeatureSky(float radius, int32_t material) {
   constexpr uint32_t kRings = 4, kSegments = 12;
   std::vector<std::vector<uint32_t>> ring;
   for (uint32_t r = 0; r <= kRings; ++r) {
-    const float elev = (kPi / 2) * static_cast<float>(r) / static_cast<float>(kRings);
+    const float elev = (SPW_PI / 2) * static_cast<float>(r) / static_cast<float>(kRings);
     std::vector<uint32_t> row;
     for (uint32_t s = 0; s <= kSegments; ++s) {
-      const float a = 2 * kPi * static_cast<float>(s % kSegments) / static_cast<float>(kSegments);
+      const float a = 2 * SPW_PI * static_cast<float>(s % kSegments) / static_cast<float>(kSegments);
       row.push_back(b.Vertex(radius * std::cos(elev) * std::cos(a),
                              radius * std::cos(elev) * std::sin(a), radius * std::sin(elev),
                              static_cast<float>(s) / kSegments, static_cast<float>(r) / kRings));

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "engine/math/vecmath.h"
+
 namespace {
 
 constexpr uint32_t kStride = 4800;  // one second of ticks
-constexpr float kPi = 3.14159265f;
 constexpr uint32_t kLocator = 2;
 
 vnMODEL_MATERIAL Material(const std::string& name, const std::string& texture) {
@@ -82,7 +83,7 @@ vnMODEL_CHANNEL Swing(int32_t nodeId, float amplitude, float phase, const float 
   ch.nodeId = nodeId;
   for (uint32_t q = 0; q <= 4; ++q) {
     vnMODEL_KEY k;
-    float angle = amplitude * std::sin(2 * kPi * (static_cast<float>(q) / 4 + phase)) * kPi / 180;
+    float angle = amplitude * std::sin(2 * SPW_PI * (static_cast<float>(q) / 4 + phase)) * SPW_PI / 180;
     k.rot[0] = std::sin(angle / 2);
     k.rot[3] = std::cos(angle / 2);
     for (int i = 0; i < 3; ++i) k.pos[i] = pos[i];
@@ -184,8 +185,8 @@ vnMODEL vnMODELS_Sphere() {
     const int rings = detail, segments = 2 * detail;
     for (int r = 0; r <= rings; ++r)
       for (int s = 0; s <= segments; ++s) {
-        float theta = kPi * static_cast<float>(r) / static_cast<float>(rings);
-        float phi = 2 * kPi * static_cast<float>(s) / static_cast<float>(segments);
+        float theta = SPW_PI * static_cast<float>(r) / static_cast<float>(rings);
+        float phi = 2 * SPW_PI * static_cast<float>(s) / static_cast<float>(segments);
         vnMODEL_VERTEX v;
         v.normal[0] = std::sin(theta) * std::cos(phi);
         v.normal[1] = std::cos(theta);

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
+#include "engine/math/vecmath.h"
 #include "tools/models/models.h"
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr float kLidOpenDegrees = 100.0f;
 
 vnMODEL_MATERIAL Material(const std::string& name) {
@@ -19,7 +19,7 @@ vnMODEL_MATERIAL Material(const std::string& name) {
 
 vnMODEL_KEY Key(const float pos[3], float degreesAboutX, uint32_t time) {
   vnMODEL_KEY k;
-  const float half = degreesAboutX * kPi / 360.0f;
+  const float half = degreesAboutX * SPW_PI / 360.0f;
   for (int i = 0; i < 3; ++i) k.pos[i] = pos[i];
   k.rot[0] = std::sin(half);
   k.rot[3] = std::cos(half);

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/math/vecmath.h"
+
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr uint32_t kLocator = 2;
 
 vnMODEL_NODE Root(const std::string& name) {
@@ -87,8 +88,8 @@ vnMODEL vnMODELS_DomeSphere(const std::string& name, uint32_t segments, uint32_t
   auto at = [&](uint32_t r, uint32_t s) { return r * (segments + 1) + s; };
   for (uint32_t r = 0; r <= rings; ++r)
     for (uint32_t s = 0; s <= segments; ++s) {
-      const float theta = kPi * static_cast<float>(r) / static_cast<float>(rings);
-      const float phi = 2 * kPi * static_cast<float>(s) / static_cast<float>(segments);
+      const float theta = SPW_PI * static_cast<float>(r) / static_cast<float>(rings);
+      const float phi = 2 * SPW_PI * static_cast<float>(s) / static_cast<float>(segments);
       AddVertex(node, radius * std::sin(theta) * std::cos(phi),
                 radius * std::sin(theta) * std::sin(phi), radius * std::cos(theta),
                 static_cast<float>(s) / static_cast<float>(segments),

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/math/vecmath.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/random.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr float kFadeSeconds = 0.005f;
-constexpr float kPi = 3.14159265358979f;
 
 void Put16(std::vector<uint8_t>* out, uint32_t v) { PLAT_AppendLE16(*out, static_cast<uint16_t>(v)); }
 void Put32(std::vector<uint8_t>* out, uint32_t v) { PLAT_AppendLE32(*out, v); }
@@ -87,7 +87,7 @@ std::vector<int16_t> vnWRITE_Tone(int32_t rate, float seconds, float hz, int32_t
   const size_t n = static_cast<size_t>(std::max(1.0f, seconds * static_cast<float>(rate)));
   std::vector<int16_t> out(n);
   for (size_t i = 0; i < n; ++i) {
-    const float phase = 2.0f * kPi * hz * static_cast<float>(i) / static_cast<float>(rate);
+    const float phase = 2.0f * SPW_PI * hz * static_cast<float>(i) / static_cast<float>(rate);
     out[i] = static_cast<int16_t>(static_cast<float>(amplitude) * Envelope(i, n, rate) * std::sin(phase));
   }
   return out;

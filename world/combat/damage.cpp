@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/kernel/frametime.h"
+#include "engine/math/vecops.h"
 #include "platform/trace.h"
 #include "world/combat/combat.h"
 #include "world/grid/grid.h"
@@ -32,8 +33,6 @@ bool BothHave(const VNUNIT* a, const VNUNIT* b, uint32_t flag) {
 int32_t AskController(const VNUNIT* unit, int32_t msg) {
   return unit->pController ? SGE_Send(unit->pController, msg, 0, 0) : 0;
 }
-
-SPW_VECTOR Scaled(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
 
 // 1 at the muzzle, half at full range; beyond the range counts as at it.
 float DistanceFactor(const VNUNIT* source, float distance) {
@@ -95,7 +94,7 @@ int32_t DamageInArea(void*, VNUNIT* unit, void* user) {
   const float e = 1.0f - 0.5f * d / area->fRadius;
   copy.fHealth *= e;
   copy.fArmour *= e;
-  copy.vImpulse = Scaled(copy.vDir, e * area->fImpulseScale);
+  copy.vImpulse = SPW_VScale(copy.vDir, e * area->fImpulseScale);
   copy.nSourceType = -1;
   vnUNIT_ApplyDamage(unit, &copy, 0);
   if (unit->pController)
@@ -152,7 +151,7 @@ int32_t vnInflictDamage(VNUNIT* source, VNUNIT* target, float distance, const SP
 
   damage.vHit = hit ? *hit : target->vPos;
   damage.vDir = dir ? *dir : DirectionTo(source->vPos, damage.vHit);
-  damage.vImpulse = Scaled(damage.vDir, factor * vnUNIT_AttrFloat(source, VN_ATTR_IMPULSE));
+  damage.vImpulse = SPW_VScale(damage.vDir, factor * vnUNIT_AttrFloat(source, VN_ATTR_IMPULSE));
   damage.nFlag = BothHave(source, target, VNUNIT_F_IMPULSE_PAIR) ? 1 : 0;
   damage.nSourceType = source->nType;
   damage.dwSourceFlags = source->dwFlags;
@@ -216,6 +215,6 @@ void vnCOMBAT_ApplyImpulse(SPW_VECTOR* velocity, const SPW_VECTOR* impulse, floa
   if (velocity->z < 0.0f) velocity->z = 0.0f;
   const float speed = std::sqrt(velocity->x * velocity->x + velocity->y * velocity->y +
                                 velocity->z * velocity->z);
-  if (speed > maximum && speed > 0.0f) *velocity = Scaled(*velocity, maximum / speed);
+  if (speed > maximum && speed > 0.0f) *velocity = SPW_VScale(*velocity, maximum / speed);
   if (velocity->z > maximum) velocity->z = maximum;
 }

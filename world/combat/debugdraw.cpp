@@ -1,10 +1,10 @@
 // Debug drawing of the combat code: lines and rings through the driver's line call, and the
 // screen position of a world point.
 #include <cmath>
-#include <numbers>
 
 #include "engine/display/display.h"
 #include "engine/driver/sppd.h"
+#include "engine/math/argb.h"
 #include "engine/vdisplay/vdisplay.h"
 #include "world/combat/combat.h"
 
@@ -14,10 +14,8 @@ namespace {
 constexpr float kProjectDrop = 2.0f;
 constexpr int32_t kRingSides = 8;
 
-uint8_t Channel(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
-
 uint32_t Argb(int32_t r, int32_t g, int32_t b) {
-  return 0xFF000000u | uint32_t{Channel(r)} << 16 | uint32_t{Channel(g)} << 8 | Channel(b);
+  return SPW_Argb(0xFF, SPW_ArgbClampByte(r), SPW_ArgbClampByte(g), SPW_ArgbClampByte(b));
 }
 
 // The first display with a bound driver, and its table.
@@ -64,7 +62,7 @@ void vnCOMBAT_DrawDebugLine(const SPW_VECTOR* a, const SPW_VECTOR* b, int32_t r,
 
 void vnCOMBAT_EmitRing(const SPW_VECTOR* centre, float radius, int32_t r, int32_t g, int32_t b) {
   if (!centre) return;
-  const float step = 2.0f * std::numbers::pi_v<float> / kRingSides;
+  const float step = 2.0f * SPW_PI / kRingSides;
   SPW_VECTOR prev{centre->x + radius, centre->y, centre->z};
   for (int32_t i = 1; i <= kRingSides; ++i) {
     const float angle = step * static_cast<float>(i);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/kernel/frametime.h"
+#include "engine/math/argb.h"
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
 #include "missions/control/effecttexture.h"
@@ -338,7 +339,7 @@ void Pulse(VNDOME* self, float dt) {
       self->nAlphaDir = 1;
     }
   }
-  self->dwColour = (self->dwColour & 0x00FFFFFFu) | (static_cast<uint32_t>(alpha) << 24);
+  self->dwColour = SPW_ArgbWithAlpha(self->dwColour, static_cast<uint32_t>(alpha));
 }
 
 void AnimateSurface(VNDOME* self, float dt) {

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr float kBarLift = 10.0f;
 // A soldier this near shows the bar.
 constexpr float kBarReach = 10.0f;
@@ -107,7 +106,7 @@ void MakeDestruction(VNFEATUNIT* self, const VNFEATUNIT_TYPE* row) {
 
 void MakeComponent(VNFEATUNIT* self, const VNFEATUNIT_TYPE* row) {
   PLAT_Trace("[FEATURE_UNIT] Loading component dynamic object: %s\n", row->pszComponent);
-  const SPW_TRANSFORM at = At(self->vPos, std::atan2(-self->vDir.x, self->vDir.y) + kPi);
+  const SPW_TRANSFORM at = At(self->vPos, std::atan2(-self->vDir.x, self->vDir.y) + SPW_PI);
   self->pComponent = vnUNIT_CreateObject(self->pUnit, row->pszComponent, 1.0f, &at);
   self->pComponentRef = self->pComponent;
   if (!self->pComponent) {

@@ -8,6 +8,8 @@
 #include "effects/unitattach.h"
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/math/argb.h"
+#include "engine/math/vecops.h"
 #include "engine/scene/scene.h"
 #include "missions/control/effecttexture.h"
 #include "missions/control/misscont.h"
@@ -180,20 +182,17 @@ uint32_t TrailChannel(float ambient) {
 uint32_t TrailColour(uint32_t alpha) {
   const SPW_SCENE* scene = vnMISSCONT_GetScene();
   const SPW_COLOUR a = scene ? scene->ambient : SPW_COLOUR{};
-  return alpha << 24 | TrailChannel(a.r) << 16 | TrailChannel(a.g) << 8 | TrailChannel(a.b);
+  return SPW_Argb(alpha, TrailChannel(a.r), TrailChannel(a.g), TrailChannel(a.b));
 }
-
-SPW_VECTOR Add(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-SPW_VECTOR Scaled(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
 
 void StartTrails(VNFLYBY* self, int32_t i, const SPW_VECTOR& d) {
   const VNFLYBY_PLANE& plane = self->aPlanes[i];
   self->avEngineOffset[i][0] = {kEngineSide * d.y, -kEngineSide * d.x, kEngineUp};
   self->avEngineOffset[i][1] = {-kEngineSide * d.y, kEngineSide * d.x, kEngineUp};
-  const SPW_VECTOR drag = Scaled(plane.vVelocity, kTrailDrag);
+  const SPW_VECTOR drag = SPW_VScale(plane.vVelocity, kTrailDrag);
   for (int32_t e = 0; e < VNFLYBY_ENGINES; ++e) {
     VNSMOKETRAIL_HEADED settings = kTrailSettings;
-    settings.vStart = Add(plane.vPos, self->avEngineOffset[i][e]);
+    settings.vStart = SPW_VAdd(plane.vPos, self->avEngineOffset[i][e]);
     settings.dwColourStart = TrailColour(kTrailAlphaHead);
     settings.dwColourEnd = TrailColour(0);
     self->apTrails[i][e] = vnSmokeTrail_StartHeaded(&settings);
@@ -205,7 +204,7 @@ void SetUpPlane(SGE_TASK* task, VNFLYBY* self, int32_t i) {
   VNFLYBY_PLANE& plane = self->aPlanes[i];
   const SPW_VECTOR& ref = self->vReference;
   const SPW_VECTOR d = Heading(EntryCorner(), ref);
-  plane.vVelocity = Scaled(d, self->fSpeed);
+  plane.vVelocity = SPW_VScale(d, self->fSpeed);
   const float height = self->nKind == VNFLYBY_UNSEEN ? ref.z : ref.z + kAltitude;
   plane.vPos = {ref.x - kLeadIn * d.x, ref.y - kLeadIn * d.y, height};
   if (i > 0) {
@@ -238,9 +237,9 @@ void FollowTrails(VNFLYBY* self, float dt) {
   if (rebind) self->fTrailTimer -= kTrailRebind;
   for (int32_t i = 0; i < self->nPlanes; ++i) {
     const VNFLYBY_PLANE& plane = self->aPlanes[i];
-    const SPW_VECTOR drag = Scaled(plane.vVelocity, kTrailDrag);
+    const SPW_VECTOR drag = SPW_VScale(plane.vVelocity, kTrailDrag);
     for (int32_t e = 0; e < VNFLYBY_ENGINES; ++e) {
-      const SPW_VECTOR at = Add(plane.vPos, self->avEngineOffset[i][e]);
+      const SPW_VECTOR at = SPW_VAdd(plane.vPos, self->avEngineOffset[i][e]);
       if (rebind)
         vnSmokeTrail_Attach(self->apTrails[i][e], &at, &drag);
       else
@@ -252,7 +251,7 @@ void FollowTrails(VNFLYBY* self, float dt) {
 void MovePlanes(VNFLYBY* self, float dt) {
   for (int32_t i = 0; i < self->nPlanes; ++i) {
     VNFLYBY_PLANE& plane = self->aPlanes[i];
-    plane.vPos = Add(plane.vPos, Scaled(plane.vVelocity, dt));
+    plane.vPos = SPW_VAdd(plane.vPos, SPW_VScale(plane.vVelocity, dt));
     if (!plane.pObject) continue;
     plane.pObject->t.vPos = plane.vPos;
     vnSS_UpdateVehicleShadow(plane.pObject, plane.pShadow);

@@ -5,6 +5,7 @@
 #include "engine/dobject/dobject.h"
 #include "engine/driver/sppd.h"
 #include "engine/kernel/frametime.h"
+#include "engine/math/vecops.h"
 #include "engine/tess/viewstack.h"
 #include "platform/random.h"
 #include "world/attach/attach.h"
@@ -42,10 +43,6 @@ struct DRAW {
   const SPW_MATRIX* view;
 };
 
-SPW_VECTOR Add(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-SPW_VECTOR Scaled(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-
 void Submit(const DRAW& d, const SPW_VECTOR (&corner)[kQuad], const float (&uv)[kQuad][2],
             int32_t texture) {
   SPPD_VERTEX v[kQuad];
@@ -68,11 +65,12 @@ float FlameLength() { return static_cast<float>(kShortFlame + PLAT_Rand() % 2); 
 
 void DrawFlame(const DRAW& d, const VNFLYBY* f, const SPW_VECTOR& start, const SPW_VECTOR& axis,
                const SPW_VECTOR& side) {
-  const SPW_VECTOR s = Scaled(side, kHalfWidth);
+  const SPW_VECTOR s = SPW_VScale(side, kHalfWidth);
   SPW_VECTOR far[2];
   for (SPW_VECTOR& p : far) p = {FlameLength() * axis.x, FlameLength() * axis.y, FlameLength() * axis.z};
-  const SPW_VECTOR corner[kQuad] = {Add(start, s), Sub(start, s), Sub(Add(start, far[0]), s),
-                                    Add(Add(start, far[1]), s)};
+  const SPW_VECTOR corner[kQuad] = {SPW_VAdd(start, s), SPW_VSub(start, s),
+                                    SPW_VSub(SPW_VAdd(start, far[0]), s),
+                                    SPW_VAdd(SPW_VAdd(start, far[1]), s)};
   const float u0 = static_cast<float>(f->nThrusterFrame % kCellColumns) * kCellU;
   const float v0 = static_cast<float>(f->nThrusterFrame / kCellColumns) * kCellV;
   const float uv[kQuad][2] = {{u0, v0}, {u0 + kCellU, v0}, {u0 + kCellU, v0 + kCellV}, {u0, v0 + kCellV}};
@@ -83,10 +81,11 @@ void DrawFlash(const DRAW& d, const VNFLYBY* f, const SPW_VECTOR& start, const S
   static const SPW_VECTOR kDown = {0.0f, 0.0f, -1.0f};
   SPW_VECTOR across;
   SPW_VecCross(&forward, &kDown, &across);
-  const SPW_VECTOR w = Scaled(across, kFlashWidth);
+  const SPW_VECTOR w = SPW_VScale(across, kFlashWidth);
   const SPW_VECTOR top = {start.x, start.y, start.z + kFlashRise};
   const SPW_VECTOR bottom = {top.x, top.y, top.z - kFlashDrop};
-  const SPW_VECTOR corner[kQuad] = {Add(top, w), Sub(top, w), Sub(bottom, w), Add(bottom, w)};
+  const SPW_VECTOR corner[kQuad] = {SPW_VAdd(top, w), SPW_VSub(top, w), SPW_VSub(bottom, w),
+                                    SPW_VAdd(bottom, w)};
   const float uv[kQuad][2] = {{0, 0}, {kFlashUV, 0}, {kFlashUV, kFlashUV}, {0, kFlashUV}};
   Submit(d, corner, uv, f->anThrusterTexture[1]);
 }
@@ -123,7 +122,7 @@ void vnFlyBy_DrawThrusters(VNFLYBY* f, const VNFX_ATTACHNODE* node) {
   for (const auto& engine : kEngines) {
     SPW_VECTOR start, end;
     if (!NodePosition(plane, engine[0], &start) || !NodePosition(plane, engine[1], &end)) continue;
-    SPW_VECTOR axis = Sub(end, start);
+    SPW_VECTOR axis = SPW_VSub(end, start);
     SPW_VecNormalise(&axis);
     SPW_VECTOR side;
     SPW_VecCross(&forward, &axis, &side);

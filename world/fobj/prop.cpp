@@ -11,6 +11,7 @@
 #include "effects/unitattach.h"
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/math/vecops.h"
 #include "engine/terrain/terrain.h"
 #include "missions/control/misscont.h"
 #include "missions/control/missiontasks.h"
@@ -71,8 +72,6 @@ const char* PickModel(const PROPMODELS& m) {
 float RandomTurn() {
   return static_cast<float>(PLAT_Rand()) * kTwoPi / static_cast<float>(PLAT_RAND_MAX + 1);
 }
-
-float Length(const SPW_VECTOR& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 // The creation turn about z, then the spin about its axis.
 void Orient(VNPROP* self) {
@@ -178,7 +177,7 @@ void Bounce(VNPROP* self, const SPW_VECTOR& at, const SPW_VECTOR& n) {
 // Moves by the frame's step unless the sweep along it meets a surface first.
 void Sweep(VNPROP* self, float dt) {
   const SPW_VECTOR step{self->vVelocity.x * dt, self->vVelocity.y * dt, self->vVelocity.z * dt};
-  const float length = Length(step);
+  const float length = SPW_VLength(step);
   if (!(length > 0.0f)) return;
   const SPW_VECTOR dir{step.x / length, step.y / length, step.z / length};
   SPW_VECTOR hit{}, normal{0.0f, 0.0f, 1.0f};
@@ -186,7 +185,7 @@ void Sweep(VNPROP* self, float dt) {
     self->t.vPos = {self->t.vPos.x + step.x, self->t.vPos.y + step.y, self->t.vPos.z + step.z};
     return;
   }
-  if (Length(self->vVelocity) <= VNPROP_REST_SPEED)
+  if (SPW_VLength(self->vVelocity) <= VNPROP_REST_SPEED)
     Rest(self, hit);
   else
     Bounce(self, hit, normal);
@@ -283,7 +282,6 @@ void Burst(VNPROP* self) {
 void Damaged(VNPROP* self) {
   if (self->pUnit && vnUNIT_AttrFloat(self->pUnit, VN_ATTR_HEALTH) <= 0.0f) Burst(self);
 }
-
 
 int32_t IsDead(const VNPROP* self) {
   if (self->dwFlags & VNPROP_F_BURST) return 1;

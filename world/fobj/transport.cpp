@@ -31,7 +31,7 @@ constexpr float kModelScale = 1.2f;
 constexpr float kDeathLift = 0.45f;
 // Headings this far along x pick a turn; between them the current animation goes on.
 constexpr float kAxis = 0.7f;
-const float kCosOneDegree = std::cos(3.14159265f / 180.0f);
+const float kCosOneDegree = std::cos(SPW_PI / 180.0f);
 // "turnLeft" started along +x runs mirrored from this frame.
 constexpr float kTurnMirrorFrames = 90.0f;
 constexpr float kGoSpeedScale = 0.125f;

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr const char* kTwin50File = "Export/Pows/Twin50.pow";
 constexpr const char* kCanopyFile = "Export/Pows/twin80canopy.pow";
 constexpr const char* kGunFiles[2] = {"Export/Pows/twin80leftgun.pow",
@@ -55,8 +54,8 @@ constexpr uint32_t kFlashFlags =
 constexpr uint32_t kNoTarget = VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | 0x4000;
 
 float Wrap(float a) {
-  while (a > kPi) a -= 2.0f * kPi;
-  while (a < -kPi) a += 2.0f * kPi;
+  while (a > SPW_PI) a -= 2.0f * SPW_PI;
+  while (a < -SPW_PI) a += 2.0f * SPW_PI;
   return a;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/memory/memblock.h"
+#include "engine/math/vecops.h"
 #include "engine/object/object.h"
 #include "platform/trace.h"
 #include "world/bstar/bstar.h"
@@ -72,13 +73,6 @@ int32_t SweepFrom(const VNUNIT* unit, const SPW_VECTOR* start, const SPW_VECTOR*
                               delta, out, &blocked, VNMOVER_SWEEP_WALLS_AND_GATES) != nullptr;
 }
 
-SPW_VECTOR Add(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
 // The unit's dynamic object, as its controller answers message 534.
 SPW_DOBJECT* UnitObject(const VNUNIT* unit) {
   return SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
@@ -117,7 +111,7 @@ SlotPlace PlaceSlot(const VNRANK_SLOT& slot, const SPW_QUAT& q, const VNUNIT* un
   SPW_VECTOR o;
   SPW_QuatRotateVector(&q, &slot.vFacing, &p.vFacing);
   SPW_QuatRotateVector(&q, &slot.vOffset, &o);
-  p.vWanted = Add(origin, o);
+  p.vWanted = SPW_VAdd(origin, o);
   if (!SweepFrom(unit, &origin, &o, &p.vSpot)) p.vSpot = p.vWanted;
   return p;
 }
@@ -278,13 +272,13 @@ int32_t vnFORMNODE_MoveGroup(VNUNITMAN* ctx, SGE_TASK* task, const SPW_VECTOR* p
   if (reference && std::find(group.apUnits, end, reference) != end) {
     ref = reference->vPos;
   } else {
-    for (const VNUNIT* u : std::span(group.apUnits, group.nCount)) ref = Add(ref, u->vPos);
+    for (const VNUNIT* u : std::span(group.apUnits, group.nCount)) ref = SPW_VAdd(ref, u->vPos);
     const float inv = 1.0f / static_cast<float>(group.nCount);
     ref = {ref.x * inv, ref.y * inv, ref.z * inv};
   }
   for (VNUNIT* unit : std::span(group.apUnits, group.nCount)) {
-    const SPW_VECTOR offset = Sub(unit->vPos, ref);
-    const SPW_VECTOR wanted = Add(*point, offset);
+    const SPW_VECTOR offset = SPW_VSub(unit->vPos, ref);
+    const SPW_VECTOR wanted = SPW_VAdd(*point, offset);
     SPW_VECTOR dest;
     if (!SweepFrom(unit, point, &offset, &dest)) dest = *point;
     if (unit->pMover) SGE_Send(unit->pMover, SGM_MOVER_CLEAR_FACING, 0, 0);

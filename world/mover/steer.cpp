@@ -2,6 +2,7 @@
 // from units and obstacles a mover overlaps.
 #include <cmath>
 
+#include "engine/math/vecops.h"
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
 #include "world/grid/grid.h"
@@ -15,12 +16,6 @@ constexpr int32_t kMaxObstacles = 20;
 constexpr SPW_VECTOR kWorldUp{0.0f, 0.0f, 1.0f};
 // Model forward: a mover with no direction at all faces this way.
 constexpr SPW_VECTOR kForward{0.0f, -1.0f, 0.0f};
-
-SPW_VECTOR Scale(const SPW_VECTOR& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-SPW_VECTOR Sub(const SPW_VECTOR& a, const SPW_VECTOR& b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Side and up from the heading and a wanted up; false when they are parallel.
 bool Orthonormalise(VNMOVER_RECORD* r, const SPW_VECTOR& up) {
@@ -40,13 +35,13 @@ void AfterBasis(VNMOVER_RECORD* r) {
 }
 
 // Speed along the heading.
-void SetSpeed(VNMOVER_RECORD* r, float speed) { r->vVel = Scale(r->vHeading, speed); }
+void SetSpeed(VNMOVER_RECORD* r, float speed) { r->vVel = SPW_VScale(r->vHeading, speed); }
 
 // Pushes the record away from a sphere it overlaps by half the overlap; the push's direction,
 // or a zero vector when they do not overlap.
 SPW_VECTOR PushFrom(const VNMOVER_RECORD* r, const SPW_VECTOR& centre, float radius,
                     SPW_VECTOR* push) {
-  SPW_VECTOR away = Sub(r->vPos, centre);
+  SPW_VECTOR away = SPW_VSub(r->vPos, centre);
   if (r->dwFlags & VNMOVER_F_FLAT) away.z = 0.0f;
   const float dist = SPW_VecDist(&r->vPos, &centre);
   const float overlap = r->fRadius + radius - dist;
@@ -59,9 +54,9 @@ SPW_VECTOR PushFrom(const VNMOVER_RECORD* r, const SPW_VECTOR& centre, float rad
 
 // Turns the heading to run along the obstacle instead of into it.
 void SlideHeading(VNMOVER_RECORD* r, const SPW_VECTOR& normal) {
-  const float into = Dot(r->vHeading, normal);
+  const float into = SPW_VDot(r->vHeading, normal);
   if (into >= 0.0f) return;
-  SPW_VECTOR along = Sub(r->vHeading, Scale(normal, into));
+  SPW_VECTOR along = SPW_VSub(r->vHeading, SPW_VScale(normal, into));
   if (SPW_VecNormalise(&along) == 0.0f) return;
   const float speed = vnMOVER_Length(r->vVel);
   vnMOVER_BuildBasis(r, &along);
@@ -111,7 +106,7 @@ void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
                        SGE_PtrParam(near[i])))
       continue;
     const SPW_VECTOR n = PushFrom(r, near[i]->vCentre, near[i]->fRadius, push);
-    if (Dot(n, n) == 0.0f) continue;
+    if (SPW_VDot(n, n) == 0.0f) continue;
     lastNormal = n;
     ++pushes;
   }
@@ -120,7 +115,7 @@ void AvoidObstacles(VNMOVER_RECORD* r, SPW_VECTOR* push) {
 
 }  // namespace
 
-float vnMOVER_Length(const SPW_VECTOR& v) { return std::sqrt(Dot(v, v)); }
+float vnMOVER_Length(const SPW_VECTOR& v) { return std::sqrt(SPW_VDot(v, v)); }
 
 void vnMOVER_BuildBasis(VNMOVER_RECORD* r, const SPW_VECTOR* dir) {
   SPW_VECTOR heading = dir ? *dir : r->vHeading;
@@ -149,13 +144,13 @@ void vnMOVER_TurnHeading(VNMOVER_RECORD* r, const SPW_VECTOR* dir, float angle) 
 }
 
 void vnMOVER_SteerTo(VNMOVER_RECORD* r, const SPW_VECTOR* point, float dt) {
-  SPW_VECTOR want = Sub(*point, r->vPos);
+  SPW_VECTOR want = SPW_VSub(*point, r->vPos);
   if (r->dwFlags & VNMOVER_F_FLAT) want.z = 0.0f;
   if (SPW_VecNormalise(&want) == 0.0f) return;
   vnMOVER_TurnHeading(r, &want, dt * r->fTurnRate);
   float speed = vnMOVER_Length(r->vVel);
   const float change = r->fAccel * r->fSpeedParam * dt;
-  if (Dot(r->vHeading, want) > 0.0f) {
+  if (SPW_VDot(r->vHeading, want) > 0.0f) {
     if (speed >= r->fMaxSpeed)
       speed = std::fmax(speed - change, r->fMaxSpeed);
     else
@@ -176,7 +171,7 @@ void vnMOVER_SteerToSlowing(VNMOVER_RECORD* r, const SPW_VECTOR* point, float sl
     vnMOVER_SteerTo(r, point, dt);
     return;
   }
-  SPW_VECTOR want = Sub(*point, r->vPos);
+  SPW_VECTOR want = SPW_VSub(*point, r->vPos);
   if (r->dwFlags & VNMOVER_F_FLAT) want.z = 0.0f;
   const float distance = SPW_VecNormalise(&want);
   if (distance == 0.0f) {

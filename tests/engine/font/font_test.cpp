@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/math/vecmath.h"
 #include "tests/engine/quad/screen_fixture.h"
 
 namespace screentest {
@@ -248,7 +249,7 @@ TEST_F(LayoutTest, LinesCountedByHeightAndSkipped) {
 }
 
 TEST_F(LayoutTest, RotatedTextTurnsTheLineAboutItsStart) {
-  SPW_SetTextMode(3.14159265f / 2);
+  SPW_SetTextMode(SPW_PI / 2);
   SPW_DrawText(&rec.node, font, "ab", 100, 50, 2, W);
   SPW_SetTextMode(0);
   ASSERT_EQ(Calls().size(), 2u);

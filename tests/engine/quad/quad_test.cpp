@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
+#include "engine/math/vecmath.h"
 #include "tests/engine/quad/screen_fixture.h"
 
 namespace screentest {
@@ -198,7 +198,7 @@ TEST(ScreenQuads, NothingIsSubmittedForAQuadOutsideTheClipOrWithoutASize) {
 TEST(ScreenQuads, RotatedQuadsTurnAboutTheDisplayOriginThenMove) {
   RecordingDisplay rec;
   const SPW_B2DFRAME f = Frame();
-  ASSERT_EQ(SPW_DrawFrameRotated(&rec.node, &f, 10, 0, 2, 0, std::numbers::pi_v<float> / 2, 300,
+  ASSERT_EQ(SPW_DrawFrameRotated(&rec.node, &f, 10, 0, 2, 0, SPW_PI / 2, 300,
                                  200),
             1);
   ASSERT_EQ(Calls().size(), 1u);

@@ -66,7 +66,7 @@ class SceneryTest : public FeatureFixture {
     view.pScene = scene.get();
     SPW_MatIdentity(&view.mView);
     SPW_MatIdentity(&view.mCamera);
-    view.fTanHalfY = std::tan(20.0f * 3.14159265f / 180.0f);  // distances count as they are
+    view.fTanHalfY = std::tan(20.0f * SPW_PI / 180.0f);  // distances count as they are
     target = {1, SPW_VDISPLAY_RECORD_SIZE, &view};
     node.pTarget = &target;
     node.pDisplay = &display;

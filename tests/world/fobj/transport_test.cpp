@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint32_t kTransportFlags =
     VNUNIT_F_MOVER | VNUNIT_F_UPDATE | VNUNIT_F_POSITION | VNUNIT_F_OBSERVABLE;
-constexpr float kDegree = 3.14159265f / 180.0f;
+constexpr float kDegree = SPW_PI / 180.0f;
 
 SPW_VECTOR Heading(float degrees) {
   return {std::cos(degrees * kDegree), std::sin(degrees * kDegree), 0.0f};

@@ -12,7 +12,7 @@ namespace {
 constexpr int32_t kSoldier = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr uint32_t kGunFlags = VNUNIT_F_WEAPON | VNUNIT_F_NODAMAGE_STAMP | VNUNIT_F_UPDATE;
 constexpr uint32_t kSoldierFlags = VNUNIT_F_SOLDIER | VNUNIT_F_OBSERVABLE;
-constexpr float kDegree = 3.14159265f / 180.0f;
+constexpr float kDegree = SPW_PI / 180.0f;
 
 SPW_VECTOR Around(float degreesFromForward, float distance, float height) {
   // Forward is +y: the angle turns from +y towards -x.
@@ -115,7 +115,7 @@ TEST_F(TwinGunTest, AMannedGunEngagesAnEnemyInItsArcAndNotOneBehind) {
   EXPECT_EQ(TwinGun(gun)->dwTarget, ahead->dwId);
   EXPECT_GT(Hits(ahead), 0);
   EXPECT_EQ(Hits(behind), 0);
-  EXPECT_NEAR(TwinGun(gun)->fYaw, std::atan2(30.0f, 5.0f) - 3.14159265f / 2.0f, 0.035f);
+  EXPECT_NEAR(TwinGun(gun)->fYaw, std::atan2(30.0f, 5.0f) - SPW_PI / 2.0f, 0.035f);
 }
 
 TEST_F(TwinGunTest, AShotFlashesAtEachMuzzle) {
