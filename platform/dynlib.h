@@ -1,6 +1,7 @@
 #pragma once
 // Shared libraries by file name. A library the game knows as "NAME.dll" is the shared object
 // "libNAME.so" here (PLAT_LibraryFileName).
+#include <memory>
 #include <string>
 
 struct PLAT_Library;
@@ -18,5 +19,10 @@ void* PLAT_FindSymbol(PLAT_Library* lib, const char* name);
 // library is loaded. Lets a loaded library use a layer only when its host has brought it.
 void* PLAT_FindLoadedSymbol(const char* name);
 void PLAT_FreeLibrary(PLAT_Library* lib);
+// Frees its library when it goes.
+struct PLAT_LibraryCloser {
+  void operator()(PLAT_Library* lib) const { PLAT_FreeLibrary(lib); }
+};
+using PLAT_LibraryHandle = std::unique_ptr<PLAT_Library, PLAT_LibraryCloser>;
 std::string PLAT_LibraryFileName(const char* baseName);  // "gfxdrv" -> "libgfxdrv.so"
 const char* PLAT_LibraryPattern();                        // "lib*.so"

@@ -1,21 +1,17 @@
 // Setup's dialog: the driver probe, Configure, Play, Exit and the About box.
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 
+#include "engine/driver/choice.h"
 #include "engine/driver/sppd.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dynlib.h"
-#include "platform/files.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
 #include "platform/window/window.h"
 #include "setup/setup.h"
-#include "shell/discover.h"
 
 namespace {
 
@@ -45,10 +41,6 @@ const PLAT_DlgTemplate kAboutTemplate = {SETUP_DLG_ABOUT, "About Setup", 235, 55
 // Lives until the program ends.
 std::string g_driverFile;
 
-struct LibraryCloser {
-  void operator()(PLAT_Library* l) const { PLAT_FreeLibrary(l); }
-};
-using Library = std::unique_ptr<PLAT_Library, LibraryCloser>;
 using ConfigureFn = decltype(&SPPD_Configure);
 
 void DebugLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -59,21 +51,6 @@ void DebugLog(const char* fmt, ...) {
   std::vsnprintf(text, sizeof text, fmt, ap);
   va_end(ap);
   PLAT_Trace("%s", text);
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = PLAT_LowerAscii(c);
-  return s;
-}
-
-// A library counts as a driver when it has the three identity exports and describes itself.
-bool IsDriver(PLAT_Library* lib, char (&description)[SPPD_DESCRIPTION_SIZE]) {
-  auto info = reinterpret_cast<SPPD_PFN_DriverInfo>(PLAT_FindSymbol(lib, "SPPD_DriverInfo"));
-  if (!info || !PLAT_FindSymbol(lib, "SPPD_GUID") || !PLAT_FindSymbol(lib, "SPPD_Configure"))
-    return false;
-  if (info(description, SPPD_DESCRIPTION_SIZE) != SPPD_OK) return false;
-  description[SPPD_DESCRIPTION_SIZE - 1] = '\0';  // a foreign library may not terminate it
-  return true;
 }
 
 struct CSetupDlg {
@@ -93,36 +70,23 @@ struct CSetupDlg {
 
   int32_t FindDriver() {
     PLAT_DialogEnable(dlg, SETUP_ID_CONFIGURE, false);
-    g_driverFile.clear();
-    const std::string driverName = Lower(PLAT_LibraryFileName(VN_DRIVER_BASENAME));
-    for (const PLAT_FindEntry& e : PLAT_FindFiles("*.*")) {
-      if (e.isDirectory) continue;
-      const std::string name = Lower(e.name);
-      if (name.find(driverName) == std::string::npos) continue;
-      Library lib(PLAT_LoadLibrary(name.c_str()));
-      if (!lib) continue;
-      char description[SPPD_DESCRIPTION_SIZE] = {};
-      if (!IsDriver(lib.get(), description)) continue;
-      DebugLog("[SETUP]: Found Korrath Software gfxdrv Driver [%s]->[%s]\n", name.c_str(),
-               description);
-      PLAT_DialogEnable(dlg, SETUP_ID_CONFIGURE, true);
-      g_driverFile = name;
-      return 1;  // the first valid file wins
-    }
-    return 0;
+    char description[SPPD_DESCRIPTION_SIZE] = {};
+    g_driverFile = SPW_FindDriverLibrary(description);
+    if (g_driverFile.empty()) return 0;
+    DebugLog("[SETUP]: Found Korrath Software gfxdrv Driver [%s]->[%s]\n", g_driverFile.c_str(),
+             description);
+    PLAT_DialogEnable(dlg, SETUP_ID_CONFIGURE, true);
+    return 1;
   }
 
   void OnConfigure() {
-    Library lib(PLAT_LoadLibrary(g_driverFile.c_str()));
+    PLAT_LibraryHandle lib(PLAT_LoadLibrary(g_driverFile.c_str()));
     if (!lib) return;
     auto configure =
         reinterpret_cast<ConfigureFn>(PLAT_FindSymbol(lib.get(), "SPPD_Configure"));
-    const void* guidBytes = PLAT_FindSymbol(lib.get(), "SPPD_GUID");
-    if (!configure || !guidBytes) return;
+    PLAT_GUID guid{};
+    if (!configure || !SPW_LibraryDriverGuid(lib.get(), &guid)) return;
     if (configure(PLAT_DialogWindow(dlg), nullptr) != SPPD_OK) return;
-    uint8_t bytes[16];
-    std::memcpy(bytes, guidBytes, sizeof bytes);
-    const PLAT_GUID guid = PLAT_GuidFromBytes(bytes);
     const int32_t recorded = WriteDriverGuid(&guid, nullptr);
     UpdatePlayButton();
     // A choice that did not reach the store is not a configured driver: the game would come

@@ -1,24 +1,17 @@
 #include "shell/discover.h"
 
 #include <algorithm>
-#include <cstring>
-#include <memory>
 #include <string>
 
+#include "engine/driver/choice.h"
 #include "engine/driver/driverbind.h"
 #include "platform/dynlib.h"
 #include "platform/files.h"
-#include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/trace.h"
 #include "platform/window/msgbox.h"
 
 namespace {
-
-struct LibraryCloser {
-  void operator()(PLAT_Library* l) const { PLAT_FreeLibrary(l); }
-};
-using Library = std::unique_ptr<PLAT_Library, LibraryCloser>;
 
 SPPD_PFN_TERRAIN_RenderTerrainData g_terrainRender;
 SPPD_PFN_TERRAIN_RenderTerrainDataSetup g_terrainSetup;
@@ -30,15 +23,6 @@ void Warn(const char* text, const char* caption) {
 
 void DriverNotFound() {
   Warn("Unable to find the Korrath GFXDRV driver!", "GFXDRV Driver not found");
-}
-
-bool ReadGuidAt(PLAT_Library* lib, PLAT_GUID* out) {
-  const void* sym = PLAT_FindSymbol(lib, "SPPD_GUID");
-  if (!sym) return false;
-  uint8_t bytes[16];
-  std::memcpy(bytes, sym, sizeof bytes);
-  *out = PLAT_GuidFromBytes(bytes);
-  return true;
 }
 
 std::string Lower(std::string s) {
@@ -53,34 +37,9 @@ int32_t vnMAIN_ReadDriverGuid(PLAT_GUID* out, int32_t* created) {
     PLAT_Trace("VNMAIN: vnMAIN_ReadDriverGuid: no GUID to fill\n");
     return -1;
   }
-  *out = PLAT_GUID{};
-  PLAT_RegKeyHandle display, general;
-  bool made = false;
-  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &display) != PLAT_RegResult::Ok) {
-    PLAT_Trace("VNMAIN: cannot open %s\n", VN_DRIVER_DISPLAY_KEY);
-    return -1;
-  }
-  if (PLAT_RegCreateSubKey(display.get(), VN_DRIVER_GENERAL_KEY, &general, &made) !=
-      PLAT_RegResult::Ok) {
-    PLAT_Trace("VNMAIN: cannot open the driver's General key\n");
-    return -1;
-  }
-  if (made) {
-    if (created) *created = 1;
-    PLAT_Trace("VNMAIN: no driver chosen yet\n");
-    return -1;
-  }
-  std::string text;
-  if (PLAT_RegGetString(general.get(), VN_DRIVER_VALUE, &text) != PLAT_RegResult::Ok ||
-      text.size() >= VN_DRIVER_VALUE_MAX) {
-    PLAT_Trace("VNMAIN: no usable \"Driver\" value\n");
-    return -1;
-  }
-  if (!PLAT_GuidFromText(text.c_str(), out)) {
-    PLAT_Trace("VNMAIN: \"Driver\" is not a GUID: \"%.64s\"\n", text.c_str());
-    return -1;
-  }
-  return 1;
+  const SPW_DriverChoice choice = SPW_ReadDriverChoice(out);
+  if (choice == SPW_DriverChoice::NotChosen && created) *created = 1;
+  return choice == SPW_DriverChoice::Ok ? 1 : -1;
 }
 
 int32_t vnMAIN_FindDriverFile(int32_t /*mode*/, int32_t /*flag*/, PLAT_GUID* out) {
@@ -89,16 +48,10 @@ int32_t vnMAIN_FindDriverFile(int32_t /*mode*/, int32_t /*flag*/, PLAT_GUID* out
   PLAT_GUID guid{};
   for (const PLAT_FindEntry& e : PLAT_FindFiles(PLAT_LibraryPattern())) {
     if (e.isDirectory || !PLAT_EqualNoCase(e.name, driverFile)) continue;
-    Library lib(PLAT_LoadLibrary(e.name.c_str()));
-    if (!lib) continue;
-    auto info = reinterpret_cast<SPPD_PFN_DriverInfo>(PLAT_FindSymbol(lib.get(), "SPPD_DriverInfo"));
+    PLAT_LibraryHandle lib(PLAT_LoadLibrary(e.name.c_str()));
     PLAT_GUID candidate{};
-    if (!info || !ReadGuidAt(lib.get(), &candidate) ||
-        !PLAT_FindSymbol(lib.get(), "SPPD_Configure"))
-      continue;
     char description[SPPD_DESCRIPTION_SIZE] = {};
-    if (info(description, sizeof description) != SPPD_OK) continue;
-    description[sizeof description - 1] = '\0';  // a foreign library may not terminate it
+    if (!lib || !SPW_ProbeDriverLibrary(lib.get(), description, &candidate)) continue;
     // The last candidate found wins.
     guid = candidate;
     found = true;
@@ -120,9 +73,9 @@ int32_t vnMAIN_LoadDriverByGuid(const PLAT_GUID* guid, PLAT_Library** out) {
       const std::string lower = Lower(e.name);
       if (lower.find("_debug") != std::string::npos || lower.find("_release") != std::string::npos)
         continue;
-      Library lib(PLAT_LoadLibrary(e.name.c_str()));
+      PLAT_LibraryHandle lib(PLAT_LoadLibrary(e.name.c_str()));
       PLAT_GUID g{};
-      if (!lib || !ReadGuidAt(lib.get(), &g) || !PLAT_GuidEqual(g, *guid)) continue;
+      if (!lib || !SPW_LibraryDriverGuid(lib.get(), &g) || !PLAT_GuidEqual(g, *guid)) continue;
       *out = lib.release();
       return 1;
     }
@@ -139,7 +92,7 @@ PLAT_Library* vnMAIN_LoadDriver() {
   if (vnMAIN_FindDriverFile(0, 0, &guid) != 1) return nullptr;
   PLAT_Library* raw = nullptr;
   if (vnMAIN_LoadDriverByGuid(&guid, &raw) != 1) return nullptr;
-  Library lib(raw);
+  PLAT_LibraryHandle lib(raw);
   auto render = reinterpret_cast<SPPD_PFN_TERRAIN_RenderTerrainData>(
       PLAT_FindSymbol(lib.get(), "SPPD_TERRAIN_RenderTerrainData"));
   auto setup = reinterpret_cast<SPPD_PFN_TERRAIN_RenderTerrainDataSetup>(

@@ -1,20 +1,13 @@
 #pragma once
-// Which driver Setup chose, and which library in the working directory is it: the settings
-// look-ups, the two scans over the folder and the boxes that tell the player what went wrong.
-// Binding the found library's table is the engine's (engine/driver/driverbind.h).
+// Which driver Setup chose, and which library in the working directory is it: the game's two
+// scans over the folder and the boxes that tell the player what went wrong. Reading the choice
+// and probing a library are engine/driver/choice.h's, binding its table driverbind.h's.
 #include <cstdint>
 
 #include "engine/driver/sppd.h"
 #include "platform/guid.h"
 
 struct PLAT_Library;
-
-// Where Setup records the chosen driver: "Driver" under "General" of this key.
-constexpr const char VN_DRIVER_DISPLAY_KEY[] = "software\\KOR\\SPPD\\v1.00.000\\Display";
-constexpr const char VN_DRIVER_GENERAL_KEY[] = "General";
-constexpr const char VN_DRIVER_VALUE[] = "Driver";
-constexpr const char VN_DRIVER_BASENAME[] = "gfxdrv";  // "gfxdrv.dll": libgfxdrv.so here
-constexpr uint32_t VN_DRIVER_VALUE_MAX = 2048;
 
 // Finds, loads and checks the driver library (identity, terrain entries, all 60 table names).
 // None after a message box (or silently when no driver was ever chosen).

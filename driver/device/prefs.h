@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "driver/core/state.h"
+#include "engine/driver/sppd.h"
 
-constexpr const char SPPD_DISPLAY_KEY[] = "software\\KOR\\SPPD\\v1.00.000\\Display";
 constexpr const char SPPD_PREFERENCES_KEY[] = "Preferences";
 
 // 1 when every value was read, -1 when a key cannot be opened or any value is missing; the

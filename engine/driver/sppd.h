@@ -43,6 +43,10 @@ constexpr int SPPD_NUM_LAYERS = 13;
 constexpr int SPPD_MAX_CLIP_PLANES = 32;
 constexpr int SPPD_SYSTEMRENDERSTATE_WORDS = 512;
 
+// The settings key under which the driver keeps its preferences ({SPPD_GUID}\Preferences) and
+// Setup records the chosen driver (General).
+constexpr const char SPPD_DISPLAY_KEY[] = "software\\KOR\\SPPD\\v1.00.000\\Display";
+
 struct SPPD_MODE {
   int32_t Width;
   int32_t Height;

@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "driver/device/prefs.h"
+#include "engine/driver/choice.h"
 #include "platform/registry.h"
 #include "recdrv/recdrv.h"
-#include "shell/discover.h"
 #include "tests/shell/gametree.h"
 #include "tests/support/support.h"
 
@@ -74,7 +74,7 @@ Outcome RunGame(const vntest::TempDir& dir, const std::string& script) {
 std::string RecordedDriver() {
   PLAT_RegReload();
   PLAT_RegKeyHandle key;
-  std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
+  std::string path = std::string(SPPD_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
   std::string text;
   if (PLAT_RegOpenKey(path.c_str(), &key) == PLAT_RegResult::Ok)
     PLAT_RegGetString(key.get(), VN_DRIVER_VALUE, &text);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/driver/choice.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dynlib.h"
 #include "platform/guid.h"
@@ -16,7 +17,6 @@
 #include "platform/window/window.h"
 #include "recdrv/recdrv.h"
 #include "setup/setup.h"
-#include "shell/discover.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -29,7 +29,7 @@ constexpr const char kQuestion[] =
 
 std::string RecordedDriver() {
   PLAT_RegKeyHandle key;
-  std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
+  std::string path = std::string(SPPD_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
   if (PLAT_RegOpenKey(path.c_str(), &key) != PLAT_RegResult::Ok) return "";
   std::string text;
   PLAT_RegGetString(key.get(), VN_DRIVER_VALUE, &text);
@@ -38,7 +38,7 @@ std::string RecordedDriver() {
 
 void RecordDriver(const char* text) {
   PLAT_RegKeyHandle key;
-  std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
+  std::string path = std::string(SPPD_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
   ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key), PLAT_RegResult::Ok);
   ASSERT_EQ(PLAT_RegSetString(key.get(), VN_DRIVER_VALUE, text), PLAT_RegResult::Ok);
 }

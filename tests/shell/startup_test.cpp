@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/driver/choice.h"
 #include "engine/kernel/kernel.h"
 #include "engine/kernel/program.h"
 #include "platform/dynlib.h"
@@ -27,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void RecordDriverChoice(const char* guidText) {
-  std::string path = std::string(VN_DRIVER_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
+  std::string path = std::string(SPPD_DISPLAY_KEY) + "\\" + VN_DRIVER_GENERAL_KEY;
   PLAT_RegKeyHandle key;
   ASSERT_EQ(PLAT_RegCreateKey(path.c_str(), &key), PLAT_RegResult::Ok);
   ASSERT_EQ(PLAT_RegSetString(key.get(), VN_DRIVER_VALUE, guidText), PLAT_RegResult::Ok);

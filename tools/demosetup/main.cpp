@@ -1,78 +1,57 @@
-// demosetup: records the driver choice and its display preferences in the settings store, as
-// the configuration wizard would with its first choices, so that a fresh demo tree starts
-// without a dialog.
+// demosetup: configures the render driver in the working folder as a player would in Setup,
+// through the driver's own wizard with every page's first choice accepted, and records the
+// choice where Setup does, so that a fresh demo tree starts without a dialog.
 //
-//   demosetup [width height]
+//   demosetup
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "driver/device/device.h"
-#include "driver/device/prefs.h"
+#include "engine/driver/choice.h"
 #include "engine/driver/sppd.h"
-#include "platform/gfx/gfx.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dynlib.h"
 #include "platform/guid.h"
 #include "platform/registry.h"
-#include "shell/discover.h"
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: demosetup [width height]\n");
-  return 2;
-}
+// Stands in for the player on every page: Next (or Finish) with the page's first choice.
+void AcceptPage(PLAT_Dialog* dlg, void*) { PLAT_DialogClick(dlg, PLAT_IDOK); }
 
-bool RecordDriverChoice() {
-  PLAT_RegKeyHandle display, general;
-  if (PLAT_RegCreateKey(VN_DRIVER_DISPLAY_KEY, &display) != PLAT_RegResult::Ok ||
-      PLAT_RegCreateSubKey(display.get(), VN_DRIVER_GENERAL_KEY, &general) != PLAT_RegResult::Ok)
-    return false;
-  char text[39];
-  PLAT_GuidToRegistryText(SPPD_GUID, text);
-  return PLAT_RegSetString(general.get(), VN_DRIVER_VALUE, text) == PLAT_RegResult::Ok;
+int Fail(const char* what) {
+  std::fprintf(stderr, "demosetup: %s\n", what);
+  return 1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  int width = 640;
-  int height = 480;
-  if (argc == 3) {
-    char* end = nullptr;
-    width = static_cast<int>(std::strtol(argv[1], &end, 10));
-    if (*end) return Usage();
-    height = static_cast<int>(std::strtol(argv[2], &end, 10));
-    if (*end) return Usage();
-    if (width < 320 || height < 200 || width > 8192 || height > 8192) return Usage();
-  } else if (argc != 1) {
-    return Usage();
+int main(int argc, char**) {
+  if (argc != 1) {
+    std::fprintf(stderr, "usage: demosetup\n");
+    return 2;
   }
+  char description[SPPD_DESCRIPTION_SIZE] = {};
+  const std::string file = SPW_FindDriverLibrary(description);
+  if (file.empty()) return Fail("no render driver library in the working folder");
+  // Stays loaded to the end, so that a leak checker can name what the library allocated.
+  PLAT_Library* lib = PLAT_LoadLibrary(file.c_str());
+  PLAT_GUID guid{};
+  auto configure =
+      lib ? reinterpret_cast<decltype(&SPPD_Configure)>(PLAT_FindSymbol(lib, "SPPD_Configure"))
+          : nullptr;
+  if (!configure || !SPW_LibraryDriverGuid(lib, &guid))
+    return Fail("the driver library cannot be loaded again");
 
-  SPPD_DRIVERSTATE prefs{};
-  PLAT_GfxDisplayDevice displays[8];
-  if (PLAT_GfxEnumDisplayDevices(displays, 8) < 1) {
-    std::fprintf(stderr, "demosetup: no display device\n");
-    return 1;
-  }
-  // The primary display is recorded under the driver's primary-display marker.
-  static constexpr PLAT_GUID kNone{};
-  prefs.guidDisplay =
-      PLAT_GuidEqual(displays[0].guid, kNone) ? SPPD_PRIMARY_DISPLAY_GUID : displays[0].guid;
-  prefs.guidDevice = PLAT_GfxHardwareDeviceGuid();
-  prefs.fFullScreen = 1;
-  prefs.nWidth = width;
-  prefs.nHeight = height;
-  prefs.nBPP = 32;
-  prefs.nTBPP = 16;
-  prefs.nZDepth = 16;
-  prefs.fPalette = 0;
-  prefs.fAutoMipMap = 1;
-  if (SPPD_SavePreferences(&prefs) != SPPD_OK || !RecordDriverChoice()) {
+  PLAT_DialogSetDriver(AcceptPage, nullptr);
+  const int32_t configured = configure(nullptr, nullptr);
+  PLAT_DialogSetDriver(nullptr, nullptr);
+  if (configured != SPPD_OK) return Fail("the driver's wizard did not complete");
+  if (SPW_WriteDriverChoice(guid, nullptr) != 1) {
     std::fprintf(stderr, "demosetup: cannot write the settings store %s\n",
                  PLAT_RegStorePath().c_str());
     return 1;
   }
-  std::printf("demosetup: driver recorded in %s (%dx%d)\n", PLAT_RegStorePath().c_str(), width,
-              height);
+  std::printf("demosetup: %s (%s) recorded in %s\n", file.c_str(), description,
+              PLAT_RegStorePath().c_str());
   return 0;
 }
