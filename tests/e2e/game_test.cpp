@@ -169,7 +169,7 @@ class PlayerTest : public ::testing::Test {
       if (name.rfind("libvn", 0) == 0 && e.path().extension() == ".so")
         fs::create_symlink(e.path(), dir.file(name));
     }
-    ASSERT_EQ(RunShell("'" + std::string(VN_DEMOSETUP_PATH) + "' > /dev/null"), 0);
+    ASSERT_EQ(RunShell("cd '" + dir.path() + "' && '" + VN_DEMOSETUP_PATH + "' > /dev/null"), 0);
   }
 
   // Moves the mouse along a path in screen pixels and checks, after each leg, that the pointer
