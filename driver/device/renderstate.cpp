@@ -19,6 +19,22 @@ float g_sun[3];
 
 constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// The eight float words and the mask bit that takes each.
+struct FloatWord {
+  uint32_t dwBit;
+  float SPPD_RENDERSTATE::*pField;
+};
+constexpr FloatWord kFloatWords[] = {
+    {SPPD_RS_NEAR, &SPPD_RENDERSTATE::fNear},
+    {SPPD_RS_FAR, &SPPD_RENDERSTATE::fFar},
+    {SPPD_RS_MIN_DEPTH, &SPPD_RENDERSTATE::fMinDepth},
+    {SPPD_RS_MAX_DEPTH, &SPPD_RENDERSTATE::fMaxDepth},
+    {SPPD_RS_SCALE_X, &SPPD_RENDERSTATE::fScaleX},
+    {SPPD_RS_SCALE_Y, &SPPD_RENDERSTATE::fScaleY},
+    {SPPD_RS_CENTRE_X, &SPPD_RENDERSTATE::fCentreX},
+    {SPPD_RS_CENTRE_Y, &SPPD_RENDERSTATE::fCentreY},
+};
+
 // Row vector times the 3 by 3 part.
 void Rotate(const float* m, const float* v, float* out) {
   float x = v[0], y = v[1], z = v[2];
@@ -108,10 +124,8 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
     SetFogColour(node, in->dwFogColour);
   }
 
-  float* dst = &rs.fNear;
-  const float* src = &in->fNear;
-  for (int i = 0; i < 8; ++i)
-    if (mask & (1u << i)) dst[i] = src[i];
+  for (const FloatWord& w : kFloatWords)
+    if (mask & w.dwBit) rs.*w.pField = in->*w.pField;
 
   if (mask & SPPD_RS_PLANES) {
     // More planes than the area holds would run past it.
@@ -146,7 +160,7 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
   ApplyFactorMode(mask, *in);
   rs.dwMask |= mask & SPPD_RS_LOW_BITS;
 
-  if (mask & 0xF) {
+  if (mask & SPPD_RS_DEPTH_MAPPING) {
     float n = rs.fNear, f = rs.fFar;
     float k = f / (f - n) * (rs.fMaxDepth - rs.fMinDepth);
     a.fDepthScale = k;
@@ -155,7 +169,7 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
   }
   std::memcpy(rs.dwUser, in->dwUser, sizeof rs.dwUser);
 
-  if (mask & (0x1 | 0x2 | SPPD_RS_MATRICES | SPPD_RS_PLANES)) {
+  if (mask & (SPPD_RS_NEAR | SPPD_RS_FAR | SPPD_RS_MATRICES | SPPD_RS_PLANES)) {
     DerivePlanes(mask);
     rs.dwPlaneMask = in->dwPlaneMask;
   }

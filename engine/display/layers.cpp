@@ -7,8 +7,10 @@
 namespace {
 
 // The layer's depth slice and projection words, identity matrices, no clip planes, and a white
-// opaque constant colour: the state every 2D pass of a layer starts from.
-constexpr uint32_t kLayerStateMask = 0x35fff;
+// opaque constant colour: the state every 2D pass of a layer starts from. The fog colour stays
+// as the view left it.
+constexpr uint32_t kLayerStateMask = SPPD_RS_VIEW_WORDS | SPPD_RS_CONST_RGB_KEPT |
+                                     SPPD_RS_CONST_RGB_WHITE | SPPD_RS_CONST_ALPHA_FULL;
 
 constexpr VNLAYER kLayers[VN_NUM_LAYERS] = {
     {1.0f, 2.0f, 0.001f, 0.009f, 1100}, {1.0f, 2.0f, 0.009f, 0.03f, 1000},

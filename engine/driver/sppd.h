@@ -67,6 +67,45 @@ constexpr uint32_t SPPD_MODIFY_STORED_MODE = 0x40;    // a null mode means the s
 constexpr uint32_t SPPD_MODIFY_RESTORE_PREFS = 0x80;  // run in the new mode, keep the old prefs
 constexpr uint32_t SPPD_MODIFY_NO_SAVE = 0x100;
 
+// Mask bits of the render-state record: which words apply (bits 0 to 13) and the modes. Bits 0
+// to 14 stay set in the state word once given.
+constexpr uint32_t SPPD_RS_NEAR = 0x1;
+constexpr uint32_t SPPD_RS_FAR = 0x2;
+constexpr uint32_t SPPD_RS_MIN_DEPTH = 0x4;
+constexpr uint32_t SPPD_RS_MAX_DEPTH = 0x8;
+constexpr uint32_t SPPD_RS_SCALE_X = 0x10;
+constexpr uint32_t SPPD_RS_SCALE_Y = 0x20;
+constexpr uint32_t SPPD_RS_CENTRE_X = 0x40;
+constexpr uint32_t SPPD_RS_CENTRE_Y = 0x80;
+constexpr uint32_t SPPD_RS_MATRICES = 0x100;
+constexpr uint32_t SPPD_RS_PLANES = 0x200;
+constexpr uint32_t SPPD_RS_USER19 = 0x400;
+constexpr uint32_t SPPD_RS_COLOUR_RGB = 0x800;
+constexpr uint32_t SPPD_RS_COLOUR_ALPHA = 0x1000;
+constexpr uint32_t SPPD_RS_FACTOR = 0x2000;
+constexpr uint32_t SPPD_RS_CONST_RGB_KEPT = 0x4000;  // also: no fog colour from the record
+constexpr uint32_t SPPD_RS_CONST_ALPHA_KEPT = 0x8000;
+constexpr uint32_t SPPD_RS_CONST_RGB_WHITE = 0x10000;
+constexpr uint32_t SPPD_RS_CONST_ALPHA_FULL = 0x20000;
+constexpr uint32_t SPPD_RS_WIREFRAME = 0x40000;
+constexpr uint32_t SPPD_RS_ALT = 0x80000;
+constexpr uint32_t SPPD_RS_FACTOR_ZERO = 0x100000;
+constexpr uint32_t SPPD_RS_FACTOR_ONE = 0x200000;
+constexpr uint32_t SPPD_RS_FACTOR_DEFAULT = 0x400000;
+constexpr uint32_t SPPD_RS_LOW_BITS = 0x7FFF;  // bits 0-14, kept once set
+constexpr float SPPD_RS_DEFAULT_FACTOR = 0.72f;
+// The depth mapping (near, far and the depth range) and the projection (scales and centres).
+constexpr uint32_t SPPD_RS_DEPTH_MAPPING =
+    SPPD_RS_NEAR | SPPD_RS_FAR | SPPD_RS_MIN_DEPTH | SPPD_RS_MAX_DEPTH;
+constexpr uint32_t SPPD_RS_PROJECTION =
+    SPPD_RS_SCALE_X | SPPD_RS_SCALE_Y | SPPD_RS_CENTRE_X | SPPD_RS_CENTRE_Y;
+constexpr uint32_t SPPD_RS_COLOUR = SPPD_RS_COLOUR_RGB | SPPD_RS_COLOUR_ALPHA;
+// Every word a view or layer sets: the depth mapping, the projection, both matrices, the
+// planes, word 19 and the colour.
+constexpr uint32_t SPPD_RS_VIEW_WORDS = SPPD_RS_DEPTH_MAPPING | SPPD_RS_PROJECTION |
+                                        SPPD_RS_MATRICES | SPPD_RS_PLANES | SPPD_RS_USER19 |
+                                        SPPD_RS_COLOUR;
+
 // The render-state record: 24 words, the first a mask of the fields that apply.
 struct SPPD_RENDERSTATE {
   uint32_t dwMask;  // in SPPD_GetRenderState: the driver's state word

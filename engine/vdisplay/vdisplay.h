@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine/display/display.h"
+#include "engine/driver/sppd.h"
 #include "engine/math/vecmath.h"
 
 struct SPW_SCENE;
@@ -42,8 +43,9 @@ constexpr uint32_t SPW_VDISPLAY_KEY_PRERENDER = 400;
 constexpr uint32_t SPW_VDISPLAY_KEY_POSTRENDER = 600;
 
 // Render state mask of the view state: words 1 to 8, both matrices, the planes, word 19, the
-// colour, white constant colour at full alpha.
-constexpr uint32_t SPW_VDISPLAY_STATE_MASK = 0x31FFF;
+// colour, white constant colour at full alpha, and the fog colour of the record.
+constexpr uint32_t SPW_VDISPLAY_STATE_MASK =
+    SPPD_RS_VIEW_WORDS | SPPD_RS_CONST_RGB_WHITE | SPPD_RS_CONST_ALPHA_FULL;
 // Clip planes of a view, in this order: near, far, left, right, top, bottom.
 constexpr int32_t SPW_VDISPLAY_NUM_PLANES = 6;
 

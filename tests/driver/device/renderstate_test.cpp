@@ -79,6 +79,37 @@ TEST_F(RenderState, DepthMappingFromNearFarAndRange) {
   EXPECT_EQ(Current().dwMask & 0xFFF, 0xFu);  // 0x2000 comes with the default factor
 }
 
+// Each of the eight float words is taken under its own bit and no other word moves with it.
+TEST_F(RenderState, EachFloatWordIsTakenUnderItsOwnBitOnly) {
+  struct Case {
+    const char* name;
+    uint32_t bit;
+    float SPPD_RENDERSTATE::*field;
+  };
+  const Case cases[] = {
+      {"near", 0x1, &SPPD_RENDERSTATE::fNear},
+      {"far", 0x2, &SPPD_RENDERSTATE::fFar},
+      {"min depth", 0x4, &SPPD_RENDERSTATE::fMinDepth},
+      {"max depth", 0x8, &SPPD_RENDERSTATE::fMaxDepth},
+      {"scale x", 0x10, &SPPD_RENDERSTATE::fScaleX},
+      {"scale y", 0x20, &SPPD_RENDERSTATE::fScaleY},
+      {"centre x", 0x40, &SPPD_RENDERSTATE::fCentreX},
+      {"centre y", 0x80, &SPPD_RENDERSTATE::fCentreY},
+  };
+  for (const Case& c : cases) {
+    SPPD_ResetRenderState();
+    SPPD_RENDERSTATE in{};
+    float value = 1.0f;
+    for (const Case& w : cases) in.*w.field = value++;
+    in.dwMask = c.bit;
+    SPPD_SetRenderState(nullptr, &in);
+    const SPPD_RENDERSTATE now = Current();
+    for (const Case& w : cases)
+      EXPECT_EQ(now.*w.field, w.bit == c.bit ? in.*w.field : 0.0f) << c.name << " moved " << w.name;
+    EXPECT_FLOAT_EQ(SPPD_CurrentRenderState()->rs.fNear, now.fNear) << c.name;
+  }
+}
+
 TEST_F(RenderState, MatricesTransformEyeAndPlanes) {
   SPPD_RENDERSTATE in{};
   in.dwMask = 0x100;  // a null first matrix: both become identity
