@@ -26,7 +26,7 @@ constexpr uint32_t kSelectable = 0x10000000;
 // Indices into VNWRITE_UNITATTR::floats (attribute value minus 11) and ::ints.
 constexpr size_t kRank = 1;
 constexpr size_t kArmour = 2, kHealth = 3, kRange = 4, kSpeed = 6, kImpulse = 7;
-constexpr size_t kMoverA = 9, kMoverB = 10, kRadius = 11, kLinkType = 17;
+constexpr size_t kStunResistance = 9, kAccel = 10, kRadius = 11, kLinkType = 17;
 
 enum Kind { kAmmo, kBug, kFeature, kShot, kSuit, kTrooper, kCivilian, kGun, kGear, kVehicle, kCam };
 
@@ -71,8 +71,8 @@ void Body(VNWRITE_UNITATTR& r, float health, float armour, float range, float ra
 
 void Mover(VNWRITE_UNITATTR& r, float speedKmh) {
   r.floats[kSpeed] = speedKmh;
-  r.floats[kMoverA] = 1.0f;
-  r.floats[kMoverB] = 0.5f;
+  r.floats[kStunResistance] = 1.0f;
+  r.floats[kAccel] = 0.5f;
   r.floats[kLinkType] = 1.0f;
 }
 

@@ -13,9 +13,9 @@ struct SPW_FEATUREINST;
 struct VNUNIT;
 
 // Messages of the BugGibs service, by the flag both units of a hit share.
-constexpr int32_t SGM_BUGGIBS_EFFECT_2000 = 7187;
-constexpr int32_t SGM_BUGGIBS_EFFECT_1000 = 7188;
-constexpr int32_t SGM_BUGGIBS_EFFECT_800 = 7189;
+constexpr int32_t SGM_BUGGIBS_GIBS = 7187;   // VNUNIT_F_HIT_GIBS
+constexpr int32_t SGM_BUGGIBS_SMOKE = 7188;  // VNUNIT_F_HIT_SMOKES
+constexpr int32_t SGM_BUGGIBS_BURN = 7189;   // VNUNIT_F_HIT_BURNS
 // A bug hole answers 1 while it is closed.
 constexpr int32_t SGM_BUGHOLE_IS_CLOSED = 863;
 constexpr int32_t VN_UNIT_TYPE_BUGHOLE = 34;

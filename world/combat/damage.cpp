@@ -21,9 +21,9 @@ struct GibEffect {
   int32_t nMsg;
 };
 constexpr GibEffect kGibEffects[] = {
-    {VNUNIT_F_GIBS_7189, SGM_BUGGIBS_EFFECT_800},
-    {VNUNIT_F_GIBS_7188, SGM_BUGGIBS_EFFECT_1000},
-    {VNUNIT_F_GIBS_7187, SGM_BUGGIBS_EFFECT_2000},
+    {VNUNIT_F_HIT_BURNS, SGM_BUGGIBS_BURN},
+    {VNUNIT_F_HIT_SMOKES, SGM_BUGGIBS_SMOKE},
+    {VNUNIT_F_HIT_GIBS, SGM_BUGGIBS_GIBS},
 };
 
 bool BothHave(const VNUNIT* a, const VNUNIT* b, uint32_t flag) {

@@ -24,8 +24,8 @@ int32_t GetSpeeds(const VNMOVER_FLIGHT* f, float* out) {
   const VNMOVER_RECORD* r = f->pRecord;
   out[0] = r->fAccel;
   out[1] = r->fMaxSpeed;
-  out[2] = r->afLimits[0];
-  out[3] = r->afLimits[1];
+  out[2] = r->fGateReach;
+  out[3] = r->fStopValue;
   return 1;
 }
 

@@ -164,7 +164,7 @@ Aim LookAhead(VNMOVER_GROUND* g, BSTAR_PATHCELL* cell, bool firstMustReach) {
     }
     aim.anyGate = true;
     aim.point = point;
-    if (Distance2D(r->vPos, point) >= r->afLimits[0]) {
+    if (Distance2D(r->vPos, point) >= r->fGateReach) {
       aim.found = true;
       return aim;
     }

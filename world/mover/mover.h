@@ -55,9 +55,12 @@ constexpr int32_t SGM_MOVER_RUN_REQUEST = 53;
 
 // Movement record flag bits.
 constexpr uint32_t VNMOVER_F_FLAT = 0x01;   // steering keeps the vertical component at 0
-constexpr uint32_t VNMOVER_F_ATTR24 = 0x04; // the unit's attribute value 24 is above 0
-constexpr uint32_t VNMOVER_F_BIT08 = 0x08;  // from unit flag bit 29
-constexpr uint32_t VNMOVER_F_BIT10 = 0x10;  // from unit flag bit 30
+constexpr uint32_t VNMOVER_F_TURNS = 0x04;  // the unit has a turn rate above 0
+// The unit's controller marks its body with these two: lifted while off its ground path (in the
+// air, leaping, on a turret), both while hidden or dead. A type may start with either set
+// (VNUNIT_F_STARTS_LIFTED, VNUNIT_F_STARTS_WITHDRAWN).
+constexpr uint32_t VNMOVER_F_LIFTED = 0x08;
+constexpr uint32_t VNMOVER_F_WITHDRAWN = 0x10;
 constexpr uint32_t VNMOVER_F_NOPUSH = 0x20; // others' avoidance questions do not spare it
 
 // Region flag bit that makes the planner's listeners hear of movement records entering and
@@ -68,9 +71,8 @@ constexpr uint32_t VNMOVER_REGION_TRIGGER = 0x2000000;
 constexpr uint32_t VNMOVER_SWEEP_WALLS = 1;
 constexpr uint32_t VNMOVER_SWEEP_WALLS_AND_GATES = 3;
 
-// The movement record of a unit's mover, from the planner's pool. From the creation record:
-// acceleration (attribute 21), maximum speed, the limits (attributes 26 and 29), arrival radius
-// (27), turn rate (24) and the further value (25); the speed parameter is the planner's scale.
+// The movement record of a unit's mover, from the planner's pool. The limits come from the
+// creation record; the speed parameter is the planner's scale.
 struct VNMOVER_RECORD {
   SGE_DLLNODE link;
   SGE_TASK* pOwner;  // the mover task; its parent gets the notifications
@@ -84,7 +86,8 @@ struct VNMOVER_RECORD {
   SPW_VECTOR vVel;
   float fAccel;
   float fMaxSpeed;
-  float afLimits[2];  // the gate reach distance first
+  float fGateReach;  // a path's gates nearer than this are passed by, not aimed at
+  float fStopValue;
   float fArrival;     // arrival radius
   SPW_VECTOR vHeading;
   SPW_VECTOR vUp;
@@ -106,9 +109,9 @@ struct VNMOVER_CREATE {
   SPW_VECTOR vPos;
   float fRadius;
   uint32_t dwUnitId;
-  float fAttr21;
-  float fSpeed;  // attribute value 17 in m/s
-  float fAttr26, fAttr27, fAttr24, fAttr25, fAttr29, fAttr20;
+  float fAccel;
+  float fSpeed;  // m/s
+  float fGateReach, fArrival, fTurnRate, fExtra, fStopValue, fStunResistance;
   int32_t anZero[2];
   SPW_VECTOR vDir;
 };

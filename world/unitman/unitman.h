@@ -33,9 +33,10 @@ constexpr uint32_t VNUNIT_F_ITEM = 0x40;
 constexpr uint32_t VNUNIT_F_PROJECTILE = 0x80;
 constexpr uint32_t VNUNIT_F_NODAMAGE_STAMP = 0x100;  // deltas neither divided nor frame-scaled
 constexpr uint32_t VNUNIT_F_IMPULSE_PAIR = 0x400;
-constexpr uint32_t VNUNIT_F_GIBS_7189 = 0x800;
-constexpr uint32_t VNUNIT_F_GIBS_7188 = 0x1000;
-constexpr uint32_t VNUNIT_F_GIBS_7187 = 0x2000;
+// A hit between two units that both have one of these burns, smokes or throws gibs.
+constexpr uint32_t VNUNIT_F_HIT_BURNS = 0x800;
+constexpr uint32_t VNUNIT_F_HIT_SMOKES = 0x1000;
+constexpr uint32_t VNUNIT_F_HIT_GIBS = 0x2000;
 constexpr uint32_t VNUNIT_F_SOLDIER = 0x10000;  // also immunity class 1
 constexpr uint32_t VNUNIT_F_IMMUNE2 = 0x20000;
 constexpr uint32_t VNUNIT_F_MOVER = 0x80000;
@@ -48,8 +49,8 @@ constexpr uint32_t VNUNIT_F_UPDATE = 0x2000000;      // message 531 each frame
 constexpr uint32_t VNUNIT_F_POSITION = 0x4000000;    // message 532 each frame
 constexpr uint32_t VNUNIT_F_FRAME_EXTRA = 0x8000000; // message 533 each frame
 constexpr uint32_t VNUNIT_F_SELECTABLE = 0x10000000;
-constexpr uint32_t VNUNIT_F_BIT29 = 0x20000000;
-constexpr uint32_t VNUNIT_F_BIT30 = 0x40000000;
+constexpr uint32_t VNUNIT_F_STARTS_LIFTED = 0x20000000;     // its movement record too
+constexpr uint32_t VNUNIT_F_STARTS_WITHDRAWN = 0x40000000;  // its movement record too
 
 // Mode word bits of the manager.
 constexpr uint32_t VNUNITMAN_MODE_RUN = 0x1;

@@ -19,17 +19,6 @@ constexpr uint32_t kStatsOnBase = 0x04 | 0x10;
 constexpr uint32_t kMaleBase = 0x02;
 constexpr int32_t kMaleBaseType = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr int32_t kFemaleBaseType = VN_UNIT_TYPE_TERRAN_ZR_0_FEM;
-// Mover set-up values of the attribute row.
-constexpr int32_t kAttrMoverA = 20;
-constexpr int32_t kAttrMoverB = 21;
-constexpr int32_t kAttrMoverSpeed = VN_ATTR_DIVISOR;
-constexpr int32_t kAttrMoverC = 24;
-constexpr int32_t kAttrMoverD = 25;
-constexpr int32_t kAttrMoverE = 26;
-constexpr int32_t kAttrMoverF = 27;
-constexpr int32_t kAttrLinkType = 28;
-constexpr int32_t kAttrMoverG = 29;
-
 uint32_t g_nextId = 1;  // process-wide: ids are never reused within a run
 
 const VNUNIT_ATTR* RowOf(const VNUNITMAN* m, int32_t type) {
@@ -85,14 +74,14 @@ void AttachMover(VNUNIT* u, const VNUNIT_CREATE* create) {
   VNMOVER_CREATE mc{};
   mc.pPlanner = vnMOVER_GetPathPlanner();
   mc.dwUnitId = u->dwId;
-  mc.fAttr21 = vnUNIT_AttrFloat(u, kAttrMoverB);
-  mc.fSpeed = vnUNIT_AttrFloat(u, kAttrMoverSpeed) * kKmhToMs;
-  mc.fAttr26 = vnUNIT_AttrFloat(u, kAttrMoverE);
-  mc.fAttr27 = vnUNIT_AttrFloat(u, kAttrMoverF);
-  mc.fAttr24 = vnUNIT_AttrFloat(u, kAttrMoverC);
-  mc.fAttr25 = vnUNIT_AttrFloat(u, kAttrMoverD);
-  mc.fAttr29 = vnUNIT_AttrFloat(u, kAttrMoverG);
-  mc.fAttr20 = vnUNIT_AttrFloat(u, kAttrMoverA);
+  mc.fAccel = vnUNIT_AttrFloat(u, VN_ATTR_ACCEL);
+  mc.fSpeed = vnUNIT_AttrFloat(u, VN_ATTR_SPEED) * kKmhToMs;
+  mc.fGateReach = vnUNIT_AttrFloat(u, VN_ATTR_GATE_REACH);
+  mc.fArrival = vnUNIT_AttrFloat(u, VN_ATTR_ARRIVAL);
+  mc.fTurnRate = vnUNIT_AttrFloat(u, VN_ATTR_TURN_RATE);
+  mc.fExtra = vnUNIT_AttrFloat(u, VN_ATTR_MOVER_EXTRA);
+  mc.fStopValue = vnUNIT_AttrFloat(u, VN_ATTR_STOP_VALUE);
+  mc.fStunResistance = vnUNIT_AttrFloat(u, VN_ATTR_STUN_RESISTANCE);
   mc.vDir = flight ? create->vDir : Normalised(create->vDir);
   mc.vPos = u->vPos;
   mc.fRadius = u->fRadius;
@@ -105,12 +94,12 @@ void AttachMover(VNUNIT* u, const VNUNIT_CREATE* create) {
                vnUNITMAN_GetTypeInfo(u->nType)->pszName, static_cast<double>(u->vPos.x),
                static_cast<double>(u->vPos.y), static_cast<double>(u->vPos.z));
   if (u->pMove) {
-    if (vnUNIT_AttrFloat(u, kAttrMoverC) > 0.0f) u->pMove->dwFlags |= VNMOVER_F_ATTR24;
-    if (u->dwFlags & VNUNIT_F_BIT30) u->pMove->dwFlags |= VNMOVER_F_BIT10;
-    if (u->dwFlags & VNUNIT_F_BIT29) u->pMove->dwFlags |= VNMOVER_F_BIT08;
+    if (vnUNIT_AttrFloat(u, VN_ATTR_TURN_RATE) > 0.0f) u->pMove->dwFlags |= VNMOVER_F_TURNS;
+    if (u->dwFlags & VNUNIT_F_STARTS_WITHDRAWN) u->pMove->dwFlags |= VNMOVER_F_WITHDRAWN;
+    if (u->dwFlags & VNUNIT_F_STARTS_LIFTED) u->pMove->dwFlags |= VNMOVER_F_LIFTED;
   }
-  SGE_Send(u->pMover, SGM_MOVER_SET_LINK_TYPE,
-           static_cast<SGE_PARAM>(static_cast<int32_t>(vnUNIT_AttrFloat(u, kAttrLinkType))), 0);
+  const auto linkType = static_cast<int32_t>(vnUNIT_AttrFloat(u, VN_ATTR_LINK_TYPE));
+  SGE_Send(u->pMover, SGM_MOVER_SET_LINK_TYPE, static_cast<SGE_PARAM>(linkType), 0);
 }
 
 // Weapons and items never bring their own linked types.

@@ -19,8 +19,17 @@ constexpr int32_t VN_ATTR_ARMOUR = 13;   // float
 constexpr int32_t VN_ATTR_HEALTH = 14;   // float
 constexpr int32_t VN_ATTR_RANGE = 15;    // float
 constexpr int32_t VN_ATTR_DIVISOR = 17;  // float; speed in km/h for a unit with a mover
+constexpr int32_t VN_ATTR_SPEED = VN_ATTR_DIVISOR;  // km/h, for a unit with a mover
 constexpr int32_t VN_ATTR_IMPULSE = 18;  // float
-constexpr int32_t VN_ATTR_RADIUS = 22;   // float
+constexpr int32_t VN_ATTR_STUN_RESISTANCE = 20;  // float; also who gives way when two collide
+constexpr int32_t VN_ATTR_ACCEL = 21;            // float; the mover's acceleration
+constexpr int32_t VN_ATTR_RADIUS = 22;           // float
+constexpr int32_t VN_ATTR_TURN_RATE = 24;        // float; radians a second
+constexpr int32_t VN_ATTR_MOVER_EXTRA = 25;      // float; kept by the mover, read by no mover code
+constexpr int32_t VN_ATTR_GATE_REACH = 26;       // float; how far ahead a path's gate is aimed at
+constexpr int32_t VN_ATTR_ARRIVAL = 27;          // float; arrival radius
+constexpr int32_t VN_ATTR_LINK_TYPE = 28;        // float; the highest link type its paths use
+constexpr int32_t VN_ATTR_STOP_VALUE = 29;       // float; the mover's second limit
 
 // A line holds the type, 27 values and the flag word, then up to eight linked types.
 constexpr int32_t VN_ATTR_LINE_MIN_FIELDS = 29;

@@ -6,9 +6,9 @@
 #include <map>
 #include <vector>
 
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
 #include "world/combat/combat.h"
-#include "world/unittype/classids.h"
 
 namespace {
 
@@ -87,13 +87,13 @@ TEST_F(ManagedCombatTest, TheGibServiceGetsAnEffectForEveryFlagBothUnitsShare) {
   g_gibs.clear();
   VNUNIT* rifle = Rifle(-10);
   VNUNIT* soldier = At(kSoldier, {12, 10, 0});
-  rifle->dwFlags |= VNUNIT_F_GIBS_7189 | VNUNIT_F_GIBS_7188 | VNUNIT_F_GIBS_7187;
-  soldier->dwFlags |= VNUNIT_F_GIBS_7189 | VNUNIT_F_GIBS_7187;
+  rifle->dwFlags |= VNUNIT_F_HIT_BURNS | VNUNIT_F_HIT_SMOKES | VNUNIT_F_HIT_GIBS;
+  soldier->dwFlags |= VNUNIT_F_HIT_BURNS | VNUNIT_F_HIT_GIBS;
   const SPW_VECTOR hit{12, 10, 1}, up{0, 1, 0};
   vnInflictDamage(rifle, soldier, 0, &hit, nullptr, &up);
   ASSERT_EQ(g_gibs.size(), 2u);
-  EXPECT_EQ(g_gibs[0].msg, SGM_BUGGIBS_EFFECT_800);
-  EXPECT_EQ(g_gibs[1].msg, SGM_BUGGIBS_EFFECT_2000);
+  EXPECT_EQ(g_gibs[0].msg, SGM_BUGGIBS_BURN);
+  EXPECT_EQ(g_gibs[1].msg, SGM_BUGGIBS_GIBS);
   const VNDAMAGE_EFFECT& e = g_gibs[0].effect;
   EXPECT_EQ(e.pTarget, soldier);
   EXPECT_EQ(g_gibs[0].radius, &soldier->fRadius);

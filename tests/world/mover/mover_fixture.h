@@ -149,11 +149,11 @@ class MoverFixture : public ::testing::Test {
     c.vPos = pos;
     c.fRadius = radius;
     c.dwUnitId = 1;
-    c.fAttr21 = 20.0f;  // acceleration
+    c.fAccel = 20.0f;
     c.fSpeed = 5.0f;
-    c.fAttr26 = 2.0f;  // gate reach
-    c.fAttr27 = 1.0f;  // arrival radius
-    c.fAttr24 = 6.0f;  // turn rate
+    c.fGateReach = 2.0f;
+    c.fArrival = 1.0f;
+    c.fTurnRate = 6.0f;
     c.vDir = {1.0f, 0.0f, 0.0f};
     return c;
   }

@@ -30,7 +30,7 @@ TEST_F(MoverTest, CreationFillsTheRecordAndFindsTheRegion) {
   EXPECT_EQ(r->pOwner, m);
   EXPECT_EQ(r->pRegion, Region(1));
   EXPECT_FLOAT_EQ(r->fMaxSpeed, 5.0f);
-  EXPECT_FLOAT_EQ(r->afLimits[0], 2.0f);
+  EXPECT_FLOAT_EQ(r->fGateReach, 2.0f);
   EXPECT_FLOAT_EQ(r->fArrival, 1.0f);
   EXPECT_FLOAT_EQ(r->fSpeedParam, 1.0f);
   EXPECT_FLOAT_EQ(r->vHeading.x, 1.0f);
@@ -93,7 +93,7 @@ TEST_F(MoverTest, WithEveryGateInSightNearerThanTheReachTheUnitStillKeepsToThePa
   });
   SGE_TASK* c = Controller();
   VNMOVER_CREATE create = Creation({5, 5, 0}, 1.0f);
-  create.fAttr26 = 25.0f;
+  create.fGateReach = 25.0f;
   SGE_TASK* m = Mover(VNTT_VEHICLE_MOVER, c, create);
   SGE_Send(m, SGM_MOVER_SET_LOOKAHEAD, 1, 0);
   ASSERT_EQ(GoTo(m, {15, 5, 0}), 1);
@@ -223,7 +223,7 @@ TEST_F(MoverTest, FlightFrameTimeIsEatenInSubSteps) {
   for (const Case& k : cases) {
     SetFrameTime(k.frame);
     VNMOVER_CREATE create = Creation({0, 0, 10}, 1.0f);
-    create.fAttr21 = 1.0f;
+    create.fAccel = 1.0f;
     create.fSpeed = 100.0f;
     SGE_TASK* m = Mover(VNTT_FLIGHT_MOVER, Controller(), create);
     const SPW_VECTOR target{1000, 0, 10};
@@ -237,7 +237,7 @@ TEST_F(MoverTest, AFlightMoverTurnsTowardsItsTargetAndTellsOfArrival) {
   BuildGrid(1, 1);
   SGE_TASK* c = Controller();
   VNMOVER_CREATE create = Creation({0, 0, 10}, 1.0f);
-  create.fAttr27 = 2.0f;
+  create.fArrival = 2.0f;
   SGE_TASK* m = Mover(VNTT_FLIGHT_MOVER, c, create);
   const SPW_VECTOR target{0, 20, 10};
   SGE_Send(m, SGM_MOVER_GOTO, SGE_PtrParam(&target), 0);

@@ -10,6 +10,7 @@
 #include "tests/world/support/testworld.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
+#include "world/unittype/attributes.h"
 #include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
@@ -58,6 +59,43 @@ class MoverWorldTest : public ::testing::Test {
 
   std::unique_ptr<vnworld::TestWorld> world;
 };
+
+// Each mover value of the type's row reaches its own field of the movement record, and the
+// type's starting marks reach the record's flags.
+TEST(MoverSetUpTest, TheRowsMoverValuesReachTheirFieldsOfTheMovementRecord) {
+  vnworld::Options options;
+  options.standInMovers = false;
+  options.planner = true;
+  vnworld::TestWorld world(options);
+  VNWRITE_UNITATTR row = vnworld::Row(kType, kFlags | VNUNIT_F_STARTS_LIFTED |
+                                                 VNUNIT_F_STARTS_WITHDRAWN);
+  auto value = [&](int32_t attr) -> float& { return row.floats[attr - 11]; };
+  value(VN_ATTR_ACCEL) = 2.0f;
+  value(VN_ATTR_SPEED) = 36.0f;
+  value(VN_ATTR_TURN_RATE) = 3.0f;
+  value(VN_ATTR_MOVER_EXTRA) = 4.0f;
+  value(VN_ATTR_GATE_REACH) = 5.0f;
+  value(VN_ATTR_ARRIVAL) = 6.0f;
+  value(VN_ATTR_STOP_VALUE) = 7.0f;
+  world.WriteAttrs({row});
+  world.RegisterRecorder(VNTT_TERRAN_INFANTRY);
+  world.WriteNetwork(vnWRITE_BstarGrid(2, 2, 10.0f, 0.0f));
+  ASSERT_EQ(vnMOVER_Register(), 1);
+  ASSERT_TRUE(world.Start());
+  VNUNIT* u = world.Create(kType, world.Human(), {5.0f, 5.0f, 0.0f});
+  ASSERT_NE(u, nullptr);
+  const VNMOVER_RECORD* r = u->pMove;
+  ASSERT_NE(r, nullptr);
+  EXPECT_FLOAT_EQ(r->fAccel, 2.0f);
+  EXPECT_FLOAT_EQ(r->fMaxSpeed, 10.0f);  // 36 km/h
+  EXPECT_FLOAT_EQ(r->fTurnRate, 3.0f);
+  EXPECT_FLOAT_EQ(r->fExtra, 4.0f);
+  EXPECT_FLOAT_EQ(r->fGateReach, 5.0f);
+  EXPECT_FLOAT_EQ(r->fArrival, 6.0f);
+  EXPECT_FLOAT_EQ(r->fStopValue, 7.0f);
+  const uint32_t marks = VNMOVER_F_TURNS | VNMOVER_F_LIFTED | VNMOVER_F_WITHDRAWN;
+  EXPECT_EQ(r->dwFlags & marks, marks);
+}
 
 TEST_F(MoverWorldTest, OverlappingUnitsArePushedApartUnlessTheControllerSparesTheOther) {
   VNUNIT* a = Unit({15.0f, 15.0f, kGround});
