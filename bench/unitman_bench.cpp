@@ -15,6 +15,7 @@
 
 #include "bench/goal.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/memory/memblock.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
@@ -23,7 +24,6 @@
 #include "platform/trace.h"
 #include "tools/writers/unitattr_writer.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

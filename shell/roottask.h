@@ -4,17 +4,13 @@
 
 #include "engine/driver/sppd.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "shell/state.h"
 
 struct SPW_DISPLAYNODE;
 struct SPW_DISPLAYCB;
 struct SPW_FONT;
 
-constexpr int32_t VNTT_ROOT = 1;
-constexpr int32_t VNTT_MISSCONT = 4;
-constexpr int32_t VNTT_FE_ROOT = 34;
-constexpr int32_t VNTT_LOADSCREEN = 59;
-constexpr int32_t VNTT_FE_DEMO = 251;
 
 // Mission results: the int32 that an ending mission controller points to.
 constexpr int32_t VN_MISSION_QUIT = 0;           // back to the front end

@@ -9,11 +9,10 @@
 #include "engine/display/display.h"
 #include "engine/font/font.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/memory/lists.h"
 
 // Task types of the two control kinds, registered by GUI_RegisterTaskTypes.
-constexpr int32_t VNTT_GUI_PUSHBUTTON = 195;
-constexpr int32_t VNTT_GUI_EDITBOX = 196;
 
 // Messages of the controls.
 constexpr int32_t SGM_GUI_FOCUS_GAIN = 2067;
@@ -97,7 +96,7 @@ struct GUI_CONTROLREF {
   GUI_CONTROL* pControl;
 };
 
-// The label of a control (message 2115); the text is copied.
+// The label of a control (SGM_GUI_SET_TEXT); the text is copied.
 struct GUI_LABEL {
   const SPW_FONT* pFont;
   const char* pszText;
@@ -124,7 +123,7 @@ constexpr uint32_t GUI_PB_ENTER_FOCUS = 0x1000;
 constexpr uint32_t GUI_PB_RESET_SIBLINGS = 0x2000;
 constexpr uint32_t GUI_PB_KEEP_ON_RESET = 0x4000;
 
-// Frame slots of message 2116.
+// Frame slots of SGM_GUI_SET_FRAME.
 constexpr int32_t GUI_SLOT_HIGHLIGHTED = 1;
 constexpr int32_t GUI_SLOT_PRESSED = 2;
 constexpr int32_t GUI_SLOT_NORMAL = 4;

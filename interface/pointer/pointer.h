@@ -6,12 +6,12 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 
 struct GUI_CONTROL;
 struct SPW_DISPLAYNODE;
 struct SPW_POINT;
 
-constexpr int32_t VNTT_POINTER = 2;
 
 constexpr int32_t SGM_POINTER_SET_SHAPE = 20;         // p1 the shape; the old one
 constexpr int32_t SGM_POINTER_SET_INPUT_TARGET = 21;  // p1 the task; the old one

@@ -7,11 +7,11 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 
 struct SPW_DISPLAYNODE;
 struct SPW_DISPLAYCB;
 
-constexpr int32_t VNTT_FADE = 58;
 
 // Messages to the controller, and 4118 from it to the requester.
 constexpr int32_t SGM_FADE_GET_CONTROLLER = 4115;  // p1: SGE_TASK** to fill; 1 when filled

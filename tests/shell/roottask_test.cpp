@@ -20,7 +20,7 @@ struct Event {
   SGE_PARAM p1, p2;
 };
 std::vector<Event> g_events;
-int g_flushes = 0;  // message 3603 deliveries to demo-screen stand-ins (the bystanders)
+int g_flushes = 0;  // SGM_VRAM_FLUSH deliveries to demo-screen stand-ins (the bystanders)
 
 SGE_RESULT StandIn(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   if (msg == SGM_VRAM_FLUSH && task->nTypeId == VNTT_FE_DEMO) ++g_flushes;
@@ -217,7 +217,7 @@ TEST_F(RootTask, FrontEndStartingAMissionGoesThroughTheLoadingScreen) {
 
 TEST_F(RootTask, FrontEndQuittingOrQuitMessageEndsTheProgram) {
   for (bool viaFrontEnd : {true, false}) {
-    SCOPED_TRACE(viaFrontEnd ? "front end code 0" : "message 17");
+    SCOPED_TRACE(viaFrontEnd ? "front end code 0" : "SGM_ROOT_QUIT");
     if (!vnROOT_GetTask()) {
       ASSERT_EQ(vnROOT_Create(), 1);
     }

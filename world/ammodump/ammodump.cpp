@@ -13,7 +13,6 @@
 namespace {
 
 // The object flag the world's own objects carry.
-constexpr uint32_t kWorldObject = 0x8000000;
 
 void Pose(SPW_DOBJECT* object, int32_t anim, float speed) {
   if (!object || anim < 0) return;
@@ -31,7 +30,7 @@ void MakeModel(VNAMMODUMP* self, const SPW_VECTOR& at) {
   }
   self->nOpenAnim = SPW_LookupAnimationByName(self->pObject, VNAMMODUMP_OPEN);
   self->nCloseAnim = SPW_LookupAnimationByName(self->pObject, VNAMMODUMP_CLOSE);
-  self->pObject->fFlags |= kWorldObject;
+  self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;
   // Closed: the start of opening, held.
   Pose(self->pObject, self->nOpenAnim, 0.0f);
 }

@@ -14,7 +14,7 @@
 namespace {
 
 // Soldiers only: not carried items, projectiles, or units out of play.
-constexpr uint32_t kNotServed = VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | 0x4000;
+constexpr uint32_t kNotServed = VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | VNUNIT_F_OUT_OF_PLAY;
 constexpr int32_t kNoAmmo = VN_UNIT_TYPE_COUNT;  // a weapon's answer when it has none
 
 struct TECHSLOT {

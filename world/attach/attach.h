@@ -2,7 +2,7 @@
 // Attachment nodes and draw lists: effects, markers and game objects that draw themselves in
 // the 3D view without being scene objects hang a node on a draw list. A draw list is a render
 // callback of a display node; each time the node is drawn every attachment node on the list is
-// visited in order and either makes a task draw itself (message 16) or calls a function.
+// visited in order and either makes a task draw itself (SGM_TASK_DRAW) or calls a function.
 // Nodes come from one fixed pool. Main thread only.
 #include <cstdint>
 

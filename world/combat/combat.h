@@ -34,7 +34,7 @@ constexpr int32_t VNCOMBAT_KIND_STRUCTURE = 4;
 // Region flag bit: its bound feature objects do not count as structures.
 constexpr uint32_t VNCOMBAT_REGION_NO_STRUCTURE = 1u << 26;
 
-// What vnUNIT_ApplyDamage applies and message 537 carries.
+// What vnUNIT_ApplyDamage applies and SGM_UNIT_DAMAGED carries.
 struct VNDAMAGE {
   float fHealth;  // negative for damage
   float fArmour;
@@ -46,7 +46,7 @@ struct VNDAMAGE {
   uint32_t dwSourceFlags;
 };
 
-// What the BugGibs service gets with messages 7187 to 7189.
+// What the BugGibs service gets with SGM_BUGGIBS_GIBS, _SMOKE and _BURN.
 struct VNDAMAGE_EFFECT {
   SPW_VECTOR vHit;
   SPW_VECTOR vDir;
@@ -70,7 +70,7 @@ struct VNCOMBAT_SHOT {
 };
 
 // Damage.
-// The target controller's answer to message 537; 0 when no damage was dealt. Hit point,
+// The target controller's answer to SGM_UNIT_DAMAGED; 0 when no damage was dealt. Hit point,
 // direction and up vector may be null.
 int32_t vnInflictDamage(VNUNIT* source, VNUNIT* target, float distance, const SPW_VECTOR* hit,
                         const SPW_VECTOR* dir, const SPW_VECTOR* up);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/math/argb.h"
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
@@ -18,7 +19,6 @@
 #include "world/attach/attach.h"
 #include "world/dome/draw.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

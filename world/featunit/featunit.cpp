@@ -9,12 +9,12 @@
 #include "engine/dobject/dobject.h"
 #include "engine/feature/feature.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "missions/control/misscont.h"
 #include "platform/trace.h"
 #include "world/featunit/bar.h"
 #include "world/grid/grid.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 
@@ -22,9 +22,7 @@ constexpr float kBarLift = 10.0f;
 // A soldier this near shows the bar.
 constexpr float kBarReach = 10.0f;
 // Units with this flag are out of play and show nothing.
-constexpr uint32_t kOutOfPlay = 0x4000;
 // The object flag the world's own objects carry.
-constexpr uint32_t kWorldObject = 0x8000000;
 constexpr float kFadeStart = 100.0f;
 constexpr float kFadePerSecond = 40.0f;
 constexpr float kFadeColour = 4293914880.0f;
@@ -97,7 +95,7 @@ void MakeDestruction(VNFEATUNIT* self, const VNFEATUNIT_TYPE* row) {
     self->dwFlags &= ~VNFEATUNIT_F_DESTRUCTION_MODEL;
     return;
   }
-  self->pDestruction->fFlags |= SPW_DOBJ_NOT_ANIMATED | SPW_DOBJ_HIDDEN | kWorldObject;
+  self->pDestruction->fFlags |= SPW_DOBJ_NOT_ANIMATED | SPW_DOBJ_HIDDEN | VNUNIT_WORLD_OBJECT;
   if (!(self->dwFlags & VNFEATUNIT_F_FADE)) return;
   self->fFadeLevel = kFadeStart;
   self->pDestruction->colourA = {kFadeColour, kFadeColour, kFadeColour, kFadeColour};
@@ -115,7 +113,7 @@ void MakeComponent(VNFEATUNIT* self, const VNFEATUNIT_TYPE* row) {
     self->dwFlags &= ~VNFEATUNIT_F_COMPONENT;
     return;
   }
-  self->pComponent->fFlags |= kWorldObject;
+  self->pComponent->fFlags |= VNUNIT_WORLD_OBJECT;
   SPW_PlayAnimation(self->pComponent, kFirstAnimation, -1, nullptr, 0, SPW_ANIM_LOOP_FLAGS, 1.0f);
 }
 
@@ -207,7 +205,7 @@ void ShowBarForSoldiers(VNFEATUNIT* self) {
   if (!self->pBar || !manager || !manager->pGrid) return;
   bool near = false;
   vnGrid_QueryRadius(SoldierNear, &near, manager->pGrid, &self->vPos, &self->vPos, kBarReach,
-                     VNUNIT_F_SOLDIER, kOutOfPlay);
+                     VNUNIT_F_SOLDIER, VNUNIT_F_OUT_OF_PLAY);
   if (near) vnFEATUNIT_ShowBar(self->pBar, &self->fBarTimer);
 }
 

@@ -67,7 +67,7 @@ struct VNFEATUNIT {
   float fBarTimer;
   SPW_VECTOR vPos;
   SPW_VECTOR vDir;
-  VNFEATUNIT_HOOK pfnUpdateHook;  // messages 531, 533 and 16
+  VNFEATUNIT_HOOK pfnUpdateHook;  // SGM_UNIT_UPDATE, SGM_UNIT_FRAME_EXTRA, SGM_TASK_DRAW
   VNFEATUNIT_HOOK pfnExtraHook;
   VNFEATUNIT_HOOK pfnDrawHook;
   float fFadeLevel;

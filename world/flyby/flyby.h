@@ -7,8 +7,8 @@
 
 #include "effects/smoketrail.h"
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/math/vecmath.h"
-#include "world/unittype/classids.h"
 
 struct SPW_DOBJECT;
 struct VNFX_ATTACHNODE;

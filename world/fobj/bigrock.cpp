@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "engine/dobject/dobject.h"
+#include "engine/kernel/tasktypes.h"
 #include "platform/trace.h"
 #include "world/combat/combat.h"
 #include "world/fobj/common_scenery.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void Create(VNBIGROCK* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
     PLAT_Trace("[BIGROCK] Failed to create dynamic object: %s\n", VNBIGROCK_MODEL);
     return;
   }
-  self->pObject->fFlags |= VNFOBJ_WORLD_OBJECT;
+  self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;
   self->nSplitAnim = SPW_LookupAnimationByName(self->pObject, VNBIGROCK_SPLIT_ANIM);
   // Whole until it splits: the object starts its first animation, so the split is held at its
   // start.

@@ -11,7 +11,7 @@
 struct SPW_DOBJECT;
 struct VNMARKER;
 
-// The answer function of a class in play: message 1 makes the instance with Create; until it
+// The answer function of a class in play: SGM_TASK_CREATE makes the instance with Create; until it
 // has a unit it answers nothing else; every other message goes to Answer.
 template <typename T, void (*Create)(T*, VNUNIT*, const VNUNIT_CREATE*),
           SGE_RESULT (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>

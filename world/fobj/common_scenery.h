@@ -10,11 +10,6 @@ struct BSTAR_FEATUREBINDING;
 struct SPW_FEATUREINST;
 struct VNUNIT;
 
-// The object flag the world's own objects carry.
-constexpr uint32_t VNFOBJ_WORLD_OBJECT = 0x8000000;
-// Unit flag of units out of play.
-constexpr uint32_t VNFOBJ_OUT_OF_PLAY = 0x4000;
-
 // The rotation by the angle (radians) about z.
 SPW_QUAT vnFOBJ_TurnZ(float angle);
 // The transform at the point turned by the angle about z, scale 1.

@@ -5,6 +5,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
@@ -17,7 +18,6 @@
 #include "world/fobj/common_scenery.h"
 #include "world/marker/marker.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {
@@ -33,7 +33,7 @@ constexpr const char* kExplosionAnim = "bugholeexplode";
 constexpr float kExplosionScale = 2.0f;
 constexpr float kExplosionSpeed = 0.5f;
 constexpr uint32_t kExplosionFlags =
-    0x8000000 | SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED | SPW_DOBJ_OWN_COLOUR;
+    VNUNIT_WORLD_OBJECT | SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED | SPW_DOBJ_OWN_COLOUR;
 constexpr float kBarLift = 11.0f;
 constexpr float kBarLiftPlaced = 10.0f;
 constexpr float kGateLocatorDrop = 1.0f;
@@ -99,7 +99,7 @@ void Create(VNDOOR* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   if (!unit) return;
   self->t.vPos = create ? create->vPos : unit->vPos;
   if (create) self->t.qRot = vnFOBJPLAY_Facing(create->vDir);
-  self->nKind = create ? create->anReserved2[0] : 0;
+  self->nKind = create ? create->nVariant : 0;
   self->fFullHealth = Health(self);
   if (self->nKind != VNDOOR_KIND_GATE) unit->dwFlags &= ~VNUNIT_F_OBSERVABLE;
   MakeModel(self);

@@ -48,7 +48,7 @@ struct VNDOOR {
   float fFullHealth;
   VNMARKER* pBar;
   float fBarTimer;
-  int32_t nValue;    // message 577
+  int32_t nValue;    // SGM_CAPSULE_SET_VALUE
   BSTAR_Link* pLink;
   SPW_DOBJECT* pExplosion;  // not in the unit's object list: its fade ends it early
   int32_t nExplosionAnim;

@@ -23,7 +23,7 @@ void Create(VNFORTWALL* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   const SPW_TRANSFORM t = vnFOBJ_At(at, 0.0f);
   self->pPlaceholder = vnUNIT_CreateObject(unit, VNFORTWALL_PLACEHOLDER, 1.0f, &t);
   if (self->pPlaceholder)
-    self->pPlaceholder->fFlags |= SPW_DOBJ_HIDDEN | VNFOBJ_WORLD_OBJECT;
+    self->pPlaceholder->fFlags |= SPW_DOBJ_HIDDEN | VNUNIT_WORLD_OBJECT;
   else
     PLAT_Trace("[FORTWALL] Failed to create dynamic object: %s\n", VNFORTWALL_PLACEHOLDER);
   self->pIntact = vnFOBJ_NearestFeature(VNFORTWALL_INTACT, at);
@@ -68,7 +68,7 @@ void Damaged(VNFORTWALL* self) {
   if (!unit || self->nState == VNFORTWALL_FALLEN || vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH) > 0.0f)
     return;
   self->nState = VNFORTWALL_FALLEN;
-  unit->dwFlags = (unit->dwFlags & ~VNUNIT_F_OBSERVABLE) | VNFOBJ_OUT_OF_PLAY;
+  unit->dwFlags = (unit->dwFlags & ~VNUNIT_F_OBSERVABLE) | VNUNIT_F_OUT_OF_PLAY;
   vnFOBJ_ShowFeature(self->pIntact, false);
   vnFOBJ_ShowFeature(self->pBroken, true);
   OpenBreach(self);

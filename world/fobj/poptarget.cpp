@@ -6,6 +6,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "missions/control/missionevents.h"
 #include "platform/trace.h"
 #include "world/featunit/bar.h"
@@ -14,14 +15,12 @@
 #include "world/grid/grid.h"
 #include "world/marker/marker.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {
 
 constexpr int32_t kSequenceTransform = 3093;
 // Units with this flag are out of play.
-constexpr uint32_t kOutOfPlay = 0x4000;
 constexpr float kBarLift = 10.0f;
 
 struct TargetModels {
@@ -127,7 +126,7 @@ bool SoldierNear(const VNPOPTARGET* self) {
   Search s{self->pUnit->vPos, IsGreen(self->pUnit) ? VNPOPTARGET_GREEN_REACH : VNPOPTARGET_REACH,
            false};
   vnGrid_QueryRadius(FriendNear, &s, manager->pGrid, nullptr, &s.vAt, s.fReach, VNUNIT_F_SOLDIER,
-                     kOutOfPlay);
+                     VNUNIT_F_OUT_OF_PLAY);
   return s.bFound;
 }
 

@@ -109,7 +109,7 @@ void Create(VNPROP* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   if (!self->pObject)
     PLAT_Trace("[PROP] Failed to create dynamic object: %s\n", file);
   else
-    self->pObject->fFlags |= VNFOBJ_WORLD_OBJECT;
+    self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;
   Place(self);
 }
 

@@ -1,8 +1,8 @@
 // The solar collector task.
 #include "world/fobj/solarcollector.h"
 
+#include "engine/kernel/tasktypes.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -25,7 +25,7 @@ void Create(VNSTATUES* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
     PLAT_Trace("[STATUES] Failed to create dynamic object: %s\n", VNSTATUES_MODEL);
     return;
   }
-  self->pObject->fFlags |= VNFOBJ_WORLD_OBJECT;
+  self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;
   SPW_PlayAnimation(self->pObject, kOnlyAnimation, -1, nullptr, 0, SPW_ANIM_LOOP_FLAGS, 1.0f);
 }
 

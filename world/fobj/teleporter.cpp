@@ -8,6 +8,7 @@
 #include "engine/dobject/dobject.h"
 #include "engine/feature/feature.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/scene/scene.h"
 #include "missions/control/misscont.h"
 #include "missions/control/missiontasks.h"
@@ -18,7 +19,6 @@
 #include "world/fobj/common_scenery.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {
@@ -35,7 +35,7 @@ bool MakeEffect(VNTELEPORTER* self) {
   const SPW_TRANSFORM t = vnFOBJ_At(self->vPos, 0.0f);
   SPW_DOBJECT* o = vnUNIT_CreateObject(self->pUnit, VNTELEPORTER_EFFECT, 1.0f, &t);
   if (!o) return false;
-  o->fFlags |= SPW_DOBJ_HIDDEN | VNFOBJ_WORLD_OBJECT;
+  o->fFlags |= SPW_DOBJ_HIDDEN | VNUNIT_WORLD_OBJECT;
   SPW_PlayAnimation(o, kEffectAnimation, -1, nullptr, 0, SPW_ANIM_ONCE_FLAGS, 0.0f);
   SPW_SetAnimationTime(o, kEffectAnimation, 0.0f);
   SPW_AddAnimEndBreakpoint(o, 0, kEffectAnimation, EffectEnded, nullptr);

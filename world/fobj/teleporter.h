@@ -22,7 +22,7 @@ constexpr uint32_t VNTELEPORTER_PAD_NODE = 0x2000000;
 // A switch's source node leads to its destination node over a link of this type.
 constexpr uint32_t VNTELEPORTER_LINK_TYPE = 6;
 constexpr float VNTELEPORTER_PHASE_SECONDS = 0.9f;
-constexpr float VNTELEPORTER_CHARGE_RATE = 0.6f;  // per second of message 558
+constexpr float VNTELEPORTER_CHARGE_RATE = 0.6f;  // per second of SGM_TELEPORTER_CHARGE
 constexpr float VNTELEPORTER_LIGHT_SCALE = 10.0f;
 constexpr float VNTELEPORTER_LIGHT_LIFT = 2.0f;
 constexpr int32_t VNTELEPORTER_CHARGE_SOUND = 326;

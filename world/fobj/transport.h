@@ -34,7 +34,7 @@ struct VNTRANSPORT {
   VNFX_ATTACHNODE* pNode;  // on the mission's effect draw list once a wave runs
 };
 
-// The transport's node on the effect draw list: message 16 draws its shockwaves.
+// The transport's node on the effect draw list: SGM_TASK_DRAW draws its shockwaves.
 constexpr int32_t VNTRANSPORT_NODE_VALUE = 1;
 
 // The turn that the heading and the heading sampled before call for: the animation to play, or

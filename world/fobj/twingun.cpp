@@ -7,6 +7,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/sprite/sprite.h"
 #include "missions/control/effecttexture.h"
 #include "missions/control/misscont.h"
@@ -16,7 +17,6 @@
 #include "world/fobj/common_scenery.h"
 #include "world/grid/grid.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {
@@ -28,8 +28,13 @@ constexpr const char* kGunFiles[2] = {"Export/Pows/twin80leftgun.pow",
 constexpr const char* kGunLocators[2] = {"PL", "PR"};
 constexpr const char* kSwivelNode = "swivel";
 constexpr float kCanopyScale = 4.0f;
-constexpr float kTwin50Limits[2] = {1.3962634f, 0.6981317f};
-constexpr float kTwin80Limits[2] = {1.0471976f, 2.0943952f};
+// How far the guns swivel either way, sideways then up and down, in radians.
+constexpr float kTwin50Sideways = 1.3962634f;  // 80 degrees
+constexpr float kTwin50UpDown = 0.6981317f;    // 40 degrees
+constexpr float kTwin80Sideways = 1.0471976f;  // 60 degrees
+constexpr float kTwin80UpDown = 2.0943952f;    // 120 degrees
+constexpr float kTwin50Limits[2] = {kTwin50Sideways, kTwin50UpDown};
+constexpr float kTwin80Limits[2] = {kTwin80Sideways, kTwin80UpDown};
 // The gunner sits this much above the emplacement's position.
 constexpr float kTwin50Seat = 0.84f;
 constexpr float kTwin80Seat = 1.2f;
@@ -51,7 +56,8 @@ constexpr float kFlashHalfSize = 0.4f;
 constexpr uint32_t kFlashFlags =
     SPW_SPRITE_ANIMATED | SPW_SPRITE_DESTROY_AT_END | SPW_SPRITE_ADDITIVE;
 // What a target may not be: a weapon, an item, a projectile, or out of play.
-constexpr uint32_t kNoTarget = VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | 0x4000;
+constexpr uint32_t kNoTarget =
+    VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | VNUNIT_F_OUT_OF_PLAY;
 
 float Wrap(float a) {
   while (a > SPW_PI) a -= 2.0f * SPW_PI;

@@ -73,7 +73,7 @@ int32_t SweepFrom(const VNUNIT* unit, const SPW_VECTOR* start, const SPW_VECTOR*
                               delta, out, &blocked, VNMOVER_SWEEP_WALLS_AND_GATES) != nullptr;
 }
 
-// The unit's dynamic object, as its controller answers message 534.
+// The unit's dynamic object, as its controller answers SGM_UNIT_GET_OBJECT.
 SPW_DOBJECT* UnitObject(const VNUNIT* unit) {
   return SGE_Ask<SPW_DOBJECT>(unit->pController, SGM_UNIT_GET_OBJECT, 0, 0);
 }

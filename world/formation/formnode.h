@@ -1,8 +1,9 @@
 #pragma once
 // Formation nodes: the marker objects that show for half a second where the units of a group
 // order are going, one kind where a unit gets there and another where the path network stops
-// it short. The unit manager runs this service on its messages 6, 302, 304, 305 and 307; the
-// rank programs share its node list.
+// it short. The unit manager runs this service on SGM_TASK_TIMER, SGM_UNITMAN_SHOW_FORMATION,
+// SGM_UNITMAN_MOVE_GROUP, SGM_UNITMAN_BOUNCE_GROUP and SGM_UNITMAN_PLACE_FORMATION; the rank
+// programs share its node list.
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
@@ -34,8 +35,9 @@ struct VNFORMNODE {
   SPW_DOBJECT* pObject;
 };
 
-// What messages 302 and 307 carry in p2 (p1 is the formation name): the group key (the leader's
-// unit id, else the highest rank leads), the point and the facing of the formation.
+// What SGM_UNITMAN_SHOW_FORMATION and SGM_UNITMAN_PLACE_FORMATION carry in p2 (p1 is the formation
+// name): the group key (the leader's unit id, else the highest rank leads), the point and the
+// facing of the formation.
 struct VNFORMNODE_ORDER {
   int32_t nKey;
   SPW_VECTOR vPoint;
@@ -77,8 +79,8 @@ VNFORMNODE* vnFORMNODE_Create(VNUNITMAN* ctx, int32_t markerType, const SPW_TRAN
 int32_t vnFORMNODE_MarkerSlot(const VNUNITMAN* ctx, int32_t which);
 // Destroys the node's marker and frees the node (unlinked first when linked).
 void vnFORMNODE_Free(VNFORMNODE* node);
-// The highest link type the unit's paths may use (message 33 to its mover), the sweeps' allowed
-// gate type; 0 without a mover.
+// The highest link type the unit's paths may use (SGM_MOVER_GET_LINK_TYPE to its mover), the
+// sweeps' allowed gate type; 0 without a mover.
 uint32_t vnFORMNODE_UnitLinkType(const VNUNIT* unit);
 // The shortest turn from one direction onto another (neither need be unit length); opposite
 // directions give a half turn about z, a zero direction no turn.

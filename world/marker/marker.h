@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
 #include "engine/memory/memblock.h"
@@ -13,7 +14,6 @@
 struct VNFX_ATTACHNODE;
 struct VNUNIT;
 
-constexpr int32_t VNTT_MARKERS = 211;
 
 // Messages to the marker task; p1 is the record for all but SGM_MARK_ADD.
 // p1 position (3 floats), p2 flags; answers the added record, or 0.

@@ -102,8 +102,8 @@ struct VNMOVER_RECORD {
   uint32_t dwUnitId;
 };
 
-// What the unit manager gives a new mover: p1 of its creation (message 1), or p1 of message 24
-// to a mover created without one. No planner: the running mission's.
+// What the unit manager gives a new mover: p1 of its creation (SGM_TASK_CREATE), or p1 of
+// SGM_MOVER_GET_RECORD to a mover created without one. No planner: the running mission's.
 struct VNMOVER_CREATE {
   VNMOVER_PLANNER* pPlanner;
   SPW_VECTOR vPos;
@@ -112,7 +112,7 @@ struct VNMOVER_CREATE {
   float fAccel;
   float fSpeed;  // m/s
   float fGateReach, fArrival, fTurnRate, fExtra, fStopValue, fStunResistance;
-  int32_t anZero[2];
+  int32_t anReserved[2];  // 0, as in the unit manager's records
   SPW_VECTOR vDir;
 };
 
@@ -147,7 +147,7 @@ struct VNMOVER_GROUND {
   int32_t bFacing;
   int32_t nLookAhead;
   int32_t nCount;
-  SPW_VECTOR vSurface;  // message 26: the terrain normal under the unit
+  SPW_VECTOR vSurface;  // SGM_MOVER_GET_STATE_RECORD: the terrain normal under the unit
 };
 
 // The flight mover's instance.

@@ -5,11 +5,11 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 
 struct VNSS_DEFINITION;
 struct VNSS_RUNNER;
 
-constexpr int32_t VNTT_RETBOAT_MANAGER = 225;
 
 // Messages of the manager.
 // p1 unit id: 1 when a boat comes (its entry joins the list), 0 when refused.

@@ -2,6 +2,7 @@
 // its class. A class is registered once its handler is part of the program.
 #include <iterator>
 
+#include "engine/kernel/tasktypes.h"
 #include "platform/trace.h"
 #include "world/ammodump/ammodump.h"
 #include "world/dome/dome.h"
@@ -18,7 +19,6 @@
 #include "world/fobj/teleporter.h"
 #include "world/fobj/transport.h"
 #include "world/fobj/twingun.h"
-#include "world/unittype/classids.h"
 #include "world/unitman/unitman.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The per-frame pass (message 8): who sees whom, then every unit's update.
+// The per-frame pass (SGM_TASK_FRAME): who sees whom, then every unit's update.
 #include "editor/aiedit.h"
 #include "world/grid/grid.h"
 #include "world/unitman/internal.h"

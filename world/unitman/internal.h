@@ -35,20 +35,20 @@ inline bool vnUNITMAN_IsLive(const VNUNIT* unit, uint32_t id) {
   return unit->nType != VN_UNIT_TYPE_FREE && unit->dwId == id;
 }
 
-// Start-up and destruction of the manager (messages 1 and 2).
+// Start-up and destruction of the manager (SGM_TASK_CREATE, SGM_TASK_DESTROY).
 void vnUNITMAN_StartUp(SGE_TASK* task, VNUNITMAN* m, const VNUNITMAN_CREATE* create);
 void vnUNITMAN_ShutDown(SGE_TASK* task, VNUNITMAN* m);
 
-// Units (messages 275, 276, 277).
+// Units (SGM_UNITMAN_CREATE_UNIT, SGM_UNITMAN_DESTROY_UNIT, SGM_UNITMAN_DESTROY_ALL).
 VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* create,
                           const VNPLACE_COMMANDBLOCK* block);
 void vnUNITMAN_FreeUnit(VNUNITMAN* m, VNUNIT* unit);
 void vnUNITMAN_FreeAllUnits(VNUNITMAN* m);
 
-// The per-frame pass (message 8).
+// The per-frame pass (SGM_TASK_FRAME).
 void vnUNITMAN_RunFrame(VNUNITMAN* m);
 
-// Players and queries (messages 282-316).
+// Players and queries (SGM_UNITMAN_FIND_UNIT to SGM_UNITMAN_ANIM_INDEX).
 VNPLAYER* vnUNITMAN_FindPlayer(VNUNITMAN* m, uint32_t id);
 VNPLAYER* vnUNITMAN_FindPlayerByName(VNUNITMAN* m, const char* name);
 VNPLAYER* vnUNITMAN_HumanPlayer(VNUNITMAN* m);

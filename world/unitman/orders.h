@@ -35,7 +35,8 @@ struct VNRANK_PROGRAM {
 };
 
 // Order queues. Nodes come from the order pool of the running manager (vnUNITMAN_GetTask()),
-// reached through its messages 296 (take), 297 (unlink and give back) and 298 (default order).
+// reached through its SGM_UNITMAN_TAKE_ORDER, SGM_UNITMAN_RETURN_ORDER (unlink and give back) and
+// SGM_UNITMAN_DEFAULT_ORDER.
 // Append, Push and InsertAt return null when the pool is empty; InsertAt also returns null, and
 // gives the node back, when n is negative or at or past the queue's length.
 constexpr int32_t VNORDER_WORD_KIND = 0;
@@ -58,7 +59,8 @@ int32_t vnUNITMAN_GroupSend(VNUNITMAN* manager, int32_t key, int32_t msg, SGE_PA
                             SGE_PARAM b, const VNUNIT* excluded);
 void vnUNITMAN_FreeGroups(VNUNITMAN* manager);
 
-// The formation file (message 301) and the ten rank programs after it; 1 when the file was read.
+// The formation file (SGM_UNITMAN_LOAD_FORMATIONS) and the ten rank programs after it; 1 when the
+// file was read.
 int32_t vnUNITMAN_LoadFormations(VNUNITMAN* manager, const char* path);
 // Message 303: the program of that name in any letter case, or null.
 VNRANK_PROGRAM* vnUNITMAN_FindFormation(VNUNITMAN* manager, const char* name);

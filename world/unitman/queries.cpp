@@ -1,4 +1,5 @@
-// The manager's queries over players and units (messages 42, 43 and 282 to 316).
+// The manager's queries over players and units (the region events SGM_UNITMAN_REGION_ENTERED
+// and _LEFT, and SGM_UNITMAN_FIND_UNIT to SGM_UNITMAN_ANIM_INDEX).
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,8 @@ namespace {
 
 constexpr float kFarAway = 1e17f;  // squared distance that any bug hole beats
 constexpr uint32_t kAreaInclude = VNUNIT_F_SELECTABLE | VNUNIT_F_OBSERVABLE;
-constexpr uint32_t kAreaExclude = 0x40C8;  // weapons, items, projectiles and bit 0x4000
+constexpr uint32_t kAreaExclude =
+    VNUNIT_F_WEAPON | VNUNIT_F_ITEM | VNUNIT_F_PROJECTILE | VNUNIT_F_OUT_OF_PLAY;
 
 template <typename Fn>
 void ForEachPlayer(VNUNITMAN* m, Fn fn) {
@@ -220,8 +222,8 @@ uint32_t vnUNITMAN_TopRank(VNUNITMAN* m) {
   return top ? top->dwId : 0;
 }
 
-// The units are gathered first: a controller that ends units on message 644 must not pull the
-// cell lists from under the grid's walk.
+// The units are gathered first: a controller that ends units on SGM_UNIT_AREA_NOTIFY must not pull
+// the cell lists from under the grid's walk.
 void vnUNITMAN_NotifyArea(VNUNITMAN* m, const VNUNITMAN_AREA* area) {
   if (!area || !m->pGrid) return;
   AREA_HITS hits{area, {}};

@@ -1,4 +1,4 @@
-// The manager's start-up (message 1) and destruction (message 2).
+// The manager's start-up (SGM_TASK_CREATE) and destruction (SGM_TASK_DESTROY).
 #include <cstring>
 
 #include "missions/control/misscont.h"

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
 #include "engine/memory/memblock.h"
@@ -21,11 +22,6 @@ struct VNFORMNODE_ORDER;
 struct VNMOVER_RECORD;
 struct VNRANK_PROGRAM;
 
-constexpr int32_t VNTT_VEHICLE_MOVER = 135;
-constexpr int32_t VNTT_FLIGHT_MOVER = 136;
-constexpr int32_t VNTT_UNITMAN = 137;
-constexpr int32_t VNTT_BUGGIBS = 127;
-constexpr int32_t VNTT_BUGPATH = 133;
 
 // Unit flag bits.
 constexpr uint32_t VNUNIT_F_WEAPON = 0x08;
@@ -37,6 +33,7 @@ constexpr uint32_t VNUNIT_F_IMPULSE_PAIR = 0x400;
 constexpr uint32_t VNUNIT_F_HIT_BURNS = 0x800;
 constexpr uint32_t VNUNIT_F_HIT_SMOKES = 0x1000;
 constexpr uint32_t VNUNIT_F_HIT_GIBS = 0x2000;
+constexpr uint32_t VNUNIT_F_OUT_OF_PLAY = 0x4000;  // a fallen wall: searches and supplies pass it by
 constexpr uint32_t VNUNIT_F_SOLDIER = 0x10000;  // also immunity class 1
 constexpr uint32_t VNUNIT_F_IMMUNE2 = 0x20000;
 constexpr uint32_t VNUNIT_F_MOVER = 0x80000;
@@ -45,12 +42,15 @@ constexpr uint32_t VNUNIT_F_OBSERVER = 0x200000;
 constexpr uint32_t VNUNIT_F_OBSERVABLE = 0x400000;
 constexpr uint32_t VNUNIT_F_SELECTED = 0x800000;
 constexpr uint32_t VNUNIT_F_NEVER_SIGHTED = 0x1000000;
-constexpr uint32_t VNUNIT_F_UPDATE = 0x2000000;      // message 531 each frame
-constexpr uint32_t VNUNIT_F_POSITION = 0x4000000;    // message 532 each frame
-constexpr uint32_t VNUNIT_F_FRAME_EXTRA = 0x8000000; // message 533 each frame
+constexpr uint32_t VNUNIT_F_UPDATE = 0x2000000;      // SGM_UNIT_UPDATE each frame
+constexpr uint32_t VNUNIT_F_POSITION = 0x4000000;    // SGM_UNIT_FRAME_POSITION each frame
+constexpr uint32_t VNUNIT_F_FRAME_EXTRA = 0x8000000; // SGM_UNIT_FRAME_EXTRA each frame
 constexpr uint32_t VNUNIT_F_SELECTABLE = 0x10000000;
 constexpr uint32_t VNUNIT_F_STARTS_LIFTED = 0x20000000;     // its movement record too
 constexpr uint32_t VNUNIT_F_STARTS_WITHDRAWN = 0x40000000;  // its movement record too
+
+// Object flag that the world's own scene objects carry (unit models, parts and wrecks).
+constexpr uint32_t VNUNIT_WORLD_OBJECT = 0x8000000;
 
 // Mode word bits of the manager.
 constexpr uint32_t VNUNITMAN_MODE_RUN = 0x1;
@@ -213,12 +213,14 @@ struct VNUNIT {
   uint32_t dwGridStamp;
   float fHitPointScale;
   int32_t nTotal;
-  int32_t nState;  // 1: the controller gets message 568 first in each update
+  int32_t nState;  // 1: the controller gets SGM_UNIT_FRAME_FIRST first in each update
 };
 
-// The function of message 299, called with each unit and the user value; 0 stops the walk.
+// The function of SGM_UNITMAN_FOR_EACH, called with each unit and the user value; 0 stops the walk.
 using VNUNIT_FUNC = int32_t (*)(VNUNIT* unit, SGE_PARAM user);
 
+// The reserved words of the records here and of the mover's creation record are 0: they keep the
+// field order that every creating class writes, and nothing reads them.
 struct VNUNIT_CREATE {
   int32_t nType;
   uint32_t dwPlayer;
@@ -228,7 +230,8 @@ struct VNUNIT_CREATE {
   VNUNIT* pParent;
   int32_t nBinding;  // 1 from every caller; 0 only logs
   SPW_VECTOR vDir;   // for units with a mover
-  int32_t anReserved2[2];
+  int32_t nVariant;  // the class's own: a door's kind, or what made a bug
+  int32_t nReserved;
 };
 
 // The creation record of the manager task.
@@ -245,7 +248,7 @@ struct VNBUG_GOALTABLE {
   SGE_DLLNODE aLists[3];
 };
 
-// The animation-index record of message 316.
+// The animation-index record of SGM_UNITMAN_ANIM_INDEX.
 struct VNUNITMAN_ANIMINDEX {
   SGE_DLLNODE link;
   int32_t nKey;
@@ -253,7 +256,7 @@ struct VNUNITMAN_ANIMINDEX {
   int32_t* pIndices;
 };
 
-// The request of message 316.
+// The request of SGM_UNITMAN_ANIM_INDEX.
 struct VNUNITMAN_ANIMREQUEST {
   int32_t nKey;
   int32_t nCount;
@@ -261,20 +264,21 @@ struct VNUNITMAN_ANIMREQUEST {
   const char* const* ppNames;
 };
 
-// The message record of messages 293 to 295: what goes to each unit's controller.
+// The message record of SGM_UNITMAN_SEND_SELECTED, _SEND_PLAYER and _SEND_PLAYER_TYPE: what goes to
+// each unit's controller.
 struct VNUNITMAN_MSG {
   int32_t nMsg;
   SGE_PARAM a;
   SGE_PARAM b;
 };
 
-// The second argument of message 295.
+// The second argument of SGM_UNITMAN_SEND_PLAYER_TYPE.
 struct VNUNITMAN_PLAYERTYPE {
   uint32_t dwPlayer;
   int32_t nType;
 };
 
-// The ray record of message 289: the ray test's arguments, then the unit hit last.
+// The ray record of SGM_UNITMAN_PICK: the ray test's arguments, then the unit hit last.
 struct VNUNITMAN_PICK {
   const SPW_VECTOR* pStart;
   const SPW_VECTOR* pDirection;
@@ -283,7 +287,7 @@ struct VNUNITMAN_PICK {
   VNUNIT* pUnit;
 };
 
-// The point record of message 314.
+// The point record of SGM_UNITMAN_AREA_NOTIFY.
 struct VNUNITMAN_AREA {
   SPW_VECTOR vPoint;
   float fRadius;
@@ -304,7 +308,7 @@ struct VNUNITMAN {
   SGE_TIMER* pFrameTimer;
   VNORDER_NODE defaultOrder;
   uint32_t dwMode;
-  int32_t anZero[2];
+  int32_t anReserved[2];
   int32_t nTypes;
   int32_t nUnits;
   int32_t nLinkNodes;

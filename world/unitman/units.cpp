@@ -1,4 +1,5 @@
-// Creating units (message 275) and destroying them (messages 276 and 277).
+// Creating units (SGM_UNITMAN_CREATE_UNIT) and destroying them (SGM_UNITMAN_DESTROY_UNIT and
+// SGM_UNITMAN_DESTROY_ALL).
 #include <cmath>
 #include <cstring>
 
@@ -243,7 +244,7 @@ void vnUNITMAN_FreeUnit(VNUNITMAN* m, VNUNIT* u) {
   const uint32_t id = u->dwId;
   if (m->pGrid) vnGrid_UnlinkUnit(m->pGrid, u);
   TellChildren(m, u);
-  // A child may have ended its parent on message 535.
+  // A child may have ended its parent on SGM_UNIT_PARENT_DESTROYED.
   if (!vnUNITMAN_IsLive(u, id)) return;
   vnUNITMAN_StepWalksOff(m, u);
   SGE_ListUnlink(&u->link);

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
+#include "engine/kernel/tasktypes.h"
 #include "platform/text.h"
 #include "platform/trace.h"
 #include "world/unittype/attributes.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -18,7 +18,7 @@ struct Event {
   int32_t msg;
   SGE_PARAM p1;
   SGE_PARAM p2;
-  int32_t endedType;  // message 5: the type id read from the ended task
+  int32_t endedType;  // SGM_TASK_CHILD_ENDED: the type id read from the ended task
 };
 
 struct Instance {

@@ -253,7 +253,7 @@ TEST_F(Tasks, FullBlocksGiveNoneAndLeaveNothingBehind) {
   EXPECT_EQ(SGE_KillTaskFrameTimers(t), 0);
   log.clear();
   EXPECT_EQ(Make(t), nullptr);
-  EXPECT_TRUE(log.empty());  // no message 1
+  EXPECT_TRUE(log.empty());  // no SGM_TASK_CREATE
   EXPECT_EQ(SGE_GetTaskCount(), 1);
   EXPECT_TRUE(SGE_ListIsEmpty(&t->children));
 }

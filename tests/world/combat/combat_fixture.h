@@ -26,7 +26,7 @@ struct Received {
   const VNUNIT* unit;
   int32_t msg;
   SGE_PARAM p1;
-  VNDAMAGE damage;  // message 537 only
+  VNDAMAGE damage;  // SGM_UNIT_DAMAGED only
 };
 
 class CombatTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "engine/kernel/tasktypes.h"
 #include "platform/random.h"
 #include "tests/world/combat/combat_fixture.h"
 #include "tests/world/support/testworld.h"
@@ -11,7 +12,6 @@
 #include "world/bstar/search.h"
 #include "world/combat/combat.h"
 #include "world/mover/mover.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "engine/scene/scene.h"
 #include "platform/files.h"
@@ -16,7 +17,6 @@
 #include "tests/world/support/testworld.h"
 #include "tools/models/shields.h"
 #include "world/unitman/unitmsg.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

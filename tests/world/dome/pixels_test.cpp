@@ -4,17 +4,17 @@
 
 #include <cmath>
 
+#include "engine/kernel/tasktypes.h"
 #include "engine/memory/memblock.h"
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
 #include "missions/control/overlay.h"
 #include "platform/files.h"
-#include "tests/world/attach/pixel_view.h"
 #include "tests/support/support.h"
+#include "tests/world/attach/pixel_view.h"
 #include "tools/models/shields.h"
 #include "world/attach/attach.h"
 #include "world/dome/dome.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "engine/driver/sppd.h"
 #include "engine/feature/feature.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "engine/scenepass/scenepass.h"
 #include "missions/control/misscont.h"
@@ -25,7 +26,6 @@
 #include "tools/writers/feature_writer.h"
 #include "tools/writers/pow_writer.h"
 #include "world/marker/marker.h"
-#include "world/unittype/classids.h"
 
 namespace featunittest {
 

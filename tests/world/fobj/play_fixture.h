@@ -11,6 +11,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "engine/scenepass/scenepass.h"
 #include "missions/control/misscont.h"
@@ -19,11 +20,10 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "tests/world/support/testworld.h"
-#include "tools/models/playobjects.h"
 #include "tools/models/models.h"
+#include "tools/models/playobjects.h"
 #include "world/marker/marker.h"
 #include "world/mover/mover.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace playtest {
@@ -151,7 +151,7 @@ class PlayTest : public ::testing::Test {
     c.vPos = pos;
     c.nBinding = 1;
     c.vDir = dir;
-    c.anReserved2[0] = variant;
+    c.nVariant = variant;
     return vnUNITMAN_CreateUnit(&c, nullptr);
   }
 

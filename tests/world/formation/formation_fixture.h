@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/dobject/dobject.h"
+#include "engine/kernel/tasktypes.h"
 #include "interface/hud/hud.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/models.h"
@@ -18,7 +19,6 @@
 #include "world/formation/rank.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitmsg.h"
-#include "world/unittype/classids.h"
 
 namespace formtest {
 

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/kernel/tasktypes.h"
 #include "engine/memory/memblock.h"
 #include "tests/world/support/testworld.h"
 #include "world/grid/grid.h"
 #include "world/unitman/unitman.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

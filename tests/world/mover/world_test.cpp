@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "platform/clock.h"
 #include "tests/world/support/testworld.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // creation returns, after the controller got the block, and the health scale afterwards.
 #include <gtest/gtest.h>
 
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
 #include "world/placement/placement.h"
 #include "world/unitman/unitmsg.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

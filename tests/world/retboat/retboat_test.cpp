@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/kernel/tasktypes.h"
 #include "missions/control/missiondef.h"
 #include "missions/control/sequences.h"
 #include "platform/clock.h"
 #include "tests/world/support/testworld.h"
 #include "world/retboat/retboat.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

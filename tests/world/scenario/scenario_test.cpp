@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/kernel/frametime.h"
+#include "engine/kernel/tasktypes.h"
 #include "platform/clock.h"
 #include "tests/world/support/testworld.h"
 #include "tools/writers/formation_writer.h"
@@ -18,7 +19,6 @@
 #include "world/mover/mover.h"
 #include "world/placement/placement.h"
 #include "world/unitman/orders.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

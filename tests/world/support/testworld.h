@@ -8,7 +8,7 @@
 //   w.RegisterRecorder(VNTT_TERRAN_INFANTRY);   // a recording controller class
 //   ASSERT_TRUE(w.Start());                     // scene, terrain, manager {2000, 600, 650, 2}
 //   VNUNIT* u = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {10, 10, 0});
-//   w.RunFrames(3);                              // message 8 through the frame timer
+//   w.RunFrames(3);                              // SGM_TASK_FRAME through the frame timer
 //
 // Everything goes when the object does. One TestWorld at a time.
 #include <cstdint>
@@ -37,8 +37,8 @@ struct Options {
   int32_t patches = 16;
   float cellSize = 2.5f;
   float height = 0.0f;
-  // Stand-in movers answer message 24 with a movement record of the mission block (region none);
-  // off: the test registers types 135 and 136 itself.
+  // Stand-in movers answer SGM_MOVER_GET_RECORD with a movement record of the mission block (region
+  // none); off: the test registers VNTT_VEHICLE_MOVER and VNTT_FLIGHT_MOVER itself.
   bool standInMovers = true;
   // Sets the manager's mode bit 0 after creating it, as the mission does.
   bool run = true;
@@ -84,7 +84,7 @@ class TestWorld {
 
   // Mission block, scene, terrain, network, the mission world record, the manager.
   bool Start();
-  // Destroys the manager (message 2) and the world; the destructor does it too.
+  // Destroys the manager (SGM_TASK_DESTROY) and the world; the destructor does it too.
   void Stop();
 
   SGE_TASK* manager() const { return manager_; }

@@ -1,8 +1,8 @@
 // Unit creation: ids, records, linked types and the messages a new unit's controller gets.
 #include <gtest/gtest.h>
 
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

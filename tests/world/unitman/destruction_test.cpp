@@ -1,8 +1,8 @@
 // Destroying units: the order of the steps, children first told then destroyed, and the pool.
 #include <gtest/gtest.h>
 
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "editor/aiedit.h"
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/dobject/dobject.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // and a mover, which the kernel's blocks must hold at 64 bits as they did at 32.
 #include <gtest/gtest.h>
 
+#include "engine/kernel/tasktypes.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "engine/dobject/dobject.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "platform/files.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/models.h"
 #include "tools/writers/pow_writer.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "editor/aiedit.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/object/object.h"
 #include "frontend/platman.h"
 #include "missions/control/misscont.h"
-#include "world/mover/mover.h"
 #include "tests/world/support/testworld.h"
-#include "world/unittype/classids.h"
+#include "world/mover/mover.h"
 
 namespace {
 

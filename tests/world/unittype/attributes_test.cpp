@@ -5,8 +5,8 @@
 #include <bit>
 #include <string>
 
+#include "engine/kernel/tasktypes.h"
 #include "unittype_fixture.h"
-#include "world/unittype/classids.h"
 
 namespace {
 

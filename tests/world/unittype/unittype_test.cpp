@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "engine/kernel/tasktypes.h"
 #include "world/unittype/attributes.h"
-#include "world/unittype/classids.h"
 #include "world/unittype/unittype.h"
 
 namespace {

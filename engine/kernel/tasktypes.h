@@ -1,8 +1,19 @@
 #pragma once
-// Task type ids of the unit classes: the class id a unit type's table entry names is the kernel
-// task type its controller is created as.
+// Task type ids: every task type the program registers with the kernel, in one table so that
+// no two share a number. A unit class's id is also the class id its unit types name.
 #include <cstdint>
 
+constexpr int32_t VNTT_ROOT = 1;                  // the top of the task tree
+constexpr int32_t VNTT_POINTER = 2;               // the mouse pointer
+constexpr int32_t VNTT_MISSCONT = 4;              // the mission controller
+constexpr int32_t VNTT_FE_ROOT = 34;              // the front end
+constexpr int32_t VNTT_FADE = 58;                 // screen fades
+constexpr int32_t VNTT_LOADSCREEN = 59;           // the loading screen
+constexpr int32_t VNTT_BUGGIBS = 127;             // gibs, smoke and burning of hits
+constexpr int32_t VNTT_BUGPATH = 133;             // the bugs' paths
+constexpr int32_t VNTT_VEHICLE_MOVER = 135;       // ground mover
+constexpr int32_t VNTT_FLIGHT_MOVER = 136;        // flight mover
+constexpr int32_t VNTT_UNITMAN = 137;             // the unit manager
 constexpr int32_t VNTT_BUG_CORTEX = 140;
 constexpr int32_t VNTT_BUG_CHAMELEON = 141;
 constexpr int32_t VNTT_BUG_CHARIOT = 142;
@@ -54,12 +65,15 @@ constexpr int32_t VNTT_PE_FORTWALL = 191;
 constexpr int32_t VNTT_BIGROCK = 192;
 constexpr int32_t VNTT_DROPCAPSULE = 193;
 constexpr int32_t VNTT_PE_TELEPORTER = 194;
+constexpr int32_t VNTT_GUI_PUSHBUTTON = 195;      // GUI control
+constexpr int32_t VNTT_GUI_EDITBOX = 196;         // GUI control
 constexpr int32_t VNTT_TERRAN_INFANTRY = 200;
 constexpr int32_t VNTT_TERRAN_MIST = 201;
 constexpr int32_t VNTT_SUIT_BRAKKAR = 202;
 constexpr int32_t VNTT_SUIT_COMMAND = 203;
 constexpr int32_t VNTT_SUIT_SCOUT = 204;
 constexpr int32_t VNTT_TERRAN_PSYCHIC = 205;
+constexpr int32_t VNTT_MARKERS = 211;             // the status marker service
 constexpr int32_t VNTT_WEAPON_CLASS1DOUBLE = 212;
 constexpr int32_t VNTT_TERRAN_COMBATENG = 213;
 constexpr int32_t VNTT_VEHICLE_TRANSPORT = 215;
@@ -72,6 +86,7 @@ constexpr int32_t VNTT_PROJECTILE_MINE = 221;
 constexpr int32_t VNTT_REVOLVER_PROP = 222;
 constexpr int32_t VNTT_SOLARCOLLECTOR = 223;
 constexpr int32_t VNTT_GATE = 224;
+constexpr int32_t VNTT_RETBOAT_MANAGER = 225;     // the retrieval boat manager
 constexpr int32_t VNTT_DOME = 226;
 constexpr int32_t VNTT_NERVEGAS = 227;
 constexpr int32_t VNTT_NOVABOMB = 228;
@@ -85,3 +100,4 @@ constexpr int32_t VNTT_WEAPON_TWINGUN = 240;
 constexpr int32_t VNTT_SCOUT_CAM = 245;
 constexpr int32_t VNTT_TECH_COMBAT_HARNESS = 246;
 constexpr int32_t VNTT_POPTARGET = 247;
+constexpr int32_t VNTT_FE_DEMO = 251;             // the front end's demo screen
