@@ -79,13 +79,8 @@ void End(VNAMMODUMP* self) {
   self->pObject = nullptr;
 }
 
-SGE_RESULT Answer(VNAMMODUMP* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNAMMODUMP* self, SGE_TASK*, int32_t msg, SGE_PARAM, SGE_PARAM p2) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_AMMODUMP_SHOW_BAR: vnFEATUNIT_ShowBar(self->pBar, &self->fBarTimer); return 0;
     case SGM_UNIT_UPDATE: return Update(self, SGE_ParamPtr<const VNPLAYER>(p2));
     case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(vnUNIT_FirstObject(self->pUnit));
@@ -98,5 +93,5 @@ SGE_RESULT Answer(VNAMMODUMP* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PA
 
 SGE_RESULT vnAMMODUMP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNAMMODUMP, Answer>(task, data, msg, p1, p2);
+  return vnUNIT_ClassHandler<VNAMMODUMP, Create, End, Answer>(task, data, msg, p1, p2);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNMARKER;
@@ -48,3 +49,7 @@ SGE_RESULT vnAMMODUMP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SG
 // reach and returns whether any soldier of its side is in sight. allies: the dump player's
 // friend mask.
 bool vnAMMODUMP_Resupply(VNAMMODUMP* self, uint32_t allies);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNAMMODUMP_CLASSROW{
+    VNTT_PE_AMMO_DUMP, vnAMMODUMP_Handler, sizeof(VNAMMODUMP)};

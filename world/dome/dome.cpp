@@ -384,8 +384,3 @@ SGE_RESULT vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PA
   }
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
 }
-
-int32_t vnDome_Register() {
-  return SGE_RegisterTaskType(VNTT_DOME, vnDome_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNDOME)), "Dome");
-}

@@ -7,6 +7,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJVERTEX;
 struct SPW_DOBJFACE;
@@ -98,5 +99,6 @@ struct VNDOME {
 
 SGE_RESULT vnDome_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                           SGE_PARAM p2);
-// The class (VNTT_DOME) under the name "Dome", by which scripted sequences make it.
-int32_t vnDome_Register();
+
+// The class's row of the unit class table; scripted sequences make a dome by its name.
+inline constexpr VNUNIT_CLASSROW VNDOME_CLASSROW{VNTT_DOME, vnDome_Handler, sizeof(VNDOME), "Dome"};

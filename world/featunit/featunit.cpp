@@ -284,11 +284,6 @@ void End(VNFEATUNIT* self) {
 
 SGE_RESULT Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(task, self, p1, p2);
     case SGM_UNIT_FRAME_EXTRA: return CallHook(self->pfnExtraHook, task, p1, p2);
     case SGM_TASK_DRAW: return CallHook(self->pfnDrawHook, task, p1, p2);
@@ -312,10 +307,5 @@ SGE_RESULT Answer(VNFEATUNIT* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, S
 
 SGE_RESULT vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNFEATUNIT, Answer>(task, data, msg, p1, p2);
-}
-
-int32_t vnFEATUNIT_Register() {
-  return SGE_RegisterTaskType(VNTT_FEATURE_UNIT, vnFEATUNIT_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNFEATUNIT)), nullptr);
+  return vnUNIT_ClassHandler<VNFEATUNIT, Create, End, Answer>(task, data, msg, p1, p2);
 }

@@ -8,6 +8,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct SPW_FEATUREINST;
@@ -78,7 +79,9 @@ struct VNFEATUNIT {
   int32_t nState;  // VNFEATUNIT_STATE
 };
 
-// Registers the class (235) for the unit manager's class registration; 1 on success.
-int32_t vnFEATUNIT_Register();
 SGE_RESULT vnFEATUNIT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNFEATUNIT_CLASSROW{
+    VNTT_FEATURE_UNIT, vnFEATUNIT_Handler, sizeof(VNFEATUNIT)};

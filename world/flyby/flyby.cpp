@@ -328,8 +328,3 @@ SGE_RESULT vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_P
   }
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
 }
-
-int32_t vnFlyBy_Register() {
-  return SGE_RegisterTaskType(VNTT_FLYBY, vnFlyBy_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNFLYBY)), nullptr);
-}

@@ -9,6 +9,7 @@
 #include "engine/kernel/kernel.h"
 #include "engine/kernel/tasktypes.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNFX_ATTACHNODE;
@@ -66,5 +67,6 @@ struct VNFLYBY {
 
 SGE_RESULT vnFlyBy_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                            SGE_PARAM p2);
-// The task type (flags 4, no name).
-int32_t vnFlyBy_Register();
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNFLYBY_CLASSROW{VNTT_FLYBY, vnFlyBy_Handler, sizeof(VNFLYBY)};

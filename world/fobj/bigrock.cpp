@@ -84,13 +84,8 @@ void End(VNBIGROCK* self) {
   self->pObject = nullptr;
 }
 
-SGE_RESULT Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
     case SGM_UNIT_FRAME_POSITION: return FramePosition(self);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(self);
@@ -111,10 +106,5 @@ SGE_RESULT Answer(VNBIGROCK* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PAR
 
 SGE_RESULT vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                              SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNBIGROCK, Answer>(task, data, msg, p1, p2);
-}
-
-int32_t vnBIGROCK_Register() {
-  return SGE_RegisterTaskType(VNTT_BIGROCK, vnBIGROCK_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNBIGROCK)), VNBIGROCK_NAME);
+  return vnUNIT_ClassHandler<VNBIGROCK, Create, End, Answer>(task, data, msg, p1, p2);
 }

@@ -5,6 +5,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNUNIT;
@@ -25,7 +26,9 @@ struct VNBIGROCK {
   int32_t bSplit;
 };
 
-// Registers the class (192) under its name; 1 on success.
-int32_t vnBIGROCK_Register();
 SGE_RESULT vnBIGROCK_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                              SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNBIGROCK_CLASSROW{
+    VNTT_BIGROCK, vnBIGROCK_Handler, sizeof(VNBIGROCK), VNBIGROCK_NAME};

@@ -316,8 +316,3 @@ SGE_RESULT vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PA
   return vnUNIT_ControllerHandler<VNDOOR, vnFOBJPLAY_Answer<VNDOOR, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }
-
-int32_t vnDOOR_Register() {
-  return SGE_RegisterTaskType(VNTT_DROPCAPSULE, vnDOOR_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNDOOR)), "DROPCAPSULE");
-}

@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct BSTAR_Link;
 struct SPW_DOBJECT;
@@ -59,5 +60,7 @@ struct VNDOOR {
 
 SGE_RESULT vnDOOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                           SGE_PARAM p2);
-// Registers the class (193, "DROPCAPSULE"); 1 on success.
-int32_t vnDOOR_Register();
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNDOOR_CLASSROW{
+    VNTT_DROPCAPSULE, vnDOOR_Handler, sizeof(VNDOOR), "DROPCAPSULE"};

@@ -80,13 +80,8 @@ void End(VNFORTWALL* self) {
   self->pPlaceholder = nullptr;
 }
 
-SGE_RESULT Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return 0;
     case SGM_UNIT_FRAME_POSITION:
       return SGE_PtrResult(self->pUnit ? &self->pUnit->vPos : nullptr);
@@ -106,5 +101,5 @@ SGE_RESULT Answer(VNFORTWALL* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PA
 
 SGE_RESULT vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNFORTWALL, Answer>(task, data, msg, p1, p2);
+  return vnUNIT_ClassHandler<VNFORTWALL, Create, End, Answer>(task, data, msg, p1, p2);
 }

@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct SPW_FEATUREINST;
@@ -34,3 +35,7 @@ struct VNFORTWALL {
 
 SGE_RESULT vnFORTWALL_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                               SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNFORTWALL_CLASSROW{
+    VNTT_PE_FORTWALL, vnFORTWALL_Handler, sizeof(VNFORTWALL)};

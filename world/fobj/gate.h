@@ -3,10 +3,12 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "world/unitman/unitclass.h"
 
 constexpr char VNGATE_NAME[] = "Gate";
 
-// Registers the class (224) under its name; 1 on success.
-int32_t vnGATE_Register();
 SGE_RESULT vnGATE_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                           SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNGATE_CLASSROW{VNTT_GATE, vnGATE_Handler, 0, VNGATE_NAME, 0};

@@ -226,8 +226,3 @@ SGE_RESULT vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, S
   return vnUNIT_ControllerHandler<VNPOPTARGET, vnFOBJPLAY_Answer<VNPOPTARGET, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }
-
-int32_t vnPOPTARGET_Register() {
-  return SGE_RegisterTaskType(VNTT_POPTARGET, vnPOPTARGET_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNPOPTARGET)), "POPTARGET");
-}

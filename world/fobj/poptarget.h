@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNMARKER;
@@ -45,5 +46,7 @@ bool vnPOPTARGET_RightWeapon(int32_t targetType, int32_t sourceType);
 
 SGE_RESULT vnPOPTARGET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                SGE_PARAM p2);
-// Registers the class (247, "POPTARGET"); 1 on success.
-int32_t vnPOPTARGET_Register();
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNPOPTARGET_CLASSROW{
+    VNTT_POPTARGET, vnPOPTARGET_Handler, sizeof(VNPOPTARGET), "POPTARGET"};

@@ -295,15 +295,10 @@ void End(VNPROP* self) {
   self->pObject = nullptr;
 }
 
-SGE_RESULT Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
     case SGM_TASK_TIMER: TrailPoint(self); return 0;
     case SGM_TASK_FRAME: Fly(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_FRAME_EXTRA: return FrameExtra(task, self);
     case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pObject);
     case SGM_UNIT_GET_FACING:
@@ -327,5 +322,5 @@ SGE_RESULT Answer(VNPROP* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_P
 
 SGE_RESULT vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                           SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNPROP, Answer>(task, data, msg, p1, p2);
+  return vnUNIT_ClassHandler<VNPROP, Create, End, Answer>(task, data, msg, p1, p2);
 }

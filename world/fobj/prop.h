@@ -5,6 +5,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNUNIT;
@@ -63,3 +64,6 @@ struct VNPROP {
 
 SGE_RESULT vnPROP_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                           SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNPROP_CLASSROW{VNTT_PE_PROP, vnPROP_Handler, sizeof(VNPROP)};

@@ -23,9 +23,3 @@ SGE_RESULT vnSOLARCOLLECTOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t m
                                     SGE_PARAM p2) {
   return vnUNIT_ControllerHandler<VNSOLARCOLLECTOR, Answer>(task, data, msg, p1, p2);
 }
-
-int32_t vnSOLARCOLLECTOR_Register() {
-  return SGE_RegisterTaskType(VNTT_SOLARCOLLECTOR, vnSOLARCOLLECTOR_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNSOLARCOLLECTOR)),
-                              VNSOLARCOLLECTOR_NAME);
-}

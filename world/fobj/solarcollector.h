@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "world/unitman/unitclass.h"
 
 struct VNUNIT;
 
@@ -13,7 +14,9 @@ struct VNSOLARCOLLECTOR {
   VNUNIT* pUnit;
 };
 
-// Registers the class (223) under its name; 1 on success.
-int32_t vnSOLARCOLLECTOR_Register();
 SGE_RESULT vnSOLARCOLLECTOR_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                     SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNSOLARCOLLECTOR_CLASSROW{
+    VNTT_SOLARCOLLECTOR, vnSOLARCOLLECTOR_Handler, sizeof(VNSOLARCOLLECTOR), VNSOLARCOLLECTOR_NAME};

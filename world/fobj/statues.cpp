@@ -34,13 +34,8 @@ void End(VNSTATUES* self) {
   self->pObject = nullptr;
 }
 
-SGE_RESULT Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+SGE_RESULT Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_GET_OBJECT: return SGE_PtrResult(self->pObject);
     case SGM_UNIT_GET_FACING:
       return vnFOBJ_WriteVector(SGE_ParamPtr<SPW_VECTOR>(p1), self->vDir);
@@ -53,5 +48,5 @@ SGE_RESULT Answer(VNSTATUES* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PAR
 
 SGE_RESULT vnSTATUES_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                              SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNSTATUES, Answer>(task, data, msg, p1, p2);
+  return vnUNIT_ClassHandler<VNSTATUES, Create, End, Answer>(task, data, msg, p1, p2);
 }

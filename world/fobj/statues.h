@@ -4,6 +4,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNUNIT;
@@ -19,3 +20,7 @@ struct VNSTATUES {
 
 SGE_RESULT vnSTATUES_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                              SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNSTATUES_CLASSROW{
+    VNTT_PE_THREESTATUES, vnSTATUES_Handler, sizeof(VNSTATUES)};

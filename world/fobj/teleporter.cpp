@@ -295,11 +295,6 @@ void End(VNTELEPORTER* self) {
 
 SGE_RESULT Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
   switch (msg) {
-    case SGM_TASK_CREATE:
-      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
-      return 1;
-    case SGM_TASK_DESTROY: End(self); return 0;
-    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
     case SGM_UNIT_UPDATE: return Update(self);
     case SGM_UNIT_FRAME_POSITION: return SGE_PtrResult(&self->vPos);
     case SGM_UNIT_GET_FACING:
@@ -319,10 +314,5 @@ SGE_RESULT Answer(VNTELEPORTER* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_
 
 SGE_RESULT vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                 SGE_PARAM p2) {
-  return vnUNIT_ControllerHandler<VNTELEPORTER, Answer>(task, data, msg, p1, p2);
-}
-
-int32_t vnTELEPORTER_Register() {
-  return SGE_RegisterTaskType(VNTT_PE_TELEPORTER, vnTELEPORTER_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNTELEPORTER)), "");
+  return vnUNIT_ClassHandler<VNTELEPORTER, Create, End, Answer>(task, data, msg, p1, p2);
 }

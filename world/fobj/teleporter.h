@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct BSTAR_Node;
 struct SPW_DOBJECT;
@@ -66,7 +67,9 @@ struct VNTELEPORTER {
   int32_t bRemoved;
 };
 
-// Registers the class (194); 1 on success.
-int32_t vnTELEPORTER_Register();
 SGE_RESULT vnTELEPORTER_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                 SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNTELEPORTER_CLASSROW{
+    VNTT_PE_TELEPORTER, vnTELEPORTER_Handler, sizeof(VNTELEPORTER)};

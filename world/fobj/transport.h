@@ -6,6 +6,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNFX_ATTACHNODE;
@@ -43,3 +44,7 @@ int32_t vnTRANSPORT_ChooseTurn(const SPW_VECTOR& heading, const SPW_VECTOR& samp
 
 SGE_RESULT vnTRANSPORT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                SGE_PARAM p2);
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNTRANSPORT_CLASSROW{
+    VNTT_VEHICLE_TRANSPORT, vnTRANSPORT_Handler, sizeof(VNTRANSPORT)};

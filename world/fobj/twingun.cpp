@@ -292,8 +292,3 @@ SGE_RESULT vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE
   return vnUNIT_ControllerHandler<VNTWINGUN, vnFOBJPLAY_Answer<VNTWINGUN, Create, Answer>>(task, data, msg,
                                                                                p1, p2);
 }
-
-int32_t vnTWINGUN_Register() {
-  return SGE_RegisterTaskType(VNTT_WEAPON_TWINGUN, vnTWINGUN_Handler, SGE_TTF_ALLOC_DATA,
-                              static_cast<int32_t>(sizeof(VNTWINGUN)), nullptr);
-}

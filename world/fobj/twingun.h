@@ -5,6 +5,7 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "world/unitman/unitclass.h"
 
 struct SPW_DOBJECT;
 struct VNUNIT;
@@ -44,5 +45,7 @@ bool vnTWINGUN_AcceptsTarget(const SPW_VECTOR& forward, const SPW_VECTOR& from,
 
 SGE_RESULT vnTWINGUN_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                              SGE_PARAM p2);
-// Registers the class (240); 1 on success.
-int32_t vnTWINGUN_Register();
+
+// The class's row of the unit class table.
+inline constexpr VNUNIT_CLASSROW VNTWINGUN_CLASSROW{
+    VNTT_WEAPON_TWINGUN, vnTWINGUN_Handler, sizeof(VNTWINGUN)};

@@ -421,6 +421,31 @@ SGE_RESULT vnUNIT_ControllerHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t m
   return answer;
 }
 
+// The answers every class whose instance T keeps its unit (pUnit) gives alike: SGM_TASK_CREATE
+// makes the instance with Create, SGM_TASK_DESTROY ends it with End, SGM_UNIT_GET_UNIT answers
+// the unit. Answer gives every other answer.
+template <typename T, void (*Create)(T*, VNUNIT*, const VNUNIT_CREATE*), void (*End)(T*),
+          SGE_RESULT (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
+SGE_RESULT vnUNIT_CommonAnswer(T* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  switch (msg) {
+    case SGM_TASK_CREATE:
+      Create(self, SGE_ParamPtr<VNUNIT>(p1), SGE_ParamPtr<const VNUNIT_CREATE>(p2));
+      return 1;
+    case SGM_TASK_DESTROY: End(self); return 0;
+    case SGM_UNIT_GET_UNIT: return SGE_PtrResult(self->pUnit);
+    default: return Answer(self, task, msg, p1, p2);
+  }
+}
+
+// The handler of such a class: the common answers, then the class's own.
+template <typename T, void (*Create)(T*, VNUNIT*, const VNUNIT_CREATE*), void (*End)(T*),
+          SGE_RESULT (*Answer)(T*, SGE_TASK*, int32_t, SGE_PARAM, SGE_PARAM)>
+SGE_RESULT vnUNIT_ClassHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                               SGE_PARAM p2) {
+  return vnUNIT_ControllerHandler<T, vnUNIT_CommonAnswer<T, Create, End, Answer>>(task, data, msg,
+                                                                                  p1, p2);
+}
+
 // Counts the fielded soldiers of the mission's platoon whose unit exists, has a flag of the
 // include mask and none of the exclude mask, and is not dead.
 int32_t vnUNITMAN_CountLivePlatoonUnits(uint32_t exclude, uint32_t include);

@@ -43,7 +43,7 @@ class DomeTest : public ::testing::Test {
     w.RegisterRecorder(VNTT_TERRAN_INFANTRY);
     w.RegisterRecorder(VNTT_SUIT_COMMAND);
     ASSERT_TRUE(w.Start());
-    ASSERT_EQ(vnDome_Register(), 1);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNDOME_CLASSROW), 1);
     view.Start();
     effectview::SetFrameTime(kFrame);
     unit = w.Create(VN_UNIT_TYPE_PE_DOME, w.Human(), {});

@@ -37,7 +37,7 @@ class DomePixelsTest : public attachtest::PixelView {
     ASSERT_TRUE(PLAT_MakeDirectory("Export") && PLAT_MakeDirectory("Export/Pows"));
     ASSERT_TRUE(vnWRITE_POW("Export/Pows/commandsheild.pow",
                             vnMODELS_DomeSphere("commandsheild", 17, 4, 100)));
-    ASSERT_EQ(vnDome_Register(), 1);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNDOME_CLASSROW), 1);
     dome = SGE_CreateTask(VNTT_DOME, nullptr, nullptr, 0, 0);
     ASSERT_NE(dome, nullptr);
     EndFrame();  // the fixture's own frame

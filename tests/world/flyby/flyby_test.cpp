@@ -66,7 +66,7 @@ class FlyByTest : public ::testing::Test {
     ASSERT_TRUE(vnWRITE_POW("Export/Pows/DS10.pow", vnMODELS_DS10()));
     ASSERT_TRUE(w.Start());
     ASSERT_TRUE(vnMISSCONT_GetTerrainBounds(&lo, &hi));
-    ASSERT_EQ(vnFlyBy_Register(), 1);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNFLYBY_CLASSROW), 1);
     ASSERT_EQ(SGE_RegisterTaskType(kScriptType, Recorder, 0, 0, "Script"), 1);
     ASSERT_EQ(SGE_RegisterTaskType(kTrailType, Recorder, 0, 0, "Trails"), 1);
     script = SGE_CreateTask(kScriptType, nullptr, nullptr, 0, 0);

@@ -122,6 +122,20 @@ class SceneryTest : public PlacedObjectTest {
   std::vector<vnworld::Event> TaskEvents(int32_t msg) { return Received(0, msg); }
 };
 
+// The answers the scenery classes share: the creation binds the controller to its unit, which it
+// then answers with.
+TEST_F(SceneryTest, EachSceneryControllerAnswersWithTheUnitItWasMadeFor) {
+  StartWith({vnworld::Row(VN_UNIT_TYPE_PE_THREESTATUES, kPlaced)});
+  for (int32_t type : {VN_UNIT_TYPE_PE_ROCK, VN_UNIT_TYPE_PE_THREESTATUES,
+                       VN_UNIT_TYPE_PROJECTILE_BIGROCK, VN_UNIT_TYPE_PE_FORTWALL,
+                       VN_UNIT_TYPE_PE_TELEPORTER}) {
+    VNUNIT* u = w.Create(type, w.Computer(), {30, 40, 0});
+    ASSERT_NE(u, nullptr) << type;
+    ASSERT_NE(u->pController, nullptr) << type;
+    EXPECT_EQ(SGE_Ask<VNUNIT>(u->pController, SGM_UNIT_GET_UNIT, 0, 0), u) << type;
+  }
+}
+
 // Props.
 
 // Shot traces reach the scene through the mission's path network: a network of one region.
