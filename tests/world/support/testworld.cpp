@@ -3,14 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "editor/aiedit.h"
+#include "engine/kernel/frametime.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 #include "missions/control/misscont.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
+#include "platform/clock.h"
 #include "world/unitman/orders.h"
 
 namespace vnworld {
@@ -271,6 +274,28 @@ void TestWorld::RunFrames(int32_t n) {
   for (int32_t i = 0; i < n; ++i) {
     SGE_UpdateFrameTimers();
     SGE_DispatchMessages();
+  }
+}
+
+namespace {
+uint32_t g_frameClockMs = 0;
+uint32_t FrameClockNow() { return g_frameClockMs; }
+}  // namespace
+
+FrameClock::FrameClock(float seconds) {
+  g_frameClockMs = 100000;
+  PLAT_SetClockOverride(FrameClockNow);
+  SGE_UpdateFrameTiming();  // the first step on this clock measures nothing
+  Set(seconds);
+}
+
+FrameClock::~FrameClock() { PLAT_SetClockOverride(nullptr); }
+
+void FrameClock::Set(float seconds) {
+  const auto ms = static_cast<uint32_t>(std::lround(seconds * 1000.0f));
+  for (int i = 0; i < 3; ++i) {
+    g_frameClockMs += ms;
+    SGE_UpdateFrameTiming();
   }
 }
 

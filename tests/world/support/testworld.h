@@ -121,6 +121,17 @@ class TestWorld {
   bool kernel_ = false;
 };
 
+// A clock that the test moves: while one lives, every frame lasts the set time (the frame time is
+// the mean of the last three deltas, so setting it steps three frames).
+class FrameClock {
+ public:
+  explicit FrameClock(float seconds);
+  ~FrameClock();
+  FrameClock(const FrameClock&) = delete;
+  FrameClock& operator=(const FrameClock&) = delete;
+  void Set(float seconds);
+};
+
 // An attribute line: the type with its flag word, radius, range, health and linked types.
 VNWRITE_UNITATTR Row(int32_t type, uint32_t flags, std::vector<int32_t> linked = {},
                      float radius = 0.5f, float range = 0.0f, float health = 100.0f);
