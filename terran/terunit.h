@@ -357,3 +357,26 @@ constexpr int32_t VNTERUNIT_BASE_ARMOUR = 6;
 int32_t vnTERUNIT_Anim(const VNTERUNIT* record, int32_t slot);
 // Whether the hold set in use has the slot (0 outside 0-69).
 int32_t vnTERUNIT_HasAnim(const VNTERUNIT* record, int32_t slot);
+// The body-half node selections and the torso node of the model, by unit type.
+int32_t vnTERUNIT_MakeBoneSets(VNTERUNIT* record, int32_t type, SPW_DOBJECT* model);
+int32_t vnTERUNIT_FindTorsoNode(VNTERUNIT* record, int32_t type, SPW_DOBJECT* model);
+// End callbacks on every animation of the map (and bounce_takeoff's 12-second mark).
+void vnTERUNIT_BindAnimationEvents(VNTERUNIT* record, SPW_DOBJECT* model);
+// The set-up at creation: shared animation map, node selections, torso node, idle animations at
+// speed 1.0 and the end callbacks. 0 when the map cannot be had.
+int32_t vnTERUNIT_SetUpAnimation(VNTERUNIT* record, SPW_DOBJECT* model);
+// The hold set of the current weapon (its answer to message 577).
+void vnTERUNIT_SelectHoldSet(VNTERUNIT* record);
+// Turns the states into animations on the model.
+void vnTERUNIT_ApplyAnimation(SGE_TASK* task, SPW_DOBJECT* model, VNTERUNIT* record);
+// Moves the states on when the animation of the table entry ends.
+void vnTERUNIT_AnimationEnded(VNTERUNIT* record, int32_t nameIndex);
+// The model at the unit's position, turned to the unit's heading.
+void vnTERUNIT_PlaceModel(VNTERUNIT* record, SPW_DOBJECT* model);
+// Both halves idle and unlocked, the mover stopped.
+void vnTERUNIT_SetIdle(VNTERUNIT* record);
+void vnTERUNIT_StopMover(VNTERUNIT* record, int32_t kind);
+// Footstep and flight sounds of the lower state (mode 0).
+void vnTERUNIT_PlaySteps(VNTERUNIT* record, int32_t mode);
+// The footstep effect id of a soldier type in a lower state on a surface kind, side 0/1.
+int32_t vnTERUNIT_StepSound(int32_t type, int32_t lowerState, int32_t surface, int32_t side);

@@ -1,0 +1,11 @@
+#pragma once
+// What the state switch and the end-of-animation transitions share.
+#include <cstdint>
+
+#include "terran/terunit.h"
+
+// Places the model and plays the two halves' animations, both at the speed (a held fire pose
+// stays at 0).
+void vnTERUNIT_PlayHalves(VNTERUNIT* record, SPW_DOBJECT* model, float speed);
+// Sets or clears movement record body marks (VNMOVER_F_LIFTED, VNMOVER_F_WITHDRAWN).
+void vnTERUNIT_MarkBody(VNTERUNIT* record, uint32_t bits, bool on);
