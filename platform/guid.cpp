@@ -9,7 +9,7 @@
 namespace {
 
 // Text length without braces: 8-4-4-4-12 hex digits and four dashes.
-constexpr size_t kGuidTextLen = 36;
+constexpr size_t kGuidTextLen = PLAT_GUID_TEXT_SIZE - 1;  // without braces
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -43,12 +43,12 @@ bool PLAT_GuidEqual(const PLAT_GUID& a, const PLAT_GUID& b) {
          std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
 }
 
-void PLAT_GuidToText(const PLAT_GUID& g, char out[37]) {
-  Format(g, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", out, 37);
+void PLAT_GuidToText(const PLAT_GUID& g, char out[PLAT_GUID_TEXT_SIZE]) {
+  Format(g, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", out, PLAT_GUID_TEXT_SIZE);
 }
 
-void PLAT_GuidToRegistryText(const PLAT_GUID& g, char out[39]) {
-  Format(g, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", out, 39);
+void PLAT_GuidToRegistryText(const PLAT_GUID& g, char out[PLAT_GUID_REGISTRY_TEXT_SIZE]) {
+  Format(g, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", out, PLAT_GUID_REGISTRY_TEXT_SIZE);
 }
 
 static bool ParseGuid(const char* text, PLAT_GUID* out) {

@@ -2,10 +2,18 @@
 // Names as the game compares them: ASCII letters without regard to case, every other byte as it
 // is, the same under any locale.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 constexpr char PLAT_LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The text with its ASCII capitals made small.
+inline std::string PLAT_LowerAsciiText(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) c = PLAT_LowerAscii(c);
+  return lower;
 }
 
 constexpr bool PLAT_EqualNoCase(std::string_view a, std::string_view b) {

@@ -1,6 +1,5 @@
 #include "shell/discover.h"
 
-#include <algorithm>
 #include <string>
 
 #include "engine/driver/choice.h"
@@ -23,11 +22,6 @@ void Warn(const char* text, const char* caption) {
 
 void DriverNotFound() {
   Warn("Unable to find the Korrath GFXDRV driver!", "GFXDRV Driver not found");
-}
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), PLAT_LowerAscii);
-  return s;
 }
 
 }  // namespace
@@ -70,7 +64,7 @@ int32_t vnMAIN_LoadDriverByGuid(const PLAT_GUID* guid, PLAT_Library** out) {
   if (guid && out) {
     for (const PLAT_FindEntry& e : PLAT_FindFiles(PLAT_LibraryPattern())) {
       if (e.isDirectory) continue;
-      const std::string lower = Lower(e.name);
+      const std::string lower = PLAT_LowerAsciiText(e.name);
       if (lower.find("_debug") != std::string::npos || lower.find("_release") != std::string::npos)
         continue;
       PLAT_LibraryHandle lib(PLAT_LoadLibrary(e.name.c_str()));

@@ -94,7 +94,7 @@ const char* vnUTIL_GuidToString(const PLAT_GUID* guid) {
     PLAT_Trace("[UTIL]: vnUTIL_GuidToString(): no GUID\n");
     return nullptr;
   }
-  char text[37];
+  char text[PLAT_GUID_TEXT_SIZE];
   PLAT_GuidToText(*guid, text);
   std::memcpy(buffer, text, sizeof text);
   return buffer;

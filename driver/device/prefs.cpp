@@ -12,7 +12,7 @@ namespace {
 // Opens (creating when absent) the Preferences key under the driver's GUID key.
 PLAT_RegKeyHandle OpenPreferencesKey() {
   PLAT_RegKeyHandle display, driver, prefs;
-  char guidText[39];
+  char guidText[PLAT_GUID_REGISTRY_TEXT_SIZE];
   PLAT_GuidToRegistryText(SPPD_GUID, guidText);
   if (PLAT_RegCreateKey(SPPD_DISPLAY_KEY, &display) != PLAT_RegResult::Ok ||
       PLAT_RegCreateSubKey(display.get(), guidText, &driver) != PLAT_RegResult::Ok ||
@@ -75,8 +75,8 @@ int32_t SPPD_SavePreferences(const SPPD_DRIVERSTATE* prefs) {
     PLAT_Trace("GFXDRV: cannot open the preferences key\n");
     return SPPD_FAIL;
   }
-  char directDraw[39];
-  char device[39];
+  char directDraw[PLAT_GUID_REGISTRY_TEXT_SIZE];
+  char device[PLAT_GUID_REGISTRY_TEXT_SIZE];
   PLAT_GuidToRegistryText(prefs->guidDisplay, directDraw);
   PLAT_GuidToRegistryText(prefs->guidDevice, device);
   // One change of the store: a display mode is never left half written.

@@ -18,9 +18,7 @@ namespace {
 // A source texture: ".ppm" anywhere in the lower-cased name (so "notes.ppm.bak" is one too).
 bool IsSource(const PLAT_FindEntry& e) {
   if (e.isDirectory) return false;
-  std::string lower = e.name;
-  for (char& c : lower) c = PLAT_LowerAscii(c);
-  return lower.find(".ppm") != std::string::npos;
+  return PLAT_LowerAsciiText(e.name).find(".ppm") != std::string::npos;
 }
 
 std::string Join(const std::string& folder, const std::string& leaf) {

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = PLAT_LowerAscii(c);
-  return s;
-}
-
 // Opens (creating when absent) the key path down to "General".
 bool OpenGeneralKey(PLAT_RegKeyHandle* general, bool* made) {
   PLAT_RegKeyHandle display;
@@ -62,7 +57,7 @@ int32_t SPW_WriteDriverChoice(const PLAT_GUID& guid, int32_t* created) {
   bool made = false;
   if (!OpenGeneralKey(&general, &made)) return -1;
   if (created) *created = made ? 1 : 0;
-  char text[39];
+  char text[PLAT_GUID_REGISTRY_TEXT_SIZE];
   PLAT_GuidToRegistryText(guid, text);
   if (PLAT_RegSetString(general.get(), VN_DRIVER_VALUE, text) != PLAT_RegResult::Ok) {
     PLAT_Trace("VNMAIN: cannot record the driver %s\n", text);
@@ -91,10 +86,10 @@ bool SPW_ProbeDriverLibrary(PLAT_Library* lib, char (&description)[SPPD_DESCRIPT
 }
 
 std::string SPW_FindDriverLibrary(char (&description)[SPPD_DESCRIPTION_SIZE]) {
-  const std::string driverName = Lower(PLAT_LibraryFileName(VN_DRIVER_BASENAME));
+  const std::string driverName = PLAT_LowerAsciiText(PLAT_LibraryFileName(VN_DRIVER_BASENAME));
   for (const PLAT_FindEntry& e : PLAT_FindFiles("*.*")) {
     if (e.isDirectory) continue;
-    std::string name = Lower(e.name);
+    std::string name = PLAT_LowerAsciiText(e.name);
     if (name.find(driverName) == std::string::npos) continue;
     PLAT_LibraryHandle lib(PLAT_LoadLibrary(name.c_str()));
     PLAT_GUID guid{};

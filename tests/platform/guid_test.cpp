@@ -22,8 +22,8 @@ TEST(Guid, RegistryTextToStoredBytes) {
 
 TEST(Guid, BothTextFormsRoundTrip) {
   PLAT_GUID g = PLAT_GuidFromBytes(kStampBytes);
-  char text[37];
-  char reg[39];
+  char text[PLAT_GUID_TEXT_SIZE];
+  char reg[PLAT_GUID_REGISTRY_TEXT_SIZE];
   PLAT_GuidToText(g, text);
   PLAT_GuidToRegistryText(g, reg);
   EXPECT_STREQ(text, "eaa64f58-035e-4efa-824b-908da8b8d911");

@@ -40,6 +40,7 @@ TEST(Text, LowerAsciiChangesOnlyCapitals) {
     const char want = (i >= 'A' && i <= 'Z') ? static_cast<char>(i + 32) : c;
     EXPECT_EQ(PLAT_LowerAscii(c), want) << i;
   }
+  EXPECT_EQ(PLAT_LowerAsciiText("LibGFXDRV.SO \xC4"), "libgfxdrv.so \xC4");
 }
 
 TEST(Text, EndsWithNoCase) {
