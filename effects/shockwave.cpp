@@ -18,7 +18,7 @@ SPW_DOBJECT* MakeObject(const char* file) {
   SPW_SCENE* scene = vnMISSCONT_GetScene();
   int32_t slot = SPW_NO_OBJECT_TYPE;
   if (!scene || !SPW_LoadObject(file, nullptr, &slot, 1.0f)) {
-    PLAT_Trace("[SHOCKWAVE] model %s not loaded\n", file);
+    PLAT_Trace("SHOCKWAVE: model %s not loaded\n", file);
     return nullptr;
   }
   const SPW_TRANSFORM at{{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, 1.0f};
@@ -75,7 +75,7 @@ int32_t vnShockwave_CreatePool(VNSHOCKWAVE_ENTRY** pool, int32_t count) {
   auto* entries = static_cast<VNSHOCKWAVE_ENTRY*>(
       SGE_MemCalloc(SGE_GameMem, static_cast<uint32_t>(sizeof(VNSHOCKWAVE_ENTRY)) * count));
   if (!entries) {
-    PLAT_Trace("[SHOCKWAVE] no memory for %d entries\n", count);
+    PLAT_Trace("SHOCKWAVE: no memory for %d entries\n", count);
     return 0;
   }
   for (int32_t i = 0; i < count; ++i) {

@@ -26,7 +26,7 @@ float GetF32(const uint8_t* p) { return PLAT_FloatFromBits(PLAT_LoadLE32(p)); }
 void ClampLevel(int32_t* value, const char* what) {
   if (*value >= 0 && *value <= VN_OPTIONS_MAX_LEVEL) return;
   const int32_t clamped = *value < 0 ? 0 : VN_OPTIONS_MAX_LEVEL;
-  PLAT_Trace("[OPTIONS]: %s %d out of range, using %d\n", what, *value, clamped);
+  PLAT_Trace("OPTIONS: %s %d out of range, using %d\n", what, *value, clamped);
   *value = clamped;
 }
 
@@ -34,11 +34,11 @@ void ClampLevel(int32_t* value, const char* what) {
 // just past 1.0 keeps the player's choice.
 void ClampVolume(float* value, float fallback, const char* what) {
   if (!std::isfinite(*value)) {
-    PLAT_Trace("[OPTIONS]: %s volume is not a number, using %.2f\n", what, fallback);
+    PLAT_Trace("OPTIONS: %s volume is not a number, using %.2f\n", what, fallback);
     *value = fallback;
   } else if (*value < 0.0f || *value > 1.0f) {
     const float clamped = *value < 0.0f ? 0.0f : 1.0f;
-    PLAT_Trace("[OPTIONS]: %s volume %g out of range, using %.1f\n", what, *value, clamped);
+    PLAT_Trace("OPTIONS: %s volume %g out of range, using %.1f\n", what, *value, clamped);
     *value = clamped;
   }
 }
@@ -64,17 +64,17 @@ int WriteRecord(const VNOPTIONS& o) {
 
 int SGE_WriteRegistryValue(const char* name, const void* data, uint32_t size) {
   if (!name || (!data && size > 0)) {
-    PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): missing name or data\n");
+    PLAT_Trace("OPTIONS: SGE_WriteRegistryValue(): missing name or data\n");
     return -1;
   }
   PLAT_RegKeyHandle key;
   if (PLAT_RegCreateKey(VN_REGISTRY_KEY, &key) != PLAT_RegResult::Ok) {
-    PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): cannot open %s\n", VN_REGISTRY_KEY);
+    PLAT_Trace("OPTIONS: SGE_WriteRegistryValue(): cannot open %s\n", VN_REGISTRY_KEY);
     return -1;
   }
   if (PLAT_RegSetBinary(key.get(), name, {static_cast<const uint8_t*>(data), size}) !=
       PLAT_RegResult::Ok) {
-    PLAT_Trace("[OPTIONS]: SGE_WriteRegistryValue(): cannot write %s\n", name);
+    PLAT_Trace("OPTIONS: SGE_WriteRegistryValue(): cannot write %s\n", name);
     return -1;
   }
   return 1;
@@ -83,7 +83,7 @@ int SGE_WriteRegistryValue(const char* name, const void* data, uint32_t size) {
 int SGE_ReadRegistryValue(const char* name, void* buffer, uint32_t size, uint32_t* read) {
   if (read) *read = 0;
   if (!name || (!buffer && size > 0)) {
-    PLAT_Trace("[OPTIONS]: SGE_ReadRegistryValue(): missing name or buffer\n");
+    PLAT_Trace("OPTIONS: SGE_ReadRegistryValue(): missing name or buffer\n");
     return -1;
   }
   PLAT_RegKeyHandle key;
@@ -99,7 +99,7 @@ int SGE_ReadRegistryValue(const char* name, void* buffer, uint32_t size, uint32_
   }
   if (r != PLAT_RegResult::Ok) return -1;
   if (value.size() > size) {
-    PLAT_Trace("[OPTIONS]: SGE_ReadRegistryValue(): %s holds %zu bytes, more than %u\n", name,
+    PLAT_Trace("OPTIONS: SGE_ReadRegistryValue(): %s holds %zu bytes, more than %u\n", name,
                value.size(), size);
     return -1;
   }
@@ -156,7 +156,7 @@ VNOPTIONS* vnOPTIONS_SetDefaults(VNOPTIONS* o) {
 
 int vnOPTIONS_Load(VNOPTIONS* o) {
   if (!o) {
-    PLAT_Trace("[OPTIONS]: vnOPTIONS_Load(): no record\n");
+    PLAT_Trace("OPTIONS: vnOPTIONS_Load(): no record\n");
     return 0;
   }
   uint8_t bytes[VN_OPTIONS_SIZE] = {};
@@ -169,7 +169,7 @@ int vnOPTIONS_Load(VNOPTIONS* o) {
     Sanitise(o);
     return 1;
   }
-  if (got) PLAT_Trace("[OPTIONS]: stored options are not ours, using defaults\n");
+  if (got) PLAT_Trace("OPTIONS: stored options are not ours, using defaults\n");
   vnOPTIONS_SetDefaults(o);
   WriteRecord(*o);
   return 0;
@@ -177,7 +177,7 @@ int vnOPTIONS_Load(VNOPTIONS* o) {
 
 int vnOPTIONS_Save(const VNOPTIONS* o) {
   if (!o) {
-    PLAT_Trace("[OPTIONS]: vnOPTIONS_Save(): no record\n");
+    PLAT_Trace("OPTIONS: vnOPTIONS_Save(): no record\n");
     return -1;
   }
   // The options screen saves an edited copy; the run goes on with what was saved.
@@ -189,7 +189,7 @@ VNOPTIONS* vnOPTIONS_Get() { return &g_options; }
 
 void vnOPTIONS_ApplySound(const VNOPTIONS* o) {
   if (!o) {
-    PLAT_Trace("[OPTIONS]: vnOPTIONS_ApplySound(): no record\n");
+    PLAT_Trace("OPTIONS: vnOPTIONS_ApplySound(): no record\n");
     return;
   }
   g_sound.bSoftwareOnly = o->dwHardwareSound == 0 ? 1 : 0;

@@ -53,7 +53,7 @@ VNROOT g_root;
 
 int32_t ReadResult(SGE_PARAM p) {
   if (!p) {
-    PLAT_Trace("[ROOT]: mission ended without a result\n");
+    PLAT_Trace("ROOT: mission ended without a result\n");
     return 0;
   }
   return *reinterpret_cast<const int32_t*>(p);
@@ -81,7 +81,7 @@ void SetFrontEndMode() {
 void CreateFullScreenNode(VNROOT* root) {
   SPW_DISPLAY* display = vnMAIN_GetDisplay();
   if (!display) {
-    PLAT_Trace("[ROOT]: no display for the full-screen node\n");
+    PLAT_Trace("ROOT: no display for the full-screen node\n");
     return;
   }
   float hw = display->fWidth * 0.5f, hh = display->fHeight * 0.5f;
@@ -105,13 +105,13 @@ void OnCreate(SGE_TASK* task) {
   CreateFullScreenNode(&g_root);
   vnROOT_LoadFonts(&g_root);
   vnMAIN_SetFonts(g_root.apFonts);
-  if (!vnSOUND_Init()) PLAT_Trace("[ROOT]: sound did not start\n");
+  if (!vnSOUND_Init()) PLAT_Trace("ROOT: sound did not start\n");
   if (!vnFX_AttachPoolInit(SPW_ObjsMem, VNFX_ATTACH_POOL_NODES))
-    PLAT_Trace("[ROOT]: no attachment pool; nothing hangs on draw lists\n");
+    PLAT_Trace("ROOT: no attachment pool; nothing hangs on draw lists\n");
   if (!SGE_CreateTask(VNTT_FADE, task, nullptr, 0, 0))
-    PLAT_Trace("[ROOT]: transition controller not created\n");
+    PLAT_Trace("ROOT: transition controller not created\n");
   g_root.pPointer = SGE_CreateTask(VNTT_POINTER, task, nullptr, 0, 0);
-  if (!g_root.pPointer) PLAT_Trace("[ROOT]: pointer task not created\n");
+  if (!g_root.pPointer) PLAT_Trace("ROOT: pointer task not created\n");
   SGE_ResetFrameTiming();
 }
 
@@ -261,13 +261,13 @@ void vnROOT_Destroy() {
 }
 
 void vnROOT_RegisterTaskTypes() {
-  if (!vnMOVER_Register()) PLAT_Trace("[ROOT]: mover task types not registered\n");
-  if (!vnUNITMAN_Register()) PLAT_Trace("[ROOT]: unit manager type not registered\n");
-  if (!vnMARK_Register()) PLAT_Trace("[ROOT]: marker service type not registered\n");
-  if (!GUI_RegisterTaskTypes()) PLAT_Trace("[ROOT]: GUI task types not registered\n");
-  if (!vnPOINTER_Register()) PLAT_Trace("[ROOT]: pointer task type not registered\n");
-  if (!vnUNITMAN_RegisterUnitClasses()) PLAT_Trace("[ROOT]: unit classes not registered\n");
-  if (!vnFADE_Register()) PLAT_Trace("[ROOT]: transition controller type not registered\n");
+  if (!vnMOVER_Register()) PLAT_Trace("ROOT: mover task types not registered\n");
+  if (!vnUNITMAN_Register()) PLAT_Trace("ROOT: unit manager type not registered\n");
+  if (!vnMARK_Register()) PLAT_Trace("ROOT: marker service type not registered\n");
+  if (!GUI_RegisterTaskTypes()) PLAT_Trace("ROOT: GUI task types not registered\n");
+  if (!vnPOINTER_Register()) PLAT_Trace("ROOT: pointer task type not registered\n");
+  if (!vnUNITMAN_RegisterUnitClasses()) PLAT_Trace("ROOT: unit classes not registered\n");
+  if (!vnFADE_Register()) PLAT_Trace("ROOT: transition controller type not registered\n");
 }
 
 SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }

@@ -30,7 +30,7 @@ int vnUTIL_FileExists(const char* path) {
 int vnUTIL_ReadIniLines(const char* file, const char* section, VNUTIL_LINEFUNC callback,
                         void* output, void* user, int mode) {
   if (!file || !section || !callback) {
-    PLAT_Trace("[UTIL]: vnUTIL_ReadIniLines(): missing file, section or callback\n");
+    PLAT_Trace("UTIL: vnUTIL_ReadIniLines(): missing file, section or callback\n");
     return 0;
   }
   g_iniReadMode = mode;
@@ -41,7 +41,7 @@ int vnUTIL_ReadIniLines(const char* file, const char* section, VNUTIL_LINEFUNC c
   int passed = 0;
   for (int line = 0;; ++line) {
     if (line >= VN_UTIL_MAX_INI_LINES) {
-      PLAT_Trace("[UTIL]: vnUTIL_ReadIniLines(): %s [%s] stopped after %d lines\n", file, section,
+      PLAT_Trace("UTIL: vnUTIL_ReadIniLines(): %s [%s] stopped after %d lines\n", file, section,
                  VN_UTIL_MAX_INI_LINES);
       break;
     }
@@ -64,7 +64,7 @@ int vnUTIL_AppendLine(const char* value, void* output, void* /*user*/) {
   if (!value || value[0] == '\0') return 0;
   auto* text = static_cast<VNUTIL_TEXT*>(output);
   if (!text || !text->pText || text->dwSize == 0) {
-    PLAT_Trace("[UTIL]: vnUTIL_AppendLine(): no output text\n");
+    PLAT_Trace("UTIL: vnUTIL_AppendLine(): no output text\n");
     return 0;
   }
   const bool dotOnly = std::strcmp(value, ".") == 0;
@@ -79,7 +79,7 @@ int vnUTIL_AppendLine(const char* value, void* output, void* /*user*/) {
       if (!dotOnly && room > 1) std::memcpy(end + 1, value, room - 1);
     }
     text->pText[text->dwSize - 1] = '\0';
-    PLAT_Trace("[UTIL]: vnUTIL_AppendLine(): text of %u bytes is full\n", text->dwSize);
+    PLAT_Trace("UTIL: vnUTIL_AppendLine(): text of %u bytes is full\n", text->dwSize);
     return 0;
   }
   end[0] = '\n';
@@ -91,7 +91,7 @@ int vnUTIL_AppendLine(const char* value, void* output, void* /*user*/) {
 const char* vnUTIL_GuidToString(const PLAT_GUID* guid) {
   static char buffer[100];
   if (!guid) {
-    PLAT_Trace("[UTIL]: vnUTIL_GuidToString(): no GUID\n");
+    PLAT_Trace("UTIL: vnUTIL_GuidToString(): no GUID\n");
     return nullptr;
   }
   char text[PLAT_GUID_TEXT_SIZE];
@@ -103,7 +103,7 @@ const char* vnUTIL_GuidToString(const PLAT_GUID* guid) {
 int vnUTIL_StringToGuid(const char* text, PLAT_GUID* out) {
   // Only the bare form: the braced registry form is not a UUID string.
   if (!text || !out || text[0] == '{' || !PLAT_GuidFromText(text, out)) {
-    PLAT_Trace("[UTIL]: vnUTIL_StringToGuid(): not a GUID: %s\n", text ? text : "(null)");
+    PLAT_Trace("UTIL: vnUTIL_StringToGuid(): not a GUID: %s\n", text ? text : "(null)");
     return 0;
   }
   return 1;
@@ -116,7 +116,7 @@ int vnUTIL_GuidEqual(const PLAT_GUID* a, const PLAT_GUID* b) {
 int vnUTIL_CentreWindow() {
   PLAT_Window* window = PLAT_MainWindow();
   if (!window) {
-    PLAT_Trace("[UTIL]: vnUTIL_CentreWindow(): no main window\n");
+    PLAT_Trace("UTIL: vnUTIL_CentreWindow(): no main window\n");
     return 0;
   }
   int x = 0, y = 0, width = 0, height = 0;

@@ -108,7 +108,7 @@ void LoadImages() {
     int32_t id = 0;
     if (!drv || !drv->SPPD_TextureGetID ||
         drv->SPPD_TextureGetID(display, kShapes[i].pszTexture, &id, 1) != SPPD_OK) {
-      if (drv) PLAT_Trace("vnPOINTER: no texture %s for shape %d\n", kShapes[i].pszTexture, i);
+      if (drv) PLAT_Trace("VNPOINTER: no texture %s for shape %d\n", kShapes[i].pszTexture, i);
       id = 0;
     }
     g_pointer.anTextures[i] = id;
@@ -121,7 +121,7 @@ void LoadImages() {
   int32_t count = 0;
   while (box && SPW_B2D_GetFrameAt(box, count)) ++count;
   if (count < kBoxParts) {
-    PLAT_Trace("vnPOINTER: set %s of %s has no three frames; tool tips draw no box\n",
+    PLAT_Trace("VNPOINTER: set %s of %s has no three frames; tool tips draw no box\n",
                VN_POINTER_TOOLTIP_SET, VN_POINTER_COMMON_B2D);
     return;
   }
@@ -192,7 +192,7 @@ void CreateNode() {
   SPW_DISPLAY* display = vnMAIN_GetDisplay();
   const VNLAYER* layer = vnMAIN_GetLayer(VN_POINTER_LAYER);
   if (!display || !layer) {
-    PLAT_Trace("vnPOINTER: no display; the pointer is not drawn\n");
+    PLAT_Trace("VNPOINTER: no display; the pointer is not drawn\n");
     return;
   }
   const float hw = display->fWidth * 0.5f, hh = display->fHeight * 0.5f;
@@ -220,7 +220,7 @@ void OnCreate(SGE_TASK* task) {
   if (g_pointer.pEvent) std::memset(g_pointer.pEvent->pData, 0, sizeof(GUI_POINTEREVENT));
   g_pointer.pSubscription =
       KOINPUT_Subscribe(KOINPUT_TYPE_MOUSE | KOINPUT_TYPE_KEYBOARD, 0, task);
-  if (!g_pointer.pSubscription) PLAT_Trace("vnPOINTER: no input subscription\n");
+  if (!g_pointer.pSubscription) PLAT_Trace("VNPOINTER: no input subscription\n");
   g_pointer.bToolTips = 1;
   g_pointer.bInput = 1;
   g_pointer.nColour = 2;

@@ -28,7 +28,7 @@ void Send(PLAT_Dialog* d, PLAT_DlgMsg msg, int32_t id) {
 
 PLATD_Control* Known(PLAT_Dialog* d, int32_t id, const char* what) {
   PLATD_Control* c = d ? PLATD_Find(d, id) : nullptr;
-  if (!c) PLAT_Trace("[PLATDLG]: %s - dialog %d has no control %d\n", what,
+  if (!c) PLAT_Trace("PLATDLG: %s - dialog %d has no control %d\n", what,
                      d && d->tpl ? d->tpl->id : 0, id);
   return c;
 }
@@ -40,7 +40,7 @@ bool IsList(const PLATD_Control& c) {
 PLATD_Control* KnownList(PLAT_Dialog* d, int32_t id, const char* what) {
   PLATD_Control* c = Known(d, id, what);
   if (c && !IsList(*c)) {
-    PLAT_Trace("[PLATDLG]: %s - control %d is not a list\n", what, id);
+    PLAT_Trace("PLATDLG: %s - control %d is not a list\n", what, id);
     return nullptr;
   }
   return c;
@@ -49,7 +49,7 @@ PLATD_Control* KnownList(PLAT_Dialog* d, int32_t id, const char* what) {
 bool ValidTemplate(const PLAT_DlgTemplate& t) {
   if (t.width <= 0 || t.height <= 0 || t.count < 0 || (t.count > 0 && !t.controls) ||
       t.menuCount < 0 || (t.menuCount > 0 && !t.menu)) {
-    PLAT_Trace("[PLATDLG]: PLAT_DialogRun() - template %d is malformed\n", t.id);
+    PLAT_Trace("PLATDLG: PLAT_DialogRun() - template %d is malformed\n", t.id);
     return false;
   }
   return true;
@@ -65,10 +65,10 @@ bool Drive(PLAT_Dialog* d) {
   if (PLATD_ScriptActive() && PLATD_ScriptStep(d)) return false;
   if (!PLAT_IsHeadless()) return true;
   if (d->unansweredFrames++ == 0) {
-    PLAT_Trace("[PLATDLG]: nobody answers dialog %d; cancelled\n", d->tpl->id);
+    PLAT_Trace("PLATDLG: nobody answers dialog %d; cancelled\n", d->tpl->id);
     PLAT_DialogPressKey(d, PLAT_DlgKey::Escape);
   } else if (d->unansweredFrames > kMaxUnansweredFrames) {
-    PLAT_Trace("[PLATDLG]: dialog %d does not end; closed\n", d->tpl->id);
+    PLAT_Trace("PLATDLG: dialog %d does not end; closed\n", d->tpl->id);
     PLAT_DialogEnd(d, -1);
   }
   return false;
@@ -307,7 +307,7 @@ void PLAT_DialogRequestClose(PLAT_Dialog* dlg) {
 bool PLAT_DialogSnapshot(PLAT_Dialog* dlg, const char* pngPath) {
   if (!dlg || dlg->ended || !pngPath || !*pngPath) return false;
   if (!dlg->gl) {
-    PLAT_Trace("[PLATDLG]: PLAT_DialogSnapshot() - dialog %d is not drawn\n", dlg->tpl->id);
+    PLAT_Trace("PLATDLG: PLAT_DialogSnapshot() - dialog %d is not drawn\n", dlg->tpl->id);
     return false;
   }
   dlg->snapshot = pngPath;

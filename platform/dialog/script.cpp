@@ -115,7 +115,7 @@ void Run(PLAT_Dialog* d, const Step& s) {
     case Step::Snapshot: done = PLAT_DialogSnapshot(d, s.file.c_str()); break;
     case Step::Answer: break;
   }
-  if (!done) PLAT_Trace("[PLATDLG]: script line %d did nothing in dialog %d\n", s.line, s.dialog);
+  if (!done) PLAT_Trace("PLATDLG: script line %d did nothing in dialog %d\n", s.line, s.dialog);
 }
 
 }  // namespace
@@ -123,7 +123,7 @@ void Run(PLAT_Dialog* d, const Step& s) {
 bool PLAT_DialogLoadScript(const char* path) {
   PLAT_FileHandle f(PLAT_FOpen(path ? path : "", "r"));
   if (!f) {
-    PLAT_Trace("[PLATDLG]: cannot open the dialog script %s\n", path ? path : "(none)");
+    PLAT_Trace("PLATDLG: cannot open the dialog script %s\n", path ? path : "(none)");
     return false;
   }
   std::deque<Step> steps;
@@ -132,7 +132,7 @@ bool PLAT_DialogLoadScript(const char* path) {
   while (std::fgets(buf, sizeof buf, f.get())) {
     ++line;
     if (!std::strchr(buf, '\n') && !std::feof(f.get())) {
-      PLAT_Trace("[PLATDLG]: %s line %d is too long\n", path, line);
+      PLAT_Trace("PLATDLG: %s line %d is too long\n", path, line);
       return false;
     }
     if (char* hash = std::strchr(buf, '#')) *hash = '\0';
@@ -142,7 +142,7 @@ bool PLAT_DialogLoadScript(const char* path) {
     Step s;
     s.line = line;
     if (!ParseStep(buf, &s)) {
-      PLAT_Trace("[PLATDLG]: %s line %d is not a step\n", path, line);
+      PLAT_Trace("PLATDLG: %s line %d is not a step\n", path, line);
       return false;
     }
     steps.push_back(std::move(s));
@@ -167,7 +167,7 @@ bool PLATD_ScriptStep(PLAT_Dialog* d) {
   const Step& s = g_steps.front();
   if (s.kind == Step::Answer || s.dialog != PLAT_DialogTemplateId(d)) {
     if (++g_waited <= kMaxWaitFrames) return true;
-    PLAT_Trace("[PLATDLG]: script line %d is not for dialog %d\n", s.line, PLAT_DialogTemplateId(d));
+    PLAT_Trace("PLATDLG: script line %d is not for dialog %d\n", s.line, PLAT_DialogTemplateId(d));
     return false;
   }
   g_waited = 0;

@@ -80,7 +80,7 @@ ImFont* AddDialogFont(ImFontAtlas* atlas, bool traceMissing) {
                                                  atlas->GetGlyphRangesCyrillic()))
       return font;
   }
-  if (traceMissing) PLAT_Trace("[PLATDLG]: no DejaVu Sans font; Cyrillic texts cannot be shown\n");
+  if (traceMissing) PLAT_Trace("PLATDLG: no DejaVu Sans font; Cyrillic texts cannot be shown\n");
   return atlas->AddFontDefault();
 }
 
@@ -374,7 +374,7 @@ void SaveSnapshot(PLAT_Dialog* d) {
   for (size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
   std::string real = PLAT_ResolvePath(path.c_str());
   if (!stbi_write_png(real.c_str(), w, h, 4, flipped.data(), static_cast<int>(row)))
-    PLAT_Trace("[PLATDLG]: cannot write the snapshot %s\n", real.c_str());
+    PLAT_Trace("PLATDLG: cannot write the snapshot %s\n", real.c_str());
 }
 
 }  // namespace
@@ -427,13 +427,13 @@ bool PLATD_OpenView(PLAT_Dialog* d, PLAT_Window* owner) {
   d->pixelHeight = PLATD_PixelsY(d->tpl->height);
   SDL_Window* sdl = CreateSdlWindow(d, owner);
   if (!sdl) {
-    PLAT_Trace("[PLATDLG]: dialog %d: no window: %s\n", d->tpl->id, SDL_GetError());
+    PLAT_Trace("PLATDLG: dialog %d: no window: %s\n", d->tpl->id, SDL_GetError());
     return false;
   }
   d->window = PLATW_AdoptWindow(sdl);
   SDL_GLContext gl = SDL_GL_CreateContext(sdl);
   if (!gl) {
-    PLAT_Trace("[PLATDLG]: dialog %d: no GL context: %s\n", d->tpl->id, SDL_GetError());
+    PLAT_Trace("PLATDLG: dialog %d: no GL context: %s\n", d->tpl->id, SDL_GetError());
     return false;
   }
   d->gl = gl;

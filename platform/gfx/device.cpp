@@ -219,7 +219,7 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
   if (!why) why = &dummy;
   *why = PLAT_GfxResult::BadArgument;
   if (desc.width <= 0 || desc.height <= 0 || desc.width > 8192 || desc.height > 8192) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - bad size %dx%d\n", desc.width, desc.height);
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateDevice() - bad size %dx%d\n", desc.width, desc.height);
     return nullptr;
   }
   if (PLATG_NullRequested()) return PLATG_CreateNullDevice(window, desc, why);
@@ -227,7 +227,7 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
   if (!PLAT_GfxInit()) return nullptr;
   auto* sdl = static_cast<SDL_Window*>(window ? PLAT_NativeWindow(window) : nullptr);
   if (!sdl || !(SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - the window cannot take a 3D device\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateDevice() - the window cannot take a 3D device\n");
     return nullptr;
   }
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
@@ -236,14 +236,14 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GLContext context = SDL_GL_CreateContext(sdl);
   if (!context) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - no GL context: %s\n", SDL_GetError());
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateDevice() - no GL context: %s\n", SDL_GetError());
     return nullptr;
   }
   PLATW_PinGlDriver();
   int major = 0;
   glGetIntegerv(GL_MAJOR_VERSION, &major);
   if (major < 3 && !SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - GL lacks framebuffer objects\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateDevice() - GL lacks framebuffer objects\n");
     SDL_GL_DeleteContext(context);
     return nullptr;
   }
@@ -272,7 +272,7 @@ PLAT_GfxDevice* PLAT_GfxCreateDevice(PLAT_Window* window, const PLAT_GfxDeviceDe
   bool made = MakeBuffer(dev, &dev->buffers[0]) && MakeBuffer(dev, &dev->buffers[1]);
   GLenum err = glGetError();
   if (!made || err != GL_NO_ERROR || !PLATG_CreateProgram(dev)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateDevice() - buffers of %dx%d failed (GL 0x%x)\n",
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateDevice() - buffers of %dx%d failed (GL 0x%x)\n",
                desc.width, desc.height, err);
     *why = err == GL_OUT_OF_MEMORY ? PLAT_GfxResult::OutOfMemory : PLAT_GfxResult::Failed;
     PLAT_GfxDestroyDevice(dev);
@@ -314,7 +314,7 @@ PLAT_GfxResult PLAT_GfxCreateZBuffer(PLAT_GfxDevice* dev, const PLAT_GfxPixelFor
   AttachDepth(dev);
   GLenum err = glGetError();
   if (err != GL_NO_ERROR || glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateZBuffer() - %d-bit Z buffer failed (GL 0x%x)\n", zBits,
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateZBuffer() - %d-bit Z buffer failed (GL 0x%x)\n", zBits,
                err);
     glDeleteRenderbuffers(1, &dev->depth);
     dev->depth = 0;
@@ -360,7 +360,7 @@ bool PLAT_GfxGetCurrentMode(PLAT_GfxDisplayMode* out) {
   if (!PLAT_GfxInit()) return false;
   SDL_DisplayMode m;
   if (SDL_GetDesktopDisplayMode(0, &m) != 0) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxGetCurrentMode() - %s\n", SDL_GetError());
+    PLAT_Trace("PLATGFX: PLAT_GfxGetCurrentMode() - %s\n", SDL_GetError());
     return false;
   }
   int bits = static_cast<int>(SDL_BITSPERPIXEL(m.format));
@@ -491,7 +491,7 @@ PLAT_GfxResult PLAT_GfxSetViewport(PLAT_GfxDevice* dev, const PLAT_GfxViewport& 
   if (!dev || vp.width <= 0 || vp.height <= 0 || vp.x < 0 || vp.y < 0 ||
       vp.x + vp.width > dev->width || vp.y + vp.height > dev->height ||
       !(vp.minZ >= 0.0f && vp.minZ <= vp.maxZ && vp.maxZ <= 1.0f)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxSetViewport() - viewport outside the target\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxSetViewport() - viewport outside the target\n");
     return PLAT_GfxResult::BadArgument;
   }
   dev->viewport = vp;

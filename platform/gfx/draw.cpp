@@ -87,7 +87,7 @@ PLAT_GfxResult PLAT_GfxDraw(PLAT_GfxDevice* dev, PLAT_GfxPrimitive prim,
                             const PLAT_GfxVertex* vertices, int count) {
   GLenum mode;
   if (!dev || count < 0 || (count > 0 && !vertices) || !PrimitiveMode(prim, &mode)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxDraw() - bad arguments\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxDraw() - bad arguments\n");
     return PLAT_GfxResult::BadArgument;
   }
   if (dev->buffers[dev->back].lost) return PLAT_GfxResult::SurfaceLost;
@@ -103,7 +103,7 @@ PLAT_GfxResult PLAT_GfxDrawIndexed(PLAT_GfxDevice* dev, PLAT_GfxPrimitive prim,
   GLenum mode;
   if (!dev || vertexCount < 0 || indexCount < 0 || (vertexCount > 0 && !vertices) ||
       (indexCount > 0 && !indices) || !PrimitiveMode(prim, &mode)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxDrawIndexed() - bad arguments\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxDrawIndexed() - bad arguments\n");
     return PLAT_GfxResult::BadArgument;
   }
   // An index past the vertices would make GL read outside the caller's array. The largest
@@ -112,7 +112,7 @@ PLAT_GfxResult PLAT_GfxDrawIndexed(PLAT_GfxDevice* dev, PLAT_GfxPrimitive prim,
   uint16_t largest = 0;
   for (int i = 0; i < indexCount; ++i) largest = indices[i] > largest ? indices[i] : largest;
   if (indexCount > 0 && largest >= vertexCount) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxDrawIndexed() - index %u past %d vertices\n", largest,
+    PLAT_Trace("PLATGFX: PLAT_GfxDrawIndexed() - index %u past %d vertices\n", largest,
                vertexCount);
     return PLAT_GfxResult::BadArgument;
   }

@@ -66,7 +66,7 @@ int PLAT_GfxEnumDisplayModes(const PLAT_GUID& display, PLAT_GfxDisplayMode* out,
     for (int i = 1; i < n && i < 8; ++i)
       if (PLAT_GuidEqual(devs[i].guid, display)) index = i;
     if (index < 0) {
-      PLAT_Trace("[PLATGFX]: PLAT_GfxEnumDisplayModes() - no such display\n");
+      PLAT_Trace("PLATGFX: PLAT_GfxEnumDisplayModes() - no such display\n");
       return -1;
     }
   }
@@ -108,7 +108,7 @@ int PLAT_GfxEnum3DDevices(const PLAT_GUID&, PLAT_Gfx3DDevice* out, int max) {
 
 int PLAT_GfxEnumZFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int max) {
   if (!PLAT_GuidEqual(device, kHardwareDevice)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxEnumZFormats() - unknown 3D device\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxEnumZFormats() - unknown 3D device\n");
     return -1;
   }
   // Callers list formats in the reverse of this order and take the first of a depth they
@@ -127,7 +127,7 @@ int PLAT_GfxEnumZFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int 
 
 int PLAT_GfxEnumTextureFormats(const PLAT_GUID& device, PLAT_GfxPixelFormat* out, int max) {
   if (!PLAT_GuidEqual(device, kHardwareDevice)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxEnumTextureFormats() - unknown 3D device\n");
+    PLAT_Trace("PLATGFX: PLAT_GfxEnumTextureFormats() - unknown 3D device\n");
     return -1;
   }
   const PLAT_GfxTexFormat formats[] = {PLAT_GfxTexFormat::R5G6B5, PLAT_GfxTexFormat::A1R5G5B5,

@@ -17,7 +17,7 @@ bool PLATG_NullRequested() {
   const char* v = std::getenv("VANTORIA_GFX");
   if (!v || !*v) return false;
   if (std::strcmp(v, "null") == 0) return true;
-  PLAT_Trace("[PLATGFX]: VANTORIA_GFX=%s names no device; the OpenGL device is used\n", v);
+  PLAT_Trace("PLATGFX: VANTORIA_GFX=%s names no device; the OpenGL device is used\n", v);
   return false;
 }
 

@@ -98,7 +98,7 @@ GLuint Compile(GLenum kind, const char* text) {
   if (!ok) {
     char log[512] = {};
     glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    PLAT_Trace("[PLATGFX]: shader compile failed: %s\n", log);
+    PLAT_Trace("PLATGFX: shader compile failed: %s\n", log);
     glDeleteShader(s);
     return 0;
   }
@@ -129,7 +129,7 @@ bool PLATG_CreateProgram(PLAT_GfxDevice* dev) {
   if (!ok) {
     char log[512] = {};
     glGetProgramInfoLog(p.program, sizeof log, nullptr, log);
-    PLAT_Trace("[PLATGFX]: program link failed: %s\n", log);
+    PLAT_Trace("PLATGFX: program link failed: %s\n", log);
     PLATG_DestroyProgram(dev);
     return false;
   }

@@ -96,7 +96,7 @@ void PLATG_ResetStates(PLAT_GfxDevice* dev) {
 PLAT_GfxResult PLAT_GfxSetState(PLAT_GfxDevice* dev, PLAT_GfxState state, uint32_t value) {
   if (!dev || static_cast<uint32_t>(state) >= static_cast<uint32_t>(S::Count) ||
       !Valid(state, value)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxSetState() - state %u cannot take %u\n",
+    PLAT_Trace("PLATGFX: PLAT_GfxSetState() - state %u cannot take %u\n",
                static_cast<unsigned>(state), value);
     return PLAT_GfxResult::BadArgument;
   }
@@ -115,7 +115,7 @@ PLAT_GfxResult PLAT_GfxSetStageState(PLAT_GfxDevice* dev, int stage, PLAT_GfxSta
   if (!dev || stage < 0 || stage >= PLAT_GFX_MAX_STAGES ||
       static_cast<uint32_t>(state) >= static_cast<uint32_t>(T::Count) ||
       !ValidStage(state, value)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxSetStageState() - stage %d state %u cannot take %u\n", stage,
+    PLAT_Trace("PLATGFX: PLAT_GfxSetStageState() - stage %d state %u cannot take %u\n", stage,
                static_cast<unsigned>(state), value);
     return PLAT_GfxResult::BadArgument;
   }

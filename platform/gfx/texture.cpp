@@ -74,7 +74,7 @@ PLAT_GfxTexture* PLAT_GfxCreateTexture(PLAT_GfxDevice* dev, int width, int heigh
                                        PLAT_GfxTexFormat format) {
   if (!dev || width <= 0 || height <= 0 || width > kMaxSize || height > kMaxSize ||
       levels < 0 || static_cast<uint32_t>(format) > static_cast<uint32_t>(PLAT_GfxTexFormat::P8)) {
-    PLAT_Trace("[PLATGFX]: PLAT_GfxCreateTexture() - bad texture %dx%d, %d levels\n", width,
+    PLAT_Trace("PLATGFX: PLAT_GfxCreateTexture() - bad texture %dx%d, %d levels\n", width,
                height, levels);
     return nullptr;
   }
@@ -83,7 +83,7 @@ PLAT_GfxTexture* PLAT_GfxCreateTexture(PLAT_GfxDevice* dev, int width, int heigh
   // A chain needs sizes that halve evenly all the way down.
   if (levels != 1 && (!PowerOfTwo(width) || !PowerOfTwo(height))) {
     if (levels > 1) {
-      PLAT_Trace("[PLATGFX]: PLAT_GfxCreateTexture() - a mip chain needs power-of-two sizes\n");
+      PLAT_Trace("PLATGFX: PLAT_GfxCreateTexture() - a mip chain needs power-of-two sizes\n");
       return nullptr;
     }
     chain = 1;

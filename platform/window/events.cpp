@@ -98,7 +98,7 @@ void PLATW_QueueEvent(const PLAT_Event& ev) {
   // Quit and Destroy are never dropped: losing one would leave the program running.
   bool vital = ev.type == PLAT_EventType::Quit || ev.type == PLAT_EventType::Destroy;
   if (g_queue.size() >= kMaxQueued && !vital) {
-    PLAT_Trace("[PLATWIN]: event queue full, event %u dropped\n",
+    PLAT_Trace("PLATWIN: event queue full, event %u dropped\n",
                static_cast<unsigned>(ev.type));
     return;
   }
@@ -144,7 +144,7 @@ void PLAT_PostEvent(const PLAT_Event& ev) {
       PLATW_QueueEvent(ev);
       return;
     default:
-      PLAT_Trace("[PLATWIN]: PLAT_PostEvent() - unknown event type %u\n",
+      PLAT_Trace("PLATWIN: PLAT_PostEvent() - unknown event type %u\n",
                  static_cast<unsigned>(ev.type));
       return;
   }

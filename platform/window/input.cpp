@@ -117,7 +117,7 @@ void PLATW_AddMouseMotion(int dx, int dy, int dz) {
 int PLAT_InputEnumDevices(PLAT_DeviceInfo* out, int max) {
   if (!out || max <= 0) return 0;
   if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputEnumDevices() - video system not started\n");
+    PLAT_Trace("PLATINPUT: PLAT_InputEnumDevices() - video system not started\n");
     return 0;
   }
   const PLAT_DeviceKind kinds[] = {PLAT_DeviceKind::Mouse, PLAT_DeviceKind::Keyboard};
@@ -131,7 +131,7 @@ int PLAT_InputEnumDevices(PLAT_DeviceInfo* out, int max) {
 
 PLAT_InputDevice* PLAT_InputOpen(const PLAT_DeviceInfo& info) {
   if (info.kind != PLAT_DeviceKind::Mouse && info.kind != PLAT_DeviceKind::Keyboard) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputOpen() - unknown device kind %d\n",
+    PLAT_Trace("PLATINPUT: PLAT_InputOpen() - unknown device kind %d\n",
                static_cast<int>(info.kind));
     return nullptr;
   }
@@ -150,23 +150,23 @@ void PLAT_InputClose(PLAT_InputDevice* dev) {
 
 bool PLAT_InputSetCooperation(PLAT_InputDevice* dev, PLAT_Window* w, PLAT_Cooperation level) {
   if (!IsLive(dev)) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputSetCooperation() - no device\n");
+    PLAT_Trace("PLATINPUT: PLAT_InputSetCooperation() - no device\n");
     return false;
   }
   if (level != PLAT_Cooperation::ExclusiveForeground &&
       level != PLAT_Cooperation::NonExclusiveBackground) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputSetCooperation() - unknown level %d\n",
+    PLAT_Trace("PLATINPUT: PLAT_InputSetCooperation() - unknown level %d\n",
                static_cast<int>(level));
     return false;
   }
   if (dev->acquired) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputSetCooperation() - device is acquired\n");
+    PLAT_Trace("PLATINPUT: PLAT_InputSetCooperation() - device is acquired\n");
     return false;
   }
   SDL_Window* sdl = static_cast<SDL_Window*>(PLAT_NativeWindow(w));
   // Foreground access follows a window's focus, so it needs one.
   if (level == PLAT_Cooperation::ExclusiveForeground && !sdl) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputSetCooperation() - foreground access needs a window\n");
+    PLAT_Trace("PLATINPUT: PLAT_InputSetCooperation() - foreground access needs a window\n");
     return false;
   }
   dev->level = level;
@@ -228,7 +228,7 @@ bool PLAT_InputReadKeyboard(PLAT_InputDevice* dev, uint8_t keys[256]) {
 
 void PLAT_InputInjectKey(int scanCode, bool down) {
   if (scanCode < 0 || scanCode >= kKeyCount) {
-    PLAT_Trace("[PLATINPUT]: PLAT_InputInjectKey() - scan code %d out of range\n", scanCode);
+    PLAT_Trace("PLATINPUT: PLAT_InputInjectKey() - scan code %d out of range\n", scanCode);
     return;
   }
   g_injectedKeys[scanCode] = down ? kDown : 0;

@@ -149,7 +149,7 @@ PLAT_MsgBoxAnswer PLAT_MessageBox(PLAT_Window* owner, const char* text, const ch
   const int32_t pressed = PLAT_DialogRun(owner, box.tpl, BoxDialog::Proc, &box);
   if (pressed < 0 || pressed >= set.count) {
     // Nobody can answer: say it where a person may see it, and take the default.
-    PLAT_Trace("[PLATWIN]: PLAT_MessageBox() - the box \"%s\" cannot be shown\n", caption);
+    PLAT_Trace("PLATWIN: PLAT_MessageBox() - the box \"%s\" cannot be shown\n", caption);
     if (!PLAT_IsHeadless()) std::fprintf(stderr, "%s: %s\n", caption, text);
     return set.answers[0];
   }

@@ -33,7 +33,7 @@ bool PLAT_InitVideo() {
   if (HeadlessRequested() && !std::getenv("SDL_VIDEODRIVER"))
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    PLAT_Trace("[PLATWIN]: PLAT_InitVideo() - %s\n", SDL_GetError());
+    PLAT_Trace("PLATWIN: PLAT_InitVideo() - %s\n", SDL_GetError());
     return false;
   }
   return true;

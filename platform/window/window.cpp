@@ -57,7 +57,7 @@ void PLATW_PinGlDriver() {
 
 PLAT_Window* PLAT_CreateWindow(const char* title, int width, int height, uint32_t flags) {
   if (width <= 0 || height <= 0 || width > kMaxWindowSide || height > kMaxWindowSide) {
-    PLAT_Trace("[PLATWIN]: PLAT_CreateWindow() - bad size %d x %d\n", width, height);
+    PLAT_Trace("PLATWIN: PLAT_CreateWindow() - bad size %d x %d\n", width, height);
     return nullptr;
   }
   if (!PLAT_InitVideo()) return nullptr;
@@ -70,7 +70,7 @@ PLAT_Window* PLAT_CreateWindow(const char* title, int width, int height, uint32_
   SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
                                      SDL_WINDOWPOS_UNDEFINED, width, height, sdlFlags);
   if (!sdl) {
-    PLAT_Trace("[PLATWIN]: PLAT_CreateWindow() - %s\n", SDL_GetError());
+    PLAT_Trace("PLATWIN: PLAT_CreateWindow() - %s\n", SDL_GetError());
     return nullptr;
   }
   return List(sdl);
@@ -135,7 +135,7 @@ void PLAT_SetWindowPos(PLAT_Window* w, int x, int y) {
 void PLAT_SetWindowSize(PLAT_Window* w, int width, int height) {
   if (!IsLive(w)) return;
   if (width <= 0 || height <= 0 || width > kMaxWindowSide || height > kMaxWindowSide) {
-    PLAT_Trace("[PLATWIN]: PLAT_SetWindowSize() - bad size %d x %d\n", width, height);
+    PLAT_Trace("PLATWIN: PLAT_SetWindowSize() - bad size %d x %d\n", width, height);
     return;
   }
   SDL_SetWindowSize(w->sdl, width, height);
@@ -156,7 +156,7 @@ void PLAT_GetWindowRect(PLAT_Window* w, int* x, int* y, int* width, int* height)
 void PLAT_GetDesktopSize(int* width, int* height) {
   SDL_DisplayMode mode{};
   if (!PLAT_InitVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) {
-    PLAT_Trace("[PLATWIN]: PLAT_GetDesktopSize() - %s\n", SDL_GetError());
+    PLAT_Trace("PLATWIN: PLAT_GetDesktopSize() - %s\n", SDL_GetError());
     mode.w = 0;
     mode.h = 0;
   }
@@ -196,7 +196,7 @@ void PLAT_CaptureMouse(PLAT_Window* w, bool capture) {
     // One window holds the capture at a time.
     for (PLAT_Window* other : g_windows) other->captured = false;
     if (SDL_CaptureMouse(SDL_TRUE) != 0 && !PLAT_IsHeadless())
-      PLAT_Trace("[PLATWIN]: PLAT_CaptureMouse() - %s\n", SDL_GetError());
+      PLAT_Trace("PLATWIN: PLAT_CaptureMouse() - %s\n", SDL_GetError());
     w->captured = true;
   } else if (w->captured) {
     SDL_CaptureMouse(SDL_FALSE);

@@ -53,7 +53,7 @@ void LoadImage(VNFADE* fade) {
   if (!drv || !drv->SPPD_TextureGetID) return;
   int32_t id = 0;
   if (drv->SPPD_TextureGetID(fade->pNode->pDisplay, VN_FADE_IMAGE, &id, 1) != SPPD_OK) {
-    PLAT_Trace("vnFADE: no texture for %s; fades draw untextured\n", VN_FADE_IMAGE);
+    PLAT_Trace("VNFADE: no texture for %s; fades draw untextured\n", VN_FADE_IMAGE);
     id = 0;
   }
   fade->nTextureId = id;
@@ -63,7 +63,7 @@ void CreateNode(VNFADE* fade, SGE_DATAREF* data) {
   SPW_DISPLAY* display = vnMAIN_GetDisplay();
   const VNLAYER* layer = vnMAIN_GetLayer(VN_FADE_LAYER);
   if (!display || !layer) {
-    PLAT_Trace("vnFADE: no display; fades are not drawn\n");
+    PLAT_Trace("VNFADE: no display; fades are not drawn\n");
     return;
   }
   const float hw = display->fWidth * 0.5f, hh = display->fHeight * 0.5f;
@@ -107,7 +107,7 @@ int32_t OnStart(VNFADE* fade, SGE_PARAM p1, SGE_PARAM p2) {
       break;
     case VN_FADE_TO:
       if (!params || std::isnan(params->fTarget)) {
-        PLAT_Trace("vnFADE: a fade without a target level is refused\n");
+        PLAT_Trace("VNFADE: a fade without a target level is refused\n");
         return VN_FADE_REFUSED;
       }
       // The level stays within 0..1: the quad's alpha is made from it.
@@ -115,7 +115,7 @@ int32_t OnStart(VNFADE* fade, SGE_PARAM p1, SGE_PARAM p2) {
       fade->fDuration = params->fDuration;
       break;
     default:
-      PLAT_Trace("vnFADE: fade mode [%d] is refused\n", request->nMode);
+      PLAT_Trace("VNFADE: fade mode [%d] is refused\n", request->nMode);
       return VN_FADE_REFUSED;
   }
   // The replaced requester is not told.
@@ -150,7 +150,7 @@ void OnFrame(VNFADE* fade) {
   if (SGE_TaskIsLive(done.pRequester))
     SGE_Send(done.pRequester, SGM_FADE_DONE, SGE_PtrParam(&done), 0);
   else if (done.pRequester)
-    PLAT_Trace("vnFADE: the task that asked for the fade has ended\n");
+    PLAT_Trace("VNFADE: the task that asked for the fade has ended\n");
 }
 
 int32_t OnGetController(SGE_PARAM p1) {

@@ -57,7 +57,7 @@ int32_t Play(PLAT_Sample* sample, const float* pos, const VNSOUND_EFFECT* record
   const int32_t slot = handle & PLAT_SOUND_INDEX_MASK;
   if (!ValidSlot(slot)) {
     // A channel beyond the slots could never be stopped or reported: give it back at once.
-    PLAT_Trace("vnSOUND: channel %d has no slot; sound stopped\n", slot);
+    PLAT_Trace("VNSOUND: channel %d has no slot; sound stopped\n", slot);
     PLAT_SoundStop(handle);
     return -1;
   }

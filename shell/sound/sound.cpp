@@ -45,12 +45,12 @@ int32_t vnSOUND_ReadSoundDefEntry(const char* file, int32_t id, VNSOUND_EFFECT* 
   int32_t priority = 0, volume = 0, maxPlays = 0;
   float minDistance = 0.0f, audible = 0.0f;
   if (std::sscanf(value, "%d,%d,%f,%f,%d", &priority, &volume, &minDistance, &audible, &maxPlays) != 5) {
-    PLAT_Trace("vnSOUND: %s has no five values for %s\n", file, key);
+    PLAT_Trace("VNSOUND: %s has no five values for %s\n", file, key);
     return 0;
   }
   if (priority < 0 || priority > 255 || volume < 0 || volume > 255 || !(minDistance >= 0.0f) ||
       !(audible >= 0.0f) || maxPlays < 0) {
-    PLAT_Trace("vnSOUND: %s: %s out of range (\"%s\")\n", file, key, value);
+    PLAT_Trace("VNSOUND: %s: %s out of range (\"%s\")\n", file, key, value);
     return 0;
   }
   effect->nPriority = priority;

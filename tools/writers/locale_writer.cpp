@@ -13,7 +13,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' ||
 
 bool vnWRITE_IniValue(const std::string& value, std::string* out) {
   if (value.find('\n') != std::string::npos || value.find('\0') != std::string::npos) {
-    PLAT_Trace("vnWRITE: an INI value cannot hold a line break\n");
+    PLAT_Trace("VNWRITE: an INI value cannot hold a line break\n");
     return false;
   }
   const bool padded = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
@@ -28,13 +28,13 @@ bool vnWRITE_LocaleFileKeys(const std::string& root, const char* code,
                             const std::map<int, std::string>& lines) {
   const std::string folder = root + "/Locale";
   if (!PLAT_MakeDirectory(folder.c_str())) {
-    PLAT_Trace("vnWRITE: cannot make %s\n", folder.c_str());
+    PLAT_Trace("VNWRITE: cannot make %s\n", folder.c_str());
     return false;
   }
   const std::string path = folder + "/LocaleData." + code;
   PLAT_FileHandle f(PLAT_FOpen(path.c_str(), "wb"));
   if (!f) {
-    PLAT_Trace("vnWRITE: cannot write %s\n", path.c_str());
+    PLAT_Trace("VNWRITE: cannot write %s\n", path.c_str());
     return false;
   }
   // CR LF as the tables were made on Windows; the reader takes both.
@@ -42,13 +42,13 @@ bool vnWRITE_LocaleFileKeys(const std::string& root, const char* code,
   for (const auto& [index, text] : lines) {
     std::string value;
     if (!vnWRITE_IniValue(text, &value)) {
-      PLAT_Trace("vnWRITE: %s line%d cannot be written\n", path.c_str(), index);
+      PLAT_Trace("VNWRITE: %s line%d cannot be written\n", path.c_str(), index);
       return false;
     }
     ok = ok && fprintf(f.get(), "line%d=%s\r\n", index, value.c_str()) > 0;
   }
   ok = ok && fflush(f.get()) == 0;
-  if (!ok) PLAT_Trace("vnWRITE: writing %s failed\n", path.c_str());
+  if (!ok) PLAT_Trace("VNWRITE: writing %s failed\n", path.c_str());
   return ok;
 }
 

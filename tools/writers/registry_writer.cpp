@@ -9,7 +9,7 @@ namespace {
 PLAT_RegKeyHandle OpenKey(const char* keyPath) {
   PLAT_RegKeyHandle key;
   if (!keyPath || PLAT_RegCreateKey(keyPath, &key) != PLAT_RegResult::Ok) {
-    PLAT_Trace("vnWRITE: cannot open key %s\n", keyPath ? keyPath : "(null)");
+    PLAT_Trace("VNWRITE: cannot open key %s\n", keyPath ? keyPath : "(null)");
     return nullptr;
   }
   return key;
@@ -17,7 +17,7 @@ PLAT_RegKeyHandle OpenKey(const char* keyPath) {
 
 bool Check(PLAT_RegResult r, const char* name) {
   if (r == PLAT_RegResult::Ok) return true;
-  PLAT_Trace("vnWRITE: cannot write value %s\n", name ? name : "(null)");
+  PLAT_Trace("VNWRITE: cannot write value %s\n", name ? name : "(null)");
   return false;
 }
 

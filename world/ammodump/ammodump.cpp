@@ -25,7 +25,7 @@ void MakeModel(VNAMMODUMP* self, const SPW_VECTOR& at) {
   self->pObject = vnUNIT_CreateObject(self->pUnit, VNAMMODUMP_MODEL, 1.0f, &t);
   self->nOpenAnim = self->nCloseAnim = -1;
   if (!self->pObject) {
-    PLAT_Trace("[AMMO_DUMP] Failed to create dynamic object: %s\n", VNAMMODUMP_MODEL);
+    PLAT_Trace("AMMO_DUMP: Failed to create dynamic object: %s\n", VNAMMODUMP_MODEL);
     return;
   }
   self->nOpenAnim = SPW_LookupAnimationByName(self->pObject, VNAMMODUMP_OPEN);

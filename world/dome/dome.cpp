@@ -131,7 +131,7 @@ int32_t LoadMesh(VNDOME* self, const char* file) {
   const SPW_DOBJNODE* node = SPW_LoadObject(file, nullptr, &slot, 1.0f) ? MeshNode(slot) : nullptr;
   self->nModelType = slot;
   if (!node) {
-    PLAT_Trace("[DOME]: no mesh in %s; the dome is not drawn\n", file);
+    PLAT_Trace("DOME: no mesh in %s; the dome is not drawn\n", file);
     self->pVertices = nullptr;
     self->pFaces = nullptr;
     self->nFaces = 0;
@@ -151,7 +151,7 @@ int32_t FrontEnd(const VNDOME* self) { return self->nFaces - self->nFaces / kKep
 void HangNode(SGE_TASK* task, VNDOME* self) {
   if (self->pNode) return;
   self->pNode = vnFX_AttachTask(vnMISSCONT_GetAttachDisplay(), task, nullptr, VNDOME_NODE_VALUE);
-  if (!self->pNode) PLAT_Trace("[DOME]: not on a draw list; the dome is not drawn\n");
+  if (!self->pNode) PLAT_Trace("DOME: not on a draw list; the dome is not drawn\n");
 }
 
 int32_t OnRaise(SGE_TASK* task, VNDOME* self, const VNDOME_RAISE* r) {

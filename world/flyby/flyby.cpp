@@ -101,7 +101,7 @@ int32_t SoundOf(int32_t kind) {
 int32_t LoadModel(const char* file) {
   int32_t slot = SPW_NO_OBJECT_TYPE;
   if (file && !SPW_LoadObject(file, nullptr, &slot, 1.0f)) {
-    PLAT_Trace("[FlyBy]: %s did not load; the planes are not seen\n", file);
+    PLAT_Trace("FLYBY: %s did not load; the planes are not seen\n", file);
     slot = SPW_NO_OBJECT_TYPE;
   }
   return slot;
@@ -132,7 +132,7 @@ void OnCreate(SGE_TASK* task, VNFLYBY* self, const SPW_VECTOR* reference, int32_
 SPW_VECTOR EntryCorner() {
   SPW_VECTOR lo{}, hi{};
   if (!vnMISSCONT_GetTerrainBounds(&lo, &hi))
-    PLAT_Trace("[FlyBy]: no terrain; the planes enter from the origin\n");
+    PLAT_Trace("FLYBY: no terrain; the planes enter from the origin\n");
   switch (PLAT_Rand() % 4) {
     case 0: return {lo.x, lo.y, 0.0f};
     case 1: return {hi.x, lo.y, 0.0f};
@@ -155,7 +155,7 @@ void PlaceObject(VNFLYBY* self, VNFLYBY_PLANE& plane, const SPW_VECTOR& d) {
   const float angle = std::atan2(d.x, -d.y);
   SPW_TRANSFORM t{plane.vPos, {0.0f, 0.0f, std::sin(angle / 2), std::cos(angle / 2)}, 1.0f};
   plane.pObject = SPW_CreateDynamicObject(scene, self->nModelType, nullptr, 0, &t, 0);
-  if (!plane.pObject) PLAT_Trace("[FlyBy]: no object for a plane\n");
+  if (!plane.pObject) PLAT_Trace("FLYBY: no object for a plane\n");
 }
 
 void AddShadow(const VNFLYBY* self, VNFLYBY_PLANE& plane) {

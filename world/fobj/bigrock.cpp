@@ -28,7 +28,7 @@ void Create(VNBIGROCK* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   self->t = vnFOBJ_At(at, create ? vnFOBJ_Heading(create->vDir) : 0.0f);
   self->pObject = vnUNIT_CreateObject(unit, VNBIGROCK_MODEL, 1.0f, &self->t);
   if (!self->pObject) {
-    PLAT_Trace("[BIGROCK] Failed to create dynamic object: %s\n", VNBIGROCK_MODEL);
+    PLAT_Trace("BIGROCK: Failed to create dynamic object: %s\n", VNBIGROCK_MODEL);
     return;
   }
   self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;

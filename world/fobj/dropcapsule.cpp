@@ -78,7 +78,7 @@ void AddEndBreakpoint(VNDOOR* self, SPW_DOBJECT* o, int32_t anim, BreakpointKind
 void MakeModel(VNDOOR* self) {
   PLAT_Trace("Creating Door Type [%d]\n", self->nKind);
   if (self->nKind < 0 || self->nKind >= VNDOOR_KINDS) {
-    PLAT_Trace("[DOOR] no door of type %d; the unit has no model\n", self->nKind);
+    PLAT_Trace("DOOR: no door of type %d; the unit has no model\n", self->nKind);
     return;
   }
   self->pModel = vnUNIT_CreateObject(self->pUnit, kDoorFiles[self->nKind], 1.0f, &self->t);
@@ -165,7 +165,7 @@ void MakeExplosion(VNDOOR* self) {
   SPW_SCENE* scene = vnMISSCONT_GetScene();
   int32_t slot = SPW_NO_OBJECT_TYPE;
   if (self->pExplosion || !scene || !SPW_LoadObject(kExplosionFile, nullptr, &slot, kExplosionScale)) {
-    if (!self->pExplosion) PLAT_Trace("[DOOR] explosion %s not loaded\n", kExplosionFile);
+    if (!self->pExplosion) PLAT_Trace("DOOR: explosion %s not loaded\n", kExplosionFile);
     return;
   }
   SPW_TRANSFORM at{self->pUnit->vPos, {0.0f, 0.0f, 1.0f, 0.0f}, 1.0f};

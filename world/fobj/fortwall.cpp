@@ -25,7 +25,7 @@ void Create(VNFORTWALL* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   if (self->pPlaceholder)
     self->pPlaceholder->fFlags |= SPW_DOBJ_HIDDEN | VNUNIT_WORLD_OBJECT;
   else
-    PLAT_Trace("[FORTWALL] Failed to create dynamic object: %s\n", VNFORTWALL_PLACEHOLDER);
+    PLAT_Trace("FORTWALL: Failed to create dynamic object: %s\n", VNFORTWALL_PLACEHOLDER);
   self->pIntact = vnFOBJ_NearestFeature(VNFORTWALL_INTACT, at);
   self->pBroken = vnFOBJ_NearestFeature(VNFORTWALL_BROKEN, at);
   vnFOBJ_ShowFeature(self->pIntact, true);

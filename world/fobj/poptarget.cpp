@@ -63,7 +63,7 @@ const TargetModels* ModelsOf(int32_t type) {
 void MakeModels(VNPOPTARGET* self) {
   const TargetModels* models = ModelsOf(self->pUnit->nType);
   if (!models) {
-    PLAT_Trace("[POPTARGET] unit type %d is no pop-up target\n", self->pUnit->nType);
+    PLAT_Trace("POPTARGET: unit type %d is no pop-up target\n", self->pUnit->nType);
     return;
   }
   self->pModel = vnUNIT_CreateObject(self->pUnit, models->pszStanding, 1.0f, &self->t);

@@ -99,7 +99,7 @@ void Create(VNPROP* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   self->t.vPos = create ? create->vPos : unit->vPos;
   const PROPMODELS* models = Models(unit->nType);
   if (!models) {
-    PLAT_Trace("[PROP] Unit type %d is no prop\n", unit->nType);
+    PLAT_Trace("PROP: Unit type %d is no prop\n", unit->nType);
     return;
   }
   const char* file = PickModel(*models);
@@ -107,7 +107,7 @@ void Create(VNPROP* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   Orient(self);
   self->pObject = vnUNIT_CreateObject(unit, file, models->fScale, &self->t);
   if (!self->pObject)
-    PLAT_Trace("[PROP] Failed to create dynamic object: %s\n", file);
+    PLAT_Trace("PROP: Failed to create dynamic object: %s\n", file);
   else
     self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;
   Place(self);

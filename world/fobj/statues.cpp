@@ -22,7 +22,7 @@ void Create(VNSTATUES* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   const SPW_TRANSFORM t = vnFOBJ_At(at, 0.0f);
   self->pObject = vnUNIT_CreateObject(unit, VNSTATUES_MODEL, 1.0f, &t);
   if (!self->pObject) {
-    PLAT_Trace("[STATUES] Failed to create dynamic object: %s\n", VNSTATUES_MODEL);
+    PLAT_Trace("STATUES: Failed to create dynamic object: %s\n", VNSTATUES_MODEL);
     return;
   }
   self->pObject->fFlags |= VNUNIT_WORLD_OBJECT;

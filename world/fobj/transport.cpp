@@ -74,7 +74,7 @@ void Create(VNTRANSPORT* self, VNUNIT* unit, const VNUNIT_CREATE* create) {
   const SPW_TRANSFORM at{unit->vPos, vnFOBJPLAY_Facing(dir), 1.0f};
   self->pModel = vnUNIT_CreateObject(unit, kModelFile, kModelScale, &at);
   if (!SPW_LoadObject(kDeathFile, nullptr, &self->nDeathType, kModelScale)) {
-    PLAT_Trace("[TRANSPORT] death model %s not loaded\n", kDeathFile);
+    PLAT_Trace("TRANSPORT: death model %s not loaded\n", kDeathFile);
     self->nDeathType = SPW_NO_OBJECT_TYPE;
   }
   vnShockwave_CreatePool(&self->pShockwaves, VNTRANSPORT_SHOCKWAVES);
@@ -150,7 +150,7 @@ bool MakeWreck(VNTRANSPORT* self) {
   SPW_DOBJECT* wreck = SPW_CreateDynamicObject(scene, self->nDeathType, nullptr, 0, &at, 0);
   if (!wreck) return false;
   if (!vnUNIT_AddObject(self->pUnit, wreck)) {
-    PLAT_Trace("[TRANSPORT] no list node for the wreck of unit %u\n", unit->dwId);
+    PLAT_Trace("TRANSPORT: no list node for the wreck of unit %u\n", unit->dwId);
     SPW_DestroyDynamicObject(wreck);
     return false;
   }

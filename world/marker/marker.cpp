@@ -16,11 +16,11 @@ void OnCreate(SGE_TASK* task, VNMARKERS* self, const VNMARKER_DEFAULTS* defaults
   if (defaults)
     self->defaults = *defaults;
   else
-    PLAT_Trace("[MARKERS]: created without defaults; no record can be added\n");
+    PLAT_Trace("MARKERS: created without defaults; no record can be added\n");
   SGE_ListInit(&self->active);
   SGE_ListInit(&self->free);
   self->pNode = vnFX_AttachTask(vnMISSCONT_GetAttachDisplay(), task, task->pInstance, 0);
-  if (!self->pNode) PLAT_Trace("[MARKERS]: not on a draw list; markers are not drawn\n");
+  if (!self->pNode) PLAT_Trace("MARKERS: not on a draw list; markers are not drawn\n");
 }
 
 void OnDestroy(SGE_TASK* task, VNMARKERS* self) {
@@ -42,7 +42,7 @@ VNMARKER* Add(VNMARKERS* self, const SPW_VECTOR* position, uint32_t flags) {
   if (!position) return nullptr;
   VNMARKER* m = TakeRecord(self);
   if (!m) {
-    PLAT_Trace("[MARKERS]: no memory for another marker\n");
+    PLAT_Trace("MARKERS: no memory for another marker\n");
     return nullptr;
   }
   const VNMARKER_DATA& d = self->defaults.data;

@@ -26,7 +26,7 @@ T* Take(VNMOVER_PLANNER* planner, SGE_DLLNODE* freeList, const char* what) {
   T* item = PopAs<T>(freeList);
   if (!item) item = static_cast<T*>(SGE_MemAlloc(planner->pBlock, sizeof(T)));
   if (!item) {
-    PLAT_Trace("vnMOVER: no movement %s left\n", what);
+    PLAT_Trace("VNMOVER: no movement %s left\n", what);
     return nullptr;
   }
   std::memset(item, 0, sizeof(*item));

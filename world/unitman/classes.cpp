@@ -105,7 +105,7 @@ static_assert(std::size(kClasses) == 70);
 int32_t vnUNITMAN_RegisterClass(const VNUNIT_CLASSROW& row) {
   if (SGE_RegisterTaskType(row.nTypeId, row.pHandler, row.fFlags, row.nInstanceBytes, row.pszName))
     return 1;
-  PLAT_Trace("[UNITMAN]: unit class %d not registered\n", row.nTypeId);
+  PLAT_Trace("UNITMAN: unit class %d not registered\n", row.nTypeId);
   return 0;
 }
 

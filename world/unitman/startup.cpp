@@ -43,7 +43,7 @@ void CreatePlayers(VNUNITMAN* m, int32_t count) {
   for (int32_t k = 0; k < count && k < 32; ++k) {
     auto* p = static_cast<VNPLAYER*>(SGE_MemCalloc(m->pBlock, sizeof(VNPLAYER)));
     if (!p) {
-      PLAT_Trace("[UNITMAN]: no room for player %d\n", k);
+      PLAT_Trace("UNITMAN: no room for player %d\n", k);
       return;
     }
     p->dwId = 1u << k;
@@ -79,7 +79,7 @@ void AllocatePools(VNUNITMAN* m) {
   m->pOrderPool = Carve<VNORDER_NODE>(m->pBlock, m->nOrders);
   if (!m->pAttrs || !m->pUnitPool || !m->pLinkNodePool || !m->pDataBlockPool ||
       !m->ppSightings || !m->pOrderPool) {
-    PLAT_Trace("[UNITMAN]: no room for the pools of %d units; no unit can be created\n", m->nUnits);
+    PLAT_Trace("UNITMAN: no room for the pools of %d units; no unit can be created\n", m->nUnits);
     FreePools(m);
     m->nSightCapacity = 0;
     return;
@@ -119,7 +119,7 @@ void NamePlayers(VNUNITMAN* m) {
 void CreateGrid(VNUNITMAN* m) {
   SPW_VECTOR min, max;
   if (!vnMISSCONT_GetTerrainBounds(&min, &max)) {
-    PLAT_Trace("[UNITMAN]: no terrain to lay the spatial grid over\n");
+    PLAT_Trace("UNITMAN: no terrain to lay the spatial grid over\n");
     return;
   }
   const SPW_VECTOR cell{VNUNITMAN_GRID_CELL, VNUNITMAN_GRID_CELL, VNUNITMAN_GRID_CELL};

@@ -158,7 +158,7 @@ SGE_DLLNODE* TargetList(SGE_TASK* task, const VNUNIT_CREATE* create) {
   VNPLAYER* player = SGE_Ask<VNPLAYER>(task, SGM_UNITMAN_PLAYER_BY_ID,
                                              static_cast<SGE_PARAM>(create->dwPlayer), 0);
   if (!player) {
-    PLAT_Trace("[UNITMAN]: no player %u for a unit of type %d\n", create->dwPlayer, create->nType);
+    PLAT_Trace("UNITMAN: no player %u for a unit of type %d\n", create->dwPlayer, create->nType);
     return nullptr;
   }
   return &player->units;
@@ -214,7 +214,7 @@ void DestroyChildren(VNUNITMAN* m, VNUNIT* u) {
 VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* create,
                           const VNPLACE_COMMANDBLOCK* block) {
   if (!create || create->nType < 0 || create->nType >= VN_UNIT_TYPE_COUNT) {
-    PLAT_Trace("[UNITMAN]: unit creation with no record or a type out of 0..%d\n", VN_UNIT_TYPE_COUNT - 1);
+    PLAT_Trace("UNITMAN: unit creation with no record or a type out of 0..%d\n", VN_UNIT_TYPE_COUNT - 1);
     return nullptr;
   }
   SGE_DLLNODE* target = TargetList(task, create);
