@@ -1,5 +1,5 @@
 // The polygon exports: each projects (or takes in screen space), fogs and queues a fan into
-// the list it feeds. Working arrays are process-wide: the driver draws on the main thread only.
+// the list it feeds, in the driver's working arrays (main thread only).
 #include <cmath>
 
 #include "driver/batch/alpha.h"
@@ -13,8 +13,9 @@
 
 namespace {
 
-SPPD_VIEWVERTEX g_view[SPPD_PRIM_MAX_VERTICES];
-SPPD_TLVERTEX g_screen[SPPD_PRIM_MAX_VERTICES];
+// This file's names for the driver's working arrays.
+SPPD_VIEWVERTEX* const g_view = SPPD_Scratch.view;
+SPPD_TLVERTEX* const g_screen = SPPD_Scratch.screen;
 
 constexpr float kFogStart = 0.997f;
 constexpr float kAdditiveFade = 333.331f;

@@ -8,6 +8,8 @@
 #include "driver/device/renderstate.h"
 #include "platform/trace.h"
 
+SPPD_SCRATCH SPPD_Scratch;
+
 namespace {
 
 void ReadVertex(const uint8_t* p, SPPD_VIEWVERTEX* out, bool hasPair) {

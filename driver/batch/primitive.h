@@ -16,6 +16,14 @@ constexpr uint32_t SPPD_PRIM_MAX_VERTICES = 4096;  // larger polygons are refuse
 constexpr int32_t SPPD_PRIM_MAX_PAIRS = 16;
 constexpr uint32_t SPPD_SPECULAR_NO_FOG = 0xFF000000u;
 
+// The arrays a polygon is gathered and projected in, one record for the whole driver (main
+// thread only): a drawing call fills them and has queued what it made before it returns.
+struct SPPD_SCRATCH {
+  SPPD_VIEWVERTEX view[SPPD_PRIM_MAX_VERTICES];
+  SPPD_TLVERTEX screen[SPPD_PRIM_MAX_VERTICES];
+};
+extern SPPD_SCRATCH SPPD_Scratch;
+
 // Reads n vertices of the caller's layout (20 + 8 pairs bytes apart) into out, clipping them
 // against the planes of the mask first. The count left; 0 when clipping leaves fewer than
 // three vertices or the input is refused (traced, naming where).

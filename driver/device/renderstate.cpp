@@ -5,9 +5,8 @@
 #include <cstring>
 
 #include "driver/core/block.h"
+#include "driver/device/sceneview.h"
 #include "engine/display/display.h"
-#include "engine/scene/scene.h"
-#include "engine/vdisplay/vdisplay.h"
 #include "platform/gfx/gfx.h"
 #include "platform/trace.h"
 
@@ -97,12 +96,6 @@ void DerivePlanes(uint32_t mask) {
 
 const SPPD_SYSTEMRENDERSTATE* SPPD_CurrentRenderState() { return &g_rs; }
 
-const SPW_VDISPLAY* SPPD_ViewOfNode(const SPW_DISPLAYNODE* node) {
-  const SGE_DATAREF* target = node ? node->pTarget : nullptr;
-  if (!target || target->nSize != SPW_VDISPLAY_RECORD_SIZE) return nullptr;
-  return static_cast<const SPW_VDISPLAY*>(target->pData);
-}
-
 const SPW_VDISPLAY* SPPD_CurrentView() { return SPPD_ViewOfNode(g_record.pNode); }
 const float* SPPD_GetSunDirection() { return g_sun; }
 
@@ -185,12 +178,8 @@ int32_t SPPD_SetRenderState(SPW_DISPLAYNODE* node, SPPD_RENDERSTATE* in) {
 
   // The sun of the view's scene, along its light and into view space; a node that draws no
   // scene leaves the sun as it was.
-  const SPW_VDISPLAY* view = SPPD_ViewOfNode(node);
-  if (const SPW_SCENE* scene = view ? view->pScene : nullptr) {
-    const float along[3] = {-scene->vSunDirection.x, -scene->vSunDirection.y,
-                            -scene->vSunDirection.z};
-    Rotate(a.fViewMatrix, along, g_sun);
-  }
+  float along[3];
+  if (SPPD_ViewSunward(SPPD_ViewOfNode(node), along)) Rotate(a.fViewMatrix, along, g_sun);
   return SPPD_OK;
 }
 

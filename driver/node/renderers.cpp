@@ -29,10 +29,6 @@ constexpr uint32_t kMaxNodeFaces = 0x7FFFFFFFu / 3 / 2;  // bytes of the index a
 // Faces culled and lit before any of them is written.
 constexpr uint32_t kFaceRun = 64;
 
-// A clipped face's corners: a triangle cut by every plane grows by at most one a plane.
-SPPD_VIEWVERTEX g_view[SPPD_CLIP_MAX_VERTICES];
-SPPD_TLVERTEX g_screen[SPPD_CLIP_MAX_VERTICES];
-
 // The node's matrix (by rows: view = x row 0 + y row 1 + z row 2 + row 3), projection and fog
 // word, copied out of the node state.
 struct Projector {
@@ -225,17 +221,19 @@ void ClippedFace(const SPPD_NODESTATE& s, const Projector& proj, const SPW_DOBJF
     const SPPD_FLOAT4 p = proj.ToView(v.vPos);
     corners[k] = {0, diffuse, p[0], p[1], p[2], v.fU, v.fV};
   }
-  const uint32_t n = SPPD_PrimGather("SPPD_RenderNodeClipped", corners, 3, 1, clipMask, g_view);
+  SPPD_VIEWVERTEX* view = SPPD_Scratch.view;
+  SPPD_TLVERTEX* screen = SPPD_Scratch.screen;
+  const uint32_t n = SPPD_PrimGather("SPPD_RenderNodeClipped", corners, 3, 1, clipMask, view);
   if (n < 3) return;
   float sum = 0.0f;
   for (uint32_t i = 0; i < n; ++i) {
-    SPPD_PrimProject(g_view[i], &g_screen[i]);
-    g_screen[i].dwSpecular = s.dwFog;
-    sum -= g_view[i].z;
+    SPPD_PrimProject(view[i], &screen[i]);
+    screen[i].dwSpecular = s.dwFog;
+    sum -= view[i].z;
   }
   const auto texture = static_cast<uint32_t>(f.nTexture);
   if (!alpha) {
-    SPPD_BatchAppendFan(s.pState, s.pState->apBatchLists[SPPD_LAYER_OPAQUE], texture, g_screen, n);
+    SPPD_BatchAppendFan(s.pState, s.pState->apBatchLists[SPPD_LAYER_OPAQUE], texture, screen, n);
     return;
   }
   SPPD_BATCHLIST* list = s.pState->apBatchLists[SPPD_LAYER_ALPHA];
@@ -244,7 +242,7 @@ void ClippedFace(const SPPD_NODESTATE& s, const Projector& proj, const SPW_DOBJF
   poly->dwTextureId = texture;
   poly->dwCount = n;
   poly->fDepth = (sum / static_cast<float>(n) - s.fNear) * s.fInvDepthSpan;
-  std::copy(g_screen, g_screen + n, poly->v);
+  std::copy(screen, screen + n, poly->v);
   SPPD_AlphaFile(list, poly);
 }
 

@@ -9,8 +9,7 @@
 #include "driver/core/block.h"
 #include "driver/device/renderstate.h"
 #include "driver/node/node.h"
-#include "engine/scene/scene.h"
-#include "engine/vdisplay/vdisplay.h"
+#include "engine/scene/scene.h"  // the light records handed in
 #include "platform/trace.h"
 
 namespace {
@@ -60,17 +59,17 @@ void TakeView(SPPD_NODESTATE& s) {
   s.fDepthOffset = a->fDepthOffset;
   s.fDepthFactor = a->fDepthFactor;
   const SPW_VDISPLAY* view = SPPD_CurrentView();
-  const SPW_SCENE* scene = view ? view->pScene : nullptr;
   if (view) {
-    s.fInvDepthSpan = view->fInvDepth;
+    s.fInvDepthSpan = SPPD_ViewInvDepth(view);
   } else {
     // Without a virtual display the render state's own span stands in.
     const float span = a->rs.fFar - a->rs.fNear;
     s.fInvDepthSpan = span != 0.0f ? 1.0f / span : 1.0f;
   }
   // Without a scene there is no sun.
-  s.sunColour = scene ? SPPD_FLOAT4{scene->sunColour.r, scene->sunColour.g, scene->sunColour.b, 0.0f}
-                      : SPPD_FLOAT4{};
+  float sun[3];
+  SPPD_ViewSunColour(view, sun);
+  s.sunColour = SPPD_FLOAT4{sun[0], sun[1], sun[2], 0.0f};
   InverseTranslate(s.m, SPPD_GetSunDirection(), s.sunDir);
 }
 

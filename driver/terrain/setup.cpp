@@ -8,8 +8,8 @@
 #include "driver/core/pools.h"
 #include "driver/device/renderstate.h"
 #include "driver/terrain/terrain.h"
-#include "engine/scene/scene.h"
-#include "engine/vdisplay/vdisplay.h"
+#include "driver/device/sceneview.h"
+#include "engine/scene/scene.h"  // the light records
 
 namespace {
 
@@ -350,8 +350,9 @@ uint32_t SPPD_SetTerrainAmbientColour(uint32_t colour) {
 }
 
 int32_t SPPD_TERRAIN_RenderTerrainDataSetup(SPW_VDISPLAY* view, SPW_DISPLAY* display) {
-  if (!view || !display || !view->pScene) return SPPD_OK;
-  SPPD_TerrainSetupFrame(display, view->pScene->pTerrain, &view->pScene->lights, view->fTanHalfY);
+  SPPD_VIEWTERRAIN v;
+  if (!display || !SPPD_ViewTerrain(view, &v)) return SPPD_OK;
+  SPPD_TerrainSetupFrame(display, v.pTerrain, v.pLights, v.fTanHalfY);
   return SPPD_OK;
 }
 
