@@ -131,7 +131,7 @@ void NotePresent(PLAT_GfxDevice* dev) {
                       static_cast<double>(SDL_GetPerformanceFrequency());
     dev->unpacedFrames = interval < dev->framePeriod * 15 / 16 ? dev->unpacedFrames + 1 : 0;
     if (dev->unpacedFrames * dev->framePeriod >= 1.0) {
-      PLAT_Trace("[PLATGFX]: the display does not wait for its refresh; frames wait instead\n");
+      PLAT_Trace("PLATGFX: the display does not wait for its refresh; frames wait instead\n");
       SDL_GL_SetSwapInterval(0);
       dev->vsync = false;
     }

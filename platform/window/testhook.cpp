@@ -60,7 +60,7 @@ void Act(const std::string& line) {
   else if (line == "close")
     Close();
   else if (!line.empty())
-    PLAT_Trace("[PLATWIN]: test control: unknown line \"%s\"\n", line.c_str());
+    PLAT_Trace("PLATWIN: test control: unknown line \"%s\"\n", line.c_str());
 }
 
 }  // namespace
@@ -104,5 +104,5 @@ void PLATW_DeliverFrameDump(const uint8_t* rgbaTopDown, int width, int height) {
   std::string part = path + ".part";
   if (!stbi_write_png(part.c_str(), width, height, 4, rgbaTopDown, width * 4) ||
       std::rename(part.c_str(), path.c_str()) != 0)
-    PLAT_Trace("[PLATWIN]: test control: cannot write %s\n", path.c_str());
+    PLAT_Trace("PLATWIN: test control: cannot write %s\n", path.c_str());
 }
