@@ -1,0 +1,146 @@
+// Behaviour routines on soldiers of the test world: the position step while carried or thrown,
+// attackers and the fade they drive, and the patient list.
+#include <gtest/gtest.h>
+
+#include "terran/behave.h"
+#include "tests/terran/soldier_fixture.h"
+#include "world/unittype/attributes.h"
+#include "world/unittype/unittype.h"
+
+namespace {
+
+using soldiertest::kFrame;
+using soldiertest::kSoldier;
+using vnworld::Row;
+
+class SoldierBehaviour : public soldiertest::SoldierTest {
+ protected:
+  void SetUp() override {
+    Start({Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier), Row(VN_UNIT_TYPE_TERRAN_PSYCHIC, kSoldier),
+           Row(VN_UNIT_TYPE_BUG_WARRIOR, 0)},
+          {VNTT_BUG_WARRIOR});
+    s = Spawn(VN_UNIT_TYPE_TERRAN_ZR_0, {10, 10, 0});
+    ASSERT_NE(s, nullptr);
+  }
+  VNUNIT* Bug(SPW_VECTOR at) { return world.Create(VN_UNIT_TYPE_BUG_WARRIOR, world.Computer(), at); }
+  VNTERUNIT* s = nullptr;
+};
+
+TEST_F(SoldierBehaviour, ACarriedSoldierHangsAtTheMouthAndTakesItsSpeed) {
+  VNUNIT* bug = Bug({20, 20, 0});
+  ASSERT_NE(bug, nullptr);
+  SPW_VECTOR mouth{11.0f, 10.0f, 2.0f};
+  world.SetHook([&](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM) -> SGE_RESULT {
+    if (u != bug || msg != SGM_BUG_GET_MOUTH) return -1;
+    *SGE_ParamPtr<SPW_VECTOR>(p1) = mouth;
+    return 1;
+  });
+  Send(s, SGM_TERUNIT_GRABBED, static_cast<SGE_PARAM>(bug->dwId));
+  const SPW_VECTOR* p = vnTERUNIT_StepPosition(s);
+  EXPECT_EQ(p->x, 11.0f);
+  EXPECT_EQ(s->unit->vPos.z, 2.0f);
+  EXPECT_TRUE(s->stateFlags & VNTERUNIT_SF_AIRBORNE);
+  // One metre in one frame of 0.1 s is 10 m/s.
+  EXPECT_NEAR(s->ballisticVelocity.x, 1.0f / kFrame, 1e-3f);
+  EXPECT_NEAR(s->ballisticVelocity.z, 2.0f / kFrame, 1e-3f);
+  mouth = {11.0f, 10.5f, 2.0f};
+  vnTERUNIT_StepPosition(s);
+  EXPECT_NEAR(s->ballisticVelocity.y, 0.5f / kFrame, 1e-3f);
+  EXPECT_NEAR(s->ballisticVelocity.x, 0.0f, 1e-4f);
+}
+
+TEST_F(SoldierBehaviour, AMouthThatGivesNoPositionLeavesTheSoldierWhereItIs) {
+  VNUNIT* bug = Bug({20, 20, 0});
+  ASSERT_NE(bug, nullptr);
+  Send(s, SGM_TERUNIT_GRABBED, static_cast<SGE_PARAM>(bug->dwId));
+  const SPW_VECTOR* p = vnTERUNIT_StepPosition(s);
+  EXPECT_EQ(p->x, 10.0f);
+  EXPECT_TRUE(s->stateFlags & VNTERUNIT_SF_GRABBED);
+}
+
+TEST_F(SoldierBehaviour, AHoldEndsWhenTheCarrierIsGone) {
+  VNUNIT* bug = Bug({20, 20, 0});
+  ASSERT_NE(bug, nullptr);
+  Send(s, SGM_TERUNIT_GRABBED, static_cast<SGE_PARAM>(bug->dwId));
+  world.Destroy(bug);
+  const SPW_VECTOR* p = vnTERUNIT_StepPosition(s);
+  EXPECT_FALSE(s->stateFlags & VNTERUNIT_SF_GRABBED);
+  EXPECT_EQ(p->x, 10.0f);
+  EXPECT_EQ(p->y, 10.0f);
+}
+
+TEST_F(SoldierBehaviour, AThrownSoldierFallsAndLandsWhereTheGroundMeetsIt) {
+  s->stepPosition = {10, 10, 3.0f};
+  s->ballisticVelocity = {5.0f, 0.0f, 2.0f};
+  s->stateFlags |= VNTERUNIT_SF_AIRBORNE;
+  const SPW_VECTOR* p = vnTERUNIT_StepPosition(s);
+  // vz = 2 - 0.98, z = 3 + 0.1 x 1.02; x follows the unit, not the throw.
+  EXPECT_NEAR(p->z, 3.102f, 1e-4f);
+  EXPECT_EQ(p->x, s->unit->vPos.x);
+  EXPECT_NEAR(s->ballisticVelocity.z, 1.02f, 1e-4f);
+  int32_t frames = 1;
+  while ((s->stateFlags & VNTERUNIT_SF_AIRBORNE) && frames < 100) {
+    vnTERUNIT_StepPosition(s);
+    ++frames;
+  }
+  EXPECT_FALSE(s->stateFlags & VNTERUNIT_SF_AIRBORNE);
+  EXPECT_EQ(p->z, s->unit->vPos.z) << "landed on the ground under it";
+  EXPECT_EQ(s->ballisticVelocity.z, 0.0f);
+  EXPECT_GT(frames, 5);
+}
+
+TEST_F(SoldierBehaviour, AttackersAreThreeAtMostAndTheFirstFadesTheModel) {
+  EXPECT_EQ(vnTERUNIT_AddAttacker(s, 5), 1);
+  EXPECT_EQ(s->visibility, 0.01f);
+  EXPECT_EQ(s->fadeTarget, 0.4f);
+  EXPECT_TRUE(s->stateFlags & VNTERUNIT_SF_FADING);
+  EXPECT_EQ(vnTERUNIT_AddAttacker(s, 5), 0) << "listed already";
+  EXPECT_EQ(vnTERUNIT_AddAttacker(s, 6), 1);
+  EXPECT_EQ(vnTERUNIT_AddAttacker(s, 7), 1);
+  EXPECT_EQ(vnTERUNIT_AddAttacker(s, 8), 0) << "a fourth";
+  EXPECT_EQ(s->attackerCount, 3);
+}
+
+TEST_F(SoldierBehaviour, AttackersStayOnlyWhileTheirOwnRecordKeepsTheAura) {
+  VNTERUNIT* near = Spawn(VN_UNIT_TYPE_TERRAN_PSYCHIC, {14, 10, 0}, world.Computer());
+  VNTERUNIT* far = Spawn(VN_UNIT_TYPE_TERRAN_PSYCHIC, {25, 10, 0}, world.Computer());
+  VNUNIT* bug = Bug({12, 10, 0});
+  ASSERT_TRUE(near && far && bug);
+  near->stateFlags |= VNTERUNIT_SF_AURA;
+  far->stateFlags |= VNTERUNIT_SF_AURA;
+  vnTERUNIT_AddAttacker(s, static_cast<int32_t>(bug->dwId));  // no soldier record: no aura
+  vnTERUNIT_AddAttacker(s, static_cast<int32_t>(near->unit->dwId));
+  vnTERUNIT_AddAttacker(s, static_cast<int32_t>(far->unit->dwId));
+  vnTERUNIT_PruneAttackers(s);
+  ASSERT_EQ(s->attackerCount, 1);
+  EXPECT_EQ(s->attackerIds[0], static_cast<int32_t>(near->unit->dwId)) << "closed up in order";
+  EXPECT_TRUE(s->stateFlags & VNTERUNIT_SF_ATTACKERS);
+  near->stateFlags &= ~VNTERUNIT_SF_AURA;
+  vnTERUNIT_PruneAttackers(s);
+  EXPECT_EQ(s->attackerCount, 0);
+  EXPECT_FALSE(s->stateFlags & VNTERUNIT_SF_ATTACKERS);
+  EXPECT_EQ(s->fadeTarget, 1.0f);
+  EXPECT_EQ(s->visibility, 1.0f);
+}
+
+TEST_F(SoldierBehaviour, PatientsAreThoseBelowTheirBaseValue) {
+  VNTERUNIT* hurt = Spawn(VN_UNIT_TYPE_TERRAN_ZR_0, {12, 10, 0});
+  VNTERUNIT* well = Spawn(VN_UNIT_TYPE_TERRAN_ZR_0, {14, 10, 0});
+  ASSERT_TRUE(hurt && well);
+  vnUNIT_SetAttrFloat(hurt->unit, VN_ATTR_HEALTH, 40.0f);  // the row's full health is 100
+  const int32_t ids[] = {static_cast<int32_t>(hurt->unit->dwId),
+                         static_cast<int32_t>(well->unit->dwId),
+                         static_cast<int32_t>(hurt->unit->dwId), 9999};
+  vnTERUNIT_AddPatients(s, 4, ids, 1);
+  EXPECT_EQ(vnTERUNIT_FirstPatient(s), ids[0]);
+  EXPECT_EQ(vnTERUNIT_IsPatient(s, ids[1]), 0);
+  EXPECT_EQ(SGE_ListCount(&s->patients), 1);
+  EXPECT_EQ(vnTERUNIT_AddPatient(s, ids[1], 0), 0) << "armour is full too";
+  EXPECT_EQ(vnTERUNIT_RemovePatient(s, ids[0]), 1);
+  EXPECT_EQ(vnTERUNIT_FirstPatient(s), 0);
+  vnTERUNIT_AddPatients(s, 1, ids, 1);
+  vnTERUNIT_ClearPatients(s);
+  EXPECT_TRUE(SGE_ListIsEmpty(&s->patients));
+}
+
+}  // namespace
