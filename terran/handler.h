@@ -8,6 +8,7 @@
 #include "world/unitman/unitman.h"
 #include "world/unitman/unitmsg.h"
 
+struct SPW_DOBJECT;
 struct VNTERUNIT;
 
 // Queries.
@@ -50,7 +51,6 @@ constexpr int32_t SGM_TERUNIT_CALL_AIRSTRIKE = 630;
 constexpr int32_t SGM_TERUNIT_RELAX = 1060;
 
 // Bookkeeping.
-constexpr int32_t SGM_WEAPON_CREDIT_KILL = 565;      // p1 8 ints, p2 1: quiet
 constexpr int32_t SGM_TERUNIT_USE_AMMO = 574;        // p1 ammunition type, p2 1: empty them all
 constexpr int32_t SGM_TERUNIT_SET_FLAG8 = 575;
 constexpr int32_t SGM_TERUNIT_ADD_EQUIPMENT = SGM_UNIT_REFILL_ITEM;  // p1 unit type
@@ -81,6 +81,11 @@ constexpr SGE_PARAM VNTERUNIT_REACH_POINT = 0x100;  // p1 is 3 floats, not a uni
 // SGM_TERUNIT_ORDER_ATTACK_POINT flags.
 constexpr SGE_PARAM VNTERUNIT_ATTACKPOINT_ROCKETS = 0x1;
 constexpr SGE_PARAM VNTERUNIT_ATTACKPOINT_ALTERNATE = 0x10;
+
+// Creation-time set-up, from the class's create message once the unit's model exists; 1.
+int32_t vnTERUNIT_InitInstance(VNTERUNIT* record, VNUNIT* unit, SPW_DOBJECT* model);
+// Back to the creation state: orders, flags, states and timers.
+void vnTERUNIT_Reset(VNTERUNIT* record);
 
 // The soldier's handler after its class's: answers the protocol above and hands everything else
 // to the kernel's default handler.

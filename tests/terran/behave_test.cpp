@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "terran/behave.h"
-#include "tests/terran/soldier_fixture.h"
+#include "tests/terran/protocol_fixture.h"
 #include "world/unittype/attributes.h"
 #include "world/unittype/unittype.h"
 
