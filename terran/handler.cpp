@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/memory/memblock.h"
 #include "platform/trace.h"
 #include "shell/sound/sound.h"
 #include "terran/behave.h"
@@ -43,6 +44,8 @@ void OnDestroy(VNTERUNIT* s) {
   s->lineChannel = -1;
   vnTERUNIT_SendSelf(s, SGM_TERUNIT_REMOVE_ICON);
   vnTERUNIT_ClearPatients(s);
+  if (s->woundedAnims) SGE_MemFree(s->woundedAnims);
+  s->woundedAnims = nullptr;
 }
 
 // The list holds VNTERUNIT_MAX_IDS; a longer list keeps its first ids, and the count says how
@@ -212,6 +215,12 @@ REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
     case SGM_TERUNIT_GET_ORDER: return Answer(GetOrder(s, SGE_ParamPtr<int32_t>(a)));
     case SGM_TERUNIT_SET_FLAG10000: SetModeFlag(s, VNTERUNIT_MF_IMMUNE, a == 1); return kPassOn;
     case SGM_SOUND_FINISHED: SoundFinished(s, a); return kPassOn;
+    case SGM_TERUNIT_PULL_ROPE:
+      if (a) return kPassOn;
+      return Answer(vnTERUNIT_PullRope(s, SGE_ParamPtr<const SPW_VECTOR>(b)));
+    case SGM_TERUNIT_SHOW_WOUNDED: return Answer(vnTERUNIT_ShowWounded(s, a ? 1 : 0));
+    case SGM_TERUNIT_GET_WOUNDED_OBJECT: return Answer(SGE_PtrResult(vnTERUNIT_GetWoundedObject(s)));
+    case SGM_TERUNIT_RELAX: vnTERUNIT_Relax(s); return kPassOn;
     default: return kPassOn;
   }
 }

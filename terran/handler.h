@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
+#include "engine/math/vecmath.h"
 #include "world/unitman/unitman.h"
 #include "world/unitman/unitmsg.h"
 
@@ -86,6 +87,21 @@ constexpr SGE_PARAM VNTERUNIT_ATTACKPOINT_ALTERNATE = 0x10;
 int32_t vnTERUNIT_InitInstance(VNTERUNIT* record, VNUNIT* unit, SPW_DOBJECT* model);
 // Back to the creation state: orders, flags, states and timers.
 void vnTERUNIT_Reset(VNTERUNIT* record);
+
+// The wounded pose (SGM_TERUNIT_SHOW_WOUNDED): the second model lies in the main one's place, and
+// gets up when hidden; 0 when it cannot be loaded.
+int32_t vnTERUNIT_ShowWounded(VNTERUNIT* record, int32_t show);
+// The wounded model's object (the unit's second), or null.
+SPW_DOBJECT* vnTERUNIT_GetWoundedObject(const VNTERUNIT* record);
+// End of the wounded model's get-up: the main model comes back.
+void vnTERUNIT_WakeEvent(VNTERUNIT* record, int32_t why);
+// Rope mode (SGM_TERUNIT_PULL_ROPE): a direction starts it, null ends it; 0 when the wounded
+// model that pulls cannot be loaded.
+int32_t vnTERUNIT_PullRope(VNTERUNIT* record, const SPW_VECTOR* direction);
+// Ends rope mode once the queued rope order's second word is 0.
+void vnTERUNIT_CheckRopeDone(VNTERUNIT* record);
+// The relaxed pose (SGM_TERUNIT_RELAX).
+void vnTERUNIT_Relax(VNTERUNIT* record);
 
 // The soldier's handler after its class's: answers the protocol above and hands everything else
 // to the kernel's default handler.

@@ -52,6 +52,7 @@ int32_t vnTERUNIT_InitInstance(VNTERUNIT* s, VNUNIT* unit, SPW_DOBJECT* model) {
   FirstValues(s);
   s->woundedAnims = nullptr;
   s->animSet = 0;
+  if (model) vnTERUNIT_SetUpAnimation(s, model);
   unit->dwExcludeMask = kSoldierExcludeMask;
   vnTERUNIT_SendMover(s, SGM_MOVER_SET_COUNT, kMoverCount);
   vnTERUNIT_SendMover(s, SGM_MOVER_SET_LOOKAHEAD, kMoverLookahead);

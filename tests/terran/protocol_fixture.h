@@ -1,6 +1,7 @@
 #pragma once
 // Soldiers in the headless test world at a fixed frame time of 0.1 s. The soldier class here is
-// as small as a class can be: its create message sets the record up as every soldier class does,
+// as small as a class can be: its create message makes the model (kSoldierModel, when the test
+// wrote one) and sets the record up as every soldier class does, its destroy message ends them,
 // and every message ends in the common handler. Creatures are recording controllers.
 //
 //   class MyTest : public soldiertest::SoldierTest {};
@@ -13,7 +14,10 @@
 
 #include <vector>
 
+#include "engine/dobject/dobject.h"
 #include "engine/kernel/tasktypes.h"
+#include "engine/object/object.h"
+#include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/terunit.h"
 #include "tests/world/support/testworld.h"
@@ -21,17 +25,25 @@
 
 namespace soldiertest {
 
-// Attribute flags of a soldier row: a soldier with a mover.
-constexpr uint32_t kSoldier = VNUNIT_F_SOLDIER | VNUNIT_F_MOVER;
+// Attribute flags of a soldier row: a soldier with a mover, updated each frame.
+constexpr uint32_t kSoldier = VNUNIT_F_SOLDIER | VNUNIT_F_MOVER | VNUNIT_F_UPDATE;
 constexpr float kFrame = 0.1f;
+constexpr const char* kSoldierModel = "Export/Pows/soldier.pow";
 
 inline SGE_RESULT SoldierClass(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                SGE_PARAM p2) {
+  auto* s = SGE_TaskData<VNTERUNIT>(task);
   if (msg == SGM_TASK_CREATE) {
-    auto* s = SGE_TaskData<VNTERUNIT>(task);
     auto* unit = SGE_ParamPtr<VNUNIT>(p1);
     s->unitRef = unit;
-    vnTERUNIT_InitInstance(s, unit, nullptr);
+    const SPW_TRANSFORM at{unit->vPos, {0.0f, 0.0f, 1.0f, 0.0f}, 1.0f};
+    vnTERUNIT_InitInstance(s, unit, vnUNIT_CreateObject(unit, kSoldierModel, 1.0f, &at));
+  }
+  if (msg == SGM_UNIT_GET_OBJECT) return SGE_PtrResult(s->model);
+  if (msg == SGM_TASK_DESTROY && s->unit) {
+    SPW_FreeNodeSelection(s->upperBones);
+    SPW_FreeNodeSelection(s->lowerBones);
+    vnUNIT_DestroyObjects(s->unit);
   }
   return vnTERUNIT_CommonHandler(task, data, msg, p1, p2);
 }
@@ -47,11 +59,17 @@ class SoldierTest : public ::testing::Test {
   void Start(const std::vector<VNWRITE_UNITATTR>& rows, const std::vector<int32_t>& recorders = {}) {
     world.WriteAttrs(rows);
     for (int32_t type : recorders) world.RegisterRecorder(type);
+    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
     ASSERT_TRUE(world.Start());
     for (int32_t type : kSoldierClasses)
       ASSERT_EQ(SGE_RegisterTaskType(type, SoldierClass, SGE_TTF_ZERO_DATA, sizeof(VNTERUNIT),
                                      "TestSoldier"),
                 1);
+  }
+  void TearDown() override {
+    world.Stop();
+    SPW_FreeAllObjectTypes();
+    SPW_ReleaseObjectTypes();
   }
   VNTERUNIT* Spawn(int32_t type, SPW_VECTOR pos = {}, uint32_t player = 0) {
     VNUNIT* u = world.Create(type, player ? player : world.Human(), pos);
