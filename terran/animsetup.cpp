@@ -152,7 +152,7 @@ int32_t vnTERUNIT_SetUpAnimation(VNTERUNIT* record, SPW_DOBJECT* model) {
   const VNUNITMAN_ANIMREQUEST request{type, VNTERUNIT_ANIM_NAMES, SPW_GetObjectType(model->nType),
                                       vnTERUNIT_GetAnimNames()};
   if (!vnUNITMAN_QueryRecord(&request, &record->animMap)) {
-    PLAT_Trace("[TERUNIT] No animation map for unit type %d\n", type);
+    PLAT_Trace("TERUNIT: no animation map for unit type %d\n", type);
     record->animMap = nullptr;
   }
   vnTERUNIT_MakeBoneSets(record, type, model);
