@@ -28,6 +28,9 @@ struct Registered {
 };
 Registered g_blocks[kMaxBlocks];
 int g_numBlocks = 0;
+// The entry that answered the last search: allocations and frees come in runs on one block, and
+// trying it first spares a walk over every block for each pointer. Only a hint; it is checked.
+int g_lastFound = 0;
 
 char* Base(SGE_MEMBLOCK* b) { return reinterpret_cast<char*>(b); }
 Chunk* At(SGE_MEMBLOCK* b, uint32_t off) { return reinterpret_cast<Chunk*>(Base(b) + off); }
@@ -99,23 +102,32 @@ void UnregisterRange(const char* start, uint32_t size) {
   g_numBlocks = kept;
 }
 
-bool Known(const SGE_MEMBLOCK* b) {
-  // Newest first: the blocks carved last are the busiest.
-  for (int i = g_numBlocks - 1; i >= 0; --i)
-    if (g_blocks[i].block == b) return true;
+// The last entry found when it matches, else the newest that does (the blocks carved last are
+// the busiest), else none.
+template <typename Match>
+bool FindBlock(const Match& match) {
+  if (g_lastFound < g_numBlocks && match(g_blocks[g_lastFound])) return true;
+  for (int i = g_numBlocks - 1; i >= 0; --i) {
+    if (match(g_blocks[i])) {
+      g_lastFound = i;
+      return true;
+    }
+  }
   return false;
+}
+
+bool Known(const SGE_MEMBLOCK* b) {
+  return FindBlock([b](const Registered& r) { return r.block == b; });
 }
 
 // Whether p could be the data of a chunk of some block: only then may its header be read.
 bool InsideSomeBlock(const void* p) {
   const auto a = reinterpret_cast<uintptr_t>(p);
-  for (int i = g_numBlocks - 1; i >= 0; --i) {
-    const auto start = reinterpret_cast<uintptr_t>(g_blocks[i].block);
-    if (a >= start + kFirstChunk + SGE_MEMCHUNK_HEADER_SIZE &&
-        a < start + g_blocks[i].size - SGE_MEMCHUNK_HEADER_SIZE)
-      return true;
-  }
-  return false;
+  return FindBlock([a](const Registered& r) {
+    const auto start = reinterpret_cast<uintptr_t>(r.block);
+    return a >= start + kFirstChunk + SGE_MEMCHUNK_HEADER_SIZE &&
+           a < start + r.size - SGE_MEMCHUNK_HEADER_SIZE;
+  });
 }
 
 // Whether the neighbours in address order agree that c is a chunk of b.

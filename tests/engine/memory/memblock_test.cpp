@@ -259,6 +259,47 @@ TEST_F(BlockTest, ReleasedBlockIsUnusableAndCanBeRecreatedInPlace) {
   EXPECT_EQ(s.dwFreeBytes, 4096u);
 }
 
+// Each search for a pointer's block tries the block found last first: pointers of several
+// blocks in turn, and a block released in the middle of the list, must not confuse it.
+TEST(BlockSearch, PointersAreTrustedOnlyWhileTheirOwnBlockLives) {
+  constexpr uint32_t kPayload = 1024;
+  std::vector<uint64_t> buffers[3];
+  SGE_MEMBLOCK* blocks[3];
+  for (int i = 0; i < 3; ++i) {
+    buffers[i].assign((kPayload + SGE_MEMBLOCK_OVERHEAD) / 8 + 1, 0);
+    blocks[i] = SGE_FormatMemBlock(buffers[i].data(), kPayload + SGE_MEMBLOCK_OVERHEAD, "Search");
+    ASSERT_NE(blocks[i], nullptr);
+  }
+  void* chunks[3][2];
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < 3; ++i) chunks[i][round] = SGE_MemAlloc(blocks[i], 40);
+  // Alternating blocks: the one found last is never the owner.
+  for (int i : {2, 0, 1}) EXPECT_EQ(SGE_MemFree(chunks[i][0]), 1) << "block " << i;
+  // The middle block goes while it is the one found last; the last block moves into its place.
+  EXPECT_EQ(SGE_MemSize(chunks[1][1]), 40u);
+  ASSERT_EQ(SGE_ReleaseMemBlock(blocks[1]), 1);
+  {
+    vntest::TraceCapture trace;
+    EXPECT_EQ(SGE_MemFree(chunks[1][1]), 0);
+    EXPECT_TRUE(trace.contains("not a chunk"));
+    EXPECT_EQ(SGE_MemAlloc(blocks[1], 8), nullptr);
+  }
+  for (int i : {2, 0}) {
+    EXPECT_EQ(SGE_MemFree(chunks[i][1]), 1) << "block " << i;
+    SGE_MEMSTATS s;
+    SGE_GetMemBlockStats(&s, blocks[i]);
+    EXPECT_EQ(s.dwFreeBytes, kPayload) << "block " << i;
+    EXPECT_EQ(s.dwUsedChunks, 0u) << "block " << i;
+  }
+  // Released last, the newest entry: a search that starts past the end finds nothing either.
+  void* last = SGE_MemAlloc(blocks[2], 8);
+  ASSERT_EQ(SGE_ReleaseMemBlock(blocks[2]), 1);
+  vntest::TraceCapture trace;
+  EXPECT_EQ(SGE_MemFree(last), 0);
+  EXPECT_EQ(SGE_IsMemBlock(blocks[2]), 0);
+  EXPECT_EQ(SGE_ReleaseMemBlock(blocks[0]), 1);
+}
+
 TEST(MemoryStart, CarvesTheNamedBlocksWithTheirPayloads) {
   ASSERT_EQ(SGE_InitMemory(0), 1);
   ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
