@@ -22,6 +22,7 @@ int32_t SGE_InitKernel() {
   g_sgeKernel.pFrameTimers = SGE_ListCreate();
   g_sgeKernel.pMsTimers = SGE_ListCreate();
   g_sgeKernel.pDisplays = SGE_ListCreate();
+  SGE_ListInit(&g_sgeKernel.freeMsgs);
   g_sgeKernel.ppTypes = static_cast<SGE_TASKTYPE**>(
       SGE_MemCalloc(SGE_TRegMem, SGE_MAX_TASKTYPES * sizeof(SGE_TASKTYPE*)));
   SGE_InitClock();

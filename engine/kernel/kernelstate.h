@@ -11,6 +11,8 @@ struct SGE_KERNELSTATE {
   SGE_DLLNODE* pFrameTimers;
   SGE_DLLNODE* pMsTimers;
   SGE_DLLNODE* pDisplays;
+  // Message records taken off the queue, kept for the next post (see messages.cpp).
+  SGE_DLLNODE freeMsgs;
   uint32_t dwClockLo;
   uint32_t dwClockHi;
   uint32_t dwLastSysTime;

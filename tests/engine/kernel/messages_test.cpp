@@ -127,6 +127,84 @@ TEST_F(Messages, AFullQueueDropsWithATraceAndKeepsWhatItHolds) {
   EXPECT_EQ(SGE_Post(t, 101, 0, 0), 1);  // room again
 }
 
+TEST_F(Messages, KeptRecordsNeitherGrowNorShrinkTheQueue) {
+  SGE_TASK* t = Make();
+  vntest::TraceCapture trace;
+  int32_t first = 0;
+  for (int round = 0; round < 3; ++round) {
+    int32_t queued = 0;
+    while (SGE_Post(t, 100, queued, 0)) ++queued;
+    if (round == 0) first = queued;
+    EXPECT_EQ(queued, first) << "round " << round;
+    if (round == 1)
+      SGE_DiscardMessages();
+    else
+      SGE_DispatchMessages();
+  }
+  SGE_DiscardMessages();
+}
+
+// Records go back to be posted again while the queue drains: from the drain itself, from a
+// purge of an ended task's messages, and taken again by posts from a handler.
+TEST_F(Messages, ReusedRecordsCarryEveryMessageOnceAndIntact) {
+  SGE_TASK* a = Make();
+  SGE_TASK* b = Make();
+  SGE_DATAREF* data = SGE_CreateDataRef(nullptr, 8);
+  hook = [&](SGE_TASK* t, SGE_DATAREF*, int32_t msg, SGE_PARAM p1, SGE_PARAM) {
+    if (msg == 100 && p1 == 5) SGE_Post(a, 300, 5, -5);
+    if (msg == 100 && p1 == 9 && SGE_GetTaskCount() == 2) SGE_Send(b, SGM_TASK_DESTROY, 0, 0);
+    if (msg == 300) SGE_Post(t, 301, 6, -6);
+    return -1;
+  };
+  std::vector<Event> expected;
+  for (int round = 0; round < 2; ++round) {
+    log.clear();
+    expected.clear();
+    for (int32_t i = 0; i < 40; ++i) {
+      SGE_TASK* to = (i % 2 || round == 1) ? a : b;
+      // Round 0 ends b at message 9; its later messages are purged, never delivered.
+      if (to == a || i < 9) expected.push_back({to, 100, i, 1000 + i, 0});
+      SGE_PostMessage(to, i % 3 ? nullptr : data, 100, i, 1000 + i);
+    }
+    expected.push_back({a, 300, 5, -5, 0});
+    expected.push_back({a, 301, 6, -6, 0});
+    SGE_DispatchMessages();
+    std::vector<Event> got;
+    for (const Event& e : log)
+      if (e.msg >= 100) got.push_back(e);
+    ASSERT_EQ(got.size(), expected.size()) << "round " << round;
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].task, expected[i].task) << "round " << round << " delivery " << i;
+      EXPECT_EQ(got[i].msg, expected[i].msg) << "round " << round << " delivery " << i;
+      EXPECT_EQ(got[i].p1, expected[i].p1) << "round " << round << " delivery " << i;
+      EXPECT_EQ(got[i].p2, expected[i].p2) << "round " << round << " delivery " << i;
+    }
+    // Every queued count went back, delivered or purged.
+    EXPECT_EQ(data->nCount, 1) << "round " << round;
+  }
+  SGE_ReleaseDataRef(data);
+}
+
+TEST_F(Messages, PostRefusesAnythingButALiveTask) {
+  SGE_TASK* live = Make();
+  SGE_TASK* ended = Make();
+  SGE_Send(ended, SGM_TASK_DESTROY, 0, 0);
+  SGE_TASK notATask{};
+  struct Case {
+    SGE_TASK* task;
+    const char* what;
+  } cases[] = {{nullptr, "none"}, {ended, "an ended task"}, {&notATask, "memory of no task"}};
+  log.clear();
+  for (const Case& c : cases) {
+    vntest::TraceCapture trace;
+    EXPECT_EQ(SGE_Post(c.task, 100, 0, 0), 0) << c.what;
+    EXPECT_TRUE(trace.contains("not a live task")) << c.what;
+  }
+  EXPECT_EQ(SGE_Post(live, 101, 0, 0), 1);
+  SGE_DispatchMessages();
+  EXPECT_EQ(Ids(log), (std::vector<int32_t>{101}));
+}
+
 TEST_F(Messages, AHandlerThatReleasesItsRecordFreesItOnce) {
   SGE_TASK* t = Make();
   SGE_MEMSTATS objs, tasks;
