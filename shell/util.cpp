@@ -1,5 +1,6 @@
 #include "shell/util.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,6 +28,12 @@ int vnUTIL_FileExists(const char* path) {
   return 1;
 }
 
+void vnUTIL_LineKey(int32_t line, char (&key)[VN_UTIL_LINE_KEY_SIZE]) {
+  // to_chars, not snprintf: a thousand-line table would parse the format a thousand times.
+  std::memcpy(key, "line", 4);
+  *std::to_chars(key + 4, key + VN_UTIL_LINE_KEY_SIZE - 1, line).ptr = '\0';
+}
+
 int vnUTIL_ReadIniLines(const char* file, const char* section, VNUTIL_LINEFUNC callback,
                         void* output, void* user, int mode) {
   if (!file || !section || !callback) {
@@ -36,7 +43,7 @@ int vnUTIL_ReadIniLines(const char* file, const char* section, VNUTIL_LINEFUNC c
   g_iniReadMode = mode;
   const std::string path = PLAT_ResolvePath(file);
   char value[VN_UTIL_INI_VALUE_SIZE];
-  char key[32];
+  char key[VN_UTIL_LINE_KEY_SIZE];
   int missing = 0;
   int passed = 0;
   for (int line = 0;; ++line) {
@@ -45,7 +52,7 @@ int vnUTIL_ReadIniLines(const char* file, const char* section, VNUTIL_LINEFUNC c
                  VN_UTIL_MAX_INI_LINES);
       break;
     }
-    snprintf(key, sizeof key, "line%d", line);
+    vnUTIL_LineKey(line, key);
     PLAT_IniGetString(section, key, "", value, sizeof value, path.c_str());
     // With an empty default a missing key and an empty value read the same; both count.
     if (value[0] == '\0') {

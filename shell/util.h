@@ -14,6 +14,10 @@ constexpr int VN_UTIL_INI_NO_LIMIT = -1;
 // Without the limit the callback alone would decide when to stop; no file holds more lines.
 constexpr int VN_UTIL_MAX_INI_LINES = 10000;
 
+// The key of numbered line n, "line<n>"; the longest, "line-2147483648", and its end fit.
+constexpr uint32_t VN_UTIL_LINE_KEY_SIZE = 16;
+void vnUTIL_LineKey(int32_t line, char (&key)[VN_UTIL_LINE_KEY_SIZE]);
+
 // Called for each value in key order; returning 0 ends the read.
 using VNUTIL_LINEFUNC = int (*)(const char* value, void* output, void* user);
 

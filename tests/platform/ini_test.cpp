@@ -145,6 +145,25 @@ TEST_F(IniTest, FilesFromOtherEditorsReadAsTheProfileFunctionsReadThem) {
   EXPECT_EQ(vntest::readFile(path).find('\n'), std::string::npos);
 }
 
+TEST_F(IniTest, EveryKindOfLineEndEndsALineInOneFile) {
+  // LF, CR LF, a bare CR, an empty line between CR LF and a bare CR, CR CR LF, and no end.
+  const std::string path =
+      dir_.write("mixed.ini", "[A]\nOne=1\r\nTwo=2\rThree=3\r\n\rFour=4\r\r\nFive=5\n[B]\rSix=6");
+  char buf[64];
+  const uint32_t n = PLAT_IniGetString("A", nullptr, "", buf, sizeof buf, path.c_str());
+  EXPECT_EQ(List(buf, n + 1), std::string("One\0Two\0Three\0Four\0Five\0\0", 25));
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } cases[] = {{"A", "One", "1"},  {"A", "Two", "2"},  {"A", "Three", "3"},
+               {"A", "Four", "4"}, {"A", "Five", "5"}, {"B", "Six", "6"}};
+  for (const auto& c : cases) {
+    PLAT_IniGetString(c.section, c.key, "", buf, sizeof buf, path.c_str());
+    EXPECT_STREQ(buf, c.value) << c.key;
+  }
+}
+
 TEST_F(IniTest, MissingFileGivesDefaults) {
   std::string missing = dir_.file("none.ini");
   char buf[16];

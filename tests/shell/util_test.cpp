@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,22 @@ TEST_F(UtilIni, ValuesAreCutTo999Characters) {
   vnUTIL_ReadIniLines(file.c_str(), "Text", Record, &r, nullptr, 0);
   ASSERT_EQ(r.values.size(), 1u);
   EXPECT_EQ(r.values[0].size(), 999u);
+}
+
+TEST(UtilLineKey, NamesALineByItsNumberInDecimal) {
+  const struct {
+    int32_t line;
+    const char* key;
+  } cases[] = {{0, "line0"},          {9, "line9"},
+               {10, "line10"},        {1001, "line1001"},
+               {-1, "line-1"},        {-1002, "line-1002"},
+               {INT32_MAX, "line2147483647"}, {INT32_MIN, "line-2147483648"}};
+  for (const auto& c : cases) {
+    char key[VN_UTIL_LINE_KEY_SIZE];
+    std::memset(key, 'x', sizeof key);
+    vnUTIL_LineKey(c.line, key);
+    EXPECT_STREQ(key, c.key) << c.line;
+  }
 }
 
 TEST(UtilIniArgs, BadArgumentsReadNothing) {
