@@ -124,11 +124,29 @@ void PackBytes(const uint8_t* src, uint8_t* out, size_t count, uint32_t bpp, con
   }
 }
 
+// 8888 with alpha, the layout of every alpha texture on today's devices: with the shifts known
+// at compile time the loop is a byte shuffle.
+constexpr Placement kPlacement8888 = {0, 0, 0, 0, 16, 8, 0, 24, 0xFF000000u};
+constexpr bool SamePlacement(const Placement& a, const Placement& b) {
+  return a.rDrop == b.rDrop && a.gDrop == b.gDrop && a.bDrop == b.bDrop && a.aDrop == b.aDrop &&
+         a.rAt == b.rAt && a.gAt == b.gAt && a.bAt == b.bAt && a.aAt == b.aAt &&
+         a.opaque == b.opaque;
+}
+
+SPPD_PACK_LOOP void Pack8888(const uint8_t* __restrict src, uint32_t* __restrict out,
+                             size_t count) {
+  for (size_t i = 0; i < count; ++i, src += 4)
+    out[i] = uint32_t{src[3]} << 24 | uint32_t{src[0]} << 16 | uint32_t{src[1]} << 8 | src[2];
+}
+
 template <uint32_t Channels>
 void PackChannels(const uint8_t* src, uint8_t* out, size_t count, uint32_t bpp,
                   const Placement& p, uint32_t alphaMask) {
   // Pixels are stored little-endian: on such a host a whole word is the stored bytes.
   if constexpr (std::endian::native == std::endian::little) {
+    if constexpr (Channels == 4)
+      if (bpp == 4 && alphaMask && SamePlacement(p, kPlacement8888))
+        return Pack8888(src, reinterpret_cast<uint32_t*>(out), count);
     if (bpp == 2)
       return PackWords<Channels>(src, reinterpret_cast<uint16_t*>(out), count, p, alphaMask);
     if (bpp == 4)
