@@ -116,6 +116,12 @@ int32_t vnCOMBAT_HasLineOfFire(const SPW_VECTOR* origin, const SPW_VECTOR* dir, 
 int32_t vnCOMBAT_HasLineOfFireTo(const SPW_VECTOR* origin, const SPW_VECTOR* target,
                                  SPW_FEATUREINST* targetOwner, SPW_VECTOR* outHit,
                                  VNUNIT* shooter);
+// 1 when the ray from the start along the unit direction over *distance meets neither the
+// terrain nor a scene object other than the target's or the shooting weapon's holder's, or a
+// fort wall; 0 with the blocking point in *outBlock (may be null) otherwise.
+int32_t vnCOMBAT_TestLineOfFire(const SPW_VECTOR* direction, const float* distance,
+                                const SPW_VECTOR* start, SPW_VECTOR* outBlock,
+                                const VNUNIT* target, const VNUNIT* weapon);
 // Turns the ground direction by a random angle within plus or minus the spread and sweeps a
 // disc of the radius from the origin along it for the distance through the path network from
 // the region; the point reached in *out and the region holding it. Null without a region.

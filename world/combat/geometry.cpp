@@ -7,12 +7,15 @@
 
 #include "engine/collide/collide.h"
 #include "engine/feature/feature.h"
+#include "engine/kernel/tasktypes.h"
 #include "engine/terrain/terrain.h"
 #include "platform/random.h"
 #include "platform/text.h"
 #include "platform/trace.h"
 #include "world/bstar/search.h"
+#include "effects/weapon.h"
 #include "world/combat/combat.h"
+#include "world/featunit/featunit.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
 
@@ -55,6 +58,14 @@ bool IsOwnWall(const SPW_FEATUREINST* item, const VNUNIT* shooter) {
   const BSTAR_Node* region = shooter && shooter->pMove ? shooter->pMove->pRegion : nullptr;
   return IsOneOf(ClassName(item), {"FORT WALL", "FORT WALL DESTROYED"}) &&
          IsBoundTo(region, item);
+}
+
+// The scenery object stands for the unit: a feature unit's intact or destroyed item.
+bool IsFeatureOf(const SPW_FEATUREINST* item, const VNUNIT* unit) {
+  const SGE_TASK* controller = unit ? unit->pController : nullptr;
+  if (!controller || controller->nTypeId != VNTT_FEATURE_UNIT) return false;
+  const VNFEATUNIT* f = SGE_TaskData<VNFEATUNIT>(const_cast<SGE_TASK*>(controller));
+  return f && (item == f->pIntact || item == f->pDestroyed);
 }
 
 // The nearest hit along the unit direction within *length: the network's obstacles (when
@@ -198,6 +209,27 @@ int32_t vnCOMBAT_HasLineOfFire(const SPW_VECTOR* origin, const SPW_VECTOR* dir, 
   if (item != targetOwner) return 0;
   if (outHit) *outHit = point;
   return 1;
+}
+
+int32_t vnCOMBAT_TestLineOfFire(const SPW_VECTOR* direction, const float* distance,
+                                const SPW_VECTOR* start, SPW_VECTOR* outBlock,
+                                const VNUNIT* target, const VNUNIT* weapon) {
+  if (!direction || !distance || !start) return 0;
+  SPW_SCENE* scene = MissionScene();
+  const float length = *distance;
+  float best = length * length;
+  SPW_VECTOR point;
+  if (SPW_CollideTerrain(scene, start, direction, length, &point, &best)) {
+    if (outBlock) *outBlock = point;
+    return 0;
+  }
+  best = length * length;
+  const SPW_FEATUREINST* item = SPW_CollideQuery(scene, start, direction, length, &point, &best);
+  if (!item || IsOneOf(ClassName(item), {"FORT WALL", "FORT WALL DESTROYED"}) ||
+      IsFeatureOf(item, target) || IsFeatureOf(item, vnWEAPON_GetHolder(weapon)))
+    return 1;
+  if (outBlock) *outBlock = point;
+  return 0;
 }
 
 int32_t vnCOMBAT_HasLineOfFireTo(const SPW_VECTOR* origin, const SPW_VECTOR* target,

@@ -2,6 +2,7 @@
 // module gives its row. A class is registered once its handler is part of the program.
 #include <iterator>
 
+#include "effects/hitscan.h"
 #include "engine/kernel/tasktypes.h"
 #include "platform/trace.h"
 #include "world/ammodump/ammodump.h"
@@ -52,12 +53,12 @@ constexpr VNUNIT_CLASSROW kClasses[] = {
     {VNTT_WEAPON_CLASS1DOUBLE, nullptr, 24},
     {VNTT_WEAPON_MISSILE, nullptr, 20},
     {VNTT_WEAPON_GRENADE, nullptr, 16},
-    {VNTT_WEAPON_LIGHTRIFLE, nullptr, 76},
+    VNHITSCAN_LIGHTRIFLE_CLASSROW,
     {VNTT_WEAPON_LIGHTCANNON, nullptr, 360},
-    {VNTT_WEAPON_CHAINCANNON, nullptr, 80},
+    VNHITSCAN_CHAINCANNON_CLASSROW,
     {VNTT_WEAPON_PLASMACANNON, nullptr, 392},
-    {VNTT_WEAPON_SMARTRIFLE, nullptr, 372},
-    {VNTT_WEAPON_REVOLVER, nullptr, 68},
+    VNHITSCAN_SMARTRIFLE_CLASSROW,
+    VNHITSCAN_REVOLVER_CLASSROW,
     {VNTT_WEAPON_FLAME, nullptr, 128},
     {VNTT_WEAPON_TANKERFLAME, nullptr, 120},
     {VNTT_WEAPON_LARVALSPIT, nullptr, 92},

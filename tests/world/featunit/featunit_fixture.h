@@ -76,11 +76,12 @@ class PlacedObjectTest : public ::testing::Test {
   // marker service.
   void Start(const std::vector<VNWRITE_UNITATTR>& rows, const std::vector<int32_t>& recorders) {
     w.WriteAttrs(rows);
-    for (int32_t type : recorders) w.RegisterRecorder(type);
     w.RegisterRecorder(kMissionController);
     ASSERT_EQ(SPW_ResetObjectTypes(), 1);
     ASSERT_TRUE(w.Start());
     ASSERT_EQ(vnUNITMAN_RegisterUnitClasses(), 1);
+    // The test's recorders stand in for the program's classes of the same ids.
+    for (int32_t type : recorders) w.RegisterRecorder(type);
     mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
     ASSERT_NE(mission, nullptr);
     const VNMISSION_WORLD world{mission, w.scene(), platoon};

@@ -99,7 +99,6 @@ class PlayTest : public ::testing::Test {
   void Start(const std::vector<VNWRITE_UNITATTR>& rows, const std::vector<int32_t>& recorders = {}) {
     WriteModels();
     w.WriteAttrs(rows);
-    for (int32_t type : recorders) w.RegisterRecorder(type);
     w.RegisterRecorder(kMissionController);
     w.RegisterRecorder(kMissionScript);
     ASSERT_EQ(SGE_RegisterTaskType(VNTT_VEHICLE_MOVER, RecordingMover, SGE_TTF_ZERO_DATA,
@@ -107,6 +106,8 @@ class PlayTest : public ::testing::Test {
     ASSERT_EQ(SPW_ResetObjectTypes(), 1);
     ASSERT_TRUE(w.Start());
     ASSERT_EQ(vnUNITMAN_RegisterUnitClasses(), 1);
+    // The test's recorders stand in for the program's classes of the same ids.
+    for (int32_t type : recorders) w.RegisterRecorder(type);
     mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
     script = SGE_CreateTask(kMissionScript, nullptr, nullptr, 0, 0);
     ASSERT_NE(mission, nullptr);
