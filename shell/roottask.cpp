@@ -9,6 +9,8 @@
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
+#include "effects/effectclass.h"
+#include "interface/hud/hudtask.h"
 #include "interface/pointer/pointer.h"
 #include "platform/trace.h"
 #include "shell/app.h"
@@ -261,13 +263,22 @@ void vnROOT_Destroy() {
 }
 
 void vnROOT_RegisterTaskTypes() {
-  if (!vnMOVER_Register()) PLAT_Trace("ROOT: mover task types not registered\n");
-  if (!vnUNITMAN_Register()) PLAT_Trace("ROOT: unit manager type not registered\n");
-  if (!vnMARK_Register()) PLAT_Trace("ROOT: marker service type not registered\n");
-  if (!GUI_RegisterTaskTypes()) PLAT_Trace("ROOT: GUI task types not registered\n");
-  if (!vnPOINTER_Register()) PLAT_Trace("ROOT: pointer task type not registered\n");
-  if (!vnUNITMAN_RegisterUnitClasses()) PLAT_Trace("ROOT: unit classes not registered\n");
-  if (!vnFADE_Register()) PLAT_Trace("ROOT: transition controller type not registered\n");
+  static constexpr struct {
+    int32_t (*fn)();
+    const char* what;
+  } kTypes[] = {
+      {vnMOVER_Register, "mover task types"},
+      {vnUNITMAN_Register, "unit manager type"},
+      {vnMARK_Register, "marker service type"},
+      {GUI_RegisterTaskTypes, "GUI task types"},
+      {vnPOINTER_Register, "pointer task type"},
+      {vnHUD_Register, "HUD task type"},
+      {vnSPRITEDEFS_Register, "effect class table type"},
+      {vnUNITMAN_RegisterUnitClasses, "unit classes"},
+      {vnFADE_Register, "transition controller type"},
+  };
+  for (const auto& t : kTypes)
+    if (!t.fn()) PLAT_Trace("ROOT: %s not registered\n", t.what);
 }
 
 SGE_TASK* vnROOT_GetTask() { return g_root.pTask; }

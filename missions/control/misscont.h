@@ -33,5 +33,13 @@ SGE_TASK* vnMISSCONT_GetSmokeTrailTask();
 // The running mission's scene, or null.
 SPW_SCENE* vnMISSCONT_GetScene();
 
+// 1 while the mission is in play, else 0.
+int32_t vnMISSCONT_GetPlayState();
+void vnMISSCONT_SetPlayState(int32_t inPlay);
+
+// The gravity of every mission, metres a second squared.
+constexpr float VNMISSCONT_GRAVITY = 9.8f;
+float vnMISSCONT_GetGravity();
+
 // Mission events the controller passes on to the mission script.
 constexpr int32_t SGM_VN_MISSCONT_EVENT_FEATURE_KILLED = 2331;  // p1 unit id, p2 unit type

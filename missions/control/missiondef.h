@@ -8,7 +8,18 @@
 
 struct VNMISSION_DEF {
   int32_t nRetBoats;  // evacuation boats the mission allows
+  const char* pszName;       // also the folder of its bug hole files
+  float fActivationDistance; // bug holes wake when the camera comes this near
+  int32_t nWorkersPerHole;
+  int32_t nCentreBugs;
+  int32_t nAlertReserve;
+  int32_t nPassiveRateMs;
+  int32_t nAlertRateMs;
+  int32_t nBugsPerHole;      // VNMISSION_UNLIMITED: no limit
+  int32_t nSpawnedBugCap;    // spawned bugs alive at once
 };
+
+constexpr int32_t VNMISSION_UNLIMITED = -1;
 
 // Null clears it.
 void vnMISSCONT_SetMissionDef(const VNMISSION_DEF* def);

@@ -5,7 +5,12 @@
 
 #include "engine/kernel/kernel.h"
 
-constexpr int32_t SGM_VN_MISSCONT_EVENT_TERRAN_KILLED = 2330;  // the transport was destroyed
+constexpr int32_t SGM_VN_MISSCONT_EVENT_BUGHOLE_DESTROYED = 2328;  // p1 its wave, p2 its unit id
+// A soldier or a vehicle of the player's side was killed or destroyed: p1 its unit id.
+constexpr int32_t SGM_VN_MISSCONT_EVENT_TERRAN_KILLED = 2330;
+constexpr int32_t SGM_VN_MISSCONT_EVENT_BUG_KILLED = 2332;   // p1 unit id, p2 unit type
+constexpr int32_t SGM_VN_MISSCONT_EVENT_BUG_CAPTURED = 2333; // p1 unit id
+constexpr int32_t SGM_VN_MISSCONT_EVENT_CARRIED_GONE = 2334; // p1 the bug whose load is gone
 constexpr int32_t SGM_VN_MISSCONT_EVENT_DOOR_DONE = 2337;      // p1 door id, p2 1 opened / 0 closed
 constexpr int32_t SGM_VN_MISSCONT_EVENT_DOOR_CLOSING = 2338;   // p1 door id
 constexpr int32_t SGM_VN_MISSCONT_EVENT_PASSENGER_PICKED_UP = 2346;  // from the transport

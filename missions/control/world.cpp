@@ -30,3 +30,9 @@ int32_t vnMISSCONT_GetTerrainBounds(SPW_VECTOR* min, SPW_VECTOR* max) {
           root->fMaxHeight + VNMISSCONT_BOUNDS_HEADROOM};
   return 1;
 }
+
+int32_t vnMISSCONT_GetPlayState() { return vnMISSION_Context().bInPlay; }
+
+void vnMISSCONT_SetPlayState(int32_t inPlay) { vnMISSION_Context().bInPlay = inPlay ? 1 : 0; }
+
+float vnMISSCONT_GetGravity() { return VNMISSCONT_GRAVITY; }

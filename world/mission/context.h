@@ -10,6 +10,19 @@ struct VNPLATOON;
 struct VNMISSION_DEF;
 struct VNMOVER_PLANNER;
 struct VNFX_ATTACHLIST;
+struct SPW_DOBJECT;
+struct SPW_VDISPLAY;
+struct BSTAR_Node;
+
+// Retrieval zones a mission keeps count of.
+constexpr int32_t VNMISSION_MAX_RZONES = 8;
+
+// A retrieval zone: a region of the path network and the units inside it.
+struct VNMISSION_RZONE {
+  const BSTAR_Node* pRegion;
+  int32_t nUnits;
+  int32_t bActive;
+};
 
 struct VNMISSION_CONTEXT {
   // The mission world.
@@ -29,6 +42,20 @@ struct VNMISSION_CONTEXT {
   // The overlay: the status marker task and the effect draw list.
   SGE_TASK* pOverlay;
   VNFX_ATTACHLIST* pAttachDisplay;
+  // The view: the object whose transform sets it and the virtual display it draws into.
+  SPW_DOBJECT* pCameraObject;
+  SPW_VDISPLAY* pDisplay;
+  // Effect and zone tasks.
+  SGE_TASK* pParticleJets;
+  SGE_TASK* pAmbushZones;
+  // The HUD, which enters itself when it starts.
+  SGE_TASK* pHud;
+  // 1 while the mission is in play.
+  int32_t bInPlay;
+  // Bugs spawned and still alive, held against the definition's cap.
+  int32_t nSpawnedBugs;
+  VNMISSION_RZONE aRZones[VNMISSION_MAX_RZONES];
+  int32_t nRZones;
 };
 
 // The running mission's context, the one record every service getter reads.

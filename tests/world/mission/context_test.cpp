@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "interface/hud/hudtask.h"
 #include "missions/control/misscont.h"
 #include "missions/control/missiondef.h"
 #include "missions/control/missiontasks.h"
@@ -77,6 +78,21 @@ const Slot kSlots[] = {
     {"effect draw list", [](void* p) { vnMISSCONT_SetAttachDisplay(As<VNFX_ATTACHLIST>(p)); },
      []() -> const void* { return vnMISSCONT_GetAttachDisplay(); },
      [](const VNMISSION_CONTEXT& c) -> const void* { return c.pAttachDisplay; }},
+    {"particle jets", [](void* p) { vnMISSCONT_SetParticleJetTask(As<SGE_TASK>(p)); },
+     []() -> const void* { return vnMISSCONT_GetParticleJetTask(); },
+     [](const VNMISSION_CONTEXT& c) -> const void* { return c.pParticleJets; }},
+    {"ambush zones", [](void* p) { vnMISSCONT_SetAmbushZoneTask(As<SGE_TASK>(p)); },
+     []() -> const void* { return vnMISSCONT_GetAmbushZoneTask(); },
+     [](const VNMISSION_CONTEXT& c) -> const void* { return c.pAmbushZones; }},
+    {"camera object", [](void* p) { vnMISSCONT_SetCameraDObject(As<SPW_DOBJECT>(p)); },
+     []() -> const void* { return vnMISSCONT_GetCameraDObject(); },
+     [](const VNMISSION_CONTEXT& c) -> const void* { return c.pCameraObject; }},
+    {"display", [](void* p) { vnMISSCONT_SetDisplay(As<SPW_VDISPLAY>(p)); },
+     []() -> const void* { return vnMISSCONT_GetDisplay(); },
+     [](const VNMISSION_CONTEXT& c) -> const void* { return c.pDisplay; }},
+    {"HUD", [](void* p) { vnMISSION_Context().pHud = As<SGE_TASK>(p); },
+     []() -> const void* { return vnHUD_GetObject(); },
+     [](const VNMISSION_CONTEXT& c) -> const void* { return c.pHud; }},
 };
 
 class MissionContext : public ::testing::Test {
