@@ -9,12 +9,9 @@
 namespace {
 
 // Keys of the sets.
-constexpr uint32_t kSet666 = 1638;
-constexpr uint32_t kSet667 = 1639;
-constexpr uint32_t kSet668 = 1640;
-constexpr uint32_t kSet669 = 1641;
-constexpr uint32_t kSet670 = 1648;
-constexpr uint32_t kSet800 = 2048;
+enum SETKEY : uint32_t {
+  kSet666 = 0x666, kSet667 = 0x667, kSet668 = 0x668, kSet669 = 0x669, kSet670 = 0x670, kSet800 = 0x800
+};
 
 struct CLASSDEF {
   const char* pszTexture;

@@ -54,17 +54,23 @@ constexpr int32_t VNWEAPON_HAND_RIGHT = 2;
 // The unit type one past the last: no round.
 constexpr int32_t VNWEAPON_NO_ROUND = 214;
 
-// Attribute values of a weapon's unit type.
-constexpr int32_t VNWEAPON_ATTR_CAPACITY = 7;       // rounds an unsuited soldier carries (int)
-constexpr int32_t VNWEAPON_ATTR_SUIT_CAPACITY = 8;  // rounds carried in a suit (int)
-constexpr int32_t VNWEAPON_ATTR_RATE = 16;          // shots a second (float)
-constexpr int32_t VNWEAPON_ATTR_SHOT_CHARGE = 19;   // added to the round at each shot (float)
-// Of the holder: its accuracy (float).
-constexpr int32_t VNWEAPON_ATTR_ACCURACY = 11;
-// Of an ammunition unit: as an item the rounds left (int), as a round what is left of it and
-// as an item what one round holds (float).
-constexpr int32_t VNAMMO_ATTR_COUNT = 7;
-constexpr int32_t VNAMMO_ATTR_AMOUNT = 19;
+// Attribute values, by the unit they belong to.
+enum VNWEAPON_ATTR : int32_t {
+  // A weapon's unit type: the rounds an unsuited soldier carries and those carried in a suit
+  // (ints), the shots a second and what each shot adds to the round (floats).
+  VNWEAPON_ATTR_CAPACITY = 7,
+  VNWEAPON_ATTR_SUIT_CAPACITY = 8,
+  VNWEAPON_ATTR_RATE = 16,
+  VNWEAPON_ATTR_SHOT_CHARGE = 19,
+  // The holder's accuracy (float).
+  VNWEAPON_ATTR_ACCURACY = 11,
+  // An ammunition unit: as an item the rounds left (int); as a round what is left of it, as an
+  // item what one round holds (float).
+  VNAMMO_ATTR_COUNT = 7,
+  VNAMMO_ATTR_AMOUNT = 19,
+  // Any unit type: the points of killing one (int).
+  VNWEAPON_ATTR_POINTS = 6,
+};
 
 // The shot report and kill credit a holder adds to its totals word by word.
 struct VNWEAPON_CREDIT {
@@ -133,8 +139,6 @@ constexpr float VNWEAPON_TURRET_POINT_SHARE = 0.1f;
 // a victim an empty record is sent. Nothing without the unit or for another mode.
 void vnWEAPON_CreditKill(VNUNIT* weaponOrUnit, const VNUNIT* victim, int32_t weaponType,
                          int32_t victimType, int32_t mode);
-// Attribute value of a type's row that gives the points of killing it (int).
-constexpr int32_t VNWEAPON_ATTR_POINTS = 6;
 
 // Whether a soldier of the unit type may hold the weapon type in the slot: the mine only the
 // male combat engineer; tier-0 suits only in slots 0 and 3; tier-1 suits no missile launchers;

@@ -156,7 +156,7 @@ int32_t vnWEAPON_LoadModel(const VNUNIT* weapon, int32_t hand, const SPW_DOBJECT
   const float scale = holderObject ? holderObject->t.fScale : 1.0f;
   int32_t slot = SPW_NO_OBJECT_TYPE;
   if (!SPW_LoadObject(file, nullptr, &slot, scale)) {
-    PLAT_Trace("[TERRANWEAPONS] no weapon model %s\n", file);
+    PLAT_Trace("TERRANWEAPONS: no weapon model %s\n", file);
     return -1;
   }
   return slot;

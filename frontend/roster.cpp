@@ -67,7 +67,7 @@ int32_t vnPLATMAN_ValidateEquipment(const VNPLATOON* platoon, VNPLATOON_UNIT* so
 VNPLATOON_UNIT* vnPLATMAN_CreateUnit(int32_t type, int32_t rank, int32_t profile, const char* name) {
   auto* soldier = static_cast<VNPLATOON_UNIT*>(SGE_MemCalloc(SGE_GameMem, sizeof(VNPLATOON_UNIT)));
   if (!soldier) {
-    PLAT_Trace("vnPLATMAN_CreateUnit: no memory\n");
+    PLAT_Trace("PLATMAN: no memory for a new soldier\n");
     return nullptr;
   }
   soldier->nRosterId = -1;

@@ -71,7 +71,7 @@ int32_t vnUnitIcon_AddIcon(uint32_t unitId, uint32_t player) {
   if (!unitId || Find(g_icons, unitId)) return 0;
   ICON* free = Find(g_icons, 0);
   if (!free) {
-    PLAT_Trace("vnUnitIcon_AddIcon: no icon left for unit %u\n", unitId);
+    PLAT_Trace("UNITICON: no icon left for unit %u\n", unitId);
     return 0;
   }
   *free = {unitId, player};

@@ -1,15 +1,12 @@
 #pragma once
 // The tasks of the running mission that units and placed objects talk to: the mission script,
 // the air-explosion and particle-jet effects, the ambush zones and the camera, with the camera's
-// object and display. The mission controller sets each when it
-// makes the task and clears it when the task goes; without one the message is not sent.
+// object and display. The mission controller sets each when it makes the task and clears it
+// when the task goes; without one the message is not sent.
 #include <cstdint>
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
-
-struct SPW_DOBJECT;
-struct SPW_VDISPLAY;
 
 // To the mission script: a door or pop-up target was destroyed (p1 unit id, p2 unit type).
 constexpr int32_t SGM_VN_FEATURE_DESTROYED = 574;
@@ -40,6 +37,8 @@ SGE_TASK* vnMISSCONT_GetParticleJetTask();
 void vnMISSCONT_SetAmbushZoneTask(SGE_TASK* task);
 // The ambush-zone task of the running mission, or null.
 SGE_TASK* vnMISSCONT_GetAmbushZoneTask();
+struct SPW_DOBJECT;
+struct SPW_VDISPLAY;
 void vnMISSCONT_SetCameraDObject(SPW_DOBJECT* object);
 // The object whose position and rotation set the view, or null.
 SPW_DOBJECT* vnMISSCONT_GetCameraDObject();

@@ -19,7 +19,7 @@ int32_t vnMISSCONT_AddRZone(const BSTAR_Node* region, int32_t active) {
   VNMISSION_CONTEXT& c = vnMISSION_Context();
   if (!region || Find(region)) return 0;
   if (c.nRZones >= VNMISSION_MAX_RZONES) {
-    PLAT_Trace("[MISSCONT] no room for retrieval zone %d\n", c.nRZones + 1);
+    PLAT_Trace("MISSCONT: no room for retrieval zone %d\n", c.nRZones + 1);
     return 0;
   }
   c.aRZones[c.nRZones++] = {region, 0, active ? 1 : 0};
