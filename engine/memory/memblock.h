@@ -55,7 +55,13 @@ constexpr uint32_t SGE_ScaleForRecords(uint32_t bytes, uint32_t ours, uint32_t t
 
 // Payload sizes of the named blocks.
 constexpr uint32_t SGE_DLLLISTS_SIZE = SGE_ScaleForRecords(200000, SGE_DLLNODE_SIZE, SGE_DLLNODE_SIZE32);
-constexpr uint32_t SGE_TASKMEM_SIZE = SGE_ScaleForRecords(1000000, SGE_TASK_SIZE, SGE_TASK_SIZE32);
+// Beside the tasks that figure was for, the task memory holds the tasks of the game's units: each
+// of SGE_TASKMEM_UNITS units has room for a controller and a mover, their instances and a timer.
+// The unit manager holds no more units than that and checks that one unit's tasks fit the room.
+constexpr uint32_t SGE_TASKMEM_UNITS = 2000;
+constexpr uint32_t SGE_TASKMEM_ROOM_PER_UNIT = 2304;
+constexpr uint32_t SGE_TASKMEM_SIZE = SGE_ScaleForRecords(1000000, SGE_TASK_SIZE, SGE_TASK_SIZE32) +
+                                      SGE_TASKMEM_UNITS * SGE_TASKMEM_ROOM_PER_UNIT;
 constexpr uint32_t SGE_MSGMEM_SIZE = SGE_ScaleForRecords(100000, SGE_MSG_SIZE, SGE_MSG_SIZE32);
 constexpr uint32_t SGE_TREGMEM_SIZE = 100000;
 constexpr uint32_t SGE_GAMEMEM_SIZE = 200000;

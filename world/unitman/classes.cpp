@@ -1,5 +1,6 @@
 // The unit class table: every unit type's controller is a task of its class, and each class
 // module gives its row. A class is registered once its handler is part of the program.
+#include <algorithm>
 #include <iterator>
 
 #include "effects/hitscan.h"
@@ -100,6 +101,11 @@ constexpr VNUNIT_CLASSROW kClasses[] = {
     VNPOPTARGET_CLASSROW,
 };
 static_assert(std::size(kClasses) == 70);
+static_assert(std::ranges::all_of(kClasses,
+                                  [](const VNUNIT_CLASSROW& c) {
+                                    return c.nInstanceBytes <= VNUNIT_MAX_CONTROLLER_BYTES;
+                                  }),
+              "every controller instance must fit the task memory's room for a unit");
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 // The manager's start-up (SGM_TASK_CREATE) and destruction (SGM_TASK_DESTROY).
+#include <algorithm>
 #include <cstring>
 
 #include "missions/control/misscont.h"
@@ -16,6 +17,15 @@ constexpr const char* kHumanName = "Human";
 constexpr const char* kComputerName = "Computer";
 
 uint32_t g_computerId = 0;
+
+// The capacity the manager takes: what was asked, cut to what the task memory holds tasks for.
+int32_t CappedUnits(const VNUNITMAN_CREATE* create, bool trace) {
+  if (create->nUnits <= VNUNITMAN_MAX_UNITS) return create->nUnits;
+  if (trace)
+    PLAT_Trace("[UNITMAN]: %d units asked; the task memory holds the tasks of %d, the capacity\n",
+               create->nUnits, VNUNITMAN_MAX_UNITS);
+  return VNUNITMAN_MAX_UNITS;
+}
 
 template <typename T>
 T* Carve(SGE_MEMBLOCK* block, int64_t count) {
@@ -175,12 +185,12 @@ void vnUNITMAN_StartUp(SGE_TASK* task, VNUNITMAN* m, const VNUNITMAN_CREATE* cre
   vnUNITMAN_SetTask(task);
   CreatePlayers(m, create->nPlayers);
   m->nTypes = VN_UNIT_TYPE_COUNT;
-  m->nUnits = create->nUnits;
+  m->nUnits = CappedUnits(create, true);
   m->nLinkNodes = create->nLinkNodes;
   m->nDataBlocks = create->nDataBlocks;
-  m->nOrders = VNUNITMAN_ORDERS_PER_UNIT * create->nUnits;
+  m->nOrders = VNUNITMAN_ORDERS_PER_UNIT * m->nUnits;
   m->nSightPerUnit = VNUNITMAN_SIGHT_PER_UNIT;
-  m->nSightCapacity = VNUNITMAN_SIGHT_PER_UNIT * create->nUnits;
+  m->nSightCapacity = VNUNITMAN_SIGHT_PER_UNIT * m->nUnits;
   AllocatePools(m);
   LoadTables(m);
   m->pFrameTimer = SGE_AddFrameTimer(task, 1, nullptr, SGE_TIMER_REPEAT);
@@ -221,7 +231,7 @@ uint32_t vnUNITMAN_BlockBytes(const VNUNITMAN_CREATE* create) {
     const uint64_t bytes = (count * size + SGE_MEM_GRANULE - 1) / SGE_MEM_GRANULE * SGE_MEM_GRANULE;
     return bytes + SGE_MEMCHUNK_HEADER_SIZE;
   };
-  const uint64_t units = create->nUnits > 0 ? static_cast<uint64_t>(create->nUnits) : 0;
+  const uint64_t units = static_cast<uint64_t>(std::max(CappedUnits(create, false), 0));
   uint64_t bytes = chunk(VN_UNIT_TYPE_COUNT, sizeof(VNUNIT_ATTR)) + chunk(units, sizeof(VNUNIT)) +
                    chunk(static_cast<uint64_t>(create->nLinkNodes), sizeof(VNUNIT_LINKNODE)) +
                    chunk(static_cast<uint64_t>(create->nDataBlocks), sizeof(VNUNIT_DATABLOCK)) +

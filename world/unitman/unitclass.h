@@ -6,6 +6,10 @@
 #include "engine/kernel/kernel.h"
 #include "engine/kernel/tasktypes.h"
 
+// The largest controller instance of a class: the kernel's task memory keeps room for one of this
+// size for every unit (the largest class of 32-bit pointers took 792 bytes).
+constexpr int32_t VNUNIT_MAX_CONTROLLER_BYTES = 1536;
+
 struct VNUNIT_CLASSROW {
   int32_t nTypeId;
   SGE_TASKHANDLER pHandler;  // null while the class is not part of the program

@@ -70,8 +70,11 @@ constexpr float VNUNITMAN_GRID_CELL = 10.0f;
 constexpr int32_t VNUNITMAN_MAX_SELECTED = 24;
 constexpr int32_t VNUNITMAN_BUG_GOAL_CLASSES = 15;
 constexpr int32_t VNUNITMAN_FORMATION_MARKERS = 4;
+// The most units a manager holds: the kernel's task memory has room for the tasks of each, and
+// a larger capacity asked at creation is cut to it.
+constexpr int32_t VNUNITMAN_MAX_UNITS = 2000;
 // What the mission controller asks for.
-constexpr int32_t VNUNITMAN_MISSION_UNITS = 2000;
+constexpr int32_t VNUNITMAN_MISSION_UNITS = VNUNITMAN_MAX_UNITS;
 constexpr int32_t VNUNITMAN_MISSION_DATABLOCKS = 600;
 constexpr int32_t VNUNITMAN_MISSION_LINKNODES = 650;
 constexpr int32_t VNUNITMAN_MISSION_PLAYERS = 2;

@@ -1,14 +1,17 @@
 // Creating units (SGM_UNITMAN_CREATE_UNIT) and destroying them (SGM_UNITMAN_DESTROY_UNIT and
 // SGM_UNITMAN_DESTROY_ALL).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "engine/memory/memblock.h"
 #include "frontend/platman.h"
 #include "platform/trace.h"
 #include "world/grid/grid.h"
 #include "world/mover/mover.h"
 #include "world/placement/placement.h"
 #include "world/unitman/internal.h"
+#include "world/unitman/unitclass.h"
 
 namespace {
 
@@ -22,12 +25,27 @@ constexpr int32_t kMaleBaseType = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr int32_t kFemaleBaseType = VN_UNIT_TYPE_TERRAN_ZR_0_FEM;
 uint32_t g_nextId = 1;  // process-wide: ids are never reused within a run
 
+// The task memory one unit takes at most: its controller and mover tasks, their data records,
+// their instances and a timer. The kernel's task memory keeps that room for the most units a
+// manager holds.
+constexpr uint64_t TaskChunk(uint64_t bytes) {
+  return (bytes + SGE_MEM_GRANULE - 1) / SGE_MEM_GRANULE * SGE_MEM_GRANULE + SGE_MEMCHUNK_HEADER_SIZE;
+}
+constexpr uint64_t kTaskBytesPerUnit =
+    2 * TaskChunk(sizeof(SGE_TASK)) + 2 * TaskChunk(sizeof(SGE_DATAREF)) +
+    TaskChunk(std::max(sizeof(VNMOVER_GROUND), sizeof(VNMOVER_FLIGHT))) +
+    TaskChunk(VNUNIT_MAX_CONTROLLER_BYTES) + TaskChunk(sizeof(SGE_TIMER));
+static_assert(kTaskBytesPerUnit <= SGE_TASKMEM_ROOM_PER_UNIT && VNUNITMAN_MAX_UNITS <= SGE_TASKMEM_UNITS,
+              "the kernel's task memory must hold the tasks of the most units a manager takes");
+
 const VNUNIT_ATTR* RowOf(const VNUNITMAN* m, int32_t type) {
   return m->pAttrs ? &m->pAttrs[type] : nullptr;
 }
 
 // The pool ran dry: which types hold it.
-void ReportPool(const VNUNITMAN* m) {
+void ReportPool(const VNUNITMAN* m, int32_t type) {
+  PLAT_Trace("[UNITMAN]: unit of type %s not created: all %d units are in use\n",
+             vnUNITMAN_GetTypeInfo(type)->pszName, m->nUnits);
   int32_t counts[VN_UNIT_TYPE_COUNT] = {};
   for (int32_t i = 0; i < m->nUnits; ++i) {
     const int32_t type = m->pUnitPool[i].nType;
@@ -209,6 +227,25 @@ void DestroyChildren(VNUNITMAN* m, VNUNIT* u) {
   }
 }
 
+// A unit whose controller or mover the program has but could not make (the task memory is
+// full) would never be updated: it is not made at all.
+VNUNIT* Refuse(VNUNITMAN* m, VNUNIT* u, const char* what) {
+  PLAT_Trace("[UNITMAN]: unit of type %s not created: its %s cannot be made\n",
+             vnUNITMAN_GetTypeInfo(u->nType)->pszName, what);
+  vnUNITMAN_FreeUnit(m, u);
+  return nullptr;
+}
+
+bool MoverMissing(const VNUNIT* u) {
+  const int32_t type = (u->dwFlags & VNUNIT_F_FLIGHT) ? VNTT_FLIGHT_MOVER : VNTT_VEHICLE_MOVER;
+  return (u->dwFlags & VNUNIT_F_MOVER) && !u->pMover && SGE_GetTaskType(type);
+}
+
+bool ControllerMissing(const VNUNITMAN* m, const VNUNIT* u) {
+  const VNUNIT_ATTR* row = RowOf(m, u->nType);
+  return row && row->nClassId && !u->pController && SGE_GetTaskType(row->nClassId);
+}
+
 }  // namespace
 
 VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* create,
@@ -221,17 +258,19 @@ VNUNIT* vnUNITMAN_NewUnit(SGE_TASK* task, VNUNITMAN* m, const VNUNIT_CREATE* cre
   if (!target) return nullptr;
   VNUNIT* u = SGE_ListRecord<VNUNIT>(SGE_ListPopHead(&m->freeUnits));
   if (!u) {
-    ReportPool(m);
+    ReportPool(m, create->nType);
     return nullptr;
   }
   Fill(m, u, create);
   const uint32_t id = u->dwId;
   if (u->dwFlags & VNUNIT_F_MOVER) AttachMover(u, create);
+  if (MoverMissing(u)) return Refuse(m, u, "mover");
   if (!create->nBinding) PLAT_Trace("No dynamic object binding from spreadsheet allow anymore!!!\n");
   CreateLinked(task, m, u, create, block);
   CreateController(task, m, u, create, block);
   // A controller may end its own unit while it is being created.
   if (!vnUNITMAN_IsLive(u, id)) return nullptr;
+  if (ControllerMissing(m, u)) return Refuse(m, u, "controller");
   SGE_ListAddTail(target, &u->link);
   if (block) vnPLParser_ApplyCommands(block, u);
   if (!vnUNITMAN_IsLive(u, id)) return nullptr;

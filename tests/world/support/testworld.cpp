@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -142,8 +143,9 @@ void TestWorld::WriteNetwork(const VNWRITE_BSTARNET& net) {
   hasNetwork_ = true;
 }
 
-void TestWorld::RegisterRecorder(int32_t typeId) {
-  EXPECT_EQ(SGE_RegisterTaskType(typeId, Recorder, SGE_TTF_ZERO_DATA, sizeof(RECORDER), "Recorder"), 1);
+void TestWorld::RegisterRecorder(int32_t typeId, int32_t instanceBytes) {
+  const int32_t bytes = std::max<int32_t>(instanceBytes, sizeof(RECORDER));
+  EXPECT_EQ(SGE_RegisterTaskType(typeId, Recorder, SGE_TTF_ZERO_DATA, bytes, "Recorder"), 1);
 }
 
 void TestWorld::SetHook(Hook hook) { g_hook = std::move(hook); }

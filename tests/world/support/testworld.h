@@ -74,8 +74,8 @@ class TestWorld {
   void WriteNetwork(const VNWRITE_BSTARNET& net);
 
   // A class of recording controllers at that task type id: every message is logged, the hook
-  // answers first.
-  void RegisterRecorder(int32_t typeId);
+  // answers first. Its instance may be given the size of a real class's.
+  void RegisterRecorder(int32_t typeId, int32_t instanceBytes = 0);
   void SetHook(Hook hook);
   const std::vector<Event>& events() const;
   void ClearEvents();
