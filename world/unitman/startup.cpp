@@ -22,7 +22,7 @@ uint32_t g_computerId = 0;
 int32_t CappedUnits(const VNUNITMAN_CREATE* create, bool trace) {
   if (create->nUnits <= VNUNITMAN_MAX_UNITS) return create->nUnits;
   if (trace)
-    PLAT_Trace("[UNITMAN]: %d units asked; the task memory holds the tasks of %d, the capacity\n",
+    PLAT_Trace("UNITMAN: %d units asked; the task memory holds the tasks of %d, the capacity\n",
                create->nUnits, VNUNITMAN_MAX_UNITS);
   return VNUNITMAN_MAX_UNITS;
 }

@@ -44,7 +44,7 @@ const VNUNIT_ATTR* RowOf(const VNUNITMAN* m, int32_t type) {
 
 // The pool ran dry: which types hold it.
 void ReportPool(const VNUNITMAN* m, int32_t type) {
-  PLAT_Trace("[UNITMAN]: unit of type %s not created: all %d units are in use\n",
+  PLAT_Trace("UNITMAN: unit of type %s not created: all %d units are in use\n",
              vnUNITMAN_GetTypeInfo(type)->pszName, m->nUnits);
   int32_t counts[VN_UNIT_TYPE_COUNT] = {};
   for (int32_t i = 0; i < m->nUnits; ++i) {
@@ -230,7 +230,7 @@ void DestroyChildren(VNUNITMAN* m, VNUNIT* u) {
 // A unit whose controller or mover the program has but could not make (the task memory is
 // full) would never be updated: it is not made at all.
 VNUNIT* Refuse(VNUNITMAN* m, VNUNIT* u, const char* what) {
-  PLAT_Trace("[UNITMAN]: unit of type %s not created: its %s cannot be made\n",
+  PLAT_Trace("UNITMAN: unit of type %s not created: its %s cannot be made\n",
              vnUNITMAN_GetTypeInfo(u->nType)->pszName, what);
   vnUNITMAN_FreeUnit(m, u);
   return nullptr;
