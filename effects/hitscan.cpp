@@ -9,6 +9,7 @@
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/tasktypes.h"
+#include "engine/math/vecops.h"
 #include "engine/object/object.h"
 #include "missions/control/misscont.h"
 #include "platform/random.h"
@@ -128,7 +129,7 @@ struct SHOT {
 int32_t Check(VNHITSCAN* self, const SPW_VECTOR& aim, VNUNIT* target, SHOT* shot) {
   VNUNIT* holder = vnWEAPON_GetHolder(self->pUnit);
   if (!holder || !Muzzle(self, &shot->vMuzzle, &shot->vAxis)) return VNWEAPON_CANNOT_FIRE;
-  shot->vDir = {aim.x - shot->vMuzzle.x, aim.y - shot->vMuzzle.y, aim.z - shot->vMuzzle.z};
+  shot->vDir = SPW_VSub(aim, shot->vMuzzle);
   shot->fDistance = SPW_VecNormalise(&shot->vDir);
   if (!(shot->fDistance > 0.0f)) shot->vDir = shot->vAxis;
   SPW_VECTOR block{};

@@ -3,6 +3,7 @@
 
 #include "effects/weapon.h"
 #include "engine/dobject/dobject.h"
+#include "engine/math/vecops.h"
 #include "engine/object/object.h"
 #include "platform/random.h"
 #include "platform/trace.h"
@@ -48,8 +49,6 @@ void SendCredit(VNUNIT* holder, VNWEAPON_CREDIT* credit) {
   if (holder && holder->pController)
     SGE_Send(holder->pController, SGM_WEAPON_CREDIT_KILL, SGE_PtrParam(credit), 0);
 }
-
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 }  // namespace
 
@@ -121,7 +120,7 @@ int32_t vnWEAPON_CheckFire(float distance, const SPW_VECTOR* direction, VNUNIT* 
     reasons |= VNWEAPON_NO_AMMO;
   else if (outRoundType)
     *outRoundType = round->nType;
-  if (Dot(*direction, *axis) < coneCosine) reasons |= VNWEAPON_OFF_AIM;
+  if (SPW_VDot(*direction, *axis) < coneCosine) reasons |= VNWEAPON_OFF_AIM;
   if (checkValue < threshold) reasons |= VNWEAPON_NOT_READY;
   if (!vnCOMBAT_TestLineOfFire(direction, &distance, muzzle, outBlock, target, weapon))
     reasons |= VNWEAPON_BLOCKED;

@@ -4,6 +4,7 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
+#include "engine/math/vecops.h"
 #include "platform/random.h"
 #include "terran/anim_internal.h"
 #include "terran/terunit.h"
@@ -25,17 +26,13 @@ constexpr int32_t kRunStartFrames = 30;
 SPW_VECTOR Displacement(const VNTERUNIT* r) {
   const VNMOVER_RECORD* move = r->unit ? r->unit->pMove : nullptr;
   if (!move) return {};
-  return {move->vPos.x - move->vPrevPos.x, move->vPos.y - move->vPrevPos.y,
-          move->vPos.z - move->vPrevPos.z};
+  return SPW_VSub(move->vPos, move->vPrevPos);
 }
 
 SPW_VECTOR Facing(const VNTERUNIT* r) {
   const VNMOVER_RECORD* move = r->unit ? r->unit->pMove : nullptr;
   return move ? move->vHeading : SPW_VECTOR{0.0f, 1.0f, 0.0f};
 }
-
-float Length(const SPW_VECTOR& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-float Dot(const SPW_VECTOR& a, const SPW_VECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 struct SWITCH {
   VNTERUNIT* r;
@@ -68,10 +65,10 @@ bool MovementOverride(SWITCH& s) {
   const SPW_VECTOR facing = Facing(r);
   int32_t slot;
   if (vnTERUNIT_IsTier0Suit(s.type)) {
-    slot = Dot(s.moved, facing) > 0.0f ? VNTERUNIT_SLOT_STEALTHWALK : VNTERUNIT_SLOT_WALKBACK;
+    slot = SPW_VDot(s.moved, facing) > 0.0f ? VNTERUNIT_SLOT_STEALTHWALK : VNTERUNIT_SLOT_WALKBACK;
   } else {
-    const float lengths = Length(s.moved) * Length(facing);
-    const float cosine = lengths > 0.0f ? Dot(s.moved, facing) / lengths : 1.0f;
+    const float lengths = SPW_VLength(s.moved) * SPW_VLength(facing);
+    const float cosine = lengths > 0.0f ? SPW_VDot(s.moved, facing) / lengths : 1.0f;
     if (std::fabs(cosine) > kShuffleCos)
       slot = VNTERUNIT_SLOT_SHUFFLE;
     else
@@ -362,7 +359,7 @@ void vnTERUNIT_ApplyAnimation(SGE_TASK* /*task*/, SPW_DOBJECT* model, VNTERUNIT*
   if (!record || !model || !record->unit) return;
   SWITCH s{record, model, record->unit->nType};
   s.moved = Displacement(record);
-  s.modelSpeed = Length(s.moved) * SGE_GetFrameRate();
+  s.modelSpeed = SPW_VLength(s.moved) * SGE_GetFrameRate();
 
   bool chosen = MovementOverride(s);
   chosen = Settle(record) || chosen;
