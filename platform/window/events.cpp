@@ -116,6 +116,13 @@ void PLATW_NoteWarp(int x, int y) {
   g_lastY = y;
 }
 
+bool PLATW_LastPointer(int* x, int* y) {
+  if (!g_haveLast) return false;
+  *x = g_lastX;
+  *y = g_lastY;
+  return true;
+}
+
 void PLATW_PumpEvents() {
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
   PLATW_ReadTestControl();

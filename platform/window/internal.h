@@ -35,6 +35,8 @@ void PLATW_SetView(PLAT_Window* w, int pictureWidth, int pictureHeight, int view
 void PLATW_AddMouseMotion(int dx, int dy, int dz);
 // A warp moves the pointer without the user: the next motion is measured from its target.
 void PLATW_NoteWarp(int x, int y);
+// Where the last motion or warp the pump saw left the pointer; false before there was one.
+bool PLATW_LastPointer(int* x, int* y);
 
 PLAT_Window* PLATW_FindWindow(uint32_t windowId);
 // Windows the layer makes itself (dialogs) are listed like the program's, and released without

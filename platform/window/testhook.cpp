@@ -17,11 +17,10 @@
 namespace {
 
 struct Control {
-  bool checked = false;
   std::string file;    // empty: no control
   long offset = 0;     // bytes already acted on
   std::string dump;    // where the next presented picture goes
-  int x = 0, y = 0;    // the mouse after the moves read so far in this pump
+  int x = 0, y = 0;    // the mouse after the moves read so far
 };
 
 Control g_control;
@@ -66,11 +65,16 @@ void Act(const std::string& line) {
 }  // namespace
 
 void PLATW_ReadTestControl() {
-  if (!g_control.checked) {
-    g_control.checked = true;
-    if (const char* file = std::getenv("VANTORIA_TEST_CONTROL")) g_control.file = file;
+  // Another file (or none) starts over from its beginning.
+  const char* file = std::getenv("VANTORIA_TEST_CONTROL");
+  if (!file || !*file) {
+    if (!g_control.file.empty()) g_control = Control{};
+    return;
   }
-  if (g_control.file.empty()) return;
+  if (g_control.file != file) {
+    g_control = Control{};
+    g_control.file = file;
+  }
   FILE* f = std::fopen(g_control.file.c_str(), "rb");
   if (!f) return;
   std::string text;
@@ -84,8 +88,10 @@ void PLATW_ReadTestControl() {
   size_t end = text.rfind('\n');
   if (end == std::string::npos) return;
   g_control.offset += static_cast<long>(end + 1);
-  // Moves in one pump follow one another from where the mouse is now.
-  SDL_GetMouseState(&g_control.x, &g_control.y);
+  // Moves follow one another from where the last motion left the pointer. SDL's own mouse
+  // state does not see pushed motions, so a leg split over two pumps would jump back from it.
+  if (!PLATW_LastPointer(&g_control.x, &g_control.y))
+    SDL_GetMouseState(&g_control.x, &g_control.y);
   size_t start = 0;
   while (start <= end) {
     size_t next = text.find('\n', start);

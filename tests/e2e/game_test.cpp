@@ -204,8 +204,13 @@ class PlayerTest : public ::testing::Test {
     const Leg legs[] = {{20, 15, 10}, {11, 7, 20}, {-30, 5, 10}, {7, -3, 13}};
     Point mouse{0, 0};
     for (const Leg& leg : legs) {
-      for (int i = 0; i < leg.steps; ++i)
+      for (int i = 0; i < leg.steps; ++i) {
         game.send("move " + std::to_string(leg.dx) + " " + std::to_string(leg.dy));
+        // Half way, a picture: the leg's moves then reach the game over more than one pump.
+        if (i == leg.steps / 2) {
+          ASSERT_TRUE(game.picture(std::chrono::seconds(10))) << game.log();
+        }
+      }
       mouse.x += leg.dx * leg.steps;
       mouse.y += leg.dy * leg.steps;
       const Point want{origin.x + mouse.x + half, origin.y + mouse.y + half};

@@ -3,7 +3,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "platform/window/internal.h"
 #include "platform/window/window.h"
@@ -195,6 +197,34 @@ TEST_F(InputDevices, UnknownDeviceKindIsRefused) {
   info.kind = static_cast<PLAT_DeviceKind>(3);
   EXPECT_EQ(PLAT_InputOpen(info), nullptr);
   EXPECT_TRUE(trace.contains("unknown device kind"));
+}
+
+}  // namespace
+
+namespace {
+
+// The end-to-end tests' control file: moves read by two pumps of one frame, with no warp
+// between, must add up as if read at once.
+TEST_F(InputDevices, ControlFileMovesSplitOverPumpsAddUp) {
+  vntest::TempDir dir;
+  const std::string control = dir.file("control.txt");
+  std::ofstream(control).close();
+  setenv("VANTORIA_TEST_CONTROL", control.c_str(), 1);
+  AcquireBoth(PLAT_Cooperation::ExclusiveForeground);
+  PLAT_WarpCursor(window, 320, 240);
+  PLAT_MouseState state;
+  ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));  // start from nothing pending
+  const int batches[] = {5, 15, 1};
+  for (int moves : batches) {
+    std::ofstream out(control, std::ios::app);
+    for (int i = 0; i < moves; ++i) out << "move 11 7\n";
+    out.close();
+    PLATW_PumpEvents();
+  }
+  ASSERT_TRUE(PLAT_InputReadMouse(mouse, &state));
+  unsetenv("VANTORIA_TEST_CONTROL");
+  EXPECT_EQ(state.dx, 21 * 11);
+  EXPECT_EQ(state.dy, 21 * 7);
 }
 
 }  // namespace
