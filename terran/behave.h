@@ -71,3 +71,28 @@ VNUNIT* vnTERUNIT_FindItem(const VNUNIT* unit, int32_t key, int32_t mode);
 // Base attribute words (SGM_TERUNIT_SET_BASE_ATTRIBUTES) as the values they carry.
 float vnTERUNIT_BaseValue(const VNTERUNIT* record, int32_t index);
 
+// Weapon choice.
+// Makes the held weapon whose id (mode 0) or type (mode 1) is the key current; null when none.
+VNUNIT* vnTERUNIT_SelectItem(VNTERUNIT* record, int32_t key, int32_t mode);
+// The next held weapon after the current one that has rounds (not the sniper rifle) becomes
+// current and is returned; with none, a held revolver comes up (voice event 0x400) and null is
+// returned.
+VNUNIT* vnTERUNIT_NextUsableWeapon(VNTERUNIT* record);
+// The first held weapon with rounds that is no heavy weapon, else the revolver.
+VNUNIT* vnTERUNIT_SelectFallbackWeapon(VNTERUNIT* record);
+// An engineer takes up its shock tool.
+void vnTERUNIT_SelectEngineerTool(VNTERUNIT* record);
+// What SGM_TERUNIT_ORDER_ATTACK_POINT asks for: a thrown or launched weapon with rounds.
+constexpr int32_t VNTERUNIT_PURPOSE_LAUNCHED = 8;
+VNUNIT* vnTERUNIT_SelectWeaponFor(VNTERUNIT* record, int32_t purpose, int32_t targetId);
+// Weapon classes by unit type: grenades and missile launchers (nukes too); specimen capture.
+int32_t vnTERUNIT_IsGrenadeOrMissile(int32_t type);
+int32_t vnTERUNIT_IsCaptureWeapon(int32_t type);
+// 1 with no weapon or a grenade, missile, capture or sniper weapon in hand (no fire at will).
+int32_t vnTERUNIT_HoldsHeavyWeapon(const VNUNIT* unit);
+// 1 with no weapon or a specimen-capture weapon in hand.
+int32_t vnTERUNIT_HoldsCaptureWeapon(const VNUNIT* unit);
+// Whether a weapon of the type may be fired at the target.
+int32_t vnTERUNIT_IsValidTarget(int32_t weaponType, int32_t unused, const VNUNIT* target);
+// A soldier in stealth that fires leaves stealth.
+void vnTERUNIT_RaiseAlert(VNTERUNIT* record);

@@ -1,0 +1,83 @@
+#pragma once
+// The soldier's behaviour for one frame: timers, exhaustion, target choice and the current order
+// of its queue, carried out by moving, turning, firing and setting the body states. Every soldier
+// class runs it from its update message while the soldier lives and no sequence drives it.
+#include <cstdint>
+
+#include "engine/kernel/kernel.h"
+#include "engine/math/vecmath.h"
+#include "terran/terunit.h"
+#include "world/unitman/unitman.h"
+
+// Charge mode runs 20 s, then the soldier rests 16 s.
+constexpr float VNTERUNIT_CHARGE_SECONDS = 20.0f;
+constexpr float VNTERUNIT_REST_SECONDS = 16.0f;
+// A jump flight shorter than this is not flown.
+constexpr float VNTERUNIT_SHORTEST_FLIGHT = 0.2f;
+
+// 1 when it popped an order this frame.
+int32_t vnTERUNIT_Update(SGE_PARAM a, SGE_PARAM b, SGE_TASK* task, VNTERUNIT* record);
+
+// Patrol route.
+void vnTERUNIT_ClearRoute(VNTERUNIT* record);
+// 0 past the route's end; else the current waypoint in *out.
+int32_t vnTERUNIT_CurrentWaypoint(const VNTERUNIT* record, SPW_VECTOR* out);
+// Steps along the route, turning at its ends (a turn ends a route that may not reverse);
+// whether there is a waypoint to go to.
+int32_t vnTERUNIT_NextWaypoint(VNTERUNIT* record);
+
+// Distances to another unit.
+int32_t vnTERUNIT_IsNear(const VNTERUNIT* record, const VNUNIT* unit);                 // 3D, 20 m
+int32_t vnTERUNIT_IsWithin(const VNTERUNIT* record, const VNUNIT* unit, float radius);  // 2D
+// Close enough to back away from: 14 m, both have models, not a bug that is harmless up close.
+int32_t vnTERUNIT_IsClose(const VNTERUNIT* record, const VNUNIT* unit);
+// Backs away from the point, facing it; 1.
+int32_t vnTERUNIT_FaceAway(VNTERUNIT* record, const SPW_VECTOR* point);
+
+// Treating a patient: health grows 10 a second, armour 5, up to the maximum.
+void vnTERUNIT_HealStep(VNTERUNIT* record, VNUNIT* patient, float maximum);
+void vnTERUNIT_RepairStep(VNTERUNIT* record, VNUNIT* patient, float maximum);
+
+// The jump: plans the flight to the point (bounceHalfTime -1.0 when it cannot be flown) and
+// advances it; BounceStep answers 1 when the flight is over.
+void vnTERUNIT_PlanBounce(VNTERUNIT* record, const SPW_VECTOR* target);
+int32_t vnTERUNIT_BounceStep(VNTERUNIT* record);
+// 1 when the planned parabola meets neither terrain nor scenery.
+int32_t vnTERUNIT_BouncePathClear(const VNTERUNIT* record, float flightTime);
+
+// Fighting.
+// The nearest enemy in sight that the current weapon may hit (the current target while sticking
+// to it); its squared distance and whether it is in weapon range. Null when none.
+VNUNIT* vnTERUNIT_ChooseTarget(VNTERUNIT* record, float* outDistance2, int32_t* outInRange);
+// Whether the target's aim point (or the point) is within the current weapon's range, with a
+// margin of 2 m or without; flat ignores height. Keeps VNTERUNIT_SF_IN_RANGE.
+int32_t vnTERUNIT_InWeaponRange(VNTERUNIT* record, const SPW_VECTOR* point, VNUNIT* target,
+                                int32_t margin, VNTERUNIT_AIMCACHE* aim, int32_t flat);
+// Whether the body faces the point within the aiming cone; AimAt also turns toward it.
+int32_t vnTERUNIT_AimTest(VNTERUNIT* record, const SPW_VECTOR* point);
+int32_t vnTERUNIT_AimAt(VNTERUNIT* record, const SPW_VECTOR* point);
+// Fires the current weapon at the unit. 1 fired, 0 not, 2 out of rounds, 3 blocked, 4 too close.
+int32_t vnTERUNIT_AttackUnit(SGE_TASK* task, VNTERUNIT* record, VNUNIT* target,
+                             VNTERUNIT_AIMCACHE* aim, int32_t fire);
+// Fires the current weapon at the point (its second mode with alternate). 1 fired, 0 not,
+// 3 blocked, 4 too close, 5 beyond range.
+int32_t vnTERUNIT_FirePoint(SGE_TASK* task, VNTERUNIT* record, const SPW_VECTOR* point,
+                            int32_t fire, int32_t alternate);
+// Sends the mover to the point, or to the nearest point it can reach on the way.
+void vnTERUNIT_MoveToOrNearest(VNUNIT* unit, const SPW_VECTOR* point, SPW_VECTOR* out);
+// Running soldiers fight as their engagement mode says.
+void vnTERUNIT_EngageTarget(VNTERUNIT* record, const VNORDER* order);
+// Tells the units in sight that the soldier is there.
+void vnTERUNIT_TellNearbyUnits(VNUNIT* unit);
+
+// The order kinds run in their own files; 1 when they popped the order.
+int32_t vnTERUNIT_RunAttackUnit(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+int32_t vnTERUNIT_RunAttackPoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+int32_t vnTERUNIT_RunFirePoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+int32_t vnTERUNIT_RunJump(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+
+// The suit-destroyed sequence, once: the suit's model goes and a pilot takes its place, dead at
+// once unless sparePilot is set. 1.
+int32_t vnTERUNIT_SuitDestroyed(VNTERUNIT* record, int32_t sparePilot);
+// A ZR soldier (a woman with female set) for the human player; null when it cannot be made.
+VNUNIT* vnTERUNIT_SpawnRecruit(int32_t female);
