@@ -12,6 +12,7 @@
 #include "tools/mkcontent/scenery.h"
 #include "tools/mkcontent/shadows.h"
 #include "tools/mkcontent/shields.h"
+#include "tools/mkcontent/soldiers.h"
 #include "tools/mkcontent/sounds.h"
 #include "tools/mkcontent/terrain.h"
 #include "tools/mkcontent/textures.h"
@@ -37,5 +38,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_PlacedObjects(root)) return 1;
   if (!vnMKCONTENT_Scenery(root)) return 1;
   if (!vnMKCONTENT_Shields(root)) return 1;
+  if (!vnMKCONTENT_Soldiers(root)) return 1;
   return 0;
 }

@@ -139,6 +139,12 @@ bool vnMKCONTENT_Textures(const std::string& root) {
   ok = Write(root, "sprites/effects/circle_l.ppm", 7, 32, Ring) && ok;
   ok = Write(root, "sprites/effects/fx_01.ppm", 6, 64, Gradient) && ok;
   ok = Write(root, "sprites/effects/fx_01_l.ppm", 6, 32, Gradient) && ok;
+  // The soldiers' jet glow and helmet lights.
+  for (const char* name : {"Effects", "light", "torchlight"}) {
+    const std::string file = std::string("sprites/effects/") + name;
+    ok = Write(root, (file + ".ppm").c_str(), 6, 64, Gradient) && ok;
+    ok = Write(root, (file + "_l.ppm").c_str(), 6, 32, Gradient) && ok;
+  }
   ok = WriteCursors(root) && ok;
   ok = WriteCommonSets(root) && ok;
   ok = Write(root, "sprites/editor/ball.ppm", 6, 32, Checker) && ok;

@@ -104,3 +104,26 @@ vnMODEL vnMODELS_Soldier(const std::string& name, const std::vector<std::string>
   }
   return m;
 }
+
+vnMODEL vnMODELS_Gun(const std::string& name) {
+  vnMODEL m;
+  m.name = name;
+  m.id = 141;
+  m.radius = 40;
+  m.materials.push_back(Material("Metal", "sprites/editor/ball.ppm"));
+  vnMODEL_LOD lod;
+  vnMODEL_NODE root;
+  root.name = "Root";
+  root.childCount = 1;
+  const float c[3] = {0, -20, 0}, h[3] = {3, 20, 4};
+  vnMODELS_AddBox(root, c, h, 0);
+  vnMODEL_NODE muzzle;
+  muzzle.id = 1;
+  muzzle.name = "g";
+  muzzle.parentId = 0;
+  muzzle.kind = kLocator;
+  muzzle.transform[1] = -40;
+  lod.nodes = {root, muzzle};
+  m.lods.push_back(lod);
+  return m;
+}

@@ -16,3 +16,5 @@ constexpr int32_t VNMODELS_SOLDIER_HAND_NODE = 12;
 // animation of the given length per name, in order, each swinging the pelvis.
 vnMODEL vnMODELS_Soldier(const std::string& name, const std::vector<std::string>& anims,
                          uint32_t ticks);
+// A gun: a barrel along -y with the muzzle locator "g" at its end.
+vnMODEL vnMODELS_Gun(const std::string& name);

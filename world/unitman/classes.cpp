@@ -6,6 +6,7 @@
 #include "effects/hitscan.h"
 #include "engine/kernel/tasktypes.h"
 #include "platform/trace.h"
+#include "terran/infantry.h"
 #include "world/ammodump/ammodump.h"
 #include "world/dome/dome.h"
 #include "world/featunit/featunit.h"
@@ -29,7 +30,7 @@ namespace {
 // In registration order: the classes of the program take their module's row; a class not yet in
 // the program keeps its 32-bit instance figure and registers nothing.
 constexpr VNUNIT_CLASSROW kClasses[] = {
-    {VNTT_TERRAN_INFANTRY, nullptr, 792},
+    VNINFANTRY_CLASSROW,
     {VNTT_TERRAN_MIST, nullptr, 772},
     {VNTT_SUIT_BRAKKAR, nullptr, 776},
     {VNTT_SUIT_COMMAND, nullptr, 788},

@@ -1,0 +1,313 @@
+// The infantry class in the headless world: its models, hit reactions and death, engagement
+// modes, nested holds, twin guns, the combat booster and the guarded class messages.
+#include "terran/infantry.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "engine/object/object.h"
+#include "engine/sprite/sprite.h"
+#include "missions/control/missionevents.h"
+#include "missions/control/misscont.h"
+#include "platform/files.h"
+#include "terran/handler.h"
+#include "tests/world/support/testworld.h"
+#include "tools/models/soldiers.h"
+#include "world/combat/combat.h"
+#include "world/fobj/twingun.h"
+#include "world/mover/mover.h"
+#include "world/shadow/shadow.h"
+#include "world/unitman/orders.h"
+#include "world/unitman/unitclass.h"
+#include "world/unittype/unittype.h"
+
+namespace {
+
+constexpr int32_t kMissionController = 4;
+constexpr uint32_t kSoldier = VNUNIT_F_SOLDIER | VNUNIT_F_MOVER;
+
+struct PATHCASE {
+  int32_t type;
+  uint32_t rowFlags;
+  const char* path;
+  const char* set;
+  int32_t zombie;
+};
+
+TEST(InfantryModels, EachTypeLoadsItsModelAndSharedSet) {
+  const char* capSet = "EXPORT/Pows/TCapMaMAnims.pow";
+  const char* civSet = "EXPORT/Pows/TCivil1MaAnims.pow";
+  const PATHCASE cases[] = {
+      {VN_UNIT_TYPE_TERRAN_ZR_0, 0, "Export/POWs/tcapmamanims.pow", capSet, 0},
+      {VN_UNIT_TYPE_TERRAN_ZR_0_FEM, VNINFANTRY_ROW_FEMALE, "Export/POWs/tcapfemanims.pow", capSet, 0},
+      {VN_UNIT_TYPE_TERRAN_COMMS, 0, "Export/POWs/tcapmamanims.pow", capSet, 0},
+      {VN_UNIT_TYPE_TERRAN_COMMS_FEM, VNINFANTRY_ROW_FEMALE, "Export/POWs/tcapmamanims.pow", capSet, 0},
+      {VN_UNIT_TYPE_TERRAN_ZOMBIE, 0, "Export/POWs/tcivil1maanims.pow", civSet, 1},
+      {VN_UNIT_TYPE_TERRAN_ZOMBIE_ACTIVE_FEM, VNINFANTRY_ROW_FEMALE, "Export/POWs/tcapfeanims.pow",
+       capSet, 1},
+  };
+  for (const PATHCASE& c : cases) {
+    VNINFANTRY_MODEL model{};
+    vnINFANTRY_ModelFor(c.type, c.rowFlags, &model);
+    EXPECT_STREQ(model.path, c.path) << c.type;
+    EXPECT_STREQ(model.set, c.set) << c.type;
+    EXPECT_EQ(model.zombie, c.zombie) << c.type;
+  }
+  // The named soldiers without an infix.
+  VNINFANTRY_MODEL dravik{}, marenko{};
+  vnINFANTRY_ModelFor(VN_UNIT_TYPE_TERRAN_ZR_DRAVIK, VNINFANTRY_ROW_FEMALE, &dravik);
+  vnINFANTRY_ModelFor(VN_UNIT_TYPE_TERRAN_ZR_ENSIGN_MARENKO, 0, &marenko);
+  EXPECT_EQ(std::string(dravik.path).substr(std::string(dravik.path).size() - 10), "manims.pow");
+  EXPECT_EQ(std::string(marenko.path).find("maanims"), std::string::npos);
+}
+
+std::vector<std::string> AllAnimNames() {
+  const char* const* names = vnTERUNIT_GetAnimNames();
+  return {names, names + VNTERUNIT_ANIM_NAMES};
+}
+
+class InfantryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(PLAT_MakeDirectory("Export") && PLAT_MakeDirectory("Export/Pows"));
+    // A model names itself as its file does.
+    for (const char* name : {"tcapmamanims", "TCapMaMAnims"})
+      ASSERT_TRUE(vnWRITE_POW(std::string("Export/Pows/") + name + ".pow",
+                              vnMODELS_Soldier(name, AllAnimNames(), 480)));
+    ASSERT_TRUE(vnWRITE_POW("Export/Pows/TCapMaMVictim.pow",
+                            vnMODELS_Soldier("TCapMaMVictim", {"pleading1", "warriorjaw1", "flystart1",
+                                                        "flyloop1", "flyland1"},
+                                             480)));
+    VNWRITE_UNITATTR booster = vnworld::Row(VN_UNIT_TYPE_TECH_COMBAT_BOOSTER_1, VNUNIT_F_ITEM);
+    booster.floats[VN_ATTR_SPEED - 11] = 25.0f;  // a quarter of the maximum health
+    w.WriteAttrs({vnworld::Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier),
+                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON), booster});
+    w.RegisterRecorder(kMissionController);
+    w.RegisterRecorder(VNTT_WEAPON_TWINGUN);
+    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+    ASSERT_TRUE(w.Start());
+    SPW_InitSprites();
+    const SPW_VECTOR light{0.0f, 0.0f, 1.0f};
+    vnShadow_Init(w.block(), w.scene(), nullptr, &light, VNSHADOW_DEFAULT_LIGHT_HEIGHT,
+                  VNSHADOW_DEFAULT_MIN_HEIGHT, VNSHADOW_DEFAULT_MAX_HEIGHT,
+                  VNSHADOW_DEFAULT_INNER_RADIUS, VNSHADOW_DEFAULT_OUTER_RADIUS);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNINFANTRY_CLASSROW), 1);
+    mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
+    const VNMISSION_WORLD world{mission, w.scene(), nullptr};
+    vnMISSCONT_SetWorld(&world);
+    w.SetHook([this](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) -> SGE_RESULT {
+      if (!u || u->nType != VN_UNIT_TYPE_WEAPON_TWIN50) return -1;
+      if (msg == SGM_TWINGUN_GUNNER) return gunner[u->dwId];
+      if (msg == SGM_TWINGUN_OCCUPY) return gunner[u->dwId] = p1 ? p2 : 0;
+      if (msg == SGM_TWINGUN_MOUNT_POINT) {
+        *SGE_ParamPtr<SPW_VECTOR>(p1) = {u->vPos.x, u->vPos.y - 1.0f, u->vPos.z};
+        return 1;
+      }
+      return -1;
+    });
+    unit = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {10.0f, 10.0f, 0.0f});
+    ASSERT_NE(unit, nullptr);
+    self = SGE_TaskData<VNINFANTRY>(unit->pController);
+    ASSERT_NE(self, nullptr);
+    s = &self->soldier;
+  }
+  void TearDown() override {
+    w.SetHook(nullptr);
+    w.Stop();
+    vnShadow_Shutdown();
+    SPW_DestroyAllSpriteSets();
+    if (mission) SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
+    SPW_FreeAllObjectTypes();
+    SPW_ReleaseObjectTypes();
+  }
+  SGE_RESULT Send(int32_t msg, SGE_PARAM a = 0, SGE_PARAM b = 0) {
+    return SGE_Send(unit->pController, msg, a, b);
+  }
+  // A hit as the damage model delivers it: health already changed, then the message.
+  void Hit(float change, uint32_t kind) {
+    VNDAMAGE damage{};
+    damage.fHealth = change;
+    damage.vImpulse = {0.0f, -1.0f, 0.0f};
+    uint32_t words[32] = {};
+    std::memcpy(words, &damage, sizeof damage);
+    words[13] = kind;
+    vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH) + change);
+    std::memcpy(hitRecord, words, sizeof hitRecord);
+    Send(SGM_UNIT_DAMAGED, 0, SGE_PtrParam(hitRecord));
+  }
+  int32_t Kills() const {
+    int32_t n = 0;
+    for (const vnworld::Event& e : w.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED))
+      n += e.p1 == static_cast<SGE_PARAM>(unit->dwId);
+    return n;
+  }
+
+  vnworld::TestWorld w;
+  vnworld::FrameClock clock{0.1f};
+  SGE_TASK* mission = nullptr;
+  VNUNIT* unit = nullptr;
+  VNINFANTRY* self = nullptr;
+  VNTERUNIT* s = nullptr;
+  std::map<uint32_t, SGE_RESULT> gunner;
+  uint32_t hitRecord[32] = {};
+};
+
+TEST_F(InfantryTest, CreationLoadsTheModelTheDeathModelAndTheSharedAnimations) {
+  ASSERT_NE(s->model, nullptr);
+  EXPECT_EQ(s->model, vnUNIT_FirstObject(unit));
+  EXPECT_NE(s->deathModel, SPW_NO_OBJECT_TYPE);
+  ASSERT_NE(s->animMap, nullptr);
+  EXPECT_GE(s->animMap[VNTERUNIT_SLOT_RUN], 0);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
+  EXPECT_NE(self->shadow, nullptr);
+  EXPECT_EQ(Send(SGM_UNIT_GET_OBJECT), SGE_PtrResult(s->model));
+}
+
+struct HITCASE {
+  const char* name;
+  float change;
+  uint32_t kind;
+  int32_t state;
+};
+
+TEST_F(InfantryTest, AHitOfFiftyIsABodyHitAndMoreKnocksOver) {
+  const HITCASE cases[] = {
+      {"exactly -50.0", -50.0f, VNINFANTRY_HIT_REACTS, VN_TERUNIT_LOWER_TAKINGDAMAGE},
+      {"-50.1", -50.1f, VNINFANTRY_HIT_REACTS, VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE},
+      {"silent kind", -10.0f, VNINFANTRY_HIT_REACTS | VNINFANTRY_HIT_SILENT, VN_TERUNIT_LOWER_IDLE},
+      {"a kind without reaction", -10.0f, 0, VN_TERUNIT_LOWER_IDLE},
+  };
+  for (const HITCASE& c : cases) {
+    vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, 1000.0f);
+    s->lowerState = s->upperState = VN_TERUNIT_LOWER_IDLE;
+    Hit(c.change, c.kind);
+    EXPECT_EQ(s->lowerState, c.state) << c.name;
+    EXPECT_EQ(s->upperState, c.state) << c.name;
+    EXPECT_EQ(s->wasHit, 1) << c.name;
+  }
+  EXPECT_EQ(Kills(), 0);
+}
+
+TEST_F(InfantryTest, DeathTellsTheMissionOnceAndEndsTheOrders) {
+  vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, 30.0f);
+  Hit(-40.0f, VNINFANTRY_HIT_REACTS);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_DEATH);
+  EXPECT_EQ(Kills(), 1);
+  EXPECT_EQ(Send(SGM_UNIT_IS_DEAD), 1);
+  EXPECT_NE(s->bodyFlags & VNTERUNIT_BF_DEAD, 0u);
+  Hit(-40.0f, VNINFANTRY_HIT_REACTS);  // a dead body is hit again
+  EXPECT_EQ(Kills(), 1);
+}
+
+TEST_F(InfantryTest, EngagementModesScaleTheSpeedAndOnlyTheirOwnMessageUndoesIt) {
+  ASSERT_NE(unit->pMove, nullptr);
+  unit->pMove->fMaxSpeed = 6.0f;
+  struct MODE {
+    uint32_t mode;
+    float speed;
+    float visibility;
+  };
+  const MODE modes[] = {{VNTERUNIT_ENGAGE_STEALTH, 3.0f, 0.5f}, {VNTERUNIT_ENGAGE_FAST, 7.2f, 1.0f},
+                        {VNTERUNIT_ENGAGE_CHARGE, 9.0f, 1.0f}, {VNTERUNIT_ENGAGE_NORMAL, 6.0f, 1.0f}};
+  for (const MODE& m : modes) {
+    Send(SGM_INFANTRY_ENGAGEMENT, static_cast<SGE_PARAM>(m.mode));
+    EXPECT_NEAR(unit->pMove->fMaxSpeed, m.speed, 1e-4f) << m.mode;
+    EXPECT_EQ(s->visibility, m.visibility) << m.mode;
+    EXPECT_EQ(s->engagementMode & VNTERUNIT_ENGAGE_MASK, m.mode);
+  }
+  Send(SGM_INFANTRY_ENGAGEMENT, VNTERUNIT_ENGAGE_NORMAL);  // the same mode changes nothing
+  EXPECT_NEAR(unit->pMove->fMaxSpeed, 6.0f, 1e-4f);
+}
+
+TEST_F(InfantryTest, HoldsNestAndNeedAsManyReleases) {
+  Send(SGM_TERUNIT_HOLD, VNTERUNIT_HOLD);
+  Send(SGM_TERUNIT_HOLD, VNTERUNIT_HOLD);
+  EXPECT_NE(s->stateFlags & VNTERUNIT_SF_HELD, 0u);
+  Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);
+  EXPECT_NE(s->stateFlags & VNTERUNIT_SF_HELD, 0u);
+  EXPECT_EQ(Send(SGM_UNIT_IS_INVULNERABLE), 1);
+  Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);
+  EXPECT_EQ(s->stateFlags & VNTERUNIT_SF_HELD, 0u);
+  Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);  // one too many: nothing to undo
+  EXPECT_EQ(self->holdCount, 0);
+  EXPECT_EQ(Send(SGM_UNIT_IS_INVULNERABLE), 0);
+}
+
+TEST_F(InfantryTest, ASoldierMansTheNearestFreeTwinGunAndLeavesIt) {
+  VNUNIT* farGun = w.Create(VN_UNIT_TYPE_WEAPON_TWIN50, w.Human(), {10.0f, 25.0f, 0.0f});
+  VNUNIT* gun = w.Create(VN_UNIT_TYPE_WEAPON_TWIN50, w.Human(), {10.0f, 15.0f, 0.0f});
+  VNUNIT* tooFar = w.Create(VN_UNIT_TYPE_WEAPON_TWIN50, w.Human(), {10.0f, 40.0f, 0.0f});
+  ASSERT_TRUE(farGun && gun && tooFar);
+  Send(SGM_INFANTRY_TURRET, VNINFANTRY_TURRET_WANTED);
+  EXPECT_EQ(s->turretId, static_cast<int32_t>(gun->dwId));
+  EXPECT_EQ(gunner[gun->dwId], static_cast<SGE_RESULT>(unit->dwId));
+  const VNORDER* order = vnORDER_Current(unit);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->anWord[0], 19);
+  EXPECT_EQ(order->anWord[1], static_cast<int32_t>(gun->dwId));
+  EXPECT_EQ(self->shadow, nullptr);
+  Send(SGM_INFANTRY_TURRET, VNINFANTRY_TURRET_TOGGLE);
+  EXPECT_EQ(s->turretId, -1);
+  EXPECT_EQ(gunner[gun->dwId], 0);
+  EXPECT_EQ(vnORDER_FindById(unit, 19), nullptr);
+}
+
+TEST_F(InfantryTest, ACombatBoosterHealsUpToTheMaximumOnly) {
+  // The stat block as the unit manager sends it: a maximum health of 100.
+  int32_t base[VNTERUNIT_BASE_ATTRIBUTES] = {};
+  base[VNTERUNIT_BASE_HEALTH] = std::bit_cast<int32_t>(100.0f);
+  Send(SGM_TERUNIT_SET_BASE_ATTRIBUTES, SGE_PtrParam(base));
+  vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, 90.0f);
+  EXPECT_EQ(Send(SGM_INFANTRY_TECH_ITEM, VN_UNIT_TYPE_TECH_COMBAT_BOOSTER_1), 0);
+  EXPECT_FLOAT_EQ(vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH), 100.0f);
+  vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, 50.0f);
+  Send(SGM_INFANTRY_TECH_ITEM, VN_UNIT_TYPE_TECH_COMBAT_BOOSTER_1);
+  EXPECT_FLOAT_EQ(vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH), 75.0f);
+}
+
+// A route of more than eight points used to keep its full count over eight stored points.
+TEST_F(InfantryTest, ARouteKeepsEightPointsAtMostAndCountsThem) {
+  SPW_VECTOR points[12];
+  for (int32_t i = 0; i < 12; ++i) points[i] = {static_cast<float>(i), 0.0f, 0.0f};
+  Send(SGM_INFANTRY_SET_WAYPOINTS, 12, SGE_PtrParam(points));
+  EXPECT_EQ(s->waypointCount, 8u);
+  EXPECT_EQ(s->waypoints[7].x, 7.0f);
+  Send(SGM_INFANTRY_SET_WAYPOINTS, 3, SGE_PtrParam(points));
+  EXPECT_EQ(s->waypointCount, 3u);
+  Send(SGM_INFANTRY_SET_WAYPOINTS, -2, SGE_PtrParam(points));
+  EXPECT_EQ(s->waypointCount, 0u);
+}
+
+// Slots and victim animations outside their tables used to be read past them.
+TEST_F(InfantryTest, SlotAndVictimIndicesOutsideTheirTablesAnswerZero) {
+  EXPECT_EQ(Send(SGM_INFANTRY_HAS_ANIM, VNTERUNIT_SLOT_RUN), 1);
+  EXPECT_EQ(Send(SGM_INFANTRY_HAS_ANIM, -1), 0);
+  EXPECT_EQ(Send(SGM_INFANTRY_HAS_ANIM, VNTERUNIT_SET_SLOTS), 0);
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_ANIM, 0, 1), 0);  // no victim model yet
+  ASSERT_EQ(Send(SGM_INFANTRY_VICTIM_MODEL), 1);
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_ANIM, 4, 1), 1);
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_ANIM, 5, 1), 0);
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_ANIM, -1, 0), 0);
+}
+
+// The old model used to be destroyed before the victim model was made.
+TEST_F(InfantryTest, TheVictimModelReplacesTheModelOnlyWhenItCanBeMade) {
+  SPW_DOBJECT* old = s->model;
+  const int32_t deathModel = s->deathModel;
+  s->deathModel = SPW_NO_OBJECT_TYPE;  // as when the death model could not be loaded
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_MODEL), 0);
+  EXPECT_EQ(vnUNIT_FirstObject(unit), old);
+  EXPECT_EQ(s->stateFlags & VNTERUNIT_SF_VICTIM_MODEL, 0u);
+  s->deathModel = deathModel;
+  ASSERT_EQ(Send(SGM_INFANTRY_VICTIM_MODEL), 1);
+  EXPECT_NE(vnUNIT_FirstObject(unit), old);
+  EXPECT_EQ(vnUNIT_FirstObject(unit), s->model);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_DEAD);
+  EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_MODEL), 0);  // once
+}
+
+}  // namespace
