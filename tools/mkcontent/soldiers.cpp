@@ -1,58 +1,52 @@
 // Infantry models, animation sets, wounded and victim models, guns and effect textures.
 #include "tools/mkcontent/soldiers.h"
 
+#include <cstdio>
+#include <iterator>
 #include <set>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/trace.h"
+#include "shell/sound/sound.h"
 #include "tools/models/soldiers.h"
+#include "tools/writers/wav_writer.h"
 #include "terran/infantry.h"
+#include "terran/terunit.h"
 #include "world/unittype/unittype.h"
 
 namespace {
 
 constexpr uint32_t kTicks = 4800;  // a second per animation
 
-struct INFANTRY {
-  int32_t type;
-  int32_t prefixOf;  // the type whose model prefix names the file
-  bool sexed;        // "ma" and "fe" variants
-  const char* suffix;
-};
-
-// The model paths of the infantry class by unit type.
-constexpr INFANTRY kInfantry[] = {
-    {118, 122, false, "mamanims"}, {119, 122, false, "mamanims"}, {120, 120, true, "manims"},
-    {121, 121, true, "manims"},    {122, 122, true, "manims"},    {123, 123, true, "manims"},
-    {128, 128, false, "manims"},   {134, 134, false, "anims"},    {135, 135, true, "anims"},
-    {136, 136, true, "anims"},     {137, 137, true, "anims"},     {138, 138, true, "anims"},
-    {211, 211, true, "manims"},    {212, 212, true, "manims"},    {213, 213, true, "manims"}};
-
-constexpr const char* kSharedSets[] = {"TCapMaMAnims", "TCivil1MaAnims"};
 constexpr const char* kWounded[] = {"TCapMaMWounded", "TMedicMaMWounded", "TCapFeMWounded"};
 
 std::vector<std::string> SoldierAnims() {
-  std::vector<std::string> names;
-  constexpr int32_t kNames = 210;
-  for (int32_t i = 0; i < kNames; ++i) {
-    static const char* const kSet[] = {
-        "idle_lkaround", "idle_breath", "idle_lkright", "idle_lkleft", "fire1", "fire2",
-        "bodyhitF", "bodyhitB", "knockedoverB", "knockedoverF", "death1", "death1twitch",
-        "carriedbyhopper", "death2", "death2twitch", "death3", "death3twitch", "run",
-        "changweapon", "stealthwalk", "walkback", "stealthlkright", "stealthlkleft",
-        "stealthlkaround", "gotorelaxed", "relaxedbreath", "relaxedlkarnd", "relaxedscratch",
-        "relaxedreload", "relaxedarse", "relaxedlkleft", "relaxedlkright", "gotoidle",
-        "celebrate", "airshoot", "pointatbugs", "communicate", "medicheal", "gotopossessed",
-        "possessed", "outofpossessed", "execution", "firerevolver", "knifethrust", "halt",
-        "advance", "slowdown", "liedown", "stealth", "doubletime", "attack", "extendedline",
-        "singlefile", "arrow", "encircle", "circle", "relaxedfixtsuit", "relaxedflexsuit",
-        "bounce_takeoff", "bounce_fly", "bounce_flyhit", "bounce_flybighit", "bounce_falling",
-        "bounce_hitground", "bounce_land", "shuffle", "shuffleL", "shuffleR", "salute",
-        "turrethold"};
-    names.push_back("H" + std::to_string(i / 70 + 1) + "_" + kSet[i % 70]);
+  const char* const* names = vnTERUNIT_GetAnimNames();
+  return {names, names + VNTERUNIT_ANIM_NAMES};
+}
+
+// The soldiers' spoken lines, a short tone each, in every voice a profile can have; the sound
+// system looks for "sound/profiles/Voice<type>/Line<line>.wav".
+constexpr int32_t kVoiceLines = 58;
+constexpr int32_t kVoiceRate = 22050;
+constexpr float kVoiceSeconds = 0.2f;
+constexpr int32_t kVoiceAmplitude = 9000;
+
+bool WriteVoices(const std::string& root) {
+  bool ok = true;
+  for (int32_t type = 0; type < VN_SOUND_NUM_VOICE_TYPES; ++type) {
+    for (int32_t line = 0; line < kVoiceLines; ++line) {
+      char file[64];
+      std::snprintf(file, sizeof file, "sound/profiles/Voice%d/Line%02d.wav", type, line);
+      vnWAV_SOUND sound;
+      sound.rate = kVoiceRate;
+      const float hz = 300.0f + 60.0f * static_cast<float>(type) + 5.0f * static_cast<float>(line);
+      sound.samples = vnWRITE_Tone(kVoiceRate, kVoiceSeconds, hz, kVoiceAmplitude);
+      ok = vnWRITE_WavFile(root, file, sound) && ok;
+    }
   }
-  return names;
+  return ok;
 }
 
 bool WriteModel(const std::string& root, const std::string& path, vnMODEL model) {
@@ -66,29 +60,30 @@ bool WriteModel(const std::string& root, const std::string& path, vnMODEL model)
 bool vnMKCONTENT_Soldiers(const std::string& root) {
   const vnMODEL soldier = vnMODELS_Soldier("soldier", SoldierAnims(), kTicks);
   bool ok = true;
-  std::set<std::string> guns;
-  for (const INFANTRY& inf : kInfantry) {
-    for (const char* infix : inf.sexed ? std::vector<const char*>{"ma", "fe"}
-                                       : std::vector<const char*>{""})
-      ok = WriteModel(root, vnUNITMAN_BuildPowPath(inf.prefixOf, infix, inf.suffix), soldier) && ok;
-    const VNUNIT_TYPE* info = vnUNITMAN_GetTypeInfo(inf.type);
+  std::set<std::string> models, guns;
+  for (const int32_t type : VNINFANTRY_TYPES) {
+    for (const uint32_t rowFlags : {0u, VNINFANTRY_ROW_FEMALE}) {
+      VNINFANTRY_MODEL model{};
+      vnINFANTRY_ModelFor(type, rowFlags, &model);
+      models.insert(model.path);
+      models.insert(model.set);
+    }
+    const VNUNIT_TYPE* info = vnUNITMAN_GetTypeInfo(type);
     for (int32_t gun : {info ? info->anLinked[0] : -1, int32_t{VN_UNIT_TYPE_WEAPON_REVOLVER}}) {
       if (gun < 0) continue;
-      guns.insert(vnUNITMAN_BuildPowName(gun, vnUNITTYPE_SharedFlags(inf.type, gun), "m", ""));
+      guns.insert(vnUNITMAN_BuildPowName(gun, vnUNITTYPE_SharedFlags(type, gun), "m", ""));
     }
   }
-  for (const char* set : kSharedSets)
-    ok = WriteModel(root, std::string("EXPORT/Pows/") + set + ".pow", soldier) && ok;
+  for (const std::string& path : models) ok = WriteModel(root, path, soldier) && ok;
   const vnMODEL wounded =
       vnMODELS_Soldier("wounded", {"wounded", "helpMe", "getup", "pullrope"}, kTicks);
   for (const char* file : kWounded)
     ok = WriteModel(root, std::string("Export/Pows/") + file + ".pow", wounded) && ok;
-  ok = WriteModel(root, VNINFANTRY_VICTIM_MODEL,
-                  vnMODELS_Soldier("victim", {"pleading1", "warriorjaw1", "flystart1",
-                                              "flyloop1", "flyland1"},
-                                   kTicks)) &&
-       ok;
+  const vnMODEL victim = vnMODELS_Soldier(
+      "victim", {std::begin(VNINFANTRY_VICTIM_NAMES), std::end(VNINFANTRY_VICTIM_NAMES)}, kTicks);
+  ok = WriteModel(root, VNINFANTRY_VICTIM_MODEL, victim) && ok;
   for (const std::string& gun : guns) ok = WriteModel(root, gun, vnMODELS_Gun("gun")) && ok;
+  ok = WriteVoices(root) && ok;
   if (!ok) PLAT_Trace("mkcontent: the soldiers under %s are incomplete\n", root.c_str());
   return ok;
 }

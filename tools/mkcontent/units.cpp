@@ -3,9 +3,12 @@
 #include "tools/mkcontent/units.h"
 
 #include <map>
+#include <string_view>
 
 #include "platform/trace.h"
+#include "terran/infantry.h"
 #include "tools/writers/unitattr_writer.h"
+#include "world/unittype/unittype.h"
 
 namespace {
 
@@ -133,6 +136,10 @@ VNWRITE_UNITATTR Row(int32_t t) {
   // are updated; the transport's model follows its mover through its position.
   if (t == 36 || (t >= 42 && t <= 45) || t == 198 || t == 199) r.flags |= kUpdate;
   if (t == 201) r.flags |= kPosition;
+  // The women of the infantry wear the "fe" models.
+  const VNUNIT_TYPE* info = vnUNITMAN_GetTypeInfo(t);
+  if (KindOf(t) == kTrooper && info && std::string_view(info->pszName).ends_with("_FEM"))
+    r.flags |= VNINFANTRY_ROW_FEMALE;
   return r;
 }
 
