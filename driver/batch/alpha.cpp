@@ -2,6 +2,7 @@
 // share a texture.
 #include "driver/batch/alpha.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -129,8 +130,10 @@ uint32_t SPPD_AlphaBucket(float depth) {
 
 void SPPD_AlphaFile(SPPD_BATCHLIST* list, SPPD_ALPHAPOLY* poly) {
   if (std::isnan(poly->fDepth)) poly->fDepth = 0.0f;
-  SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, SPPD_AlphaBucket(poly->fDepth));
+  const uint32_t index = SPPD_AlphaBucket(poly->fDepth);
+  SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, index);
   if (!bucket) return;
+  list->aqwFilledBuckets[index / 64] |= 1ull << (index % 64);
   // Farthest first; a polygon goes after those of equal depth, so they keep arrival order.
   SPPD_LISTHEAD* pos = &bucket->bucket;
   for (SPPD_ALPHAPOLY* other : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket)) {
@@ -148,13 +151,18 @@ void SPPD_AlphaFlush(SPPD_BATCHLIST* list, bool draw) {
   if (list->pfnAfterStates) list->pfnAfterStates(list);
   const bool drawing = draw && list->dwEnabled;
   AlphaRun run{s, s->pGfx, (SPPD_CurrentRenderState()->rs.dwMask & SPPD_RS_WIREFRAME) != 0, false};
-  for (int32_t i = SPPD_ALPHA_BUCKETS - 1; i >= 0; --i) {
-    SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, static_cast<uint32_t>(i));
-    if (SPPD_LinkEmpty(&bucket->bucket)) continue;
-    if (drawing)
-      for (const SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket))
-        AddPolygon(&run, p);
-    SPPD_LinkInit(&bucket->bucket);  // the polygons die with their block's reuse
+  // Farthest first: the filled buckets from the highest bit of the last word down.
+  for (uint32_t w = SPPD_ALPHA_BUCKETS / 64; w-- > 0;) {
+    for (uint64_t bits = list->aqwFilledBuckets[w]; bits;) {
+      const uint32_t top = 63u - static_cast<uint32_t>(std::countl_zero(bits));
+      bits &= ~(1ull << top);
+      SPPD_BATCHENTRY* bucket = SPPD_BatchEntry(list, w * 64 + top);
+      if (drawing)
+        for (const SPPD_ALPHAPOLY* p : SPPD_LinkRecords<SPPD_ALPHAPOLY>(&bucket->bucket))
+          AddPolygon(&run, p);
+      SPPD_LinkInit(&bucket->bucket);  // the polygons die with their block's reuse
+    }
+    list->aqwFilledBuckets[w] = 0;
   }
   DrawRun(&run);
   SPPD_LinkMoveAll(&s->lhFreeAlphaBlocks, &list->alphaBlocks);

@@ -7,7 +7,6 @@
 #include "driver/batch/lists.h"
 
 constexpr uint32_t SPPD_ALPHABLOCK_PAYLOAD = 58000;
-constexpr uint32_t SPPD_ALPHA_BUCKETS = 1024;
 
 struct SPPD_ALPHABLOCK {
   SPPD_LISTHEAD link;  // the list's blocks of this scene, or the state's free blocks

@@ -18,6 +18,7 @@ constexpr uint32_t SPPD_BATCH_MAX_ENTRIES = 65536;  // ids a list grows to, or t
 constexpr uint32_t SPPD_BATCH_VERTICES = 1000;     // what polygons and nodes ask for
 constexpr uint32_t SPPD_BATCH_INDICES = 3000;
 constexpr uint32_t SPPD_BATCH_MAX_POLYGON = 65535;  // 16-bit indices
+constexpr uint32_t SPPD_ALPHA_BUCKETS = 1024;      // depth buckets of an alpha-sorted list
 
 // Flags of a batch list: its state set in the low byte, the blend factors of the set that
 // takes them from the flags in the next two bytes, and the list's modes above.
@@ -102,6 +103,8 @@ struct SPPD_BATCHLIST {
   SPPD_LISTHEAD active;  // entries given a buffer since the last flush, first use first
   SPPD_DRIVERSTATE* pOwner;
   SPPD_LISTHEAD alphaBlocks;  // SPPD_ALPHABLOCK carved this scene, newest first
+  // Alpha list only: a bit per bucket that holds polygons, so that a flush visits those alone.
+  uint64_t aqwFilledBuckets[SPPD_ALPHA_BUCKETS / 64];
 };
 
 // Makes the thirteen lists of a new device and starts the buffer serial at 1. 1, or -1 with

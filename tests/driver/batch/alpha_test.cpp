@@ -41,5 +41,45 @@ TEST_F(DrawTest, ARunLargerThanOneDrawIsDrawnInPartsInOrder) {
   EXPECT_TRUE(Near(Pixel(150, 150), 0xFF0000FF));
 }
 
+// Polygons filed straight into buckets at both ends and on both sides of word boundaries, in an
+// arrival order unlike their depth order. Polygon k covers spots k and k + 1, all at one screen
+// depth so that the later one wins: spot k shows polygon k when each was drawn after the one
+// farther than it, and a polygon skipped leaves a spot black.
+TEST_F(DrawTest, FilledBucketsAloneAreDrawnFarthestFirst) {
+  SPPD_BATCHLIST* list = State()->apBatchLists[SPPD_LAYER_ALPHA];
+  const uint32_t buckets[] = {1023, 1022, 960, 64, 63, 1, 0};  // drawing order
+  const uint32_t colours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00,
+                              0xFF00FFFF, 0xFFFF00FF, 0xFF808080};
+  constexpr int kPolygons = 7;
+  auto spotX = [](int k) { return 20.0f + 70.0f * static_cast<float>(k); };
+  auto file = [&](int k) {
+    SPPD_ALPHAPOLY* p = SPPD_AlphaCarve(list, 4);
+    ASSERT_NE(p, nullptr);
+    p->dwTextureId = 0;
+    p->fDepth = static_cast<float>(buckets[k]) / SPPD_ALPHA_BUCKETS;
+    const float x0 = spotX(k), x1 = spotX(k + 1) + 60.0f;
+    const uint32_t c = colours[k];
+    p->v[0] = {x0, 200, 0.5f, 1, c, 0xFF000000u, 0, 0};
+    p->v[1] = {x1, 200, 0.5f, 1, c, 0xFF000000u, 1, 0};
+    p->v[2] = {x1, 260, 0.5f, 1, c, 0xFF000000u, 1, 1};
+    p->v[3] = {x0, 260, 0.5f, 1, c, 0xFF000000u, 0, 1};
+    SPPD_AlphaFile(list, p);
+  };
+  for (int k : {6, 0, 4, 2, 5, 3, 1}) file(k);
+  EndFrame();
+  for (int spot = 0; spot <= kPolygons; ++spot) {
+    const int k = std::min(spot, kPolygons - 1);
+    EXPECT_TRUE(Near(Pixel(static_cast<int>(spotX(spot)) + 30, 230), colours[k])) << "spot " << spot;
+  }
+  // The next scene starts with every bucket empty: one polygon, drawn alone.
+  ASSERT_EQ(SPPD_BeginScene(&display), SPPD_OK);
+  Clear(0xFF000000);
+  file(3);
+  EndFrame();
+  EXPECT_TRUE(Near(Pixel(static_cast<int>(spotX(3)) + 30, 230), colours[3]));
+  EXPECT_TRUE(Near(Pixel(static_cast<int>(spotX(2)) + 30, 230), 0xFF000000));
+  EXPECT_TRUE(Near(Pixel(static_cast<int>(spotX(5)) + 30, 230), 0xFF000000));
+}
+
 }  // namespace
 }  // namespace drawtest
