@@ -29,6 +29,9 @@ constexpr int32_t kRevolverHolders[] = {VN_UNIT_TYPE_TERRAN_ZR_0, VN_UNIT_TYPE_T
                                         VN_UNIT_TYPE_TERRAN_ZR_HALVICK, VN_UNIT_TYPE_TERRAN_ZR_TOBRIN};
 // The speed factor each engagement mode puts on the soldier's movement.
 constexpr float kModeSpeed[4] = {0.5f, 1.0f, 1.2f, 1.5f};
+// Fade targets while hidden and while attackers are about.
+constexpr float kStealthFade = 0.17f;
+constexpr float kAttackedFade = 0.4f;
 // Damage record words.
 constexpr int32_t kDamageKindWord = 13;
 
@@ -104,6 +107,14 @@ bool HitState(const VNTERUNIT* s) {
   return s->lowerState >= VN_TERUNIT_LOWER_TAKINGDAMAGE && s->lowerState <= VN_TERUNIT_LOWER_DEAD;
 }
 
+// Under fire a soldier with a heavy weapon in hand (or none) takes up a lighter one, once.
+void PutAwayHeavyWeapon(VNTERUNIT* s) {
+  if ((s->modeFlags & VNTERUNIT_MF_WEAPON_STOWED) || !vnTERUNIT_HoldsHeavyWeapon(s->unit)) return;
+  s->readyItemId = vnTERUNIT_CurrentItemId(s->unit);
+  vnTERUNIT_SelectFallbackWeapon(s);
+  s->modeFlags |= VNTERUNIT_MF_WEAPON_STOWED;
+}
+
 void Damaged(VNINFANTRY* self, SGE_TASK* task, const VNDAMAGE* damage) {
   VNTERUNIT* s = &self->soldier;
   VNUNIT* unit = s->unit;
@@ -143,6 +154,7 @@ void Damaged(VNINFANTRY* self, SGE_TASK* task, const VNDAMAGE* damage) {
     }
     if (s->model) vnTERUNIT_ApplyAnimation(task, s->model, s);
   }
+  if (!HitState(s)) PutAwayHeavyWeapon(s);
 }
 
 void Engagement(VNINFANTRY* self, uint32_t mode) {
@@ -169,6 +181,26 @@ void Engagement(VNINFANTRY* self, uint32_t mode) {
     s->upperLocked = s->lowerLocked = 0;
     if (model) vnTERUNIT_ApplyAnimation(nullptr, model, s);
   }
+}
+
+// Hidden: fades to 0.17 and cannot be seen; shown: back to what its attackers and engagement
+// mode make it.
+void Stealth(VNINFANTRY* self, bool on) {
+  VNTERUNIT* s = &self->soldier;
+  s->stateFlags |= VNTERUNIT_SF_FADING;
+  if (s->model) s->model->fFlags |= SPW_DOBJ_OWN_COLOUR;
+  if (on) {
+    s->fadeTarget = kStealthFade;
+    s->stateFlags |= VNTERUNIT_SF_HIDDEN;
+    s->visibility = 0.0f;
+    ShadowOn(self, false);
+    return;
+  }
+  s->stateFlags &= ~VNTERUNIT_SF_HIDDEN;
+  s->fadeTarget = (s->stateFlags & VNTERUNIT_SF_ATTACKERS) ? kAttackedFade : 1.0f;
+  s->visibility =
+      (s->engagementMode & VNTERUNIT_ENGAGE_MASK) == VNTERUNIT_ENGAGE_STEALTH ? 0.5f : 1.0f;
+  ShadowOn(self, true);
 }
 
 void Hold(VNINFANTRY* self, SGE_PARAM what) {
@@ -222,7 +254,8 @@ VNUNIT* GiveItem(VNTERUNIT* s, int32_t type) {
   create.nBinding = 1;
   create.vDir = {0.0f, 1.0f, 0.0f};
   VNUNIT* item = vnUNITMAN_CreateUnit(&create, nullptr);
-  if (item) vnWEAPON_ClaimPrimary(s, type, static_cast<int32_t>(item->dwId));
+  if (item && vnWEAPON_ClaimPrimary(s, type, static_cast<int32_t>(item->dwId)))
+    vnTERUNIT_SelectItem(s, static_cast<int32_t>(item->dwId), 0);
   return item;
 }
 
@@ -290,8 +323,38 @@ void ActsOn(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PAR
       break;
     case SGM_UNIT_FRAME_EXTRA:
       s->model = SGE_Ask<SPW_DOBJECT>(task, SGM_UNIT_GET_OBJECT, 0, 0);
-      if (s->model && !(s->lowerState == VN_TERUNIT_LOWER_DEAD))
+      if (s->model) vnTERUNIT_PlaceModel(s, s->model);
+      if (s->model && s->lowerState != VN_TERUNIT_LOWER_DEAD)
         vnTERUNIT_ApplyAnimation(task, s->model, s);
+      break;
+    case SGM_UNIT_UPDATE:
+      vnINFANTRY_Frame(self, task, p1, p2);
+      break;
+    case SGM_UNIT_GET_FACING:
+      if (auto* out = SGE_ParamPtr<SPW_VECTOR>(p1))
+        *out = s->unit->pMove ? s->unit->pMove->vHeading : SPW_VECTOR{0.0f, 1.0f, 0.0f};
+      break;
+    case SGM_UNIT_SET_POSITION_FACING:
+      if (!Dying(s)) {
+        s->wanderPoint = nullptr;
+        vnTERUNIT_SendMover(s, SGM_MOVER_SET_POSITION, p1, p2);
+      }
+      break;
+    case SGM_TERUNIT_ORDER_ATTACK_UNIT:
+    case SGM_TERUNIT_ORDER_ATTACK_POINT:
+      if (!vnTERUNIT_RefusesOrders(s)) vnINFANTRY_LeaveTurret(self);
+      break;
+    case SGM_TERUNIT_ADD_ATTACKER_ID:
+      if (p2) vnTERUNIT_AddAttacker(s, static_cast<int32_t>(p2));
+      break;
+    case SGM_INFANTRY_STEALTH:
+      Stealth(self, p2 ? !(s->stateFlags & VNTERUNIT_SF_HIDDEN) : p1 != 0);
+      break;
+    case SGM_INFANTRY_KEEP_HEIGHT:
+      s->modeFlags |= VNTERUNIT_MF_KEEP_HEIGHT;
+      break;
+    case SGM_INFANTRY_FREE_HEIGHT:
+      s->modeFlags &= ~VNTERUNIT_MF_KEEP_HEIGHT;
       break;
     case SGM_INFANTRY_ENGAGEMENT:
       Engagement(self, static_cast<uint32_t>(p1));
@@ -344,6 +407,7 @@ SGE_RESULT vnTERUNIT_InfantryHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t 
   } else if (self->soldier.unit) {
     SGE_RESULT answer = 0;
     if (Answers(self, task, msg, p1, p2, &answer)) return answer;
+    if ((answer = vnINFANTRY_Order(self, msg, p1, p2)) >= 0) return answer;
     ActsOn(self, task, msg, p1, p2);
   }
   return vnTERUNIT_CommonHandler(task, data, msg, p1, p2);

@@ -35,6 +35,20 @@ constexpr int32_t SGM_INFANTRY_GIVE_ITEM = 572;      // p1 unit type; the new it
 constexpr int32_t SGM_INFANTRY_SHADOW_SWITCH = 606;  // p1 on/off, p2 non-zero toggles
 constexpr int32_t SGM_INFANTRY_SHADOW = 610;         // p1 on/off
 constexpr int32_t SGM_INFANTRY_BREATH = 580;         // p1: breath puffs on/off
+constexpr int32_t SGM_INFANTRY_STEALTH = 579;        // p1 on/off, p2 non-zero toggles
+constexpr int32_t SGM_INFANTRY_KEEP_HEIGHT = 3095;   // scripted placement keeps the height
+constexpr int32_t SGM_INFANTRY_FREE_HEIGHT = 3096;
+// Orders; a refused order passes on unchanged.
+constexpr int32_t SGM_INFANTRY_ENGAGE = 612;         // p1 target unit id, p2 weapon purpose
+constexpr int32_t SGM_INFANTRY_PATROL = 618;         // p1 1: never turn back
+constexpr int32_t SGM_INFANTRY_END_PATROL = 619;
+constexpr int32_t SGM_INFANTRY_ESCORT = 620;         // p1 unit id
+constexpr int32_t SGM_INFANTRY_HOLD_POSITION = 621;  // p1 0 hold (p2 point or null), else end
+constexpr int32_t SGM_INFANTRY_HEAL = 624;           // p1 count, p2 patient unit ids
+constexpr int32_t SGM_INFANTRY_POSSESS = 631;        // p1 seconds, p2 the possessor's unit id
+constexpr int32_t SGM_INFANTRY_HALT = 635;
+constexpr int32_t SGM_INFANTRY_SET_POSE = 638;       // p1 lower state, p2 upper state
+constexpr int32_t SGM_INFANTRY_END_POSE = 639;
 
 // Bits of p1 of SGM_INFANTRY_TURRET.
 constexpr uint32_t VNINFANTRY_TURRET_WANTED = 0x2;

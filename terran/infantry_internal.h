@@ -19,3 +19,8 @@ void vnINFANTRY_LeaveTurret(VNINFANTRY* self);
 void vnINFANTRY_ManTurret(VNINFANTRY* self, uint32_t flags, int32_t turretId);
 void vnINFANTRY_GetOffTurret(VNINFANTRY* self, const SPW_VECTOR* exit);
 void vnINFANTRY_GetOnTurret(VNINFANTRY* self, const SPW_VECTOR* mount, int32_t turretId);
+
+// The order messages; the answer, or -1 when the message passes on to the common handler.
+SGE_RESULT vnINFANTRY_Order(VNINFANTRY* self, int32_t msg, SGE_PARAM p1, SGE_PARAM p2);
+// The update message: the soldier's frame unless it is dying or a script poses it.
+void vnINFANTRY_Frame(VNINFANTRY* self, SGE_TASK* task, SGE_PARAM p1, SGE_PARAM p2);

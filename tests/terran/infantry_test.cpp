@@ -15,6 +15,7 @@
 #include "missions/control/misscont.h"
 #include "platform/files.h"
 #include "terran/handler.h"
+#include "terran/orders.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/soldiers.h"
 #include "world/combat/combat.h"
@@ -75,7 +76,7 @@ class InfantryTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(PLAT_MakeDirectory("Export") && PLAT_MakeDirectory("Export/Pows"));
     // A model names itself as its file does.
-    for (const char* name : {"tcapmamanims", "TCapMaMAnims"})
+    for (const char* name : {"tcapmamanims", "TCapMaMAnims", "tmedicmamanims"})
       ASSERT_TRUE(vnWRITE_POW(std::string("Export/Pows/") + name + ".pow",
                               vnMODELS_Soldier(name, AllAnimNames(), 480)));
     ASSERT_TRUE(vnWRITE_POW("Export/Pows/TCapMaMVictim.pow",
@@ -85,6 +86,7 @@ class InfantryTest : public ::testing::Test {
     VNWRITE_UNITATTR booster = vnworld::Row(VN_UNIT_TYPE_TECH_COMBAT_BOOSTER_1, VNUNIT_F_ITEM);
     booster.floats[VN_ATTR_SPEED - 11] = 25.0f;  // a quarter of the maximum health
     w.WriteAttrs({vnworld::Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier),
+                  vnworld::Row(VN_UNIT_TYPE_TERRAN_MEDIC, kSoldier),
                   vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON), booster});
     w.RegisterRecorder(kMissionController);
     w.RegisterRecorder(VNTT_WEAPON_TWINGUN);
@@ -308,6 +310,149 @@ TEST_F(InfantryTest, TheVictimModelReplacesTheModelOnlyWhenItCanBeMade) {
   EXPECT_EQ(vnUNIT_FirstObject(unit), s->model);
   EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_DEAD);
   EXPECT_EQ(Send(SGM_INFANTRY_VICTIM_MODEL), 0);  // once
+}
+
+struct ORDERCASE {
+  const char* name;
+  int32_t msg;
+  SGE_PARAM p1;
+  bool withPoint;  // p2 the point {4, 5, 6}
+  int32_t kind;    // of the current order after; 0 none
+  int32_t started;
+  float value;
+};
+
+TEST_F(InfantryTest, OrderMessagesQueueTheirOrderUnlessHeldOrDying) {
+  VNUNIT* friendUnit = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {14.0f, 10.0f, 0.0f});
+  ASSERT_NE(friendUnit, nullptr);
+  const auto friendId = static_cast<SGE_PARAM>(friendUnit->dwId);
+  SPW_VECTOR point{4.0f, 5.0f, 6.0f};
+  const ORDERCASE cases[] = {
+      {"move", SGM_UNIT_GOTO_POINT, SGE_PtrParam(&point), false, VNTERUNIT_ORDER_MOVE, 0, 1.0f},
+      {"hold without a point", SGM_INFANTRY_HOLD_POSITION, 0, false,
+       VNTERUNIT_ORDER_HOLD_FIRE_AT_WILL, 0, 0.0f},
+      {"hold at a point", SGM_INFANTRY_HOLD_POSITION, 0, true, VNTERUNIT_ORDER_HOLD_FIRE_AT_WILL, 1,
+       0.0f},
+      {"escort", SGM_INFANTRY_ESCORT, friendId, false, VNTERUNIT_ORDER_GUARD, 0, 5.0f},
+      {"escort itself", SGM_INFANTRY_ESCORT, static_cast<SGE_PARAM>(unit->dwId), false, 0, 0, 0.0f},
+      {"halt", SGM_INFANTRY_HALT, 0, false, VNTERUNIT_ORDER_HALT, 0, 0.0f},
+      {"patrol without a route", SGM_INFANTRY_PATROL, 0, false, 0, 0, 0.0f},
+      {"heal by a soldier who is no medic", SGM_INFANTRY_HEAL, 0, false, 0, 0, 0.0f},
+  };
+  for (const ORDERCASE& c : cases) {
+    for (const char* when : {"free", "held", "dying"}) {
+      vnORDER_Clear(unit);
+      s->lowerState = s->upperState = VN_TERUNIT_LOWER_IDLE;
+      if (std::string(when) == "held") Send(SGM_TERUNIT_HOLD, VNTERUNIT_HOLD);
+      if (std::string(when) == "dying") s->lowerState = VN_TERUNIT_LOWER_DEATH;
+      Send(c.msg, c.p1, c.withPoint ? SGE_PtrParam(&point) : 0);
+      const VNORDER* order = vnORDER_Current(unit);
+      const int32_t kind = std::string(when) == "free" ? c.kind : 0;
+      EXPECT_EQ(vnTERUNIT_OrderKind(order), kind) << c.name << ", " << when;
+      if (std::string(when) == "held") Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);
+      if (!kind) continue;
+      EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_STARTED], c.started) << c.name;
+      EXPECT_EQ(vnTERUNIT_OrderFloat(order, VNTERUNIT_ORDER_WORD_VALUE), c.value) << c.name;
+      if (c.msg == SGM_INFANTRY_ESCORT) {
+        EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_TARGET], friendId) << c.name;
+      }
+      if (c.withPoint || c.msg == SGM_UNIT_GOTO_POINT) {
+        EXPECT_EQ(vnTERUNIT_OrderPoint(order).z, 6.0f) << c.name;
+      }
+    }
+  }
+}
+
+TEST_F(InfantryTest, APatrolNeedsTwoWaypointsOrOneThatItNeverTurnsBackFrom) {
+  SPW_VECTOR points[2] = {{1.0f, 1.0f, 0.0f}, {2.0f, 2.0f, 0.0f}};
+  Send(SGM_INFANTRY_SET_WAYPOINTS, 1, SGE_PtrParam(points));
+  Send(SGM_INFANTRY_PATROL, 0);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), 0);
+  Send(SGM_INFANTRY_PATROL, 1);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), VNTERUNIT_ORDER_PATROL);
+  EXPECT_NE(s->stateFlags & VNTERUNIT_SF_PATROL_NO_REVERSE, 0u);
+  Send(SGM_INFANTRY_END_PATROL);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), 0);
+  Send(SGM_INFANTRY_SET_WAYPOINTS, 2, SGE_PtrParam(points));
+  Send(SGM_INFANTRY_PATROL, 0);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), VNTERUNIT_ORDER_PATROL);
+  EXPECT_EQ(s->stateFlags & VNTERUNIT_SF_PATROL_NO_REVERSE, 0u);
+}
+
+// Only the engagement message undoes a mode's factor; a move order keeps it.
+TEST_F(InfantryTest, AChargingSoldierOrderedToMoveKeepsItsSpeed) {
+  ASSERT_NE(unit->pMove, nullptr);
+  unit->pMove->fMaxSpeed = 6.0f;
+  Send(SGM_INFANTRY_ENGAGEMENT, VNTERUNIT_ENGAGE_CHARGE);
+  SPW_VECTOR point{20.0f, 10.0f, 0.0f};
+  Send(SGM_UNIT_GOTO_POINT, SGE_PtrParam(&point));
+  EXPECT_NEAR(unit->pMove->fMaxSpeed, 9.0f, 1e-4f);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), VNTERUNIT_ORDER_MOVE);
+}
+
+TEST_F(InfantryTest, AMedicHealsTheFirstPatientGiven) {
+  VNUNIT* medic = w.Create(VN_UNIT_TYPE_TERRAN_MEDIC, w.Human(), {12.0f, 10.0f, 0.0f});
+  ASSERT_NE(medic, nullptr);
+  int32_t base[VNTERUNIT_BASE_ATTRIBUTES] = {};
+  base[VNTERUNIT_BASE_HEALTH] = std::bit_cast<int32_t>(100.0f);
+  Send(SGM_TERUNIT_SET_BASE_ATTRIBUTES, SGE_PtrParam(base));
+  const int32_t patients[] = {static_cast<int32_t>(unit->dwId)};
+  SGE_Send(medic->pController, SGM_INFANTRY_HEAL, 1, SGE_PtrParam(patients));
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(medic)), 0);  // nothing to heal yet
+  vnUNIT_SetAttrFloat(unit, VN_ATTR_HEALTH, 40.0f);
+  SGE_Send(medic->pController, SGM_INFANTRY_HEAL, 1, SGE_PtrParam(patients));
+  const VNORDER* order = vnORDER_Current(medic);
+  EXPECT_EQ(vnTERUNIT_OrderKind(order), VNTERUNIT_ORDER_HEAL);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_TARGET], patients[0]);
+}
+
+TEST_F(InfantryTest, PossessionNeedsAPossessorAndASecondOneOnlyRenewsTheTime) {
+  VNUNIT* possessor = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Computer(), {30.0f, 10.0f, 0.0f});
+  ASSERT_NE(possessor, nullptr);
+  const auto possessorId = static_cast<SGE_PARAM>(possessor->dwId);
+  Send(SGM_INFANTRY_POSSESS, 5, 9999);
+  EXPECT_EQ(s->phaseTimer, -1.0f);
+  EXPECT_NE(s->lowerState, VN_TERUNIT_LOWER_POSSESSED);
+  Send(SGM_INFANTRY_POSSESS, 5, possessorId);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_POSSESSED);
+  EXPECT_EQ(s->phaseTimer, 5.0f);
+  const VNORDER* order = vnORDER_Current(unit);
+  EXPECT_EQ(vnTERUNIT_OrderKind(order), VNTERUNIT_ORDER_POSSESSED);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_SECOND], possessorId);
+  EXPECT_EQ(Send(SGM_INFANTRY_POSSESS, 8, possessorId), 1);
+  EXPECT_EQ(s->phaseTimer, 8.0f);
+  SPW_VECTOR point{20.0f, 10.0f, 0.0f};
+  Send(SGM_UNIT_GOTO_POINT, SGE_PtrParam(&point));  // refused while possessed
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), VNTERUNIT_ORDER_POSSESSED);
+}
+
+TEST_F(InfantryTest, StealthHidesAndShowingFadesToWhatTheAttackersAllow) {
+  Send(SGM_INFANTRY_STEALTH, 1);
+  EXPECT_EQ(s->visibility, 0.0f);
+  EXPECT_FLOAT_EQ(s->fadeTarget, 0.17f);
+  EXPECT_EQ(self->shadow, nullptr);
+  s->stateFlags |= VNTERUNIT_SF_ATTACKERS;
+  Send(SGM_INFANTRY_STEALTH, 0, 1);  // toggles
+  EXPECT_EQ(s->stateFlags & VNTERUNIT_SF_HIDDEN, 0u);
+  EXPECT_FLOAT_EQ(s->fadeTarget, 0.4f);
+  EXPECT_EQ(s->visibility, 1.0f);
+  EXPECT_NE(self->shadow, nullptr);
+}
+
+TEST_F(InfantryTest, AScriptedPoseHoldsUntilItsEnd) {
+  SPW_VECTOR point{20.0f, 10.0f, 0.0f};
+  Send(SGM_UNIT_GOTO_POINT, SGE_PtrParam(&point));
+  Send(SGM_INFANTRY_SET_POSE, VN_TERUNIT_LOWER_SALUTE, VN_TERUNIT_UPPER_SALUTE);
+  EXPECT_EQ(vnTERUNIT_OrderKind(vnORDER_Current(unit)), 0);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_SALUTE);
+  EXPECT_EQ(s->scripted, 1);
+  Send(SGM_UNIT_UPDATE);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_SALUTE);
+  Send(SGM_INFANTRY_END_POSE);
+  EXPECT_EQ(s->scripted, 0);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
 }
 
 }  // namespace
