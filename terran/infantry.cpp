@@ -259,6 +259,23 @@ VNUNIT* GiveItem(VNTERUNIT* s, int32_t type) {
   return item;
 }
 
+// Whether the ground mover lets the other mover pass through the soldier: 1 for a friend that
+// gives way no less than the soldier, or while the soldier mans a gun; a held soldier lets
+// everyone through.
+SGE_RESULT IgnoresMover(const VNTERUNIT* s, const VNMOVER_RECORD* other) {
+  if (s->stateFlags & VNTERUNIT_SF_HELD) return 1;
+  SGE_TASK* controller = other && other->pOwner ? other->pOwner->pParent : nullptr;
+  const VNUNIT* otherUnit =
+      controller ? SGE_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0) : nullptr;
+  const VNPLAYER* player =
+      SGE_Ask<VNPLAYER>(vnUNITMAN_GetTask(), SGM_UNITMAN_PLAYER_BY_ID, s->unit->dwPlayer, 0);
+  if (!otherUnit || !player || !(otherUnit->dwPlayer & player->dwAllyMask)) return 0;
+  if (vnUNIT_AttrFloat(otherUnit, VN_ATTR_STUN_RESISTANCE) <=
+      vnUNIT_AttrFloat(s->unit, VN_ATTR_STUN_RESISTANCE))
+    return 1;
+  return s->upperState == VN_TERUNIT_UPPER_TURRETFIRE ? 1 : 0;
+}
+
 // Messages that this class answers itself, without the common handler.
 bool Answers(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PARAM p2,
              SGE_RESULT* answer) {
@@ -287,6 +304,17 @@ bool Answers(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PA
       return true;
     case SGM_UNIT_GET_SCALE:
       *answer = SGE_PtrResult(&s->visibility);
+      return true;
+    case SGM_MOVER_IGNORE_MOVER:
+      if (Dying(s)) {
+        *answer = 1;
+        return true;
+      }
+      if (s->turretId >= 1) return false;
+      *answer = IgnoresMover(s, SGE_ParamPtr<const VNMOVER_RECORD>(p2));
+      return true;
+    case SGM_MOVER_IGNORE_OBSTACLE:
+      *answer = Dying(s) || Held(s) ? 1 : 0;
       return true;
     case SGM_INFANTRY_HAS_ANIM:
       *answer = HasAnim(s, p1);

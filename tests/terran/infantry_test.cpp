@@ -455,4 +455,40 @@ TEST_F(InfantryTest, AScriptedPoseHoldsUntilItsEnd) {
   EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
 }
 
+struct PASSCASE {
+  const char* name;
+  bool enemy;
+  float otherResistance;
+  bool held;
+  bool dying;
+  SGE_RESULT answer;
+};
+
+TEST_F(InfantryTest, AFriendThatGivesWayNoLessPassesThroughAndAHeldSoldierLetsAllPass) {
+  VNUNIT* mate = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {12.0f, 10.0f, 0.0f});
+  VNUNIT* enemy = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Computer(), {14.0f, 10.0f, 0.0f});
+  ASSERT_TRUE(mate && enemy && mate->pMove && enemy->pMove && unit->pMove);
+  const PASSCASE cases[] = {
+      {"a friend", false, 1.0f, false, false, 1},
+      {"a friend that gives way more", false, 2.0f, false, false, 0},
+      {"an enemy", true, 1.0f, false, false, 0},
+      {"an enemy while held", true, 1.0f, true, false, 1},
+      {"an enemy while dying", true, 1.0f, false, true, 1},
+  };
+  for (const PASSCASE& c : cases) {
+    VNUNIT* other = c.enemy ? enemy : mate;
+    vnUNIT_SetAttrFloat(unit, VN_ATTR_STUN_RESISTANCE, 1.0f);
+    vnUNIT_SetAttrFloat(other, VN_ATTR_STUN_RESISTANCE, c.otherResistance);
+    if (c.held) Send(SGM_TERUNIT_HOLD, VNTERUNIT_HOLD);
+    if (c.dying) Hit(-2000.0f, VNINFANTRY_HIT_REACTS);
+    EXPECT_EQ(Send(SGM_MOVER_IGNORE_MOVER, SGE_PtrParam(unit->pMove), SGE_PtrParam(other->pMove)),
+              c.answer)
+        << c.name;
+    EXPECT_EQ(Send(SGM_MOVER_IGNORE_OBSTACLE, SGE_PtrParam(unit->pMove)),
+              c.held || c.dying ? 1 : 0)
+        << c.name;
+    if (c.held) Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);
+  }
+}
+
 }  // namespace
