@@ -80,6 +80,20 @@ SPW_VECTOR Seat(const VNTWINGUN* self) {
   return p;
 }
 
+// Where the gunner gets off, and a Twin80's gets on: behind the gun on its ground.
+SPW_VECTOR Behind(const VNTWINGUN* self) {
+  const VNUNIT* unit = self->pUnit;
+  return {unit->vPos.x - self->vForward.x * kExitBehind,
+          unit->vPos.y - self->vForward.y * kExitBehind, unit->vPos.z};
+}
+
+// The rest direction turned by the swivel: the way the seat faces.
+SPW_VECTOR SeatDirection(const VNTWINGUN* self) {
+  const float c = std::cos(self->fYaw), s = std::sin(self->fYaw);
+  const SPW_VECTOR& f = self->vForward;
+  return {f.x * c - f.y * s, f.x * s + f.y * c, 0.0f};
+}
+
 void MakeModels(VNTWINGUN* self, const SPW_TRANSFORM& at) {
   if (!self->bTwin80) {
     self->pModel = vnUNIT_CreateObject(self->pUnit, kTwin50File, 1.0f, &at);
@@ -123,12 +137,15 @@ void PoseGuns(VNTWINGUN* self) {
   }
 }
 
-bool IsEnemy(const VNUNIT* gun, const VNUNIT* other) {
+// An enemy of the side the gun fights for: its gunner's once he named it, else its own.
+bool IsEnemy(const VNTWINGUN* self, const VNUNIT* other) {
+  const VNUNIT* gun = self->pUnit;
   const VNUNITMAN* manager = vnUNITMAN_Get();
   if (!manager || other == gun || !other->dwPlayer) return false;
+  const uint32_t side = self->dwSide ? self->dwSide : gun->dwPlayer;
   SGE_DLLNODE* head = const_cast<SGE_DLLNODE*>(&manager->players);
   for (const VNPLAYER* player : SGE_ListRecords<VNPLAYER>(head)) {
-    if (player->dwId == gun->dwPlayer) return (player->dwEnemyMask & other->dwPlayer) != 0;
+    if (player->dwId == side) return (player->dwEnemyMask & other->dwPlayer) != 0;
   }
   return false;
 }
@@ -143,7 +160,7 @@ int32_t ConsiderTarget(void*, VNUNIT* unit, void* user) {
   auto* s = static_cast<Search*>(user);
   const VNUNIT* gun = s->pGun->pUnit;
   const float d = SPW_VecDist(&gun->vPos, &unit->vPos);
-  if (d >= s->fBest || !IsEnemy(gun, unit) || vnUNIT_IsDead(unit->dwId) ||
+  if (d >= s->fBest || !IsEnemy(s->pGun, unit) || vnUNIT_IsDead(unit->dwId) ||
       !vnTWINGUN_AcceptsTarget(s->pGun->vForward, gun->vPos, unit->vPos))
     return 1;
   s->fBest = d;
@@ -226,13 +243,21 @@ void Engage(VNTWINGUN* self, float dt) {
   }
 }
 
+// A gunner who aims: the gun fires at his locked target whenever it is ready, turning no more.
+void FireAtLock(VNTWINGUN* self, float dt) {
+  self->fFireTimer -= dt;
+  if (self->fFireTimer > 0.0f) return;
+  self->fFireTimer = kShotSeconds;
+  Fire(self, vnUNITMAN_GetUnit(self->dwTarget));
+}
+
 void Leave(VNTWINGUN* self) {
   const uint32_t gunner = self->dwGunner;
   self->dwGunner = 0;
   self->dwTarget = 0;
-  const VNUNIT* unit = self->pUnit;
-  const SPW_VECTOR exit{unit->vPos.x - self->vForward.x * kExitBehind,
-                        unit->vPos.y - self->vForward.y * kExitBehind, unit->vPos.z};
+  self->bGunnerAims = 0;
+  self->dwSide = 0;
+  const SPW_VECTOR exit = Behind(self);
   if (gunner) vnUNITMAN_SendToUnit(gunner, SGM_TWINGUN_GET_OFF, SGE_PtrParam(&exit), 0);
 }
 
@@ -250,11 +275,60 @@ void Occupy(VNTWINGUN* self, SGE_PARAM on, SGE_PARAM unitId) {
 
 void Update(VNTWINGUN* self) {
   if (self->dwGunner && vnUNIT_IsDead(self->dwGunner)) Leave(self);
-  if (self->dwGunner) {
+  if (self->dwGunner && self->bGunnerAims) {
+    if (!StillTarget(self)) self->dwTarget = 0;
+    if (self->dwTarget) FireAtLock(self, SGE_GetFrameTime());
+  } else if (self->dwGunner) {
     if (!StillTarget(self)) self->dwTarget = FindTarget(self);
     if (self->dwTarget) Engage(self, SGE_GetFrameTime());
   }
   PoseGuns(self);
+}
+
+// The gunner turns the gun by the angle and tilts it towards the point; the target is dropped
+// until he locks on again. 1 when the swivel stopped at its limit.
+int32_t Turn(VNTWINGUN* self, const float* turn, const SPW_VECTOR* point) {
+  if (!turn) return 0;
+  self->bGunnerAims = 1;
+  self->dwTarget = 0;
+  const float wanted = self->fYaw + *turn;
+  self->fYaw = std::clamp(wanted, -self->afLimits[0], self->afLimits[0]);
+  if (point) {
+    float yaw = 0.0f, pitch = 0.0f;
+    AimAt(self->vForward, self->pUnit->vPos, *point, &yaw, &pitch);
+    self->fPitch = std::clamp(pitch, -self->afLimits[1], self->afLimits[1]);
+  }
+  return self->fYaw != wanted ? 1 : 0;
+}
+
+// The gunner's aim is on the target: the gun points at its aim point and fires at it.
+int32_t LockOn(VNTWINGUN* self, SGE_PARAM targetId, const SPW_VECTOR* point) {
+  if (!point || !vnUNITMAN_GetUnit(static_cast<uint32_t>(targetId))) return 0;
+  self->bGunnerAims = 1;
+  float yaw = 0.0f, pitch = 0.0f;
+  AimAt(self->vForward, self->pUnit->vPos, *point, &yaw, &pitch);
+  self->fYaw = std::clamp(yaw, -self->afLimits[0], self->afLimits[0]);
+  self->fPitch = std::clamp(pitch, -self->afLimits[1], self->afLimits[1]);
+  self->dwTarget = static_cast<uint32_t>(targetId);
+  return 1;
+}
+
+int32_t WriteFloat(SGE_PARAM out, float value) {
+  float* p = SGE_ParamPtr<float>(out);
+  if (!p) return 0;
+  *p = value;
+  return 1;
+}
+
+// A Twin80's gunner steps on and off behind it; a Twin50 has no such point.
+SGE_RESULT StepPoint(VNTWINGUN* self) {
+  if (!self->bTwin80) return 0;
+  self->vStep = Behind(self);
+  return SGE_PtrResult(&self->vStep);
+}
+
+int32_t CanSee(const VNTWINGUN* self, const SPW_VECTOR* point) {
+  return point && vnTWINGUN_AcceptsTarget(self->vForward, self->pUnit->vPos, *point) ? 1 : 0;
 }
 
 void End(VNTWINGUN* self) {
@@ -270,6 +344,15 @@ SGE_RESULT Answer(VNTWINGUN* self, SGE_TASK*, int32_t msg, SGE_PARAM p1, SGE_PAR
     case SGM_TWINGUN_GUNNER: return static_cast<int32_t>(self->dwGunner);
     case SGM_TWINGUN_OCCUPY: Occupy(self, p1, p2); return 1;
     case SGM_TWINGUN_MOUNT_POINT: return vnFOBJPLAY_WriteVector(p1, Seat(self));
+    case SGM_TWINGUN_SEAT_DIRECTION: return vnFOBJPLAY_WriteVector(p1, SeatDirection(self));
+    case SGM_TWINGUN_ANGLE: return WriteFloat(p1, self->fYaw);
+    case SGM_TWINGUN_LOCK_ON: return LockOn(self, p1, SGE_ParamPtr<const SPW_VECTOR>(p2));
+    case SGM_TWINGUN_TURN:
+      return Turn(self, SGE_ParamPtr<const float>(p1), SGE_ParamPtr<const SPW_VECTOR>(p2));
+    case SGM_TWINGUN_CAN_SEE: return CanSee(self, SGE_ParamPtr<const SPW_VECTOR>(p1));
+    case SGM_TWINGUN_TWIN80_MOUNT:
+    case SGM_TWINGUN_TWIN80_EXIT: return StepPoint(self);
+    case SGM_TWINGUN_SIDE: self->dwSide = static_cast<uint32_t>(p1); return 1;
     default: return 0;
   }
 }

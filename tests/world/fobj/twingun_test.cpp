@@ -141,5 +141,97 @@ TEST_F(TwinGunTest, AFriendIsNoTarget) {
   EXPECT_EQ(TwinGun(gun)->dwTarget, 0u);
 }
 
+TEST_F(TwinGunTest, AGunnerTurnsTheGunUpToItsLimitAndReadsItsSeatBack) {
+  StartGuns();
+  VNUNIT* gun = Gun();
+  Man(gun);
+  const SPW_VECTOR point = Around(0, 20, 0);
+  const struct {
+    const char* what;
+    float turn;
+    int32_t atLimit;
+    float angle;
+  } cases[] = {
+      {"a small turn left", 0.3f, 0, 0.3f},
+      {"back past the middle", -0.5f, 0, -0.2f},
+      {"far right, stopped at 80 degrees", -2.0f, 1, -1.3962634f},
+      {"left again", 1.0f, 0, -0.3962634f},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_TURN, SGE_PtrParam(&c.turn),
+                       SGE_PtrParam(&point)),
+              c.atLimit)
+        << c.what;
+    float angle = 99.0f;
+    ASSERT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_ANGLE, SGE_PtrParam(&angle), 0), 1);
+    EXPECT_NEAR(angle, c.angle, 1e-5f) << c.what;
+    SPW_VECTOR seat{};
+    ASSERT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_SEAT_DIRECTION, SGE_PtrParam(&seat), 0), 1);
+    // Forward is +y; a turn to the left (positive) swings the seat towards -x.
+    EXPECT_NEAR(seat.x, -std::sin(c.angle), 1e-5f) << c.what;
+    EXPECT_NEAR(seat.y, std::cos(c.angle), 1e-5f) << c.what;
+  }
+}
+
+TEST_F(TwinGunTest, AGunnerWhoAimsChoosesTheTargetTheGunFiresAt) {
+  StartGuns();
+  VNUNIT* gun = Gun();
+  Man(gun);
+  VNUNIT* nearer = Soldier(w.Computer(), {80, 95, 0});
+  VNUNIT* chosen = Soldier(w.Computer(), {90, 120, 0});
+  const float none = 0.0f;
+  SGE_Send(gun->pController, SGM_TWINGUN_TURN, SGE_PtrParam(&none), 0);
+  RunFrames(5);
+  EXPECT_EQ(Hits(nearer), 0) << "a gun its gunner turns looks for nothing itself";
+  EXPECT_EQ(Hits(chosen), 0);
+  const SPW_VECTOR aim{chosen->vPos.x, chosen->vPos.y, chosen->vPos.z + 1.0f};
+  ASSERT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_LOCK_ON,
+                     static_cast<SGE_PARAM>(chosen->dwId), SGE_PtrParam(&aim)),
+            1);
+  EXPECT_NEAR(TwinGun(gun)->fYaw, std::atan2(40.0f, 10.0f) - SPW_PI / 2.0f, 1e-4f);
+  RunFrames(5);
+  EXPECT_GT(Hits(chosen), 0);
+  EXPECT_EQ(Hits(nearer), 0);
+  EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_LOCK_ON, 999999, SGE_PtrParam(&aim)), 0)
+      << "no lock on a unit that does not exist";
+}
+
+TEST_F(TwinGunTest, TheGunSeesOnlyPointsWithinItsArc) {
+  StartGuns();
+  VNUNIT* gun = Gun();
+  const SPW_VECTOR ahead{80, 100, 0}, behind{80, 60, 0};
+  EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_CAN_SEE, SGE_PtrParam(&ahead), 0), 1);
+  EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_CAN_SEE, SGE_PtrParam(&behind), 0), 0);
+  EXPECT_EQ(SGE_Send(gun->pController, SGM_TWINGUN_CAN_SEE, 0, 0), 0);
+}
+
+TEST_F(TwinGunTest, OnlyATwin80HasAPointToStepOnAndOffBehindIt) {
+  StartGuns();
+  VNUNIT* t50 = Gun();
+  VNUNIT* t80 = Gun(VN_UNIT_TYPE_WEAPON_TWIN80);
+  EXPECT_EQ(SGE_Ask<SPW_VECTOR>(t50->pController, SGM_TWINGUN_TWIN80_MOUNT, 1, 0), nullptr);
+  EXPECT_EQ(SGE_Ask<SPW_VECTOR>(t50->pController, SGM_TWINGUN_TWIN80_EXIT, 1, 0), nullptr);
+  for (int32_t msg : {SGM_TWINGUN_TWIN80_MOUNT, SGM_TWINGUN_TWIN80_EXIT}) {
+    const SPW_VECTOR* p = SGE_Ask<SPW_VECTOR>(t80->pController, msg, 1, 0);
+    ASSERT_NE(p, nullptr) << msg;
+    EXPECT_FLOAT_EQ(p->x, t80->vPos.x) << msg;
+    EXPECT_FLOAT_EQ(p->y, t80->vPos.y - 1.5f) << msg;
+  }
+}
+
+TEST_F(TwinGunTest, AGunFightsForItsGunnersSideOnceHeNamesIt) {
+  StartGuns();
+  VNUNIT* gun = Gun();
+  Man(gun);
+  VNUNIT* human = Soldier(w.Human(), {80, 100, 0});
+  RunFrames(3);
+  EXPECT_EQ(TwinGun(gun)->dwTarget, 0u);
+  SGE_Send(gun->pController, SGM_TWINGUN_SIDE, static_cast<SGE_PARAM>(w.Computer()), 0);
+  RunFrames(3);
+  EXPECT_EQ(TwinGun(gun)->dwTarget, human->dwId);
+  SGE_Send(gun->pController, SGM_TWINGUN_OCCUPY, 0, 0);
+  EXPECT_EQ(TwinGun(gun)->dwSide, 0u) << "a freed gun fights for its own side again";
+}
+
 }  // namespace
 }  // namespace playtest
