@@ -68,11 +68,11 @@ bool InPair(const VNHITSCAN* self) {
   return parent && parent->nType == VN_UNIT_TYPE_WEAPON_CLASS1DOUBLE;
 }
 
-int32_t HandOf(const VNHITSCAN* self) {
-  const VNUNIT* pair = self->pUnit->pParent;
-  if (!InPair(self) || !pair->pController) return VNWEAPON_HAND_SINGLE;
-  const VNUNIT* second = SGE_Ask<VNUNIT>(pair->pController, SGM_WEAPON_SECOND_GUN, 0, 0);
-  return second == self->pUnit ? VNWEAPON_HAND_RIGHT : VNWEAPON_HAND_LEFT;
+// A gun of the double weapon is told its hand by the class word of its creation: the pair
+// knows its second gun only once that gun is made.
+int32_t HandOf(const VNHITSCAN* self, const VNUNIT_CREATE* create) {
+  if (!InPair(self) || !create) return VNWEAPON_HAND_SINGLE;
+  return create->nVariant == VNWEAPON_HAND_RIGHT ? VNWEAPON_HAND_RIGHT : VNWEAPON_HAND_LEFT;
 }
 
 void Create(VNHITSCAN* self, SGE_TASK* task, VNUNIT* unit, const VNUNIT_CREATE* create) {
@@ -83,7 +83,7 @@ void Create(VNHITSCAN* self, SGE_TASK* task, VNUNIT* unit, const VNUNIT_CREATE* 
   self->nLocator = -1;
   if (!unit || !self->pClass) return;
   self->fSinceShot = Interval(self);
-  const int32_t slot = vnWEAPON_LoadModel(unit, HandOf(self), ObjectOf(vnWEAPON_GetHolder(unit)));
+  const int32_t slot = vnWEAPON_LoadModel(unit, HandOf(self, create), ObjectOf(vnWEAPON_GetHolder(unit)));
   SPW_SCENE* scene = vnMISSCONT_GetScene();
   if (slot < 0 || !scene) return;
   const SPW_TRANSFORM at{create ? create->vPos : unit->vPos, {0.0f, 0.0f, 0.0f, 1.0f}, 1.0f};

@@ -32,6 +32,7 @@ constexpr int32_t kStock = 3;
 constexpr float kRoundAmount = 2.0f;
 constexpr float kShotCharge = -1.0f;  // two shots a round
 constexpr int32_t kBugPoints = 40;
+constexpr int32_t kPair = VN_UNIT_TYPE_WEAPON_CLASS1DOUBLE;
 
 // The rifle's row: range, damage, one shot a second, the bullets it takes.
 inline VNWRITE_UNITATTR RifleRow() {
@@ -64,7 +65,7 @@ class WeaponTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteRifleModel();
-    w.WriteAttrs({RifleRow(), BulletRow(), SoldierRow(), BugRow()});
+    w.WriteAttrs({RifleRow(), BulletRow(), SoldierRow(), BugRow(), vnworld::Row(kPair, kWeaponFlags)});
     w.SetHook([this](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM) -> SGE_RESULT {
       if (msg == SGM_UNIT_GET_LOCATOR) {
         *SGE_ParamPtr<SPW_VECTOR>(p1) = {u->vPos.x, u->vPos.y, u->vPos.z + 1.0f};

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "effects/ammo.h"
 #include "effects/hitscan.h"
+#include "effects/pairedweapon.h"
 #include "engine/kernel/tasktypes.h"
 #include "platform/trace.h"
 #include "terran/infantry.h"
@@ -52,7 +54,7 @@ constexpr VNUNIT_CLASSROW kClasses[] = {
     {VNTT_BUG_TANKER, nullptr, 448},
     {VNTT_BUG_PLASMA, nullptr, 392},
     {VNTT_BUG_LARVAL, nullptr, 380},
-    {VNTT_WEAPON_CLASS1DOUBLE, nullptr, 24},
+    VNPAIREDWEAPON_CLASSROW,
     {VNTT_WEAPON_MISSILE, nullptr, 20},
     {VNTT_WEAPON_GRENADE, nullptr, 16},
     VNHITSCAN_LIGHTRIFLE_CLASSROW,
@@ -77,7 +79,7 @@ constexpr VNUNIT_CLASSROW kClasses[] = {
     {VNTT_PROJECTILE_GRENADE, nullptr, 96},
     {VNTT_PROJECTILE_BUGSPIT, nullptr, 152},
     {VNTT_PROJECTILE_FLAME_MANAGER, nullptr, 432},
-    {VNTT_AMMO, nullptr, 4},
+    VNAMMO_CLASSROW,
     VNPROP_CLASSROW,
     VNSTATUES_CLASSROW,
     VNAMMODUMP_CLASSROW,
