@@ -10,6 +10,7 @@
 #include "engine/kernel/program.h"
 #include "engine/memory/memblock.h"
 #include "effects/effectclass.h"
+#include "effects/particlejet.h"
 #include "interface/hud/hudtask.h"
 #include "interface/pointer/pointer.h"
 #include "platform/trace.h"
@@ -274,6 +275,7 @@ void vnROOT_RegisterTaskTypes() {
       {vnPOINTER_Register, "pointer task type"},
       {vnHUD_Register, "HUD task type"},
       {vnSPRITEDEFS_Register, "effect class table type"},
+      {vnPARTICLEJET_Register, "particle-jet type"},
       {vnUNITMAN_RegisterUnitClasses, "unit classes"},
       {vnFADE_Register, "transition controller type"},
   };

@@ -10,6 +10,7 @@ constexpr int32_t VNTT_FE_ROOT = 34;              // the front end
 constexpr int32_t VNTT_FADE = 58;                 // screen fades
 constexpr int32_t VNTT_LOADSCREEN = 59;           // the loading screen
 constexpr int32_t VNTT_BUGGIBS = 127;             // gibs, smoke and burning of hits
+constexpr int32_t VNTT_PARTICLEJET = 129;         // smoke, steam and fire emitters
 constexpr int32_t VNTT_SPRITEDEFS = 132;          // the mission's effect class table
 constexpr int32_t VNTT_BUGPATH = 133;             // the bugs' paths
 constexpr int32_t VNTT_VEHICLE_MOVER = 135;       // ground mover
