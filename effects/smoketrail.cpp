@@ -32,3 +32,23 @@ VNSMOKETRAIL* vnSmokeTrail_StartSideColoured(const VNUNIT* unit, const SPW_VECTO
 void vnSmokeTrail_Release(VNSMOKETRAIL* trail) {
   if (trail) SGE_ReleaseDataRef(trail);
 }
+
+int32_t vnSmokeTrail_StartBetween(const SPW_VECTOR* start, const SPW_VECTOR* startVector,
+                                  uint32_t colour1Start, uint32_t colour2Start,
+                                  const SPW_VECTOR* end, const SPW_VECTOR* endVector,
+                                  uint32_t colour1End, uint32_t colour2End) {
+  SGE_TASK* task = vnMISSCONT_GetSmokeTrailTask();
+  if (!task || !start || !end) return 0;
+  SGE_DATAREF* ref = SGE_CreateDataRef(nullptr, sizeof(VNSMOKETRAIL_BEAM));
+  if (!ref) return 0;
+  auto* beam = static_cast<VNSMOKETRAIL_BEAM*>(ref->pData);
+  const SPW_VECTOR none{};
+  *beam = {*start, startVector ? *startVector : none, *end, endVector ? *endVector : none,
+           {colour1Start, colour2Start}, {colour1End, colour2End}};
+  beam->vStart.z += VNSMOKETRAIL_BEAM_RAISE;
+  beam->vEnd.z += VNSMOKETRAIL_BEAM_RAISE;
+  const int32_t started =
+      SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, SGE_PtrParam(beam), VNSMOKETRAIL_FORM_BEAM) ? 1 : 0;
+  SGE_ReleaseDataRef(ref);
+  return started;
+}

@@ -26,5 +26,27 @@ using VNSMOKETRAIL = SGE_DATAREF;
 // A trail from the unit towards the point in its side's colour; null when there is no trail task
 // or it refused.
 VNSMOKETRAIL* vnSmokeTrail_StartSideColoured(const VNUNIT* unit, const SPW_VECTOR* point);
+// p2 of SGM_SMOKETRAIL_START for a beam record (plain records go with 0).
+constexpr int32_t VNSMOKETRAIL_FORM_BEAM = 2;
+// Beams are raised this much off the points they join, clear of the ground.
+constexpr float VNSMOKETRAIL_BEAM_RAISE = 0.2f;
+
+// A straight beam between two points, each with its second vector and its two colours (ARGB);
+// the trail task draws it once and ends it.
+struct VNSMOKETRAIL_BEAM {
+  SPW_VECTOR vStart;
+  SPW_VECTOR vStartVector;
+  SPW_VECTOR vEnd;
+  SPW_VECTOR vEndVector;
+  uint32_t adwStartColours[2];
+  uint32_t adwEndColours[2];
+};
+
+// A beam between the points, both raised by VNSMOKETRAIL_BEAM_RAISE; 1 when the trail task took
+// it. The beam ends itself, so the starter keeps no hold on it.
+int32_t vnSmokeTrail_StartBetween(const SPW_VECTOR* start, const SPW_VECTOR* startVector,
+                                  uint32_t colour1Start, uint32_t colour2Start,
+                                  const SPW_VECTOR* end, const SPW_VECTOR* endVector,
+                                  uint32_t colour1End, uint32_t colour2End);
 // Gives up the starter's hold on the trail, which ends it.
 void vnSmokeTrail_Release(VNSMOKETRAIL* trail);
