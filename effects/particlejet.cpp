@@ -15,6 +15,7 @@
 #include "missions/control/missiontasks.h"
 #include "platform/random.h"
 #include "platform/trace.h"
+#include "world/unitman/unitman.h"
 #include "shell/options.h"
 
 namespace {
@@ -260,17 +261,10 @@ SGE_RESULT Answer(VNJET_MANAGER* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1
 
 }  // namespace
 
-SGE_RESULT vnPARTICLEJET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                                 SGE_PARAM p2) {
-  VNJET_MANAGER* self = SGE_TaskData<VNJET_MANAGER>(task);
-  const SGE_RESULT answer = self ? Answer(self, task, msg, p1, p2) : 0;
-  SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  return answer;
-}
-
 int32_t vnPARTICLEJET_Register() {
-  return SGE_RegisterTaskType(VNTT_PARTICLEJET, vnPARTICLEJET_Handler, SGE_TTF_ZERO_DATA,
-                              static_cast<int32_t>(sizeof(VNJET_MANAGER)), "ParticleJet");
+  return SGE_RegisterTaskType(VNTT_PARTICLEJET, vnUNIT_ControllerHandler<VNJET_MANAGER, Answer>,
+                              SGE_TTF_ZERO_DATA, static_cast<int32_t>(sizeof(VNJET_MANAGER)),
+                              "ParticleJet");
 }
 
 int32_t vnPARTICLEJET_CountParticles(const VNJET* jet) {

@@ -75,7 +75,5 @@ struct VNJET_MANAGER {
 };
 
 int32_t vnPARTICLEJET_Register();
-SGE_RESULT vnPARTICLEJET_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                                 SGE_PARAM p2);
 // The live particles of an emitter.
 int32_t vnPARTICLEJET_CountParticles(const VNJET* jet);

@@ -43,10 +43,9 @@ int32_t vnSmokeTrail_StartBetween(const SPW_VECTOR* start, const SPW_VECTOR* sta
   if (!ref) return 0;
   auto* beam = static_cast<VNSMOKETRAIL_BEAM*>(ref->pData);
   const SPW_VECTOR none{};
-  *beam = {*start, startVector ? *startVector : none, *end, endVector ? *endVector : none,
-           {colour1Start, colour2Start}, {colour1End, colour2End}};
-  beam->vStart.z += VNSMOKETRAIL_BEAM_RAISE;
-  beam->vEnd.z += VNSMOKETRAIL_BEAM_RAISE;
+  beam->aEnds[0] = {*start, startVector ? *startVector : none, {colour1Start, colour2Start}};
+  beam->aEnds[1] = {*end, endVector ? *endVector : none, {colour1End, colour2End}};
+  for (VNSMOKETRAIL_BEAMEND& e : beam->aEnds) e.vPoint.z += VNSMOKETRAIL_BEAM_RAISE;
   const int32_t started =
       SGE_SendMessage(task, ref, SGM_SMOKETRAIL_START, SGE_PtrParam(beam), VNSMOKETRAIL_FORM_BEAM) ? 1 : 0;
   SGE_ReleaseDataRef(ref);

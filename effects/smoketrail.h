@@ -33,13 +33,12 @@ constexpr float VNSMOKETRAIL_BEAM_RAISE = 0.2f;
 
 // A straight beam between two points, each with its second vector and its two colours (ARGB);
 // the trail task draws it once and ends it.
+struct VNSMOKETRAIL_BEAMEND {
+  SPW_VECTOR vPoint, vVector;
+  uint32_t adwColours[2];
+};
 struct VNSMOKETRAIL_BEAM {
-  SPW_VECTOR vStart;
-  SPW_VECTOR vStartVector;
-  SPW_VECTOR vEnd;
-  SPW_VECTOR vEndVector;
-  uint32_t adwStartColours[2];
-  uint32_t adwEndColours[2];
+  VNSMOKETRAIL_BEAMEND aEnds[2];  // start, end
 };
 
 // A beam between the points, both raised by VNSMOKETRAIL_BEAM_RAISE; 1 when the trail task took

@@ -6,6 +6,7 @@
 #include "engine/kernel/tasktypes.h"
 #include "missions/control/missiontasks.h"
 #include "platform/trace.h"
+#include "world/unitman/unitman.h"
 #include "world/mission/context.h"
 
 namespace {
@@ -44,25 +45,19 @@ SGE_RESULT Answer(VNMISSCONT_DATA* self, SGE_TASK* task, int32_t msg, SGE_PARAM 
   return 0;
 }
 
+constexpr SGE_TASKHANDLER kHandler = vnUNIT_ControllerHandler<VNMISSCONT_DATA, Answer>;
+
 }  // namespace
 
-SGE_RESULT vnMISSCONT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2) {
-  VNMISSCONT_DATA* self = SGE_TaskData<VNMISSCONT_DATA>(task);
-  const SGE_RESULT answer = self ? Answer(self, task, msg, p1, p2) : 0;
-  SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-  return answer;
-}
-
 int32_t vnMISSCONT_Register() {
-  return SGE_RegisterTaskType(VNTT_MISSCONT, vnMISSCONT_Handler, SGE_TTF_ZERO_DATA,
+  return SGE_RegisterTaskType(VNTT_MISSCONT, kHandler, SGE_TTF_ZERO_DATA,
                               static_cast<int32_t>(sizeof(VNMISSCONT_DATA)), "");
 }
 
 int32_t vnMISSCONT_EventCount(int32_t event) {
   SGE_TASK* controller = vnMISSION_Context().pController;
   // A controller of another handler keeps its own record.
-  const auto* self = controller && controller->pHandler == vnMISSCONT_Handler
+  const auto* self = controller && controller->pHandler == kHandler
                          ? SGE_TaskData<VNMISSCONT_DATA>(controller)
                          : nullptr;
   return self && IsEvent(event) ? self->anEvents[event - VNMISSCONT_FIRST_EVENT] : 0;

@@ -16,7 +16,5 @@ struct VNMISSCONT_DATA {
 };
 
 int32_t vnMISSCONT_Register();
-SGE_RESULT vnMISSCONT_Handler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
-                              SGE_PARAM p2);
 // How many of the event the running controller got; 0 without one or for another message.
 int32_t vnMISSCONT_EventCount(int32_t event);

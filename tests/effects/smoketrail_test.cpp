@@ -54,14 +54,14 @@ TEST_F(BeamTest, ABeamJoinsThePointsRaisedWithBothColourPairs) {
   ASSERT_EQ(g_beams.size(), 1u);
   EXPECT_EQ(g_forms[0], VNSMOKETRAIL_FORM_BEAM);
   const VNSMOKETRAIL_BEAM& beam = g_beams[0];
-  EXPECT_FLOAT_EQ(beam.vStart.z, 3.2f);
-  EXPECT_FLOAT_EQ(beam.vEnd.z, 13.2f);
-  EXPECT_FLOAT_EQ(beam.vStart.x, 1.0f);
-  EXPECT_FLOAT_EQ(beam.vEndVector.y, 1.0f);
-  EXPECT_EQ(beam.adwStartColours[0], 0xff808080u);
-  EXPECT_EQ(beam.adwStartColours[1], 0xffe1e1e1u);
-  EXPECT_EQ(beam.adwEndColours[0], 0xff6464cdu);
-  EXPECT_EQ(beam.adwEndColours[1], 0xffc4c4c4u);
+  EXPECT_FLOAT_EQ(beam.aEnds[0].vPoint.z, 3.2f);
+  EXPECT_FLOAT_EQ(beam.aEnds[1].vPoint.z, 13.2f);
+  EXPECT_FLOAT_EQ(beam.aEnds[0].vPoint.x, 1.0f);
+  EXPECT_FLOAT_EQ(beam.aEnds[1].vVector.y, 1.0f);
+  EXPECT_EQ(beam.aEnds[0].adwColours[0], 0xff808080u);
+  EXPECT_EQ(beam.aEnds[0].adwColours[1], 0xffe1e1e1u);
+  EXPECT_EQ(beam.aEnds[1].adwColours[0], 0xff6464cdu);
+  EXPECT_EQ(beam.aEnds[1].adwColours[1], 0xffc4c4c4u);
 }
 
 TEST_F(BeamTest, NoBeamWithoutATrailTaskOrWhenItRefuses) {
