@@ -455,6 +455,30 @@ TEST_F(InfantryTest, AScriptedPoseHoldsUntilItsEnd) {
   EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
 }
 
+// A gun that takes the soldier on and puts him off: the order names it while he is on it, and
+// the shadow and breath puffs he had come back when he gets off.
+TEST_F(InfantryTest, AGunTakesTheSoldierOnAndPutsHimOffWhereItSays) {
+  VNUNIT* gun = w.Create(VN_UNIT_TYPE_WEAPON_TWIN50, w.Human(), {10.0f, 15.0f, 0.0f});
+  ASSERT_NE(gun, nullptr);
+  Send(SGM_INFANTRY_BREATH, 1);
+  SPW_VECTOR mount{10.0f, 14.0f, 0.0f};
+  Send(SGM_TWINGUN_GET_ON, SGE_PtrParam(&mount), static_cast<SGE_PARAM>(gun->dwId));
+  EXPECT_EQ(s->turretId, static_cast<int32_t>(gun->dwId));
+  const VNORDER* order = vnORDER_Current(unit);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->anWord[0], VNTERUNIT_ORDER_TURRET);
+  EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_STARTED], 1);
+  EXPECT_EQ(vnTERUNIT_OrderPoint(order).y, 14.0f);
+  EXPECT_EQ(self->shadow, nullptr);
+  EXPECT_EQ(s->stateFlags & VNTERUNIT_SF_BREATH_PUFFS, 0u);
+  SPW_VECTOR exit{12.0f, 15.0f, 0.0f};
+  Send(SGM_TWINGUN_GET_OFF, SGE_PtrParam(&exit));
+  EXPECT_EQ(s->turretId, -1);
+  EXPECT_NE(self->shadow, nullptr);
+  EXPECT_NE(s->stateFlags & VNTERUNIT_SF_BREATH_PUFFS, 0u);
+  EXPECT_NE(unit->dwFlags & VNUNIT_F_OBSERVABLE, 0u);
+}
+
 struct PASSCASE {
   const char* name;
   bool enemy;
