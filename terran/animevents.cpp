@@ -4,6 +4,7 @@
 #include "platform/random.h"
 #include "shell/sound/sound.h"
 #include "terran/anim_internal.h"
+#include "terran/handler.h"
 #include "terran/terunit.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
@@ -14,7 +15,6 @@ constexpr float kIdlePeriod = 5.0f;
 constexpr int32_t kRelaxAfterPeriods = 3;
 constexpr int32_t kRelaxRemarkChance = 500;  // 1 in 500 at the third period
 constexpr uint32_t kRelaxRemarkEvent = 4096;
-constexpr int32_t SGM_TERUNIT_VOICE_EVENT_SELF = 643;
 constexpr int32_t kFlightSounds[2] = {399, 400};
 
 void Both(VNTERUNIT* r, int32_t slot) {
@@ -71,7 +71,7 @@ void IdleEnded(VNTERUNIT* r, int32_t slot, int32_t nameIndex) {
   if (r->idlePeriods == kRelaxAfterPeriods) {
     Both(r, VNTERUNIT_SLOT_GOTORELAXED);
     if (PLAT_Rand() % kRelaxRemarkChance == 0 && r->unit && r->unit->pController)
-      SGE_Send(r->unit->pController, SGM_TERUNIT_VOICE_EVENT_SELF, kRelaxRemarkEvent, 0);
+      SGE_Send(r->unit->pController, SGM_TERUNIT_VOICE_EVENT, kRelaxRemarkEvent, 0);
     Apply(r);
   } else if (r->idlePeriods > kRelaxAfterPeriods) {
     Restart(r, nameIndex);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "effects/weapon.h"
 #include "engine/dobject/dobject.h"
 #include "engine/object/object.h"
 #include "platform/trace.h"
@@ -14,8 +15,7 @@
 
 namespace {
 
-constexpr int32_t SGM_WEAPON_HOLD_KIND = 577;  // the hold set a weapon asks for
-constexpr float kTakeoffMarkFrames = 12.0f;    // bounce_takeoff also ends its climb here
+constexpr float kTakeoffMarkFrames = 12.0f;  // bounce_takeoff also ends its climb here
 
 struct NODENAMES {
   uint32_t count;
@@ -173,7 +173,7 @@ void vnTERUNIT_SelectHoldSet(VNTERUNIT* record) {
   }
   VNUNIT* weapon = SGE_ListFirstRecord<VNUNIT>(&unit->aChildren[VNUNIT_CHILD_WEAPONS]);
   if (!weapon || !weapon->pController) return;
-  switch (SGE_Send(weapon->pController, SGM_WEAPON_HOLD_KIND, 0, 0)) {
+  switch (SGE_Send(weapon->pController, SGM_WEAPON_GET_HOLD_KIND, 0, 0)) {
     case 1:
       record->animSet = VNTERUNIT_SET_SLOTS;
       break;
