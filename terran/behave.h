@@ -96,3 +96,13 @@ int32_t vnTERUNIT_HoldsCaptureWeapon(const VNUNIT* unit);
 int32_t vnTERUNIT_IsValidTarget(int32_t weaponType, int32_t unused, const VNUNIT* target);
 // A soldier in stealth that fires leaves stealth.
 void vnTERUNIT_RaiseAlert(VNTERUNIT* record);
+
+// Voice lines.
+// Says the line of the one pending voice event and clears the events; the line, or -1 when none
+// is said (a line still playing keeps the events).
+int32_t vnTERUNIT_SayEventLine(VNTERUNIT* record);
+// The selected fielded soldier who speaks for the selection: the first in a squad leader's slot,
+// else the highest rank; null when none is selected.
+VNUNIT* vnTERUNIT_FindSquadLeader();
+// The platoon rank of a fielded soldier, -1 when the unit is none.
+int32_t vnTERUNIT_GetRank(int32_t unitId);

@@ -7,13 +7,18 @@
 #include <bit>
 #include <cstring>
 
+#include "effects/weapon.h"
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
+#include "interface/hud/uniticon.h"
+#include "missions/control/rzone.h"
 #include "shell/sound/sound.h"
 #include "terran/behave.h"
+#include "terran/handler_internal.h"
 #include "terran/movement.h"
 #include "terran/orders.h"
 #include "terran/terunit.h"
+#include "world/bstar/search.h"
 #include "world/fobj/poptarget.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
@@ -172,6 +177,21 @@ void SoundFinished(VNTERUNIT* s, SGE_PARAM channel) {
   if (channel == s->lineChannel) s->lineChannel = -1;
 }
 
+// A dormant soldier counts as out of its region.
+void SetDormant(VNTERUNIT* s, SGE_PARAM dormant) {
+  s->scripted = static_cast<int32_t>(dormant);
+  VNUNIT* unit = Unit(s);
+  const bool was = (unit->dwFlags & VNUNIT_F_NEVER_SIGHTED) != 0;
+  if ((dormant != 0) == was) return;
+  VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner();
+  const BSTAR_Node* region = planner ? BSTAR_FindNodeAtPoint(planner->pNetwork, &unit->vPos) : nullptr;
+  vnMISSCONT_CountRZoneUnits(region, unit, dormant ? 0 : 1);
+  if (dormant)
+    unit->dwFlags |= VNUNIT_F_NEVER_SIGHTED;
+  else
+    unit->dwFlags &= ~VNUNIT_F_NEVER_SIGHTED;
+}
+
 REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
   switch (msg) {
     case SGM_TASK_DESTROY: OnDestroy(s); return kPassOn;
@@ -221,6 +241,23 @@ REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
     case SGM_TERUNIT_SHOW_WOUNDED: return Answer(vnTERUNIT_ShowWounded(s, a ? 1 : 0));
     case SGM_TERUNIT_GET_WOUNDED_OBJECT: return Answer(SGE_PtrResult(vnTERUNIT_GetWoundedObject(s)));
     case SGM_TERUNIT_RELAX: vnTERUNIT_Relax(s); return kPassOn;
+    case SGM_TERUNIT_SET_DORMANT: SetDormant(s, a); return kPassOn;
+    case SGM_WEAPON_CREDIT_KILL:
+      if (a) vnTERUNIT_CreditKill(s, SGE_ParamPtr<const int32_t>(a), b);
+      return kPassOn;
+    case SGM_TERUNIT_GET_TOTALS: return Answer(SGE_PtrResult(s->totals));
+    case SGM_UNIT_ADD_AMMO: return Answer(SGE_PtrResult(vnTERUNIT_AddAmmo(s, static_cast<int32_t>(a))));
+    case SGM_TERUNIT_USE_AMMO: vnTERUNIT_UseAmmo(s, static_cast<int32_t>(a), b); return kPassOn;
+    case SGM_TERUNIT_ADD_EQUIPMENT:
+      return Answer(SGE_PtrResult(vnTERUNIT_AddEquipment(s, static_cast<int32_t>(a))));
+    case SGM_TERUNIT_GET_LOADOUT: return Answer(vnTERUNIT_GetLoadout(s, SGE_ParamPtr<int32_t>(a)));
+    case SGM_TERUNIT_ORDER_ATTACK_POINT:
+      vnTERUNIT_OrderAttackPoint(s, SGE_ParamPtr<const SPW_VECTOR>(a), b);
+      return kPassOn;
+    case SGM_TERUNIT_CALL_AIRSTRIKE: vnTERUNIT_CallAirstrike(s, a); return kPassOn;
+    case SGM_TERUNIT_VOICE_EVENT: vnTERUNIT_VoiceEvent(s, a, b); return kPassOn;
+    case SGM_TERUNIT_PUSH: vnTERUNIT_Push(s, SGE_ParamPtr<const SPW_VECTOR>(a), b); return kPassOn;
+    case SGM_TERUNIT_REMOVE_ICON: vnUnitIcon_Remove(Unit(s)->dwId); return kPassOn;
     default: return kPassOn;
   }
 }

@@ -227,6 +227,7 @@ constexpr int32_t VNTERUNIT_MAX_ATTACKERS = 3;
 constexpr int32_t VNTERUNIT_MAX_WAYPOINTS = 8;
 constexpr int32_t VNTERUNIT_MAX_IDS = 8;
 constexpr int32_t VNTERUNIT_BASE_ATTRIBUTES = 7;
+constexpr int32_t VNTERUNIT_TOTALS = 8;
 constexpr int32_t VNTERUNIT_WOUNDED_ANIMS = 4;  // "wounded", "helpMe", "getup", "pullrope"
 
 // Aim and jump limits.
@@ -342,6 +343,9 @@ struct VNTERUNIT {
   SPW_DOBJECT* model;
   uint32_t bodyFlags;       // VNTERUNIT_BF_*
   VNMARKER* marker;
+  // The soldier's statistics (SGM_WEAPON_CREDIT_KILL adds to them word by word): [2] bug holes,
+  // [4] kills, [5] points, [6] hits, [7] misses.
+  int32_t totals[VNTERUNIT_TOTALS];
 };
 
 // baseAttributes positions.
