@@ -476,6 +476,7 @@ int32_t RunOrder(const FRAME& f) {
     case VNTERUNIT_ORDER_REPAIR: return Treat(f, false);
     case VNTERUNIT_ORDER_POSSESSED: return Possessed(f);
     case VNTERUNIT_ORDER_SNIPER_AIM: return SniperAim(f);
+    case VNTERUNIT_ORDER_TURRET: return vnTERUNIT_RunTurret(f.task, f.s, f.order);
     case VNTERUNIT_ORDER_WAIT: return Wait(f);
     case VNTERUNIT_ORDER_STAND: return Stand(f);
     default: return 0;

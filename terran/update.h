@@ -75,6 +75,8 @@ int32_t vnTERUNIT_RunAttackUnit(SGE_TASK* task, VNTERUNIT* record, VNORDER* orde
 int32_t vnTERUNIT_RunAttackPoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 int32_t vnTERUNIT_RunFirePoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 int32_t vnTERUNIT_RunJump(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+// Walks to the turret's seat (the order's point), takes it and mans the gun.
+int32_t vnTERUNIT_RunTurret(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 
 // The suit-destroyed sequence, once: the suit's model goes and a pilot takes its place, dead at
 // once unless sparePilot is set. 1.

@@ -177,6 +177,29 @@ TEST_F(SoldierUpdate, AMedicHealsAtTenASecondThenTakesTheNextPatient) {
   EXPECT_EQ(vnTERUNIT_FirstPatient(medic), 0);
 }
 
+TEST_F(SoldierUpdate, ATurretOrderWalksToTheSeatThenMansTheGunUntilDone) {
+  VNORDER man = Order(VNTERUNIT_ORDER_TURRET);
+  vnTERUNIT_SetOrderPoint(&man, {30.0f, 10.0f, 0.0f});
+  Give(man);
+  world.RunFrames(1);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_RUNNING) << "20 m from the seat";
+  EXPECT_FALSE(s->stateFlags & VNTERUNIT_SF_TURRET);
+  vnORDER_Pop(s->unit);
+  vnTERUNIT_SetOrderPoint(&man, {12.0f, 10.0f, 0.0f});
+  Give(man);
+  world.RunFrames(1);
+  EXPECT_TRUE(s->stateFlags & VNTERUNIT_SF_TURRET) << "within 3 m: seated";
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
+  world.RunFrames(5);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_TURRETFIRE);
+  EXPECT_EQ(s->upperState, VN_TERUNIT_UPPER_TURRETFIRE);
+  EXPECT_NEAR(s->phaseTimer, 0.5f, 1e-4f);
+  EXPECT_EQ(Orders(s), (Kinds{VNTERUNIT_ORDER_TURRET}));
+  vnORDER_MarkDone(vnORDER_Current(s->unit));
+  world.RunFrames(1);
+  EXPECT_TRUE(Orders(s).empty());
+}
+
 TEST_F(SoldierUpdate, AJumpShorterThanAFifthOfASecondIsNotFlownAndStillLands) {
   VNTERUNIT* suit = Spawn(VN_UNIT_TYPE_SUIT_BRAKKAR_0, {10, 30, 0});
   ASSERT_NE(suit, nullptr);
