@@ -137,3 +137,26 @@ TEST_F(SoldierKit, ADyingSoldierSaysOnlyTheDyingEvent) {
 }
 
 }  // namespace
+
+namespace {
+
+class SoldierReset : public SoldierKit {};
+
+TEST_F(SoldierReset, AResetClearsOrdersStatesAndItsOwnBitsAndKeepsTheSendersBits) {
+  Send(s, SGM_TERUNIT_ORDER_WAIT, 1, 0);
+  s->lowerState = VN_TERUNIT_LOWER_RUNNING;
+  s->exhausted = 1;
+  s->voiceEvents = 0x200;
+  s->stateFlags = VNTERUNIT_SF_AIRBORNE | VNTERUNIT_SF_MICRO_ROCKETS | VNTERUNIT_SF_HELD |
+                  VNTERUNIT_SF_ZOMBIE;
+  s->modeFlags = VNTERUNIT_MF_SUIT_DESTROYED | VNTERUNIT_MF_ALT_FIRE | VNTERUNIT_MF_WOUNDED;
+  vnTERUNIT_Reset(s);
+  EXPECT_TRUE(Orders(s).empty());
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
+  EXPECT_EQ(s->exhausted, 0);
+  EXPECT_EQ(s->voiceEvents, 0u);
+  EXPECT_EQ(s->stateFlags, VNTERUNIT_SF_HELD | VNTERUNIT_SF_ZOMBIE);
+  EXPECT_EQ(s->modeFlags, VNTERUNIT_MF_WOUNDED);
+}
+
+}  // namespace
