@@ -78,3 +78,11 @@ int32_t vnFX_DomeRaise(VNUNIT* dome, VNUNIT* soldier, VNTERUNIT* record, BSTAR_N
 int32_t vnFX_DomeLower(VNUNIT* dome, VNUNIT* soldier, BSTAR_Node** node);
 // Whether the dome stands (its answer to SGM_DOME_IS_RAISED); 0 without a dome.
 int32_t vnFX_DomeState(VNUNIT* dome);
+
+// Puffs that rise from a soldier. A breath puff comes each time the soldier's breath timer runs
+// out (call it every frame while VNTERUNIT_SF_BREATH_PUFFS is set); a state puff drifts to the side
+// of the soldier's step. Neither sprite reads the soldier after it is made.
+void vnFX_BreathPuff(VNTERUNIT* record);
+void vnFX_StatePuff(VNTERUNIT* record);
+// Seconds to the next breath: 2 to 4, half that while running.
+float vnFX_BreathPause(int32_t running);

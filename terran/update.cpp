@@ -12,6 +12,7 @@
 #include "terran/handler.h"
 #include "terran/movement.h"
 #include "terran/orders.h"
+#include "terran/unitfx.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
 
@@ -494,6 +495,7 @@ int32_t vnTERUNIT_Update(SGE_PARAM, SGE_PARAM, SGE_TASK* task, VNTERUNIT* s) {
   if (s->retargetTimer > 0.0f) s->retargetTimer -= f.dt;
   RestDown(f);
   if (ReactsToHit(f)) return 0;
+  if (s->stateFlags & VNTERUNIT_SF_BREATH_PUFFS) vnFX_BreathPuff(s);
   if (!Exert(f)) return 0;
   return RunOrder(f);
 }
