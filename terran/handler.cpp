@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "effects/weapon.h"
+#include "engine/dobject/dobject.h"
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 #include "interface/hud/uniticon.h"
@@ -192,7 +193,21 @@ void SetDormant(VNTERUNIT* s, SGE_PARAM dormant) {
     unit->dwFlags &= ~VNUNIT_F_NEVER_SIGHTED;
 }
 
-REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
+// A hidden soldier's model is neither drawn nor animated, and its unit skips its extra frame step.
+void SetVisible(VNTERUNIT* s, SGE_TASK* task, SGE_PARAM visible) {
+  auto* model = SGE_Ask<SPW_DOBJECT>(task, SGM_UNIT_GET_OBJECT, 0, 0);
+  if (!model) return;
+  constexpr uint32_t kHiddenModel = SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED;
+  if (visible) {
+    model->fFlags &= ~kHiddenModel;
+    Unit(s)->dwFlags |= VNUNIT_F_FRAME_EXTRA;
+  } else {
+    model->fFlags |= kHiddenModel;
+    Unit(s)->dwFlags &= ~VNUNIT_F_FRAME_EXTRA;
+  }
+}
+
+REPLY Protocol(VNTERUNIT* s, SGE_TASK* task, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
   switch (msg) {
     case SGM_TASK_DESTROY: OnDestroy(s); return kPassOn;
     case SGM_TERUNIT_IS_OFF_GROUND:
@@ -242,6 +257,7 @@ REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
     case SGM_TERUNIT_GET_WOUNDED_OBJECT: return Answer(SGE_PtrResult(vnTERUNIT_GetWoundedObject(s)));
     case SGM_TERUNIT_RELAX: vnTERUNIT_Relax(s); return kPassOn;
     case SGM_TERUNIT_SET_DORMANT: SetDormant(s, a); return kPassOn;
+    case SGM_TERUNIT_SET_VISIBLE: SetVisible(s, task, a); return kPassOn;
     case SGM_WEAPON_CREDIT_KILL:
       if (a) vnTERUNIT_CreditKill(s, SGE_ParamPtr<const int32_t>(a), b);
       return kPassOn;
@@ -267,6 +283,6 @@ REPLY Protocol(VNTERUNIT* s, int32_t msg, SGE_PARAM a, SGE_PARAM b) {
 SGE_RESULT vnTERUNIT_CommonHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM a,
                                    SGE_PARAM b) {
   VNTERUNIT* s = SGE_TaskData<VNTERUNIT>(task);
-  const REPLY reply = s && s->unit ? Protocol(s, msg, a, b) : kPassOn;
+  const REPLY reply = s && s->unit ? Protocol(s, task, msg, a, b) : kPassOn;
   return reply.answered ? reply.value : SGE_DefaultTaskHandler(task, data, msg, a, b);
 }

@@ -135,4 +135,15 @@ TEST_F(SoldierWounded, RelaxingPlaysTheGoToRelaxedAnimationLocked) {
   EXPECT_EQ(s->lowerAnim, 1) << "the model's second animation";
 }
 
+TEST_F(SoldierWounded, AnInvisibleSoldiersModelIsNeitherDrawnNorAnimated) {
+  Begin({});
+  Send(s, SGM_TERUNIT_SET_VISIBLE, 0);
+  EXPECT_EQ(s->model->fFlags & (SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED),
+            SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED);
+  EXPECT_FALSE(s->unit->dwFlags & VNUNIT_F_FRAME_EXTRA);
+  Send(s, SGM_TERUNIT_SET_VISIBLE, 1);
+  EXPECT_EQ(s->model->fFlags & (SPW_DOBJ_HIDDEN | SPW_DOBJ_NOT_ANIMATED), 0u);
+  EXPECT_TRUE(s->unit->dwFlags & VNUNIT_F_FRAME_EXTRA);
+}
+
 }  // namespace
