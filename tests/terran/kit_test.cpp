@@ -5,6 +5,7 @@
 #include "effects/weapon.h"
 #include "terran/behave.h"
 #include "terran/handler.h"
+#include "terran/orders.h"
 #include "tests/terran/protocol_fixture.h"
 #include "world/unittype/unittype.h"
 
@@ -157,6 +158,59 @@ TEST_F(SoldierReset, AResetClearsOrdersStatesAndItsOwnBitsAndKeepsTheSendersBits
   EXPECT_EQ(s->voiceEvents, 0u);
   EXPECT_EQ(s->stateFlags, VNTERUNIT_SF_HELD | VNTERUNIT_SF_ZOMBIE);
   EXPECT_EQ(s->modeFlags, VNTERUNIT_MF_WOUNDED);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoldierKit, ADormantSoldierIsMarkedAndWakesUnmarked) {
+  Send(s, SGM_TERUNIT_SET_DORMANT, 1);
+  EXPECT_EQ(s->scripted, 1);
+  EXPECT_TRUE(s->unit->dwFlags & VNUNIT_F_NEVER_SIGHTED);
+  Send(s, SGM_TERUNIT_SET_DORMANT, 0);
+  EXPECT_EQ(s->scripted, 0);
+  EXPECT_FALSE(s->unit->dwFlags & VNUNIT_F_NEVER_SIGHTED);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoldierKit, AnAttackPointOrderNeedsALaunchedWeaponOrALaunchSuitsRockets) {
+  struct Case {
+    int32_t type;
+    SGE_PARAM flags;
+    int32_t lowerState;
+    bool queued;
+  };
+  const Case cases[] = {
+      {VN_UNIT_TYPE_TERRAN_ZR_0, 0, VN_TERUNIT_LOWER_IDLE, false},  // nothing to launch
+      {VN_UNIT_TYPE_TERRAN_ZR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, false},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, true},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_1,
+       VNTERUNIT_ATTACKPOINT_ROCKETS | VNTERUNIT_ATTACKPOINT_ALTERNATE, VN_TERUNIT_LOWER_IDLE, true},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_DEAD, false},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_BOUNCETRAVEL,
+       false},
+  };
+  const SPW_VECTOR point{30.0f, 30.0f, 0.0f};
+  for (const Case& c : cases) {
+    VNTERUNIT* soldier = Spawn(c.type, {20, 20, 0});
+    ASSERT_NE(soldier, nullptr);
+    soldier->lowerState = c.lowerState;
+    soldier->stateFlags |= VNTERUNIT_SF_GOAL_BY_FIRE;
+    Send(soldier, SGM_TERUNIT_ORDER_ATTACK_POINT, SGE_PtrParam(&point), c.flags);
+    const std::vector<int32_t> kinds = Orders(soldier);
+    EXPECT_EQ(!kinds.empty() && kinds.front() == VNTERUNIT_ORDER_ATTACK_POINT, c.queued)
+        << c.type << " " << c.flags << " " << c.lowerState;
+    if (!c.queued) continue;
+    EXPECT_EQ(vnTERUNIT_OrderPoint(vnORDER_Current(soldier->unit)).x, 30.0f);
+    EXPECT_TRUE(soldier->stateFlags & VNTERUNIT_SF_MICRO_ROCKETS);
+    EXPECT_FALSE(soldier->stateFlags & VNTERUNIT_SF_GOAL_BY_FIRE);
+    EXPECT_EQ((soldier->modeFlags & VNTERUNIT_MF_ALT_FIRE) != 0,
+              (c.flags & VNTERUNIT_ATTACKPOINT_ALTERNATE) != 0);
+  }
 }
 
 }  // namespace

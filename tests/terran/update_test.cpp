@@ -2,8 +2,10 @@
 // charge, the jump plan and the suit-destroyed sequence.
 #include <gtest/gtest.h>
 
+#include "terran/behave.h"
 #include "terran/movement.h"
 #include "terran/orders.h"
+#include "terran/unitfx.h"
 #include "tests/terran/protocol_fixture.h"
 #include "world/unitman/orders.h"
 #include "world/unittype/attributes.h"
@@ -21,7 +23,8 @@ class SoldierUpdate : public soldiertest::SoldierTest {
  protected:
   void SetUp() override {
     Start({Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier), Row(VN_UNIT_TYPE_TERRAN_ZR_0_FEM, kSoldier),
-           Row(VN_UNIT_TYPE_TERRAN_MEDIC, kSoldier), Row(VN_UNIT_TYPE_SUIT_BRAKKAR_0, kSoldier)});
+           Row(VN_UNIT_TYPE_TERRAN_MEDIC, kSoldier), Row(VN_UNIT_TYPE_SUIT_BRAKKAR_0, kSoldier),
+           Row(VN_UNIT_TYPE_TECH_NERVEGAS, VNUNIT_F_ITEM)});
     s = Spawn(VN_UNIT_TYPE_TERRAN_ZR_0, {10, 10, 0});
     ASSERT_NE(s, nullptr);
   }
@@ -200,6 +203,24 @@ TEST_F(SoldierUpdate, ATurretOrderWalksToTheSeatThenMansTheGunUntilDone) {
   EXPECT_TRUE(Orders(s).empty());
 }
 
+TEST_F(SoldierUpdate, BreathShowsEveryTwoToFourSecondsOnlyWhileItsFlagIsSet) {
+  s->breathTimer = 0.05f;
+  world.RunFrames(3);
+  EXPECT_EQ(s->breathTimer, 0.05f) << "no breath flag";
+  s->stateFlags |= VNTERUNIT_SF_BREATH_PUFFS;
+  world.RunFrames(1);
+  EXPECT_GE(s->breathTimer, 2.0f);
+  EXPECT_LT(s->breathTimer, 4.0f);
+  const SPW_VECTOR heading = s->unit->pMove->vHeading;
+  EXPECT_NEAR(s->breathDrift.x, 0.05f * heading.x, 1e-6f);
+  EXPECT_NEAR(s->breathDrift.y, 0.05f * heading.y, 1e-6f);
+  for (int32_t i = 0; i < 50; ++i) {
+    const float pause = vnFX_BreathPause(1);
+    EXPECT_GE(pause, 1.0f);
+    EXPECT_LT(pause, 2.0f) << "a runner breathes twice as often";
+  }
+}
+
 TEST_F(SoldierUpdate, AJumpShorterThanAFifthOfASecondIsNotFlownAndStillLands) {
   VNTERUNIT* suit = Spawn(VN_UNIT_TYPE_SUIT_BRAKKAR_0, {10, 30, 0});
   ASSERT_NE(suit, nullptr);
@@ -248,6 +269,31 @@ TEST_F(SoldierUpdate, ADestroyedSuitLeavesItsPilotOnceAliveOrDead) {
     EXPECT_EQ(vnTERUNIT_SuitDestroyed(suit, c.spare), 1);
     EXPECT_EQ(vnUNITMAN_GetUnit(suit->unit->dwId + 2), nullptr) << "once only";
   }
+}
+
+TEST_F(SoldierUpdate, APilotTakesTheSuitsDeedsAndItsTechItems) {
+  VNTERUNIT* suit = Spawn(VN_UNIT_TYPE_SUIT_BRAKKAR_0, {10, 30, 0});
+  ASSERT_NE(suit, nullptr);
+  suit->totals[4] = 3;  // kills
+  suit->totals[5] = 40;  // points
+  ASSERT_NE(Send(suit, SGM_TERUNIT_ADD_EQUIPMENT, VN_UNIT_TYPE_TECH_NERVEGAS), 0);
+  const uint32_t before = suit->unit->dwId;
+  ASSERT_EQ(vnTERUNIT_SuitDestroyed(suit, 1), 1);
+  VNUNIT* pilot = nullptr;
+  for (uint32_t id = before + 1; id < before + 8 && !pilot; ++id) {
+    VNUNIT* u = vnUNITMAN_GetUnit(id);
+    if (u && u->nType == VN_UNIT_TYPE_TERRAN_ZR_0) pilot = u;
+  }
+  ASSERT_NE(pilot, nullptr);
+  const auto* record = SGE_Ask<VNTERUNIT>(pilot->pController, SGM_TERUNIT_GET_INSTANCE, 0, 0);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->totals[4], 3);
+  EXPECT_EQ(pilot->nTotal, 40);
+  EXPECT_EQ(record->voiceEvents, 0u) << "the deeds come over quietly";
+  const VNUNIT* item = SGE_ListFirstRecord<VNUNIT>(&pilot->aChildren[VNTERUNIT_EQUIPMENT_LIST]);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->nType, VN_UNIT_TYPE_TECH_NERVEGAS);
+  EXPECT_EQ(vnTERUNIT_BaseValue(record, VNTERUNIT_BASE_ARMOUR), 0.0f) << "no suit, no armour";
 }
 
 }  // namespace
