@@ -19,6 +19,7 @@
 #include "terran/movement.h"
 #include "terran/orders.h"
 #include "terran/terunit.h"
+#include "terran/update.h"
 #include "world/bstar/search.h"
 #include "world/fobj/poptarget.h"
 #include "world/mover/mover.h"
@@ -274,6 +275,7 @@ REPLY Protocol(VNTERUNIT* s, SGE_TASK* task, int32_t msg, SGE_PARAM a, SGE_PARAM
     case SGM_TERUNIT_VOICE_EVENT: vnTERUNIT_VoiceEvent(s, a, b); return kPassOn;
     case SGM_TERUNIT_PUSH: vnTERUNIT_Push(s, SGE_ParamPtr<const SPW_VECTOR>(a), b); return kPassOn;
     case SGM_TERUNIT_REMOVE_ICON: vnUnitIcon_Remove(Unit(s)->dwId); return kPassOn;
+    case SGM_TERUNIT_JOIN_PLATOON: vnTERUNIT_JoinPlatoon(s); return kPassOn;
     default: return kPassOn;
   }
 }

@@ -18,6 +18,13 @@ constexpr float VNTERUNIT_SHORTEST_FLIGHT = 0.2f;
 // 1 when it popped an order this frame.
 int32_t vnTERUNIT_Update(SGE_PARAM a, SGE_PARAM b, SGE_TASK* task, VNTERUNIT* record);
 
+// The frame of a soldier a sequence drives or that lies dormant: the player's units wake it,
+// scripted walks and rope pulls run. 1 when the rope was already pulled.
+int32_t vnTERUNIT_ScriptedUpdate(SGE_PARAM a, const VNPLAYER* player, SGE_TASK* task,
+                                 VNTERUNIT* record);
+// The soldier joins the mission's platoon as a new platoon soldier in the strike team.
+void vnTERUNIT_JoinPlatoon(VNTERUNIT* record);
+
 // Patrol route.
 void vnTERUNIT_ClearRoute(VNTERUNIT* record);
 // 0 past the route's end; else the current waypoint in *out.

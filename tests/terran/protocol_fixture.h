@@ -2,7 +2,7 @@
 // Soldiers in the headless test world at a fixed frame time of 0.1 s. The soldier class here is
 // as small as a class can be: its create message makes the model (kSoldierModel, when the test
 // wrote one) and sets the record up as every soldier class does, its update message runs the
-// soldier's frame, its destroy message ends them, and every message ends in the common handler. Creatures are recording controllers.
+// soldier's frame (the scripted one while it is dormant or scripted), its destroy message ends them, and every message ends in the common handler. Creatures are recording controllers.
 //
 //   class MyTest : public soldiertest::SoldierTest {};
 //   TEST_F(MyTest, X) {
@@ -41,7 +41,9 @@ inline SGE_RESULT SoldierClass(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, S
     vnTERUNIT_InitInstance(s, unit, vnUNIT_CreateObject(unit, kSoldierModel, 1.0f, &at));
   }
   if (msg == SGM_UNIT_GET_OBJECT) return SGE_PtrResult(s->model);
-  if (msg == SGM_UNIT_UPDATE && !s->scripted && !vnTERUNIT_IsDying(s))
+  if (msg == SGM_UNIT_UPDATE && s->scripted)
+    vnTERUNIT_ScriptedUpdate(p1, vnUNITMAN_GetHumanPlayer(), task, s);
+  else if (msg == SGM_UNIT_UPDATE && !vnTERUNIT_IsDying(s))
     vnTERUNIT_Update(p1, p2, task, s);
   if (msg == SGM_TASK_DESTROY && s->unit) {
     SPW_FreeNodeSelection(s->upperBones);

@@ -296,4 +296,22 @@ TEST_F(SoldierUpdate, APilotTakesTheSuitsDeedsAndItsTechItems) {
   EXPECT_EQ(vnTERUNIT_BaseValue(record, VNTERUNIT_BASE_ARMOUR), 0.0f) << "no suit, no armour";
 }
 
+TEST_F(SoldierUpdate, AScriptedWalkRunsToItsPointAndEndsWithinThreeMetres) {
+  s->scripted = 1;
+  VNORDER walk = Order(VNTERUNIT_ORDER_MOVE);
+  vnTERUNIT_SetOrderPoint(&walk, {40.0f, 10.0f, 0.0f});
+  Give(walk);
+  world.RunFrames(1);
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_RUNNING);
+  EXPECT_EQ(Orders(s), (Kinds{VNTERUNIT_ORDER_MOVE}));
+  vnORDER_Pop(s->unit);
+  vnTERUNIT_SetOrderPoint(&walk, {12.5f, 10.0f, 0.0f});
+  Give(walk);
+  s->upperState = VN_TERUNIT_UPPER_FIRING;
+  world.RunFrames(1);
+  EXPECT_TRUE(Orders(s).empty());
+  EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
+  EXPECT_EQ(s->upperState, VN_TERUNIT_UPPER_FIRING) << "a shot under way goes on";
+}
+
 }  // namespace
