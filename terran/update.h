@@ -38,6 +38,8 @@ int32_t vnTERUNIT_IsNear(const VNTERUNIT* record, const VNUNIT* unit);          
 int32_t vnTERUNIT_IsWithin(const VNTERUNIT* record, const VNUNIT* unit, float radius);  // 2D
 // Close enough to back away from: 14 m, both have models, not a bug that is harmless up close.
 int32_t vnTERUNIT_IsClose(const VNTERUNIT* record, const VNUNIT* unit);
+// Stops and turns to the direction where it stands, keeping one move request for the turn.
+void vnTERUNIT_TurnInPlace(VNTERUNIT* record, const SPW_VECTOR& direction, uint32_t requestFlags);
 // Backs away from the point, facing it; 1.
 int32_t vnTERUNIT_FaceAway(VNTERUNIT* record, const SPW_VECTOR* point);
 

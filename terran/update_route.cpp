@@ -80,18 +80,22 @@ int32_t vnTERUNIT_IsClose(const VNTERUNIT* s, const VNUNIT* unit) {
   return HarmlessUpClose(unit->nType) ? 0 : 1;
 }
 
+void vnTERUNIT_TurnInPlace(VNTERUNIT* s, const SPW_VECTOR& direction, uint32_t requestFlags) {
+  s->faceDirection = direction;
+  vnTERUNIT_SendMover(s, SGM_MOVER_STOP);
+  vnTERUNIT_SendMover(s, SGM_MOVER_SET_FACING, SGE_PtrParam(&s->faceDirection));
+  vnTERUNIT_SendMover(s, SGM_MOVER_STEP);
+  if (!s->moveRequest && s->unit->pMover)
+    s->moveRequest = vnMOVER_QueueRequest(s->unit->pMover, requestFlags, &s->faceDirection, 0.0f);
+}
+
 int32_t vnTERUNIT_FaceAway(VNTERUNIT* s, const SPW_VECTOR* point) {
   const SPW_VECTOR from = ModelPosition(s);
   SPW_VECTOR d{point->x - from.x, point->y - from.y, 0.0f};
   const float length = std::hypot(d.x, d.y);
   if (!(length > 0.0f)) return 1;
   d = {d.x / length, d.y / length, 0.0f};
-  s->faceDirection = d;
-  vnTERUNIT_SendMover(s, SGM_MOVER_STOP);
-  vnTERUNIT_SendMover(s, SGM_MOVER_SET_FACING, SGE_PtrParam(&s->faceDirection));
-  vnTERUNIT_SendMover(s, SGM_MOVER_STEP);
-  if (!s->moveRequest && s->unit->pMover)
-    s->moveRequest = vnMOVER_QueueRequest(s->unit->pMover, VNMOVER_REQ_TURN, &s->faceDirection, 0.0f);
+  vnTERUNIT_TurnInPlace(s, d, VNMOVER_REQ_TURN);
   s->lowerState = VN_TERUNIT_LOWER_STEALTHWALKBACKWARDS;
   s->lowerLocked = 0;
   return 1;

@@ -90,12 +90,7 @@ int32_t PullRope(VNTERUNIT* s, VNORDER* order) {
     return 1;
   }
   if (order->anWord[VNTERUNIT_ORDER_WORD_SECOND]) return 0;
-  s->faceDirection = vnTERUNIT_OrderPoint(order);
-  vnTERUNIT_SendMover(s, SGM_MOVER_STOP);
-  vnTERUNIT_SendMover(s, SGM_MOVER_SET_FACING, SGE_PtrParam(&s->faceDirection));
-  vnTERUNIT_SendMover(s, SGM_MOVER_STEP);
-  if (!s->moveRequest && s->unit->pMover)
-    s->moveRequest = vnMOVER_QueueRequest(s->unit->pMover, VNMOVER_REQ_OFFSET, &s->faceDirection, 0.0f);
+  vnTERUNIT_TurnInPlace(s, vnTERUNIT_OrderPoint(order), VNMOVER_REQ_OFFSET);
   s->lowerState = VN_TERUNIT_LOWER_PULLROPE;
   s->upperState = VN_TERUNIT_UPPER_PULLROPE;
   if (SPW_DOBJECT* rope = vnTERUNIT_GetWoundedObject(s)) vnTERUNIT_PlaceModel(s, rope);
