@@ -5,15 +5,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "editor/aiedit.h"
+#include "engine/biff/biff.h"
 #include "engine/kernel/frametime.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
 #include "missions/control/misscont.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
+#include "world/shadow/shadow.h"
 #include "platform/clock.h"
 #include "world/unitman/orders.h"
 
@@ -26,6 +30,9 @@ constexpr uint32_t kPlannerBytes = 1u << 20;
 
 std::vector<Event> g_events;
 Hook g_hook;
+// The real handlers of the observed classes by task type, and the unit of each of their tasks.
+std::map<int32_t, SGE_TASKHANDLER> g_observed;
+std::map<const SGE_TASK*, uint32_t> g_observedUnits;
 
 struct RECORDER {
   VNUNIT* pUnit;
@@ -51,6 +58,17 @@ SGE_RESULT Recorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1
       if (msg >= SGM_KERNEL_BAND_END) return 0;
   }
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
+}
+
+SGE_RESULT Observed(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
+  if (msg == SGM_TASK_CREATE) {
+    const auto* unit = SGE_ParamPtr<VNUNIT>(p1);
+    g_observedUnits[task] = unit ? unit->dwId : 0;
+  }
+  const auto unit = g_observedUnits.find(task);
+  g_events.push_back({unit == g_observedUnits.end() ? 0 : unit->second, msg, p1, p2});
+  if (msg == SGM_TASK_DESTROY) g_observedUnits.erase(task);
+  return g_observed.at(task->nTypeId)(task, data, msg, p1, p2);
 }
 
 struct STANDIN_MOVER {
@@ -113,8 +131,15 @@ uint32_t MissionBlockBytes(const VNUNITMAN_CREATE& create, float terrainSide) {
   return static_cast<uint32_t>(bytes);
 }
 
+bool WriteDemoTree(const std::string& root) {
+  const std::string command = std::string(VN_MKCONTENT_PATH) + " '" + root + "' >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
 TestWorld::TestWorld(const Options& options) : options_(options), cwd_(dir_.path()) {
   g_events.clear();
+  g_observed.clear();
+  g_observedUnits.clear();
   g_hook = nullptr;
   vnAIEDIT_SetDisplayOn(0);
   kernel_ = SGE_InitMemoryAndKernel(0) == 1 && SPW_CreateEngineBlocks() == 1;
@@ -150,6 +175,11 @@ void TestWorld::RegisterRecorder(int32_t typeId, int32_t instanceBytes) {
 
 void TestWorld::SetHook(Hook hook) { g_hook = std::move(hook); }
 
+void TestWorld::RegisterObserved(const VNUNIT_CLASSROW& row) {
+  g_observed[row.nTypeId] = row.pHandler;
+  EXPECT_EQ(SGE_RegisterTaskType(row.nTypeId, Observed, row.fFlags, row.nInstanceBytes, row.pszName), 1);
+}
+
 const std::vector<Event>& TestWorld::events() const { return g_events; }
 
 void TestWorld::ClearEvents() { g_events.clear(); }
@@ -161,9 +191,30 @@ std::vector<Event> TestWorld::EventsOf(int32_t msg) const {
   return out;
 }
 
+bool TestWorld::ReadDemoTerrain(SPW_TERRAINHEADER* header) {
+  const std::string path = "EXPORT/Terrain/" + options_.demoMission + "/terrain.ter";
+  void* heap = nullptr;
+  SPW_BIFF_FILE* reader = SPW_BIFF_OpenFile(path.c_str(), &heap, SPW_BIFF_LOD_HEAP);
+  if (!reader) return false;
+  const bool loaded = SPW_LoadTerrainData(reader, path.c_str(), header, nullptr) == 1;
+  SPW_BIFF_CloseFile(reader, heap);
+  return loaded;
+}
+
 bool TestWorld::Start() {
   if (!kernel_ || manager_) return false;
-  const float side = static_cast<float>(options_.patches) * SPW_TERRAIN_PATCH_CELLS * options_.cellSize;
+  const bool demo = !options_.demoMission.empty();
+  const std::string mission = demo ? options_.demoMission : kMission;
+  SPW_TERRAINHEADER demoTerrain{};
+  if (demo && !ReadDemoTerrain(&demoTerrain)) return false;
+  struct FreeTables {
+    SPW_TERRAINHEADER* header;
+    ~FreeTables() { SPW_FreeTerrainData(header); }
+  } freeTables{&demoTerrain};
+  hasNetwork_ = hasNetwork_ || demo;
+  const float side = demo ? static_cast<float>(demoTerrain.nPatchesX) * SPW_TERRAIN_PATCH_CELLS *
+                                static_cast<float>(demoTerrain.nCellSize) * SPW_TERRAIN_FILE_SCALE
+                          : static_cast<float>(options_.patches) * SPW_TERRAIN_PATCH_CELLS * options_.cellSize;
   uint32_t bytes = MissionBlockBytes(options_.manager, side);
   if (hasNetwork_) bytes += BSTAR_CONSTRUCT_SIZE;
   blockMemory_.assign(bytes, 0);
@@ -171,7 +222,10 @@ bool TestWorld::Start() {
   if (!block_) return false;
   scene_ = SPW_CreateScene(0, 1.0f, 1, 0);
   if (!scene_) return false;
-  if (options_.patches > 0) {
+  if (demo) {
+    scene_->pTerrain = SPW_InitTerrain(&demoTerrain, nullptr, mission.c_str(), nullptr, 0, 0, 0);
+    if (!scene_->pTerrain) return false;
+  } else if (options_.patches > 0) {
     const int32_t verts = options_.patches * static_cast<int32_t>(SPW_TERRAIN_PATCH_CELLS) + 1;
     std::vector<int32_t> heights(static_cast<size_t>(verts * verts),
                                  static_cast<int32_t>(options_.height / SPW_TERRAIN_FILE_SCALE));
@@ -188,7 +242,7 @@ bool TestWorld::Start() {
     if (!scene_->pTerrain) return false;
   }
   if (hasNetwork_) {
-    network_ = BSTAR_NetworkConstruct(block_, BSTAR_CONSTRUCT_SIZE, scene_, kMission);
+    network_ = BSTAR_NetworkConstruct(block_, BSTAR_CONSTRUCT_SIZE, scene_, mission.c_str());
     if (!network_) return false;
   }
   if (options_.planner) {
@@ -212,6 +266,12 @@ bool TestWorld::Start() {
   manager_ = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, SGE_PtrParam(&create), 0);
   if (!manager_) return false;
   if (options_.run) SGE_Send(manager_, SGM_UNITMAN_SET_RUN, 1, 0);
+  if (options_.shadows) {
+    const SPW_VECTOR light{0.0f, 0.0f, 1.0f};
+    vnShadow_Init(block_, scene_, nullptr, &light, VNSHADOW_DEFAULT_LIGHT_HEIGHT,
+                  VNSHADOW_DEFAULT_MIN_HEIGHT, VNSHADOW_DEFAULT_MAX_HEIGHT,
+                  VNSHADOW_DEFAULT_INNER_RADIUS, VNSHADOW_DEFAULT_OUTER_RADIUS);
+  }
   return true;
 }
 
@@ -221,6 +281,7 @@ void TestWorld::Stop() {
     manager_ = nullptr;
   }
   SGE_DispatchMessages();
+  if (options_.shadows && block_) vnShadow_Shutdown();
   // The movers gave their records back while the manager destroyed its units.
   if (planner_) vnMOVER_DestroyPathPlanner(planner_);
   planner_ = nullptr;

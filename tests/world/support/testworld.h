@@ -21,9 +21,11 @@
 #include "tests/support/support.h"
 #include "tools/writers/bstar_writer.h"
 #include "tools/writers/unitattr_writer.h"
+#include "world/unitman/unitclass.h"
 #include "world/unitman/unitman.h"
 
 struct SPW_SCENE;
+struct SPW_TERRAINHEADER;
 struct BSTAR_Network;
 struct VNMOVER_PLANNER;
 
@@ -45,7 +47,16 @@ struct Options {
   // The path planner over the network (scale 1), made before the manager as the mission makes
   // it and freed after it; needs a network.
   bool planner = false;
+  // Ground shadows of units under a light from straight above, started after the manager.
+  bool shadows = false;
+  // A mission of the demo tree, which the test writes into the content folder first
+  // (WriteDemoTree): its terrain "EXPORT/Terrain/<name>/terrain.ter" and its path network in
+  // place of the flat terrain and a written network. Empty: the flat terrain.
+  std::string demoMission;
 };
+
+// Writes the demo tree into the folder as tools/mkcontent does; false when it fails.
+bool WriteDemoTree(const std::string& root);
 
 // What a recording controller received.
 struct Event {
@@ -77,6 +88,8 @@ class TestWorld {
   // answers first. Its instance may be given the size of a real class's.
   void RegisterRecorder(int32_t typeId, int32_t instanceBytes = 0);
   void SetHook(Hook hook);
+  // A real class at its own task type whose messages are logged too, before its handler gets them.
+  void RegisterObserved(const VNUNIT_CLASSROW& row);
   const std::vector<Event>& events() const;
   void ClearEvents();
   // The events of one message, in order.
@@ -117,6 +130,8 @@ class TestWorld {
   SGE_MEMBLOCK* plannerBlock_ = nullptr;
   VNMOVER_PLANNER* planner_ = nullptr;
   SGE_TASK* manager_ = nullptr;
+  bool ReadDemoTerrain(SPW_TERRAINHEADER* header);
+
   bool hasNetwork_ = false;
   bool kernel_ = false;
 };

@@ -1,0 +1,193 @@
+// A ZR soldier in the demo mission: placed from a command block on the mission's terrain and path
+// network with its guns, beside a zombie of the computer player that blows bring down; then a
+// heavy hit knocks the soldier over, it is held twice and released once, and waits. The soldiers,
+// their guns, the movers and the planner are the program's own; the mission controller records.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "effects/hitscan.h"
+#include "engine/object/object.h"
+#include "engine/sprite/sprite.h"
+#include "engine/terrain/terrain.h"
+#include "missions/control/misscont.h"
+#include "missions/control/missionevents.h"
+#include "terran/behave.h"
+#include "terran/handler.h"
+#include "terran/infantry.h"
+#include "terran/unitfx.h"
+#include "tests/world/support/testworld.h"
+#include "tools/writers/placement_writer.h"
+#include "world/combat/combat.h"
+#include "world/mover/mover.h"
+#include "world/placement/placement.h"
+#include "world/unitman/orders.h"
+
+namespace {
+
+constexpr int32_t kMissionController = 4;
+constexpr float kFrame = 0.05f;
+
+// What the soldier did, one entry each time it changed.
+struct Timeline {
+  std::vector<int32_t> lower, upper, orders;
+  void Note(std::vector<int32_t>& list, int32_t value) {
+    if (list.empty() || list.back() != value) list.push_back(value);
+  }
+};
+
+class SoldierScenario : public ::testing::Test {
+ protected:
+  static vnworld::Options DemoMission() {
+    vnworld::Options o;
+    o.demoMission = "C1M1A";
+    o.standInMovers = false;
+    o.planner = true;
+    o.shadows = true;
+    return o;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(vnworld::WriteDemoTree(w.content().path()));
+    w.RegisterRecorder(kMissionController);
+    ASSERT_EQ(vnMOVER_Register(), 1);
+    ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+    ASSERT_TRUE(w.Start());
+    SPW_InitSprites();
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNINFANTRY_CLASSROW), 1);
+    w.RegisterObserved(VNHITSCAN_SMARTRIFLE_CLASSROW);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNHITSCAN_REVOLVER_CLASSROW), 1);
+    mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
+    const VNMISSION_WORLD world{mission, w.scene(), nullptr};
+    vnMISSCONT_SetWorld(&world);
+  }
+
+  void TearDown() override {
+    w.Stop();
+    SPW_DestroyAllSpriteSets();
+    if (mission) SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
+    SPW_FreeAllObjectTypes();
+    SPW_ReleaseObjectTypes();
+  }
+
+  VNUNIT* PlaceSoldier(SPW_VECTOR at) {
+    VNWRITE_PLACEBLOCK placed{"Alpha", {{"Label", "Alpha One"}, {"Rank", "2"}}};
+    EXPECT_TRUE(vnWRITE_PlacementBlockText(placed, &blockText));
+    VNPLACE_COMMANDBLOCK block{};
+    std::snprintf(block.szName, sizeof(block.szName), "%s", placed.name.c_str());
+    block.pszText = blockText.c_str();
+    VNUNIT* unit = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), at, nullptr, nullptr, &block);
+    if (unit) w.Place(unit, at);
+    return unit;
+  }
+
+  // One frame; what changed goes into the timeline.
+  void Frame() {
+    w.RunFrames(1);
+    if (!soldier) return;
+    line.Note(line.lower, soldier->lowerState);
+    line.Note(line.upper, soldier->upperState);
+    const VNORDER* order = vnORDER_Current(unit);
+    line.Note(line.orders, order ? order->anWord[VNORDER_WORD_KIND] : -1);
+  }
+  vnworld::TestWorld w{DemoMission()};
+  vnworld::FrameClock clock{kFrame};
+  SGE_TASK* mission = nullptr;
+  std::string blockText;
+  VNUNIT* unit = nullptr;
+  VNTERUNIT* soldier = nullptr;
+  Timeline line;
+};
+
+TEST_F(SoldierScenario, APlacedSoldierOutlivesAZombieIsKnockedOverHeldAndWaits) {
+  unit = PlaceSoldier({110.0f, 112.0f, 0.0f});
+  ASSERT_NE(unit, nullptr);
+  EXPECT_STREQ(unit->szLabel, "Alpha One");
+  EXPECT_EQ(vnUNIT_AttrInt(unit, VN_ATTR_RANK), 2);
+  soldier = SGE_Ask<VNTERUNIT>(unit->pController, SGM_TERUNIT_GET_INSTANCE, 0, 0);
+  ASSERT_NE(soldier, nullptr);
+  ASSERT_NE(unit->pMove, nullptr);
+  EXPECT_NE(unit->pMove->pRegion, nullptr) << "the soldier stands in a region of the network";
+  EXPECT_EQ(soldier->lowerState, VN_TERUNIT_LOWER_IDLE);
+  // The rifle of its type's row came with it, made by its own class, and a gun is in hand.
+  const VNUNIT* rifle = vnTERUNIT_FindItem(unit, VN_UNIT_TYPE_WEAPON_SMARTRIFLE_0, 1);
+  ASSERT_NE(rifle, nullptr);
+  const std::vector<vnworld::Event> made = w.EventsOf(SGM_TASK_CREATE);
+  EXPECT_EQ(std::count_if(made.begin(), made.end(),
+                          [rifle](const vnworld::Event& e) { return e.unitId == rifle->dwId; }),
+            1);
+  EXPECT_NE(vnTERUNIT_CurrentItem(unit), nullptr);
+
+  VNUNIT* zombie = w.Create(VN_UNIT_TYPE_TERRAN_ZOMBIE_ACTIVE, w.Computer(), {150.0f, 112.0f, 0.0f});
+  ASSERT_NE(zombie, nullptr);
+  w.Place(zombie, {150.0f, 112.0f, 0.0f});
+  const auto* undead = SGE_Ask<VNTERUNIT>(zombie->pController, SGM_TERUNIT_GET_INSTANCE, 0, 0);
+  ASSERT_NE(undead, nullptr);
+  for (int32_t i = 0; i < 10; ++i) Frame();
+
+  // Blows of 40 at the zombie until it falls: the mission hears of it once, with its id.
+  const auto blowAt = [](const VNUNIT* target, float health) {
+    VNAREA_DAMAGE blow{};
+    blow.vCentre = target->vPos;
+    blow.damage.fHealth = health;
+    blow.damage.nSourceType = -1;
+    blow.damage.dwSourceFlags = VNINFANTRY_HIT_REACTS;
+    vnCOMBAT_AreaDamage(&blow, 0.5f, 0.0f);
+  };
+  int32_t blows = 0;
+  while (blows < 5 && w.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED).empty()) {
+    blowAt(zombie, -40.0f);
+    ++blows;
+    for (int32_t i = 0; i < 5; ++i) Frame();
+  }
+  EXPECT_EQ(blows, 3) << "100 health takes three blows of 40";
+  for (int32_t i = 0; i < 10; ++i) Frame();
+  const std::vector<vnworld::Event> killed = w.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED);
+  ASSERT_EQ(killed.size(), 1u);
+  EXPECT_EQ(killed[0].p1, static_cast<SGE_PARAM>(zombie->dwId));
+  EXPECT_EQ(SGE_Send(zombie->pController, SGM_UNIT_IS_DEAD, 0, 0), 1);
+  EXPECT_EQ(undead->lowerState, VN_TERUNIT_LOWER_DEATH);
+  EXPECT_EQ(SGE_Send(unit->pController, SGM_UNIT_IS_DEAD, 0, 0), 0);
+
+  // A heavy hit knocks the soldier over.
+  const float health = vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH);
+  blowAt(unit, -60.0f);
+  EXPECT_FLOAT_EQ(vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH), health - 60.0f);
+  EXPECT_EQ(soldier->lowerState, VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE);
+  EXPECT_EQ(soldier->upperState, VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE);
+  EXPECT_EQ(killed.size(), w.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED).size());
+  for (int32_t i = 0; i < 10; ++i) Frame();
+
+  // Held twice, released once: still held, and safe from damage while held.
+  SGE_Send(unit->pController, SGM_TERUNIT_HOLD, VNTERUNIT_HOLD, 0);
+  SGE_Send(unit->pController, SGM_TERUNIT_HOLD, VNTERUNIT_HOLD, 0);
+  SGE_Send(unit->pController, SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE, 0);
+  EXPECT_NE(soldier->stateFlags & VNTERUNIT_SF_HELD, 0u);
+  EXPECT_EQ(SGE_Send(unit->pController, SGM_UNIT_IS_INVULNERABLE, 0, 0), 1);
+
+  // A wait of two seconds is queued as a timed wait.
+  SGE_Send(unit->pController, SGM_TERUNIT_ORDER_WAIT, 0, 2);
+  const VNORDER* wait = vnORDER_FindById(unit, 20);
+  ASSERT_NE(wait, nullptr);
+  EXPECT_EQ(wait->anWord[3], 1) << "timed";
+  EXPECT_FLOAT_EQ(std::bit_cast<float>(wait->anWord[10]), 2.0f);
+  for (int32_t i = 0; i < 10; ++i) Frame();
+  EXPECT_EQ(SGE_Send(unit->pController, SGM_UNIT_IS_DEAD, 0, 0), 0);
+
+  // What the soldier went through, in order: idle, knocked over and up again; no order but the
+  // wait.
+  const std::vector<int32_t> states{VN_TERUNIT_LOWER_IDLE, VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE,
+                                    VN_TERUNIT_LOWER_IDLE};
+  EXPECT_EQ(line.lower, states);
+  // The upper body may have fired at the zombie before it fell.
+  ASSERT_GE(line.upper.size(), 2u);
+  EXPECT_EQ(std::vector<int32_t>(line.upper.end() - 2, line.upper.end()),
+            (std::vector<int32_t>{VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE, VN_TERUNIT_LOWER_IDLE}));
+  EXPECT_EQ(line.orders, (std::vector<int32_t>{0, 20}));
+}
+
+}  // namespace
