@@ -11,6 +11,8 @@
 #include "engine/memory/memblock.h"
 #include "effects/effectclass.h"
 #include "effects/particlejet.h"
+#include "interface/camera/camstate.h"
+#include "interface/eventicon/eventicon.h"
 #include "interface/hud/hudtask.h"
 #include "interface/pointer/pointer.h"
 #include "platform/trace.h"
@@ -274,6 +276,8 @@ void vnROOT_RegisterTaskTypes() {
       {GUI_RegisterTaskTypes, "GUI task types"},
       {vnPOINTER_Register, "pointer task type"},
       {vnHUD_Register, "HUD task type"},
+      {vnCAMERA_Register, "camera state type"},
+      {vnEventIcon_Register, "event icon type"},
       {vnSPRITEDEFS_Register, "effect class table type"},
       {vnPARTICLEJET_Register, "particle-jet type"},
       {vnUNITMAN_RegisterUnitClasses, "unit classes"},

@@ -14,6 +14,8 @@ void vnMISSCONT_SetParticleJetTask(SGE_TASK* task) { vnMISSION_Context().pPartic
 SGE_TASK* vnMISSCONT_GetParticleJetTask() { return vnMISSION_Context().pParticleJets; }
 void vnMISSCONT_SetAmbushZoneTask(SGE_TASK* task) { vnMISSION_Context().pAmbushZones = task; }
 SGE_TASK* vnMISSCONT_GetAmbushZoneTask() { return vnMISSION_Context().pAmbushZones; }
+void vnMISSCONT_SetEventIconTask(SGE_TASK* task) { vnMISSION_Context().pEventIcons = task; }
+SGE_TASK* vnMISSCONT_GetEventIconTask() { return vnMISSION_Context().pEventIcons; }
 void vnMISSCONT_SetCameraDObject(SPW_DOBJECT* object) { vnMISSION_Context().pCameraObject = object; }
 SPW_DOBJECT* vnMISSCONT_GetCameraDObject() { return vnMISSION_Context().pCameraObject; }
 void vnMISSCONT_SetDisplay(SPW_VDISPLAY* display) { vnMISSION_Context().pDisplay = display; }

@@ -37,6 +37,9 @@ SGE_TASK* vnMISSCONT_GetParticleJetTask();
 void vnMISSCONT_SetAmbushZoneTask(SGE_TASK* task);
 // The ambush-zone task of the running mission, or null.
 SGE_TASK* vnMISSCONT_GetAmbushZoneTask();
+void vnMISSCONT_SetEventIconTask(SGE_TASK* task);
+// The event-icon task of the running mission, or null.
+SGE_TASK* vnMISSCONT_GetEventIconTask();
 struct SPW_DOBJECT;
 struct SPW_VDISPLAY;
 void vnMISSCONT_SetCameraDObject(SPW_DOBJECT* object);

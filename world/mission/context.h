@@ -13,6 +13,7 @@ struct VNFX_ATTACHLIST;
 struct SPW_DOBJECT;
 struct SPW_VDISPLAY;
 struct BSTAR_Node;
+struct VNTACTMAP_POINTERS;
 
 // Retrieval zones a mission keeps count of.
 constexpr int32_t VNMISSION_MAX_RZONES = 8;
@@ -50,6 +51,9 @@ struct VNMISSION_CONTEXT {
   SGE_TASK* pAmbushZones;
   // The HUD, which enters itself when it starts.
   SGE_TASK* pHud;
+  // The interface's event icons and the small tactical map's pointers.
+  SGE_TASK* pEventIcons;
+  VNTACTMAP_POINTERS* pMapPointers;
   // 1 while the mission is in play.
   int32_t bInPlay;
   // Bugs spawned and still alive, held against the definition's cap.
