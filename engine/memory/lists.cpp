@@ -7,22 +7,6 @@
 // The block sizes scale with this record.
 static_assert(sizeof(SGE_DLLNODE) == SGE_DLLNODE_SIZE);
 
-namespace {
-
-void InsertBetween(SGE_DLLNODE* node, SGE_DLLNODE* prev, SGE_DLLNODE* next) {
-  node->pPrev = prev;
-  node->pNext = next;
-  prev->pNext = node;
-  next->pPrev = node;
-}
-
-void Detach(SGE_DLLNODE* node) {
-  node->pPrev->pNext = node->pNext;
-  node->pNext->pPrev = node->pPrev;
-}
-
-}  // namespace
-
 SGE_DLLNODE* SGE_ListCreate() {
   auto* head = static_cast<SGE_DLLNODE*>(SGE_MemAlloc(SGE_DllLists, sizeof(SGE_DLLNODE)));
   if (!head) {
@@ -31,24 +15,6 @@ SGE_DLLNODE* SGE_ListCreate() {
   }
   SGE_ListInit(head);
   return head;
-}
-
-int32_t SGE_ListInit(SGE_DLLNODE* head) {
-  if (!head) return 0;
-  head->pNext = head->pPrev = head;
-  return 1;
-}
-
-int32_t SGE_ListAddHead(SGE_DLLNODE* head, SGE_DLLNODE* node) {
-  if (!head || !node) return 0;
-  InsertBetween(node, head, head->pNext);
-  return 1;
-}
-
-int32_t SGE_ListAddTail(SGE_DLLNODE* head, SGE_DLLNODE* node) {
-  if (!head || !node) return 0;
-  InsertBetween(node, head->pPrev, head);
-  return 1;
 }
 
 int32_t SGE_ListInsertSorted(SGE_DLLNODE* head, SGE_SDLLNODE* node) {
@@ -60,45 +26,16 @@ int32_t SGE_ListInsertSorted(SGE_DLLNODE* head, SGE_SDLLNODE* node) {
   return SGE_ListAddTail(head, &node->link);
 }
 
-void SGE_ListUnlink(SGE_DLLNODE* node) {
-  if (!node) return;
-  Detach(node);
-  node->pNext = node->pPrev = node;
-}
-
 int32_t SGE_ListRemove(SGE_DLLNODE* node) {
   if (!node) return 0;
-  Detach(node);
+  node->pPrev->pNext = node->pNext;
+  node->pNext->pPrev = node->pPrev;
   return SGE_MemFree(node);
-}
-
-SGE_DLLNODE* SGE_ListPopHead(SGE_DLLNODE* head) {
-  SGE_DLLNODE* first = SGE_ListFirst(head);
-  if (first) SGE_ListUnlink(first);
-  return first;
 }
 
 int32_t SGE_ListRemoveHead(SGE_DLLNODE* head) {
   SGE_DLLNODE* first = SGE_ListFirst(head);
   return first ? SGE_ListRemove(first) : 0;
-}
-
-SGE_DLLNODE* SGE_ListFirst(const SGE_DLLNODE* head) {
-  return (head && head->pNext != head) ? head->pNext : nullptr;
-}
-
-SGE_DLLNODE* SGE_ListLast(const SGE_DLLNODE* head) {
-  return (head && head->pPrev != head) ? head->pPrev : nullptr;
-}
-
-SGE_DLLNODE* SGE_ListNext(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
-  if (!head || !node || node->pNext == head) return nullptr;
-  return node->pNext;
-}
-
-SGE_DLLNODE* SGE_ListPrev(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
-  if (!head || !node || node->pPrev == head) return nullptr;
-  return node->pPrev;
 }
 
 SGE_DLLNODE* SGE_ListNextWrap(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
@@ -114,8 +51,6 @@ int32_t SGE_ListCount(const SGE_DLLNODE* head) {
   for (const SGE_DLLNODE* p = head->pNext; p != head; p = p->pNext) ++n;
   return n;
 }
-
-int32_t SGE_ListIsEmpty(const SGE_DLLNODE* head) { return !head || head->pNext == head; }
 
 void SGE_ListAppendList(SGE_DLLNODE* dest, SGE_DLLNODE* source) {
   if (!dest || !source || dest == source || source->pNext == source) return;

@@ -17,30 +17,69 @@ struct SGE_SDLLNODE {
 
 // A new empty head in SGE_DllLists; none when that block is full.
 SGE_DLLNODE* SGE_ListCreate();
-int32_t SGE_ListInit(SGE_DLLNODE* head);
+// The operations every post, dispatch and walk makes are defined here, so that they inline.
+inline int32_t SGE_ListInit(SGE_DLLNODE* head) {
+  if (!head) return 0;
+  head->pNext = head->pPrev = head;
+  return 1;
+}
 
+// Links the node between two neighbours.
+inline void SGE_ListLinkBetween(SGE_DLLNODE* node, SGE_DLLNODE* prev, SGE_DLLNODE* next) {
+  node->pPrev = prev;
+  node->pNext = next;
+  prev->pNext = node;
+  next->pPrev = node;
+}
 // Right after the head / right before it (before any node given as the "head").
-int32_t SGE_ListAddHead(SGE_DLLNODE* head, SGE_DLLNODE* node);
-int32_t SGE_ListAddTail(SGE_DLLNODE* head, SGE_DLLNODE* node);
+inline int32_t SGE_ListAddHead(SGE_DLLNODE* head, SGE_DLLNODE* node) {
+  if (!head || !node) return 0;
+  SGE_ListLinkBetween(node, head, head->pNext);
+  return 1;
+}
+inline int32_t SGE_ListAddTail(SGE_DLLNODE* head, SGE_DLLNODE* node) {
+  if (!head || !node) return 0;
+  SGE_ListLinkBetween(node, head->pPrev, head);
+  return 1;
+}
 // Before the first node with a greater key, else at the tail: equal keys keep insertion order.
 int32_t SGE_ListInsertSorted(SGE_DLLNODE* head, SGE_SDLLNODE* node);
 
 // Takes the node out and leaves it linked to itself.
-void SGE_ListUnlink(SGE_DLLNODE* node);
+inline void SGE_ListUnlink(SGE_DLLNODE* node) {
+  if (!node) return;
+  node->pPrev->pNext = node->pNext;
+  node->pNext->pPrev = node->pPrev;
+  node->pNext = node->pPrev = node;
+}
 // Takes the node out and frees it with SGE_MemFree; the free's result.
 int32_t SGE_ListRemove(SGE_DLLNODE* node);
-SGE_DLLNODE* SGE_ListPopHead(SGE_DLLNODE* head);
 int32_t SGE_ListRemoveHead(SGE_DLLNODE* head);
 
-SGE_DLLNODE* SGE_ListFirst(const SGE_DLLNODE* head);
-SGE_DLLNODE* SGE_ListLast(const SGE_DLLNODE* head);
-SGE_DLLNODE* SGE_ListNext(const SGE_DLLNODE* head, const SGE_DLLNODE* node);
-SGE_DLLNODE* SGE_ListPrev(const SGE_DLLNODE* head, const SGE_DLLNODE* node);
+inline SGE_DLLNODE* SGE_ListFirst(const SGE_DLLNODE* head) {
+  return (head && head->pNext != head) ? head->pNext : nullptr;
+}
+inline SGE_DLLNODE* SGE_ListLast(const SGE_DLLNODE* head) {
+  return (head && head->pPrev != head) ? head->pPrev : nullptr;
+}
+inline SGE_DLLNODE* SGE_ListPopHead(SGE_DLLNODE* head) {
+  SGE_DLLNODE* first = SGE_ListFirst(head);
+  if (first) SGE_ListUnlink(first);
+  return first;
+}
+inline SGE_DLLNODE* SGE_ListNext(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
+  if (!head || !node || node->pNext == head) return nullptr;
+  return node->pNext;
+}
+inline SGE_DLLNODE* SGE_ListPrev(const SGE_DLLNODE* head, const SGE_DLLNODE* node) {
+  if (!head || !node || node->pPrev == head) return nullptr;
+  return node->pPrev;
+}
 // The next node, the first one after the last.
 SGE_DLLNODE* SGE_ListNextWrap(const SGE_DLLNODE* head, const SGE_DLLNODE* node);
 
 int32_t SGE_ListCount(const SGE_DLLNODE* head);
-int32_t SGE_ListIsEmpty(const SGE_DLLNODE* head);
+inline int32_t SGE_ListIsEmpty(const SGE_DLLNODE* head) { return !head || head->pNext == head; }
 
 // Moves every node of the source, in order, to the end of the destination.
 void SGE_ListAppendList(SGE_DLLNODE* dest, SGE_DLLNODE* source);
