@@ -183,18 +183,18 @@ SPW_FEATUREINST* SPW_GetSceneSky(const SPW_SCENE* scene) {
 }
 
 void SPW_FreeTreeNodes(SPW_TREENODE* root) {
-  if (!root) return;
-  SGE_DLLNODE pending;
-  SGE_ListInit(&pending);
-  SGE_ListInit(&root->link);
-  SGE_ListAddTail(&pending, &root->link);
-  while (auto* node = SGE_ListRecord<SPW_TREENODE>(SGE_ListPopHead(&pending))) {
-    for (SPW_TREENODE* child : {node->pLeft, node->pRight})
-      if (child) {
-        SGE_ListInit(&child->link);
-        SGE_ListAddTail(&pending, &child->link);
-      }
-    SGE_MemFree(node);
+  // Rotations turn each left child into the root, so that a root without one can go and its
+  // right child follows: every node freed once, with no pending list or recursion.
+  while (root) {
+    if (SPW_TREENODE* left = root->pLeft) {
+      root->pLeft = left->pRight;
+      left->pRight = root;
+      root = left;
+    } else {
+      SPW_TREENODE* right = root->pRight;
+      SGE_MemFree(root);
+      root = right;
+    }
   }
 }
 

@@ -213,6 +213,25 @@ TEST_F(CollideTest, TheTreeHoldsEveryInstanceButTheSky) {
   EXPECT_EQ(SPW_GetSceneSky(scene.get()), nullptr);
 }
 
+// Crates at doubling distances merge into a lopsided tree, nodes under nodes on one side:
+// freeing it gives back every node the build took from the block.
+TEST_F(CollideTest, FreeingTheTreeGivesBackEveryNode) {
+  const std::vector<float> xs = {0, 2, 4, 8, 16, 32, 64, 128, 256, 512};
+  ASSERT_EQ(Load(Crates(xs)), 1);
+  SGE_MEMSTATS before{};
+  SGE_GetMemBlockStats(&before, SPW_FObjsMem);
+  ASSERT_EQ(SPW_BuildSceneTree(scene.get()), 1);
+  SGE_MEMSTATS built{};
+  SGE_GetMemBlockStats(&built, SPW_FObjsMem);
+  EXPECT_EQ(built.dwUsedChunks - before.dwUsedChunks, 2 * xs.size() - 1);
+  EXPECT_GT(scene->pTree->dwHeight, 3u);
+  SPW_FreeCollideTree(scene.get());
+  SGE_MEMSTATS after{};
+  SGE_GetMemBlockStats(&after, SPW_FObjsMem);
+  EXPECT_EQ(after.dwUsedChunks, before.dwUsedChunks);
+  EXPECT_EQ(after.dwUsedBytes, before.dwUsedBytes);
+}
+
 TEST_F(CollideTest, ASceneWithOnlyTheSkyBuildsNoTree) {
   vnFEATURE_SET set;
   vnFEATURE_GROUP sky{vnMODELS_FeatureSky(1000), {}};
