@@ -4,24 +4,15 @@
 #include "effects/effectclass.h"
 #include "engine/kernel/tasktypes.h"
 #include "engine/sprite/sprite.h"
-#include "tests/world/support/testworld.h"
+#include "tests/world/support/tasktest.h"
 
 namespace {
 
-class EffectClasses : public ::testing::Test {
+class EffectClasses : public vnworld::TaskTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(w.Start());
-    ASSERT_EQ(vnSPRITEDEFS_Register(), 1);
-    table = SGE_CreateTask(VNTT_SPRITEDEFS, nullptr, nullptr, 0, 0);
-    ASSERT_NE(table, nullptr);
+    StartTask(&vnSPRITEDEFS_Register, VNTT_SPRITEDEFS);
   }
-  void TearDown() override {
-    if (table) SGE_Send(table, SGM_TASK_DESTROY, 0, 0);
-    w.Stop();
-  }
-  vnworld::TestWorld w;
-  SGE_TASK* table = nullptr;
 };
 
 TEST_F(EffectClasses, EachIndexHasItsSetAndFrameCount) {
@@ -61,8 +52,8 @@ TEST_F(EffectClasses, IndicesOutsideTheTableGiveNothing) {
 
 TEST_F(EffectClasses, TheClassesGoWithTheTable) {
   ASSERT_NE(SPW_FindSpriteSet(2048), nullptr);
-  SGE_Send(table, SGM_TASK_DESTROY, 0, 0);
-  table = nullptr;
+  SGE_Send(task, SGM_TASK_DESTROY, 0, 0);
+  task = nullptr;
   EXPECT_EQ(vnEFFECT_GetClass(0), nullptr);
   EXPECT_FLOAT_EQ(vnEFFECT_GetClassValue(31), 0.0f);
   for (uint32_t id : {1638u, 1639u, 1640u, 1641u, 1648u, 2048u})

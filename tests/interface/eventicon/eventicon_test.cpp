@@ -5,32 +5,23 @@
 #include "interface/eventicon/eventicon.h"
 #include "missions/control/missiontasks.h"
 #include "platform/clock.h"
-#include "tests/world/support/testworld.h"
+#include "tests/world/support/tasktest.h"
 
 namespace {
 
 uint32_t g_clockMs = 0;
 uint32_t Clock() { return g_clockMs; }
 
-class EventIconTest : public ::testing::Test {
+class EventIconTest : public vnworld::TaskTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(w.Start());
-    ASSERT_EQ(vnEventIcon_Register(), 1);
-    icons = SGE_CreateTask(VNTT_EVENTICON, nullptr, nullptr, 0, 0);
-    ASSERT_NE(icons, nullptr);
+    StartTask(&vnEventIcon_Register, VNTT_EVENTICON);
   }
-  void TearDown() override {
-    if (icons) SGE_Send(icons, SGM_TASK_DESTROY, 0, 0);
-    PLAT_SetClockOverride(nullptr);
-    w.Stop();
-  }
+  void AfterTask() override { PLAT_SetClockOverride(nullptr); }
   int32_t Add(uint32_t kind, int32_t shown = 1) {
     const SPW_VECTOR at{10, 20, 0};
     return vnEventIcon_AddIcon(kind, nullptr, nullptr, &at, shown);
   }
-  vnworld::TestWorld w;
-  SGE_TASK* icons = nullptr;
 };
 
 TEST_F(EventIconTest, IconsOfTheEightKindsTakeNewIdsAndAnotherKindNone) {
@@ -89,8 +80,8 @@ TEST_F(EventIconTest, ATimedIconGoesAfterItsSeconds) {
 }
 
 TEST_F(EventIconTest, NothingWithoutTheTask) {
-  SGE_Send(icons, SGM_TASK_DESTROY, 0, 0);
-  icons = nullptr;
+  SGE_Send(task, SGM_TASK_DESTROY, 0, 0);
+  task = nullptr;
   EXPECT_EQ(vnMISSCONT_GetEventIconTask(), nullptr);
   EXPECT_EQ(Add(0), -1);
   vnEventIcon_Show(0);

@@ -9,7 +9,7 @@
 #include "missions/control/misscont.h"
 #include "missions/control/missionevents.h"
 #include "missions/control/missiontasks.h"
-#include "tests/world/support/testworld.h"
+#include "tests/world/support/tasktest.h"
 
 namespace {
 
@@ -29,27 +29,18 @@ SGE_RESULT ScriptRecorder(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PA
   return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
 }
 
-class ControllerTest : public ::testing::Test {
+class ControllerTest : public vnworld::TaskTest {
  protected:
   void SetUp() override {
     g_script.clear();
-    ASSERT_TRUE(w.Start());
-    vnMISSCONT_SetWorld(nullptr);
-    ASSERT_EQ(vnMISSCONT_Register(), 1);
-    controller = SGE_CreateTask(VNTT_MISSCONT, nullptr, nullptr, 0, 0);
-    ASSERT_NE(controller, nullptr);
+    StartTask(&vnMISSCONT_Register, VNTT_MISSCONT);
   }
-  void TearDown() override {
-    if (controller) SGE_Send(controller, SGM_TASK_DESTROY, 0, 0);
-    vnMISSCONT_SetMissionTask(nullptr);
-    w.Stop();
-  }
-  vnworld::TestWorld w;
-  SGE_TASK* controller = nullptr;
+  void BeforeTask() override { vnMISSCONT_SetWorld(nullptr); }
+  void AfterTask() override { vnMISSCONT_SetMissionTask(nullptr); }
 };
 
 TEST_F(ControllerTest, EventsAreCountedAndPassedOnToTheScript) {
-  EXPECT_EQ(vnMISSCONT_GetTask(), controller);
+  EXPECT_EQ(vnMISSCONT_GetTask(), task);
   EXPECT_EQ(vnMISSCONT_RaiseEvent(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED, 12, 0), 0)
       << "without a script nothing answers";
   ASSERT_NE(SGE_RegisterTaskType(kScriptType, ScriptRecorder, 0, 0, ""), 0);
@@ -71,8 +62,8 @@ TEST_F(ControllerTest, EventsAreCountedAndPassedOnToTheScript) {
 }
 
 TEST_F(ControllerTest, TheControllerLeavesTheMissionWhenItEnds) {
-  SGE_Send(controller, SGM_TASK_DESTROY, 0, 0);
-  controller = nullptr;
+  SGE_Send(task, SGM_TASK_DESTROY, 0, 0);
+  task = nullptr;
   EXPECT_EQ(vnMISSCONT_GetTask(), nullptr);
   EXPECT_EQ(vnMISSCONT_EventCount(SGM_VN_MISSCONT_EVENT_TERRAN_KILLED), 0);
 }
