@@ -305,6 +305,9 @@ bool Answers(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PA
     case SGM_UNIT_GET_SCALE:
       *answer = SGE_PtrResult(&s->visibility);
       return true;
+    case SGM_UNIT_FRAME_POSITION:
+      *answer = SGE_PtrResult(vnTERUNIT_StepPosition(s));
+      return true;
     case SGM_MOVER_IGNORE_MOVER:
       if (Dying(s)) {
         *answer = 1;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "engine/dobject/dobject.h"
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
 #include "missions/control/missionevents.h"
@@ -223,6 +224,15 @@ TEST_F(InfantryTest, EngagementModesScaleTheSpeedAndOnlyTheirOwnMessageUndoesIt)
   }
   Send(SGM_INFANTRY_ENGAGEMENT, VNTERUNIT_ENGAGE_NORMAL);  // the same mode changes nothing
   EXPECT_NEAR(unit->pMove->fMaxSpeed, 6.0f, 1e-4f);
+}
+
+TEST_F(InfantryTest, TheFramePositionIsWhereThePositionStepPutsTheSoldier) {
+  const SPW_VECTOR* at = SGE_Ask<SPW_VECTOR>(unit->pController, SGM_UNIT_FRAME_POSITION, 0, 0);
+  ASSERT_EQ(at, &s->stepPosition);
+  ASSERT_NE(s->model, nullptr);
+  EXPECT_EQ(at->x, s->model->t.vPos.x);
+  EXPECT_EQ(at->y, s->model->t.vPos.y);
+  EXPECT_EQ(at->z, s->model->t.vPos.z);
 }
 
 TEST_F(InfantryTest, HoldsNestAndNeedAsManyReleases) {
