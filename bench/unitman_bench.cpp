@@ -14,12 +14,10 @@
 #include <vector>
 
 #include "bench/goal.h"
+#include "bench/unitworld.h"
 #include "engine/kernel/kernel.h"
-#include "engine/kernel/tasktypes.h"
-#include "engine/memory/memblock.h"
 #include "engine/scene/scene.h"
 #include "engine/terrain/terrain.h"
-#include "missions/control/misscont.h"
 #include "platform/random.h"
 #include "platform/trace.h"
 #include "tools/writers/unitattr_writer.h"
@@ -37,40 +35,9 @@ constexpr float kStep = 0.05f;          // metres a frame
 constexpr int32_t kType = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr int32_t kClass = VNTT_TERRAN_INFANTRY;
 constexpr uint32_t kFlags = VNUNIT_F_OBSERVER | VNUNIT_F_OBSERVABLE | VNUNIT_F_UPDATE | VNUNIT_F_POSITION;
-constexpr uint32_t kSlack = 1u << 20;
 constexpr double kTarget = 7.5;  // manager over plain (about 6)
 
 float RandomCoord() { return static_cast<float>(PLAT_Rand()) * (kMapSide - 20.0f) / PLAT_RAND_MAX + 10.0f; }
-
-void Silent(const char*, void*) {}
-
-// A controller that walks its unit along x and answers its new position.
-struct WALKER {
-  VNUNIT* pUnit;
-  SPW_VECTOR vPos;
-  float fStep;
-};
-
-SGE_RESULT Walker(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) {
-  auto* w = SGE_TaskData<WALKER>(task);
-  switch (msg) {
-    case SGM_TASK_CREATE:
-      w->pUnit = SGE_ParamPtr<VNUNIT>(p1);
-      w->vPos = w->pUnit->vPos;
-      w->fStep = kStep;
-      return 1;
-    case SGM_UNIT_UPDATE:
-      return 0;
-    case SGM_UNIT_FRAME_POSITION:
-      w->vPos.x += w->fStep;
-      if (w->vPos.x < 10.0f || w->vPos.x > kMapSide - 10.0f) w->fStep = -w->fStep;
-      return SGE_PtrResult(&w->vPos);
-    default:
-      break;
-  }
-  if (msg >= SGM_KERNEL_BAND_END) return 0;
-  return SGE_DefaultTaskHandler(task, data, msg, p1, p2);
-}
 
 struct World {
   std::filesystem::path dir =
@@ -81,8 +48,7 @@ struct World {
   std::vector<SPW_VECTOR> starts;
 
   World() {
-    // The manager traces the content it finds missing; none matters here.
-    PLAT_SetTraceSink(Silent, nullptr);
+    PLAT_SetTraceSink(vnBENCH_Silent, nullptr);
     // The manager reads "units/" from the working folder.
     std::filesystem::create_directories(dir);
     const std::filesystem::path home = std::filesystem::current_path();
@@ -93,22 +59,13 @@ struct World {
     row.floats[VN_ATTR_RADIUS - 11] = 0.5f;
     row.floats[VN_ATTR_RANGE - 11] = kSight;
     if (!vnWRITE_UnitAttrs(dir.string(), {row})) std::abort();
+    g_vnBenchWalkLane = {kStep, 10.0f, kMapSide - 10.0f};
     if (SGE_InitMemoryAndKernel(0) != 1 || SPW_CreateEngineBlocks() != 1 || !vnUNITMAN_Register() ||
-        !SGE_RegisterTaskType(kClass, Walker, SGE_TTF_ZERO_DATA, sizeof(WALKER), ""))
+        !vnBENCH_RegisterWalkers(kClass))
       std::abort();
     MakeTerrain();
-    const VNMISSION_WORLD world{nullptr, scene, nullptr};
-    vnMISSCONT_SetWorld(&world);
-    VNUNITMAN_CREATE create{VNUNITMAN_MISSION_UNITS, VNUNITMAN_MISSION_DATABLOCKS,
-                            VNUNITMAN_MISSION_LINKNODES, VNUNITMAN_MISSION_PLAYERS, nullptr};
-    const auto cells = static_cast<uint32_t>(kMapSide / VNUNITMAN_GRID_CELL + 2);
-    const uint32_t bytes =
-        vnUNITMAN_BlockBytes(&create) + cells * cells * sizeof(SGE_DLLNODE) + kSlack + SGE_MEMBLOCK_OVERHEAD;
-    memory.assign(bytes, 0);
-    create.pBlock = SGE_FormatMemBlock(memory.data(), bytes, "BenchMission");
-    manager = SGE_CreateTask(VNTT_UNITMAN, nullptr, nullptr, SGE_PtrParam(&create), 0);
-    if (!manager || !SGE_TaskData<VNUNITMAN>(manager)->pGrid) std::abort();
-    vnUNITMAN_SetFlagBit0(1);
+    SGE_MEMBLOCK* block = vnBENCH_MissionBlock(&memory, kMapSide);
+    if (!block || !(manager = vnBENCH_StartUnitManager(block, scene))) std::abort();
     for (int32_t i = 0; i < kUnits; ++i) {
       VNUNIT_CREATE c{};
       c.nType = kType;
@@ -142,12 +99,7 @@ struct World {
       std::abort();
   }
 
-  void Frames(int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-      SGE_UpdateFrameTimers();
-      SGE_DispatchMessages();
-    }
-  }
+  void Frames(int32_t n) { vnBENCH_RunFrames(n); }
 };
 
 // The same pass written plainly: units in an array, each cell a list threaded through the
