@@ -27,6 +27,7 @@ constexpr int32_t SGM_WEAPON_INNER_TYPE = SGM_WEAPON_DOUBLE_TYPE;  // 1062, the 
 constexpr int32_t SGM_WEAPON_FIRST_GUN = SGM_WEAPON_DOUBLE_FIRST;  // 1063
 constexpr int32_t SGM_WEAPON_SECOND_GUN = 1064;
 constexpr int32_t SGM_WEAPON_MUZZLE_POINT = 1065;  // p1 out: the mean muzzle (3 floats)
+constexpr int32_t SGM_WEAPON_GET_CHARGE = 7189;    // p1 out: the shock tool's charge (float)
 // To the holder: p1 the VNWEAPON_CREDIT record, p2 0.
 constexpr int32_t SGM_WEAPON_CREDIT_KILL = 565;
 
@@ -104,6 +105,19 @@ int32_t vnWEAPON_EnsureLoaded(VNUNIT* weapon);
 // destroyed and the next one loaded.
 void vnWEAPON_UseRound(VNUNIT* weapon);
 
+// Ammunition. 1 when the weapon type's attribute row lists the ammunition type.
+int32_t vnWEAPON_Accepts(int32_t weaponType, int32_t ammoType);
+// The unit's first ammunition item, in list order, that the weapon type accepts and that holds
+// at least the rounds given; null when none.
+VNUNIT* vnWEAPON_AcceptedItem(const VNUNIT* unit, int32_t weaponType, int32_t minRounds);
+// The unit's ammunition item of the type, or null.
+VNUNIT* vnWEAPON_FindAmmoItem(const VNUNIT* unit, int32_t ammoType);
+// 1 when the unit carries rounds that the micro-rocket launcher takes.
+int32_t vnWEAPON_HasMicroRockets(const VNUNIT* unit);
+// What the weapon's loaded round holds (none without a weapon), and the rounds x the amount
+// of one of the unit's first item of the type with a count of 0 or more.
+float vnWEAPON_AmmoAmount(const VNUNIT* unit, const VNUNIT* weapon, int32_t ammoType);
+
 // The fire check: the reasons not to fire (0 = fire), in this order: beyond the range (the
 // weapon's range attribute) or under the minimum range; no round after asking the weapon to
 // load one (*outRoundType gets the round's type); the shot direction off the aiming axis by
@@ -126,6 +140,12 @@ int32_t vnWEAPON_GetLocatorMatrix(VNUNIT* unit, int32_t* node, SPW_VECTOR* outPo
 // point and the direction straight up.
 int32_t vnWEAPON_GetLocator(VNUNIT* unit, int32_t* node, SPW_VECTOR* outPos, SPW_VECTOR* outDir);
 
+// A random hit point of the target on the shooter's side: its node in *outNode and its world
+// position and axis: 0. A target without one gives node -1, its own aim point and the direction
+// straight up: 1.
+int32_t vnWEAPON_GetTargetPoint(VNUNIT* target, const SPW_VECTOR* shooter, int32_t* outNode,
+                                SPW_VECTOR* outPos, SPW_VECTOR* outDir);
+
 // Kill credit modes: to the weapon's holder, or to the unit given.
 constexpr int32_t VNWEAPON_CREDIT_HOLDER = 0;
 constexpr int32_t VNWEAPON_CREDIT_UNIT = 1;
@@ -144,6 +164,13 @@ void vnWEAPON_CreditKill(VNUNIT* weaponOrUnit, const VNUNIT* victim, int32_t wea
 // male combat engineer; tier-0 suits only in slots 0 and 3; tier-1 suits no missile launchers;
 // inactive zombies nothing.
 int32_t vnWEAPON_UnitCanUse(int32_t soldierType, int32_t slot, int32_t weaponType);
+
+// The missile and nuke-missile launchers, both marks.
+int32_t vnWEAPON_IsMissileLauncher(int32_t weaponType);
+// The thirteen upgraded ("_1") weapons.
+int32_t vnWEAPON_IsMarkOne(int32_t weaponType);
+// The unit's engineer shock tool among its weapons, or null.
+VNUNIT* vnWEAPON_FindShockTool(const VNUNIT* unit);
 
 // Loads the weapon's model for its holder ("Export/POWs/" names by vnUNITMAN_BuildPowName in
 // the variant the two unit types share), scaled as the holder's object (1.0 without one). A

@@ -24,25 +24,9 @@ SGE_DLLNODE* Rounds(const VNUNIT* weapon) {
   return const_cast<SGE_DLLNODE*>(&weapon->aChildren[VNUNIT_CHILD_ITEMS]);
 }
 
-SGE_DLLNODE* AmmoItems(const VNUNIT* holder) {
-  return const_cast<SGE_DLLNODE*>(&holder->aChildren[VNUNIT_CHILD_ITEMS]);
-}
-
-bool Accepts(const VNUNIT_ATTR* weaponRow, int32_t ammoType) {
-  if (!weaponRow) return false;
-  for (const VNUNIT_LINKNODE* node : SGE_ListRecords<VNUNIT_LINKNODE>(&weaponRow->linked))
-    if (static_cast<const VNUNIT_ATTR*>(node->pData)->nType == ammoType) return true;
-  return false;
-}
-
 // The holder's first item, in list order, that the weapon accepts and that has rounds left.
 VNUNIT* StockItem(const VNUNIT* weapon) {
-  const VNUNIT* holder = vnWEAPON_GetHolder(weapon);
-  const VNUNIT_ATTR* row = vnUNITATTR_LoadedRow(weapon->nType);
-  if (!holder || !row) return nullptr;
-  for (VNUNIT* item : SGE_ListRecords<VNUNIT>(AmmoItems(holder)))
-    if (Accepts(row, item->nType) && vnUNIT_AttrInt(item, VNAMMO_ATTR_COUNT) > 0) return item;
-  return nullptr;
+  return vnWEAPON_AcceptedItem(vnWEAPON_GetHolder(weapon), weapon->nType, 1);
 }
 
 void SendCredit(VNUNIT* holder, VNWEAPON_CREDIT* credit) {

@@ -26,10 +26,6 @@ bool IsOneOf(int32_t type, std::initializer_list<int32_t> types) {
   return false;
 }
 
-bool IsMissileLauncher(int32_t type) {
-  return type >= VN_UNIT_TYPE_WEAPON_MISSILE_0 && type <= VN_UNIT_TYPE_WEAPON_NUKEMISSILE_1;
-}
-
 int32_t Points(const VNUNIT_ATTR* rows, int32_t weaponType, int32_t victimType) {
   if (weaponType == VN_UNIT_TYPE_WEAPON_SNIPER && victimType == VN_UNIT_TYPE_BUG_CORTEX)
     return VNWEAPON_SNIPER_CORTEX_POINTS;
@@ -61,6 +57,18 @@ int32_t vnWEAPON_GetLocatorMatrix(VNUNIT* unit, int32_t* node, SPW_VECTOR* outPo
   if (node) *node = -1;
   AskAimPoint(unit, outPos, nullptr);
   return 0;
+}
+
+int32_t vnWEAPON_GetTargetPoint(VNUNIT* target, const SPW_VECTOR* shooter, int32_t* outNode,
+                                SPW_VECTOR* outPos, SPW_VECTOR* outDir) {
+  int32_t node = vnCOMBAT_PickRandomHitPoint(target, shooter, nullptr);
+  if (outNode) *outNode = node;
+  if (node >= 0) {
+    vnWEAPON_GetLocatorMatrix(target, outNode ? outNode : &node, outPos, outDir);
+    return 0;
+  }
+  AskAimPoint(target, outPos, outDir);
+  return 1;
 }
 
 int32_t vnWEAPON_GetLocator(VNUNIT* unit, int32_t* node, SPW_VECTOR* outPos, SPW_VECTOR* outDir) {
@@ -97,7 +105,34 @@ int32_t vnWEAPON_UnitCanUse(int32_t soldierType, int32_t slot, int32_t weaponTyp
   if (IsOneOf(soldierType, {VN_UNIT_TYPE_SUIT_COMMAND_1, VN_UNIT_TYPE_SUIT_COMMAND_1_FEM,
                             VN_UNIT_TYPE_SUIT_BRAKKAR_1, VN_UNIT_TYPE_SUIT_BRAKKAR_1_FEM,
                             VN_UNIT_TYPE_SUIT_SCOUT_1, VN_UNIT_TYPE_SUIT_SCOUT_1_FEM}))
-    return !IsMissileLauncher(weaponType);
+    return !vnWEAPON_IsMissileLauncher(weaponType);
   if (IsOneOf(soldierType, {VN_UNIT_TYPE_TERRAN_ZOMBIE, VN_UNIT_TYPE_TERRAN_ZOMBIE_FEM})) return 0;
   return 1;
+}
+
+int32_t vnWEAPON_IsMissileLauncher(int32_t weaponType) {
+  return weaponType >= VN_UNIT_TYPE_WEAPON_MISSILE_0 &&
+                 weaponType <= VN_UNIT_TYPE_WEAPON_NUKEMISSILE_1
+             ? 1
+             : 0;
+}
+
+int32_t vnWEAPON_IsMarkOne(int32_t weaponType) {
+  return IsOneOf(weaponType,
+                 {VN_UNIT_TYPE_WEAPON_CHAINCANNON_1, VN_UNIT_TYPE_WEAPON_FLAME_1,
+                  VN_UNIT_TYPE_WEAPON_GRENADE_1, VN_UNIT_TYPE_WEAPON_LIGHTCANNON_1,
+                  VN_UNIT_TYPE_WEAPON_LIGHTRIFLE_1, VN_UNIT_TYPE_WEAPON_MISSILE_1,
+                  VN_UNIT_TYPE_WEAPON_NUKEMISSILE_1, VN_UNIT_TYPE_WEAPON_PHEROMONE_1,
+                  VN_UNIT_TYPE_WEAPON_PLASMACANNON_1, VN_UNIT_TYPE_WEAPON_PLASMAGUN_1,
+                  VN_UNIT_TYPE_WEAPON_SPECIMENCAPTURE_1, VN_UNIT_TYPE_WEAPON_SHOTGUN_1,
+                  VN_UNIT_TYPE_WEAPON_SMARTRIFLE_1})
+             ? 1
+             : 0;
+}
+
+VNUNIT* vnWEAPON_FindShockTool(const VNUNIT* unit) {
+  if (!unit) return nullptr;
+  for (VNUNIT* weapon : SGE_ListRecords<VNUNIT>(&unit->aChildren[VNUNIT_CHILD_WEAPONS]))
+    if (weapon->nType == VN_UNIT_TYPE_WEAPON_ENGSHOCK) return weapon;
+  return nullptr;
 }
