@@ -9,6 +9,7 @@
 #include "shell/sound/sound.h"
 #include "terran/behave.h"
 #include "terran/handler.h"
+#include "terran/weapons.h"
 #include "world/unittype/unittype.h"
 
 namespace {
@@ -89,6 +90,8 @@ int32_t LineFor(const VNTERUNIT* s, uint32_t event) {
     case 0x1000000: return 44;
     case 0x4000000: return OneOfThree(45);
     case 0x8000000: return SquadLine(s, r + 6, r + 8, r + 10);
+    case 0x10000000: return vnTERUNIT_NeedsWeaponChange(s) ? 27 : kSilent;
+    case 0x20000000: return vnTERUNIT_IsLaunchSuit(s->unit->nType) && !vnWEAPON_HasMicroRockets(s->unit) ? 27 : kSilent;
     default: return kSilent;  // none, or two events at once
   }
 }

@@ -12,7 +12,6 @@
 #include "engine/memory/memblock.h"
 #include "platform/trace.h"
 #include "interface/hud/uniticon.h"
-#include "missions/control/rzone.h"
 #include "shell/sound/sound.h"
 #include "terran/behave.h"
 #include "terran/handler_internal.h"
@@ -20,7 +19,6 @@
 #include "terran/orders.h"
 #include "terran/terunit.h"
 #include "terran/update.h"
-#include "world/bstar/search.h"
 #include "world/fobj/poptarget.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
@@ -185,9 +183,7 @@ void SetDormant(VNTERUNIT* s, SGE_PARAM dormant) {
   VNUNIT* unit = Unit(s);
   const bool was = (unit->dwFlags & VNUNIT_F_NEVER_SIGHTED) != 0;
   if ((dormant != 0) == was) return;
-  VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner();
-  const BSTAR_Node* region = planner ? BSTAR_FindNodeAtPoint(planner->pNetwork, &unit->vPos) : nullptr;
-  vnMISSCONT_CountRZoneUnits(region, unit, dormant ? 0 : 1);
+  vnTERUNIT_CountInRegion(s, dormant ? 0 : 1);
   if (dormant)
     unit->dwFlags |= VNUNIT_F_NEVER_SIGHTED;
   else
@@ -276,6 +272,10 @@ REPLY Protocol(VNTERUNIT* s, SGE_TASK* task, int32_t msg, SGE_PARAM a, SGE_PARAM
     case SGM_TERUNIT_PUSH: vnTERUNIT_Push(s, SGE_ParamPtr<const SPW_VECTOR>(a), b); return kPassOn;
     case SGM_TERUNIT_REMOVE_ICON: vnUnitIcon_Remove(Unit(s)->dwId); return kPassOn;
     case SGM_TERUNIT_JOIN_PLATOON: vnTERUNIT_JoinPlatoon(s); return kPassOn;
+    case SGM_TERUNIT_QUERY_AMMO: return Answer(SGE_PtrResult(vnTERUNIT_QueryAmmo(s, a, b)));
+    case SGM_WEAPON_AMMO_NEEDED: return Answer(vnTERUNIT_AmmoNeeded(s, static_cast<int32_t>(a)));
+    case SGM_TERUNIT_RESUPPLY: vnTERUNIT_Resupply(s); return kPassOn;
+    case SGM_TERUNIT_SET_FADE: vnTERUNIT_SetFade(s, SGE_ParamPtr<const float>(a), b); return kPassOn;
     default: return kPassOn;
   }
 }

@@ -73,6 +73,7 @@ constexpr int32_t SGM_TERUNIT_SET_FLAG10000 = 1059;  // p1 1 sets, anything else
 // Messages the class handlers answer, sent by the soldier to itself.
 constexpr int32_t SGM_TERUNIT_ALERT = 542;         // p1 1: leave stealth
 constexpr int32_t SGM_TERUNIT_REFRESH_KIT = 610;   // p1 1
+constexpr int32_t SGM_TERUNIT_TAKE_ITEM = 572;     // p1 the unit type of a tech item to carry
 constexpr int32_t SGM_TERUNIT_ADD_ATTACKER_ID = 1050;  // p1 the attacker's unit id
 
 // SGM_TERUNIT_IN_REACH flags.

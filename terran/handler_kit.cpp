@@ -9,6 +9,7 @@
 #include "terran/handler.h"
 #include "terran/handler_internal.h"
 #include "terran/orders.h"
+#include "terran/weapons.h"
 #include "world/combat/combat.h"
 #include "world/mover/mover.h"
 #include "world/unittype/unittype.h"
@@ -28,12 +29,6 @@ constexpr int32_t kAcknowledgeOneIn = 5;
 constexpr int32_t kAcknowledgeSound = 2;
 
 SGE_DLLNODE* List(const VNTERUNIT* s, VNUNIT_CHILDLIST list) { return &s->unit->aChildren[list]; }
-
-VNUNIT* AmmoItem(const VNTERUNIT* s, int32_t type) {
-  for (VNUNIT* item : SGE_ListRecords<VNUNIT>(List(s, VNTERUNIT_AMMO_LIST)))
-    if (item->nType == type) return item;
-  return nullptr;
-}
 
 // An item unit of the type in one of the soldier's lists; null when it cannot be made.
 VNUNIT* MakeItem(const VNTERUNIT* s, int32_t type, VNUNIT_CHILDLIST list) {
@@ -62,7 +57,7 @@ int32_t vnTERUNIT_AmmoPerPickUp(int32_t type) {
 
 VNUNIT* vnTERUNIT_AddAmmo(VNTERUNIT* s, int32_t ammoType) {
   const int32_t amount = vnTERUNIT_AmmoPerPickUp(s->unit->nType);
-  VNUNIT* item = AmmoItem(s, ammoType);
+  VNUNIT* item = vnWEAPON_FindAmmoItem(s->unit, ammoType);
   if (item) {
     vnUNIT_SetAttrInt(item, VNAMMO_ATTR_COUNT, vnUNIT_AttrInt(item, VNAMMO_ATTR_COUNT) + amount);
   } else {
@@ -117,9 +112,8 @@ void vnTERUNIT_OrderAttackPoint(VNTERUNIT* s, const SPW_VECTOR* point, SGE_PARAM
   else
     s->modeFlags &= ~VNTERUNIT_MF_ALT_FIRE;
   if (flags & VNTERUNIT_ATTACKPOINT_ROCKETS) {
-    // Micro-rockets are the launch suits' alone.
-    const int32_t t = s->unit->nType;
-    if (t < VN_UNIT_TYPE_SUIT_BRAKKAR_0 || t > VN_UNIT_TYPE_SUIT_BRAKKAR_1_FEM) return;
+    // Micro-rockets are the launch suits' alone, and only while they carry some.
+    if (!vnTERUNIT_IsLaunchSuit(s->unit->nType) || !vnWEAPON_HasMicroRockets(s->unit)) return;
     s->stateFlags |= VNTERUNIT_SF_MICRO_ROCKETS;
   } else {
     s->stateFlags &= ~VNTERUNIT_SF_MICRO_ROCKETS;

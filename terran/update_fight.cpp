@@ -10,6 +10,7 @@
 #include "terran/movement.h"
 #include "terran/orders.h"
 #include "terran/update.h"
+#include "terran/weapons.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
 #include "world/unittype/unittype.h"
@@ -115,8 +116,8 @@ void FiringPose(VNTERUNIT* s, SGE_TASK* task) {
 
 // After a shot the weapon may be empty: the next one with rounds comes up.
 void SwitchWhenEmpty(VNTERUNIT* s) {
-  const VNUNIT* weapon = vnTERUNIT_CurrentItem(s->unit);
-  if (weapon && !vnWEAPON_HasAmmo(weapon)) vnTERUNIT_NextUsableWeapon(s);
+  if (vnTERUNIT_CurrentItem(s->unit) && !vnWEAPON_CurrentHasAmmo(s->unit))
+    vnTERUNIT_NextUsableWeapon(s);
 }
 
 }  // namespace
@@ -222,7 +223,7 @@ int32_t vnTERUNIT_AttackUnit(SGE_TASK* task, VNTERUNIT* s, VNUNIT* target,
   if (fire) FiringPose(s, task);
   const auto answer = static_cast<int32_t>(
       vnTERUNIT_SendUnit(weapon, SGM_WEAPON_FIRE, SGE_PtrParam(target), aim ? aim->nodes[0] : -1));
-  if ((answer & VNWEAPON_NO_AMMO) || !vnWEAPON_HasAmmo(weapon))
+  if ((answer & VNWEAPON_NO_AMMO) || !vnWEAPON_CurrentHasAmmo(s->unit))
     return vnTERUNIT_NextUsableWeapon(s) ? 0 : 2;
   if (answer & VNWEAPON_OUT_OF_RANGE) {
     if (Mode(s) == VNTERUNIT_ENGAGE_CHARGE && !s->exhausted &&

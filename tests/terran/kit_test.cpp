@@ -22,6 +22,9 @@ class SoldierKit : public soldiertest::SoldierTest {
            Row(VN_UNIT_TYPE_TERRAN_COMBATENG, kSoldier),
            Row(VN_UNIT_TYPE_AMMO_STANDARD_BULLET, VNUNIT_F_ITEM),
            Row(VN_UNIT_TYPE_AMMO_GRENADE_0, VNUNIT_F_ITEM),
+           Row(VN_UNIT_TYPE_AMMO_MICRO_ROCKET_PACK, VNUNIT_F_ITEM),
+           Row(VN_UNIT_TYPE_WEAPON_MICROROCKETS, VNUNIT_F_WEAPON,
+               {VN_UNIT_TYPE_AMMO_MICRO_ROCKET_PACK}),
            Row(VN_UNIT_TYPE_TECH_NERVEGAS, VNUNIT_F_ITEM)});
     s = Spawn(VN_UNIT_TYPE_TERRAN_ZR_0, {10, 10, 0});
     ASSERT_NE(s, nullptr);
@@ -182,28 +185,34 @@ TEST_F(SoldierKit, AnAttackPointOrderNeedsALaunchedWeaponOrALaunchSuitsRockets) 
     int32_t type;
     SGE_PARAM flags;
     int32_t lowerState;
+    bool rockets;  // carries micro-rocket packs
     bool queued;
   };
   const Case cases[] = {
-      {VN_UNIT_TYPE_TERRAN_ZR_0, 0, VN_TERUNIT_LOWER_IDLE, false},  // nothing to launch
-      {VN_UNIT_TYPE_TERRAN_ZR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, false},
-      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, true},
+      {VN_UNIT_TYPE_TERRAN_ZR_0, 0, VN_TERUNIT_LOWER_IDLE, false, false},  // nothing to launch
+      {VN_UNIT_TYPE_TERRAN_ZR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, true, false},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, true, true},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_IDLE, false, false},
       {VN_UNIT_TYPE_SUIT_BRAKKAR_1,
-       VNTERUNIT_ATTACKPOINT_ROCKETS | VNTERUNIT_ATTACKPOINT_ALTERNATE, VN_TERUNIT_LOWER_IDLE, true},
-      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_DEAD, false},
+       VNTERUNIT_ATTACKPOINT_ROCKETS | VNTERUNIT_ATTACKPOINT_ALTERNATE, VN_TERUNIT_LOWER_IDLE, true,
+       true},
+      {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_DEAD, true, false},
       {VN_UNIT_TYPE_SUIT_BRAKKAR_0, VNTERUNIT_ATTACKPOINT_ROCKETS, VN_TERUNIT_LOWER_BOUNCETRAVEL,
-       false},
+       true, false},
   };
   const SPW_VECTOR point{30.0f, 30.0f, 0.0f};
   for (const Case& c : cases) {
     VNTERUNIT* soldier = Spawn(c.type, {20, 20, 0});
     ASSERT_NE(soldier, nullptr);
+    if (c.rockets) {
+      ASSERT_NE(AddAmmo(soldier, VN_UNIT_TYPE_AMMO_MICRO_ROCKET_PACK), nullptr);
+    }
     soldier->lowerState = c.lowerState;
     soldier->stateFlags |= VNTERUNIT_SF_GOAL_BY_FIRE;
     Send(soldier, SGM_TERUNIT_ORDER_ATTACK_POINT, SGE_PtrParam(&point), c.flags);
     const std::vector<int32_t> kinds = Orders(soldier);
     EXPECT_EQ(!kinds.empty() && kinds.front() == VNTERUNIT_ORDER_ATTACK_POINT, c.queued)
-        << c.type << " " << c.flags << " " << c.lowerState;
+        << c.type << " " << c.flags << " " << c.lowerState << " " << c.rockets;
     if (!c.queued) continue;
     EXPECT_EQ(vnTERUNIT_OrderPoint(vnORDER_Current(soldier->unit)).x, 30.0f);
     EXPECT_TRUE(soldier->stateFlags & VNTERUNIT_SF_MICRO_ROCKETS);
