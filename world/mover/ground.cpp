@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/collide/collide.h"
+#include "engine/dobject/dobject.h"
 #include "engine/feature/feature.h"
 #include "engine/kernel/frametime.h"
 #include "engine/terrain/terrain.h"
@@ -10,6 +11,7 @@
 #include "world/bstar/bstar.h"
 #include "world/bstar/search.h"
 #include "world/mover/internal.h"
+#include "world/unitman/unitman.h"
 
 namespace {
 
@@ -300,6 +302,46 @@ bool Pass(SGE_TASK* task, VNMOVER_GROUND* g, float dt) {
   return !Gone(r, task);
 }
 
+// The ground under the point: the terrain there, raised to the highest surface of the current
+// region's feature objects. False off the terrain.
+bool GroundUnder(const VNMOVER_GROUND* g, SPW_VECTOR* point) {
+  const VNMOVER_RECORD* r = g->pRecord;
+  if (!SPW_GetTerrainHeight(r->pPlanner->pScene, point)) return false;
+  if (const BSTAR_FEATURELIST* list = r->pRegion ? r->pRegion->pFeatures : nullptr) {
+    const SPW_VECTOR start{point->x, point->y, point->z + kFeatureProbeHeight};
+    const SPW_VECTOR down{0.0f, 0.0f, -1.0f};
+    for (int32_t i = 0; i < list->nCount; ++i) {
+      auto* item = static_cast<SPW_FEATUREINST*>(list->aBinding[i].pFeature);
+      float best = SPW_COLLIDE_FAR;
+      SPW_VECTOR hit;
+      // Ignored items (flag bit 2) are refused by the object test itself.
+      if (item &&
+          SPW_CollideObject(item, &start, &down, 2.0f * kFeatureProbeHeight, &hit, &best,
+                            nullptr) &&
+          hit.z > point->z)
+        point->z = hit.z;
+    }
+  }
+  return true;
+}
+
+// The unit's body goes where the step took the unit, standing on the ground there: its
+// controller reads it back as the unit's place. A body the controller holds off the ground (in
+// the air, in a seat, dead) stays where the controller put it.
+void CarryBody(VNMOVER_GROUND* g) {
+  const VNMOVER_RECORD* r = g->pRecord;
+  if (r->dwFlags & VNMOVER_F_LIFTED) return;
+
+  // Units, and controllers that answer for them, live under a unit manager.
+  SGE_TASK* controller = r->pOwner && vnUNITMAN_Get() ? r->pOwner->pParent : nullptr;
+  VNUNIT* unit = controller ? SGE_Ask<VNUNIT>(controller, SGM_UNIT_GET_UNIT, 0, 0) : nullptr;
+  SPW_DOBJECT* body = unit && unit->pMove == r ? vnUNIT_FirstObject(unit) : nullptr;
+  if (!body) return;
+  SPW_VECTOR at = r->vPos;
+  GroundUnder(g, &at);
+  body->t.vPos = at;
+}
+
 int32_t Step(SGE_TASK* task, VNMOVER_GROUND* g) {
   VNMOVER_RECORD* r = g->pRecord;
   if (r->nSteps > 0) --r->nSteps;
@@ -314,6 +356,7 @@ int32_t Step(SGE_TASK* task, VNMOVER_GROUND* g) {
     left -= dt;
     if (!Pass(task, g, dt)) break;
   }
+  if (!Gone(r, task)) CarryBody(g);
   return 1;
 }
 
@@ -321,29 +364,13 @@ int32_t Step(SGE_TASK* task, VNMOVER_GROUND* g) {
 
 int32_t GroundHeight(VNMOVER_GROUND* g, SGE_PARAM wantSurface) {
   VNMOVER_RECORD* r = g->pRecord;
-  SPW_SCENE* scene = r->pPlanner->pScene;
   SPW_VECTOR ground = r->vPos;
-  if (!SPW_GetTerrainHeight(scene, &ground)) return 0;
-  float z = ground.z;
-  if (const BSTAR_FEATURELIST* list = r->pRegion ? r->pRegion->pFeatures : nullptr) {
-    const SPW_VECTOR start{ground.x, ground.y, ground.z + kFeatureProbeHeight};
-    const SPW_VECTOR down{0.0f, 0.0f, -1.0f};
-    for (int32_t i = 0; i < list->nCount; ++i) {
-      auto* item = static_cast<SPW_FEATUREINST*>(list->aBinding[i].pFeature);
-      float best = SPW_COLLIDE_FAR;
-      SPW_VECTOR hit;
-      // Ignored items (flag bit 2) are refused by the object test itself.
-      if (item &&
-          SPW_CollideObject(item, &start, &down, 2.0f * kFeatureProbeHeight, &hit, &best,
-                            nullptr) &&
-          hit.z > z)
-        z = hit.z;
-    }
-  }
-  r->vPos.z = z;
+  if (!GroundUnder(g, &ground)) return 0;
+  r->vPos.z = ground.z;
   if (wantSurface) {
     SPW_VECTOR normal{0.0f, 0.0f, 1.0f};
-    SPW_GetTerrainHeightNormal(scene, &ground, &normal);
+    SPW_VECTOR terrain = r->vPos;
+    SPW_GetTerrainHeightNormal(r->pPlanner->pScene, &terrain, &normal);
     g->vSurface = normal;
   }
   return 1;

@@ -1,14 +1,19 @@
 // Movers of units made by the unit manager in the headless test world: the push between
-// overlapping units and the ground height under a unit.
+// overlapping units, the ground height under a unit and the body a step carries.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
+#include "engine/dobject/dobject.h"
 #include "engine/kernel/frametime.h"
 #include "engine/kernel/tasktypes.h"
+#include "engine/object/object.h"
+#include "platform/files.h"
 #include "platform/clock.h"
 #include "tests/world/support/testworld.h"
+#include "tools/models/models.h"
+#include "tools/writers/pow_writer.h"
 #include "world/bstar/bstar.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
@@ -22,6 +27,7 @@ uint32_t TestClock() { return g_clockMs; }
 constexpr int32_t kType = VN_UNIT_TYPE_TERRAN_ZR_0;
 constexpr uint32_t kFlags =
     VNUNIT_F_SOLDIER | VNUNIT_F_MOVER | VNUNIT_F_OBSERVER | VNUNIT_F_OBSERVABLE;
+constexpr int32_t kWalker = VN_UNIT_TYPE_TERRAN_ZR_0_FEM;  // the same class
 constexpr float kGround = 3.0f;
 
 class MoverWorldTest : public ::testing::Test {
@@ -39,7 +45,14 @@ class MoverWorldTest : public ::testing::Test {
     options.planner = true;
     options.height = kGround;
     world = std::make_unique<vnworld::TestWorld>(options);
-    world->WriteAttrs({vnworld::Row(kType, kFlags, {}, 1.0f)});
+    // The walker: 18 km/h, a quick start and turn, paths over links of type 1.
+    VNWRITE_UNITATTR walker = vnworld::Row(kWalker, kFlags, {}, 0.5f);
+    auto value = [&](int32_t attr) -> float& { return walker.floats[attr - 11]; };
+    value(VN_ATTR_SPEED) = 18.0f;
+    value(VN_ATTR_ACCEL) = 50.0f;
+    value(VN_ATTR_TURN_RATE) = 10.0f;
+    value(VN_ATTR_LINK_TYPE) = 1.0f;
+    world->WriteAttrs({vnworld::Row(kType, kFlags, {}, 1.0f), walker});
     world->RegisterRecorder(VNTT_TERRAN_INFANTRY);
     world->WriteNetwork(vnWRITE_BstarGrid(4, 4, 10.0f, kGround));
     ASSERT_EQ(vnMOVER_Register(), 1);
@@ -130,6 +143,42 @@ TEST_F(MoverWorldTest, GroundHeightIsTheTerrainUnderTheUnit) {
   const SPW_VECTOR off{-5.0f, 15.0f, 0.0f};
   SGE_Send(a->pMover, SGM_MOVER_SET_POSITION, SGE_PtrParam(&off), 0);
   EXPECT_EQ(SGE_Send(a->pMover, SGM_MOVER_GROUND_HEIGHT, 0, 0), 0);
+}
+
+TEST_F(MoverWorldTest, AStepCarriesTheUnitsBodyOnTheGroundUnlessTheBodyIsLifted) {
+  ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+  ASSERT_TRUE(PLAT_MakeDirectory("Export"));
+  ASSERT_TRUE(vnWRITE_POW("Export/Figure.pow", vnMODELS_Figure()));
+  int32_t slot = -1;
+  ASSERT_EQ(SPW_LoadObjectFile("Export/Figure.pow", nullptr, &slot, 1.0f, 0), 1);
+  const SPW_TRANSFORM origin{{0, 0, 0}, {0, 0, 0, 1}, 1};
+  SPW_DOBJECT* body = SPW_CreateDynamicObject(world->scene(), slot, nullptr, 0, &origin, 0);
+  ASSERT_NE(body, nullptr);
+  VNUNIT* u = world->Create(kWalker, world->Human(), {5.0f, 15.0f, kGround + 10.0f});
+  ASSERT_NE(u, nullptr);
+  ASSERT_EQ(vnUNIT_AddObject(u, body), 1);
+  const SPW_VECTOR goal{35.0f, 15.0f, kGround};
+  ASSERT_EQ(SGE_Send(u->pMover, SGM_MOVER_GOTO, SGE_PtrParam(&goal), 0), 1);
+
+  float x = u->pMove->vPos.x;
+  for (int32_t i = 0; i < 3; ++i) {
+    SGE_Send(u->pMover, SGM_MOVER_STEP, 0, 0);
+    EXPECT_GT(u->pMove->vPos.x, x) << i;
+    x = u->pMove->vPos.x;
+    EXPECT_EQ(body->t.vPos.x, u->pMove->vPos.x) << i;
+    EXPECT_EQ(body->t.vPos.y, u->pMove->vPos.y) << i;
+    EXPECT_FLOAT_EQ(body->t.vPos.z, kGround) << i << ": on the ground, not at the unit's height";
+  }
+
+  // A body its controller holds off the ground stays where the controller put it.
+  u->pMove->dwFlags |= VNMOVER_F_LIFTED;
+  const SPW_VECTOR held = body->t.vPos;
+  SGE_Send(u->pMover, SGM_MOVER_STEP, 0, 0);
+  EXPECT_GT(u->pMove->vPos.x, x);
+  EXPECT_EQ(body->t.vPos.x, held.x);
+  EXPECT_EQ(body->t.vPos.z, held.z);
+  vnUNIT_DestroyObjects(u);
+  SPW_ReleaseObjectTypes();
 }
 
 }  // namespace
