@@ -105,6 +105,8 @@ void StepHeld(VNTERUNIT* s) {
   s->stepPosition = unit->vPos;
 }
 
+SPW_VECTOR ModelPosition(const VNTERUNIT* s) { return s->model ? s->model->t.vPos : s->unit->vPos; }
+
 void Land(VNTERUNIT* s, float ground) {
   s->stepPosition.z = ground;
   s->ballisticVelocity = {};
@@ -117,8 +119,8 @@ void Land(VNTERUNIT* s, float ground) {
 
 const SPW_VECTOR* vnTERUNIT_StepPosition(VNTERUNIT* s) {
   SPW_VECTOR& p = s->stepPosition;
-  const SPW_VECTOR model = s->model ? s->model->t.vPos : s->unit->vPos;
   if (vnTERUNIT_IsLaunching(s)) {
+    const SPW_VECTOR model = ModelPosition(s);
     p.x = model.x;
     p.y = model.y;
     return &p;
@@ -127,7 +129,9 @@ const SPW_VECTOR* vnTERUNIT_StepPosition(VNTERUNIT* s) {
     StepHeld(s);
     return &p;
   }
+  // The step carries the model; where it stands afterwards is where the soldier is.
   vnTERUNIT_SendMover(s, SGM_MOVER_STEP);
+  const SPW_VECTOR model = ModelPosition(s);
   const float dt = SGE_GetFrameTime();
   const bool airborne = (s->stateFlags & VNTERUNIT_SF_AIRBORNE) != 0;
   if (airborne) {

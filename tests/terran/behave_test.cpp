@@ -2,8 +2,11 @@
 // attackers and the fade they drive, and the patient list.
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "terran/behave.h"
 #include "tests/terran/protocol_fixture.h"
+#include "tools/models/soldiers.h"
+#include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
 #include "world/unittype/unittype.h"
 
@@ -141,6 +144,60 @@ TEST_F(SoldierBehaviour, PatientsAreThoseBelowTheirBaseValue) {
   vnTERUNIT_AddPatients(s, 1, ids, 1);
   vnTERUNIT_ClearPatients(s);
   EXPECT_TRUE(SGE_ListIsEmpty(&s->patients));
+}
+
+// The test soldier class, answering for its unit as every soldier class does.
+SGE_RESULT WalkingSoldier(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
+                          SGE_PARAM p2) {
+  const auto* s = SGE_TaskData<VNTERUNIT>(task);
+  if (msg == SGM_UNIT_GET_UNIT && s && s->unit) return SGE_PtrResult(s->unit);
+  return soldiertest::SoldierClass(task, data, msg, p1, p2);
+}
+
+// A soldier on a real ground mover over a network: the position step reads the model where the
+// mover's step left it, not where it stood before.
+TEST(SoldierOnAMover, ThePositionStepIsWhereTheMoversStepCarriedTheModel) {
+  vnworld::Options options;
+  options.standInMovers = false;
+  options.planner = true;
+  vnworld::TestWorld world(options);
+  vnworld::FrameClock clock{kFrame};
+  VNWRITE_UNITATTR row = Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier);
+  row.floats[VN_ATTR_SPEED - 11] = 18.0f;  // 5 m/s
+  row.floats[VN_ATTR_ACCEL - 11] = 50.0f;
+  row.floats[VN_ATTR_TURN_RATE - 11] = 10.0f;
+  row.floats[VN_ATTR_LINK_TYPE - 11] = 1.0f;
+  world.WriteAttrs({row});
+  world.WriteNetwork(vnWRITE_BstarGrid(4, 4, 10.0f, 0.0f));
+  ASSERT_TRUE(PLAT_MakeDirectory(world.content().file("Export").c_str()));
+  ASSERT_TRUE(PLAT_MakeDirectory(world.content().file("Export/Pows").c_str()));
+  ASSERT_TRUE(vnWRITE_POW(world.content().file(soldiertest::kSoldierModel),
+                          vnMODELS_Soldier("soldier", {"H1_idle_lkaround"}, 480)));
+  ASSERT_EQ(vnMOVER_Register(), 1);
+  ASSERT_EQ(SPW_ResetObjectTypes(), 1);
+  ASSERT_TRUE(world.Start());
+  ASSERT_EQ(SGE_RegisterTaskType(VNTT_TERRAN_INFANTRY, WalkingSoldier, SGE_TTF_ZERO_DATA,
+                                 sizeof(VNTERUNIT), "TestSoldier"),
+            1);
+  VNUNIT* unit = world.Create(VN_UNIT_TYPE_TERRAN_ZR_0, world.Human(), {5.0f, 15.0f, 0.0f});
+  ASSERT_NE(unit, nullptr);
+  auto* s = SGE_Ask<VNTERUNIT>(unit->pController, SGM_TERUNIT_GET_INSTANCE, 0, 0);
+  ASSERT_NE(s, nullptr);
+  ASSERT_NE(s->model, nullptr);
+  const SPW_VECTOR goal{35.0f, 15.0f, 0.0f};
+  ASSERT_EQ(SGE_Send(unit->pMover, SGM_MOVER_GOTO, SGE_PtrParam(&goal), 0), 1);
+  float x = unit->vPos.x;
+  for (int32_t i = 0; i < 3; ++i) {
+    const SPW_VECTOR* p = vnTERUNIT_StepPosition(s);
+    EXPECT_GT(p->x, x) << i;
+    EXPECT_EQ(p->x, unit->pMove->vPos.x) << i;
+    EXPECT_EQ(p->y, unit->pMove->vPos.y) << i;
+    EXPECT_EQ(p->x, s->model->t.vPos.x) << i;
+    x = p->x;
+  }
+  world.Stop();
+  SPW_FreeAllObjectTypes();
+  SPW_ReleaseObjectTypes();
 }
 
 }  // namespace
