@@ -24,12 +24,17 @@ constexpr uint32_t kObserver = 0x200000;
 constexpr uint32_t kObservable = 0x400000;
 constexpr uint32_t kUpdate = 0x2000000;
 constexpr uint32_t kPosition = 0x4000000;
+constexpr uint32_t kFrameExtra = 0x8000000;
 constexpr uint32_t kSelectable = 0x10000000;
+// Bodies that walk on a mover: each frame they answer where the mover put them, then place and
+// animate their model there.
+constexpr uint32_t kBody = kPosition | kFrameExtra;
 
 // Indices into VNWRITE_UNITATTR::floats (attribute value minus 11) and ::ints.
 constexpr size_t kRank = 1;
 constexpr size_t kArmour = 2, kHealth = 3, kRange = 4, kSpeed = 6, kImpulse = 7;
-constexpr size_t kStunResistance = 9, kAccel = 10, kRadius = 11, kLinkType = 17;
+constexpr size_t kStunResistance = 9, kAccel = 10, kRadius = 11, kTurnRate = 13;
+constexpr size_t kGateReach = 15, kArrival = 16, kLinkType = 17;
 
 enum Kind { kAmmo, kBug, kFeature, kShot, kSuit, kTrooper, kCivilian, kGun, kGear, kVehicle, kCam };
 
@@ -75,8 +80,13 @@ void Body(VNWRITE_UNITATTR& r, float health, float armour, float range, float ra
 void Mover(VNWRITE_UNITATTR& r, float speedKmh) {
   r.floats[kSpeed] = speedKmh;
   r.floats[kStunResistance] = 1.0f;
-  r.floats[kAccel] = 0.5f;
+  r.floats[kAccel] = 8.0f;  // up to a run in about half a second
   r.floats[kLinkType] = 1.0f;
+  // A full turn a second; gates nearer than a stride are passed by; a stop within a metre of
+  // the goal counts as there.
+  r.floats[kTurnRate] = 6.2831855f;
+  r.floats[kGateReach] = 2.0f;
+  r.floats[kArrival] = 1.0f;
 }
 
 void Damage(VNWRITE_UNITATTR& r, float health, float armour, float range) {
@@ -94,7 +104,8 @@ VNWRITE_UNITATTR Row(int32_t t) {
   switch (KindOf(t)) {
     case kAmmo: r.flags = kItem; r.supply = 1.0f; break;
     case kBug:
-      r.flags = kCreature | kMover | kObserver | kObservable | kUpdate | (t == 19 ? kFlight : 0);
+      r.flags = kCreature | kMover | kObserver | kObservable | kUpdate | kBody |
+                (t == 19 ? kFlight : 0);
       Body(r, 100.0f, 20.0f, 60.0f, 1.0f);
       Mover(r, 20.0f);
       if (auto w = kBugWeapons.find(t); w != kBugWeapons.end()) r.linked = w->second;
@@ -103,7 +114,7 @@ VNWRITE_UNITATTR Row(int32_t t) {
     case kShot: r.flags = kProjectile | kUpdate; Damage(r, 30.0f, 10.0f, 10.0f); break;
     case kSuit:
     case kTrooper:
-      r.flags = kSoldier | kMover | kObserver | kObservable | kUpdate | kSelectable;
+      r.flags = kSoldier | kMover | kObserver | kObservable | kUpdate | kBody | kSelectable;
       r.ints[kRank] = KindOf(t) == kSuit ? (t - 92) / 2 % 3 : 0;
       Body(r, KindOf(t) == kSuit ? 300.0f : 100.0f, KindOf(t) == kSuit ? 200.0f : 0.0f, 80.0f,
            KindOf(t) == kSuit ? 1.2f : 0.8f);
@@ -111,7 +122,7 @@ VNWRITE_UNITATTR Row(int32_t t) {
       if (weapon != kSoldierWeapon.end()) r.linked = {weapon->second};
       break;
     case kCivilian:
-      r.flags = kMover | kObservable | kUpdate;
+      r.flags = kMover | kObservable | kUpdate | kBody;
       Body(r, 50.0f, 0.0f, 40.0f, 0.8f);
       Mover(r, 10.0f);
       break;
