@@ -1,11 +1,13 @@
 // A ZR soldier in the demo mission: placed from a command block on the mission's terrain and path
-// network with its guns, beside a zombie of the computer player that blows bring down; then a
-// heavy hit knocks the soldier over, it is held twice and released once, and waits. The soldiers,
-// their guns, the movers and the planner are the program's own; the mission controller records.
+// network with its guns, ordered across the landing area towards a zombie of the computer player,
+// which it fires at on the way and which blows bring down; then a heavy hit knocks the soldier
+// over, it is held twice and released once, and waits. The soldiers, their guns, the movers and
+// the planner are the program's own; the mission controller records.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "engine/object/object.h"
 #include "engine/sprite/sprite.h"
 #include "engine/terrain/terrain.h"
+#include "effects/weapon.h"
 #include "missions/control/misscont.h"
 #include "missions/control/missionevents.h"
 #include "terran/behave.h"
@@ -22,10 +25,13 @@
 #include "terran/unitfx.h"
 #include "tests/world/support/testworld.h"
 #include "tools/writers/placement_writer.h"
+#include "world/bstar/bstar.h"
+#include "world/bstar/search.h"
 #include "world/combat/combat.h"
 #include "world/mover/mover.h"
 #include "world/placement/placement.h"
 #include "world/unitman/orders.h"
+#include "world/unitman/unitmsg.h"
 
 namespace {
 
@@ -58,9 +64,9 @@ class SoldierScenario : public ::testing::Test {
     ASSERT_EQ(SPW_ResetObjectTypes(), 1);
     ASSERT_TRUE(w.Start());
     SPW_InitSprites();
-    ASSERT_EQ(vnUNITMAN_RegisterClass(VNINFANTRY_CLASSROW), 1);
+    w.RegisterObserved(VNINFANTRY_CLASSROW);
     w.RegisterObserved(VNHITSCAN_SMARTRIFLE_CLASSROW);
-    ASSERT_EQ(vnUNITMAN_RegisterClass(VNHITSCAN_REVOLVER_CLASSROW), 1);
+    w.RegisterObserved(VNHITSCAN_REVOLVER_CLASSROW);
     mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
     const VNMISSION_WORLD world{mission, w.scene(), nullptr};
     vnMISSCONT_SetWorld(&world);
@@ -85,6 +91,14 @@ class SoldierScenario : public ::testing::Test {
     return unit;
   }
 
+  // The messages of one unit's controller, in order.
+  std::vector<vnworld::Event> EventsTo(const VNUNIT* u, int32_t msg) const {
+    std::vector<vnworld::Event> out;
+    for (const vnworld::Event& e : w.EventsOf(msg))
+      if (e.unitId == u->dwId) out.push_back(e);
+    return out;
+  }
+
   // One frame; what changed goes into the timeline.
   void Frame() {
     w.RunFrames(1);
@@ -103,7 +117,7 @@ class SoldierScenario : public ::testing::Test {
   Timeline line;
 };
 
-TEST_F(SoldierScenario, APlacedSoldierOutlivesAZombieIsKnockedOverHeldAndWaits) {
+TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOverHeldAndWaits) {
   unit = PlaceSoldier({110.0f, 112.0f, 0.0f});
   ASSERT_NE(unit, nullptr);
   EXPECT_STREQ(unit->szLabel, "Alpha One");
@@ -129,6 +143,50 @@ TEST_F(SoldierScenario, APlacedSoldierOutlivesAZombieIsKnockedOverHeldAndWaits) 
   ASSERT_NE(undead, nullptr);
   for (int32_t i = 0; i < 10; ++i) Frame();
 
+  // Ordered across the landing area, it runs over the network region by region, on the ground,
+  // and stops at the point.
+  SPW_VECTOR goal{138.0f, 112.0f, 0.0f};
+  ASSERT_EQ(SPW_GetTerrainHeight(w.scene(), &goal), 1);
+  const BSTAR_Node* start = unit->pMove->pRegion;
+  const BSTAR_Node* end = BSTAR_FindNodeAtPoint(w.network(), &goal);
+  ASSERT_NE(end, start);
+  SGE_Send(unit->pController, SGM_UNIT_GOTO_POINT, SGE_PtrParam(&goal), 0);
+  std::vector<SPW_VECTOR> walked{unit->vPos};
+  for (int32_t i = 0; i < 200 && vnORDER_Current(unit)->anWord[VNORDER_WORD_KIND] != 0; ++i) {
+    Frame();
+    walked.push_back(unit->vPos);
+  }
+  EXPECT_EQ(vnORDER_Current(unit)->anWord[VNORDER_WORD_KIND], 0) << "the move order ended";
+  for (size_t i = 1; i < walked.size(); ++i) {
+    SPW_VECTOR p = walked[i];
+    EXPECT_GE(p.x, walked[i - 1].x - 0.01f) << i;
+    EXPECT_NE(BSTAR_FindNodeAtPoint(w.network(), &p), nullptr) << i;
+    SPW_VECTOR ground = p;
+    ASSERT_EQ(SPW_GetTerrainHeight(w.scene(), &ground), 1);
+    EXPECT_NEAR(p.z, ground.z, 1e-3f) << i;
+  }
+  EXPECT_LT(std::hypot(walked.back().x - goal.x, walked.back().y - goal.y), 2.0f);
+  EXPECT_EQ(unit->pMove->pRegion, end);
+  // Each region left is told before the next one entered, from the start to the point's.
+  const BSTAR_Node* region = start;
+  int32_t regions = 0;
+  for (const vnworld::Event& e : w.events()) {
+    if (e.unitId != unit->dwId) continue;
+    if (e.msg == SGM_MOVER_LEFT_REGION) EXPECT_EQ(reinterpret_cast<const BSTAR_Node*>(e.p2), region);
+    if (e.msg == SGM_MOVER_ENTERED_REGION) {
+      region = reinterpret_cast<const BSTAR_Node*>(e.p2);
+      ++regions;
+    }
+  }
+  EXPECT_EQ(region, end);
+  EXPECT_GE(regions, 3);
+  // On the way it fired at the zombie with the gun in its hand.
+  const VNUNIT* gun = vnTERUNIT_CurrentItem(unit);
+  ASSERT_NE(gun, nullptr);
+  const std::vector<vnworld::Event> shots = EventsTo(gun, SGM_WEAPON_FIRE);
+  ASSERT_FALSE(shots.empty());
+  for (const vnworld::Event& e : shots) EXPECT_EQ(e.p1, SGE_PtrParam(zombie));
+
   // Blows of 40 at the zombie until it falls: the mission hears of it once, with its id.
   const auto blowAt = [](const VNUNIT* target, float health) {
     VNAREA_DAMAGE blow{};
@@ -152,6 +210,10 @@ TEST_F(SoldierScenario, APlacedSoldierOutlivesAZombieIsKnockedOverHeldAndWaits) 
   EXPECT_EQ(SGE_Send(zombie->pController, SGM_UNIT_IS_DEAD, 0, 0), 1);
   EXPECT_EQ(undead->lowerState, VN_TERUNIT_LOWER_DEATH);
   EXPECT_EQ(SGE_Send(unit->pController, SGM_UNIT_IS_DEAD, 0, 0), 0);
+  // A dead zombie is no target: the shots at it have stopped.
+  const size_t shotsAtDeath = EventsTo(gun, SGM_WEAPON_FIRE).size();
+  for (int32_t i = 0; i < 10; ++i) Frame();
+  EXPECT_EQ(EventsTo(gun, SGM_WEAPON_FIRE).size(), shotsAtDeath);
 
   // A heavy hit knocks the soldier over.
   const float health = vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH);
@@ -178,16 +240,21 @@ TEST_F(SoldierScenario, APlacedSoldierOutlivesAZombieIsKnockedOverHeldAndWaits) 
   for (int32_t i = 0; i < 10; ++i) Frame();
   EXPECT_EQ(SGE_Send(unit->pController, SGM_UNIT_IS_DEAD, 0, 0), 0);
 
-  // What the soldier went through, in order: idle, knocked over and up again; no order but the
-  // wait.
-  const std::vector<int32_t> states{VN_TERUNIT_LOWER_IDLE, VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE,
-                                    VN_TERUNIT_LOWER_IDLE};
-  EXPECT_EQ(line.lower, states);
-  // The upper body may have fired at the zombie before it fell.
+  // What the soldier went through, in order: idle, the run and the stop; at the end knocked over
+  // and up again. The orders: none, the move, none again, the wait.
+  ASSERT_GE(line.lower.size(), 5u);
+  EXPECT_EQ(std::vector<int32_t>(line.lower.begin(), line.lower.begin() + 3),
+            (std::vector<int32_t>{VN_TERUNIT_LOWER_IDLE, VN_TERUNIT_LOWER_RUNNING,
+                                  VN_TERUNIT_LOWER_IDLE}));
+  EXPECT_EQ(std::vector<int32_t>(line.lower.end() - 2, line.lower.end()),
+            (std::vector<int32_t>{VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE, VN_TERUNIT_LOWER_IDLE}));
+  // The upper body fired at the zombie on the way.
+  EXPECT_NE(std::find(line.upper.begin(), line.upper.end(), VN_TERUNIT_UPPER_FIRING),
+            line.upper.end());
   ASSERT_GE(line.upper.size(), 2u);
   EXPECT_EQ(std::vector<int32_t>(line.upper.end() - 2, line.upper.end()),
             (std::vector<int32_t>{VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE, VN_TERUNIT_LOWER_IDLE}));
-  EXPECT_EQ(line.orders, (std::vector<int32_t>{0, 20}));
+  EXPECT_EQ(line.orders, (std::vector<int32_t>{0, 3, 0, 20}));
 }
 
 }  // namespace
