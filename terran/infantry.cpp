@@ -254,8 +254,11 @@ VNUNIT* GiveItem(VNTERUNIT* s, int32_t type) {
   create.nBinding = 1;
   create.vDir = {0.0f, 1.0f, 0.0f};
   VNUNIT* item = vnUNITMAN_CreateUnit(&create, nullptr);
-  if (item && vnWEAPON_ClaimPrimary(s, type, static_cast<int32_t>(item->dwId)))
+  if (!item) return nullptr;
+  if (vnWEAPON_ClaimPrimary(s, type, static_cast<int32_t>(item->dwId)))
     vnTERUNIT_SelectItem(s, static_cast<int32_t>(item->dwId), 0);
+  vnTERUNIT_RefillWeapon(unit->pController, s, type);
+  vnTERUNIT_ReloadHeldWeapon(unit, type);
   return item;
 }
 

@@ -11,12 +11,16 @@
 
 #include "engine/dobject/dobject.h"
 #include "engine/object/object.h"
+#include "effects/hitscan.h"
+#include "effects/weapon.h"
 #include "engine/sprite/sprite.h"
 #include "missions/control/missionevents.h"
 #include "missions/control/misscont.h"
 #include "platform/files.h"
+#include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/orders.h"
+#include "terran/weapons.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/soldiers.h"
 #include "world/combat/combat.h"
@@ -31,6 +35,9 @@ namespace {
 
 constexpr int32_t kMissionController = 4;
 constexpr uint32_t kSoldier = VNUNIT_F_SOLDIER | VNUNIT_F_MOVER;
+constexpr int32_t kRifle = VN_UNIT_TYPE_WEAPON_SMARTRIFLE_0;
+constexpr int32_t kBullet = VN_UNIT_TYPE_AMMO_STANDARD_BULLET;
+constexpr int32_t kRifleRounds = 6;
 
 struct PATHCASE {
   int32_t type;
@@ -86,9 +93,12 @@ class InfantryTest : public ::testing::Test {
                                              480)));
     VNWRITE_UNITATTR booster = vnworld::Row(VN_UNIT_TYPE_TECH_COMBAT_BOOSTER_1, VNUNIT_F_ITEM);
     booster.floats[VN_ATTR_SPEED - 11] = 25.0f;  // a quarter of the maximum health
+    VNWRITE_UNITATTR rifle = vnworld::Row(kRifle, VNUNIT_F_WEAPON, {kBullet}, 0.1f, 50.0f);
+    rifle.ints[4] = kRifleRounds;  // value 7, rounds an unsuited soldier carries
     w.WriteAttrs({vnworld::Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier),
                   vnworld::Row(VN_UNIT_TYPE_TERRAN_MEDIC, kSoldier),
-                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON), booster});
+                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON), booster, rifle,
+                  vnworld::Row(kBullet, VNUNIT_F_ITEM)});
     w.RegisterRecorder(kMissionController);
     w.RegisterRecorder(VNTT_WEAPON_TWINGUN);
     ASSERT_EQ(SPW_ResetObjectTypes(), 1);
@@ -99,6 +109,7 @@ class InfantryTest : public ::testing::Test {
                   VNSHADOW_DEFAULT_MIN_HEIGHT, VNSHADOW_DEFAULT_MAX_HEIGHT,
                   VNSHADOW_DEFAULT_INNER_RADIUS, VNSHADOW_DEFAULT_OUTER_RADIUS);
     ASSERT_EQ(vnUNITMAN_RegisterClass(VNINFANTRY_CLASSROW), 1);
+    ASSERT_EQ(vnUNITMAN_RegisterClass(VNHITSCAN_SMARTRIFLE_CLASSROW), 1);
     mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
     const VNMISSION_WORLD world{mission, w.scene(), nullptr};
     vnMISSCONT_SetWorld(&world);
@@ -523,6 +534,15 @@ TEST_F(InfantryTest, AFriendThatGivesWayNoLessPassesThroughAndAHeldSoldierLetsAl
         << c.name;
     if (c.held) Send(SGM_TERUNIT_HOLD, VNTERUNIT_RELEASE);
   }
+}
+
+TEST_F(InfantryTest, AWeaponGivenComesWithItsRoundsAndOneLoaded) {
+  auto* rifle = SGE_Ask<VNUNIT>(unit->pController, SGM_INFANTRY_GIVE_ITEM, kRifle, 0);
+  ASSERT_NE(rifle, nullptr);
+  EXPECT_EQ(vnTERUNIT_CurrentItem(unit), rifle) << "a plain weapon becomes the primary";
+  EXPECT_EQ(s->doubleWeaponId, static_cast<int32_t>(rifle->dwId));
+  EXPECT_EQ(vnWEAPON_HasRoundLoaded(rifle), 1);
+  EXPECT_EQ(vnTERUNIT_CountRounds(s, kRifle), kRifleRounds - 1);
 }
 
 }  // namespace

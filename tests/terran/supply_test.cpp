@@ -6,6 +6,7 @@
 #include "frontend/platman.h"
 #include "missions/control/misscont.h"
 #include "platform/files.h"
+#include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/weapons.h"
 #include "tests/terran/ammo_fixture.h"
@@ -153,6 +154,37 @@ TEST_F(SoldierSupply, AFadeLevelIsClampedAndReachesTheWeaponAndTheWoundedModel) 
     EXPECT_FLOAT_EQ(gun->colourB.a, c.value) << c.level;
     EXPECT_TRUE(gun->fFlags & SPW_DOBJ_OWN_COLOUR);
     EXPECT_FLOAT_EQ(wounded->colourB.a, c.woundedValue) << c.level;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoldierSupply, TheWeaponChangeAndNoRocketsLinesNeedTheirCause) {
+  struct Case {
+    const char* what;
+    int32_t type;
+    int32_t weapon;
+    int32_t ammo;  // picked up once, or 0
+    uint32_t event;
+    int32_t line;
+  };
+  const Case cases[] = {
+      {"a loaded launcher in hand", VN_UNIT_TYPE_TERRAN_ZR_0, kLauncher, kGrenade, 0x10000000, 27},
+      {"a rifle in hand", VN_UNIT_TYPE_TERRAN_ZR_0, kRifle, kBullet, 0x10000000, -1},
+      {"a launch suit without rockets", VN_UNIT_TYPE_SUIT_BRAKKAR_0, kRifle, 0, 0x20000000, 27},
+      {"a launch suit with rockets", VN_UNIT_TYPE_SUIT_BRAKKAR_1, kRifle, ammotest::kRocketPack,
+       0x20000000, -1},
+      {"a soldier who never has rockets", VN_UNIT_TYPE_TERRAN_ZR_0, kRifle, 0, 0x20000000, -1},
+  };
+  for (const Case& c : cases) {
+    VNTERUNIT* s = Spawn(c.type, {20, 20, 0});
+    ASSERT_NE(s, nullptr) << c.what;
+    ASSERT_NE(Give(s, c.weapon), nullptr) << c.what;
+    if (c.ammo) Pick(s, c.ammo, 1);
+    s->voiceEvents = c.event;
+    EXPECT_EQ(vnTERUNIT_SayEventLine(s), c.line) << c.what;
   }
 }
 
