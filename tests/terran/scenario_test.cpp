@@ -2,14 +2,17 @@
 // network with its guns, ordered across the landing area towards a zombie of the computer player,
 // which it fires at on the way and which blows bring down; then a heavy hit knocks the soldier
 // over, it is held twice and released once, and waits. The soldiers, their guns, the movers and
-// the planner are the program's own; the mission controller records.
+// the planner are the program's own; the mission controller records, the soldiers' classes and
+// guns are observed, and sound plays on the null output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effects/hitscan.h"
@@ -18,6 +21,9 @@
 #include "engine/terrain/terrain.h"
 #include "effects/weapon.h"
 #include "missions/control/misscont.h"
+#include "platform/sound/sound.h"
+#include "shell/options.h"
+#include "shell/sound/sound.h"
 #include "missions/control/missionevents.h"
 #include "terran/behave.h"
 #include "terran/handler.h"
@@ -70,9 +76,16 @@ class SoldierScenario : public ::testing::Test {
     mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
     const VNMISSION_WORLD world{mission, w.scene(), nullptr};
     vnMISSCONT_SetWorld(&world);
+    // Sound on the null output, every effect of the demo tree loaded.
+    vnOPTIONS_ApplySound(vnOPTIONS_SetDefaults(vnOPTIONS_Get()));
+    PLAT_SoundSetOutput(PLAT_SoundOutput::Null);
+    ASSERT_EQ(vnSOUND_Init(), 1);
+    for (int32_t id = 0; id < VN_SOUND_NUM_EFFECTS; ++id) ASSERT_EQ(vnSOUND_LoadEffect(id), 1) << id;
   }
 
   void TearDown() override {
+    vnSOUND_Close();
+    PLAT_SoundSetOutput(PLAT_SoundOutput::Auto);
     w.Stop();
     SPW_DestroyAllSpriteSets();
     if (mission) SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
@@ -99,9 +112,22 @@ class SoldierScenario : public ::testing::Test {
     return out;
   }
 
+  // The effects started since the last look: a slot that plays on a new channel or another
+  // effect.
+  void NoteSounds() {
+    for (int32_t i = 0; i < VN_SOUND_NUM_SLOTS; ++i) {
+      const VNSOUND_CHANNEL* c = vnSOUND_GetSlot(i);
+      const bool playing = c && c->nId >= 0 && (c->dwFlags & VN_SOUND_SLOT_PLAYING);
+      const std::pair<int32_t, int32_t> now{playing ? c->hChannel : -1, playing ? c->nId : -1};
+      if (playing && now != slots[static_cast<size_t>(i)]) sounds.push_back(c->nId);
+      slots[static_cast<size_t>(i)] = now;
+    }
+  }
+
   // One frame; what changed goes into the timeline.
   void Frame() {
     w.RunFrames(1);
+    NoteSounds();
     if (!soldier) return;
     line.Note(line.lower, soldier->lowerState);
     line.Note(line.upper, soldier->upperState);
@@ -115,6 +141,8 @@ class SoldierScenario : public ::testing::Test {
   VNUNIT* unit = nullptr;
   VNTERUNIT* soldier = nullptr;
   Timeline line;
+  std::array<std::pair<int32_t, int32_t>, VN_SOUND_NUM_SLOTS> slots{};  // channel, effect
+  std::vector<int32_t> sounds;
 };
 
 TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOverHeldAndWaits) {
@@ -150,6 +178,7 @@ TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOve
   const BSTAR_Node* start = unit->pMove->pRegion;
   const BSTAR_Node* end = BSTAR_FindNodeAtPoint(w.network(), &goal);
   ASSERT_NE(end, start);
+  EXPECT_TRUE(sounds.empty()) << "standing still is silent";
   SGE_Send(unit->pController, SGM_UNIT_GOTO_POINT, SGE_PtrParam(&goal), 0);
   std::vector<SPW_VECTOR> walked{unit->vPos};
   for (int32_t i = 0; i < 200 && vnORDER_Current(unit)->anWord[VNORDER_WORD_KIND] != 0; ++i) {
@@ -167,6 +196,17 @@ TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOve
   }
   EXPECT_LT(std::hypot(walked.back().x - goal.x, walked.back().y - goal.y), 2.0f);
   EXPECT_EQ(unit->pMove->pRegion, end);
+  // Its feet were heard on the way, both of them, and nothing else.
+  const int32_t left = vnTERUNIT_StepSound(unit->nType, VN_TERUNIT_LOWER_RUNNING, 0, 0);
+  const int32_t right = vnTERUNIT_StepSound(unit->nType, VN_TERUNIT_LOWER_RUNNING, 0, 1);
+  EXPECT_NE(std::find(sounds.begin(), sounds.end(), left), sounds.end());
+  EXPECT_NE(std::find(sounds.begin(), sounds.end(), right), sounds.end());
+  for (int32_t id : sounds) EXPECT_TRUE(id == left || id == right) << id;
+  const auto steps = [&] {
+    return std::count_if(sounds.begin(), sounds.end(),
+                         [&](int32_t id) { return id == left || id == right; });
+  };
+  const auto stepsOfTheWalk = steps();
   // Each region left is told before the next one entered, from the start to the point's.
   const BSTAR_Node* region = start;
   int32_t regions = 0;
@@ -214,6 +254,7 @@ TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOve
   const size_t shotsAtDeath = EventsTo(gun, SGM_WEAPON_FIRE).size();
   for (int32_t i = 0; i < 10; ++i) Frame();
   EXPECT_EQ(EventsTo(gun, SGM_WEAPON_FIRE).size(), shotsAtDeath);
+  EXPECT_EQ(steps(), stepsOfTheWalk) << "no steps while it stands";
 
   // A heavy hit knocks the soldier over.
   const float health = vnUNIT_AttrFloat(unit, VN_ATTR_HEALTH);
