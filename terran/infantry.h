@@ -13,8 +13,8 @@
 
 struct VNSHADOW;
 
-// The death model every infantry soldier loads at creation; the victim pose (message 1062)
-// shows it with these animations.
+// The death model every infantry soldier loads at creation; the victim pose
+// (SGM_INFANTRY_VICTIM_MODEL) shows it with these animations.
 constexpr const char* VNINFANTRY_VICTIM_MODEL = "Export/Pows/TCapMaMVictim.pow";
 constexpr int32_t VNINFANTRY_VICTIM_ANIMS = 5;
 inline constexpr const char* VNINFANTRY_VICTIM_NAMES[VNINFANTRY_VICTIM_ANIMS] = {

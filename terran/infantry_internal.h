@@ -9,9 +9,10 @@ struct VNUNIT_CREATE;
 SPW_DOBJECT* vnINFANTRY_MakeModel(VNINFANTRY* self, VNUNIT* unit, const VNUNIT_CREATE* create);
 // Loads the death model into the record's deathModel; its slot, or SPW_NO_OBJECT_TYPE.
 int32_t vnINFANTRY_LoadDeathModel(VNTERUNIT* soldier);
-// Message 1062: the victim object replaces the model; 0 when it cannot be made.
+// SGM_INFANTRY_VICTIM_MODEL (1062): the victim object replaces the model; 0 when it cannot be made.
 int32_t vnINFANTRY_ShowVictim(VNINFANTRY* self);
-// Message 1063: one of the five victim animations; 0 outside 0-4 or without the victim model.
+// SGM_INFANTRY_VICTIM_ANIM (1063): one of the five victim animations; 0 outside 0-4 or without the
+// victim model.
 int32_t vnINFANTRY_PlayVictim(VNINFANTRY* self, SGE_PARAM index, SGE_PARAM looping);
 
 // Turrets.

@@ -369,7 +369,7 @@ void vnTERUNIT_BindAnimationEvents(VNTERUNIT* record, SPW_DOBJECT* model);
 // The set-up at creation: shared animation map, node selections, torso node, idle animations at
 // speed 1.0 and the end callbacks. 0 when the map cannot be had.
 int32_t vnTERUNIT_SetUpAnimation(VNTERUNIT* record, SPW_DOBJECT* model);
-// The hold set of the current weapon (its answer to message 577).
+// The hold set of the current weapon (its answer to SGM_WEAPON_GET_HOLD_KIND).
 void vnTERUNIT_SelectHoldSet(VNTERUNIT* record);
 // Turns the states into animations on the model.
 void vnTERUNIT_ApplyAnimation(SGE_TASK* task, SPW_DOBJECT* model, VNTERUNIT* record);

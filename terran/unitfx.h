@@ -57,7 +57,7 @@ void vnFX_JetStop(VNFX_JET* jet);
 void vnFX_JetFree(VNFX_JET* jet);
 int32_t vnFX_JetIsIdle(const VNFX_JET* jet);
 
-// Message 578 to a soldier: held (p1 3) or released (p1 4).
+// SGM_TERUNIT_HOLD (578) to a soldier: held (p1 3) or released (p1 4).
 constexpr int32_t SGM_TERUNIT_HOLD = 578;
 constexpr int32_t VNTERUNIT_HOLD = 3;
 constexpr int32_t VNTERUNIT_RELEASE = 4;

@@ -318,7 +318,7 @@ int32_t GuardCircle(const FRAME& f, VNUNIT* guarded) {
   }
   if (s->circleSide == 0) {
     const float degrees = static_cast<float>(PLAT_Rand() % 180 + PLAT_Rand() % 180);
-    const float a = degrees * 3.14159265f / 180.0f;
+    const float a = degrees * SPW_PI / 180.0f;
     s->circlePoint = {guarded->vPos.x + kGuardCircle * std::cos(a),
                       guarded->vPos.y + kGuardCircle * std::sin(a), guarded->vPos.z};
   }

@@ -93,8 +93,8 @@ bool TurnToward(VNTERUNIT* s, const SPW_VECTOR& point, bool turn) {
   if (!move) return true;
   const float facing = std::atan2(move->vHeading.y, move->vHeading.x);
   float delta = std::atan2(dy, dx) - facing;
-  while (delta > 3.14159265f) delta -= 6.2831853f;
-  while (delta < -3.14159265f) delta += 6.2831853f;
+  while (delta > SPW_PI) delta -= 2.0f * SPW_PI;
+  while (delta < -SPW_PI) delta += 2.0f * SPW_PI;
   if (std::fabs(delta) <= s->aimYawLimit) return true;
   if (!turn || length <= 1.0f) return false;
   const float step = kTurnRate * SGE_GetFrameTime();

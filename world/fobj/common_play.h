@@ -45,8 +45,8 @@ void* vnFOBJPLAY_Controller(uint32_t unitId, int32_t classId);
 void vnFOBJPLAY_ReportDestroyed(const VNUNIT* unit, SGE_PARAM p2);
 // Writes the vector where p1 points; 0 for no place.
 int32_t vnFOBJPLAY_WriteVector(SGE_PARAM out, const SPW_VECTOR& v);
-// Message 3093: the kept transform takes the sequence's position and rotation (p1), and the
-// unit moves there.
+// SGM_UNIT_SEQUENCE_TRANSFORM (3093): the kept transform takes the sequence's position and rotation
+// (p1), and the unit moves there.
 void vnFOBJPLAY_SequenceTransform(VNUNIT* unit, SPW_TRANSFORM* kept, SGE_PARAM transform);
 // Shows a hidden status bar (its timer restarting) or hides a shown one.
 void vnFOBJPLAY_ToggleBar(VNMARKER* bar, float* timer);

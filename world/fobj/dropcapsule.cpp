@@ -182,7 +182,7 @@ void MakeExplosion(VNDOOR* self) {
   self->fFadeLevel = VNDOOR_FADE_START;
 }
 
-// Message 578: the model takes the unit's place, and the explosion is made ready.
+// SGM_CAPSULE_RESET_PARTS (578): the model takes the unit's place, and the explosion is made ready.
 void ResetParts(VNDOOR* self) {
   self->t.vPos = self->pUnit->vPos;
   if (self->pModel) self->pModel->t = self->t;

@@ -51,20 +51,20 @@ int32_t vnFORMNODE_LoadMarkerTypes(VNUNITMAN* ctx);
 // Stops a running node timer (first clearing the nodes when `clear` is set); kinds 1 and 2
 // start a new repeating 500 ms timer for the task.
 void vnFORMNODE_SetTimer(VNUNITMAN* ctx, SGE_TASK* task, int32_t kind, int32_t clear);
-// Message 6: when the timer is the node timer, clears the nodes, stops it and ends the rank's
-// pending trail. 1 when it was the node timer, else 0.
+// SGM_TASK_TIMER (6): when the timer is the node timer, clears the nodes, stops it and ends the
+// rank's pending trail. 1 when it was the node timer, else 0.
 int32_t vnFORMNODE_OnTimer(VNUNITMAN* ctx, SGE_TASK* task, SGE_TIMER* timer);
 // Destroys every node's marker and frees the node.
 void vnFORMNODE_Clear(VNUNITMAN* ctx, SGE_TASK* task);
 // The manager's destruction: stops the timer and clears the nodes.
 void vnFORMNODE_Reset(VNUNITMAN* ctx, SGE_TASK* task);
 
-// Message 307: puts the selected units in the named formation at once, the leader at the point.
-// 1 when a group was placed, 0 for an unknown name or no selected unit.
+// SGM_UNITMAN_PLACE_FORMATION (307): puts the selected units in the named formation at once, the
+// leader at the point. 1 when a group was placed, 0 for an unknown name or no selected unit.
 int32_t vnFORMNODE_PlaceFormation(VNUNITMAN* ctx, SGE_TASK* task, const char* name, int32_t key,
                                   const SPW_VECTOR* point, const SPW_VECTOR* direction);
-// Message 302: sends the selected units to their slots of the named formation around the
-// leader and shows the nodes. 1 or 0 as above.
+// SGM_UNITMAN_SHOW_FORMATION (302): sends the selected units to their slots of the named formation
+// around the leader and shows the nodes. 1 or 0 as above.
 int32_t vnFORMNODE_ShowFormation(VNUNITMAN* ctx, SGE_TASK* task, const char* name, int32_t key,
                                  const SPW_VECTOR* point, const SPW_VECTOR* direction);
 // Messages 304 (msg 614) and 305 (msg 622): p1 the target point, p2 the reference unit. Moves

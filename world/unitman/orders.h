@@ -62,6 +62,6 @@ void vnUNITMAN_FreeGroups(VNUNITMAN* manager);
 // The formation file (SGM_UNITMAN_LOAD_FORMATIONS) and the ten rank programs after it; 1 when the
 // file was read.
 int32_t vnUNITMAN_LoadFormations(VNUNITMAN* manager, const char* path);
-// Message 303: the program of that name in any letter case, or null.
+// SGM_UNITMAN_FIND_FORMATION (303): the program of that name in any letter case, or null.
 VNRANK_PROGRAM* vnUNITMAN_FindFormation(VNUNITMAN* manager, const char* name);
 void vnUNITMAN_FreeFormations(VNUNITMAN* manager);

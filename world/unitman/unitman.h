@@ -378,7 +378,8 @@ VNPLAYER* vnUNITMAN_GetHumanPlayer();
 VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const VNPLACE_COMMANDBLOCK* placement);
 void vnUNITMAN_DestroyUnit(VNUNIT* unit);
 int32_t vnUNITMAN_SetFlagBit0(int32_t value);
-// Message 307: the group of the order's key placed in the named formation at its point.
+// SGM_UNITMAN_PLACE_FORMATION (307): the group of the order's key placed in the named formation at
+// its point.
 int32_t vnUNITMAN_ApplyFormation(const char* name, const VNFORMNODE_ORDER* order);
 int32_t vnUNITMAN_QueryRecord(const VNUNITMAN_ANIMREQUEST* request, int32_t** out);
 
