@@ -212,7 +212,9 @@ TEST_F(SoldierScenario, APlacedSoldierWalksTheNetworkOutlivesAZombieIsKnockedOve
   int32_t regions = 0;
   for (const vnworld::Event& e : w.events()) {
     if (e.unitId != unit->dwId) continue;
-    if (e.msg == SGM_MOVER_LEFT_REGION) EXPECT_EQ(reinterpret_cast<const BSTAR_Node*>(e.p2), region);
+    if (e.msg == SGM_MOVER_LEFT_REGION) {
+      EXPECT_EQ(reinterpret_cast<const BSTAR_Node*>(e.p2), region);
+    }
     if (e.msg == SGM_MOVER_ENTERED_REGION) {
       region = reinterpret_cast<const BSTAR_Node*>(e.p2);
       ++regions;
