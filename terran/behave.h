@@ -7,8 +7,11 @@
 
 #include "engine/kernel/kernel.h"
 #include "engine/math/vecmath.h"
+#include "terran/movement.h"
 #include "terran/terunit.h"
 #include "world/unitman/unitman.h"
+
+struct VNDAMAGE;
 
 // The soldier's lists of carried units: held weapons (current first), ammunition items (each with
 // its round count) and equipment items.
@@ -50,6 +53,13 @@ int32_t vnTERUNIT_AddAttacker(VNTERUNIT* record, int32_t attackerId);
 void vnTERUNIT_PruneAttackers(VNTERUNIT* record);
 // Starts the fade back to fully shown.
 void vnTERUNIT_FadeIn(VNTERUNIT* record);
+// Every frame: the fade level moves toward its target by the frame time and the model and the
+// held weapon show it; a fade that ends above 0.99 leaves them opaque.
+void vnTERUNIT_UpdateFade(VNTERUNIT* record, SPW_DOBJECT* model);
+// The model's colour at the level goes to the held weapon (both guns of a double weapon).
+void vnTERUNIT_ApplyWeaponFade(VNTERUNIT* record, float level, int32_t opaque);
+// Prints the attackers count of a selected soldier while the unit manager's display asks.
+void vnTERUNIT_ShowAttackers(const VNTERUNIT* record);
 
 // Patients: unit ids a medic or engineer treats, in the order added.
 int32_t vnTERUNIT_AddPatient(VNTERUNIT* record, int32_t unitId, int32_t byHealth);
@@ -67,6 +77,41 @@ VNUNIT* vnTERUNIT_CurrentItem(const VNUNIT* unit);  // the current weapon, or nu
 int32_t vnTERUNIT_CurrentItemId(const VNUNIT* unit);  // -1 none
 // The held weapon whose id (mode 0) or type (mode 1) is the key.
 VNUNIT* vnTERUNIT_FindItem(const VNUNIT* unit, int32_t key, int32_t mode);
+
+// The weapon type a held weapon fires: a double weapon's by its guns; -1 for none.
+int32_t vnTERUNIT_TypeOfWeapon(const VNUNIT* weapon);
+// The first held weapon that is neither of the type nor a side arm; null for the double weapon.
+VNUNIT* vnTERUNIT_FirstMainWeapon(const VNUNIT* unit, int32_t type);
+// The id of the first held weapon of the type (a double weapon counts as its guns), -1 none.
+int32_t vnTERUNIT_ItemIdOfType(const VNTERUNIT* record, int32_t type);
+// Puts the held item away and hides its model, or takes it out and shows it; 0 when the item or
+// its model is missing.
+int32_t vnTERUNIT_ShowItem(VNUNIT* unit, int32_t id, int32_t hide);
+
+// Tech items answer whether they were used; a used one is sent nothing more.
+constexpr int32_t SGM_TECHITEM_USE = 571;      // p1 the target point or null
+constexpr int32_t SGM_TECHITEM_IS_USED = 573;  // 0 while unused
+// The first equipment item of the type that is still unused, or null.
+VNUNIT* vnTERUNIT_FindTechItem(const VNUNIT* unit, int32_t type);
+
+// Where a weapon's shots leave: the muzzle node "g" of its model, the double weapon's mean
+// muzzle, or the shock tool's own answer; the position and the node's first axis. 0 when none.
+constexpr const char* VNTERUNIT_MUZZLE_NODE = "g";
+struct VNTERUNIT_MUZZLE {
+  SPW_VECTOR point;
+  SPW_VECTOR axis;
+};
+constexpr int32_t SGM_ENGSHOCK_MUZZLE = 7188;  // p1 VNTERUNIT_MUZZLE out; 1
+int32_t vnTERUNIT_GetMuzzlePoint(VNUNIT* item, SPW_VECTOR* outPoint, SPW_VECTOR* outAxis);
+// The world position of the model's named node; 0 when it has none.
+int32_t vnTERUNIT_GetNodePoint(SPW_DOBJECT* model, SPW_VECTOR* out, const char* name);
+// The facing turned by the model's aim yaw and lifted by its aim pitch, normalised (the facing
+// alone without aim).
+void vnTERUNIT_FireDirection(const SPW_DOBJECT* model, const SPW_VECTOR* facing, SPW_VECTOR* out,
+                             int32_t aim);
+// A change between a thrown or launched weapon and any other ends an attack order (the weapon
+// put away after a hit counts as the old one); 1 when it did.
+int32_t vnTERUNIT_CancelMoveOnClassChange(VNTERUNIT* record, int32_t oldType, int32_t newType);
 
 // Base attribute words (SGM_TERUNIT_SET_BASE_ATTRIBUTES) as the values they carry.
 float vnTERUNIT_BaseValue(const VNTERUNIT* record, int32_t index);
@@ -101,8 +146,43 @@ void vnTERUNIT_RaiseAlert(VNTERUNIT* record);
 // Says the line of the one pending voice event and clears the events; the line, or -1 when none
 // is said (a line still playing keeps the events).
 int32_t vnTERUNIT_SayEventLine(VNTERUNIT* record);
+// After a hit: a line when the armour (health for the _2 suits) falls below a fifth of its
+// maximum, once until ClearLowArmour; now and then a line of pain.
+void vnTERUNIT_DamageVoice(VNTERUNIT* record, const VNDAMAGE* damage);
+// The low-armour line may come again once health is above 0.6 of its maximum.
+void vnTERUNIT_ClearLowArmour(VNTERUNIT* record);
 // The selected fielded soldier who speaks for the selection: the first in a squad leader's slot,
 // else the highest rank; null when none is selected.
 VNUNIT* vnTERUNIT_FindSquadLeader();
 // The platoon rank of a fielded soldier, -1 when the unit is none.
 int32_t vnTERUNIT_GetRank(int32_t unitId);
+
+// Aiming.
+// What one call of the torso aim reports: the pitch held at its limit, the target outside the
+// cone (the yaw did not move), and the turn the whole body must make (0 none).
+struct VNTERUNIT_AIMOUT {
+  int32_t pitchLimited;
+  int32_t outsideCone;
+  float bodyTurn;
+};
+// Moves the aim angles (x pitch, z yaw, relative to the facing) toward the direction to the
+// target: the pitch to its elevation (or by 0.05 a call toward a given pitch) within the limit,
+// the yaw by at most 5 radians a second and only inside the cone (cosine coneCosine); 1 when
+// the target is inside the cone.
+int32_t vnTERUNIT_AimUpperBody(SPW_VECTOR* angles, const SPW_VECTOR& facing,
+                               const SPW_VECTOR& toTarget, const float* targetPitch,
+                               float pitchLimit, float coneCosine, VNTERUNIT_AIMOUT* out);
+// A gunner turns the manned gun of the order toward the nearest enemy within his range that the
+// gun can see, at most a radian a second, and locks it on within a degree; he stays in the seat.
+// The target, or null.
+VNUNIT* vnTERUNIT_AimTurret(VNTERUNIT* record, const VNORDER* order);
+// The launch of a lob from the unit to the point at 30 m/s over the ground, its arc shown in red
+// when warn is set; 0 (and no arc) for a point straight above or below.
+int32_t vnTERUNIT_ComputeLobVelocity(const VNUNIT* unit, const SPW_VECTOR* target, int32_t warn,
+                                     VNTERUNIT_FLIGHT* out);
+// Puts the point on the terrain, or on what stands on it there.
+void vnTERUNIT_DropToGround(const VNUNIT* unit, SPW_VECTOR* point);
+
+// The zombies' frame in place of vnTERUNIT_Update: timers, then the orders they know (none,
+// hold, turret, wait, stand); other orders are popped at once. 1 when it popped an order.
+int32_t vnTERUNIT_RunOrders(SGE_PARAM a, SGE_PARAM b, SGE_TASK* task, VNTERUNIT* record);

@@ -10,6 +10,8 @@
 #include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/weapons.h"
+#include "world/combat/combat.h"
+#include "world/unittype/attributes.h"
 #include "world/unittype/unittype.h"
 
 namespace {
@@ -130,4 +132,36 @@ int32_t vnTERUNIT_SayEventLine(VNTERUNIT* s) {
     vnSOUND_SetChannelOwner(channel, s->unit->pController);
   }
   return line;
+}
+
+namespace {
+
+// Armour (health for the _2 suits) below this share of its maximum is worth a line, once until
+// the soldier is treated.
+constexpr float kLowArmourShare = 0.2f;
+constexpr float kRecoveredShare = 0.6f;
+constexpr uint32_t kLowArmourEvent = 0x8;
+constexpr uint32_t kPainEvent = 0x8000;
+
+}  // namespace
+
+void vnTERUNIT_DamageVoice(VNTERUNIT* s, const VNDAMAGE* damage) {
+  if (!(s->modeFlags & VNTERUNIT_MF_LOW_ARMOUR_SAID)) {
+    const bool byHealth = vnTERUNIT_IsSuitTier2(s->unit->nType) != 0;
+    const float now = vnUNIT_AttrFloat(s->unit, byHealth ? VN_ATTR_HEALTH : VN_ATTR_ARMOUR);
+    const float maximum =
+        vnTERUNIT_BaseValue(s, byHealth ? VNTERUNIT_BASE_HEALTH : VNTERUNIT_BASE_ARMOUR);
+    if (maximum > 0.0f && now / maximum < kLowArmourShare) {
+      vnTERUNIT_SendSelf(s, SGM_TERUNIT_VOICE_EVENT, kLowArmourEvent);
+      s->modeFlags |= VNTERUNIT_MF_LOW_ARMOUR_SAID;
+    }
+  }
+  if (damage && damage->fHealth < 0.0f && PLAT_Rand() % 10 == 0)
+    vnTERUNIT_SendSelf(s, SGM_TERUNIT_VOICE_EVENT, kPainEvent);
+}
+
+void vnTERUNIT_ClearLowArmour(VNTERUNIT* s) {
+  const float maximum = vnTERUNIT_BaseValue(s, VNTERUNIT_BASE_HEALTH);
+  if (maximum > 0.0f && vnUNIT_AttrFloat(s->unit, VN_ATTR_HEALTH) / maximum > kRecoveredShare)
+    s->modeFlags &= ~VNTERUNIT_MF_LOW_ARMOUR_SAID;
 }

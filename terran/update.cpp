@@ -31,6 +31,8 @@ constexpr float kGuardPauseStart = 1.0f, kGuardPauseEnd = 3.0f;
 // A patrol leaves its route for targets nearer than this.
 constexpr float kPatrolReach = 20.0f;
 constexpr float kNotWaiting = -1.0f;
+// A dead soldier's body takes up its animations again this often.
+constexpr float kDeadBodyPeriod = 10.0f;
 
 struct FRAME {
   VNTERUNIT* s;
@@ -469,6 +471,7 @@ int32_t RunOrder(const FRAME& f) {
     case VNTERUNIT_ORDER_GUARD: return Guard(f);
     case VNTERUNIT_ORDER_DROP_7:
     case VNTERUNIT_ORDER_DROP_8: return Pop(f);
+    case VNTERUNIT_ORDER_TECH_ITEM: return vnTERUNIT_RunTechItem(f.task, f.s, f.order);
     case VNTERUNIT_ORDER_HALT: return Halt(f);
     case VNTERUNIT_ORDER_HOLD_FIRE_AT_WILL: return HoldAndFire(f);
     case VNTERUNIT_ORDER_JUMP: return vnTERUNIT_RunJump(f.task, f.s, f.order);
@@ -498,4 +501,13 @@ int32_t vnTERUNIT_Update(SGE_PARAM, SGE_PARAM, SGE_TASK* task, VNTERUNIT* s) {
   if (s->stateFlags & VNTERUNIT_SF_BREATH_PUFFS) vnFX_BreathPuff(s);
   if (!Exert(f)) return 0;
   return RunOrder(f);
+}
+
+void vnTERUNIT_DeadBodyStep(SGE_TASK* task, SPW_DOBJECT* model, VNTERUNIT* s) {
+  if (vnTERUNIT_GetSuitTier(s->unit->nType) != VNTERUNIT_TIER_OTHER) return;
+  s->idleTime += SGE_GetFrameTime();
+  if (s->idleTime <= kDeadBodyPeriod) return;
+  s->idleTime -= kDeadBodyPeriod;
+  Unlock(s);
+  if (model) vnTERUNIT_ApplyAnimation(task, model, s);
 }

@@ -18,6 +18,10 @@ constexpr float VNTERUNIT_SHORTEST_FLIGHT = 0.2f;
 // 1 when it popped an order this frame.
 int32_t vnTERUNIT_Update(SGE_PARAM a, SGE_PARAM b, SGE_TASK* task, VNTERUNIT* record);
 
+// An unsuited soldier's dead body: every 10 seconds its locks are cleared and its animations
+// applied again. The classes run it while the lower state is DEAD.
+void vnTERUNIT_DeadBodyStep(SGE_TASK* task, SPW_DOBJECT* model, VNTERUNIT* record);
+
 // The frame of a soldier a sequence drives or that lies dormant: the player's units wake it,
 // scripted walks and rope pulls run. 1 when the rope was already pulled.
 int32_t vnTERUNIT_ScriptedUpdate(SGE_PARAM a, const VNPLAYER* player, SGE_TASK* task,
@@ -72,6 +76,21 @@ int32_t vnTERUNIT_AttackUnit(SGE_TASK* task, VNTERUNIT* record, VNUNIT* target,
 // 3 blocked, 4 too close, 5 beyond range.
 int32_t vnTERUNIT_FirePoint(SGE_TASK* task, VNTERUNIT* record, const SPW_VECTOR* point,
                             int32_t fire, int32_t alternate);
+// A micro-rocket salvo: what the rocket unit is told when it is launched (SGM_ROCKETS_LAUNCH).
+constexpr int32_t SGM_ROCKETS_LAUNCH = 571;  // p1 VNTERUNIT_SALVO
+struct VNTERUNIT_SALVO {
+  int32_t launcherId;
+  int32_t pods;               // launch points used, 1 or 2
+  SPW_VECTOR points[2];
+  SPW_VECTOR direction;       // from the first launch point to the aim point
+};
+// Aims the torso at the target's aim point (or the point) and launches a salvo from the suit's
+// launch nodes. 1 launched, or nothing to launch from; 0 when the soldier cannot aim yet (it
+// turns toward the point).
+int32_t vnTERUNIT_LaunchRockets(SGE_TASK* task, VNTERUNIT* record, VNUNIT* target,
+                                const SPW_VECTOR* point);
+// Whether the point is within the micro-rockets' reach (the missile launcher's range).
+int32_t vnTERUNIT_InRocketReach(const VNTERUNIT* record, const SPW_VECTOR& point);
 // Sends the mover to the point, or to the nearest point it can reach on the way.
 void vnTERUNIT_MoveToOrNearest(VNUNIT* unit, const SPW_VECTOR* point, SPW_VECTOR* out);
 // Running soldiers fight as their engagement mode says.
@@ -84,6 +103,8 @@ int32_t vnTERUNIT_RunAttackUnit(SGE_TASK* task, VNTERUNIT* record, VNORDER* orde
 int32_t vnTERUNIT_RunAttackPoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 int32_t vnTERUNIT_RunFirePoint(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 int32_t vnTERUNIT_RunJump(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
+// Carries a tech item to its target or point and uses it there.
+int32_t vnTERUNIT_RunTechItem(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 // Walks to the turret's seat (the order's point), takes it and mans the gun.
 int32_t vnTERUNIT_RunTurret(SGE_TASK* task, VNTERUNIT* record, VNORDER* order);
 

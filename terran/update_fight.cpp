@@ -387,6 +387,10 @@ int32_t vnTERUNIT_RunAttackUnit(SGE_TASK* task, VNTERUNIT* s, VNORDER* order) {
   VNUNIT* target = vnUNITMAN_GetUnit(static_cast<uint32_t>(order->anWord[VNTERUNIT_ORDER_WORD_TARGET]));
   if (!target || vnUNIT_IsDead(target->dwId)) return StopAndEnd(s);
   if (vnTERUNIT_SendUnit(target, SGM_TERUNIT_GET_ATTACK_TARGET)) return StopAndEnd(s);
+  if (s->stateFlags & VNTERUNIT_SF_MICRO_ROCKETS) {
+    if (!vnTERUNIT_InRocketReach(s, target->vPos)) return RunTo(s, order, target->vPos);
+    return vnTERUNIT_LaunchRockets(task, s, target, nullptr) ? StopAndEnd(s) : 0;
+  }
   TakeBackReadyItem(s);
   const int32_t inRange = vnTERUNIT_InWeaponRange(s, nullptr, target, 1, &s->aimCache, 0);
   if (WeaponChanged(s)) return StopAndEnd(s);
@@ -426,6 +430,11 @@ int32_t vnTERUNIT_RunAttackPoint(SGE_TASK* task, VNTERUNIT* s, VNORDER* order) {
   if (vnTERUNIT_OrderIsDone(order) || (s->stateFlags & VNTERUNIT_SF_GOAL_BY_FIRE)) {
     vnORDER_Pop(s->unit);
     return 1;
+  }
+  if (s->stateFlags & VNTERUNIT_SF_MICRO_ROCKETS) {
+    const SPW_VECTOR point = vnTERUNIT_OrderPoint(order);
+    if (!vnTERUNIT_InRocketReach(s, point)) return RunTo(s, order, point);
+    return vnTERUNIT_LaunchRockets(task, s, nullptr, &point) ? StopAndEnd(s) : 0;
   }
   TakeBackReadyItem(s);
   SPW_VECTOR point = vnTERUNIT_OrderPoint(order);

@@ -113,9 +113,19 @@ int32_t Land(VNTERUNIT* s, VNORDER* order) {
   return 1;
 }
 
+// A salvo asked for in flight goes at the unit of word 2 once within reach, or not at all.
+void RocketsInFlight(SGE_TASK* task, VNTERUNIT* s, const VNORDER* order) {
+  VNUNIT* target =
+      vnUNITMAN_GetUnit(static_cast<uint32_t>(order->anWord[VNTERUNIT_ORDER_WORD_SECOND]));
+  if (target && vnTERUNIT_InRocketReach(s, target->vPos) &&
+      !vnTERUNIT_LaunchRockets(task, s, target, nullptr))
+    return;
+  s->stateFlags &= ~VNTERUNIT_SF_MICRO_ROCKETS;
+}
+
 }  // namespace
 
-int32_t vnTERUNIT_RunJump(SGE_TASK*, VNTERUNIT* s, VNORDER* order) {
+int32_t vnTERUNIT_RunJump(SGE_TASK* task, VNTERUNIT* s, VNORDER* order) {
   s->idlePeriods = 0;
   if (vnTERUNIT_OrderIsDone(order)) {
     vnORDER_Pop(s->unit);
@@ -135,6 +145,7 @@ int32_t vnTERUNIT_RunJump(SGE_TASK*, VNTERUNIT* s, VNORDER* order) {
   }
   if (s->lowerState == VN_TERUNIT_LOWER_BOUNCETRAVEL) {
     vnTERUNIT_DrainJump(&s->jumpEnergy, vnTERUNIT_GetSuitTier(s->unit->nType));
+    if (s->stateFlags & VNTERUNIT_SF_MICRO_ROCKETS) RocketsInFlight(task, s, order);
     return vnTERUNIT_BounceStep(s) ? Land(s, order) : 0;
   }
   return 0;

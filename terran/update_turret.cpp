@@ -52,6 +52,7 @@ int32_t vnTERUNIT_RunTurret(SGE_TASK*, VNTERUNIT* s, VNORDER* order) {
     s->phaseTimer += SGE_GetFrameTime();
     Both(s, VN_TERUNIT_LOWER_TURRETFIRE);
     Unlock(s);
+    vnTERUNIT_AimTurret(s, order);
     return 0;
   }
   const SPW_VECTOR point = vnTERUNIT_OrderPoint(order);

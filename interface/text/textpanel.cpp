@@ -9,6 +9,8 @@
 
 namespace {
 
+VNTEXT_PANEL* g_rootPanel = nullptr;
+
 bool Holds(const VNTEXT_PANEL* panel, int32_t line) {
   return panel && line >= 0 && line < panel->nLines;
 }
@@ -49,6 +51,7 @@ VNTEXT_PANEL* vnTEXT_CreatePanel(int32_t lines, int32_t width) {
 }
 
 void vnTEXT_FreePanel(VNTEXT_PANEL* panel) {
+  if (panel == g_rootPanel) g_rootPanel = nullptr;
   if (panel) SGE_MemFree(panel);
 }
 
@@ -85,3 +88,7 @@ const char* vnTEXT_GetLine(const VNTEXT_PANEL* panel, int32_t line) {
   if (!Holds(panel, line)) return nullptr;
   return panel->pText + static_cast<size_t>(line) * static_cast<size_t>(panel->nWidth);
 }
+
+void vnTEXT_SetRootPanel(VNTEXT_PANEL* panel) { g_rootPanel = panel; }
+
+VNTEXT_PANEL* vnTEXT_GetRootPanel() { return g_rootPanel; }

@@ -28,3 +28,7 @@ int32_t vnTEXT_AppendLine(VNTEXT_PANEL* panel, const char* format, ...)
 int32_t vnTEXT_ClearLines(VNTEXT_PANEL* panel);
 // The text of the line ("" when empty), null outside the panel.
 const char* vnTEXT_GetLine(const VNTEXT_PANEL* panel, int32_t line);
+
+// The panel that the diagnostic displays of the running game print into; null when none is set.
+void vnTEXT_SetRootPanel(VNTEXT_PANEL* panel);
+VNTEXT_PANEL* vnTEXT_GetRootPanel();
