@@ -12,6 +12,8 @@
 #include "terran/infantry_internal.h"
 #include "terran/weapons.h"
 #include "world/combat/combat.h"
+#include "world/attach/attach.h"
+#include "world/marker/marker.h"
 #include "world/mover/mover.h"
 #include "world/shadow/shadow.h"
 #include "world/fobj/twingun.h"
@@ -34,6 +36,10 @@ constexpr float kStealthFade = 0.17f;
 constexpr float kAttackedFade = 0.4f;
 // Damage record words.
 constexpr int32_t kDamageKindWord = 13;
+// Message 3093: a scripted placement record.
+constexpr int32_t SGM_INFANTRY_PLACE = 3093;
+// Message 571: a unit attached to the soldier.
+constexpr int32_t SGM_INFANTRY_ATTACH = 571;
 
 bool Dying(const VNTERUNIT* s) { return vnTERUNIT_IsDying(s) != 0; }
 bool Held(const VNTERUNIT* s) { return (s->stateFlags & VNTERUNIT_SF_HELD) != 0; }
@@ -70,18 +76,22 @@ SGE_RESULT Create(VNINFANTRY* self, SGE_TASK* task, VNUNIT* unit, const VNUNIT_C
   if (std::find(std::begin(kRevolverHolders), std::end(kRevolverHolders), unit->nType) !=
       std::end(kRevolverHolders))
     SGE_Send(task, SGM_INFANTRY_GIVE_ITEM, VN_UNIT_TYPE_WEAPON_REVOLVER, 0);
-  if (self->zombie) s->stateFlags |= VNTERUNIT_SF_ZOMBIE;
+  if (self->frame == vnTERUNIT_RunOrders) s->stateFlags |= VNTERUNIT_SF_ZOMBIE;
   return 1;
 }
 
 void Destroy(VNINFANTRY* self) {
   VNTERUNIT* s = &self->soldier;
   ShadowOn(self, false);
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   vnFX_JetFree(&self->treatmentGlow);
+  if (s->exertionFx) vnFX_AttachNodeRelease(s->exertionFx);
+  s->exertionFx = nullptr;
   SPW_FreeNodeSelection(s->upperBones);
   SPW_FreeNodeSelection(s->lowerBones);
   s->upperBones = s->lowerBones = nullptr;
+  if (s->marker) vnMARK_Send2580(s->marker);
+  s->marker = nullptr;
   if (s->unit) vnUNIT_DestroyObjects(s->unit);
   s->model = nullptr;
 }
@@ -98,7 +108,7 @@ void Die(VNINFANTRY* self) {
   ShadowOn(self, false);
   vnTERUNIT_FadeIn(s);
   s->treating = 0;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   s->unit->dwFlags &= ~VNUNIT_F_SELECTED;
   s->bodyFlags |= VNTERUNIT_BF_DEAD;
 }
@@ -153,6 +163,7 @@ void Damaged(VNINFANTRY* self, SGE_TASK* task, const VNDAMAGE* damage) {
       Die(self);
     }
     if (s->model) vnTERUNIT_ApplyAnimation(task, s->model, s);
+    vnTERUNIT_DamageVoice(s, damage);
   }
   if (!HitState(s)) PutAwayHeavyWeapon(s);
 }
@@ -206,7 +217,7 @@ void Stealth(VNINFANTRY* self, bool on) {
 void Hold(VNINFANTRY* self, SGE_PARAM what) {
   VNTERUNIT* s = &self->soldier;
   if (Dying(s) || (s->stateFlags & VNTERUNIT_SF_AIRBORNE)) return;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   vnTERUNIT_RestoreAnimSpeed(s);
   if (what == VNTERUNIT_HOLD) {
     ++self->holdCount;
@@ -240,7 +251,7 @@ void Boost(VNTERUNIT* s, int32_t type) {
   const float share = vnUNITATTR_Float(*row, VN_ATTR_SPEED) * 0.01f;
   const float health = std::min(Health(s->unit) + share * maximum, maximum);
   vnUNIT_SetAttrFloat(s->unit, VN_ATTR_HEALTH, health);
-  if (health / maximum > 0.6f) s->modeFlags &= ~VNTERUNIT_MF_LOW_ARMOUR_SAID;
+  vnTERUNIT_ClearLowArmour(s);
 }
 
 // A carried item of the type, which the soldier may take as its primary weapon.
@@ -288,7 +299,7 @@ bool Answers(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PA
       *answer = SGE_PtrResult(s->unit);
       return true;
     case SGM_UNIT_GET_OBJECT:
-      *answer = SGE_PtrResult(s->unit ? vnUNIT_FirstObject(s->unit) : nullptr);
+      *answer = SGE_PtrResult(vnTERUNIT_GetModel(s->unit));
       return true;
     case SGM_UNIT_IS_INVULNERABLE:
       *answer = Held(s) || (s->modeFlags & VNTERUNIT_MF_IMMUNE) ? 1 : 0;
@@ -318,6 +329,10 @@ bool Answers(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PA
       }
       if (s->turretId >= 1) return false;
       *answer = IgnoresMover(s, SGE_ParamPtr<const VNMOVER_RECORD>(p2));
+      return true;
+    case SGM_MOVER_RUN_REQUEST:
+      if (s->turretId >= 1) return false;
+      *answer = vnINFANTRY_RunRequest(self, SGE_ParamPtr<VNMOVER_REQUEST>(p1));
       return true;
     case SGM_MOVER_IGNORE_OBSTACLE:
       *answer = Dying(s) || Held(s) ? 1 : 0;
@@ -360,6 +375,16 @@ void ActsOn(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PAR
       if (s->model) vnTERUNIT_PlaceModel(s, s->model);
       if (s->model && s->lowerState != VN_TERUNIT_LOWER_DEAD)
         vnTERUNIT_ApplyAnimation(task, s->model, s);
+      vnTERUNIT_UpdateFade(s, s->model);
+      break;
+    case SGM_INFANTRY_ATTACH:
+      vnTERUNIT_AttachUnit(self, static_cast<int32_t>(p1));
+      break;
+    case SGM_UNIT_TAKE_WEAPON:
+      vnINFANTRY_TakeItem(self, static_cast<int32_t>(p1), p2);
+      break;
+    case SGM_INFANTRY_PLACE:
+      vnINFANTRY_PlaceScripted(self, SGE_ParamPtr<const uint32_t>(p1));
       break;
     case SGM_UNIT_UPDATE:
       vnINFANTRY_Frame(self, task, p1, p2);
@@ -376,7 +401,7 @@ void ActsOn(VNINFANTRY* self, SGE_TASK* task, int32_t msg, SGE_PARAM p1, SGE_PAR
       break;
     case SGM_TERUNIT_ORDER_ATTACK_UNIT:
     case SGM_TERUNIT_ORDER_ATTACK_POINT:
-      if (!vnTERUNIT_RefusesOrders(s)) vnINFANTRY_LeaveTurret(self);
+      if (!vnTERUNIT_RefusesOrders(s)) vnTERUNIT_LeaveTurret(self);
       break;
     case SGM_TERUNIT_ADD_ATTACKER_ID:
       if (p2) vnTERUNIT_AddAttacker(s, static_cast<int32_t>(p2));

@@ -80,6 +80,9 @@ inline constexpr int32_t VNINFANTRY_TYPES[] = {
 // The model of an infantry type; the female row flag picks "fe" for the types that have both.
 void vnINFANTRY_ModelFor(int32_t type, uint32_t rowFlags, VNINFANTRY_MODEL* out);
 
+// The soldier's own frame, chosen at creation.
+using VNINFANTRY_FRAMEFN = int32_t (*)(SGE_PARAM a, SGE_PARAM b, SGE_TASK* task, VNTERUNIT* record);
+
 struct VNINFANTRY {
   VNTERUNIT soldier;
   VNFX_JET treatmentGlow;  // at the hand while healing or repairing
@@ -87,7 +90,7 @@ struct VNINFANTRY {
   int32_t holdCount;       // holds nest: n holds need n releases
   VNSHADOW* shadow;
   int32_t victimAnims[VNINFANTRY_VICTIM_ANIMS];
-  int32_t zombie;
+  VNINFANTRY_FRAMEFN frame;  // vnTERUNIT_Update, or vnTERUNIT_RunOrders for zombies
   int32_t stowedItem;      // the item put away while manning a turret, 0 none
   int32_t restoreBreath;   // state flag 0x100 comes back when leaving the turret
 };
@@ -95,5 +98,10 @@ struct VNINFANTRY {
 SGE_RESULT vnTERUNIT_InfantryHandler(SGE_TASK* task, SGE_DATAREF* data, int32_t msg, SGE_PARAM p1,
                                      SGE_PARAM p2);
 
+// The instance starts zeroed: destruction reads what a failed creation never set.
 inline constexpr VNUNIT_CLASSROW VNINFANTRY_CLASSROW{VNTT_TERRAN_INFANTRY, vnTERUNIT_InfantryHandler,
-                                                     sizeof(VNINFANTRY), "Infantry"};
+                                                     sizeof(VNINFANTRY), "Infantry",
+                                                     SGE_TTF_ZERO_DATA};
+
+// The scene object of the first entry of the unit's object list: the soldier's model.
+SPW_DOBJECT* vnTERUNIT_GetModel(const VNUNIT* unit);

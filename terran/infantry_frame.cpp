@@ -6,6 +6,7 @@
 #include "terran/orders.h"
 #include "terran/update.h"
 #include "world/unitman/orders.h"
+#include "world/unitman/unitman.h"
 
 namespace {
 
@@ -50,9 +51,14 @@ void TreatmentStep(VNINFANTRY* self) {
 
 void vnINFANTRY_Frame(VNINFANTRY* self, SGE_TASK* task, SGE_PARAM p1, SGE_PARAM p2) {
   VNTERUNIT* s = &self->soldier;
-  if (!vnTERUNIT_IsDying(s) && !s->scripted) {
-    vnTERUNIT_Update(p1, p2, task, s);
-    vnTERUNIT_SendIfIdle(s, SGM_INFANTRY_HEAL);
+  if (!vnTERUNIT_IsDying(s)) {
+    if (s->scripted) {
+      vnTERUNIT_ScriptedUpdate(p1, vnUNITMAN_GetHumanPlayer(), task, s);
+    } else {
+      (self->frame ? self->frame : vnTERUNIT_Update)(p1, p2, task, s);
+      vnTERUNIT_SendIfIdle(s, SGM_INFANTRY_HEAL);
+    }
   }
   TreatmentStep(self);
+  if (s->lowerState == VN_TERUNIT_LOWER_DEAD) vnTERUNIT_DeadBodyStep(task, s->model, s);
 }

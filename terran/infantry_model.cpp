@@ -6,9 +6,11 @@
 #include "engine/object/object.h"
 #include "missions/control/misscont.h"
 #include "platform/trace.h"
+#include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/infantry.h"
 #include "terran/infantry_internal.h"
+#include "terran/update.h"
 #include "world/shadow/shadow.h"
 #include "world/unitman/unitman.h"
 #include "world/unittype/unittype.h"
@@ -27,7 +29,7 @@ SPW_DOBJECT* vnINFANTRY_MakeModel(VNINFANTRY* self, VNUNIT* unit, const VNUNIT_C
   const VNUNIT_ATTR* row = vnUNITATTR_LoadedRow(unit->nType);
   VNINFANTRY_MODEL model{};
   vnINFANTRY_ModelFor(unit->nType, row ? row->dwFlags : 0, &model);
-  self->zombie = model.zombie;
+  self->frame = model.zombie ? vnTERUNIT_RunOrders : vnTERUNIT_Update;
   int32_t slot = SPW_NO_OBJECT_TYPE;
   if (!SPW_LoadObjectByPath(model.path, model.set, nullptr, &slot, 1.0f)) {
     PLAT_Trace("INFANTRY: cannot load the model %s of unit type %d\n", model.path, unit->nType);
@@ -102,3 +104,5 @@ int32_t vnINFANTRY_PlayVictim(VNINFANTRY* self, SGE_PARAM index, SGE_PARAM loopi
                     looping == 1 ? SPW_ANIM_LOOP_FLAGS : SPW_ANIM_ONCE_FLAGS, 1.0f);
   return 1;
 }
+
+SPW_DOBJECT* vnTERUNIT_GetModel(const VNUNIT* unit) { return unit ? vnUNIT_FirstObject(unit) : nullptr; }

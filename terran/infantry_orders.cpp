@@ -38,7 +38,7 @@ void Engage(VNINFANTRY* self, SGE_PARAM targetId, SGE_PARAM purpose) {
   if (FastOrCharging(s)) vnTERUNIT_RestoreAnimSpeed(s);
   if (!vnTERUNIT_SelectWeaponFor(s, static_cast<int32_t>(purpose), static_cast<int32_t>(targetId)))
     return;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_ATTACK_UNIT);
   order.anWord[VNTERUNIT_ORDER_WORD_TARGET] = static_cast<int32_t>(targetId);
   order.anWord[VNTERUNIT_ORDER_WORD_STARTED] = static_cast<int32_t>(purpose);
@@ -53,7 +53,7 @@ void Move(VNINFANTRY* self, const SPW_VECTOR* point) {
   if (vnTERUNIT_RefusesOrders(s)) return;
   if (FastOrCharging(s)) vnTERUNIT_RestoreAnimSpeed(s);
   if (!point) return;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   s->wasHit = 0;
   s->upperLocked = s->lowerLocked = 0;
   s->treating = 0;
@@ -70,7 +70,7 @@ void Patrol(VNINFANTRY* self, SGE_PARAM noTurnBack) {
   if (vnTERUNIT_RefusesOrders(s)) return;
   if (!(s->waypointCount > 1 || (noTurnBack && s->waypointCount > 0))) return;
   vnTERUNIT_RestoreAnimSpeed(s);
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_PATROL);
   vnTERUNIT_SetOrderFloat(&order, VNTERUNIT_ORDER_WORD_VALUE, kFollowRadius);
   vnTERUNIT_ReplaceOrders(s->unit, &order);
@@ -97,7 +97,7 @@ void Escort(VNINFANTRY* self, SGE_PARAM unitId) {
   if (vnTERUNIT_RefusesOrders(s) || unitId == static_cast<SGE_PARAM>(s->unit->dwId)) return;
   vnTERUNIT_RestoreAnimSpeed(s);
   if (!unitId) return;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   s->wanderPoint = nullptr;
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_GUARD);
   order.anWord[VNTERUNIT_ORDER_WORD_TARGET] = static_cast<int32_t>(unitId);
@@ -119,7 +119,7 @@ void HoldPosition(VNINFANTRY* self, SGE_PARAM end, const SPW_VECTOR* point) {
     DropCurrent(s->unit);
     return;
   }
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   s->wanderPoint = nullptr;
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_HOLD_FIRE_AT_WILL);
   if (point) {
@@ -143,7 +143,7 @@ void Heal(VNINFANTRY* self, SGE_PARAM count, const int32_t* unitIds) {
   if (unitIds && count > 0) vnTERUNIT_AddPatients(s, static_cast<int32_t>(count), unitIds, 1);
   const int32_t patient = vnTERUNIT_FirstPatient(s);
   if (!patient || healing) return;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   vnTERUNIT_SetIdle(s);
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_HEAL);
   order.anWord[VNTERUNIT_ORDER_WORD_TARGET] = patient;
@@ -158,7 +158,7 @@ void Halt(VNINFANTRY* self) {
   VNTERUNIT* s = &self->soldier;
   if (vnTERUNIT_RefusesOrders(s)) return;
   vnTERUNIT_RestoreAnimSpeed(s);
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   const VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_HALT);
   vnTERUNIT_ReplaceOrders(s->unit, &order);
   s->treating = 0;
@@ -180,7 +180,7 @@ SGE_RESULT Possess(VNINFANTRY* self, SGE_PARAM seconds, SGE_PARAM possessorId) {
   if (s->stateFlags & VNTERUNIT_SF_HELD) return -1;
   vnTERUNIT_RestoreAnimSpeed(s);
   if (seconds < 1) return -1;
-  vnINFANTRY_LeaveTurret(self);
+  vnTERUNIT_LeaveTurret(self);
   vnTERUNIT_SendSelf(s, SGM_INFANTRY_ENGAGEMENT, VNTERUNIT_ENGAGE_NORMAL);
   vnTERUNIT_SetIdle(s);
   VNORDER order = vnTERUNIT_MakeOrder(VNTERUNIT_ORDER_POSSESSED);

@@ -51,6 +51,9 @@ int32_t vnTERUNIT_FaceAway(VNTERUNIT* record, const SPW_VECTOR* point);
 void vnTERUNIT_HealStep(VNTERUNIT* record, VNUNIT* patient, float maximum);
 void vnTERUNIT_RepairStep(VNTERUNIT* record, VNUNIT* patient, float maximum);
 
+// Whether the point lies in a region of the mission's path network.
+int32_t vnTERUNIT_InPathNetwork(const SPW_VECTOR* point);
+
 // The jump: plans the flight to the point (bounceHalfTime -1.0 when it cannot be flown) and
 // advances it; BounceStep answers 1 when the flight is over.
 void vnTERUNIT_PlanBounce(VNTERUNIT* record, const SPW_VECTOR* target);

@@ -29,12 +29,12 @@ VNTERUNIT_FLIGHT FlightOf(const VNTERUNIT* s) {
   return {s->bounceVelocity, s->bounceGravity, s->bounceHalfTime * 2.0f};
 }
 
-bool InNetwork(const SPW_VECTOR* point) {
-  VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner();
-  return planner && BSTAR_FindNodeAtPoint(planner->pNetwork, point);
-}
-
 }  // namespace
+
+int32_t vnTERUNIT_InPathNetwork(const SPW_VECTOR* point) {
+  VNMOVER_PLANNER* planner = vnMOVER_GetPathPlanner();
+  return planner && BSTAR_FindNodeAtPoint(planner->pNetwork, point) ? 1 : 0;
+}
 
 int32_t vnTERUNIT_BouncePathClear(const VNTERUNIT* s, float flightTime) {
   if (flightTime < VNTERUNIT_SHORTEST_FLIGHT) return 0;
@@ -66,7 +66,7 @@ void vnTERUNIT_PlanBounce(VNTERUNIT* s, const SPW_VECTOR* target) {
   s->bounceVelocity = flight.velocity;
   s->bounceGravity = flight.gravity;
   s->bounceHalfTime = flight.time * 0.5f;
-  if (planned && InNetwork(target) && vnTERUNIT_BouncePathClear(s, flight.time)) {
+  if (planned && vnTERUNIT_InPathNetwork(target) && vnTERUNIT_BouncePathClear(s, flight.time)) {
     vnTERUNIT_SendMover(s, SGM_MOVER_SET_POSITION, SGE_PtrParam(target));
     vnTERUNIT_SendMover(s, SGM_MOVER_STOP);
   } else {

@@ -2,10 +2,13 @@
 // attackers and the fade they drive, and the patient list.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "platform/files.h"
 #include "terran/behave.h"
 #include "tests/terran/protocol_fixture.h"
 #include "tools/models/soldiers.h"
+#include "world/combat/combat.h"
 #include "world/mover/mover.h"
 #include "world/unittype/attributes.h"
 #include "world/unittype/unittype.h"
@@ -198,6 +201,41 @@ TEST(SoldierOnAMover, ThePositionStepIsWhereTheMoversStepCarriedTheModel) {
   world.Stop();
   SPW_FreeAllObjectTypes();
   SPW_ReleaseObjectTypes();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoldierBehaviour, LowArmourIsSaidOnceUntilTheSoldierHasHealed) {
+  int32_t base[VNTERUNIT_BASE_ATTRIBUTES] = {};
+  base[VNTERUNIT_BASE_HEALTH] = std::bit_cast<int32_t>(100.0f);
+  base[VNTERUNIT_BASE_ARMOUR] = std::bit_cast<int32_t>(100.0f);
+  Send(s, SGM_TERUNIT_SET_BASE_ATTRIBUTES, SGE_PtrParam(base));
+  s->lineChannel = 3;  // a line plays: the events stay to be seen
+  const VNDAMAGE hit{};
+  // Unsuited ZR soldiers count their health, as the _2 suits do.
+  struct CASE {
+    const char* name;
+    float health;
+    uint32_t events;
+  } cases[] = {{"a fifth left", 20.0f, 0}, {"less", 19.0f, 0x8}, {"said already", 5.0f, 0}};
+  for (const CASE& c : cases) {
+    s->voiceEvents = 0;
+    vnUNIT_SetAttrFloat(s->unit, VN_ATTR_HEALTH, c.health);
+    vnTERUNIT_DamageVoice(s, &hit);
+    EXPECT_EQ(s->voiceEvents, c.events) << c.name;
+  }
+  vnUNIT_SetAttrFloat(s->unit, VN_ATTR_HEALTH, 60.0f);
+  vnTERUNIT_ClearLowArmour(s);
+  EXPECT_TRUE(s->modeFlags & VNTERUNIT_MF_LOW_ARMOUR_SAID) << "0.6 is not above 0.6";
+  vnUNIT_SetAttrFloat(s->unit, VN_ATTR_HEALTH, 61.0f);
+  vnTERUNIT_ClearLowArmour(s);
+  EXPECT_FALSE(s->modeFlags & VNTERUNIT_MF_LOW_ARMOUR_SAID);
+  s->voiceEvents = 0;
+  vnUNIT_SetAttrFloat(s->unit, VN_ATTR_HEALTH, 10.0f);
+  vnTERUNIT_DamageVoice(s, &hit);
+  EXPECT_EQ(s->voiceEvents, 0x8u) << "said again";
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/orders.h"
+#include "terran/update.h"
 #include "terran/weapons.h"
 #include "tests/world/support/testworld.h"
 #include "tools/models/soldiers.h"
@@ -97,7 +98,8 @@ class InfantryTest : public ::testing::Test {
     rifle.ints[4] = kRifleRounds;  // value 7, rounds an unsuited soldier carries
     w.WriteAttrs({vnworld::Row(VN_UNIT_TYPE_TERRAN_ZR_0, kSoldier),
                   vnworld::Row(VN_UNIT_TYPE_TERRAN_MEDIC, kSoldier),
-                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON), booster, rifle,
+                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN50, VNUNIT_F_WEAPON),
+                  vnworld::Row(VN_UNIT_TYPE_WEAPON_TWIN80, VNUNIT_F_WEAPON), booster, rifle,
                   vnworld::Row(kBullet, VNUNIT_F_ITEM)});
     w.RegisterRecorder(kMissionController);
     w.RegisterRecorder(VNTT_WEAPON_TWINGUN);
@@ -114,7 +116,11 @@ class InfantryTest : public ::testing::Test {
     const VNMISSION_WORLD world{mission, w.scene(), nullptr};
     vnMISSCONT_SetWorld(&world);
     w.SetHook([this](VNUNIT* u, int32_t msg, SGE_PARAM p1, SGE_PARAM p2) -> SGE_RESULT {
-      if (!u || u->nType != VN_UNIT_TYPE_WEAPON_TWIN50) return -1;
+      if (!u || (u->nType != VN_UNIT_TYPE_WEAPON_TWIN50 && u->nType != VN_UNIT_TYPE_WEAPON_TWIN80))
+        return -1;
+      // A Twin80 is climbed from behind; no path network here holds that step.
+      if (msg == SGM_TWINGUN_TWIN80_MOUNT || msg == SGM_TWINGUN_TWIN80_EXIT)
+        return u->nType == VN_UNIT_TYPE_WEAPON_TWIN80 ? SGE_PtrResult(&twin80Step) : 0;
       if (msg == SGM_TWINGUN_GUNNER) return gunner[u->dwId];
       if (msg == SGM_TWINGUN_OCCUPY) return gunner[u->dwId] = p1 ? p2 : 0;
       if (msg == SGM_TWINGUN_MOUNT_POINT) {
@@ -167,6 +173,7 @@ class InfantryTest : public ::testing::Test {
   VNINFANTRY* self = nullptr;
   VNTERUNIT* s = nullptr;
   std::map<uint32_t, SGE_RESULT> gunner;
+  SPW_VECTOR twin80Step{10.0f, 12.0f, 0.0f};
   uint32_t hitRecord[32] = {};
 };
 
@@ -546,3 +553,58 @@ TEST_F(InfantryTest, AWeaponGivenComesWithItsRoundsAndOneLoaded) {
 }
 
 }  // namespace
+
+TEST_F(InfantryTest, ATwin80WhoseStepIsOffTheNetworkIsMannedUnreadyAndNotLeft) {
+  VNUNIT* gun = w.Create(VN_UNIT_TYPE_WEAPON_TWIN80, w.Human(), {10.0f, 15.0f, 0.0f});
+  ASSERT_NE(gun, nullptr);
+  Send(SGM_INFANTRY_TURRET, VNINFANTRY_TURRET_WANTED | VNINFANTRY_TURRET_GIVEN,
+       static_cast<SGE_PARAM>(gun->dwId));
+  const VNORDER* order = vnORDER_Current(unit);
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->anWord[VNTERUNIT_ORDER_WORD_STARTED], 1) << "climbed from its step";
+  EXPECT_EQ(vnTERUNIT_OrderPoint(order).y, twin80Step.y);
+  EXPECT_NE(self->shadow, nullptr) << "not made ready";
+  EXPECT_EQ(s->turretId, static_cast<int32_t>(gun->dwId));
+  // Off the network the gunner could not walk away from the gun: he stays on it.
+  Send(SGM_INFANTRY_TURRET, VNINFANTRY_TURRET_TOGGLE);
+  EXPECT_EQ(s->turretId, static_cast<int32_t>(gun->dwId));
+}
+
+TEST_F(InfantryTest, TheMoverStepsABackingSoldierOnceAndDriftsAThrownOne) {
+  s->faceDirection = {0.0f, 1.0f, 0.0f};
+  VNMOVER_REQUEST back{};
+  back.dwFlags = VNMOVER_REQ_TURN;
+  s->moveRequest = &back;
+  EXPECT_EQ(Send(SGM_MOVER_RUN_REQUEST, SGE_PtrParam(&back)), VNMOVER_REQ_OFFSET | VNMOVER_REQ_TURN);
+  EXPECT_NEAR(back.vOffset.y, -0.5f, 1e-6f) << "5 m/s backwards for 0.1 s";
+  EXPECT_TRUE(back.dwFlags & VNMOVER_REQ_FINISHED);
+  EXPECT_EQ(s->moveRequest, nullptr) << "a new one may be queued";
+  VNMOVER_REQUEST drift{};
+  drift.dwFlags = VNMOVER_REQ_VELOCITY;
+  s->ballisticVelocity = {3.0f, -2.0f, 9.0f};
+  EXPECT_EQ(Send(SGM_MOVER_RUN_REQUEST, SGE_PtrParam(&drift)), VNMOVER_REQ_OFFSET);
+  EXPECT_NEAR(drift.vOffset.x, 0.3f, 1e-6f);
+  EXPECT_NEAR(drift.vOffset.y, -0.2f, 1e-6f);
+  EXPECT_EQ(drift.vOffset.z, 0.0f) << "the height is the fall's";
+  EXPECT_FALSE(drift.dwFlags & VNMOVER_REQ_FINISHED) << "it lasts until the landing";
+}
+
+TEST_F(InfantryTest, AScriptedPlacementTurnsTheSoldierToItsRotationOfSouth) {
+  uint32_t placement[32] = {};
+  const SPW_VECTOR at{30.0f, 30.0f, 5.0f};
+  const SPW_QUAT quarterLeft{0.0f, 0.0f, 0.70710677f, 0.70710677f};
+  std::memcpy(&placement[17], &at, sizeof at);
+  std::memcpy(&placement[20], &quarterLeft, sizeof quarterLeft);
+  Send(3093, SGE_PtrParam(placement));
+  ASSERT_NE(unit->pMove, nullptr);
+  EXPECT_NEAR(unit->pMove->vHeading.x, 1.0f, 1e-5f) << "south turned a quarter left is east";
+  EXPECT_NEAR(unit->pMove->vHeading.y, 0.0f, 1e-5f);
+}
+
+TEST_F(InfantryTest, ZombiesRunTheirOwnFrame) {
+  VNUNIT* zombie = w.Create(VN_UNIT_TYPE_TERRAN_ZOMBIE_ACTIVE, w.Computer(), {30.0f, 30.0f, 0.0f});
+  ASSERT_NE(zombie, nullptr);
+  const auto* z = SGE_TaskData<VNINFANTRY>(zombie->pController);
+  EXPECT_EQ(z->frame, vnTERUNIT_RunOrders);
+  EXPECT_EQ(self->frame, vnTERUNIT_Update);
+}

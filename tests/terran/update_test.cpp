@@ -315,3 +315,65 @@ TEST_F(SoldierUpdate, AScriptedWalkRunsToItsPointAndEndsWithinThreeMetres) {
 }
 
 }  // namespace
+
+namespace {
+
+class DeadBody : public SoldierUpdate {};
+
+TEST_F(DeadBody, AnUnsuitedBodyTakesUpItsAnimationsEveryTenSecondsAndASuitNever) {
+  VNTERUNIT* suit = Spawn(VN_UNIT_TYPE_SUIT_BRAKKAR_0, {20, 10, 0});
+  ASSERT_NE(suit, nullptr);
+  for (VNTERUNIT* body : {s, suit}) {
+    body->idleTime = 0.0f;
+    body->upperLocked = body->lowerLocked = 1;
+    for (int32_t i = 0; i < 99; ++i) vnTERUNIT_DeadBodyStep(nullptr, body->model, body);
+    EXPECT_EQ(body->lowerLocked, 1) << body->unit->nType << ": ten seconds are not past";
+    for (int32_t i = 0; i < 2; ++i) vnTERUNIT_DeadBodyStep(nullptr, body->model, body);
+  }
+  EXPECT_EQ(s->lowerLocked, 0);
+  EXPECT_EQ(s->upperLocked, 0);
+  EXPECT_NEAR(s->idleTime, 0.1f, 1e-3f) << "ten seconds are taken off";
+  EXPECT_EQ(suit->lowerLocked, 1);
+  EXPECT_EQ(suit->idleTime, 0.0f);
+}
+
+using ZombieOrders = SoldierUpdate;
+
+TEST_F(ZombieOrders, AZombieKnowsFewOrdersAndDropsTheRestAtOnce) {
+  struct CASE {
+    int32_t kind;
+    float value;
+    int32_t popped;
+  } cases[] = {
+      {VNTERUNIT_ORDER_MOVE, 0.0f, 1},         {VNTERUNIT_ORDER_PATROL, 0.0f, 1},
+      {VNTERUNIT_ORDER_HEAL, 0.0f, 1},         {VNTERUNIT_ORDER_STAND, 0.0f, 0},
+      {VNTERUNIT_ORDER_HOLD_FIRE_AT_WILL, 0.0f, 0},
+  };
+  for (const CASE& c : cases) {
+    vnORDER_Clear(s->unit);
+    Give(Order(c.kind, 0, c.value));
+    s->lowerState = VN_TERUNIT_LOWER_RUNNING;
+    EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), c.popped) << c.kind;
+    EXPECT_EQ(Orders(s).size(), c.popped ? 0u : 1u) << c.kind;
+    if (!c.popped) {
+      EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE) << c.kind;
+    }
+  }
+  // Marked done, those it knows end too.
+  vnORDER_MarkDone(vnORDER_Current(s->unit));
+  EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), 1);
+  // A timed wait ends after its seconds.
+  VNORDER wait = Order(VNTERUNIT_ORDER_WAIT, 0, 0.25f);
+  wait.anWord[VNTERUNIT_ORDER_WORD_STARTED] = 1;
+  Give(wait);
+  EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), 0);
+  EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), 0);
+  EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), 1);
+  // Knocked over, a zombie does nothing else.
+  Give(Order(VNTERUNIT_ORDER_MOVE));
+  s->lowerState = VN_TERUNIT_LOWER_TAKINGMAJORDAMAGE;
+  EXPECT_EQ(vnTERUNIT_RunOrders(0, 0, s->unit->pController, s), 0);
+  EXPECT_EQ(Orders(s), (Kinds{VNTERUNIT_ORDER_MOVE}));
+}
+
+}  // namespace
