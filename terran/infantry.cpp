@@ -70,13 +70,14 @@ SGE_RESULT Create(VNINFANTRY* self, SGE_TASK* task, VNUNIT* unit, const VNUNIT_C
   SPW_DOBJECT* model = vnINFANTRY_MakeModel(self, unit, create);
   s->model = SGE_Ask<SPW_DOBJECT>(task, SGM_UNIT_GET_OBJECT, 0, 0);
   if (s->model) s->model->fFlags |= VNUNIT_WORLD_OBJECT;
-  if (!model) return 0;
+  // Without its model the soldier is still a whole record: every later message reads it.
   vnTERUNIT_InitInstance(s, unit, s->model);
   self->stowedItem = 0;
+  if (self->frame == vnTERUNIT_RunOrders) s->stateFlags |= VNTERUNIT_SF_ZOMBIE;
+  if (!model) return 0;
   if (std::find(std::begin(kRevolverHolders), std::end(kRevolverHolders), unit->nType) !=
       std::end(kRevolverHolders))
     SGE_Send(task, SGM_INFANTRY_GIVE_ITEM, VN_UNIT_TYPE_WEAPON_REVOLVER, 0);
-  if (self->frame == vnTERUNIT_RunOrders) s->stateFlags |= VNTERUNIT_SF_ZOMBIE;
   return 1;
 }
 

@@ -601,10 +601,16 @@ TEST_F(InfantryTest, AScriptedPlacementTurnsTheSoldierToItsRotationOfSouth) {
   EXPECT_NEAR(unit->pMove->vHeading.y, 0.0f, 1e-5f);
 }
 
-TEST_F(InfantryTest, ZombiesRunTheirOwnFrame) {
+TEST_F(InfantryTest, ZombiesRunTheirOwnFrameAndASoldierWithoutItsModelLivesAndGoes) {
+  // The test wrote no zombie model: the zombie is made without one.
   VNUNIT* zombie = w.Create(VN_UNIT_TYPE_TERRAN_ZOMBIE_ACTIVE, w.Computer(), {30.0f, 30.0f, 0.0f});
   ASSERT_NE(zombie, nullptr);
   const auto* z = SGE_TaskData<VNINFANTRY>(zombie->pController);
   EXPECT_EQ(z->frame, vnTERUNIT_RunOrders);
+  EXPECT_NE(z->soldier.stateFlags & VNTERUNIT_SF_ZOMBIE, 0u);
+  EXPECT_EQ(z->soldier.model, nullptr);
   EXPECT_EQ(self->frame, vnTERUNIT_Update);
+  w.RunFrames(3);
+  w.Destroy(zombie);
+  EXPECT_EQ(vnUNITMAN_GetUnit(zombie->dwId), nullptr);
 }
