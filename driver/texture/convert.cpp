@@ -90,6 +90,26 @@ void WriteCache(const char* cachePath, const SPPD_TEXIMAGE& image) {
   WriteCacheTo(f, cachePath, &image);
 }
 
+// The source packed into its cache file as it is read and written: the cache file is all the
+// precache walk keeps of the texture. Palettising needs the whole image first.
+int32_t WritePackedFrom(FILE* source, const char* sourcePath, FILE* out, const char* cachePath,
+                        const SPPD_TEXFORMATENTRY& opaque, const SPPD_TEXFORMATENTRY& alpha,
+                        const PLAT_GUID& device) {
+  SPPD_PPMHEADER header;
+  const int32_t kind = SPPD_ReadPPMSourceHeader(source, &header);
+  if (kind == SPPD_PPM_NONE) {
+    PLAT_Trace("GFXDRV: SPPD_TextureConvert: %s is not a P6 or P7 image\n", sourcePath);
+    return -1;
+  }
+  const SPPD_TEXFORMATENTRY& format = kind == SPPD_PPM_P7 ? alpha : opaque;
+  if (!format.palettised)
+    return SPPD_TextureWritePackedSource(out, cachePath, source, header, format, device);
+  std::rewind(source);
+  SPPD_PPMIMAGE image;
+  if (!ReadSource(source, sourcePath, opaque, alpha, &image)) return -1;
+  return SPPD_TextureWritePacked(out, cachePath, image, format, device);
+}
+
 bool Formats(SPPD_DRIVERSTATE* s, int32_t palette, const SPPD_TEXFORMATENTRY** opaque,
              const SPPD_TEXFORMATENTRY** alpha) {
   return SPPD_TextureChooseFormats(s->pLists->texFormats, palette, opaque, alpha) == SPPD_OK;
@@ -177,12 +197,8 @@ int32_t SPPD_TexturePrecacheFile(SPPD_DRIVERSTATE* s, const char* sourcePath, in
                cachePath.c_str());
     return SPPD_OK;
   }
-  // Packed as it is written: the cache file is all the walk keeps of the texture.
-  SPPD_PPMIMAGE image;
-  const SPPD_TEXFORMATENTRY* format =
-      ReadSource(source.get(), sourcePath, *opaque, *alpha, &image);
-  const int32_t written =
-      format ? SPPD_TextureWritePacked(out, cachePath.c_str(), image, *format, *device) : -1;
+  const int32_t written = WritePackedFrom(source.get(), sourcePath, out, cachePath.c_str(),
+                                          *opaque, *alpha, *device);
   const bool closed = std::fclose(out) == 0;
   if (written != 1 || !closed) PLAT_RemoveFile(cachePath.c_str());
   return written == -1 ? SPPD_FAIL : SPPD_OK;

@@ -20,6 +20,7 @@
 #include "platform/gfx/gfx.h"
 
 struct SPPD_PPMIMAGE;
+struct SPPD_PPMHEADER;
 
 // Converted pixels with the header their cache file has.
 struct SPPD_TEXIMAGE {
@@ -53,6 +54,13 @@ int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& 
 // image or the format cannot be packed; failures are traced.
 int32_t SPPD_TextureWritePacked(FILE* f, const char* path, const SPPD_PPMIMAGE& image,
                                 const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device);
+// The same for a true-colour format straight from the source file, its header read
+// (SPPD_ReadPPMSourceHeader): its pixels are read a block at a time as they are packed, so no
+// buffer of the whole image is made either. -1 also when the source is cut short; the file
+// then holds part of a cache file, for the caller to remove.
+int32_t SPPD_TextureWritePackedSource(FILE* f, const char* path, FILE* source,
+                                      const SPPD_PPMHEADER& header,
+                                      const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device);
 
 // The chosen 3D device whose identity cache files carry; none before the device exists.
 const PLAT_GUID* SPPD_TextureDeviceGuid(const SPPD_DRIVERSTATE* state);

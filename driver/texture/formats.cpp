@@ -155,13 +155,12 @@ void PackChannels(const uint8_t* src, uint8_t* out, size_t count, uint32_t bpp,
   PackBytes<Channels>(src, out, count, bpp, p, alphaMask);
 }
 
-// Packs `count` pixels of the image from pixel `first` on.
-void PackTrueColour(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& f, uint32_t bpp,
-                    size_t first, size_t count, uint8_t* out) {
+// Packs `count` pixels of 3 or 4 channels.
+void PackTrueColour(const uint8_t* src, uint32_t channels, const SPPD_TEXFORMATENTRY& f,
+                    uint32_t bpp, size_t count, uint8_t* out) {
   const Placement p = PlacementOf(f);
   const uint32_t alphaMask = f.aBits ? 0xFFFFFFFFu : 0;
-  const uint8_t* src = image.pixels.data() + first * image.channels;
-  if (image.channels == 4)
+  if (channels == 4)
     PackChannels<4>(src, out, count, bpp, p, alphaMask);
   else
     PackChannels<3>(src, out, count, bpp, p, alphaMask);
@@ -250,12 +249,12 @@ bool ImageSound(const SPPD_PPMIMAGE& image) {
 
 // The header of a packing, all but its GUIDs; false (traced) for a true-colour format that
 // cannot be packed.
-bool PackHeader(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
+bool PackHeader(uint32_t width, uint32_t height, const SPPD_TEXFORMATENTRY& format,
                 SPPD_TXFHEADER* out) {
   SPPD_TXFHEADER h{};
   h.headerSize = SPPD_TXF_HEADER_SIZE;
-  h.width = image.width;
-  h.height = image.height;
+  h.width = width;
+  h.height = height;
   SPPD_PixelFormatToBytes(format.format, h.pixelFormat);
   if (format.palettised) {
     h.flags = SPPD_TXF_FLAG_PALETTISED;
@@ -278,8 +277,40 @@ bool PackHeader(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& format,
   return true;
 }
 
-// Pixels packed this many at a time into a buffer that stays in the cache.
-constexpr size_t kPackBlockPixels = 16384;
+// Pixels packed (and read from a source file) this many at a time: few enough that the block
+// stays in the cache, enough that a large texture costs few reads and writes.
+constexpr size_t kPackBlockPixels = 65536;
+
+// The cache file of a true-colour packing written a block at a time: source(first, n) gives the
+// samples of n pixels from pixel `first` on, or none when they cannot be had. 1; 0 when a write
+// fails; -1 when nothing can be packed or the source fails (traced).
+template <typename Source>
+int32_t WriteBlocks(FILE* f, const char* path, uint32_t width, uint32_t height, uint32_t channels,
+                    const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device, Source&& source) {
+  SPPD_TXFHEADER h;
+  if (!PackHeader(width, height, format, &h) || SPPD_TxfExpectedSize(h) == 0) {
+    PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: no image to write to %s\n", path);
+    return -1;
+  }
+  if (!f) return 0;
+  h.driverGuid = SPPD_GUID;
+  h.deviceGuid = device;
+  uint8_t header[SPPD_TXF_HEADER_SIZE];
+  SPPD_TxfEncodeHeader(h, header);
+  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
+  const size_t count = static_cast<size_t>(width) * height;
+  const uint32_t bpp = h.bytesPerPixel;
+  std::vector<uint8_t> block(std::min(count, kPackBlockPixels) * bpp);
+  for (size_t first = 0; ok && first < count; first += kPackBlockPixels) {
+    const size_t n = std::min(kPackBlockPixels, count - first);
+    const uint8_t* src = source(first, n);
+    if (!src) return -1;
+    PackTrueColour(src, channels, format, bpp, n, block.data());
+    ok = std::fwrite(block.data(), 1, n * bpp, f) == n * bpp;
+  }
+  if (!ok) PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: cannot write %s\n", path);
+  return ok ? 1 : 0;
+}
 
 }  // namespace
 
@@ -289,12 +320,12 @@ int32_t SPPD_TexturePack(const SPPD_PPMIMAGE& image, const SPPD_TEXFORMATENTRY& 
     PLAT_Trace("GFXDRV: SPPD_TexturePack: no image\n");
     return -1;
   }
-  if (!PackHeader(image, format, &out->header)) return -1;
+  if (!PackHeader(image.width, image.height, format, &out->header)) return -1;
   if (format.palettised) return PackPalettised(image, out) ? 1 : -1;
   out->palette.clear();
   out->pixels.resize(static_cast<size_t>(image.width) * image.height *
                      out->header.bytesPerPixel);
-  PackTrueColour(image, format, out->header.bytesPerPixel, 0,
+  PackTrueColour(image.pixels.data(), image.channels, format, out->header.bytesPerPixel,
                  static_cast<size_t>(image.width) * image.height, out->pixels.data());
   return 1;
 }
@@ -308,25 +339,27 @@ int32_t SPPD_TextureWritePacked(FILE* f, const char* path, const SPPD_PPMIMAGE& 
     packed.header.deviceGuid = device;
     return SPPD_TxfWrite(f, path, packed.header, packed.palette, packed.pixels) ? 1 : 0;
   }
-  SPPD_TXFHEADER h;
-  if (!ImageSound(image) || !PackHeader(image, format, &h) || SPPD_TxfExpectedSize(h) == 0) {
+  if (!ImageSound(image)) {
     PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: no image to write to %s\n", path);
     return -1;
   }
-  if (!f) return 0;
-  h.driverGuid = SPPD_GUID;
-  h.deviceGuid = device;
-  uint8_t header[SPPD_TXF_HEADER_SIZE];
-  SPPD_TxfEncodeHeader(h, header);
-  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-  const size_t count = static_cast<size_t>(image.width) * image.height;
-  const uint32_t bpp = h.bytesPerPixel;
-  std::vector<uint8_t> block(std::min(count, kPackBlockPixels) * bpp);
-  for (size_t first = 0; ok && first < count; first += kPackBlockPixels) {
-    const size_t n = std::min(kPackBlockPixels, count - first);
-    PackTrueColour(image, format, bpp, first, n, block.data());
-    ok = std::fwrite(block.data(), 1, n * bpp, f) == n * bpp;
+  return WriteBlocks(f, path, image.width, image.height, image.channels, format, device,
+                     [&](size_t first, size_t) { return image.pixels.data() + first * image.channels; });
+}
+
+int32_t SPPD_TextureWritePackedSource(FILE* f, const char* path, FILE* source,
+                                      const SPPD_PPMHEADER& header,
+                                      const SPPD_TEXFORMATENTRY& format, const PLAT_GUID& device) {
+  if (format.palettised || !source || (header.channels != 3 && header.channels != 4)) {
+    PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: no source to pack into %s\n", path);
+    return -1;
   }
-  if (!ok) PLAT_Trace("GFXDRV: SPPD_TextureWritePacked: cannot write %s\n", path);
-  return ok ? 1 : 0;
+  std::vector<uint8_t> samples(std::min(static_cast<size_t>(header.width) * header.height, kPackBlockPixels) *
+                               header.channels);
+  return WriteBlocks(f, path, header.width, header.height, header.channels, format, device,
+                     [&](size_t, size_t n) -> const uint8_t* {
+                       return SPPD_ReadPPMSamples(source, header, samples.data(), n * header.channels)
+                                  ? samples.data()
+                                  : nullptr;
+                     });
 }

@@ -43,31 +43,49 @@ bool ReadNumber(FILE* f, uint32_t* out) {
   return true;
 }
 
+// Samples above the stated maximum stay at 255 rather than wrapping.
+void Scale(uint32_t maxval, uint8_t* samples, size_t count) {
+  if (maxval == 255) return;
+  std::array<uint8_t, 256> scale{};
+  const float factor = 255.0f / static_cast<float>(maxval);
+  for (uint32_t s = 0; s < 256; ++s) {
+    float v = static_cast<float>(s) * factor;
+    scale[s] = v >= 255.0f ? 255 : static_cast<uint8_t>(v);
+  }
+  for (size_t i = 0; i < count; ++i) samples[i] = scale[samples[i]];
+}
+
+bool ReadHeader(FILE* f, int32_t kind, SPPD_PPMHEADER* out) {
+  SPPD_PPMHEADER h;
+  if (!SPPD_ReadPPMHeader(f, kind, &h.width, &h.height, &h.maxval)) return false;
+  h.kind = kind;
+  h.channels = kind == SPPD_PPM_P7 ? 4 : 3;
+  *out = h;
+  return true;
+}
+
 bool ReadImage(FILE* f, int32_t kind, SPPD_PPMIMAGE* out) {
-  uint32_t w = 0, h = 0, maxval = 0;
-  if (!SPPD_ReadPPMHeader(f, kind, &w, &h, &maxval)) return false;
-  const uint32_t channels = kind == SPPD_PPM_P7 ? 4 : 3;
-  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * channels);
-  if (std::fread(pixels.data(), 1, pixels.size(), f) != pixels.size()) {
-    PLAT_Trace("GFXDRV: SPPD_ReadPPM: pixels of a %ux%u P%d image are cut short\n", w, h, kind);
-    return false;
-  }
-  if (maxval != 255) {
-    // Samples above the stated maximum stay at 255 rather than wrapping.
-    std::array<uint8_t, 256> scale{};
-    const float factor = 255.0f / static_cast<float>(maxval);
-    for (uint32_t s = 0; s < 256; ++s) {
-      float v = static_cast<float>(s) * factor;
-      scale[s] = v >= 255.0f ? 255 : static_cast<uint8_t>(v);
-    }
-    for (uint8_t& b : pixels) b = scale[b];
-  }
+  SPPD_PPMHEADER h;
+  if (!ReadHeader(f, kind, &h)) return false;
+  std::vector<uint8_t> pixels(static_cast<size_t>(h.width) * h.height * h.channels);
+  if (!SPPD_ReadPPMSamples(f, h, pixels.data(), pixels.size())) return false;
   out->kind = kind;
-  out->width = w;
-  out->height = h;
-  out->channels = channels;
+  out->width = h.width;
+  out->height = h.height;
+  out->channels = h.channels;
   out->pixels = std::move(pixels);
   return true;
+}
+
+// "P6", else from the start again "P7", read by read(f, kind, out).
+template <typename Out>
+int32_t EitherKind(FILE* f, Out* out, bool (*read)(FILE*, int32_t, Out*)) {
+  if (!f || !out) return SPPD_PPM_NONE;
+  if (read(f, SPPD_PPM_P6, out)) return SPPD_PPM_P6;
+  std::rewind(f);
+  if (read(f, SPPD_PPM_P7, out)) return SPPD_PPM_P7;
+  PLAT_Trace("GFXDRV: SPPD_ReadPPM: not a P6 or P7 image\n");
+  return SPPD_PPM_NONE;
 }
 
 }  // namespace
@@ -106,13 +124,20 @@ bool SPPD_ReadPPMHeader(FILE* f, int32_t kind, uint32_t* width, uint32_t* height
   return true;
 }
 
-int32_t SPPD_ReadPPM(FILE* f, SPPD_PPMIMAGE* out) {
-  if (!f || !out) return SPPD_PPM_NONE;
-  if (ReadImage(f, SPPD_PPM_P6, out)) return SPPD_PPM_P6;
-  std::rewind(f);
-  if (ReadImage(f, SPPD_PPM_P7, out)) return SPPD_PPM_P7;
-  PLAT_Trace("GFXDRV: SPPD_ReadPPM: not a P6 or P7 image\n");
-  return SPPD_PPM_NONE;
+int32_t SPPD_ReadPPM(FILE* f, SPPD_PPMIMAGE* out) { return EitherKind(f, out, ReadImage); }
+
+int32_t SPPD_ReadPPMSourceHeader(FILE* f, SPPD_PPMHEADER* out) {
+  return EitherKind(f, out, ReadHeader);
+}
+
+bool SPPD_ReadPPMSamples(FILE* f, const SPPD_PPMHEADER& header, uint8_t* out, size_t count) {
+  if (std::fread(out, 1, count, f) != count) {
+    PLAT_Trace("GFXDRV: SPPD_ReadPPM: pixels of a %ux%u P%d image are cut short\n", header.width,
+               header.height, header.kind);
+    return false;
+  }
+  Scale(header.maxval, out, count);
+  return true;
 }
 
 int32_t SPPD_ReadPPMFile(const char* path, SPPD_PPMIMAGE* out) {

@@ -140,7 +140,7 @@ TEST(TexturePack, WritingAsItPacksGivesTheBytesOfPackingThenWriting) {
   } cases[] = {{Format(5, 6, 5, 0), 6}, {Format(8, 8, 8, 8), 7}, {Format(0, 0, 0, 0, true), 6}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format.format.bitCount);
-    const SPPD_PPMIMAGE image = Varied(c.kind, 200, 100);
+    const SPPD_PPMIMAGE image = Varied(c.kind, 300, 250);
     SPPD_TEXIMAGE packed;
     ASSERT_EQ(SPPD_TexturePack(image, c.format, &packed), 1);
     packed.header.driverGuid = SPPD_GUID;
@@ -153,6 +153,56 @@ TEST(TexturePack, WritingAsItPacksGivesTheBytesOfPackingThenWriting) {
     EXPECT_EQ(Bytes(streamed), Bytes(whole));
     std::fclose(whole);
     std::fclose(streamed);
+  }
+}
+
+// The precache reads the source a block at a time as it packs: the file must hold what reading
+// the whole image, packing it and writing it gives, samples scaled from a maximum below 255
+// too; a source cut short packs nothing whole.
+TEST(TexturePack, PackingStraightFromTheSourceGivesTheBytesOfReadingItWhole) {
+  const PLAT_GUID device = {0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  struct Case {
+    SPPD_TEXFORMATENTRY format;
+    int kind;
+    int maxval;
+  } cases[] = {{Format(5, 6, 5, 0), 6, 255}, {Format(8, 8, 8, 8), 7, 255},
+               {Format(8, 8, 8, 8), 7, 200}, {Format(4, 4, 4, 4), 6, 31}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.format.format.bitCount << " from P" << c.kind << " of "
+                                    << c.maxval);
+    const SPPD_PPMIMAGE samples = Varied(c.kind, 300, 250);  // more pixels than one block
+    for (bool cut : {false, true}) {
+      FILE* source = std::tmpfile();
+      ASSERT_TRUE(source);
+      std::fprintf(source, "P%d\n300 250\n%d\n", c.kind, c.maxval);
+      std::fwrite(samples.pixels.data(), 1, samples.pixels.size() - (cut ? 5 : 0), source);
+      std::rewind(source);
+      SPPD_PPMHEADER header;
+      ASSERT_EQ(SPPD_ReadPPMSourceHeader(source, &header), c.kind);
+      FILE* streamed = std::tmpfile();
+      ASSERT_TRUE(streamed);
+      const int32_t written = SPPD_TextureWritePackedSource(streamed, "streamed", source, header,
+                                                            c.format, device);
+      if (cut) {
+        EXPECT_EQ(written, -1);
+      } else {
+        EXPECT_EQ(written, 1);
+        std::rewind(source);
+        SPPD_PPMIMAGE image;
+        ASSERT_EQ(SPPD_ReadPPM(source, &image), c.kind);
+        SPPD_TEXIMAGE packed;
+        ASSERT_EQ(SPPD_TexturePack(image, c.format, &packed), 1);
+        packed.header.driverGuid = SPPD_GUID;
+        packed.header.deviceGuid = device;
+        FILE* whole = std::tmpfile();
+        ASSERT_TRUE(whole);
+        ASSERT_TRUE(SPPD_TxfWrite(whole, "whole", packed.header, packed.palette, packed.pixels));
+        EXPECT_EQ(Bytes(streamed), Bytes(whole));
+        std::fclose(whole);
+      }
+      std::fclose(streamed);
+      std::fclose(source);
+    }
   }
 }
 
