@@ -9,6 +9,7 @@
 #include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/orders.h"
+#include "terran/update.h"
 #include "world/fobj/common_play.h"
 #include "world/mover/mover.h"
 #include "world/unitman/orders.h"
@@ -133,9 +134,9 @@ SPW_DOBJECT* vnTERUNIT_GetWoundedObject(const VNTERUNIT* s) { return SecondObjec
 
 void vnTERUNIT_WakeEvent(VNTERUNIT* s, int32_t) {
   if (!(s->modeFlags & VNTERUNIT_MF_WOUNDED)) return;
+  vnTERUNIT_Awaken(s, true);
   GiveBack(s, SecondObject(s->unit));
   s->modeFlags &= ~VNTERUNIT_MF_WOUNDED;
-  vnTERUNIT_SendSelf(s, SGM_TERUNIT_SET_DORMANT, 0, 0);
   vnTERUNIT_SetIdle(s);
   BothAnims(s, VNTERUNIT_SLOT_IDLE_LKAROUND);
 }

@@ -26,6 +26,10 @@ void vnTERUNIT_DeadBodyStep(SGE_TASK* task, SPW_DOBJECT* model, VNTERUNIT* recor
 // scripted walks and rope pulls run. 1 when the rope was already pulled.
 int32_t vnTERUNIT_ScriptedUpdate(SGE_PARAM a, const VNPLAYER* player, SGE_TASK* task,
                                  VNTERUNIT* record);
+// A dormant soldier wakes: it joins the platoon (when join is set and it is a platoon soldier),
+// the mission hears of it when it asked to, it leaves dormancy and a platoon soldier is
+// selected for its player.
+void vnTERUNIT_Awaken(VNTERUNIT* record, bool join);
 // The soldier joins the mission's platoon as a new platoon soldier in the strike team.
 void vnTERUNIT_JoinPlatoon(VNTERUNIT* record);
 

@@ -3,6 +3,7 @@
 #include "engine/dobject/dobject.h"
 #include "frontend/platman.h"
 #include "interface/hud/refresh.h"
+#include "missions/control/missionevents.h"
 #include "missions/control/misscont.h"
 #include "missions/control/striketeam.h"
 #include "terran/behave.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr float kWakeReach2 = 100.0f;
 // A scripted walk ends this near its point.
 constexpr float kScriptedArrival = 3.0f;
-// The mission controller's event: a dormant soldier woke (p1 its unit id).
-constexpr int32_t kAwakeEvent = 2343;
 // Platoon soldier flag: joined in the field.
 constexpr uint32_t kJoinedInField = 0x4;
 
@@ -44,21 +43,11 @@ bool SomeoneNear(const VNTERUNIT* s, const VNPLAYER* player) {
   return false;
 }
 
+// A wounded soldier gets up first and joins when it is up (vnTERUNIT_WakeEvent).
 void Wake(VNTERUNIT* s) {
-  const bool joins = !(s->stateFlags & VNTERUNIT_SF_NOT_PLATOON);
-  if (s->modeFlags & VNTERUNIT_MF_WOUNDED)
-    vnTERUNIT_SendSelf(s, SGM_TERUNIT_SHOW_WOUNDED, 0);
-  else if (joins)
-    vnTERUNIT_JoinPlatoon(s);
-  if ((s->stateFlags & VNTERUNIT_SF_REPORT_WAKING) && vnMISSCONT_GetTask())
-    SGE_Send(vnMISSCONT_GetTask(), kAwakeEvent, static_cast<SGE_PARAM>(s->unit->dwId), 0);
-  vnTERUNIT_SendSelf(s, SGM_TERUNIT_SET_DORMANT, 0, 0);
-  if (!joins) return;
-  if (SGE_TASK* manager = vnUNITMAN_GetTask()) {
-    SGE_Send(manager, SGM_UNITMAN_SELECT, SGE_PtrParam(s->unit), 0);
-    vnRANK_Reset(manager);
-  }
-  vnHUD_Refresh();
+  const bool wounded = (s->modeFlags & VNTERUNIT_MF_WOUNDED) != 0;
+  if (wounded) vnTERUNIT_SendSelf(s, SGM_TERUNIT_SHOW_WOUNDED, 0);
+  vnTERUNIT_Awaken(s, !wounded);
 }
 
 void ScriptedWalk(VNTERUNIT* s, VNORDER* order) {
@@ -98,6 +87,21 @@ int32_t PullRope(VNTERUNIT* s, VNORDER* order) {
 }
 
 }  // namespace
+
+void vnTERUNIT_Awaken(VNTERUNIT* s, bool join) {
+  const bool platoon = !(s->stateFlags & VNTERUNIT_SF_NOT_PLATOON);
+  if (join && platoon) vnTERUNIT_JoinPlatoon(s);
+  if ((s->stateFlags & VNTERUNIT_SF_REPORT_WAKING) && vnMISSCONT_GetTask())
+    SGE_Send(vnMISSCONT_GetTask(), SGM_VN_MISSCONT_EVENT_TERRAN_AWAKE,
+             static_cast<SGE_PARAM>(s->unit->dwId), 0);
+  vnTERUNIT_SendSelf(s, SGM_TERUNIT_SET_DORMANT, 0, 0);
+  if (!platoon) return;
+  if (SGE_TASK* manager = vnUNITMAN_GetTask()) {
+    SGE_Send(manager, SGM_UNITMAN_SELECT, SGE_PtrParam(s->unit), 0);
+    vnRANK_Reset(manager);
+  }
+  vnHUD_Refresh();
+}
 
 void vnTERUNIT_JoinPlatoon(VNTERUNIT* s) {
   VNPLATOON* platoon = vnMISSCONT_GetPlatoon();

@@ -8,6 +8,8 @@
 #include "engine/dobject/dobject.h"
 #include "engine/scene/scene.h"
 #include "engine/scenepass/scenepass.h"
+#include "missions/control/missionevents.h"
+#include "missions/control/misscont.h"
 #include "platform/files.h"
 #include "terran/orders.h"
 #include "tests/terran/protocol_fixture.h"
@@ -79,6 +81,25 @@ TEST_F(SoldierWounded, AWoundedSoldierLiesInTheSecondModelAndGetsUpIntoTheFirst)
   EXPECT_TRUE(Shown(s->model));
   EXPECT_FALSE(Shown(wounded));
   EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
+}
+
+TEST_F(SoldierWounded, GettingUpWakesTheSoldierAndTellsTheMissionWhenAsked) {
+  constexpr int32_t kMissionController = 4;
+  world.RegisterRecorder(kMissionController);
+  Begin({"TCapMaMWounded"});
+  SGE_TASK* mission = SGE_CreateTask(kMissionController, nullptr, nullptr, 0, 0);
+  const VNMISSION_WORLD w{mission, world.scene(), nullptr};
+  vnMISSCONT_SetWorld(&w);
+  s->stateFlags |= VNTERUNIT_SF_REPORT_WAKING;
+  ASSERT_EQ(Send(s, SGM_TERUNIT_SHOW_WOUNDED, 1), 1);
+  Send(s, SGM_TERUNIT_SHOW_WOUNDED, 0);
+  EXPECT_TRUE(world.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_AWAKE).empty()) << "not up yet";
+  RunGetUp();
+  const auto awake = world.EventsOf(SGM_VN_MISSCONT_EVENT_TERRAN_AWAKE);
+  ASSERT_EQ(awake.size(), 1u);
+  EXPECT_EQ(awake[0].p1, static_cast<SGE_PARAM>(s->unit->dwId));
+  vnMISSCONT_SetWorld(nullptr);
+  SGE_Send(mission, SGM_TASK_DESTROY, 0, 0);
 }
 
 TEST_F(SoldierWounded, WithoutItsWoundedModelTheSoldierStaysAsItWas) {
