@@ -7,6 +7,7 @@
 
 #include "engine/math/vecmath.h"
 #include "engine/memory/lists.h"
+#include "engine/memory/memblock.h"
 #include "engine/object/object.h"
 
 struct SPW_SCENE;
@@ -65,6 +66,8 @@ struct SPW_BREAKPOINT {
   SPW_EVENTFN pfnCallback;
   uint32_t adwUser[2];
 };
+
+static_assert(sizeof(SPW_BREAKPOINT) == SPW_BREAKPOINT_SIZE);
 
 struct SPW_ANIMSLOT {
   SPW_ANIMSLOT* pNext;         // in the object's active-slot chain

@@ -68,7 +68,12 @@ constexpr uint32_t SGE_GAMEMEM_SIZE = 200000;
 constexpr uint32_t SPW_OBJSMEM_SIZE = 16250000;
 constexpr uint32_t SPW_SPRITESMEM_SIZE = 500000;
 constexpr uint32_t SPW_FOBJSMEM_SIZE = 2000000;
-constexpr uint32_t SPW_BRKPTSMEM_SIZE = 500000;
+// Breakpoints were 36 bytes behind an 8-byte chunk header; ours are 56 behind 16, so the block
+// grows to hold as many as its 500,000 bytes held (a soldier alone hangs about 200 of them).
+constexpr uint32_t SPW_BREAKPOINT_SIZE32 = 36;
+constexpr uint32_t SPW_BREAKPOINT_SIZE = 56;
+constexpr uint32_t SPW_BRKPTSMEM_SIZE = SGE_ScaleForRecords(
+    500000, SPW_BREAKPOINT_SIZE + SGE_MEMCHUNK_HEADER_SIZE, SPW_BREAKPOINT_SIZE32 + 8);
 constexpr uint32_t SPW_FRACTMEM_SIZE = 200000;
 constexpr uint32_t SPW_DOBJECTMEM_SIZE = 11000000;
 constexpr uint32_t SGE_NUM_SUBBLOCKS = 11;

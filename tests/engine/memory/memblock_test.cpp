@@ -300,6 +300,17 @@ TEST(BlockSearch, PointersAreTrustedOnlyWhileTheirOwnBlockLives) {
   EXPECT_EQ(SGE_ReleaseMemBlock(blocks[0]), 1);
 }
 
+// Every soldier hangs about 200 end-of-animation breakpoints on its model: the block must hold
+// the 11,363 that 500,000 bytes held at 36 bytes a record behind an 8-byte header.
+TEST(MemoryStart, TheBreakpointBlockHoldsWhatItsThirtyTwoBitFigureHeld) {
+  ASSERT_EQ(SGE_InitMemory(0), 1);
+  ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
+  int32_t held = 0;
+  while (SGE_MemAlloc(SPW_BrkPtsMem, SPW_BREAKPOINT_SIZE)) ++held;
+  EXPECT_GE(held, 500000 / (36 + 8));
+  SGE_ShutdownMemory();
+}
+
 TEST(MemoryStart, CarvesTheNamedBlocksWithTheirPayloads) {
   ASSERT_EQ(SGE_InitMemory(0), 1);
   ASSERT_EQ(SPW_CreateEngineBlocks(), 1);
