@@ -21,6 +21,16 @@ constexpr PORTRAITRUN kRuns[] = {
     {84, 22, "Common/ProfileIcons/Female/PIF_", 1},
 };
 
+// The story characters, one picture each for both sizes: woman, voice bank.
+constexpr int32_t kFirstStory = 107;
+struct STORY {
+  int32_t bWoman;
+  int32_t nVoice;
+};
+constexpr STORY kStory[] = {{0, 0}, {1, 1}, {0, 3}, {0, 4}, {1, 5},
+                            {0, 6}, {0, 0}, {1, 1}, {0, 3}, {0, 4}};
+static_assert(kFirstStory + std::size(kStory) == VNSOLDIER_PROFILES);
+
 struct TABLE {
   std::array<VNSOLDIER_PROFILE, VNSOLDIER_PROFILES> rows{};
   std::array<std::string, VNSOLDIER_PROFILES> portraits;
@@ -35,6 +45,11 @@ struct TABLE {
         // The generic voices: the men's bank and the women's.
         rows[i] = {i, run.bWoman, portraits[i].c_str(), large[i].c_str(), run.bWoman};
       }
+    }
+    for (int32_t k = 0; k < static_cast<int32_t>(std::size(kStory)); ++k) {
+      const int32_t i = kFirstStory + k;
+      portraits[i] = "Common/ProfileIcons/Special/PIS_" + std::to_string(k) + ".ppm";
+      rows[i] = {i, kStory[k].bWoman, portraits[i].c_str(), portraits[i].c_str(), kStory[k].nVoice};
     }
   }
 };

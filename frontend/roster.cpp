@@ -1,6 +1,7 @@
 // Soldiers of the platoon as a mission fields them: look-ups, types, stats and equipment.
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "effects/weapon.h"
 #include "engine/memory/memblock.h"
@@ -13,10 +14,14 @@ namespace {
 // Equipment slots after the two weapon slots.
 constexpr int32_t kFirstEquipmentSlot = VNPLATOON_WEAPONS;
 
-constexpr const char* kMenNames[] = {"Adler", "Brannock", "Cassel", "Dorn", "Eskar", "Fenwick",
-                                     "Garrow", "Halden", "Ivers", "Jorund"};
-constexpr const char* kWomenNames[] = {"Anwen", "Brisa", "Calla", "Delphine", "Edda", "Freya",
+constexpr const char* kMenFirst[] = {"Aron", "Bram", "Cole", "Dane", "Evan", "Finn", "Gil",
+                                     "Hal", "Ivo", "Jon", "Kai", "Lev"};
+constexpr const char* kMenLast[] = {"Adler", "Brannock", "Cassel", "Dorn", "Eskar", "Fenwick",
+                                    "Garrow", "Halden", "Ivers", "Jorund"};
+constexpr const char* kWomenFirst[] = {"Anwen", "Brisa", "Calla", "Delphine", "Edda", "Freya",
                                        "Galen", "Hesper", "Ilse", "Jessa"};
+constexpr const char* kWomenLast[] = {"Aldane", "Birch", "Corran", "Dessel", "Emmet", "Frayne",
+                                      "Gorse", "Hollin", "Isley", "Juno"};
 
 }  // namespace
 
@@ -32,6 +37,7 @@ VNPLATOON_UNIT* vnPLATMAN_FindStrikeTeamUnit(const VNPLATOON* platoon, int32_t r
 
 int32_t vnPLATMAN_GetUnitType(const VNPLATOON_UNIT* soldier) {
   if (!soldier) return -1;
+  if (soldier->nSpecialistType != VNPLATOON_NONE) return soldier->nSpecialistType;
   return soldier->nSuitType != VNPLATOON_NONE ? soldier->nSuitType : soldier->nUnitType;
 }
 
@@ -65,27 +71,30 @@ int32_t vnPLATMAN_ValidateEquipment(const VNPLATOON* platoon, VNPLATOON_UNIT* so
 }
 
 VNPLATOON_UNIT* vnPLATMAN_CreateUnit(int32_t type, int32_t rank, int32_t profile, const char* name) {
-  auto* soldier = static_cast<VNPLATOON_UNIT*>(SGE_MemCalloc(SGE_GameMem, sizeof(VNPLATOON_UNIT)));
-  if (!soldier) {
-    PLAT_Trace("PLATMAN: no memory for a new soldier\n");
-    return nullptr;
-  }
-  soldier->nRosterId = -1;
-  soldier->nRank = rank;
+  VNPLATOON_UNIT* soldier = vnPLATMAN_NewUnitRecord();
+  if (!soldier) return nullptr;
   soldier->nProfile = profile;
-  soldier->nUnitType = type;
-  soldier->nSuitType = VNPLATOON_NONE;
-  for (int32_t& w : soldier->anWeapons) w = VNPLATOON_NONE;
-  for (int32_t& e : soldier->anEquipment) e = VNPLATOON_NONE;
+  soldier->nUnitType = VNPLATOON_NONE;  // a woman's profile makes a woman of a suit's wearer
+  vnPLATMAN_SetUnitType(nullptr, soldier, type);
   std::snprintf(soldier->szName, sizeof soldier->szName, "%s", name ? name : vnPLATMAN_RandomName(profile));
+  vnPLATMAN_RollStats(soldier, 1);
+  soldier->nRank = rank;
+  vnPLATMAN_SetRank(soldier);
   return soldier;
 }
 
 void vnPLATMAN_FreeUnit(VNPLATOON_UNIT* soldier) { SGE_MemFree(soldier); }
 
 const char* vnPLATMAN_RandomName(int32_t profile) {
+  static char name[VNPLATOON_NAME_SIZE];
   const VNSOLDIER_PROFILE* p = vnPLATMAN_GetProfile(profile);
   const bool woman = p && p->bWoman;
-  const int32_t n = static_cast<int32_t>(std::size(kMenNames));
-  return (woman ? kWomenNames : kMenNames)[PLAT_Rand() % n];
+  const std::span<const char* const> first =
+      woman ? std::span<const char* const>(kWomenFirst) : std::span<const char* const>(kMenFirst);
+  const std::span<const char* const> last =
+      woman ? std::span<const char* const>(kWomenLast) : std::span<const char* const>(kMenLast);
+  const char* f = first[static_cast<size_t>(PLAT_Rand()) % first.size()];
+  const char* l = last[static_cast<size_t>(PLAT_Rand()) % last.size()];
+  std::snprintf(name, sizeof name, "%s %s", f, l);
+  return name;
 }

@@ -16,23 +16,16 @@ struct OVERLAY {
 
 // What differs between missions; the rest is common to every record.
 struct ROW {
-  const char* pszName;
-  const char* pszTitle;
-  int32_t nTaskType;
-  int32_t nCampaign;
-  const char* pszSuffix;
-  const char* pszWorld;
+  const char *pszName, *pszTitle;
+  int32_t nTaskType, nCampaign;
+  const char *pszSuffix, *pszWorld;
   uint32_t dwBackground;
-  RGB ambient;
-  RGB light;
+  RGB ambient, light;
   float fViewDistance;
-  int32_t nFirstMusic;
-  int32_t nMissionMusic;
+  int32_t nFirstMusic, nMissionMusic;
   const char* pszNoiseTexture;
   OVERLAY overlay;
-  int32_t nStructureKind;
-  int32_t nAllowance;
-  int32_t nBonus;
+  int32_t nStructureKind, nAllowance, nBonus;
   float fWindMax;
   int32_t nBugCap;
 };
@@ -99,12 +92,9 @@ constexpr ROW kRows[VNMISSION_DEFS] = {
 
 constexpr VNMISSION_DEF Define(const ROW& r, int32_t index) {
   VNMISSION_DEF d{};
-  d.nTaskType = r.nTaskType;
-  d.pszName = r.pszName;
-  d.pszTitle = r.pszTitle;
-  d.nCampaign = r.nCampaign;
-  d.pszSuffix = r.pszSuffix;
-  d.pszWorld = r.pszWorld;
+  d.nTaskType = r.nTaskType, d.nCampaign = r.nCampaign;
+  d.pszName = r.pszName, d.pszTitle = r.pszTitle;
+  d.pszSuffix = r.pszSuffix, d.pszWorld = r.pszWorld;
   d.nVoiceType = kEnsignVoice;
   d.anPair[0] = 2 * index;
   d.anPair[1] = 2 * index + 1;
@@ -120,10 +110,8 @@ constexpr VNMISSION_DEF Define(const ROW& r, int32_t index) {
   d.nMissionMusic = r.nMissionMusic;
   d.pszNoiseTexture = r.pszNoiseTexture;
   d.dwOverlayColour = r.overlay.dwColour;
-  d.fOverlaySize = r.overlay.fSize;
-  d.fOverlayFade = r.overlay.fFade;
-  d.fOverlayRadius = r.overlay.fRadius;
-  d.fOverlayTiling = r.overlay.fTiling;
+  d.fOverlaySize = r.overlay.fSize, d.fOverlayFade = r.overlay.fFade;
+  d.fOverlayRadius = r.overlay.fRadius, d.fOverlayTiling = r.overlay.fTiling;
   d.anCounts[0] = kFirstCount;
   d.nBonus = r.nBonus;
   d.nRetBoats = r.nAllowance;

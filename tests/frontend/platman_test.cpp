@@ -25,6 +25,8 @@ TEST(SoldierProfiles, RunsOfPortraitsWithTheVoiceOfTheirSex) {
       {81, "Common/ProfileIcons/Male/PIM_59.ppm", 0, 0},
       {105, "Common/ProfileIcons/Female/PIF_21.ppm", 1, 1},
       {106, "", 0, VNSOLDIER_NO_VOICE},
+      {107, "Common/ProfileIcons/Special/PIS_0.ppm", 0, 0},
+      {116, "Common/ProfileIcons/Special/PIS_9.ppm", 0, 4},
   };
   for (const auto& c : cases) {
     const VNSOLDIER_PROFILE* p = vnPLATMAN_GetProfile(c.index);
@@ -35,6 +37,7 @@ TEST(SoldierProfiles, RunsOfPortraitsWithTheVoiceOfTheirSex) {
     EXPECT_EQ(p->nVoiceType, c.voice) << c.index;
   }
   EXPECT_STREQ(vnPLATMAN_GetProfile(2)->pszLargePortrait, "Common/ProfileIcons/Male/PIML_0_H.ppm");
+  EXPECT_STREQ(vnPLATMAN_GetProfile(108)->pszLargePortrait, vnPLATMAN_GetProfile(108)->pszPortrait);
   EXPECT_EQ(vnPLATMAN_GetProfile(-1), nullptr);
   EXPECT_EQ(vnPLATMAN_GetProfile(VNSOLDIER_PROFILES), nullptr);
 }

@@ -7,6 +7,7 @@
 #include "tools/mkcontent/models.h"
 #include "tools/mkcontent/network.h"
 #include "tools/mkcontent/placed.h"
+#include "tools/mkcontent/platoon.h"
 #include "tools/mkcontent/playobjects.h"
 #include "tools/mkcontent/movies.h"
 #include "tools/mkcontent/scenery.h"
@@ -39,5 +40,6 @@ int main(int argc, char** argv) {
   if (!vnMKCONTENT_Scenery(root)) return 1;
   if (!vnMKCONTENT_Shields(root)) return 1;
   if (!vnMKCONTENT_Soldiers(root)) return 1;
+  if (!vnMKCONTENT_Platoon(root)) return 1;
   return 0;
 }
