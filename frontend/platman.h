@@ -67,7 +67,7 @@ struct VNPLATOON_UNIT {
   uint32_t dwFlags;
   int32_t nUnitType;        // the soldier out of a suit: a man's or a woman's type
   int32_t nSuitType;        // the suit he wears, VNPLATOON_NONE for none
-  int32_t nSpecialistType;  // VNPLATOON_NONE for none
+  int32_t nSpecialistType = VNPLATOON_NONE;  // also in a record built field by field
   int32_t nRank;            // 0 the lowest
   const VNRANK_LEVEL* pLevel;  // the level of his experience
   VNPLATMAN_STATBLOCK stats;
