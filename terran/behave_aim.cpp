@@ -104,7 +104,7 @@ SPW_VECTOR AimPointOf(const VNUNIT* unit) {
 int32_t ConsiderTarget(VNUNIT* unit, SGE_PARAM user) {
   auto* k = SGE_ParamPtr<TURRET_SEARCH>(user);
   if (!(unit->dwPlayer & k->enemies) || vnUNITTYPE_IsSceneryProp(unit->nType) ||
-      vnUNIT_IsDead(unit->dwId))
+      vnUNIT_IsDeadUnit(unit))
     return 1;
   const VNUNIT* self = k->s->unit;
   const float d2 = SPW_VecDistSq(&self->vPos, &unit->vPos);

@@ -64,7 +64,7 @@ SPW_VECTOR AimPoint(VNUNIT* target) {
 }
 
 bool Passes(const VNTERUNIT* s, const VNUNIT* c) {
-  if (!IsEnemy(s, c) || NeverATarget(c->nType) || vnUNIT_IsDead(c->dwId)) return false;
+  if (!IsEnemy(s, c) || NeverATarget(c->nType) || vnUNIT_IsDeadUnit(c)) return false;
   if (!(s->engagementMode & 0x2) &&
       (c->nType == VN_UNIT_TYPE_BUG_CHARIOT || c->nType == VN_UNIT_TYPE_BUG_WORKER))
     return false;

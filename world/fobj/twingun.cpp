@@ -160,7 +160,7 @@ int32_t ConsiderTarget(void*, VNUNIT* unit, void* user) {
   auto* s = static_cast<Search*>(user);
   const VNUNIT* gun = s->pGun->pUnit;
   const float d = SPW_VecDist(&gun->vPos, &unit->vPos);
-  if (d >= s->fBest || !IsEnemy(s->pGun, unit) || vnUNIT_IsDead(unit->dwId) ||
+  if (d >= s->fBest || !IsEnemy(s->pGun, unit) || vnUNIT_IsDeadUnit(unit) ||
       !vnTWINGUN_AcceptsTarget(s->pGun->vForward, gun->vPos, unit->vPos))
     return 1;
   s->fBest = d;

@@ -374,6 +374,8 @@ int32_t vnUNITMAN_SendToPlayerType(uint32_t player, int32_t type, int32_t msg, S
 VNUNIT* vnUNITMAN_GetUnit(uint32_t id);
 // 1 when there is no such unit or its controller says it is dead.
 int32_t vnUNIT_IsDead(uint32_t id);
+// The same for a unit in hand (a search's candidate), without looking its id up.
+int32_t vnUNIT_IsDeadUnit(const VNUNIT* unit);
 VNPLAYER* vnUNITMAN_GetHumanPlayer();
 VNUNIT* vnUNITMAN_CreateUnit(const VNUNIT_CREATE* create, const VNPLACE_COMMANDBLOCK* placement);
 void vnUNITMAN_DestroyUnit(VNUNIT* unit);

@@ -73,8 +73,12 @@ VNUNIT* vnUNITMAN_GetUnit(uint32_t id) {
 }
 
 int32_t vnUNIT_IsDead(uint32_t id) {
-  VNUNIT* unit = vnUNITMAN_GetUnit(id);
-  if (!unit || !unit->pController) return 1;
+  const VNUNIT* unit = vnUNITMAN_GetUnit(id);
+  return !unit || vnUNIT_IsDeadUnit(unit);
+}
+
+int32_t vnUNIT_IsDeadUnit(const VNUNIT* unit) {
+  if (!unit->pController) return 1;
   return SGE_Send(unit->pController, SGM_UNIT_IS_DEAD, 0, 0) != 0;
 }
 

@@ -128,6 +128,7 @@ TEST_F(QueriesTest, MessagesReachTheUnitsOfAPlayerByTypeOrSelection) {
   }
   EXPECT_EQ(vnUNIT_IsDead(a->dwId), 0);
   EXPECT_EQ(vnUNIT_IsDead(9999999), 1);
+  EXPECT_EQ(vnUNIT_IsDeadUnit(a), 0);
 }
 
 TEST_F(QueriesTest, SoldiersGetTheirStatsAddedToTheBaseSoldiers) {
