@@ -8,9 +8,12 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/dobject/dobject.h"
+#include "engine/memory/memblock.h"
 #include "engine/object/object.h"
+#include "engine/scene/scene.h"
 #include "effects/hitscan.h"
 #include "effects/weapon.h"
 #include "engine/sprite/sprite.h"
@@ -186,6 +189,27 @@ TEST_F(InfantryTest, CreationLoadsTheModelTheDeathModelAndTheSharedAnimations) {
   EXPECT_EQ(s->lowerState, VN_TERUNIT_LOWER_IDLE);
   EXPECT_NE(self->shadow, nullptr);
   EXPECT_EQ(Send(SGM_UNIT_GET_OBJECT), SGE_PtrResult(s->model));
+}
+
+TEST_F(InfantryTest, ASoldierMadeOnTaskMemoryAnotherTaskLeftDirtyStartsClean) {
+  // Blocks of the instance's size that another task filled and freed.
+  std::vector<void*> used;
+  for (int32_t i = 0; i < 4; ++i) {
+    void* block = SGE_MemAlloc(SGE_TaskMem, sizeof(VNINFANTRY));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0xA5, sizeof(VNINFANTRY));
+    used.push_back(block);
+  }
+  for (void* block : used) SGE_MemFree(block);
+  vntest::TraceCapture traces;
+  VNUNIT* other = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {20.0f, 10.0f, 0.0f});
+  ASSERT_NE(other, nullptr);
+  const auto* fresh = SGE_TaskData<VNINFANTRY>(other->pController);
+  ASSERT_NE(fresh, nullptr);
+  uint32_t words[sizeof(VNINFANTRY) / 4];
+  std::memcpy(words, fresh, sizeof words);
+  for (size_t i = 0; i < std::size(words); ++i) EXPECT_NE(words[i], 0xA5A5A5A5u) << "word " << i;
+  EXPECT_FALSE(traces.contains("SGE_MemFree")) << "creation freed a leftover pointer";
 }
 
 struct HITCASE {
