@@ -40,8 +40,13 @@ SPW_DOBJECT* vnINFANTRY_MakeModel(VNINFANTRY* self, VNUNIT* unit, const VNUNIT_C
   const SPW_TRANSFORM t{at, {0.0f, 0.0f, 1.0f, 0.0f}, kCreateScale};
   SPW_DOBJECT* object = SPW_CreateDynamicObjectEx(vnMISSCONT_GetScene(), slot, nullptr, 0, &t, 0, 0);
   if (!object) return nullptr;
-  if (!vnUNIT_AddObject(unit, object))
-    PLAT_Trace("INFANTRY: no list node for the model of unit %u\n", unit->dwId);
+  // An object outside the unit's list is never destroyed with the unit.
+  if (!vnUNIT_AddObject(unit, object)) {
+    PLAT_Trace("INFANTRY: no list node for the model of unit %u: model destroyed\n",
+               unit->dwId);
+    SPW_DestroyDynamicObject(object);
+    return nullptr;
+  }
   self->shadow = vnShadow_Add(kShadowKind, object, kShadowAtCreation, kShadowSize, 1.0f, 0.0f,
                               0.0f, 0.0f, 0.0f, &VNSHADOW_NO_ROTATION);
   return object;

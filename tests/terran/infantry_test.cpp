@@ -212,6 +212,21 @@ TEST_F(InfantryTest, ASoldierMadeOnTaskMemoryAnotherTaskLeftDirtyStartsClean) {
   EXPECT_FALSE(traces.contains("SGE_MemFree")) << "creation freed a leftover pointer";
 }
 
+TEST_F(InfantryTest, AModelWithoutALinkNodeIsDestroyedAndTheSoldierGoesOnWithoutOne) {
+  std::vector<VNUNIT_LINKNODE*> taken;
+  while (VNUNIT_LINKNODE* node = vnUNITMAN_TakeLinkNode(vnUNITMAN_Get())) taken.push_back(node);
+  const int32_t objects = SGE_ListCount(&w.scene()->dobjects);
+  vntest::TraceCapture traces;
+  VNUNIT* other = w.Create(VN_UNIT_TYPE_TERRAN_ZR_0, w.Human(), {20.0f, 10.0f, 0.0f});
+  EXPECT_TRUE(traces.contains("no list node for the model"));
+  EXPECT_EQ(SGE_ListCount(&w.scene()->dobjects), objects) << "the unlinked model outlives creation";
+  // As without a model file: a soldier with no model, whole, that goes when destroyed.
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(vnUNIT_FirstObject(other), nullptr);
+  EXPECT_EQ(SGE_TaskData<VNINFANTRY>(other->pController)->soldier.model, nullptr);
+  for (VNUNIT_LINKNODE* node : taken) vnUNITMAN_ReturnLinkNode(vnUNITMAN_Get(), node);
+}
+
 struct HITCASE {
   const char* name;
   float change;
