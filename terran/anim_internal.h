@@ -7,5 +7,3 @@
 // Places the model and plays the two halves' animations, both at the speed (a held fire pose
 // stays at 0).
 void vnTERUNIT_PlayHalves(VNTERUNIT* record, SPW_DOBJECT* model, float speed);
-// Sets or clears movement record body marks (VNMOVER_F_LIFTED, VNMOVER_F_WITHDRAWN).
-void vnTERUNIT_MarkBody(VNTERUNIT* record, uint32_t bits, bool on);

@@ -6,7 +6,6 @@
 #include "terran/anim_internal.h"
 #include "terran/handler.h"
 #include "terran/terunit.h"
-#include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
 
 namespace {
@@ -106,13 +105,14 @@ void HitEnded(VNTERUNIT* r, int32_t nameIndex) {
 
 void DeathEnded(VNTERUNIT* r, int32_t slot, int32_t nameIndex) {
   BothStates(r, VN_TERUNIT_LOWER_DEAD);
-  vnTERUNIT_MarkBody(r, VNMOVER_F_LIFTED | VNMOVER_F_WITHDRAWN, true);
+  vnUNIT_SetObjectFlag08(r->unit, 0);
+  vnUNIT_SetObjectFlag10(r->unit, 0);
   if (Unsuited(r)) {
     Both(r, slot + 1);  // its twitch
     r->idleTime = 0.0f;
     Apply(r);
   } else if (vnTERUNIT_IsEngineer(Type(r))) {
-    vnTERUNIT_MarkBody(r, VNMOVER_F_WITHDRAWN, false);
+    vnUNIT_SetObjectFlag10(r->unit, 1);
   } else {
     Restart(r, nameIndex);
   }
@@ -200,15 +200,6 @@ void HitGroundEnded(VNTERUNIT* r) {
 }
 
 }  // namespace
-
-void vnTERUNIT_MarkBody(VNTERUNIT* r, uint32_t bits, bool on) {
-  VNMOVER_RECORD* move = r->unit ? r->unit->pMove : nullptr;
-  if (!move) return;
-  if (on)
-    move->dwFlags |= bits;
-  else
-    move->dwFlags &= ~bits;
-}
 
 void vnTERUNIT_AnimationEnded(VNTERUNIT* r, int32_t nameIndex) {
   if (!r || nameIndex < 0 || nameIndex >= VNTERUNIT_ANIM_NAMES) return;

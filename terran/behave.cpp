@@ -113,6 +113,7 @@ void Land(VNTERUNIT* s, float ground) {
   if (s->airMoveRequest) vnMOVER_MarkRequest(s->airMoveRequest);
   s->airMoveRequest = nullptr;
   s->stateFlags &= ~VNTERUNIT_SF_AIRBORNE;
+  vnUNIT_SetObjectFlag08(s->unit, 1);
 }
 
 }  // namespace

@@ -202,6 +202,9 @@ void SetVisible(VNTERUNIT* s, SGE_TASK* task, SGE_PARAM visible) {
     model->fFlags |= kHiddenModel;
     Unit(s)->dwFlags &= ~VNUNIT_F_FRAME_EXTRA;
   }
+  // A hidden soldier's body is off the ground paths.
+  vnUNIT_SetObjectFlag08(Unit(s), visible ? 1 : 0);
+  vnUNIT_SetObjectFlag10(Unit(s), visible ? 1 : 0);
 }
 
 REPLY Protocol(VNTERUNIT* s, SGE_TASK* task, int32_t msg, SGE_PARAM a, SGE_PARAM b) {

@@ -155,4 +155,5 @@ void vnTERUNIT_Push(VNTERUNIT* s, const SPW_VECTOR* push, SGE_PARAM lift) {
   s->airMoveRequest = vnMOVER_QueueRequest(s->unit->pMover, VNMOVER_REQ_VELOCITY,
                                            &s->ballisticVelocity, 0.0f);
   s->stateFlags |= VNTERUNIT_SF_AIRBORNE;
+  vnUNIT_SetObjectFlag08(s->unit, 0);
 }

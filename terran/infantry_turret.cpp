@@ -2,7 +2,6 @@
 // Twin80 is climbed from a step behind it, which must lie on the path network.
 #include <cstring>
 
-#include "terran/anim_internal.h"
 #include "terran/behave.h"
 #include "terran/handler.h"
 #include "terran/infantry_internal.h"
@@ -94,7 +93,7 @@ void Alight(VNINFANTRY* self) {
 void Dismounted(VNINFANTRY* self) {
   VNTERUNIT* s = &self->soldier;
   vnTERUNIT_ShowItem(s->unit, self->stowedItem, 0);
-  vnTERUNIT_MarkBody(s, VNMOVER_F_LIFTED, false);
+  vnUNIT_SetObjectFlag08(s->unit, 1);
   s->turretId = -1;
   self->stowedItem = 0;
 }

@@ -2,6 +2,7 @@
 #include "engine/kernel/frametime.h"
 #include "shell/sound/sound.h"
 #include "terran/terunit.h"
+#include "terran/unitfx.h"
 #include "world/combat/combat.h"
 #include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
@@ -13,6 +14,7 @@ constexpr float kRunInterval = 0.5f;
 constexpr float kSuitRunInterval = 0.75f;
 constexpr int32_t kLaunchSound = 398;
 constexpr int32_t kLandSound = 397;
+constexpr int32_t kDustKind = 2;  // the ground whose steps raise a puff
 
 // The first sound of each soldier group's bank.
 constexpr int32_t kSuit0Steps = 439;
@@ -77,5 +79,6 @@ void vnTERUNIT_PlaySteps(VNTERUNIT* r, int32_t /*mode*/) {
   const int32_t side = r->stepSide;
   r->stepSide ^= 1;
   const int32_t surface = Surface(r);
+  if (surface == kDustKind) vnFX_StatePuff(r);
   vnSOUND_PlayEffect(vnTERUNIT_StepSound(r->unit->nType, r->lowerState, surface, side), at);
 }

@@ -102,6 +102,8 @@ void KillPilot(VNUNIT* pilot) {
   blow.vImpulse = {0.0f, 0.0f, kFatalForce};
   blow.nSourceType = -1;
   vnTERUNIT_SendUnit(pilot, SGM_UNIT_DAMAGED, 1, SGE_PtrParam(&blow));
+  vnUNIT_SetObjectFlag08(pilot, 0);
+  vnUNIT_SetObjectFlag10(pilot, 0);
 }
 
 }  // namespace
@@ -127,6 +129,8 @@ int32_t vnTERUNIT_SuitDestroyed(VNTERUNIT* s, int32_t sparePilot) {
   s->exertionFx = nullptr;
   if (SPW_DOBJECT* model = vnUNIT_FirstObject(s->unit)) model->fFlags |= SPW_DOBJ_HIDDEN;
   if (!Wreck(s)) return 0;
+  vnUNIT_SetObjectFlag08(s->unit, 0);
+  vnUNIT_SetObjectFlag10(s->unit, 0);
   if (VNUNIT* pilot = Pilot(s); pilot && !sparePilot) KillPilot(pilot);
   return 1;
 }

@@ -1,8 +1,12 @@
 // Footstep sound ids by soldier tier and surface, and their timing.
 #include <gtest/gtest.h>
 
+#include "effects/effectclass.h"
+#include "engine/scene/scene.h"
+#include "engine/sprite/sprite.h"
 #include "terran/terunit.h"
 #include "tests/terran/soldier_fixture.h"
+#include "world/combat/combat.h"
 #include "world/unittype/unittype.h"
 
 namespace vnterran {
@@ -78,6 +82,25 @@ TEST_F(StepTimingTest, AStepSoundsEachIntervalAndTheSidesAlternate) {
       EXPECT_EQ(record->stepTimer, 0.0f) << t.name;
     }
   }
+}
+
+TEST_F(StepTimingTest, OnlyAStepOnDustRaisesAPuff) {
+  SPW_InitSprites();
+  ASSERT_EQ(vnSPRITEDEFS_Register(), 1);
+  SGE_TASK* classes = SGE_CreateTask(VNTT_SPRITEDEFS, nullptr, nullptr, 0, 0);
+  ASSERT_NE(classes, nullptr);
+  clock.Set(0.6f);  // every frame a step
+  record->lowerState = VN_TERUNIT_LOWER_RUNNING;
+  for (const int32_t surface : {0, 3, 2}) {
+    vnCOMBAT_SetDefaultStructureKind(surface);
+    const int32_t before = SGE_ListCount(&w.scene()->sprites);
+    const int32_t side = record->stepSide;
+    vnTERUNIT_PlaySteps(record, 0);
+    ASSERT_NE(record->stepSide, side) << surface;
+    EXPECT_EQ(SGE_ListCount(&w.scene()->sprites) - before, surface == 2 ? 1 : 0) << surface;
+  }
+  vnCOMBAT_SetDefaultStructureKind(-1);  // the mission's ground again
+  SGE_Send(classes, SGM_TASK_DESTROY, 0, 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "engine/dobject/dobject.h"
 #include "engine/object/object.h"
 #include "missions/control/misscont.h"
+#include "world/mover/mover.h"
 #include "world/unitman/unitman.h"
 
 int32_t vnUNIT_AddObject(VNUNIT* unit, SPW_DOBJECT* object) {
@@ -42,4 +43,23 @@ SPW_DOBJECT* vnUNIT_CreateObject(VNUNIT* unit, const char* file, float scale,
     object = nullptr;
   }
   return object;
+}
+
+namespace {
+
+void MarkBody(VNUNIT* unit, uint32_t bit, int32_t clear) {
+  VNMOVER_RECORD* body = unit ? unit->pMove : nullptr;
+  if (!body) return;
+  if (clear)
+    body->dwFlags &= ~bit;
+  else
+    body->dwFlags |= bit;
+}
+
+}  // namespace
+
+void vnUNIT_SetObjectFlag08(VNUNIT* unit, int32_t clear) { MarkBody(unit, VNMOVER_F_LIFTED, clear); }
+
+void vnUNIT_SetObjectFlag10(VNUNIT* unit, int32_t clear) {
+  MarkBody(unit, VNMOVER_F_WITHDRAWN, clear);
 }

@@ -410,6 +410,10 @@ int32_t vnUNIT_AddObject(VNUNIT* unit, SPW_DOBJECT* object);
 SPW_DOBJECT* vnUNIT_FirstObject(const VNUNIT* unit);
 // Destroys every object of the list and gives its nodes back.
 void vnUNIT_DestroyObjects(VNUNIT* unit);
+// The marks on the unit's body (its movement record): bit 0x08 (VNMOVER_F_LIFTED) and bit 0x10
+// (VNMOVER_F_WITHDRAWN). clear 0 sets the bit, 1 clears it; a unit without a body is left alone.
+void vnUNIT_SetObjectFlag08(VNUNIT* unit, int32_t clear);
+void vnUNIT_SetObjectFlag10(VNUNIT* unit, int32_t clear);
 // Loads the model file at the scale, makes its object in the mission's scene with the transform
 // and adds it to the unit's list; null when the model, the object or a list node is missing.
 SPW_DOBJECT* vnUNIT_CreateObject(VNUNIT* unit, const char* file, float scale,
