@@ -247,18 +247,9 @@ World& TheWorld() {
 
 enum class Controllers { kSoldiers, kWalkers };
 
-// The infantry's instance is not cleared at its creation, and a soldier made on task memory that
-// another controller used frees the node selections it finds there: the soldiers here come on
-// zero-filled instances.
-VNUNIT_CLASSROW ZeroedInfantry() {
-  VNUNIT_CLASSROW row = VNINFANTRY_CLASSROW;
-  row.fFlags = SGE_TTF_ZERO_DATA;
-  return row;
-}
-
 void Register(Controllers c) {
   const int32_t ok = c == Controllers::kSoldiers
-                         ? vnUNITMAN_RegisterClass(ZeroedInfantry())
+                         ? vnUNITMAN_RegisterClass(VNINFANTRY_CLASSROW)
                          : vnBENCH_RegisterWalkers(VNTT_TERRAN_INFANTRY, VNINFANTRY_CLASSROW.nInstanceBytes);
   if (ok != 1) std::abort();
 }

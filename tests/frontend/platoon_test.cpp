@@ -161,8 +161,8 @@ TEST_F(Platoon, ASavedPlatoonReadsBackWithWhatTheFileKeeps) {
   vnPLATMAN_SetUnitType(nullptr, a, kSuit);
   Add(6, 0)->dwFlags = VNPLATOON_UNIT_NOT_SAVED;
   Add(7, 0)->szName[0] = '\0';
-  VNPLATOON_UNIT* spec = Add(55, 0);
-  spec->nUnitType = VNPLATOON_NONE;
+  VNPLATOON_UNIT* specialist = Add(55, 0);
+  specialist->nUnitType = VNPLATOON_NONE;
 
   const uint32_t sum = vnPLATMAN_SavePlatoon(platoon, Path("platoons.plt").c_str());
   ASSERT_NE(sum, 0u);
